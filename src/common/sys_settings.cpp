@@ -1,0 +1,62 @@
+#include "sys_settings.h"
+
+#include "globals.h"
+#include "paths.h"
+#include "program_end.h"
+#include "text_file.h"
+#include "vb.h"
+#include "platform/platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString appFile(const QString& fileName)
+{
+    return nativePath(gAppPath + u'\\' + fileName);
+}
+
+QString vGetMassageIni(const QString& key, bool reportMissing)
+{
+    const QString path = appFile(QStringLiteral("Massage.ini"));
+    if (!bFileExists(path)) {
+        platform().messageBox(QStringLiteral("システム設定ファイルが見つかりません。"), MsgButtons::Ok,
+                              MsgIcon::Critical, QStringLiteral("警告！"));
+        endProgramNow();
+    }
+    QByteArray bytes;
+    readWholeFile(path, &bytes);
+    const QString wanted = vb::trim(key);
+    for (const QString& line : splitLines(decodeText(bytes))) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        if (vb::trim(line.left(eq)) == wanted)
+            return line.mid(eq + 1);
+    }
+    if (reportMissing) {
+        platform().messageBox(QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[") + key + u']',
+                              MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("警告！"));
+    }
+    return QString();
+}
+
+static QString folderOf(const char* key)
+{
+    return nativePath(gAppPath + vGetMassageIni(QString::fromLatin1(key), true) + u'\\');
+}
+
+QString csGetSysFolder() { return folderOf("SYSTEM_SYS"); }
+QString csGetTmpFolder() { return folderOf("SYSTEM_TMP"); }
+QString csGetIconFolder() { return folderOf("SYSTEM_ICON"); }
+QString csGetDataFolder() { return folderOf("SYSTEM_DATA"); }
+
+bool bFileExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(nativePath(path)).isFile();
+}
+
+QString csSetCurDir(const QString& folder)
+{
+    QDir::setCurrent(nativePath(folder));
+    return QDir::currentPath();
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The system settings file Massage.ini and the folder functions (module modSysFunc).
+#include <QString>
+
+// Flat lookup ignoring sections; first match wins; case-sensitive on trimmed names.
+// Massage.ini missing: message, then the program ends.
+QString vGetMassageIni(const QString& key, bool reportMissing);
+
+// gAppPath + value + separator, as a native path ending in "/".
+QString csGetSysFolder();
+QString csGetTmpFolder();
+QString csGetIconFolder();
+QString csGetDataFolder();
+
+// True when a normal file (not a folder) exists at the path (Windows-style text allowed).
+bool bFileExists(const QString& path);
+
+// Makes the folder the current directory; returns the current directory as then reported.
+QString csSetCurDir(const QString& folder);
+
+// gAppPath followed by a file name, as a native path.
+QString appFile(const QString& fileName);

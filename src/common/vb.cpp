@@ -1,0 +1,289 @@
+#include "vb.h"
+
+#include "vb_error.h"
+
+#include <QRegularExpression>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace vb {
+
+QDate dateAddMonths(const QDate& d, int months) { return d.addMonths(months); }
+
+QDateTime dateAddMonths(const QDateTime& d, int months)
+{
+    return QDateTime(d.date().addMonths(months), d.time());
+}
+
+int dateDiffMonths(const QDate& a, const QDate& b)
+{
+    return (b.year() - a.year()) * 12 + (b.month() - a.month());
+}
+
+namespace {
+const std::array<Era, 5>& eras()
+{
+    static const std::array<Era, 5> table{{
+        {1, QDate(1868, 1, 1), QStringLiteral("M"), QStringLiteral("明"), QStringLiteral("明治")},
+        {2, QDate(1912, 7, 30), QStringLiteral("T"), QStringLiteral("大"), QStringLiteral("大正")},
+        {3, QDate(1926, 12, 25), QStringLiteral("S"), QStringLiteral("昭"), QStringLiteral("昭和")},
+        {4, QDate(1989, 1, 8), QStringLiteral("H"), QStringLiteral("平"), QStringLiteral("平成")},
+        {5, QDate(2019, 5, 1), QStringLiteral("R"), QStringLiteral("令"), QStringLiteral("令和")},
+    }};
+    return table;
+}
+} // namespace
+
+const Era* eraOf(const QDate& d)
+{
+    if (!d.isValid())
+        return nullptr;
+    const Era* found = nullptr;
+    for (const Era& e : eras())
+        if (d >= e.start)
+            found = &e;
+    return found;
+}
+
+int eraCode(const QDate& d)
+{
+    const Era* e = eraOf(d);
+    return e ? e->code : 0;
+}
+
+int eraCodeOfText(const QString& text)
+{
+    auto d = toDate(text);
+    return d ? eraCode(d->date()) : 0;
+}
+
+QString format(const QDate& d, const QString& pattern)
+{
+    return format(QDateTime(d, QTime(0, 0)), pattern);
+}
+
+QString format(const QDateTime& dt, const QString& p)
+{
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    const Era* era = eraOf(d);
+    QString out;
+    bool afterHour = false; // m / mm right after h / hh are minutes
+    auto run = [&](qsizetype i, QChar c) {
+        qsizetype n = 0;
+        while (i + n < p.size() && p.at(i + n).toLower() == c)
+            ++n;
+        return n;
+    };
+    for (qsizetype i = 0; i < p.size();) {
+        const QChar c = p.at(i);
+        const QChar lc = c.toLower();
+        if (c == u'\\' && i + 1 < p.size()) {
+            out += p.at(i + 1);
+            i += 2;
+            continue;
+        }
+        qsizetype n = run(i, lc);
+        if (lc == u'y' && n >= 3) {
+            out += QString::number(d.year()).rightJustified(4, u'0');
+            i += 4 > n ? n : 4;
+            afterHour = false;
+            continue;
+        }
+        if (lc == u'y') {
+            // yy: two-digit year
+            out += QString::number(d.year() % 100).rightJustified(2, u'0');
+            i += n;
+            continue;
+        }
+        if (lc == u'm') {
+            int v = afterHour ? t.minute() : d.month();
+            out += n >= 2 ? QString::number(v).rightJustified(2, u'0') : QString::number(v);
+            i += n >= 2 ? 2 : 1;
+            afterHour = false;
+            continue;
+        }
+        if (lc == u'd') {
+            out += n >= 2 ? QString::number(d.day()).rightJustified(2, u'0') : QString::number(d.day());
+            i += n >= 2 ? 2 : 1;
+            continue;
+        }
+        if (lc == u'h') {
+            out += n >= 2 ? QString::number(t.hour()).rightJustified(2, u'0') : QString::number(t.hour());
+            i += n >= 2 ? 2 : 1;
+            afterHour = true;
+            continue;
+        }
+        if (lc == u'n') {
+            out += n >= 2 ? QString::number(t.minute()).rightJustified(2, u'0') : QString::number(t.minute());
+            i += n >= 2 ? 2 : 1;
+            afterHour = false;
+            continue;
+        }
+        if (lc == u's') {
+            out += n >= 2 ? QString::number(t.second()).rightJustified(2, u'0') : QString::number(t.second());
+            i += n >= 2 ? 2 : 1;
+            afterHour = false;
+            continue;
+        }
+        if (lc == u'g') {
+            // Before the first era: no era name (the Gregorian year is used for e).
+            if (era)
+                out += n >= 3 ? era->ggg : (n == 2 ? era->gg : era->g);
+            i += n >= 3 ? 3 : n;
+            continue;
+        }
+        if (lc == u'e') {
+            int y = era ? d.year() - era->start.year() + 1 : d.year();
+            out += n >= 2 ? QString::number(y).rightJustified(2, u'0') : QString::number(y);
+            i += n >= 2 ? 2 : 1;
+            continue;
+        }
+        if (c != u':')
+            afterHour = afterHour && (c == u' ');
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
+std::optional<QDateTime> toDate(const QVariant& v)
+{
+    if (v.isNull() || !v.isValid())
+        return std::nullopt;
+    switch (v.metaType().id()) {
+    case QMetaType::QDateTime: {
+        QDateTime dt = v.toDateTime();
+        return dt.isValid() ? std::optional(dt) : std::nullopt;
+    }
+    case QMetaType::QDate: {
+        QDate d = v.toDate();
+        return d.isValid() ? std::optional(QDateTime(d, QTime(0, 0))) : std::nullopt;
+    }
+    default: break;
+    }
+    static const QRegularExpression re(QStringLiteral(
+        R"(^\s*(\d{4})[/\-](\d{1,2})[/\-](\d{1,2})(?:[ T]+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?(?:\.\d+)?)?\s*$)"));
+    const QRegularExpressionMatch m = re.match(v.toString());
+    if (!m.hasMatch())
+        return std::nullopt;
+    QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    QTime t(0, 0);
+    if (!m.captured(4).isEmpty())
+        t = QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    if (!d.isValid() || !t.isValid())
+        return std::nullopt;
+    return QDateTime(d, t);
+}
+
+QString formatValue(const QVariant& v, const QString& pattern)
+{
+    if (auto d = toDate(v))
+        return format(*d, pattern);
+    return v.isNull() ? QString() : v.toString();
+}
+
+std::optional<double> toNumber(const QVariant& v)
+{
+    if (v.isNull() || !v.isValid())
+        return std::nullopt;
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        return v.toDouble();
+    case QMetaType::Bool: return v.toBool() ? -1.0 : 0.0;
+    default: break;
+    }
+    const QString s = v.toString().trimmed();
+    static const QRegularExpression re(QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$)"));
+    if (!re.match(s).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    double d = s.toDouble(&ok);
+    return ok ? std::optional(d) : std::nullopt;
+}
+
+bool isNumeric(const QVariant& v) { return toNumber(v).has_value(); }
+
+static double roundEven(double x) { return std::nearbyint(x); } // default mode: to even
+
+short cint(const QVariant& v)
+{
+    auto n = toNumber(v);
+    if (!n)
+        vbRaise(vberr::typeMismatch());
+    double r = roundEven(*n);
+    if (r < -32768 || r > 32767)
+        vbRaise(vberr::overflow());
+    return static_cast<short>(r);
+}
+
+long clng(const QVariant& v)
+{
+    auto n = toNumber(v);
+    if (!n)
+        vbRaise(vberr::typeMismatch());
+    double r = roundEven(*n);
+    if (r < -2147483648.0 || r > 2147483647.0)
+        vbRaise(vberr::overflow());
+    return static_cast<long>(r);
+}
+
+double val(const QString& s)
+{
+    QString t;
+    for (QChar c : s)
+        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
+            t += c;
+    if (t.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive) || t.startsWith(QStringLiteral("&O"), Qt::CaseInsensitive)) {
+        const int base = t.at(1).toUpper() == u'H' ? 16 : 8;
+        qsizetype i = 2;
+        long long v = 0;
+        while (i < t.size()) {
+            int dgt = QStringLiteral("0123456789ABCDEF").indexOf(t.at(i).toUpper());
+            if (dgt < 0 || dgt >= base)
+                break;
+            v = v * base + dgt;
+            ++i;
+        }
+        return static_cast<double>(v);
+    }
+    static const QRegularExpression re(QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)"));
+    const auto m = re.match(t);
+    return m.hasMatch() ? m.captured(0).toDouble() : 0.0;
+}
+
+QString rtrim(const QString& s)
+{
+    qsizetype n = s.size();
+    while (n > 0 && s.at(n - 1) == u' ')
+        --n;
+    return s.left(n);
+}
+
+QString ltrim(const QString& s)
+{
+    qsizetype i = 0;
+    while (i < s.size() && s.at(i) == u' ')
+        ++i;
+    return s.mid(i);
+}
+
+QString trim(const QString& s) { return ltrim(rtrim(s)); }
+
+QString cstrDate(const QDateTime& dt)
+{
+    QString s = format(dt, QStringLiteral("yyyy/mm/dd"));
+    if (dt.time() != QTime(0, 0))
+        s += u' ' + format(dt, QStringLiteral("h:nn:ss"));
+    return s;
+}
+
+} // namespace vb

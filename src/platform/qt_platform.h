@@ -1,0 +1,19 @@
+#pragma once
+// Platform services for the desktop: Qt message boxes, override cursor, real program starts.
+#include "platform.h"
+
+class QtPlatform : public PlatformServices {
+public:
+    MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
+    void setBusy(bool on) override;
+    void beep() override;
+    bool startProgram(const QString& program, const QStringList& args, WindowStyle style, VbError* error) override;
+    void openUrl(const QString& address) override;
+    QString computerName() override;
+
+private:
+    int m_busy = 0;
+};
+
+// CR, LF and CRLF all become line breaks in a message box.
+QString messageBoxText(const QString& text);

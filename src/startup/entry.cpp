@@ -1,0 +1,28 @@
+#include "entry.h"
+
+#include "common/paths.h"
+#include "common/program_end.h"
+#include "mainwindow/main_window.h"
+#include "platform/platform.h"
+#include "startup/back_window.h"
+
+#include <QApplication>
+
+int runEntryProcedure(const QStringList& args)
+{
+    frmBack back;
+    back.load(programFolder());
+    back.showMaximized();
+
+    const QString mode = args.join(u' ');
+    if (mode.isEmpty()) {
+        const QString title = QStringLiteral("\u3000エラー！！");
+        platform().messageBox(QStringLiteral("処理モードが設定されていません。"), MsgButtons::Ok, MsgIcon::Exclamation, title);
+        platform().messageBox(QStringLiteral("起動できません！"), MsgButtons::Ok, MsgIcon::Critical, title);
+        endProgramNow();
+    }
+
+    frmPrint利用者別月間実績表 main(&back);
+    main.showModal();
+    return 0;
+}

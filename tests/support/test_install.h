@@ -1,0 +1,34 @@
+#pragma once
+// A temporary installation for one test: a program folder with Massage.ini, adodb.ini and
+// the folders TMP, SYS, DATA and ICON. Sets gAppPath and the branch key 1-3 (BASEID 0103).
+#include "platform/recording_platform.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+class TestInstall {
+public:
+    TestInstall();
+    ~TestInstall();
+
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    // Writes a file as the given bytes (folders are created).
+    void writeBytes(const QString& relative, const QByteArray& bytes) const;
+    // Writes Massage.ini in CP932 with CRLF lines; the default lines plus extra ones.
+    void writeMassageIni(const QStringList& extraLines = {}) const;
+    // Writes adodb.ini with section and key 接続情報.
+    void writeAdodbIni(const QString& connectionString) const;
+    // adodb.ini pointing at an embedded database file in the program folder.
+    QString useSqliteDatabase(const QString& fileName = QStringLiteral("suite.db")) const;
+    QByteArray readBytes(const QString& relative) const;
+
+    static QStringList defaultMassageLines();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Reads a whole file as bytes (empty when missing).
+QByteArray fileBytes(const QString& path);
