@@ -1,0 +1,153 @@
+// Private-profile behaviours of the INI class and its functions.
+#include "common/ini_file.h"
+#include "common/text_file.h"
+#include "support/test_install.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct IniFixture : ::testing::Test {
+    TestInstall inst;
+    QString path = inst.file(QStringLiteral("t.ini"));
+    void write(const QByteArray& bytes) { inst.writeBytes(QStringLiteral("t.ini"), bytes); }
+    QByteArray bytes() const { return fileBytes(path); }
+    QString get(const char* sec, const char* key, const char* def = "", int size = 256) const
+    {
+        return profile::getString(QString::fromUtf8(sec), QString::fromUtf8(key), QString::fromUtf8(def), path, size);
+    }
+};
+
+TEST_F(IniFixture, ReadsLikeGetPrivateProfileString)
+{
+    write("; comment\r\n"
+          "[ section1 ]\r\n"
+          "  Key1 = val1  \r\n"
+          "quoted=\"val2\"\r\n"
+          "single='x'\r\n"
+          "mismatch=\"abc'\r\n"
+          "inline=v ;x\r\n"
+          "novalue\r\n"
+          "=emptyname\r\n"
+          "dup=first\r\n"
+          "dup=second\n"
+          "[section1]\r"
+          "other=later section\r\n"
+          "[Sec2] trailing text\r\n"
+          "k=\x82\xa0\r\n"); // あ in CP932
+    struct Case { const char* sec; const char* key; const char* def; const char* want; };
+    const Case cases[] = {
+        {"section1", "key1", "", "val1"},        // case-insensitive, trimmed
+        {"SECTION1", "KEY1", "", "val1"},
+        {"section1", "quoted", "", "val2"},       // one pair of quotes removed
+        {"section1", "single", "", "x"},
+        {"section1", "mismatch", "", "\"abc'"},   // mismatched quotes stay
+        {"section1", "inline", "", "v ;x"},       // no inline comments
+        {"section1", "novalue", "def", "def"},    // entry without '=' gives the default
+        {"section1", "dup", "", "first"},         // first key wins
+        {"section1", "other", "d", "d"},          // only the first section is searched
+        {"sec2", "k", "", "あ"},
+        {"section1", "missing", "dflt  ", "dflt"}, // default loses trailing blanks
+        {"nosuch", "key1", "x", "x"},
+        {"", "key1", "x", "x"},
+        {"section1", "", "x", "x"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(get(c.sec, c.key, c.def), QString::fromUtf8(c.want)) << c.sec << "/" << c.key;
+    EXPECT_EQ(get("section1", "key1", "", 4), QStringLiteral("val")); // nSize-1 characters
+}
+
+TEST_F(IniFixture, LongValuesAreCutAtACharacterBoundary)
+{
+    QByteArray v;
+    v += 'a';
+    for (int i = 0; i < 200; ++i)
+        v += "\x82\xa0"; // あ, two bytes each
+    write("[s]\r\nk=" + v + "\r\n");
+    const QString got = get("s", "k");
+    EXPECT_EQ(encodeCp932(got).size(), 255); // 'a' + 127 × 2 bytes
+    EXPECT_EQ(got.size(), 128);
+}
+
+TEST_F(IniFixture, IntegersParseLikeTheWindowsFunction)
+{
+    write("[s]\r\na=-1\r\nb=+1\r\nc=42A94967297\r\nd=B4294967297\r\ne=4294967297\r\nf=\r\ng=\"12\"\r\nh=0x1F\r\n");
+    struct Case { const char* key; int want; };
+    const Case cases[] = {{"a", -1}, {"b", 1}, {"c", 42}, {"d", 0}, {"e", 1}, {"f", 7}, {"g", 12}, {"h", 31}, {"zz", 7}};
+    for (const Case& c : cases)
+        EXPECT_EQ(profile::getInt(QStringLiteral("s"), QString::fromLatin1(c.key), 7, path), c.want) << c.key;
+    EXPECT_EQ(profile::getInt(QStringLiteral("s"), QStringLiteral("a"), 7, inst.file(QStringLiteral("none.ini"))), 7);
+}
+
+TEST_F(IniFixture, WritesEditOnlyTheAffectedLine)
+{
+    const QByteArray original = "; settings shared by the suite\r\n"
+                                "\r\n"
+                                "[A]\r\n"
+                                "Key = old\r\n"
+                                "  ; keep me\r\n"
+                                "x=1\r\n"
+                                "\r\n"
+                                "[B]\n"
+                                "y=\xfb\xfc\n"; // 髙 (NEC/IBM code) stays byte for byte
+    write(original);
+    ASSERT_TRUE(profile::writeString(QStringLiteral("a"), QStringLiteral("KEY"), QStringLiteral("new"), path));
+    QByteArray want = original;
+    want.replace("Key = old", "Key=new");
+    EXPECT_EQ(bytes(), want);
+
+    // A new key becomes the last entry of its section; a new section goes at the end.
+    ASSERT_TRUE(profile::writeString(QStringLiteral("A"), QStringLiteral("z"), QStringLiteral("2"), path));
+    want.replace("x=1\r\n", "x=1\r\nz=2\r\n");
+    EXPECT_EQ(bytes(), want);
+    ASSERT_TRUE(profile::writeString(QStringLiteral("印刷"), QStringLiteral("キー"), QStringLiteral("値"), path));
+    want += encodeCp932(QStringLiteral("[印刷]\r\nキー=値\r\n"));
+    EXPECT_EQ(bytes(), want);
+
+    // No value deletes the key, no key deletes the section.
+    ASSERT_TRUE(profile::writeString(QStringLiteral("A"), QStringLiteral("z"), std::nullopt, path));
+    ASSERT_TRUE(profile::writeString(QStringLiteral("印刷"), std::nullopt, std::nullopt, path));
+    EXPECT_EQ(bytes(), original.left(original.indexOf("Key")) + "Key=new\r\n  ; keep me\r\nx=1\r\n\r\n[B]\ny=\xfb\xfc\n");
+}
+
+TEST_F(IniFixture, WriteCreatesTheFileAndKeepsAByteOrderMark)
+{
+    ASSERT_TRUE(profile::writeString(QStringLiteral("S"), QStringLiteral("k"), QString(), path));
+    EXPECT_EQ(bytes(), QByteArray("[S]\r\nk=\r\n"));
+
+    write("\xEF\xBB\xBF[S]\r\nk=1\r\n");
+    ASSERT_TRUE(profile::writeString(QStringLiteral("S"), QStringLiteral("名"), QStringLiteral("値"), path));
+    EXPECT_EQ(bytes(), QByteArray("\xEF\xBB\xBF[S]\r\nk=1\r\n") + QStringLiteral("名=値\r\n").toUtf8());
+    EXPECT_EQ(get("S", "名"), QStringLiteral("値"));
+
+    EXPECT_FALSE(profile::writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"),
+                                      inst.file(QStringLiteral("no/such/folder/x.ini"))));
+}
+
+TEST_F(IniFixture, ClassReportsItsErrors)
+{
+    clsOplIniFile ini;
+    EXPECT_EQ(ini.iInit(QString()), -1);
+    EXPECT_EQ(ini.CsErrStr(), QStringLiteral("Iniファイル名を指定してください。"));
+    EXPECT_EQ(ini.iInit(inst.file(QStringLiteral("none.ini"))), -1);
+    EXPECT_EQ(ini.CsErrStr(), QStringLiteral("指定されたIni（") + inst.file(QStringLiteral("none.ini"))
+                                  + QStringLiteral("）ファイルが見つかりません。"));
+
+    write("[S]\r\nn=12\r\nt=abc   \r\n");
+    ASSERT_EQ(ini.iInit(path), 0);
+    EXPECT_EQ(ini.nGetProfileLong(QStringLiteral("S"), QStringLiteral("n")), 12);
+    EXPECT_EQ(ini.nGetProfileLong(QStringLiteral("S"), QStringLiteral("none")), 0);
+    EXPECT_EQ(ini.csGetProfileString(QStringLiteral("S"), QStringLiteral("t")), QStringLiteral("abc"));
+    EXPECT_NE(ini.iWriteProfileString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("13")), 0);
+    EXPECT_EQ(ini.nGetProfileLong(QStringLiteral("S"), QStringLiteral("n")), 13);
+
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    if (!QFileInfo(path).isWritable()) { // root may write anyway
+        EXPECT_EQ(ini.iWriteProfileString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("14")), -1);
+        EXPECT_EQ(ini.CsErrStr(), QStringLiteral("Iniファイルの書込に失敗しました。"));
+        EXPECT_EQ(ini.nGetProfileLong(QStringLiteral("S"), QStringLiteral("n")), 13);
+    }
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+// CP932 as Windows writes it, byte-order marks, line splitting, replacing writes.
+#include "common/text_file.h"
+#include "support/test_install.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Cp932, RoundTripsTheCharactersTheSuiteUses)
+{
+    EXPECT_EQ(encodeCp932(QStringLiteral("～－①髙")), QByteArray("\x81\x60\x81\x7c\x87\x40\xfb\xfc"));
+    EXPECT_EQ(decodeCp932("\xee\xe0"), QStringLiteral("髙"));
+    EXPECT_EQ(encodeCp932(QStringLiteral("表ソ\\")), QByteArray("\x95\x5c\x83\x5c\x5c"));
+    // Best fit first, then "?" per character CP932 cannot hold.
+    EXPECT_EQ(encodeCp932(QString(QChar(0x301C)) + QChar(0x2212)), QByteArray("\x81\x60\x81\x7c"));
+    EXPECT_EQ(encodeCp932(QStringLiteral("a😀b") + QChar(0x00E9)), QByteArray("a?b?"));
+    EXPECT_FALSE(fitsCp932(QStringLiteral("😀")));
+}
+
+TEST(TextFiles, ByteOrderMarksAndLines)
+{
+    TextEncoding e;
+    EXPECT_EQ(decodeText("\xEF\xBB\xBF\xE3\x81\x82", &e), QStringLiteral("あ"));
+    EXPECT_EQ(e, TextEncoding::Utf8Bom);
+    EXPECT_EQ(decodeText(QByteArray("\xFF\xFE\x42\x30", 4), &e), QStringLiteral("あ"));
+    EXPECT_EQ(e, TextEncoding::Utf16LeBom);
+    EXPECT_EQ(decodeText("\x82\xa0", &e), QStringLiteral("あ"));
+    EXPECT_EQ(e, TextEncoding::Cp932);
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\nb\rc\nd")), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\n\r\n")), (QStringList{"a", ""}));
+}
+
+TEST(TextFiles, ReplacingWriteReportsRunTimeErrors)
+{
+    TestInstall inst;
+    const QString p = inst.file(QStringLiteral("TMP/x.csv"));
+    ASSERT_TRUE(writeFileReplacing(p, "one"));
+    ASSERT_TRUE(writeFileReplacing(p, "two"));
+    EXPECT_EQ(fileBytes(p), QByteArray("two"));
+    VbError err;
+    EXPECT_FALSE(writeFileReplacing(inst.file(QStringLiteral("NOFOLDER/x.csv")), "x", &err));
+    EXPECT_EQ(err.number, 76);
+    EXPECT_EQ(err.parenText(), QStringLiteral("(76)パスが見つかりません。"));
+}
+
+} // namespace

@@ -1,0 +1,41 @@
+#include "program_run.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+QStringList ProgramRun::lines(const QString& prefix) const
+{
+    QStringList out;
+    for (const QString& l : stderrLines)
+        if (l.startsWith(prefix + u'\t'))
+            out.append(l);
+    return out;
+}
+
+ProgramRun runInstalledProgram(const TestInstall& inst, const QString& binary, const QStringList& args,
+                               const QStringList& env, int timeoutMs)
+{
+    ProgramRun run;
+    run.folder = inst.path();
+    const QString copy = inst.file(QFileInfo(binary).fileName());
+    if (!QFileInfo::exists(copy))
+        QFile::copy(binary, copy);
+    QProcess p;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("MONTHLY_RECORDS_SCRIPTED"), QStringLiteral("1"));
+    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString& kv : env)
+        e.insert(kv.section(u'=', 0, 0), kv.section(u'=', 1));
+    p.setProcessEnvironment(e);
+    p.setWorkingDirectory(inst.path());
+    p.start(copy, args);
+    run.finished = p.waitForFinished(timeoutMs);
+    if (!run.finished)
+        p.kill();
+    run.exitCode = p.exitCode();
+    run.stdoutText = QString::fromUtf8(p.readAllStandardOutput());
+    run.stderrLines = QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    return run;
+}
