@@ -1,0 +1,68 @@
+#pragma once
+// The spreadsheet grid stand-in: a QTableWidget that speaks 1-based rows and columns
+// (row 0 is the header), with check-box and button cells, hidden and locked columns,
+// a redraw switch and a stable multi-key sort.
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <functional>
+#include <utility>
+#include <vector>
+
+class SpreadGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit SpreadGrid(int maxCols, QWidget* parent = nullptr);
+
+    int MaxRows() const { return rowCount(); }
+    void setMaxRows(int rows);
+    int MaxCols() const { return columnCount(); }
+
+    void setHeaderText(int col, const QString& text);
+    QString headerText(int col) const;
+    // The value of a cell: numbers as numbers, texts as texts; check boxes 1 or 0.
+    QVariant value(int row, int col) const;
+    void setValue(int row, int col, const QVariant& v);
+    QString text(int row, int col) const;
+
+    void setCheckColumn(int col) { m_checkCol = col; }
+    void setButtonColumn(int col, const QString& caption);
+    void setColHidden(int col, bool hidden) { setColumnHidden(col - 1, hidden); }
+    bool colHidden(int col) const { return isColumnHidden(col - 1); }
+    // Columns first..last cannot be edited by the operator (the check box stays usable elsewhere).
+    void lockColumns(int first, int last);
+    bool isLocked(int row, int col) const;
+    void setRedraw(bool on);
+    bool redraw() const { return m_redraw; }
+    // Active row (1-based, 0 when none).
+    int activeRow() const { return currentRow() + 1; }
+    void setActiveRow(int row);
+
+    // Sorts rows first..last (last -1: the last row) by (column, order 1 asc / 2 desc) keys; stable.
+    void sortRows(int first, int last, const std::vector<std::pair<int, short>>& keys);
+
+    // Operator events (row 0 = header).
+    std::function<void(int row, int col)> onButtonClicked;
+    std::function<void(int row, int col)> onDoubleClick;
+
+    void clickButton(int row, int col); // as the operator's click on a button cell
+
+private:
+    int m_checkCol = -1;
+    int m_buttonCol = -1;
+    QString m_buttonCaption;
+    bool m_redraw = true;
+};
+
+// Paints button cells and turns a click into SpreadGrid::onButtonClicked.
+class ButtonCellDelegate : public QStyledItemDelegate {
+public:
+    ButtonCellDelegate(SpreadGrid* grid, QString caption);
+    void paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& idx) const override;
+    bool editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& opt,
+                     const QModelIndex& idx) override;
+
+private:
+    SpreadGrid* m_grid;
+    QString m_caption;
+    QModelIndex m_pressed;
+};
