@@ -1,0 +1,105 @@
+#pragma once
+// Turns a layout and its data into pages of simple drawing operations. Composing is pure
+// (no painter, no fonts), so what a page shows can be checked without rendering it.
+#include "csv_reader.h"
+#include "layout.h"
+
+#include <QHash>
+#include <QList>
+#include <QPageLayout>
+#include <QSizeF>
+
+struct DrawOp {
+    enum class Kind { Text, Line, Rect, Ellipse, Tick, GridText };
+    Kind kind = Kind::Text;
+    QRectF rect;      // mm
+    QLineF line;      // mm
+    QString text;     // Text
+    QStringList lines; // GridText: the wrapped lines
+    int cols = 0;     // GridText
+    int rows = 0;     // GridText
+    FontSpec font;
+    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+    bool fit = false;
+    double penWidth = 0.25;
+    Qt::PenStyle penStyle = Qt::SolidLine;
+    QColor color = Qt::black;
+    QColor fill;
+    QString name;     // the layout item's name, if any
+};
+
+struct PageContent {
+    QSizeF sizeMm;
+    QList<DrawOp> ops;
+};
+
+// Formats a CSV value for a placeholder: "" (as is), "date:<VB pattern>" (a date
+// "yyyy/mm/dd", a month "yyyy/mm" or a time "h:m:s"; empty when the value is none of them),
+// "map:k=v;k=v;*=v" (a value without entry and without "*" stands), "weekday:<day>" (the
+// weekday of that day in the month the value names; empty when the month has no such day).
+QString formatValue(const QString& value, const QString& format);
+
+// True when a value selects an option: equal texts, or equal numbers.
+bool sameValue(const QString& a, const QString& b);
+
+// The width of a character in grid cells: 1/2 for half-width characters, else 1.
+double gridCellWidth(QChar c);
+// Wraps a text into at most `rows` lines of `cols` cells, keeping its line breaks (CRLF, CR,
+// LF). A line that fills up exactly does not add an empty line before a following break.
+// *overflow tells whether text was left over.
+QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow = nullptr);
+
+// A page of a table: its records [first, first + count), placed from row slot firstSlot.
+struct PageSlice {
+    int first = 0;
+    int count = 0;
+    int firstSlot = 0;
+    bool operator==(const PageSlice&) const = default;
+};
+// Splits records into pages of rowsPerPage rows. firstSlot (0-based) leaves the first rows of
+// the first page empty. No records still give one (empty) page.
+QList<PageSlice> paginate(int records, int rowsPerPage, int firstSlot = 0);
+
+// One layout with its data.
+class Report {
+public:
+    Layout layout;
+    CsvTable data;
+    bool hasData = false;
+    QHash<QString, QString> itemValues; // SetItemValue: item name -> text
+    QString title;
+    int repeatStart = 0;                // SectionRepeatStart (1-based; 0 none)
+
+    int pageCount() const;
+    PageContent composePage(int page) const;
+
+private:
+    const QList<PageSlice>& slices() const;
+    mutable QList<PageSlice> m_slices;
+    mutable bool m_sliced = false;
+};
+
+// Output settings of the command file.
+struct OutputSettings {
+    QString paper;        // empty: each layout's own size
+    int zoomPercent = 100;
+    QPointF offsetMm;
+};
+
+// A whole document: one or more reports, pages numbered through.
+class Document {
+public:
+    QString title;
+    QList<Report> reports;
+    OutputSettings output;
+
+    void finish(); // builds the page index after the reports are set
+    int pageCount() const { return int(m_index.size()); }
+    PageContent page(int index) const;
+    // The paper the page is printed on, and where the layout's page lands on it.
+    QPageLayout pageLayout(int index) const;
+    double contentScale(int index) const; // layout millimetres -> paper millimetres
+
+private:
+    QList<std::pair<int, int>> m_index; // (report, page within it)
+};

@@ -1,0 +1,148 @@
+#include "page_paint.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+
+QString sansFamily() { return QStringLiteral("Noto Sans CJK JP"); }
+QString serifFamily() { return QStringLiteral("Noto Serif CJK JP"); }
+
+namespace {
+
+struct Painter {
+    QPainter& p;
+    double k;       // px per mm
+    QPointF origin;
+    double fontScale; // point sizes -> device points at this zoom
+
+    QPointF pt(QPointF mm) const { return origin + mm * k; }
+    QRectF rc(const QRectF& mm) const { return QRectF(pt(mm.topLeft()), mm.size() * k); }
+
+    QFont font(const FontSpec& f, double factor = 1.0) const
+    {
+        QFont font(f.serif ? serifFamily() : sansFamily());
+        font.setPointSizeF(qMax(0.5, f.size * fontScale * factor));
+        font.setBold(f.bold);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        return font;
+    }
+
+    void setPen(const DrawOp& op)
+    {
+        if (op.penWidth <= 0) {
+            p.setPen(Qt::NoPen);
+            return;
+        }
+        QPen pen(op.color, qMax(op.penWidth * k, 0.5), op.penStyle, Qt::FlatCap, Qt::MiterJoin);
+        p.setPen(pen);
+    }
+
+    void text(const DrawOp& op)
+    {
+        const QRectF r = rc(op.rect);
+        QFont f = font(op.font);
+        if (op.fit) {
+            const QFontMetricsF fm(f, p.device());
+            const QStringList lines = op.text.split(u'\n');
+            double widest = 0;
+            for (const QString& l : lines)
+                widest = qMax(widest, fm.horizontalAdvance(l));
+            const double tall = fm.height() * lines.size();
+            double factor = 1.0;
+            if (widest > r.width() && widest > 0)
+                factor = r.width() / widest;
+            if (tall > r.height() && tall > 0)
+                factor = qMin(factor, r.height() / tall);
+            if (factor < 1.0)
+                f = font(op.font, factor * 0.98);
+        }
+        p.setFont(f);
+        p.setPen(op.color);
+        p.drawText(r, int(op.align), op.text);
+    }
+
+    void grid(const DrawOp& op)
+    {
+        const QRectF r = rc(op.rect);
+        const double cw = r.width() / op.cols;
+        const double rh = r.height() / op.rows;
+        p.setFont(font(op.font));
+        p.setPen(op.color);
+        for (int row = 0; row < op.lines.size(); ++row) {
+            const QString& line = op.lines.at(row);
+            double x = r.left();
+            const double y = r.top() + row * rh;
+            for (qsizetype i = 0; i < line.size(); ++i) {
+                QString unit(line.at(i));
+                if (line.at(i).isHighSurrogate() && i + 1 < line.size())
+                    unit += line.at(++i);
+                const double w = gridCellWidth(unit.at(0)) * cw;
+                if (unit != u" " && unit != u"\u3000")
+                    p.drawText(QRectF(x, y, w, rh), Qt::AlignCenter, unit);
+                x += w;
+            }
+        }
+    }
+
+    void tick(const DrawOp& op)
+    {
+        const QRectF r = rc(op.rect);
+        QPainterPath path;
+        path.moveTo(r.left() + r.width() * 0.18, r.top() + r.height() * 0.52);
+        path.lineTo(r.left() + r.width() * 0.42, r.top() + r.height() * 0.80);
+        path.lineTo(r.left() + r.width() * 0.85, r.top() + r.height() * 0.18);
+        QPen pen(op.color, qMax(op.penWidth * 1.4 * k, 1.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+    }
+};
+
+} // namespace
+
+void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPointF origin)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    const double deviceMm = painter.device()->logicalDpiY() / 25.4;
+    Painter P{painter, pxPerMm, origin, pxPerMm / deviceMm};
+    for (const DrawOp& op : page.ops) {
+        switch (op.kind) {
+        case DrawOp::Kind::Text:
+            P.text(op);
+            break;
+        case DrawOp::Kind::Line:
+            P.setPen(op);
+            painter.drawLine(P.pt(op.line.p1()), P.pt(op.line.p2()));
+            break;
+        case DrawOp::Kind::Rect:
+            P.setPen(op);
+            painter.setBrush(op.fill.isValid() ? QBrush(op.fill) : QBrush(Qt::NoBrush));
+            painter.drawRect(P.rc(op.rect));
+            painter.setBrush(Qt::NoBrush);
+            break;
+        case DrawOp::Kind::Ellipse:
+            P.setPen(op);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(P.rc(op.rect));
+            break;
+        case DrawOp::Kind::Tick:
+            P.tick(op);
+            break;
+        case DrawOp::Kind::GridText:
+            P.grid(op);
+            break;
+        }
+    }
+    painter.restore();
+}
+
+void paintDocumentPage(QPainter& painter, const Document& doc, int index)
+{
+    const double deviceMm = painter.device()->logicalDpiX() / 25.4;
+    const double k = deviceMm * doc.contentScale(index);
+    const QPointF origin = doc.output.offsetMm * deviceMm;
+    paintPage(painter, doc.page(index), k, origin);
+}

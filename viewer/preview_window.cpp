@@ -1,0 +1,216 @@
+#include "preview_window.h"
+
+#include "page_paint.h"
+#include "viewer_job.h"
+
+#include "platform/platform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+bool printDocument(const Document& doc, QPrinter& printer, QString* error)
+{
+    printer.setFullPage(true);
+    printer.setDocName(doc.title);
+    int from = 0, to = doc.pageCount() - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        from = qBound(0, printer.fromPage() - 1, to);
+        to = qBound(from, printer.toPage() - 1, to);
+    }
+    printer.setPageLayout(doc.pageLayout(from));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
+        return false;
+    }
+    for (int i = from; i <= to; ++i) {
+        if (i > from) {
+            printer.setPageLayout(doc.pageLayout(i));
+            printer.newPage();
+        }
+        paintDocumentPage(painter, doc, i);
+    }
+    painter.end();
+    return true;
+}
+
+bool printWithDialog(const Document& doc, QWidget* parent, QString* error)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(doc.pageLayout(0));
+    printer.setDocName(doc.title);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("印刷 - %1").arg(doc.title));
+    dialog.setMinMax(1, doc.pageCount());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return true;
+    return printDocument(doc, printer, error);
+}
+
+bool printToDefaultPrinter(const Document& doc, QString* error)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        *error = QStringLiteral("既定のプリンタがありません。");
+        return false;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    return printDocument(doc, printer, error);
+}
+
+QImage renderPageImage(const Document& doc, int index, double zoom, double dpr)
+{
+    const QSizeF mm = doc.pageLayout(index).fullRect(QPageLayout::Millimeter).size();
+    const double dpi = 96.0 * zoom * dpr;
+    const QSize px(qMax(1, qRound(mm.width() * dpi / 25.4)), qMax(1, qRound(mm.height() * dpi / 25.4)));
+    QImage img(px, QImage::Format_ARGB32_Premultiplied);
+    img.setDotsPerMeterX(qRound(dpi / 0.0254));
+    img.setDotsPerMeterY(qRound(dpi / 0.0254));
+    img.fill(Qt::white);
+    QPainter p(&img);
+    paintDocumentPage(p, doc, index);
+    p.end();
+    img.setDevicePixelRatio(dpr);
+    return img;
+}
+
+PreviewWindow::PreviewWindow(Document document, const QStringList& warnings, QWidget* parent)
+    : QMainWindow(parent), m_doc(std::move(document))
+{
+    setWindowTitle(m_doc.title);
+    setAccessibleName(m_doc.title);
+
+    auto* bar = addToolBar(QStringLiteral("操作"));
+    bar->setMovable(false);
+    bar->setAccessibleName(QStringLiteral("操作"));
+    auto add = [&](const QString& text, const QKeySequence& key, auto handler) {
+        QAction* a = bar->addAction(text);
+        a->setShortcut(key);
+        a->setToolTip(key.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    m_first = add(QStringLiteral("先頭"), QKeySequence(Qt::Key_Home), [this] { showPage(0); });
+    m_prev = add(QStringLiteral("前のページ"), QKeySequence(Qt::Key_PageUp), [this] { showPage(m_page - 1); });
+    m_pageLabel = new QLabel(bar);
+    m_pageLabel->setAccessibleName(QStringLiteral("ページ"));
+    m_pageLabel->setContentsMargins(8, 0, 8, 0);
+    bar->addWidget(m_pageLabel);
+    m_next = add(QStringLiteral("次のページ"), QKeySequence(Qt::Key_PageDown), [this] { showPage(m_page + 1); });
+    m_last = add(QStringLiteral("最後"), QKeySequence(Qt::Key_End), [this] { showPage(m_doc.pageCount() - 1); });
+    bar->addSeparator();
+    add(QStringLiteral("縮小"), QKeySequence(QKeySequence::ZoomOut), [this] { setZoom(m_zoom / 1.25); });
+    add(QStringLiteral("拡大"), QKeySequence(QKeySequence::ZoomIn), [this] { setZoom(m_zoom * 1.25); });
+    add(QStringLiteral("幅に合わせる"), QKeySequence(Qt::CTRL | Qt::Key_0), [this] { fitWidth(); });
+    add(QStringLiteral("等倍"), QKeySequence(Qt::CTRL | Qt::Key_1), [this] { setZoom(1.0); });
+    bar->addSeparator();
+    add(QStringLiteral("印刷..."), QKeySequence(QKeySequence::Print), [this] { print(); });
+    add(QStringLiteral("PDF 保存..."), QKeySequence(QKeySequence::Save), [this] { savePdf(); });
+    bar->addSeparator();
+    add(QStringLiteral("閉じる"), QKeySequence(Qt::Key_Escape), [this] { close(); });
+
+    auto* central = new QWidget(this);
+    auto* box = new QVBoxLayout(central);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    if (!warnings.isEmpty()) {
+        auto* note = new QLabel(warnings.join(u'\n'), central);
+        note->setObjectName(QStringLiteral("warnings"));
+        note->setAccessibleName(QStringLiteral("注意"));
+        note->setWordWrap(true);
+        note->setStyleSheet(QStringLiteral("background:#fff3c4; color:#5a4500; padding:6px;"));
+        box->addWidget(note);
+    }
+    m_scroll = new QScrollArea(central);
+    m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->setAccessibleName(QStringLiteral("ページ表示"));
+    m_image = new QLabel;
+    m_image->setAccessibleName(QStringLiteral("ページ"));
+    m_image->setContentsMargins(12, 12, 12, 12);
+    m_scroll->setWidget(m_image);
+    box->addWidget(m_scroll);
+    setCentralWidget(central);
+
+    const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 900);
+    resize(qMin(1100, avail.width() * 9 / 10), qMin(1000, avail.height() * 9 / 10));
+    showPage(0);
+}
+
+void PreviewWindow::showPage(int index)
+{
+    m_page = qBound(0, index, qMax(0, m_doc.pageCount() - 1));
+    const bool atStart = m_page == 0, atEnd = m_page >= m_doc.pageCount() - 1;
+    m_first->setEnabled(!atStart);
+    m_prev->setEnabled(!atStart);
+    m_next->setEnabled(!atEnd);
+    m_last->setEnabled(!atEnd);
+    m_pageLabel->setText(QStringLiteral("%1 / %2 ページ").arg(m_page + 1).arg(m_doc.pageCount()));
+    render();
+    m_scroll->verticalScrollBar()->setValue(0);
+}
+
+void PreviewWindow::setZoom(double zoom)
+{
+    m_fitWidth = false;
+    m_zoom = qBound(0.2, zoom, 6.0);
+    render();
+}
+
+void PreviewWindow::fitWidth()
+{
+    m_fitWidth = true;
+    render();
+}
+
+void PreviewWindow::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    if (m_fitWidth)
+        render();
+}
+
+void PreviewWindow::render()
+{
+    if (m_doc.pageCount() == 0)
+        return;
+    if (m_fitWidth) {
+        const double widthMm = m_doc.pageLayout(m_page).fullRect(QPageLayout::Millimeter).width();
+        const int avail = m_scroll->viewport()->width() - 24 - 4;
+        m_zoom = qBound(0.2, avail / (widthMm * 96.0 / 25.4), 6.0);
+    }
+    const QImage img = renderPageImage(m_doc, m_page, m_zoom, devicePixelRatioF());
+    m_image->setPixmap(QPixmap::fromImage(img));
+    m_image->adjustSize();
+}
+
+void PreviewWindow::savePdf()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("PDF 保存"),
+                                                      pdfFileNameForTitle(m_doc.title),
+                                                      QStringLiteral("PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writeDocumentPdf(m_doc, path, &error))
+        platform().messageBox(error, MsgButtons::Ok, MsgIcon::Critical, m_doc.title);
+}
+
+void PreviewWindow::print()
+{
+    QString error;
+    if (!printWithDialog(m_doc, this, &error))
+        platform().messageBox(error, MsgButtons::Ok, MsgIcon::Critical, m_doc.title);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The preview window: pages, next / previous, zoom, fit width, print, save as PDF.
+#include "page_compose.h"
+
+#include <QImage>
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QScrollArea;
+class QPrinter;
+
+// Prints the document (the printer's page range, if any). False with *error set.
+bool printDocument(const Document& doc, QPrinter& printer, QString* error);
+// Print dialog, then printing. False only when printing failed (*error set); a cancelled
+// dialog is no failure.
+bool printWithDialog(const Document& doc, QWidget* parent, QString* error);
+// The default printer without a dialog. False with *error set.
+bool printToDefaultPrinter(const Document& doc, QString* error);
+
+// Renders a page as an image at the given zoom (1.0: 96 dots per inch).
+QImage renderPageImage(const Document& doc, int index, double zoom, double devicePixelRatio = 1.0);
+
+class PreviewWindow : public QMainWindow {
+public:
+    PreviewWindow(Document document, const QStringList& warnings, QWidget* parent = nullptr);
+
+    int currentPage() const { return m_page; }
+    double zoom() const { return m_zoom; }
+    bool fitsWidth() const { return m_fitWidth; }
+    const Document& document() const { return m_doc; }
+
+    void showPage(int index);
+    void setZoom(double zoom); // ends fit-width
+    void fitWidth();
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void render();
+    void savePdf();
+    void print();
+
+    Document m_doc;
+    int m_page = 0;
+    double m_zoom = 1.0;
+    bool m_fitWidth = true;
+    QScrollArea* m_scroll = nullptr;
+    QLabel* m_image = nullptr;
+    QLabel* m_pageLabel = nullptr;
+    QAction* m_prev = nullptr;
+    QAction* m_next = nullptr;
+    QAction* m_first = nullptr;
+    QAction* m_last = nullptr;
+};
