@@ -25,59 +25,6 @@ QStringList argumentsOf(int argc, char** argv)
     return out;
 }
 
-int runWithWindow(const ViewerArguments& args)
-{
-    QTextStream err(stderr);
-    const QString caption = QStringLiteral("レポートビューア");
-    auto fail = [&](const QString& message, int code) {
-        err << "report-viewer: " << message << Qt::endl;
-        platform().messageBox(message, MsgButtons::Ok, MsgIcon::Critical, caption);
-        return code;
-    };
-    if (!args.error.isEmpty())
-        return fail(args.error, ExitBadInput);
-    CommandFile commands;
-    QString error;
-    if (!readCommandFile(args.commandFile, &commands, &error))
-        return fail(error, ExitBadInput);
-    if (commands.merge) { // the merge program shows nothing
-        QStringList messages;
-        const int rc = runMerge(args, commands, &messages);
-        for (const QString& m : messages)
-            err << "report-viewer: " << m << Qt::endl;
-        if (rc == ExitBadInput)
-            platform().messageBox(messages.join(u'\n'), MsgButtons::Ok, MsgIcon::Critical, caption);
-        return rc;
-    }
-    Document doc;
-    QStringList warnings;
-    if (!buildDocument(commands, &doc, &warnings, &error))
-        return fail((warnings + QStringList{error}).join(u'\n'), ExitBadInput);
-    for (const QString& w : warnings)
-        err << "report-viewer: " << w << Qt::endl;
-    const int okCode = warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
-
-    switch (commands.action) {
-    case ViewerAction::PrintOut:
-        if (!printToDefaultPrinter(doc, &error))
-            return fail(error, ExitOutputFailed);
-        return okCode;
-    case ViewerAction::PrintDialog:
-        if (!printWithDialog(doc, nullptr, &error))
-            return fail(error, ExitOutputFailed);
-        return okCode;
-    case ViewerAction::Preview:
-    case ViewerAction::None:
-        break;
-    }
-    PreviewWindow window(std::move(doc), warnings);
-    window.show();
-    window.raise();
-    window.activateWindow();
-    const int rc = QApplication::exec();
-    return rc == 0 ? okCode : rc;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -105,7 +52,7 @@ int main(int argc, char** argv)
     ScriptedPlatform scripted;
     QtPlatform desktop;
     setPlatform(scriptedModeRequested() ? static_cast<PlatformServices*>(&scripted) : &desktop);
-    const int rc = runWithWindow(args);
+    const int rc = runViewerWithWindow(args);
     setPlatform(nullptr);
     return rc;
 }

@@ -18,6 +18,11 @@ bool printWithDialog(const Document& doc, QWidget* parent, QString* error);
 // The default printer without a dialog. False with *error set.
 bool printToDefaultPrinter(const Document& doc, QString* error);
 
+struct ViewerArguments;
+// The run with windows: message boxes for failures (through the platform services), the
+// print dialog, the default printer or the preview window, as the command file asks.
+int runViewerWithWindow(const ViewerArguments& args);
+
 // Renders a page as an image at the given zoom (1.0: 96 dots per inch).
 QImage renderPageImage(const Document& doc, int index, double zoom, double devicePixelRatio = 1.0);
 
