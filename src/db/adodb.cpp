@@ -1,0 +1,655 @@
+#include "adodb.h"
+
+#include "connection_string.h"
+#include "odbc_diag.h"
+#include "tsql_session.h"
+
+#include "common/globals.h"
+#include "common/vb_error.h"
+#include "platform/platform.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <cmath>
+
+namespace {
+
+constexpr long kDriverErrorNumber = -2147467259L;
+constexpr long kObjectClosed = 3704;
+constexpr long kConnectionUnusable = 3709;
+const char* const kObjectClosedText = "オブジェクトが閉じている場合は、操作は許可されません。";
+const char* const kConnectionUnusableText = "接続が閉じているか無効なため、この操作は実行できません。";
+
+// N of the error texts: a blank before a number that is zero or positive, "-" before a negative one.
+QString adoNumber(long n)
+{
+    return n >= 0 ? u' ' + QString::number(n) : QString::number(n);
+}
+
+// Tests may lower every database time-out (busy, query, login) to this many milliseconds.
+int timeoutCapMs()
+{
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue("MONTHLY_RECORDS_DB_TIMEOUT_MS", &ok);
+    return ok && v > 0 ? v : 0;
+}
+
+int engineMs(int seconds)
+{
+    const int cap = timeoutCapMs();
+    const qint64 ms = static_cast<qint64>(seconds) * 1000;
+    return static_cast<int>(cap > 0 && cap < ms ? cap : qMin<qint64>(ms, INT_MAX));
+}
+
+int engineSeconds(int seconds)
+{
+    const int cap = timeoutCapMs();
+    return cap > 0 ? qMin(seconds, qMax(1, (cap + 999) / 1000)) : seconds;
+}
+
+bool isDeclaredDate(const char* decltype_)
+{
+    if (!decltype_)
+        return false;
+    QString t = QString::fromUtf8(decltype_).toLower();
+    t.remove(u'[').remove(u']');
+    t = t.trimmed();
+    return t == u"datetime" || t == u"date" || t == u"smalldatetime" || t == u"datetime2";
+}
+
+QDateTime parseStoredDate(const QString& s)
+{
+    static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
+                                          "yyyy-MM-dd HH:mm", "yyyy/MM/dd HH:mm:ss", "yyyy-MM-dd", "yyyy/MM/dd"};
+    for (const char* f : formats) {
+        const QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(f));
+        if (dt.isValid())
+            return dt;
+        const QDate d = QDate::fromString(s, QString::fromLatin1(f));
+        if (d.isValid())
+            return QDateTime(d, QTime(0, 0));
+    }
+    return QDateTime();
+}
+
+// The one place where driver values become recordset values, so QSQLITE and QODBC give
+// the same types: integers qlonglong, reals double, texts QString, dates QDateTime, Null
+// a null QVariant.
+QVariant convertValue(const QVariant& v, bool declaredDate)
+{
+    if (!v.isValid() || v.isNull())
+        return QVariant();
+    switch (v.typeId()) {
+    case QMetaType::Bool: return QVariant(static_cast<qlonglong>(v.toBool()));
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar: return QVariant(v.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float: return QVariant(v.toDouble());
+    case QMetaType::QDateTime: return v;
+    case QMetaType::QDate: return QVariant(QDateTime(v.toDate(), QTime(0, 0)));
+    case QMetaType::QTime: return QVariant(QDateTime(QDate(1899, 12, 30), v.toTime()));
+    case QMetaType::QString: {
+        const QString s = v.toString();
+        static const QRegularExpression exact(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
+        if (declaredDate || exact.match(s).hasMatch()) {
+            const QDateTime dt = parseStoredDate(s);
+            if (dt.isValid())
+                return QVariant(dt);
+        }
+        return v;
+    }
+    default: return v;
+    }
+}
+
+void sqliteFloor(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_numeric_type(argv[0])) {
+    case SQLITE_INTEGER: sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0])); break;
+    case SQLITE_NULL: sqlite3_result_null(ctx); break;
+    default: sqlite3_result_double(ctx, std::floor(sqlite3_value_double(argv[0])));
+    }
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.constData());
+    return nullptr;
+}
+
+sqlite3_stmt* sqliteStatement(const QSqlQuery& q)
+{
+    const QVariant v = q.result() ? q.result()->handle() : QVariant();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3_stmt*") == 0)
+        return *static_cast<sqlite3_stmt* const*>(v.constData());
+    return nullptr;
+}
+
+std::atomic<unsigned> g_connectionCounter{0};
+
+} // namespace
+
+// ---------------------------------------------------------------- recordset
+
+void AdoRecordset::Close()
+{
+    m_names.clear();
+    m_rows.clear();
+    m_pos = 0;
+    m_open = false;
+}
+
+void AdoRecordset::setData(QStringList names, std::vector<std::vector<QVariant>> rows)
+{
+    m_names = std::move(names);
+    m_rows = std::move(rows);
+    m_pos = 0;
+    m_open = true;
+}
+
+int AdoRecordset::indexOf(const QString& name) const
+{
+    for (int i = 0; i < m_names.size(); ++i) {
+        if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QVariant AdoRecordset::field(const QString& name) const { return field(indexOf(name)); }
+
+QVariant AdoRecordset::field(int index) const
+{
+    if (EOF_() || index < 0 || index >= static_cast<int>(m_rows[m_pos].size()))
+        return QVariant();
+    return m_rows[m_pos][static_cast<size_t>(index)];
+}
+
+// ---------------------------------------------------------------- the engine behind cT_ADODB
+
+class AdoConnection : public tsql::Backend {
+public:
+    enum class Engine { Sqlite, Odbc };
+
+    ~AdoConnection() override { disconnect(); }
+
+    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
+
+    bool connect(const QString& connectionString);
+    void disconnect();
+    void applyTimeout();
+    bool execText(const QString& sql, long* affected)
+    {
+        return layer ? session->execute(sql, affected) : exec(sql, affected);
+    }
+    bool queryText(const QString& sql, tsql::QueryResult* result)
+    {
+        return layer ? session->open(sql, result) : query(sql, result);
+    }
+    // A failed driver call of the connection itself (transactions).
+    void failFromDatabase(const QSqlError& e);
+
+    bool exec(const QString& sql, long* affected) override;
+    bool query(const QString& sql, tsql::QueryResult* result) override;
+    void layerError(const QString& text) override { fail(text, {}); }
+    QString cacheKey() const override { return engine == Engine::Sqlite ? sqlitePath : odbcString; }
+
+    QString name;
+    bool open = false;
+    Engine engine = Engine::Sqlite;
+    bool layer = false;
+    int timeout = 30; // ADO's default command time-out
+    std::vector<AdoError> errors;
+    VbError failure; // the run-time error of the last failure: N and D of the error texts
+    QString sqlitePath, odbcString, source, dbName;
+    std::unique_ptr<tsql::Session> session;
+
+private:
+    bool run(QSqlQuery& q, const QString& sql);
+    void failFromQuery(const QSqlQuery& q);
+    void fail(const QString& description, std::vector<AdoError> records);
+    AdoError sqliteRecord(const QSqlError& e) const;
+};
+
+void AdoConnection::fail(const QString& description, std::vector<AdoError> records)
+{
+    if (records.empty()) {
+        AdoError e;
+        e.number = kDriverErrorNumber;
+        e.description = description;
+        e.source = source;
+        e.sqlState = QStringLiteral("HY000");
+        records.push_back(e);
+    }
+    errors = std::move(records);
+    failure = vberr::driver(description);
+}
+
+AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
+{
+    AdoError r;
+    r.number = e.nativeErrorCode().toLong();
+    r.nativeError = r.number;
+    r.description = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    // Failures of the file itself name the file, so the operator knows which one.
+    switch (r.number & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_PERM:
+    case SQLITE_FULL: r.description += QStringLiteral(" (") + sqlitePath + u')'; break;
+    default: break;
+    }
+    r.source = QStringLiteral("SQLite");
+    r.sqlState = (r.number & 0xFF) == SQLITE_CONSTRAINT ? QStringLiteral("23000") : QStringLiteral("HY000");
+    return r;
+}
+
+void AdoConnection::failFromQuery(const QSqlQuery& q)
+{
+    if (engine == Engine::Odbc) {
+        auto records = odbc::diagnostics(SQL_HANDLE_STMT, odbc::handleOf(q.result()->handle()), source);
+        if (records.empty())
+            records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), source);
+        if (!records.empty()) {
+            const QString first = records.front().description;
+            fail(first, std::move(records));
+            return;
+        }
+        const QSqlError e = q.lastError();
+        fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
+        return;
+    }
+    const AdoError r = sqliteRecord(q.lastError());
+    fail(r.description, {r});
+}
+
+void AdoConnection::failFromDatabase(const QSqlError& e)
+{
+    if (engine == Engine::Odbc) {
+        auto records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), source);
+        if (!records.empty()) {
+            const QString first = records.front().description;
+            fail(first, std::move(records));
+        } else {
+            fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
+        }
+        return;
+    }
+    const AdoError r = sqliteRecord(e);
+    fail(r.description, {r});
+}
+
+bool AdoConnection::run(QSqlQuery& q, const QString& sql)
+{
+    q.setForwardOnly(true);
+    q.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (engine == Engine::Odbc) {
+        // The statement time-out lives on the statement handle, which exists after prepare().
+        if (!q.prepare(sql))
+            return false;
+        odbc::setQueryTimeout(odbc::handleOf(q.result()->handle()), engineSeconds(timeout));
+        return q.exec();
+    }
+    return q.exec(sql);
+}
+
+bool AdoConnection::exec(const QString& sql, long* affected)
+{
+    QSqlQuery q(db());
+    if (!run(q, sql)) {
+        failFromQuery(q);
+        return false;
+    }
+    if (affected)
+        *affected = q.numRowsAffected();
+    return true;
+}
+
+bool AdoConnection::query(const QString& sql, tsql::QueryResult* result)
+{
+    QSqlQuery q(db());
+    if (!run(q, sql)) {
+        failFromQuery(q);
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    const int n = rec.count();
+    std::vector<bool> dates(static_cast<size_t>(n), false);
+    if (sqlite3_stmt* st = engine == Engine::Sqlite ? sqliteStatement(q) : nullptr) {
+        for (int i = 0; i < n && i < sqlite3_column_count(st); ++i)
+            dates[static_cast<size_t>(i)] = isDeclaredDate(sqlite3_column_decltype(st, i));
+    }
+    result->names.clear();
+    result->rows.clear();
+    for (int i = 0; i < n; ++i)
+        result->names << rec.fieldName(i);
+    while (q.next()) {
+        std::vector<QVariant> row;
+        row.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            row.push_back(convertValue(q.value(i), dates[static_cast<size_t>(i)]));
+        result->rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid()) { // a failure while stepping (a lock, a broken file)
+        failFromQuery(q);
+        return false;
+    }
+    return true;
+}
+
+void AdoConnection::applyTimeout()
+{
+    if (!open)
+        return;
+    if (engine == Engine::Sqlite) {
+        if (sqlite3* h = sqliteHandle(db()))
+            sqlite3_busy_timeout(h, engineMs(timeout));
+    } else if (layer) {
+        QSqlQuery q(db());
+        q.exec(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(engineMs(timeout)));
+    }
+}
+
+bool AdoConnection::connect(const QString& connectionString)
+{
+    const ConnectionTarget target = parseConnectionString(connectionString, gAppPath);
+    errors.clear();
+    if (target.kind == ConnectionTarget::Kind::Invalid) {
+        failure = vberr::driver(target.error);
+        return false;
+    }
+    name = QStringLiteral("cT_ADODB-%1").arg(++g_connectionCounter);
+    auto giveUp = [this](const QString& description) {
+        {
+            QSqlDatabase d = db();
+            d.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        errors.clear();
+        failure = vberr::driver(description);
+        return false;
+    };
+    if (target.kind == ConnectionTarget::Kind::Sqlite) {
+        engine = Engine::Sqlite;
+        sqlitePath = target.sqlitePath;
+        source = QStringLiteral("SQLite");
+        const QFileInfo fi(sqlitePath);
+        if (!fi.exists()) {
+            failure = vberr::driver(QStringLiteral("データベースファイルが見つかりません。(") + sqlitePath + u')');
+            return false;
+        }
+        if (!fi.isFile()) {
+            failure = vberr::driver(QStringLiteral("データベースファイルではありません。(") + sqlitePath + u')');
+            return false;
+        }
+        QString openError;
+        {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            d.setDatabaseName(sqlitePath);
+            if (!d.open())
+                openError = sqliteRecord(d.lastError()).description;
+            else if (sqlite3* h = sqliteHandle(d)) {
+                sqlite3_busy_timeout(h, engineMs(timeout));
+                sqlite3_stmt* st = nullptr;
+                if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
+                    sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                               sqliteFloor, nullptr, nullptr, nullptr);
+                sqlite3_finalize(st);
+            }
+        }
+        if (!openError.isEmpty())
+            return giveUp(openError);
+        layer = true;
+        dbName = QFileInfo(sqlitePath).completeBaseName();
+    } else {
+        engine = Engine::Odbc;
+        odbcString = target.odbcString;
+        source = QStringLiteral("ODBC");
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        d.setDatabaseName(odbcString);
+        // Always a login time-out: a server that accepts and never answers would hang open().
+        d.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=")
+                            + QString::number(engineSeconds(target.loginTimeoutSeconds)));
+        if (!d.open()) {
+            const QSqlError e = d.lastError();
+            d = QSqlDatabase();
+            return giveUp(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()));
+        }
+        void* dbc = odbc::handleOf(d.driver()->handle());
+        const QString driverName = odbc::info(dbc, SQL_DRIVER_NAME);
+        if (!driverName.isEmpty())
+            source = driverName;
+        dbName = odbc::info(dbc, SQL_DATABASE_NAME);
+        // A data source that leads to SQLite gets the T-SQL layer too.
+        layer = odbc::info(dbc, SQL_DBMS_NAME).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    }
+    open = true;
+    session = std::make_unique<tsql::Session>(*this);
+    if (layer) {
+        applyTimeout();
+        // Reading the schema proves the file is a database (and readable) now, not at the first query.
+        tsql::QueryResult probe;
+        if (!query(QStringLiteral("PRAGMA schema_version"), &probe)) {
+            const QString description = failure.description;
+            open = false;
+            session.reset();
+            return giveUp(description);
+        }
+    }
+    return true;
+}
+
+void AdoConnection::disconnect()
+{
+    if (name.isEmpty())
+        return;
+    session.reset();
+    {
+        QSqlDatabase d = db();
+        if (d.isValid())
+            d.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    name.clear();
+    open = false;
+}
+
+// ---------------------------------------------------------------- cT_ADODB
+
+cT_ADODB::cT_ADODB() = default;
+
+cT_ADODB::~cT_ADODB() { iDisConnect(); }
+
+AdoConnection& cT_ADODB::connection()
+{
+    if (!m_conn)
+        m_conn = std::make_unique<AdoConnection>();
+    return *m_conn;
+}
+
+QString cT_ADODB::sDbName() const { return m_conn && m_conn->open ? m_conn->dbName : QString(); }
+
+short cT_ADODB::iInit(const QString& connectionString)
+{
+    m_connStr = connectionString;
+    return 0;
+}
+
+QString cT_ADODB::csGetComputerName()
+{
+    // GetComputerNameA with a 16-byte buffer: at most 15 characters.
+    return platform().computerName().left(15).trimmed();
+}
+
+void cT_ADODB::vAddAdoErrorLog(QString& text)
+{
+    if (!m_conn || m_conn->errors.empty())
+        return;
+    QString r = text;
+    r += QStringLiteral("\rConnection State=") + QString::number(connectionState());
+    for (const AdoError& e : m_conn->errors) {
+        r += QStringLiteral("\rError Number: ") + QString::number(e.number);
+        r += QStringLiteral("\r  Description: ") + e.description;
+        r += QStringLiteral("\r  Source: ") + e.source;
+        r += QStringLiteral("\r  SQL State: ") + e.sqlState;
+        r += QStringLiteral("\r  Native Error: ") + QString::number(e.nativeError);
+    }
+    r += QStringLiteral("\r\r") + QString::number(m_conn->errors.size()) + QStringLiteral(" provider error(s) occurred.");
+    m_conn->errors.clear();
+    text = r;
+}
+
+short cT_ADODB::iConnect()
+{
+    AdoConnection& c = connection();
+    if (!c.open) {
+        if (!c.connect(m_connStr)) {
+            vAddAdoErrorLog(m_errMsg);
+            m_errMsg = u'(' + adoNumber(c.failure.number) + u')' + c.failure.description;
+            return -1;
+        }
+    }
+    iSetTimeout(180);
+    return 0;
+}
+
+short cT_ADODB::iDisConnect()
+{
+    AdoConnection& c = connection();
+    if (!c.open) {
+        vAddAdoErrorLog(m_errMsg);
+        m_errMsg = u'(' + adoNumber(kObjectClosed) + u')' + QString::fromUtf8(kObjectClosedText);
+        return -1;
+    }
+    m_conn.reset();
+    return 0;
+}
+
+short cT_ADODB::iOpenRecSet(AdoRecordset& rs, const QString& sql, long, long, long)
+{
+    rs.Close();
+    QString head;
+    AdoConnection& c = connection();
+    tsql::QueryResult result;
+    if (!c.open) {
+        head = u'(' + adoNumber(kConnectionUnusable) + u')' + QString::fromUtf8(kConnectionUnusableText);
+    } else if (!c.queryText(sql, &result)) {
+        head = u'(' + adoNumber(c.failure.number) + u')' + c.failure.description;
+    } else {
+        rs.setData(std::move(result.names), std::move(result.rows));
+        return 0;
+    }
+    const QString shown = sql.size() > 80 ? sql.left(80) + QStringLiteral("・・・") : sql;
+    m_errMsg = head + QStringLiteral("\rSQL=") + shown;
+    vAddAdoErrorLog(m_errMsg);
+    return -1;
+}
+
+short cT_ADODB::iCloseRecSet(AdoRecordset& rs)
+{
+    if (!rs.isOpen()) {
+        m_errMsg = QString::number(kObjectClosed) + QStringLiteral("\r\n") + QString::fromUtf8(kObjectClosedText);
+        vAddAdoErrorLog(m_errMsg);
+        return -1;
+    }
+    rs.Close();
+    return 0;
+}
+
+short cT_ADODB::iExecSQL(const QString& sql, long* affectedRows)
+{
+    AdoConnection& c = connection();
+    long n = -1;
+    if (c.open && c.execText(sql, &n)) {
+        if (affectedRows)
+            *affectedRows = n;
+        return 0;
+    }
+    const VbError e = c.open ? c.failure : VbError{kConnectionUnusable, QString::fromUtf8(kConnectionUnusableText)};
+    m_errMsg = QStringLiteral("ERR:iExecSQL (") + adoNumber(e.number) + u')' + e.description;
+    vAddAdoErrorLog(m_errMsg);
+    m_errMsg += QStringLiteral("\rSQL=") + sql;
+    return -1;
+}
+
+namespace {
+enum class TransOp { Begin, Commit, Rollback };
+}
+
+static short transaction(cT_ADODB& self, AdoConnection& c, QString& errMsg, TransOp op)
+{
+    static const char* const names[] = {"ERR:BeginTrans (", "ERR:CommitTrans (", "ERR:Rollback ("};
+    VbError e;
+    if (!c.open) {
+        e = {kConnectionUnusable, QString::fromUtf8(kConnectionUnusableText)};
+    } else {
+        QSqlDatabase d = c.db();
+        const bool ok = op == TransOp::Begin ? d.transaction() : op == TransOp::Commit ? d.commit() : d.rollback();
+        if (ok) {
+            // A rollback that reports errors counts as failed.
+            if (op == TransOp::Rollback && !c.errors.empty()) {
+                self.vAddAdoErrorLog(errMsg);
+                return -1;
+            }
+            return 0;
+        }
+        c.failFromDatabase(d.lastError());
+        e = c.failure;
+    }
+    errMsg = QString::fromLatin1(names[static_cast<int>(op)]) + adoNumber(e.number) + u')' + e.description;
+    self.vAddAdoErrorLog(errMsg);
+    return -1;
+}
+
+short cT_ADODB::iBeginTrans() { return transaction(*this, connection(), m_errMsg, TransOp::Begin); }
+short cT_ADODB::iCommitTrans() { return transaction(*this, connection(), m_errMsg, TransOp::Commit); }
+short cT_ADODB::iRollback() { return transaction(*this, connection(), m_errMsg, TransOp::Rollback); }
+
+short cT_ADODB::iSetTimeout(short seconds)
+{
+    if (seconds > 0) {
+        AdoConnection& c = connection();
+        c.timeout = seconds;
+        c.applyTimeout();
+    }
+    return 0;
+}
+
+long cT_ADODB::connectionState() const { return m_conn && m_conn->open ? adStateOpen : adStateClosed; }
+
+const std::vector<AdoError>& cT_ADODB::pendingErrors() const
+{
+    static const std::vector<AdoError> none;
+    return m_conn ? m_conn->errors : none;
+}
+
+int cT_ADODB::commandTimeout() const { return m_conn ? m_conn->timeout : 30; }
