@@ -25,6 +25,7 @@ struct Painter {
         font.setPointSizeF(qMax(0.5, f.size * fontScale * factor));
         font.setBold(f.bold);
         font.setHintingPreference(QFont::PreferNoHinting);
+        font.setStyleStrategy(QFont::PreferNoShaping);
         return font;
     }
 
