@@ -265,7 +265,7 @@ void compose(const Context& c, const QList<LayoutItem>& items, QList<DrawOp>* op
             op.lines = wrapToGrid(expand(c, it.text), it.cols, it.rows);
             if (it.ruled) {
                 const double rh = op.rect.height() / it.rows;
-                for (int r = 1; r <= it.rows; ++r) {
+                for (int r = 1; r < it.rows; ++r) { // the box's own frame closes the last row
                     DrawOp rule = baseOp(it, DrawOp::Kind::Line, c.dy);
                     const double y = op.rect.top() + r * rh;
                     rule.line = QLineF(op.rect.left(), y, op.rect.right(), y);
