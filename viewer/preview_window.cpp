@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QTextStream>
 #include <QApplication>
 #include <QFileDialog>
@@ -142,6 +143,7 @@ PreviewWindow::PreviewWindow(Document document, const QStringList& warnings, QWi
     m_image->setAccessibleName(QStringLiteral("ページ"));
     m_image->setContentsMargins(12, 12, 12, 12);
     m_scroll->setWidget(m_image);
+    m_scroll->viewport()->installEventFilter(this);
     box->addWidget(m_scroll);
     setCentralWidget(central);
 
@@ -176,11 +178,12 @@ void PreviewWindow::fitWidth()
     render();
 }
 
-void PreviewWindow::resizeEvent(QResizeEvent* e)
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    QMainWindow::resizeEvent(e);
-    if (m_fitWidth)
+    // Fit width follows the visible width of the page area.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_fitWidth)
         render();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void PreviewWindow::render()

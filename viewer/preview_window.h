@@ -40,7 +40,7 @@ public:
     void fitWidth();
 
 protected:
-    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void render();
