@@ -1,0 +1,294 @@
+#include "monthly_actual_table.h"
+
+#include "csv_writer.h"
+#include "wfd_print_exe.h"
+
+#include "common/opl_string.h"
+#include "common/sys_settings.h"
+#include "common/vb.h"
+#include "common/globals.h"
+#include "db/connection_recipe.h"
+#include "db/table_checks.h"
+#include "platform/platform.h"
+
+namespace modPrint利用者別月間実績表 {
+
+namespace {
+
+JissekiState s;
+
+const QString kTitle = QStringLiteral("利用者別月間実績表印刷");
+const QString kRoutine = QStringLiteral("iGetJissekiData00");
+
+void info(const QString& text)
+{
+    platform().messageBox(text, MsgButtons::Ok, MsgIcon::Information, kTitle);
+}
+
+// A 16-bit column: Null counts as 0, anything else as CInt.
+short shortField(const QVariant& v)
+{
+    return (v.isNull() || !v.isValid()) ? 0 : vb::cint(v);
+}
+
+} // namespace
+
+const JissekiState& state() { return s; }
+
+void showRunTimeError(const VbError& error)
+{
+    platform().messageBox(error.parenText(), MsgButtons::Ok, MsgIcon::None);
+}
+
+short selectionModeOf(int condition)
+{
+    if (condition == 3)
+        return 0;
+    if (condition == 2)
+        return 2;
+    return 1;
+}
+
+void readAnbunFlg()
+{
+    // The suite keeps this setting for other programs; these tables do not use it, so a
+    // missing or non-numeric value only brings the usual missing-item warning.
+    vGetMassageIni(QStringLiteral("ANBUN_FLG"), true);
+}
+
+void vPrintJissekiHyo(short outputKind, const MainWindowView& window)
+{
+    if (iGetPrintJoukenJisseki(window) == -1) {
+        info(QStringLiteral("印刷条件の取得に失敗しました。"));
+        return;
+    }
+    if (iPrintJissekiHyo(outputKind) == -1)
+        info(QStringLiteral("帳票の印刷に失敗しました。"));
+}
+
+short iGetPrintJoukenJisseki(const MainWindowView& window)
+{
+    try {
+        const QDate month = window.monthValue();
+        if (!month.isValid())
+            vbRaise(vberr::typeMismatch());
+        s.targetMonth = vb::format(month, QStringLiteral("yyyy/mm"));
+        s.layoutFile = csGetReportLayout(QStringLiteral("利用者別月間実績表"), QStringLiteral("利用者別月間実績チェック表"));
+        if (s.layoutFile.isEmpty())
+            s.layoutFile = QStringLiteral("利用者別月間実績チェック表.wfd");
+        s.userIds.clear();
+        s.userIdText.clear();
+        for (int row = 1; row <= window.gridMaxRows(); ++row) {
+            const long id = nNullToLong(window.gridValue(row, 2));
+            if (!s.userIds.empty())
+                s.userIdText += u',';
+            s.userIds.push_back(id);
+            s.userIdText += QString::number(id);
+        }
+        s.selectionMode = selectionModeOf(window.selectedCondition());
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
+                   const QString& csvName)
+{
+    cls_WfdPrintExe wfd;
+    // A viewer that cannot start is shown like a failed iInit; otherwise the operator sees nothing.
+    auto failed = [&wfd] {
+        platform().messageBox(QStringLiteral("帳票の印刷に失敗しました。\r[") + wfd.sErrMsg() + u']', MsgButtons::Ok,
+                              MsgIcon::Critical);
+        return short(0);
+    };
+    if (wfd.iInit(csGetSysFolder() + layout, title) != 0)
+        return failed();
+    wfd.iSetDataText(1, dataName, csvName);
+    const short r = outputKind == 0 ? wfd.iPreview(0) : wfd.iPrintDialog(0);
+    return r == 0 ? short(0) : failed();
+}
+
+short iPrintJissekiHyo(short outputKind)
+{
+    BusyCursor busy;
+    s.records.clear();
+    switch (iGetJissekiData00()) {
+    case -1:
+        info(QStringLiteral("データの出力に失敗しました。"));
+        return -1;
+    case 1:
+        info(QStringLiteral("出力対象データが存在しません。"));
+        return 1;
+    default: break;
+    }
+    const int lines = iOutputJissekiCsv();
+    if (lines < 0) {
+        info(QStringLiteral("データの出力に失敗しました。"));
+        return -1;
+    }
+    if (lines == 0) {
+        info(QStringLiteral("出力対象データが存在しません。"));
+        return 1;
+    }
+    return handToViewer(outputKind, kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"),
+                        QStringLiteral("利用者別月間実績.csv"));
+}
+
+QString jissekiQuery(const QDate& monthStart)
+{
+    const QString K = QString::number(gKyotenCd);
+    const QString E = QString::number(gKyotenEb);
+    const QString S = vb::format(monthStart, QStringLiteral("mm-dd-yyyy"));
+    const QString N = vb::format(vb::dateAddMonths(monthStart, 1), QStringLiteral("mm-dd-yyyy"));
+    const QString& L = s.userIdText;
+    QString sql;
+    sql += QStringLiteral("SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, JISSEKI.tServicyDayStart, STAFF.cName as StaffNane ");
+    sql += QStringLiteral(" ,RIYOUSHA.iSejutsuKubun, RIYOUSHA.iKaigoLv");
+    if (iHasJissekiHoseUmu == 1)
+        sql += QStringLiteral(" , JISSEKI.iHoseUmu, JISSEKI.nLenFix ");
+    else
+        sql += QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ");
+    sql += QStringLiteral(" , CORP.cShamei1 AS cCorpName ");
+    sql += QStringLiteral(" FROM RIYOUSHA, JISSEKI, STAFF, CORP ");
+    sql += QStringLiteral(" WHERE ");
+    sql += QStringLiteral("       RIYOUSHA.iKyotenCd = ") + K;
+    sql += QStringLiteral("   AND RIYOUSHA.iKyotenEb = ") + E;
+    sql += QStringLiteral("   AND JISSEKI.iKyotenCd = ") + K;
+    sql += QStringLiteral("   AND JISSEKI.iKyotenEb = ") + E;
+    sql += QStringLiteral("   AND JISSEKI.nRiyoushaIDNo = RIYOUSHA.nIDNo ");
+    sql += QStringLiteral("   AND JISSEKI.tServicyDayEnd >= '") + S + QStringLiteral("' ");
+    sql += QStringLiteral("   AND JISSEKI.tServicyDayEnd < '") + N + QStringLiteral("' ");
+    sql += QStringLiteral("   AND STAFF.iKyotenCd = ") + K;
+    sql += QStringLiteral("   AND STAFF.iKyotenEb = ") + E;
+    sql += QStringLiteral("   AND JISSEKI.nStaffIDNo = STAFF.nIDNo ");
+    sql += QStringLiteral("   AND RIYOUSHA.iKyotenCd = CORP.iKyotenCd");
+    sql += QStringLiteral("   AND RIYOUSHA.iKyotenEb = CORP.iKyotenEb");
+    sql += QStringLiteral("   AND CORP.iType = 0");
+    if (!L.isEmpty() && (s.selectionMode == 0 || s.selectionMode == 2))
+        sql += QStringLiteral("   AND JISSEKI.nRiyoushaIDNo in (") + L + QStringLiteral(")");
+    sql += QStringLiteral(" order by RIYOUSHA.cNameKana,  RIYOUSHA.nIDNo ");
+    return sql;
+}
+
+void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day)
+{
+    user.userCode = nNullToLong(rs["nIDNo"]);
+    user.userName = csNullToStr(rs["RiyouName"]);
+    user.treatmentCategory = shortField(rs["iSejutsuKubun"]);
+    user.careLevel = shortField(rs["iKaigoLv"]);
+    if (day >= 1 && day <= 31) {
+        user.staffOfDay[day - 1] = csStaffShortName(csNullToStr(rs["StaffNane"]));
+        user.visitOfDay[day - 1] = 0;
+        ++user.count;
+    }
+    user.corpName = csNullToStr(rs["cCorpName"]);
+}
+
+short iGetJissekiData00()
+{
+    try {
+        readAnbunFlg();
+        const auto start = vb::toDate(s.targetMonth + QStringLiteral("/01"));
+        if (!start)
+            vbRaise(vberr::typeMismatch());
+        const QString sql = jissekiQuery(start->date());
+
+        auto db = openRecipeConnection(kRoutine);
+        if (!db)
+            return -1;
+        AdoRecordset rs;
+        if (!openRecipeQuery(*db, rs, sql, kRoutine))
+            return -1;
+        if (rs.EOF_()) {
+            db->iDisConnect();
+            return 1;
+        }
+        s.records.clear();
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            const long id = nNullToLong(rs["nIDNo"]);
+            if (s.records.empty() || s.records.back().userCode != id) {
+                s.records.emplace_back();
+                s.records.back().userCode = id;
+            }
+            // A row without a readable start time belongs to its user but to no day.
+            const auto started = vb::toDate(rs["tServicyDayStart"]);
+            applyTableRow(s.records.back(), rs, started ? started->date().day() : 0);
+        }
+        rs.Close();
+        db->iDisConnect();
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+QString csStaffShortName(const QString& name)
+{
+    qsizetype cut = name.indexOf(QChar(0x3000));
+    if (cut < 0)
+        cut = name.indexOf(u' ');
+    const QString part = cut < 0 ? name : name.left(cut);
+    // Three characters; a character outside the BMP is one, not two halves.
+    qsizetype n = 0;
+    for (int chars = 0; n < part.size() && chars < 3; ++chars)
+        n += (part.at(n).isHighSurrogate() && n + 1 < part.size()) ? 2 : 1;
+    return part.left(n);
+}
+
+QStringList tableCsvHeader()
+{
+    QStringList h{QStringLiteral("拠点名"), QStringLiteral("対象年月"), QStringLiteral("出力日"), QStringLiteral("出力時刻"),
+                  QStringLiteral("利用者コード"), QStringLiteral("利用者名"), QStringLiteral("施術区分"),
+                  QStringLiteral("保険有無")};
+    for (int d = 1; d <= 31; ++d)
+        h << QString::number(d) + QStringLiteral("日施術師名");
+    for (int d = 1; d <= 31; ++d)
+        h << QString::number(d) + QStringLiteral("日通院");
+    h << QStringLiteral("回数");
+    return h;
+}
+
+CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const QDateTime& now)
+{
+    CsvRow r;
+    r.text(user.corpName)
+        .text(targetMonth)
+        .text(vb::format(now, QStringLiteral("yyyy/mm/dd")))
+        .text(vb::format(now, QStringLiteral("h:m:s")))
+        .number(user.userCode)
+        .text(user.userName)
+        .number(user.treatmentCategory)
+        .number(user.careLevel);
+    for (int d = 0; d < 31; ++d)
+        r.text(user.staffOfDay[d]);
+    for (int d = 0; d < 31; ++d)
+        r.number(user.visitOfDay[d]);
+    r.number(user.count);
+    return r;
+}
+
+int iOutputJissekiCsv()
+{
+    try {
+        CsvWriter csv;
+        VbError err;
+        if (!csv.open(csGetTmpFolder() + QStringLiteral("利用者別月間実績.csv"), &err))
+            vbRaise(err);
+        csv.header(tableCsvHeader());
+        for (const typJissekiUser& u : s.records) {
+            if (s.selectionMode != 0 || u.count >= 16)
+                csv.row(tableCsvRow(u, s.targetMonth, reportNow()));
+        }
+        if (!csv.close(&err))
+            vbRaise(err);
+        return csv.rowCount();
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+} // namespace modPrint利用者別月間実績表

@@ -1,0 +1,70 @@
+#pragma once
+// modPrint利用者別月間実績表: the monthly actual-record table. One line per user with the
+// practitioner of each day of the month, from the month's treatment records (JISSEKI), written
+// to 利用者別月間実績.csv and handed to the report viewer. The per-user record, the CSV line and
+// the short practitioner name are shared with the monthly schedule table.
+#include "main_window_view.h"
+#include "common/vb_error.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <vector>
+
+class AdoRecordset;
+class CsvRow;
+
+namespace modPrint利用者別月間実績表 {
+
+struct typJissekiUser {
+    long userCode = 0;                  // RIYOUSHA.nIDNo
+    QString userName;                   // RIYOUSHA.cName
+    short treatmentCategory = 0;        // RIYOUSHA.iSejutsuKubun
+    short careLevel = 0;                // RIYOUSHA.iKaigoLv
+    std::array<QString, 32> staffOfDay; // element d-1: short practitioner name of day d
+    std::array<short, 32> visitOfDay{}; // clinic-visit mark of day d (always 0)
+    short count = 0;                    // treatments on days 1-31
+    QString corpName;                   // CORP.cShamei1
+};
+
+// Module state, overwritten by each run in the order conditions, records, CSV.
+struct JissekiState {
+    QString targetMonth;          // "yyyy/mm"
+    std::vector<long> userIds;    // grdData column 2 of every row
+    QString userIdText;           // the same joined by commas
+    short selectionMode = 1;      // 0 year+16 rule, 2 frequent users, 1 everyone
+    QString layoutFile;
+    std::vector<typJissekiUser> records;
+};
+const JissekiState& state();
+
+void vPrintJissekiHyo(short outputKind, const MainWindowView& window); // 0 preview, 1 print
+short iGetPrintJoukenJisseki(const MainWindowView& window);
+short iPrintJissekiHyo(short outputKind);   // 0 done, 1 nothing to print, -1 failure
+short iGetJissekiData00();                  // 0 loaded, 1 no rows, -1 failure
+QString csStaffShortName(const QString& name);
+int iOutputJissekiCsv();                    // data lines written, or -1
+
+// The loader's query for the current conditions and the given month start.
+QString jissekiQuery(const QDate& monthStart);
+
+// --- shared with the schedule table ---
+
+// optSerchSel index 3 gives 0, index 2 gives 2, anything else 1.
+short selectionModeOf(int condition);
+// Sets user, company and, for day 1-31, the practitioner and count from one query row.
+void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day);
+// The 71 column names and one data line of the CSV file.
+QStringList tableCsvHeader();
+CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const QDateTime& now);
+// Layout in the system folder, title, CSV as data slot 1; preview (0) or print dialog. A failure
+// shows "帳票の印刷に失敗しました。" CR "[" sErrMsg "]". Returns 0.
+short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
+                   const QString& csvName);
+// ANBUN_FLG: read with the missing-item warning, not used.
+void readAnbunFlg();
+// An unexpected run-time error: "(" number ")" description, OK only.
+void showRunTimeError(const VbError& error);
+
+} // namespace modPrint利用者別月間実績表

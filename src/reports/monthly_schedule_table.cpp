@@ -1,0 +1,254 @@
+#include "monthly_schedule_table.h"
+
+#include "csv_writer.h"
+
+#include "common/globals.h"
+#include "common/opl_string.h"
+#include "common/sys_settings.h"
+#include "common/vb.h"
+#include "db/connection_recipe.h"
+#include "db/table_checks.h"
+#include "platform/platform.h"
+
+namespace modPrint利用者別月間予定表 {
+
+using namespace modPrint利用者別月間実績表;
+
+namespace {
+
+YoteiState s;
+
+const QString kTitle = QStringLiteral("利用者別月間予定表印刷");
+
+void info(const QString& text)
+{
+    platform().messageBox(text, MsgButtons::Ok, MsgIcon::Information, kTitle);
+}
+
+// nDate holds yyyymmdd; 0 when it is no date.
+int dayOfNumber(long yyyymmdd)
+{
+    const QString t = QString::number(yyyymmdd);
+    if (t.size() != 8)
+        return 0;
+    const auto d = vb::toDate(t.left(4) + u'/' + t.mid(4, 2) + u'/' + t.mid(6, 2));
+    return d ? d->date().day() : 0;
+}
+
+long dateNumber(const QDate& d)
+{
+    return d.year() * 10000L + d.month() * 100L + d.day();
+}
+
+} // namespace
+
+const YoteiState& state() { return s; }
+
+void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
+{
+    if (iGetPrintJoukenYotei(window) == -1) {
+        info(QStringLiteral("印刷条件の取得に失敗しました。"));
+        return;
+    }
+    if (iPrintYoteiHyo(outputKind) == -1)
+        info(QStringLiteral("帳票の印刷に失敗しました。"));
+}
+
+short iGetPrintJoukenYotei(const MainWindowView& window)
+{
+    try {
+        const QDate month = window.monthValue();
+        if (!month.isValid())
+            vbRaise(vberr::typeMismatch());
+        s.targetMonth = vb::format(month, QStringLiteral("yyyy/mm"));
+        s.layoutFile = csGetReportLayout(QStringLiteral("利用者別月間予定表"), QStringLiteral("利用者別月間予定チェック表"));
+        if (s.layoutFile.isEmpty())
+            s.layoutFile = QStringLiteral("利用者別月間予定チェック表.wfd");
+        s.selectionMode = selectionModeOf(window.selectedCondition());
+        // A missing item counts as 0; a value that is no number fails the conditions.
+        const QString sharing = vGetMassageIni(QStringLiteral("施術者拠点間共有"), false);
+        s.branchSharing = (!sharing.isEmpty() && vb::cint(sharing) != 0) ? 1 : 0;
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+short iPrintYoteiHyo(short outputKind)
+{
+    BusyCursor busy;
+    s.records.clear();
+    switch (iGetYoteiData00()) {
+    case -1:
+        info(QStringLiteral("データの出力に失敗しました。"));
+        return -1;
+    case 1:
+        info(QStringLiteral("出力対象データが存在しません。"));
+        return 1;
+    default: break;
+    }
+    const int lines = iOutputYoteiCsv();
+    if (lines < 0) {
+        info(QStringLiteral("データの出力に失敗しました。"));
+        return -1;
+    }
+    if (lines == 0) {
+        info(QStringLiteral("出力対象データが存在しません。"));
+        return 1;
+    }
+    return handToViewer(outputKind, kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"),
+                        QStringLiteral("利用者別月間予定.csv"));
+}
+
+QString yoteiQuery(const QDate& month)
+{
+    const QString K = QString::number(gKyotenCd);
+    const QString E = QString::number(gKyotenEb);
+    // December's upper bound yyyy1300 still lies above every day of the month.
+    const QString B1 = QString::number(month.year() * 10000L + month.month() * 100L);
+    const QString B2 = QString::number(month.year() * 10000L + (month.month() + 1) * 100L);
+    QString sql;
+    sql += QStringLiteral("SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, SCHEDULE.nDate, STAFF.cName as StaffNane ");
+    sql += QStringLiteral(" ,RIYOUSHA.iSejutsuKubun, RIYOUSHA.iKaigoLv");
+    if (iHasJissekiHoseUmu == 1)
+        sql += QStringLiteral(" , SCHEDULE.iHoseUmu, SCHEDULE.nLenFix ");
+    else
+        sql += QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ");
+    sql += QStringLiteral(" , CORP.cShamei1 AS cCorpName ");
+    sql += QStringLiteral(" ,RIYOUSHA.tSyoryoDay");
+    if (s.branchSharing == 1)
+        sql += QStringLiteral(" FROM RIYOUSHA, SCHEDULE_JOIN AS SCHEDULE, STAFF, CORP ");
+    else
+        sql += QStringLiteral(" FROM RIYOUSHA, SCHEDULE, STAFF, CORP ");
+    sql += QStringLiteral(" WHERE ");
+    sql += QStringLiteral("       RIYOUSHA.iKyotenCd = ") + K;
+    sql += QStringLiteral("   AND RIYOUSHA.iKyotenEb = ") + E;
+    sql += QStringLiteral("   AND SCHEDULE.iKyotenCd = ") + K;
+    sql += QStringLiteral("   AND SCHEDULE.iKyotenEb = ") + E;
+    sql += QStringLiteral("   AND SCHEDULE.nIDRiyoushaNo = RIYOUSHA.nIDNo ");
+    sql += QStringLiteral("   AND SCHEDULE.nDate >= ") + B1;
+    sql += QStringLiteral("   AND SCHEDULE.nDate < ") + B2;
+    sql += QStringLiteral("   AND STAFF.iKyotenCd = ") + K;
+    sql += QStringLiteral("   AND STAFF.iKyotenEb = ") + E;
+    sql += QStringLiteral("   AND SCHEDULE.nIDStaffNo = STAFF.nIDNo ");
+    sql += QStringLiteral("   AND RIYOUSHA.iKyotenCd = CORP.iKyotenCd");
+    sql += QStringLiteral("   AND RIYOUSHA.iKyotenEb = CORP.iKyotenEb");
+    sql += QStringLiteral("   AND CORP.iType = 0");
+    sql += QStringLiteral(" order by RIYOUSHA.cNameKana,  RIYOUSHA.nIDNo ");
+    return sql;
+}
+
+short iGetYoteiData00()
+{
+    // The connection messages carry the actual-record loader's name, as the suite shows them.
+    const QString routine = QStringLiteral("iGetJissekiData00");
+    try {
+        readAnbunFlg();
+        const auto start = vb::toDate(s.targetMonth + QStringLiteral("/01"));
+        if (!start)
+            vbRaise(vberr::typeMismatch());
+        const QString sql = yoteiQuery(start->date());
+
+        auto db = openRecipeConnection(routine);
+        if (!db)
+            return -1;
+        AdoRecordset rs;
+        if (!openRecipeQuery(*db, rs, sql, routine))
+            return -1;
+        if (rs.EOF_()) {
+            db->iDisConnect();
+            return 1;
+        }
+        s.records.clear();
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            const long id = nNullToLong(rs["nIDNo"]);
+            if (s.records.empty() || s.records.back().userCode != id) {
+                s.records.emplace_back();
+                s.records.back().userCode = id;
+            }
+            typYoteiUser& u = s.records.back();
+            applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
+            const QVariant first = rs["tSyoryoDay"];
+            u.firstTreatment = csNullToStr(first).isEmpty() ? QString()
+                                                            : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+        }
+        rs.Close();
+        db->iDisConnect();
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
+{
+    const QString routine = QStringLiteral("csInpKey_Isi");
+    try {
+        const auto start = vb::toDate(startDate);
+        if (!start)
+            vbRaise(vberr::typeMismatch());
+        const QDate from = start->date();
+        const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
+        QString sql;
+        sql += QStringLiteral("SELECT count(*) as cnt ");
+        sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
+        sql += QStringLiteral(" WHERE nIDRiyoushaNo = ") + QString::number(user.userCode);
+        sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
+        sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
+        sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
+        sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
+        sql += QStringLiteral(" and  iSeikyuKbn = 0");
+
+        auto db = openRecipeConnection(routine);
+        if (!db)
+            return 1;
+        AdoRecordset rs;
+        if (!openRecipeQuery(*db, rs, sql, routine))
+            return 1;
+        const short count = rs.EOF_() ? 0 : vb::cint(QVariant::fromValue(nNullToLong(rs["cnt"])));
+        rs.Close();
+        db->iDisConnect();
+        return count;
+    } catch (const VbRuntimeError& e) {
+        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::None);
+        return 1;
+    }
+}
+
+int iOutputYoteiCsv()
+{
+    try {
+        CsvWriter csv;
+        VbError err;
+        if (!csv.open(csGetTmpFolder() + QStringLiteral("利用者別月間予定.csv"), &err))
+            vbRaise(err);
+        csv.header(tableCsvHeader());
+        for (const typYoteiUser& u : s.records) {
+            bool write = s.selectionMode != 0;
+            if (!write && u.count >= 16 && !u.firstTreatment.isEmpty()) {
+                // One year after the first treatment: later months always, the anniversary
+                // month itself only with 16 schedules from the anniversary day on.
+                const auto first = vb::toDate(u.firstTreatment);
+                if (!first)
+                    vbRaise(vberr::typeMismatch());
+                const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+                const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
+                write = s.targetMonth > anniversaryMonth
+                    || (s.targetMonth == anniversaryMonth
+                        && iGetYoteiCount(u, vb::format(anniversary, QStringLiteral("yyyy/mm/dd"))) >= 16);
+            }
+            if (write)
+                csv.row(tableCsvRow(u, s.targetMonth, reportNow()));
+        }
+        if (!csv.close(&err))
+            vbRaise(err);
+        return csv.rowCount();
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+} // namespace modPrint利用者別月間予定表
