@@ -350,8 +350,13 @@ bool AdoConnection::query(const QString& sql, tsql::QueryResult* result)
     }
     result->names.clear();
     result->rows.clear();
-    for (int i = 0; i < n; ++i)
-        result->names << rec.fieldName(i);
+    for (int i = 0; i < n; ++i) {
+        // QODBC sizes non-ASCII column names by bytes: the name ends at the first NUL.
+        QString name = rec.fieldName(i);
+        if (const qsizetype nul = name.indexOf(QChar(u'\0')); nul >= 0)
+            name.truncate(nul);
+        result->names << name;
+    }
     while (q.next()) {
         std::vector<QVariant> row;
         row.reserve(static_cast<size_t>(n));

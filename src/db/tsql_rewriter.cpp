@@ -238,11 +238,20 @@ public:
 
     QString renderTokens(int from, int to) const // raw token indexes, inclusive
     {
+        // Blanks that only separated removed tokens are dropped, so no double blanks are left.
         QString r;
+        bool afterRemoved = false;
         for (int i = from; i <= to; ++i) {
             r += prefix[i];
-            if (!gone[i])
+            if (gone[i]) {
+                afterRemoved = true;
+            } else if (t[i].kind == TokenKind::Space && afterRemoved && !out[i] && (r.isEmpty() || r.back().isSpace())) {
+                // skipped
+            } else {
                 r += out[i] ? *out[i] : renderDefault(t[i]);
+                if (t[i].kind != TokenKind::Space)
+                    afterRemoved = false;
+            }
             r += suffix[i];
         }
         return r;

@@ -1,0 +1,39 @@
+#include "suite_db.h"
+
+#include "db/adodb.h"
+#include "db/suite_schema.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+bool createSuiteDatabase(const QString& path, SchemaVariant v, QString* error)
+{
+    return createSuiteDatabaseFile(path, v == SchemaVariant::Old ? SuiteLayout::Old : SuiteLayout::Current, error);
+}
+
+void execSuiteSql(const QString& path, const QStringList& statements)
+{
+    cT_ADODB db;
+    db.iInit(embeddedConnectionString(path));
+    if (db.iConnect() != 0) {
+        ADD_FAILURE() << "cannot open " << path.toStdString() << ": " << db.sErrMsg().toStdString();
+        return;
+    }
+    for (const QString& sql : statements) {
+        if (db.iExecSQL(sql) != 0) {
+            ADD_FAILURE() << db.sErrMsg().toStdString();
+            break;
+        }
+    }
+    db.iDisConnect();
+}
+
+QString embeddedConnectionString(const QString& path)
+{
+    return sqliteConnectionString(QFileInfo(path).absoluteFilePath());
+}
+
+QString sqliteOdbcConnectionString(const QString& path)
+{
+    return QStringLiteral("Driver=SQLite3;Database=") + QFileInfo(path).absoluteFilePath();
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Fixture databases: SQLite files with the suite's schema, filled with T-SQL test data.
+#include <QString>
+#include <QStringList>
+
+enum class SchemaVariant { Current, Old }; // Old: no RIYOUSHA_DOUI_REC, RIYOUSHA_SUB without the flag/symptom
+                                            // columns, JISSEKI without iHoseUmu/nLenFix/iDelFlg_Henrei,
+                                            // an OVER16COUNT of the old layout
+// Creates an SQLite database file with the suite's schema. False with *error set on failure.
+bool createSuiteDatabase(const QString& path, SchemaVariant v = SchemaVariant::Current, QString* error = nullptr);
+// Runs T-SQL statements through the T-SQL layer on that file (test data); fails the test on error.
+void execSuiteSql(const QString& path, const QStringList& statements);
+
+// Connection strings for a database file: the embedded form, and ODBC through the SQLite3 driver.
+QString embeddedConnectionString(const QString& path);
+QString sqliteOdbcConnectionString(const QString& path);
