@@ -64,6 +64,23 @@ std::map<int, QString> days(int from, int to, const QString& name)
     return m;
 }
 
+// Test rows (branch 1-3 unless told).
+QString riyousha(long id, const QString& name, const QString& kana, const QString& firstDay, const QString& category,
+                 const QString& care, int eb = 3)
+{
+    return QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
+                          "iSejutsuKubun, iKaigoLv) VALUES (1, %1, %2, '%3', '%4', %5, %6, %7)")
+        .arg(eb).arg(id).arg(name, kana, firstDay.isEmpty() ? QStringLiteral("NULL") : u'\'' + firstDay + u'\'',
+                                 category, care);
+}
+
+QString treatment(int no, long user, int staff, const QString& start, const QString& end, int eb = 3)
+{
+    return QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                          "tServicyDayStart, tServicyDayEnd) VALUES (1, %1, %2, %3, %4, '%5', '%6')")
+        .arg(eb).arg(no).arg(user).arg(staff).arg(start, end);
+}
+
 QByteArray csvBytes(const QStringList& dataLines)
 {
     QStringList all{QString::fromUtf8(kHeader)};
@@ -130,25 +147,23 @@ protected:
     {
         ReportTables::SetUp();
         QStringList sql{
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 10101, '山田\"花子', 'ヤマダハナコ', 1, 2)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 10201, '髙橋😀', 'タカハシ', 2, NULL)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 10301, '森  ', 'モリ', 0, 5)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSejutsuKubun, iKaigoLv) VALUES (1, 4, 10101, '他拠点の人', 'ア', 1, 1)",
+            riyousha(10101, "山田\"花子", "ヤマダハナコ", "", "1", "2"),
+            riyousha(10201, "髙橋😀", "タカハシ", "", "2", "NULL"),
+            riyousha(10301, "森  ", "モリ", "", "0", "5"),
+            riyousha(10101, "他拠点の人", "ア", "", "1", "1", 4),
             // Two treatments on one day: the later row's practitioner stands, the count is 2.
-            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 1, 10101, 1, '2024-04-03 09:00:00', '2024-04-03 09:30:00')",
-            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 2, 10101, 2, '2024-04-03 14:00:00', '2024-04-03 14:30:00')",
+            treatment(1, 10101, 1, "2024-04-03 09:00:00", "2024-04-03 09:30:00"),
+            treatment(2, 10101, 2, "2024-04-03 14:00:00", "2024-04-03 14:30:00"),
             // The month by the end time, the day by the start time.
-            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 3, 10201, 3, '2024-03-31 23:30:00', '2024-04-01 00:30:00')",
-            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 4, 10201, 1, '2024-04-30 23:00:00', '2024-05-01 00:00:00')",
-            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 5, 10101, 1, '2024-03-15 10:00:00', '2024-03-15 10:30:00')",
-            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 4, 6, 10101, 1, '2024-04-05 10:00:00', '2024-04-05 10:30:00')",
+            treatment(3, 10201, 3, "2024-03-31 23:30:00", "2024-04-01 00:30:00"),
+            treatment(4, 10201, 1, "2024-04-30 23:00:00", "2024-05-01 00:00:00"),
+            treatment(5, 10101, 1, "2024-03-15 10:00:00", "2024-03-15 10:30:00"),
+            treatment(6, 10101, 1, "2024-04-05 10:00:00", "2024-04-05 10:30:00", 4),
         };
-        for (int d = 1; d <= 16; ++d)
-            sql << QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                                  "tServicyDayStart, tServicyDayEnd) VALUES (1, 3, %1, 10301, 1, '2024-04-%2 10:00:00', "
-                                  "'2024-04-%2 10:30:00')")
-                       .arg(100 + d)
-                       .arg(d, 2, 10, QChar(u'0'));
+        for (int d = 1; d <= 16; ++d) {
+            const QString day = QStringLiteral("2024-04-%1 10:00:00").arg(d, 2, 10, QChar(u'0'));
+            sql << treatment(100 + d, 10301, 1, day, day);
+        }
         execSuiteSql(db, sql);
         window.month = QDate(2024, 4, 20);
     }
@@ -241,11 +256,9 @@ TEST_F(ReportActualTable, MonthWithoutRecordsAndTheMonthsBounds)
 
     // December ends before the first of January.
     rec.clear();
-    execSuiteSql(db, {
-        "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 201, 10101, 1, '2024-12-31 22:00:00', '2024-12-31 23:59:59')",
-        "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 202, 10101, 2, '2024-12-31 23:30:00', '2025-01-01 00:00:00')",
-        "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 203, 10101, 2, '2024-11-30 23:30:00', '2024-12-01 00:00:00')",
-    });
+    execSuiteSql(db, {treatment(201, 10101, 1, "2024-12-31 22:00:00", "2024-12-31 23:59:59"),
+                      treatment(202, 10101, 2, "2024-12-31 23:30:00", "2025-01-01 00:00:00"),
+                      treatment(203, 10101, 2, "2024-11-30 23:30:00", "2024-12-01 00:00:00")});
     window.month = QDate(2024, 12, 1);
     jisseki::vPrintJissekiHyo(0, window);
     EXPECT_EQ(csv(), csvBytes({line("2024/12", 10101, "山田\"花子", 1, 2, {{30, "Abc"}, {31, "佐藤"}}, 2)}));
@@ -261,8 +274,8 @@ TEST_F(ReportActualTable, OlderDatabaseWithoutTheTreatmentsOwnColumns)
     execSuiteSql(db, {
         "INSERT INTO CORP (iKyotenCd, iKyotenEb, iType, cShamei1) VALUES (1, 3, 0, 'やすらぎ治療院')",
         "INSERT INTO STAFF (iKyotenCd, iKyotenEb, nIDNo, cName) VALUES (1, 3, 1, '佐藤')",
-        "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 10101, '山田', 'ヤマダ', 1, 2)",
-        "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) VALUES (1, 3, 1, 10101, 1, '2024-04-09 09:00:00', '2024-04-09 09:30:00')",
+        riyousha(10101, "山田", "ヤマダ", "", "1", "2"),
+        treatment(1, 10101, 1, "2024-04-09 09:00:00", "2024-04-09 09:30:00"),
     });
     iHasJissekiHoseUmu = 0;
     jisseki::vPrintJissekiHyo(0, window);
@@ -349,14 +362,12 @@ protected:
     void SetUp() override
     {
         ReportTables::SetUp();
-        execSuiteSql(db, {
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 20001, '青木', 'アオキ', '2023-03-10 00:00:00', 1, 0)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 20101, '伊藤', 'イトウ', '2023-11-10 00:00:00', 1, 0)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 20201, '上田', 'ウエダ', NULL, 1, 0)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 20301, '遠藤', 'エンドウ', '2023-05-10 00:00:00', 2, 1)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 20401, '岡田', 'オカダ', '2023-05-10 00:00:00', 2, 1)",
-            "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) VALUES (1, 3, 20501, '加藤', 'カトウ', '2023-03-10 00:00:00', 1, 0)",
-        });
+        execSuiteSql(db, {riyousha(20001, "青木", "アオキ", "2023-03-10 00:00:00", "1", "0"),
+                          riyousha(20101, "伊藤", "イトウ", "2023-11-10 00:00:00", "1", "0"),
+                          riyousha(20201, "上田", "ウエダ", "", "1", "0"),
+                          riyousha(20301, "遠藤", "エンドウ", "2023-05-10 00:00:00", "2", "1"),
+                          riyousha(20401, "岡田", "オカダ", "2023-05-10 00:00:00", "2", "1"),
+                          riyousha(20501, "加藤", "カトウ", "2023-03-10 00:00:00", "1", "0")});
         window.month = QDate(2024, 5, 1);
         window.condition = 3;
     }
@@ -470,22 +481,6 @@ TEST_F(ReportScheduleTable, BranchSharingReadsTheSharedView)
                                               QStringLiteral("印刷条件の取得に失敗しました。")}));
     EXPECT_EQ(rec.messages[1].title, QStringLiteral("利用者別月間予定表印刷"));
     EXPECT_EQ(rec.starts.size(), 3);
-}
-
-TEST_F(ReportScheduleTable, CountFromTheAnniversaryDayOn)
-{
-    execSuiteSql(db, {"UPDATE RIYOUSHA SET tSyoryoDay = '2023-01-31 00:00:00' WHERE nIDNo = 20001"});
-    // Counted from the given day to the end of its month (leap February), category 0 only.
-    schedules(20001, 27, 29, 0, 1, 202402);
-    schedules(20001, 28, 28, 1, 1, 202402);
-    schedules(20001, 1, 1, 0, 1, 202403);
-    window.month = QDate(2024, 2, 1);
-    window.condition = 4;
-    yotei::vPrintYoteiHyo(0, window);
-    ASSERT_EQ(yotei::state().records.size(), 1u);
-    EXPECT_EQ(yotei::iGetYoteiCount(yotei::state().records[0], QStringLiteral("2024/02/28")), 2);
-    EXPECT_EQ(yotei::iGetYoteiCount(yotei::state().records[0], QStringLiteral("2024/02/29")), 1);
-    EXPECT_TRUE(rec.messages.isEmpty());
 }
 
 } // namespace
