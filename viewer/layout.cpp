@@ -308,8 +308,8 @@ struct Parser {
             it->cols = o.value(u"cols").toInt();
             it->rows = o.value(u"rows").toInt();
             it->ruled = o.value(u"ruled").toBool();
-            if (it->cols < 1 || it->rows < 1)
-                return fail(where, QStringLiteral("「cols」と「rows」は 1 以上でなければなりません。"));
+            if (it->cols < 1 || it->rows < 1 || it->cols > 500 || it->rows > 500)
+                return fail(where, QStringLiteral("「cols」と「rows」は 1〜500 でなければなりません。"));
             return rect(o, where, &it->rect);
         }
         if (type == u"group") {

@@ -262,7 +262,7 @@ void compose(const Context& c, const QList<LayoutItem>& items, QList<DrawOp>* op
             DrawOp op = baseOp(it, DrawOp::Kind::GridText, c.dy);
             op.cols = it.cols;
             op.rows = it.rows;
-            op.lines = wrapToGrid(expand(c, it.text), it.cols, it.rows);
+            op.lines = wrapToGrid(expand(c, it.text), it.cols, it.rows, &op.overflow);
             if (it.ruled) {
                 const double rh = op.rect.height() / it.rows;
                 for (int r = 1; r < it.rows; ++r) { // the box's own frame closes the last row
@@ -384,4 +384,17 @@ double Document::contentScale(int index) const
     const QSizeF to = pageLayout(index).fullRect(QPageLayout::Millimeter).size();
     const double fit = qMin(to.width() / from.width(), to.height() / from.height());
     return fit * output.zoomPercent / 100.0;
+}
+
+QStringList Document::overflowNotes() const
+{
+    QStringList notes;
+    for (int i = 0; i < pageCount(); ++i)
+        for (const DrawOp& op : page(i).ops)
+            if (op.kind == DrawOp::Kind::GridText && op.overflow)
+                notes.append(QStringLiteral("%1 ページ: %2 文字 × %3 行の枠に入りきらない文字は印刷されません。")
+                                 .arg(i + 1)
+                                 .arg(op.cols)
+                                 .arg(op.rows));
+    return notes;
 }

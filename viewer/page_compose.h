@@ -26,6 +26,7 @@ struct DrawOp {
     QColor color = Qt::black;
     QColor fill;
     QString name;     // the layout item's name, if any
+    bool overflow = false; // GridText: the text did not fit and was cut
 };
 
 struct PageContent {
@@ -99,6 +100,8 @@ public:
     // The paper the page is printed on, and where the layout's page lands on it.
     QPageLayout pageLayout(int index) const;
     double contentScale(int index) const; // layout millimetres -> paper millimetres
+    // One note per page whose text does not fit a grid box (the rest is not printed).
+    QStringList overflowNotes() const;
 
 private:
     QList<std::pair<int, int>> m_index; // (report, page within it)

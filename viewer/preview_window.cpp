@@ -247,9 +247,10 @@ int runViewerWithWindow(const ViewerArguments& args)
     QStringList warnings;
     if (!buildDocument(commands, &doc, &warnings, &error))
         return fail((warnings + QStringList{error}).join(u'\n'), ExitBadInput);
+    const int okCode = warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
+    warnings += doc.overflowNotes(); // shown, but no reason for another exit code
     for (const QString& w : warnings)
         err << "report-viewer: " << w << Qt::endl;
-    const int okCode = warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
 
     switch (commands.action) {
     case ViewerAction::PrintOut:

@@ -362,7 +362,7 @@ int runWithoutWindow(const ViewerArguments& args, QTextStream& err)
         say(e);
         return ExitBadInput;
     }
-    for (const QString& w : warnings)
+    for (const QString& w : warnings + doc.overflowNotes())
         say(w);
     if (!writeDocumentPdf(doc, headlessPdfPath(args, doc.title), &e)) {
         say(e);

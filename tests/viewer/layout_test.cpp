@@ -156,6 +156,18 @@ TEST(ViewerLayout, GridWrapsAt41CellsKeepingLineBreaks)
     EXPECT_EQ(wrapToGrid(QString(40, QChar(0x3042)) + QStringLiteral("𠮷𠮷"), 41, 10).value(1), QStringLiteral("𠮷"));
 }
 
+TEST(ViewerLayout, TextCutOffByAGridIsReportedByPage)
+{
+    Document d;
+    d.reports.append(reportOf("{\"wfd\":1,\"items\":[{\"type\":\"grid\",\"x\":0,\"y\":0,\"w\":20,\"h\":10,"
+                              "\"cols\":2,\"rows\":2,\"text\":\"{r}\"}]}",
+                              QStringLiteral("\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n")));
+    d.finish();
+    const QStringList notes = d.overflowNotes();
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes[0].startsWith(QStringLiteral("2 ページ"))) << notes[0].toStdString();
+}
+
 TEST(ViewerLayout, Pagination)
 {
     EXPECT_EQ(paginate(0, 26), (QList<PageSlice>{{0, 0, 0}}));

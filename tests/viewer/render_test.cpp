@@ -176,6 +176,14 @@ TEST_F(ViewerRun, BadInputGivesAClearMessageAndNoOutput)
                                s),
               ExitBadInput);
     EXPECT_TRUE(err.contains(QStringLiteral("none.dat"))) << err.toStdString();
+    // A PDF that cannot be written.
+    err.clear();
+    writeCp932Lines(path(QStringLiteral("WfdCom.dat")), previewCommands(layout, "題", "施術計画書", csv));
+    EXPECT_EQ(runWithoutWindow(parseViewerArguments({QStringLiteral("--pdf"), path(QStringLiteral("no/such/out.pdf")),
+                                                     QStringLiteral("/c"), path(QStringLiteral("WfdCom.dat"))}),
+                               s),
+              ExitOutputFailed);
+    EXPECT_TRUE(err.contains(QStringLiteral("out.pdf"))) << err.toStdString();
     EXPECT_FALSE(parseViewerArguments({QStringLiteral("/c")}).error.isEmpty());
     EXPECT_FALSE(parseViewerArguments({}).error.isEmpty());
 }
