@@ -23,7 +23,8 @@ QStringList previewCommands(const QString& layoutPath, const QString& title, con
 // pdftotext -layout of the whole file or of one page (1-based), normalised for comparisons.
 QString pdfText(const QString& pdf, int page = 0);
 int pdfPageCount(const QString& pdf);
-// NFKC, plus the look-alike code points pdftotext returns (U+2027 for ・, U+301C for ～);
+// NFKC, plus the look-alike code points pdftotext returns (U+2027 for ・, U+301C for ～, a few
+// radicals-supplement characters);
 // runs of blanks become one.
 QString normalised(const QString& text);
 // The same without any white space (texts drawn cell by cell come out spaced).
