@@ -282,6 +282,10 @@ void frmPrint利用者別月間実績表::buildMenus()
     mnVer->setObjectName(QStringLiteral("mnVer"));
 
     connect(mnMenuExit, &QAction::triggered, this, [this] { close(); });
+    connect(mnMenuPreview, &QAction::triggered, this, [this] { menuPreview(); });
+    connect(mnMenuPrint, &QAction::triggered, this, [this] { menuPrint(); });
+    connect(btnYoteiJisseki[0], &QPushButton::clicked, this, [this] { yoteiJissekiButton(0); });
+    connect(btnYoteiJisseki[1], &QPushButton::clicked, this, [this] { yoteiJissekiButton(1); });
     connect(btnExit, &QPushButton::clicked, mnMenuExit, &QAction::trigger);
 }
 

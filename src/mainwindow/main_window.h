@@ -46,6 +46,11 @@ public:
     short iDataLoad();                    // loads the list; 1 when the query cannot be opened
     short refreshRow(int row);            // iDataLoad_16OVER_UMU for a grid row
 
+    // Document commands of the tables.
+    void menuPreview();                   // mnMenuPreview
+    void menuPrint();                     // mnMenuPrint (asks first)
+    void yoteiJissekiButton(int index);   // btnYoteiJisseki(0) schedule, (1) actual records
+
     // State restored from and saved to the print settings file.
     PrintSettings currentSettings() const;
     void applySettings(const PrintSettings& s);
