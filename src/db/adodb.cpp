@@ -253,6 +253,8 @@ AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
 {
     AdoError r;
     r.number = e.nativeErrorCode().toLong();
+    if (r.number == SQLITE_OK) // a failure the driver reports without a code
+        r.number = SQLITE_ERROR;
     r.nativeError = r.number;
     r.description = e.databaseText().isEmpty() ? e.text() : e.databaseText();
     // Failures of the file itself name the file, so the operator knows which one.

@@ -52,7 +52,8 @@ bool createSuiteDatabaseFile(const QString& path, SuiteLayout layout, QString* e
 
     cT_ADODB db;
     db.iInit(sqliteConnectionString(absolute));
-    if (db.iConnect() != 0 || db.iExecSQL(script) != 0) {
+    // One transaction: a database file is either complete or removed again.
+    if (db.iConnect() != 0 || db.iBeginTrans() != 0 || db.iExecSQL(script) != 0 || db.iCommitTrans() != 0) {
         const QString e = db.sErrMsg();
         db.iDisConnect();
         QFile::remove(absolute);

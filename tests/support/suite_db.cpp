@@ -19,12 +19,17 @@ void execSuiteSql(const QString& path, const QStringList& statements)
         ADD_FAILURE() << "cannot open " << path.toStdString() << ": " << db.sErrMsg().toStdString();
         return;
     }
+    db.iBeginTrans();
     for (const QString& sql : statements) {
         if (db.iExecSQL(sql) != 0) {
             ADD_FAILURE() << db.sErrMsg().toStdString();
-            break;
+            db.iRollback();
+            db.iDisConnect();
+            return;
         }
     }
+    if (db.iCommitTrans() != 0)
+        ADD_FAILURE() << db.sErrMsg().toStdString();
     db.iDisConnect();
 }
 
