@@ -107,7 +107,7 @@ struct Parser {
         return true;
     }
 
-    bool font(const QJsonObject& o, const QString& where, FontSpec* f)
+    bool font(const QJsonObject& o, const QString& where, FontStyle* f)
     {
         if (o.contains(u"size")) {
             if (!number(o, "size", where, &f->size))
@@ -223,7 +223,7 @@ struct Parser {
         return true;
     }
 
-    bool items(const QJsonValue& v, const QString& where, const FontSpec& base, QList<LayoutItem>* out)
+    bool items(const QJsonValue& v, const QString& where, const FontStyle& base, QList<LayoutItem>* out)
     {
         if (v.isUndefined())
             return true;
@@ -240,7 +240,7 @@ struct Parser {
         return true;
     }
 
-    bool item(const QJsonValue& v, QString where, const FontSpec& base, LayoutItem* it)
+    bool item(const QJsonValue& v, QString where, const FontStyle& base, LayoutItem* it)
     {
         if (!v.isObject())
             return fail(where, QStringLiteral("項目はオブジェクトでなければなりません。"));

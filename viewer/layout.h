@@ -26,11 +26,11 @@
 #include <QString>
 #include <QStringList>
 
-struct FontSpec {
+struct FontStyle {
     bool serif = false;
     double size = 9; // points
     bool bold = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontStyle&) const = default;
 };
 
 struct Condition {
@@ -55,7 +55,7 @@ struct LayoutItem {
     QRectF rect;
     QLineF line;
     QString text;
-    FontSpec font;
+    FontStyle font;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool fit = false;
     double penWidth = 0.25;
@@ -82,7 +82,7 @@ struct Layout {
     QStringList columns;
     QPageSize::PageSizeId paper = QPageSize::A4;
     bool landscape = false;
-    FontSpec font;
+    FontStyle font;
     QList<LayoutItem> items;
 
     bool hasDetail = false;

@@ -18,7 +18,7 @@ struct DrawOp {
     QStringList lines; // GridText: the wrapped lines
     int cols = 0;     // GridText
     int rows = 0;     // GridText
-    FontSpec font;
+    FontStyle font;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool fit = false;
     double penWidth = 0.25;

@@ -19,7 +19,7 @@ struct Painter {
     QPointF pt(QPointF mm) const { return origin + mm * k; }
     QRectF rc(const QRectF& mm) const { return QRectF(pt(mm.topLeft()), mm.size() * k); }
 
-    QFont font(const FontSpec& f, double factor = 1.0) const
+    QFont font(const FontStyle& f, double factor = 1.0) const
     {
         QFont font(f.serif ? serifFamily() : sansFamily());
         font.setPointSizeF(qMax(0.5, f.size * fontScale * factor));

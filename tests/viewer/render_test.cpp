@@ -51,13 +51,9 @@ TEST_F(ViewerRun, MonthlyActualTable)
                            QStringLiteral("利用者別月間実績.csv")),
               ExitOk);
     ASSERT_EQ(pdfPageCount(pdf()), 2);
-    for (int page : {1, 2}) {
-        const QString t = pdfText(pdf(), page);
-        for (const QString& s : {QStringLiteral("利用者別月間実績チェック表"), QStringLiteral("拠点名:ほっと訪問マッサージ~東京"),
-                                 QStringLiteral("対象年月:令和6年4月分"), QStringLiteral("出力日時:2024/05/02 9:05"),
-                                 QStringLiteral("%1 / 2 ページ").arg(page)})
-            EXPECT_TRUE(t.contains(s)) << page << " " << s.toStdString();
-    }
+    // The header band is on both pages (what it holds is checked on the composed pages).
+    for (int page : {1, 2})
+        EXPECT_TRUE(pdfText(pdf(), page).contains(QStringLiteral("対象年月:令和6年4月分 出力日時:2024/05/02 9:05")));
     const QString first = pdfText(pdf(), 1);
     EXPECT_TRUE(first.contains(QStringLiteral("10101 佐藤 一郎")));
     EXPECT_TRUE(first.contains(QStringLiteral("髙橋")));
