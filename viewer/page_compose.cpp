@@ -369,7 +369,9 @@ PageContent Document::page(int index) const
 
 QPageLayout Document::pageLayout(int index) const
 {
-    const Layout& l = reports.at(m_index.value(index).first).layout;
+    if (index < 0 || index >= m_index.size())
+        return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    const Layout& l = reports.at(m_index.at(index).first).layout;
     QPageSize::PageSizeId paper = l.paper;
     if (!output.paper.isEmpty())
         paperFromName(output.paper, &paper);
@@ -379,7 +381,9 @@ QPageLayout Document::pageLayout(int index) const
 
 double Document::contentScale(int index) const
 {
-    const Layout& l = reports.at(m_index.value(index).first).layout;
+    if (index < 0 || index >= m_index.size())
+        return 1.0;
+    const Layout& l = reports.at(m_index.at(index).first).layout;
     const QSizeF from = l.pageSizeMm();
     const QSizeF to = pageLayout(index).fullRect(QPageLayout::Millimeter).size();
     const double fit = qMin(to.width() / from.width(), to.height() / from.height());

@@ -168,7 +168,7 @@ void PreviewWindow::showPage(int index)
 void PreviewWindow::setZoom(double zoom)
 {
     m_fitWidth = false;
-    m_zoom = qBound(0.2, zoom, 6.0);
+    m_zoom = qBound(0.2, zoom, 4.0);
     render();
 }
 
@@ -193,7 +193,7 @@ void PreviewWindow::render()
     if (m_fitWidth) {
         const double widthMm = m_doc.pageLayout(m_page).fullRect(QPageLayout::Millimeter).width();
         const int avail = m_scroll->viewport()->width() - 24 - 4;
-        m_zoom = qBound(0.2, avail / (widthMm * 96.0 / 25.4), 6.0);
+        m_zoom = qBound(0.2, avail / (widthMm * 96.0 / 25.4), 4.0);
     }
     const QImage img = renderPageImage(m_doc, m_page, m_zoom, devicePixelRatioF());
     m_image->setPixmap(QPixmap::fromImage(img));
