@@ -102,7 +102,7 @@ protected:
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Drivers, TSqlStatements, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc),
+INSTANTIATE_TEST_SUITE_P(TSql, TSqlStatements, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc),
                          [](const auto& info) { return std::string(driverName(info.param)); });
 
 TEST_P(TSqlStatements, TargetListQuery)
