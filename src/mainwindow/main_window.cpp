@@ -22,6 +22,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -57,7 +59,7 @@ frmPrint利用者別月間実績表::frmPrint利用者別月間実績表(QWidget
     startupChecks = {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField};
     buildUi();
     buildMenus();
-    resize(1280, 760);
+    resize(1360, 780);
 }
 
 frmPrint利用者別月間実績表::~frmPrint利用者別月間実績表() = default;
@@ -148,7 +150,7 @@ void frmPrint利用者別月間実績表::buildUi()
     grdData->setButtonColumn(colHinkaiButton, QStringLiteral("頻回確認"));
     const char* const headers[] = {"選", "IDNo.", "利用者名", "区分", "生年月日", "継続理由", "初療日", "初療日からの経過月",
                                    "当月の施術回数", "施術頻回カウント", "", "主担当", "証明者", "傷病名", "更新日", "YMD"};
-    const int widths[] = {34, 70, 150, 56, 150, 70, 150, 90, 90, 100, 84, 110, 110, 220, 80, 90};
+    const int widths[] = {34, 64, 130, 50, 132, 66, 132, 96, 96, 112, 84, 110, 110, 220, 80, 90};
     for (int c = 1; c <= listColumnCount; ++c) {
         grdData->setHeaderText(c, QString::fromUtf8(headers[c - 1]));
         grdData->setColumnWidth(c - 1, widths[c - 1]);
@@ -459,6 +461,11 @@ void frmPrint利用者別月間実績表::showModal()
 {
     load();
     setWindowModality(Qt::ApplicationModal);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(qMin(width(), area.width()), qMin(height(), area.height()));
+        move(area.center() - rect().center());
+    }
     show();
     if (!m_unloaded)
         m_loop.exec();

@@ -8,8 +8,40 @@
 #include <QPainter>
 #include <algorithm>
 
+namespace {
+// A header whose captions wrap onto two lines when the column is narrower than the text.
+class WrappingHeader : public QHeaderView {
+public:
+    explicit WrappingHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int logical) const override
+    {
+        // Draw the frame without a caption, then the caption wrapped.
+        const QString text = model()->headerData(logical, Qt::Horizontal).toString();
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.rect = rect;
+        opt.section = logical;
+        style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
+        p->save();
+        p->setPen(palette().color(QPalette::ButtonText));
+        p->setFont(font());
+        p->drawText(rect.adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWrapAnywhere, text);
+        p->restore();
+    }
+    QSize sectionSizeFromContents(int logical) const override
+    {
+        QSize s = QHeaderView::sectionSizeFromContents(logical);
+        s.setHeight(fontMetrics().height() * 2 + 10);
+        return s;
+    }
+};
+} // namespace
+
 SpreadGrid::SpreadGrid(int maxCols, QWidget* parent) : QTableWidget(0, maxCols, parent)
 {
+    setHorizontalHeader(new WrappingHeader(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -7,11 +7,15 @@
 #include "startup/back_window.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int runEntryProcedure(const QStringList& args)
 {
     frmBack back;
     back.load(programFolder());
+    // The background covers the whole screen, as the suite's windows always did.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        back.setGeometry(screen->availableGeometry());
     back.showMaximized();
 
     const QString mode = args.join(u' ');

@@ -1,6 +1,7 @@
 // The real binary in scripted mode, and the branch key rule.
 #include "startup/start_values.h"
 #include "support/program_run.h"
+#include "support/suite_db.h"
 #include "support/test_install.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,21 @@ TEST_F(BinaryFixture, ProcessingModeOpensTheMainWindowAndStartsTheMenuOnClose)
     const ProgramRun r = run({QStringLiteral("1")}, {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.lines(QStringLiteral("START")), QStringList{QStringLiteral("START\t") + r.folder + QStringLiteral("/Main.exe 2")});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BinaryFixture, LoadsOnASuiteDatabaseWithoutAnyMessage)
+{
+    const QString db = inst.useSqliteDatabase();
+    QString err;
+    ASSERT_TRUE(createSuiteDatabase(db, SchemaVariant::Current, &err)) << err.toStdString();
+    const ProgramRun r = run({QStringLiteral("1")}, {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.lines(QStringLiteral("MSGBOX")).isEmpty()) << r.stderrLines.join(u'\n').toStdString();
+    EXPECT_EQ(r.lines(QStringLiteral("START")).size(), 1);
 }
 
 } // namespace
