@@ -20,11 +20,6 @@ JissekiState s;
 const QString kTitle = QStringLiteral("利用者別月間実績表印刷");
 const QString kRoutine = QStringLiteral("iGetJissekiData00");
 
-void info(const QString& text)
-{
-    platform().messageBox(text, MsgButtons::Ok, MsgIcon::Information, kTitle);
-}
-
 // A 16-bit column: Null counts as 0, anything else as CInt.
 short shortField(const QVariant& v)
 {
@@ -58,12 +53,7 @@ void readAnbunFlg()
 
 void vPrintJissekiHyo(short outputKind, const MainWindowView& window)
 {
-    if (iGetPrintJoukenJisseki(window) == -1) {
-        info(QStringLiteral("印刷条件の取得に失敗しました。"));
-        return;
-    }
-    if (iPrintJissekiHyo(outputKind) == -1)
-        info(QStringLiteral("帳票の印刷に失敗しました。"));
+    runTableEntry(outputKind, window, kTitle, iGetPrintJoukenJisseki, iPrintJissekiHyo);
 }
 
 short iGetPrintJoukenJisseki(const MainWindowView& window)
@@ -112,28 +102,51 @@ short handToViewer(short outputKind, const QString& title, const QString& layout
 
 short iPrintJissekiHyo(short outputKind)
 {
-    BusyCursor busy;
     s.records.clear();
-    switch (iGetJissekiData00()) {
+    return runTableDriver(outputKind, {kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"),
+                                       QStringLiteral("利用者別月間実績.csv")},
+                          iGetJissekiData00, iOutputJissekiCsv);
+}
+
+short runTableDriver(short outputKind, const TableOutput& out, short (*load)(), int (*writeCsv)())
+{
+    BusyCursor busy;
+    auto tell = [&](const char* text) {
+        platform().messageBox(QString::fromUtf8(text), MsgButtons::Ok, MsgIcon::Information, out.title);
+    };
+    switch (load()) {
     case -1:
-        info(QStringLiteral("データの出力に失敗しました。"));
+        tell("データの出力に失敗しました。");
         return -1;
     case 1:
-        info(QStringLiteral("出力対象データが存在しません。"));
+        tell("出力対象データが存在しません。");
         return 1;
     default: break;
     }
-    const int lines = iOutputJissekiCsv();
+    const int lines = writeCsv();
     if (lines < 0) {
-        info(QStringLiteral("データの出力に失敗しました。"));
+        tell("データの出力に失敗しました。");
         return -1;
     }
     if (lines == 0) {
-        info(QStringLiteral("出力対象データが存在しません。"));
+        tell("出力対象データが存在しません。");
         return 1;
     }
-    return handToViewer(outputKind, kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"),
-                        QStringLiteral("利用者別月間実績.csv"));
+    return handToViewer(outputKind, out.title, out.layout, out.dataName, out.csvName);
+}
+
+void runTableEntry(short outputKind, const MainWindowView& window, const QString& title,
+                   short (*conditions)(const MainWindowView&), short (*driver)(short))
+{
+    auto tell = [&](const char* text) {
+        platform().messageBox(QString::fromUtf8(text), MsgButtons::Ok, MsgIcon::Information, title);
+    };
+    if (conditions(window) == -1) {
+        tell("印刷条件の取得に失敗しました。");
+        return;
+    }
+    if (driver(outputKind) == -1)
+        tell("帳票の印刷に失敗しました。");
 }
 
 QString jissekiQuery(const QDate& monthStart)

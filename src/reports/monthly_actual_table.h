@@ -62,6 +62,18 @@ CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const
 // shows "帳票の印刷に失敗しました。" CR "[" sErrMsg "]". Returns 0.
 short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
                    const QString& csvName);
+// The print driver both tables share: hourglass, loader, CSV, hand-off, with the messages
+// titled by the table.
+struct TableOutput {
+    QString title;
+    QString layout;
+    QString dataName;
+    QString csvName;
+};
+short runTableDriver(short outputKind, const TableOutput& out, short (*load)(), int (*writeCsv)());
+// The entry both tables share: conditions, then the driver; failures titled by the table.
+void runTableEntry(short outputKind, const MainWindowView& window, const QString& title,
+                   short (*conditions)(const MainWindowView&), short (*driver)(short));
 // ANBUN_FLG: read with the missing-item warning, not used.
 void readAnbunFlg();
 // An unexpected run-time error: "(" number ")" description, OK only.

@@ -20,11 +20,6 @@ YoteiState s;
 
 const QString kTitle = QStringLiteral("利用者別月間予定表印刷");
 
-void info(const QString& text)
-{
-    platform().messageBox(text, MsgButtons::Ok, MsgIcon::Information, kTitle);
-}
-
 // nDate holds yyyymmdd; 0 when it is no date.
 int dayOfNumber(long yyyymmdd)
 {
@@ -46,12 +41,7 @@ const YoteiState& state() { return s; }
 
 void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
 {
-    if (iGetPrintJoukenYotei(window) == -1) {
-        info(QStringLiteral("印刷条件の取得に失敗しました。"));
-        return;
-    }
-    if (iPrintYoteiHyo(outputKind) == -1)
-        info(QStringLiteral("帳票の印刷に失敗しました。"));
+    runTableEntry(outputKind, window, kTitle, iGetPrintJoukenYotei, iPrintYoteiHyo);
 }
 
 short iGetPrintJoukenYotei(const MainWindowView& window)
@@ -77,28 +67,10 @@ short iGetPrintJoukenYotei(const MainWindowView& window)
 
 short iPrintYoteiHyo(short outputKind)
 {
-    BusyCursor busy;
     s.records.clear();
-    switch (iGetYoteiData00()) {
-    case -1:
-        info(QStringLiteral("データの出力に失敗しました。"));
-        return -1;
-    case 1:
-        info(QStringLiteral("出力対象データが存在しません。"));
-        return 1;
-    default: break;
-    }
-    const int lines = iOutputYoteiCsv();
-    if (lines < 0) {
-        info(QStringLiteral("データの出力に失敗しました。"));
-        return -1;
-    }
-    if (lines == 0) {
-        info(QStringLiteral("出力対象データが存在しません。"));
-        return 1;
-    }
-    return handToViewer(outputKind, kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"),
-                        QStringLiteral("利用者別月間予定.csv"));
+    return runTableDriver(outputKind, {kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"),
+                                       QStringLiteral("利用者別月間予定.csv")},
+                          iGetYoteiData00, iOutputYoteiCsv);
 }
 
 QString yoteiQuery(const QDate& month)
