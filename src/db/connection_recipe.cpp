@@ -41,3 +41,15 @@ bool openRecipeQuery(cT_ADODB& db, AdoRecordset& rs, const QString& sql, const Q
     }
     return true;
 }
+
+std::optional<AdoRecordset> recipeQuery(const QString& sql, const QString& routine)
+{
+    auto db = openRecipeConnection(routine);
+    if (!db)
+        return std::nullopt;
+    AdoRecordset rs;
+    if (!openRecipeQuery(*db, rs, sql, routine))
+        return std::nullopt;
+    db->iDisConnect();
+    return rs;
+}

@@ -4,6 +4,7 @@
 #include "adodb.h"
 
 #include <memory>
+#include <optional>
 
 // Shows the P message with the detail.
 void showRecipeMessage(const QString& routine, const QString& detail);
@@ -15,3 +16,7 @@ std::unique_ptr<cT_ADODB> openRecipeConnection(const QString& routine);
 // Step 6: opens a query read-only and forward-only. On failure shows the P message with
 // sErrMsg, disconnects and returns false.
 bool openRecipeQuery(cT_ADODB& db, AdoRecordset& rs, const QString& sql, const QString& routine);
+
+// The whole recipe for one query: its own connection, the query read front to back, the
+// disconnect. The rows stay readable afterwards. std::nullopt after a failure (message shown).
+std::optional<AdoRecordset> recipeQuery(const QString& sql, const QString& routine);

@@ -162,16 +162,10 @@ short iCountJisseki(long userNo, const QString& startDate)
         sql += QStringLiteral(" and  iSeikyuKbn = 0");
         if (iHasDelFlgHenrei == 1)
             sql += QStringLiteral(" and  (JISSEKI.iDelFlg_Henrei = 0 or JISSEKI.iDelFlg_Henrei is null)");
-        auto db = openRecipeConnection(routine);
-        if (!db)
+        const auto rs = recipeQuery(sql, routine);
+        if (!rs || rs->EOF_())
             return 0;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, routine))
-            return 0;
-        const short n = rs.EOF_() ? 0 : static_cast<short>(nNullToLong(rs[QStringLiteral("cnt")]));
-        rs.Close();
-        db->iDisConnect();
-        return n;
+        return static_cast<short>(nNullToLong(rs->field(QStringLiteral("cnt"))));
     } catch (const VbRuntimeError& e) {
         platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
         return 0;
@@ -207,11 +201,8 @@ short iGetHinkaiCount(long userNo, const QString& month, short* frequency, short
     sql += QStringLiteral("   月間実績.iKyotenCd, 月間実績.iKyotenEb, 月間実績.患者IDNo, 実績年 * 100 + 実績月 ");
     sql += QStringLiteral("   , RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun ");
 
-    auto db = openRecipeConnection(routine);
-    if (!db)
-        return 1;
-    AdoRecordset rs;
-    if (!openRecipeQuery(*db, rs, sql, routine))
+    auto rs = recipeQuery(sql, routine);
+    if (!rs)
         return 1;
 
     if (gHinkaiList.size() < static_cast<size_t>(gHinkaiCount) + 1)
@@ -223,25 +214,23 @@ short iGetHinkaiCount(long userNo, const QString& month, short* frequency, short
         e.months[static_cast<size_t>(k)] = vb::format(vb::dateAddMonths(first, k), QStringLiteral("yyyymm"));
 
     short f = 0;
-    for (; !rs.EOF_(); rs.MoveNext()) {
-        e.name = csNullToStr(rs[QStringLiteral("cName")]);
-        e.kind = static_cast<short>(nNullToLong(rs[QStringLiteral("iSejutsuKubun")]));
-        e.planFlag = static_cast<short>(nNullToLong(rs[QStringLiteral("iHinkaiKeikaku")]));
-        e.planMonth = csNullToStr(rs[QStringLiteral("cHinkaiKeikakuYM")]);
-        const long ym = nNullToLong(rs[QStringLiteral("JissekiYM")]);
+    for (; !rs->EOF_(); rs->MoveNext()) {
+        e.name = csNullToStr(rs->field(QStringLiteral("cName")));
+        e.kind = static_cast<short>(nNullToLong(rs->field(QStringLiteral("iSejutsuKubun"))));
+        e.planFlag = static_cast<short>(nNullToLong(rs->field(QStringLiteral("iHinkaiKeikaku"))));
+        e.planMonth = csNullToStr(rs->field(QStringLiteral("cHinkaiKeikakuYM")));
+        const long ym = nNullToLong(rs->field(QStringLiteral("JissekiYM")));
         size_t k = 0;
         for (size_t i = 0; i < 24; ++i)
             if (e.months[i].toLong() == ym) {
                 k = i;
                 break;
             }
-        const long count = nNullToLong(rs[QStringLiteral("施術回数")]);
+        const long count = nNullToLong(rs->field(QStringLiteral("施術回数")));
         e.counts[k] = static_cast<short>(qBound(-32768L, count, 32767L));
         if (count >= 16)
             ++f;
     }
-    rs.Close();
-    db->iDisConnect();
     e.frequency = f;
     if (frequency)
         *frequency = f;
@@ -367,12 +356,11 @@ RowRefresh iDataLoad_16OVER_UMU(long userNo, const QDate& month)
         out.status = 1;
         return out;
     }
+    db->iDisConnect();
     for (; !rs.EOF_(); rs.MoveNext()) {
         out.found = true;
         out.keizoku = keizokuText(rs[QStringLiteral("nKanjaID")]);
         out.syoumei = csNullToStr(rs[QStringLiteral("cSyoumeiStaffName")]);
     }
-    rs.Close();
-    db->iDisConnect();
     return out;
 }

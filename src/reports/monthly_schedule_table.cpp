@@ -173,16 +173,10 @@ short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
         sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
         sql += QStringLiteral(" and  iSeikyuKbn = 0");
 
-        auto db = openRecipeConnection(routine);
-        if (!db)
+        const auto rs = recipeQuery(sql, routine);
+        if (!rs)
             return 1;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, routine))
-            return 1;
-        const short count = rs.EOF_() ? 0 : vb::cint(QVariant::fromValue(nNullToLong(rs["cnt"])));
-        rs.Close();
-        db->iDisConnect();
-        return count;
+        return rs->EOF_() ? 0 : vb::cint(QVariant::fromValue(nNullToLong(rs->field(QStringLiteral("cnt")))));
     } catch (const VbRuntimeError& e) {
         platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::None);
         return 1;
