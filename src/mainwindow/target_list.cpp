@@ -308,10 +308,17 @@ ListLoad iDataLoad(const ListConditions& c)
             if (elapsed < 24) {
                 row[colHinkai] = QStringLiteral("-");
             } else {
-                // Called once more for the row, as the list always did: two equal entries.
-                short f2 = 0, plan2 = 0;
-                if (iGetHinkaiCount(userNo, monthYM, &f2, &plan2) == 0)
-                    row[colHinkai] = plan2 >= 1 ? QVariant(QStringLiteral("計画済")) : QVariant(static_cast<qlonglong>(f2));
+                // The row's own count gives the table a second entry of the same content, as
+                // the list always had; it is copied rather than queried again.
+                if (hinkaiOk) {
+                    gHinkaiList.resize(static_cast<size_t>(gHinkaiCount) + 1);
+                    gHinkaiList[static_cast<size_t>(gHinkaiCount)] = gHinkaiList[static_cast<size_t>(gHinkaiCount) - 1];
+                    ++gHinkaiCount;
+                } else {
+                    hinkaiOk = iGetHinkaiCount(userNo, monthYM, &f, &plan) == 0;
+                }
+                if (hinkaiOk)
+                    row[colHinkai] = plan >= 1 ? QVariant(QStringLiteral("計画済")) : QVariant(static_cast<qlonglong>(f));
                 else
                     row[colHinkai] = QString(); // unknown: the failure was reported
             }
