@@ -12,8 +12,8 @@ TEST(ViewerCommandLine, SplitsAtCommasOutsideQuotes)
         QString line;
         QStringList args;
     } cases[] = {
-        {QStringLiteral("FileName,\"C:\\Kovani\\SYS\\利用者別月間実績チェック表.wfd\""),
-         {QStringLiteral("FileName"), QStringLiteral("C:\\Kovani\\SYS\\利用者別月間実績チェック表.wfd")}},
+        {QStringLiteral("FileName,\"C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd\""),
+         {QStringLiteral("FileName"), QStringLiteral("C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd")}},
         {QStringLiteral("PrintOffsetX, 15"), {QStringLiteral("PrintOffsetX"), QStringLiteral("15")}},
         {QStringLiteral("ShowWindow,2"), {QStringLiteral("ShowWindow"), QStringLiteral("2")}},
         {QStringLiteral("PrintOut"), {QStringLiteral("PrintOut")}},
@@ -36,17 +36,17 @@ TEST(ViewerCommandLine, SplitsAtCommasOutsideQuotes)
 TEST(ViewerCommandFile, PreviewOfTheMonthlyTableAsTheProgramWritesIt)
 {
     const CommandFile c = parseCommandText(QStringLiteral(
-        "FileName,\"C:\\Kovani\\SYS\\利用者別月間実績チェック表.wfd\"\r\n"
+        "FileName,\"C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd\"\r\n"
         "Title,\"利用者別月間実績表印刷\"\r\n"
-        "SetDataText,\"利用者別月間実績\",\"C:\\Kovani\\TMP\\利用者別月間実績.csv\"\r\n"
+        "SetDataText,\"利用者別月間実績\",\"C:\\Suite\\TMP\\利用者別月間実績.csv\"\r\n"
         "PrintPaper, A4\r\n"
         "ShowWindow,2\r\n"));
     EXPECT_TRUE(c.problems.isEmpty()) << c.problems.join(u'\n').toStdString();
-    EXPECT_EQ(c.layoutPath, QStringLiteral("C:/Kovani/SYS/利用者別月間実績チェック表.wfd"));
+    EXPECT_EQ(c.layoutPath, QStringLiteral("C:/Suite/SYS/利用者別月間実績チェック表.wfd"));
     EXPECT_EQ(c.title, QStringLiteral("利用者別月間実績表印刷"));
     ASSERT_EQ(c.data.size(), 1);
     EXPECT_EQ(c.data[0].name, QStringLiteral("利用者別月間実績"));
-    EXPECT_EQ(c.data[0].path, QStringLiteral("C:/Kovani/TMP/利用者別月間実績.csv"));
+    EXPECT_EQ(c.data[0].path, QStringLiteral("C:/Suite/TMP/利用者別月間実績.csv"));
     EXPECT_TRUE(c.data[0].hasHeader);
     EXPECT_EQ(c.paper, QStringLiteral("A4"));
     EXPECT_EQ(c.action, ViewerAction::Preview);
