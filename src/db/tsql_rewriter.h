@@ -43,6 +43,9 @@ struct Statement {
     std::vector<Statement> elseBody;   // If
 };
 
+// The word after BEGIN / COMMIT / ROLLBACK that makes it a transaction statement, not a block.
+bool isTranWord(const Token& t);
+
 // Splits a text at lines that hold only GO.
 std::vector<std::vector<Token>> splitGoBatches(const std::vector<Token>& tokens);
 // Parses one batch: statements end at ";", at the start of the next statement

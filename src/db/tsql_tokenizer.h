@@ -1,5 +1,6 @@
 #pragma once
 // Lossless tokenizer for T-SQL text: the concatenation of every token's text is the input.
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -24,6 +25,11 @@ struct Token {
 
     bool isSignificant() const { return kind != TokenKind::Space && kind != TokenKind::Comment; }
     bool isWord(const char* upperWord) const; // case-insensitive keyword test
+    // A plain word that is one of the given upper-case keywords.
+    bool isWordIn(const QSet<QString>& upperWords) const
+    {
+        return kind == TokenKind::Word && upperWords.contains(text.toUpper());
+    }
     bool isSymbol(const char* s) const { return kind == TokenKind::Symbol && text == QLatin1String(s); }
     // A name: a plain word or a quoted identifier.
     bool isName() const { return kind == TokenKind::Word || kind == TokenKind::QuotedIdent; }
