@@ -7,12 +7,8 @@
 #include "platform/scripted_platform.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QGuiApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTextStream>
-#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -41,13 +37,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("report-viewer"));
     QApplication::setApplicationDisplayName(QStringLiteral("レポートビューア"));
-    QTranslator qtbase;
-    if (qtbase.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtbase);
-    QFont font(QStringLiteral("Noto Sans CJK JP"));
-    font.setPointSize(10);
-    QApplication::setFont(font);
+    installJapaneseUi();
 
     ScriptedPlatform scripted;
     QtPlatform desktop;

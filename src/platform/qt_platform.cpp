@@ -4,9 +4,24 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QSysInfo>
 #include <QUrl>
+
+void installJapaneseUi()
+{
+    static QTranslator qtbase;
+    if (qtbase.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtbase);
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPointSize(10);
+    QApplication::setFont(font);
+}
 
 QString messageBoxText(const QString& text)
 {

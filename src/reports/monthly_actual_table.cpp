@@ -201,41 +201,11 @@ void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day)
 
 short iGetJissekiData00()
 {
-    try {
-        readAnbunFlg();
-        const auto start = vb::toDate(s.targetMonth + QStringLiteral("/01"));
-        if (!start)
-            vbRaise(vberr::typeMismatch());
-        const QString sql = jissekiQuery(start->date());
-
-        auto db = openRecipeConnection(kRoutine);
-        if (!db)
-            return -1;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, kRoutine))
-            return -1;
-        if (rs.EOF_()) {
-            db->iDisConnect();
-            return 1;
-        }
-        s.records.clear();
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            const long id = nNullToLong(rs["nIDNo"]);
-            if (s.records.empty() || s.records.back().userCode != id) {
-                s.records.emplace_back();
-                s.records.back().userCode = id;
-            }
-            // A row without a readable start time belongs to its user but to no day.
-            const auto started = vb::toDate(rs["tServicyDayStart"]);
-            applyTableRow(s.records.back(), rs, started ? started->date().day() : 0);
-        }
-        rs.Close();
-        db->iDisConnect();
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return loadTableRecords(s.targetMonth, kRoutine, s.records, jissekiQuery, [](typJissekiUser& user, const AdoRecordset& rs) {
+        // A row without a readable start time belongs to its user but to no day.
+        const auto started = vb::toDate(rs["tServicyDayStart"]);
+        applyTableRow(user, rs, started ? started->date().day() : 0);
+    });
 }
 
 QString csStaffShortName(const QString& name)

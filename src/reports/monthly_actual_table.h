@@ -4,7 +4,10 @@
 // to 利用者別月間実績.csv and handed to the report viewer. The per-user record, the CSV line and
 // the short practitioner name are shared with the monthly schedule table.
 #include "main_window_view.h"
+#include "common/opl_string.h"
+#include "common/vb.h"
 #include "common/vb_error.h"
+#include "db/connection_recipe.h"
 
 #include <QDateTime>
 #include <QString>
@@ -12,7 +15,6 @@
 #include <array>
 #include <vector>
 
-class AdoRecordset;
 class CsvRow;
 
 namespace modPrint利用者別月間実績表 {
@@ -74,9 +76,45 @@ short runTableDriver(short outputKind, const TableOutput& out, short (*load)(), 
 // The entry both tables share: conditions, then the driver; failures titled by the table.
 void runTableEntry(short outputKind, const MainWindowView& window, const QString& title,
                    short (*conditions)(const MainWindowView&), short (*driver)(short));
+// The loader both tables share: ANBUN_FLG, the month of the conditions, the query through the
+// recipe (routine names its messages), one record per run of rows with the same nIDNo, each
+// row applied by fill(record, row). 0 loaded, 1 no rows, -1 failure.
+template <class Record, class Query, class Fill>
+short loadTableRecords(const QString& targetMonth, const QString& routine, std::vector<Record>& records, Query query,
+                       Fill fill);
 // ANBUN_FLG: read with the missing-item warning, not used.
 void readAnbunFlg();
 // An unexpected run-time error: "(" number ")" description, OK only.
 void showRunTimeError(const VbError& error);
+
+template <class Record, class Query, class Fill>
+short loadTableRecords(const QString& targetMonth, const QString& routine, std::vector<Record>& records, Query query,
+                       Fill fill)
+{
+    try {
+        readAnbunFlg();
+        const auto start = vb::toDate(targetMonth + QStringLiteral("/01"));
+        if (!start)
+            vbRaise(vberr::typeMismatch());
+        auto rs = recipeQuery(query(start->date()), routine);
+        if (!rs)
+            return -1;
+        if (rs->EOF_())
+            return 1;
+        records.clear();
+        for (; !rs->EOF_(); rs->MoveNext()) {
+            const long id = nNullToLong(rs->field(QStringLiteral("nIDNo")));
+            if (records.empty() || records.back().userCode != id) {
+                records.emplace_back();
+                records.back().userCode = id;
+            }
+            fill(records.back(), *rs);
+        }
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
 
 } // namespace modPrint利用者別月間実績表

@@ -114,44 +114,14 @@ QString yoteiQuery(const QDate& month)
 short iGetYoteiData00()
 {
     // The connection messages carry the actual-record loader's name, as the suite shows them.
-    const QString routine = QStringLiteral("iGetJissekiData00");
-    try {
-        readAnbunFlg();
-        const auto start = vb::toDate(s.targetMonth + QStringLiteral("/01"));
-        if (!start)
-            vbRaise(vberr::typeMismatch());
-        const QString sql = yoteiQuery(start->date());
-
-        auto db = openRecipeConnection(routine);
-        if (!db)
-            return -1;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, routine))
-            return -1;
-        if (rs.EOF_()) {
-            db->iDisConnect();
-            return 1;
-        }
-        s.records.clear();
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            const long id = nNullToLong(rs["nIDNo"]);
-            if (s.records.empty() || s.records.back().userCode != id) {
-                s.records.emplace_back();
-                s.records.back().userCode = id;
-            }
-            typYoteiUser& u = s.records.back();
-            applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
-            const QVariant first = rs["tSyoryoDay"];
-            u.firstTreatment = csNullToStr(first).isEmpty() ? QString()
-                                                            : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
-        }
-        rs.Close();
-        db->iDisConnect();
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return loadTableRecords(s.targetMonth, QStringLiteral("iGetJissekiData00"), s.records, yoteiQuery,
+                            [](typYoteiUser& u, const AdoRecordset& rs) {
+                                applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
+                                const QVariant first = rs["tSyoryoDay"];
+                                u.firstTreatment = csNullToStr(first).isEmpty()
+                                    ? QString()
+                                    : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+                            });
 }
 
 short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
