@@ -51,6 +51,18 @@ void readAnbunFlg()
     vGetMassageIni(QStringLiteral("ANBUN_FLG"), true);
 }
 
+void readMonthAndLayout(const MainWindowView& window, const QString& section, const QString& key, QString* targetMonth,
+                        QString* layoutFile)
+{
+    const QDate month = window.monthValue();
+    if (!month.isValid())
+        vbRaise(vberr::typeMismatch());
+    *targetMonth = vb::format(month, QStringLiteral("yyyy/mm"));
+    *layoutFile = csGetReportLayout(section, key);
+    if (layoutFile->isEmpty())
+        *layoutFile = key + QStringLiteral(".wfd");
+}
+
 void vPrintJissekiHyo(short outputKind, const MainWindowView& window)
 {
     runTableEntry(outputKind, window, kTitle, iGetPrintJoukenJisseki, iPrintJissekiHyo);
@@ -59,13 +71,8 @@ void vPrintJissekiHyo(short outputKind, const MainWindowView& window)
 short iGetPrintJoukenJisseki(const MainWindowView& window)
 {
     try {
-        const QDate month = window.monthValue();
-        if (!month.isValid())
-            vbRaise(vberr::typeMismatch());
-        s.targetMonth = vb::format(month, QStringLiteral("yyyy/mm"));
-        s.layoutFile = csGetReportLayout(QStringLiteral("利用者別月間実績表"), QStringLiteral("利用者別月間実績チェック表"));
-        if (s.layoutFile.isEmpty())
-            s.layoutFile = QStringLiteral("利用者別月間実績チェック表.wfd");
+        readMonthAndLayout(window, QStringLiteral("利用者別月間実績表"), QStringLiteral("利用者別月間実績チェック表"),
+                           &s.targetMonth, &s.layoutFile);
         s.userIds.clear();
         s.userIdText.clear();
         for (int row = 1; row <= window.gridMaxRows(); ++row) {

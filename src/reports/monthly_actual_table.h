@@ -64,6 +64,10 @@ CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const
 // shows "帳票の印刷に失敗しました。" CR "[" sErrMsg "]". Returns 0.
 short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
                    const QString& csvName);
+// The month of imD_Out as "yyyy/mm" (raises on no date) and the layout named by
+// 帳票Format.ini section / key, or key + ".wfd" when it names none.
+void readMonthAndLayout(const MainWindowView& window, const QString& section, const QString& key, QString* targetMonth,
+                        QString* layoutFile);
 // The print driver both tables share: hourglass, loader, CSV, hand-off, with the messages
 // titled by the table.
 struct TableOutput {

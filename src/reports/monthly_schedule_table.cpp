@@ -47,13 +47,8 @@ void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
 short iGetPrintJoukenYotei(const MainWindowView& window)
 {
     try {
-        const QDate month = window.monthValue();
-        if (!month.isValid())
-            vbRaise(vberr::typeMismatch());
-        s.targetMonth = vb::format(month, QStringLiteral("yyyy/mm"));
-        s.layoutFile = csGetReportLayout(QStringLiteral("利用者別月間予定表"), QStringLiteral("利用者別月間予定チェック表"));
-        if (s.layoutFile.isEmpty())
-            s.layoutFile = QStringLiteral("利用者別月間予定チェック表.wfd");
+        readMonthAndLayout(window, QStringLiteral("利用者別月間予定表"), QStringLiteral("利用者別月間予定チェック表"),
+                           &s.targetMonth, &s.layoutFile);
         s.selectionMode = selectionModeOf(window.selectedCondition());
         // A missing item counts as 0; a value that is no number fails the conditions.
         const QString sharing = vGetMassageIni(QStringLiteral("施術者拠点間共有"), false);
