@@ -52,12 +52,16 @@ TEST_F(MainWindowFixture, FailedChecksShowTheirNumberedMessagesAndTheWindowStill
     EXPECT_TRUE(w->optSerchSel[3]->isChecked());
     EXPECT_FALSE(w->imnHinkaiKaisu->isEnabled());
     EXPECT_FALSE(QFile::exists(settingsPath())); // the load writes nothing
+    EXPECT_EQ(gTZSVer, 0);
+    w->optSerchSel[2]->click();
+    EXPECT_TRUE(w->imnHinkaiKaisu->isEnabled());
+    w->optSerchSel[4]->click();
+    EXPECT_FALSE(w->imnHinkaiKaisu->isEnabled());
 }
 
 TEST_F(MainWindowFixture, EditionMarkerIsOneWhenTheFileExists)
 {
     inst.writeBytes(QStringLiteral("KovaniTZSVer.ini"), "");
-    gTZSVer = 0;
     loadWindow();
     EXPECT_EQ(gTZSVer, 1);
 }
@@ -101,10 +105,6 @@ TEST_F(MainWindowFixture, HeaderDoubleClicksDriveTheSortKeys)
     using Keys = std::vector<std::pair<int, short>>;
     EXPECT_EQ(w->sorter()->keys().keys(), (Keys{{5, 1}, {3, 2}}));
     dbl(2);
-    dbl(9);
-    EXPECT_EQ(w->sorter()->keys().keys(), (Keys{{9, 1}, {2, 1}, {5, 1}}));
-    dbl(2); // column 2 again: descending? no, it is not slot 0 -> moves to the front ascending
-    EXPECT_EQ(w->sorter()->keys().keys(), (Keys{{2, 1}, {9, 1}, {5, 1}}));
     dbl(2);
     EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10301))); // descending by number
     EXPECT_EQ(w->grdData->activeRow(), 1);
@@ -128,22 +128,18 @@ TEST_F(MainWindowFixture, MenuPairsTickExactlyOneItemAndSave)
     EXPECT_TRUE(w->mnRiyusyoTypeSel[0]->isChecked());
 }
 
-TEST_F(MainWindowFixture, SettingsRestoreIntoTheControls)
+TEST_F(MainWindowFixture, SettingsRestoreIntoTheControlsAndSaveUnchanged)
 {
     inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"),
                     cp932Lines({"[利用者別月間実績表]", "通院の表示=1", "並び順=1", "出力帳票=1", "初療日月の施術回数=1",
                                 "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=5"}));
     const QByteArray before = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
     loadWindow();
-    EXPECT_TRUE(w->chkTuuinDisp->isChecked());
-    EXPECT_TRUE(w->optSort[1]->isChecked());
-    EXPECT_TRUE(w->optPrintType[1]->isChecked());
-    EXPECT_TRUE(w->mnSejutuKaisuCnt[1]->isChecked());
-    EXPECT_FALSE(w->mnSejutuKaisuCnt[0]->isChecked());
-    EXPECT_TRUE(w->mnRiyusyoTypeSel[0]->isChecked());
+    EXPECT_TRUE(w->chkTuuinDisp->isChecked() && w->optSort[1]->isChecked() && w->optPrintType[1]->isChecked());
+    EXPECT_TRUE(w->mnSejutuKaisuCnt[1]->isChecked() && !w->mnSejutuKaisuCnt[0]->isChecked());
+    EXPECT_TRUE(w->mnRiyusyoTypeSel[0]->isChecked() && !w->mnRiyusyoTypeSel[1]->isChecked());
     EXPECT_EQ(w->pastMonthsFlag(), 1);
     EXPECT_EQ(w->imnHinkaiKaisu->value(), 5);
-    EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before); // restoring writes nothing
     w->saveSettings();
     EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before); // same values, same bytes
 }
@@ -157,15 +153,6 @@ TEST_F(MainWindowFixture, NoSettingsFileMeansNothingIsWritten)
     w->mnSejutuKaisuCnt[1]->trigger();
     EXPECT_FALSE(QFile::exists(settingsPath()));
     EXPECT_TRUE(rec.messages.isEmpty());
-}
-
-TEST_F(MainWindowFixture, ConditionTwoEnablesTheThreshold)
-{
-    loadWindow();
-    w->optSerchSel[2]->click();
-    EXPECT_TRUE(w->imnHinkaiKaisu->isEnabled());
-    w->optSerchSel[4]->click();
-    EXPECT_FALSE(w->imnHinkaiKaisu->isEnabled());
 }
 
 TEST_F(MainWindowFixture, LeavingStartsTheMenuProgramWithTwo)
