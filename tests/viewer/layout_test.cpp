@@ -1,271 +1,223 @@
 // Layouts: parsing, values and formats, marks, conditional blocks, grids, pagination.
-#include "layout.h"
-#include "page_compose.h"
 #include "viewer_test_util.h"
 
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-Report reportOf(const QByteArray& json, const QString& csv)
+// Texts of the options a page marks with a circle (the option text in the marked rect).
+QStringList circledTexts(const PageContent& page)
 {
-    Report r;
-    QString error;
-    EXPECT_TRUE(parseLayout(json, &r.layout, &error)) << error.toStdString();
-    if (!csv.isEmpty()) {
-        EXPECT_TRUE(buildCsvTable(csv, CsvOptions(), true, {}, &r.data, &error)) << error.toStdString();
-        r.hasData = true;
-    }
-    return r;
+    QStringList out;
+    for (const DrawOp& e : page.ops)
+        for (const DrawOp& t : page.ops)
+            if (e.kind == DrawOp::Kind::Ellipse && t.kind == DrawOp::Kind::Text && t.rect == e.rect)
+                out.append(t.text);
+    return out;
 }
 
-QString parseError(const QByteArray& json)
+int countOps(const PageContent& page, DrawOp::Kind kind)
 {
-    Layout l;
-    QString error;
-    EXPECT_FALSE(parseLayout(json, &l, &error));
-    return error;
+    return int(std::count_if(page.ops.begin(), page.ops.end(), [&](const DrawOp& op) { return op.kind == kind; }));
+}
+
+// The first drawing of a page that matches (nullptr: none).
+const DrawOp* findOp(const PageContent& page, const std::function<bool(const DrawOp&)>& match)
+{
+    const auto it = std::find_if(page.ops.begin(), page.ops.end(), match);
+    return it == page.ops.end() ? nullptr : &*it;
+}
+
+bool hasText(const PageContent& page, const QString& text)
+{
+    return findOp(page, [&](const DrawOp& op) { return op.kind == DrawOp::Kind::Text && op.text == text; });
 }
 
 } // namespace
 
 TEST(ViewerLayout, UnusableLayoutsAreRefusedWithTheReason)
 {
-    EXPECT_TRUE(parseError("{\"wfd\": 1,\n \"items\": [ }").contains(QStringLiteral("2 行目")));
-    EXPECT_TRUE(parseError("{\"page\": {}}").contains(QStringLiteral("wfd")));
-    EXPECT_TRUE(parseError("{\"wfd\":1,\"items\":[{\"type\":\"text\",\"x\":1,\"y\":1,\"w\":1,\"h\":1},"
-                           "{\"type\":\"blink\"}]}")
-                    .contains(QStringLiteral("items[1]")));
-    EXPECT_TRUE(parseError("{\"wfd\":1,\"items\":[{\"type\":\"text\",\"x\":1,\"y\":1,\"w\":1}]}").contains(u"「h」"));
-    EXPECT_TRUE(parseError("{\"wfd\":1,\"items\":[{\"type\":\"mark\",\"column\":\"c\",\"options\":[]}]}")
-                    .contains(u"options"));
-    EXPECT_TRUE(parseError("{\"wfd\":1,\"items\":[{\"type\":\"group\",\"when\":{\"column\":\"c\"},\"items\":[]}]}")
-                    .contains(QStringLiteral("条件")));
-    EXPECT_TRUE(parseError("{\"wfd\":1,\"page\":{\"size\":\"Letter\"}}").contains(u"Letter"));
-    EXPECT_TRUE(parseError("{\"wfd\":1,\"detail\":{\"x\":0,\"w\":10,\"top\":10,\"bottom\":14,\"height\":6}}")
-                    .contains(u"detail"));
-    EXPECT_TRUE(parseError("{\"wfd\":1,\"font\":{\"family\":\"Comic\"}}").contains(u"Comic"));
+    const std::pair<QByteArray, QString> cases[] = {
+        {R"({"page": {}})", "wfd"},
+        {R"({"wfd":1,"items":[{"type":"text","x":1,"y":1,"w":1,"h":1},{"type":"blink"}]})", "items[1]"},
+        {R"({"wfd":1,"items":[{"type":"text","x":1,"y":1,"w":1}]})", "「h」"},
+        {R"({"wfd":1,"items":[{"type":"mark","column":"c","options":[]}]})", "options"},
+        {R"({"wfd":1,"items":[{"type":"group","when":{"column":"c"},"items":[]}]})", "条件"},
+        {R"({"wfd":1,"page":{"size":"Letter"}})", "Letter"},
+        {R"({"wfd":1,"detail":{"x":0,"w":10,"top":10,"bottom":14,"height":6}})", "detail"},
+        {R"({"wfd":1,"font":{"family":"Comic"}})", "Comic"},
+    };
+    for (const auto& [json, expected] : cases) {
+        Layout l;
+        QString error;
+        EXPECT_FALSE(parseLayout(json, &l, &error)) << json.toStdString();
+        EXPECT_TRUE(error.contains(expected)) << error.toStdString();
+    }
 }
 
 TEST(ViewerLayout, ValuesAndFormats)
 {
-    EXPECT_EQ(formatValue(QStringLiteral("2024/04/01"), QStringLiteral("date:ggge年m月")), QStringLiteral("令和6年4月"));
-    EXPECT_EQ(formatValue(QStringLiteral("2024/04"), QStringLiteral("date:ggge年m月")), QStringLiteral("令和6年4月"));
-    EXPECT_EQ(formatValue(QStringLiteral("1989/01/07"), QStringLiteral("date:e")), QStringLiteral("64"));
-    EXPECT_EQ(formatValue(QStringLiteral("1989/01/08"), QStringLiteral("date:ggge")), QStringLiteral("平成1"));
-    EXPECT_EQ(formatValue(QStringLiteral("9:5:7"), QStringLiteral("date:h:nn")), QStringLiteral("9:05"));
-    EXPECT_EQ(formatValue(QString(), QStringLiteral("date:e")), QString());
-    EXPECT_EQ(formatValue(QStringLiteral("未定"), QStringLiteral("date:e")), QString());
-    EXPECT_EQ(formatValue(QStringLiteral("0"), QStringLiteral("map:0=マッサ;*=鍼灸")), QStringLiteral("マッサ"));
-    EXPECT_EQ(formatValue(QStringLiteral("2"), QStringLiteral("map:0=マッサ;*=鍼灸")), QStringLiteral("鍼灸"));
-    EXPECT_EQ(formatValue(QStringLiteral("-1"), QStringLiteral("map:-1=")), QString());
-    EXPECT_EQ(formatValue(QStringLiteral("7"), QStringLiteral("map:-1=")), QStringLiteral("7"));
-    EXPECT_EQ(formatValue(QStringLiteral("2024/04"), QStringLiteral("weekday:1")), QStringLiteral("月"));
-    EXPECT_EQ(formatValue(QStringLiteral("2024/04"), QStringLiteral("weekday:31")), QString());
-    EXPECT_TRUE(sameValue(QStringLiteral("03"), QStringLiteral("3")));
-    EXPECT_FALSE(sameValue(QStringLiteral("-1"), QStringLiteral("1")));
+    const std::tuple<QString, QString, QString> cases[] = {
+        {"2024/04/01", "date:ggge年m月", "令和6年4月"}, {"2024/04", "date:ggge年m月", "令和6年4月"},
+        {"1989/01/07", "date:e", "64"}, {"1989/01/08", "date:ggge", "平成1"}, {"9:5:7", "date:h:nn", "9:05"},
+        {"", "date:e", ""}, {"未定", "date:e", ""}, {"0", "map:0=マッサ;*=鍼灸", "マッサ"},
+        {"2", "map:0=マッサ;*=鍼灸", "鍼灸"}, {"-1", "map:-1=", ""}, {"7", "map:-1=", "7"},
+        {"2024/04", "weekday:1", "月"}, {"2024/04", "weekday:31", ""},
+    };
+    for (const auto& [value, format, expected] : cases)
+        EXPECT_EQ(formatValue(value, format), expected) << format.toStdString() << " " << value.toStdString();
+    EXPECT_TRUE(sameValue("03", "3"));
+    EXPECT_FALSE(sameValue("-1", "1"));
 
-    const Report r = reportOf("{\"wfd\":1,\"items\":[{\"type\":\"text\",\"x\":0,\"y\":0,\"w\":9,\"h\":9,"
-                              "\"text\":\"{名} {{名}} {@page}/{@pages} {@title}\"},"
-                              "{\"type\":\"text\",\"name\":\"Head.Note\",\"x\":0,\"y\":0,\"w\":9,\"h\":9,\"text\":\"既定\"}]}",
-                              QStringLiteral("\"名\"\r\n\"A\"\r\n\"B\"\r\n"));
-    Report titled = r;
-    titled.title = QStringLiteral("題");
-    titled.itemValues.insert(QStringLiteral("Head.Note"), QStringLiteral("差し替え"));
-    const PageContent p = titled.composePage(1);
-    EXPECT_TRUE(hasText(p, QStringLiteral("B {名} 2/2 題")));
-    EXPECT_TRUE(hasText(p, QStringLiteral("差し替え")));
-    EXPECT_FALSE(hasText(p, QStringLiteral("既定")));
-    EXPECT_EQ(referencedColumns(r.layout), QStringList{QStringLiteral("名")});
+    Report r = reportOf(R"({"wfd":1,"items":[{"type":"text","x":0,"y":0,"w":9,"h":9,
+                                              "text":"{名} {{名}} {@page}/{@pages} {@title}"}]})",
+                        "\"名\"\r\n\"A\"\r\n\"B\"\r\n");
+    EXPECT_EQ(referencedColumns(r.layout), QStringList{"名"});
+    r.title = "題";
+    EXPECT_TRUE(hasText(r.composePage(1), "B {名} 2/2 題"));
 }
 
 TEST(ViewerLayout, MarksFollowTheValue)
 {
-    const QByteArray json = "{\"wfd\":1,\"items\":["
-                            "{\"type\":\"mark\",\"column\":\"v\",\"options\":["
-                            "{\"value\":0,\"text\":\"自立\",\"x\":0,\"y\":0,\"w\":10,\"h\":5},"
-                            "{\"value\":1,\"text\":\"一部介助\",\"x\":10,\"y\":0,\"w\":10,\"h\":5},"
-                            "{\"value\":2,\"text\":\"全介助\",\"x\":20,\"y\":0,\"w\":10,\"h\":5}]},"
-                            "{\"type\":\"mark\",\"column\":\"f\",\"shape\":\"tick\",\"boxes\":true,\"options\":["
-                            "{\"value\":1,\"x\":0,\"y\":10,\"w\":4,\"h\":4}]}]}";
-    const Report r = reportOf(json, QStringLiteral("\"v\",\"f\"\r\n0,1\r\n2,0\r\n-1,1\r\n,\r\n\"01\",\"1\"\r\n"));
+    const Report r = reportOf(R"({"wfd":1,"items":[{"type":"mark","column":"v","options":[
+                                    {"value":0,"text":"自立","x":0,"y":0,"w":10,"h":5},
+                                    {"value":1,"text":"一部介助","x":10,"y":0,"w":10,"h":5},
+                                    {"value":2,"text":"全介助","x":20,"y":0,"w":10,"h":5}]},
+                                  {"type":"mark","column":"f","shape":"tick","boxes":true,"options":[
+                                    {"value":1,"x":0,"y":10,"w":4,"h":4}]}]})",
+                              "\"v\",\"f\"\r\n0,1\r\n2,0\r\n-1,1\r\n,\r\n\"01\",\"1\"\r\n");
     ASSERT_EQ(r.pageCount(), 5);
-    EXPECT_EQ(circledTexts(r.composePage(0)), QStringList{QStringLiteral("自立")});
-    EXPECT_EQ(circledTexts(r.composePage(1)), QStringList{QStringLiteral("全介助")});
-    EXPECT_TRUE(circledTexts(r.composePage(2)).isEmpty()); // -1: printed blank
-    EXPECT_TRUE(circledTexts(r.composePage(3)).isEmpty()); // empty: nothing marked
-    EXPECT_EQ(circledTexts(r.composePage(4)), QStringList{QStringLiteral("一部介助")});
-    // The option labels and the check box are drawn whatever the value; the tick only for 1.
-    for (int page : {0, 1, 2, 3}) {
+    // -1 is printed blank, an empty value marks nothing, "01" is 1.
+    const QStringList circled[] = {{"自立"}, {"全介助"}, {}, {}, {"一部介助"}};
+    for (int page = 0; page < 5; ++page) {
         const PageContent p = r.composePage(page);
-        EXPECT_TRUE(hasText(p, QStringLiteral("一部介助")));
+        EXPECT_EQ(circledTexts(p), circled[page]) << page;
+        // The option labels and the check box are drawn whatever the value; the tick only for 1.
+        EXPECT_TRUE(hasText(p, "一部介助"));
         EXPECT_EQ(countOps(p, DrawOp::Kind::Rect), 1);
-        EXPECT_EQ(countOps(p, DrawOp::Kind::Tick), page == 0 || page == 2 ? 1 : 0) << page;
+        EXPECT_EQ(countOps(p, DrawOp::Kind::Tick), page == 1 || page == 3 ? 0 : 1) << page;
     }
 }
 
 TEST(ViewerLayout, GroupsAppearOnlyWhenTheirConditionsHold)
 {
-    const QByteArray json =
-        "{\"wfd\":1,\"items\":["
-        "{\"type\":\"group\",\"when\":{\"column\":\"k\",\"equals\":\"0\"},\"items\":["
-        "{\"type\":\"text\",\"x\":0,\"y\":0,\"w\":9,\"h\":9,\"text\":\"マッサージ\"}]},"
-        "{\"type\":\"group\",\"when\":{\"column\":\"k\",\"notEquals\":0},\"items\":["
-        "{\"type\":\"text\",\"x\":0,\"y\":0,\"w\":9,\"h\":9,\"text\":\"はり・きゅう\"},"
-        "{\"type\":\"group\",\"when\":[{\"column\":\"t\",\"notEmpty\":true},{\"column\":\"k\",\"in\":[2,3]}],\"items\":["
-        "{\"type\":\"text\",\"x\":0,\"y\":0,\"w\":9,\"h\":9,\"text\":\"{t}\"}]}]},"
-        "{\"type\":\"group\",\"when\":{\"column\":\"i枠線表示\",\"equals\":1},\"items\":["
-        "{\"type\":\"box\",\"x\":0,\"y\":0,\"w\":9,\"h\":9}]}]}";
-    const Report r = reportOf(json, QStringLiteral("\"k\",\"t\",\"i枠線表示\"\r\n0,\"x\",1\r\n1,\"x\",0\r\n2,\"\",1\r\n3,\"表\",1\r\n"));
-    const PageContent massage = r.composePage(0), acu = r.composePage(1), noText = r.composePage(2), all = r.composePage(3);
-    EXPECT_TRUE(hasText(massage, QStringLiteral("マッサージ")));
-    EXPECT_FALSE(hasText(massage, QStringLiteral("はり・きゅう")));
+    const Report r = reportOf(
+        R"({"wfd":1,"items":[
+            {"type":"group","when":{"column":"k","equals":"0"},"items":[
+              {"type":"text","x":0,"y":0,"w":9,"h":9,"text":"マッサージ"}]},
+            {"type":"group","when":{"column":"k","notEquals":0},"items":[
+              {"type":"text","x":0,"y":0,"w":9,"h":9,"text":"はり・きゅう"},
+              {"type":"group","when":[{"column":"t","notEmpty":true},{"column":"k","in":[2,3]}],"items":[
+                {"type":"text","x":0,"y":0,"w":9,"h":9,"text":"{t}"}]}]},
+            {"type":"group","when":{"column":"i枠線表示","equals":1},"items":[{"type":"box","x":0,"y":0,"w":9,"h":9}]}]})",
+        "\"k\",\"t\",\"i枠線表示\"\r\n0,\"x\",1\r\n1,\"x\",0\r\n2,\"\",1\r\n3,\"表\",1\r\n");
+    const PageContent massage = r.composePage(0), acu = r.composePage(1), noText = r.composePage(2);
+    EXPECT_TRUE(hasText(massage, "マッサージ"));
+    EXPECT_FALSE(hasText(massage, "はり・きゅう"));
     EXPECT_EQ(countOps(massage, DrawOp::Kind::Rect), 1);
-    EXPECT_TRUE(hasText(acu, QStringLiteral("はり・きゅう")));
-    EXPECT_FALSE(hasText(acu, QStringLiteral("x")));       // k = 1 is not in [2, 3]
-    EXPECT_EQ(countOps(acu, DrawOp::Kind::Rect), 0);       // no frame lines
-    EXPECT_EQ(countOps(noText, DrawOp::Kind::Text), 1);    // t empty
-    EXPECT_TRUE(hasText(all, QStringLiteral("表")));
+    EXPECT_TRUE(hasText(acu, "はり・きゅう"));
+    EXPECT_FALSE(hasText(acu, "x"));                    // k = 1 is not in [2, 3]
+    EXPECT_EQ(countOps(acu, DrawOp::Kind::Rect), 0);    // no frame lines
+    EXPECT_EQ(countOps(noText, DrawOp::Kind::Text), 1); // t empty
+    EXPECT_TRUE(hasText(r.composePage(3), "表"));
 }
 
 TEST(ViewerLayout, GridWrapsAt41CellsKeepingLineBreaks)
 {
-    const QString full41(41, QChar(0x3042)); // あ × 41
-    bool over = true;
-    EXPECT_EQ(wrapToGrid(full41, 41, 10, &over), QStringList{full41});
-    EXPECT_FALSE(over);
-    EXPECT_EQ(wrapToGrid(full41 + QStringLiteral("い"), 41, 10), (QStringList{full41, QStringLiteral("い")}));
-    // A full line followed by a line break adds no empty line; an empty line in the text stays.
-    EXPECT_EQ(wrapToGrid(full41 + QStringLiteral("\r\nい\r\n\r\nう\r\n"), 41, 10),
-              (QStringList{full41, QStringLiteral("い"), QString(), QStringLiteral("う")}));
-    // Half-width characters take half a cell: 82 of them fill one line.
-    const QString half82(82, u'a');
-    EXPECT_EQ(wrapToGrid(half82 + u'b', 41, 10), (QStringList{half82, QStringLiteral("b")}));
-    // 40 full-width and one half-width leave half a cell: a full-width character goes on.
-    const QString forty = QString(40, QChar(0x3042)) + u'a';
-    EXPECT_EQ(wrapToGrid(forty + QStringLiteral("い"), 41, 10), (QStringList{forty, QStringLiteral("い")}));
-    // An 11th line is cut off and reported.
-    QString eleven;
-    for (int i = 0; i < 11; ++i)
-        eleven += QString::number(i) + QStringLiteral("\r\n");
-    const QStringList cut = wrapToGrid(eleven, 41, 10, &over);
-    EXPECT_EQ(cut.size(), 10);
-    EXPECT_EQ(cut.last(), QStringLiteral("9"));
-    EXPECT_TRUE(over);
-    // A character outside the basic plane stays whole.
-    EXPECT_EQ(wrapToGrid(QString(40, QChar(0x3042)) + QStringLiteral("𠮷𠮷"), 41, 10).value(1), QStringLiteral("𠮷"));
-}
-
-TEST(ViewerLayout, TextCutOffByAGridIsReportedByPage)
-{
+    const QString full41(41, QChar(0x3042)), forty(40, QChar(0x3042)), half82(82, u'a');
+    const std::tuple<QString, QStringList, bool> cases[] = {
+        {full41, {full41}, false},
+        {full41 + "い", {full41, "い"}, false},
+        // A full line followed by a line break adds no empty line; an empty line in the text stays.
+        {full41 + "\r\nい\r\n\r\nう\r\n", {full41, "い", "", "う"}, false},
+        // Half-width characters take half a cell; after 40.5 cells a full-width character goes on.
+        {half82 + "b", {half82, "b"}, false},
+        {forty + "aい", {forty + "a", "い"}, false},
+        // An 11th line is cut off and reported; a character outside the basic plane stays whole.
+        {"0\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10", {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}, true},
+        {forty + "𠮷𠮷", {forty + "𠮷", "𠮷"}, false},
+    };
+    for (const auto& [text, lines, overflow] : cases) {
+        bool over = !overflow;
+        EXPECT_EQ(wrapToGrid(text, 41, 10, &over), lines) << text.toStdString();
+        EXPECT_EQ(over, overflow) << text.toStdString();
+    }
+    // Text cut off by a grid is reported by page.
     Document d;
-    d.reports.append(reportOf("{\"wfd\":1,\"items\":[{\"type\":\"grid\",\"x\":0,\"y\":0,\"w\":20,\"h\":10,"
-                              "\"cols\":2,\"rows\":2,\"text\":\"{r}\"}]}",
-                              QStringLiteral("\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n")));
+    d.reports.append(reportOf(R"({"wfd":1,"items":[{"type":"grid","x":0,"y":0,"w":20,"h":10,"cols":2,"rows":2,
+                                                   "text":"{r}"}]})", "\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n"));
     d.finish();
-    const QStringList notes = d.overflowNotes();
-    ASSERT_EQ(notes.size(), 1);
-    EXPECT_TRUE(notes[0].startsWith(QStringLiteral("2 ページ"))) << notes[0].toStdString();
+    EXPECT_EQ(d.overflowNotes(), QStringList{"2 ページ: 2 文字 × 2 行の枠に入りきらない文字は印刷されません。"});
 }
 
-TEST(ViewerLayout, Pagination)
+TEST(ViewerLayout, TablePagesBreakAndRepeatTheHeader)
 {
     EXPECT_EQ(paginate(0, 26), (QList<PageSlice>{{0, 0, 0}}));
     EXPECT_EQ(paginate(30, 26), (QList<PageSlice>{{0, 26, 0}, {26, 4, 0}}));
     EXPECT_EQ(paginate(52, 26), (QList<PageSlice>{{0, 26, 0}, {26, 26, 0}}));
     EXPECT_EQ(paginate(30, 26, 24), (QList<PageSlice>{{0, 2, 24}, {2, 26, 0}, {28, 2, 0}}));
     EXPECT_EQ(paginate(3, 26, 99), (QList<PageSlice>{{0, 1, 25}, {1, 2, 0}}));
-}
 
-TEST(ViewerLayout, TablePagesRepeatTheHeader)
-{
-    Report r;
-    r.layout = repoLayout(QStringLiteral("利用者別月間実績チェック表.wfd"));
-    r.data = sampleTable(QStringLiteral("利用者別月間実績.csv"));
-    r.hasData = true;
-    ASSERT_EQ(r.layout.rowsPerPage(), 26);
-    ASSERT_EQ(r.data.records.size(), 30);
+    const Report r = sampleReport("利用者別月間実績チェック表.wfd", "利用者別月間実績.csv"); // 30 users
     ASSERT_EQ(r.pageCount(), 2);
     for (int page = 0; page < 2; ++page) {
         const PageContent p = r.composePage(page);
-        EXPECT_TRUE(hasText(p, QStringLiteral("利用者別月間実績チェック表"))) << page;
-        EXPECT_TRUE(hasText(p, QStringLiteral("拠点名：ほっと訪問マッサージ～東京"))) << page;
-        EXPECT_TRUE(hasText(p, QStringLiteral("対象年月：令和6年4月分"))) << page;
-        EXPECT_TRUE(hasText(p, QStringLiteral("出力日時：2024/05/02 9:05"))) << page;
-        EXPECT_TRUE(hasText(p, QStringLiteral("%1 / 2 ページ").arg(page + 1))) << page;
-        EXPECT_TRUE(hasText(p, QStringLiteral("31"))); // day headings
+        for (const char* s : {"利用者別月間実績チェック表", "拠点名：ほっと訪問マッサージ～東京", "対象年月：令和6年4月分",
+                              "出力日時：2024/05/02 9:05"})
+            EXPECT_TRUE(hasText(p, s)) << page << " " << s;
+        EXPECT_TRUE(hasText(p, QStringLiteral("%1 / 2 ページ").arg(page + 1)));
+        EXPECT_EQ(hasText(p, "12601"), page == 0); // 26 rows a page
+        EXPECT_EQ(hasText(p, "12701"), page == 1);
     }
-    const PageContent first = r.composePage(0), second = r.composePage(1);
-    EXPECT_TRUE(hasText(first, QStringLiteral("12601")));  // the 26th user
-    EXPECT_FALSE(hasText(first, QStringLiteral("12701")));
-    EXPECT_TRUE(hasText(second, QStringLiteral("12701")));
-    EXPECT_TRUE(hasText(first, QStringLiteral("佐藤　一郎")));
-    EXPECT_TRUE(hasText(first, QStringLiteral("ｽﾐｽ")));
-    EXPECT_TRUE(hasText(first, QStringLiteral("マッサ")));
-    EXPECT_TRUE(hasText(first, QStringLiteral("鍼灸")));
 }
 
 TEST(ViewerLayout, ContinuationFormMarksAndBlocks)
 {
-    Report r;
-    r.layout = repoLayout(QStringLiteral("継続理由・状況記入書_R03.wfd"));
-    r.data = sampleTable(QStringLiteral("継続理由・状況記入書.csv"));
-    r.hasData = true;
+    const Report r = sampleReport("継続理由・状況記入書_R03.wfd", "継続理由・状況記入書.csv");
     ASSERT_EQ(r.pageCount(), 3);
-    QStringList expected;
-
     // Massage user: the five movements, eras, previous evaluation 有り, change 改善小.
-    const PageContent massage = r.composePage(0);
-    expected = QStringList{QStringLiteral("自立"), QStringLiteral("一部介助"), QStringLiteral("全介助"),
-                           QStringLiteral("一部介助"), QStringLiteral("自立"), QStringLiteral("昭"),
-                           QStringLiteral("令"), QStringLiteral("有り"), QStringLiteral("改善小")};
-    EXPECT_EQ(circledTexts(massage), expected);
+    const PageContent massage = r.composePage(0), acu = r.composePage(1), blank = r.composePage(2);
+    EXPECT_EQ(circledTexts(massage),
+              (QStringList{"自立", "一部介助", "全介助", "一部介助", "自立", "昭", "令", "有り", "改善小"}));
     EXPECT_EQ(countOps(massage, DrawOp::Kind::Tick), 5); // 麻痺, その他, 部位 1, 3, 5
-    EXPECT_TRUE(hasText(massage, QStringLiteral("利用者の状態の評価（マッサージ）")));
-    EXPECT_FALSE(hasText(massage, QStringLiteral("痛みなし")));
-    EXPECT_TRUE(hasText(massage, QStringLiteral("令和6年4月")));
-    EXPECT_EQ(namedOp(massage, QStringLiteral("施術回数"))->text, QStringLiteral("18"));
+    for (const char* s : {"利用者の状態の評価（マッサージ）", "令和6年4月"})
+        EXPECT_TRUE(hasText(massage, s)) << s;
+    EXPECT_FALSE(hasText(massage, "痛みなし"));
+    const auto count = [](const DrawOp& op) { return op.name == "施術回数"; };
+    EXPECT_EQ(findOp(massage, count)->text, "18");
 
     // Acupuncture user: NRS 7, 無し, no change; born 1989/01/07 (Shōwa 64).
-    const PageContent acu = r.composePage(1);
-    expected = QStringList{QStringLiteral("7"), QStringLiteral("昭"), QStringLiteral("平"), QStringLiteral("無し")};
-    EXPECT_EQ(circledTexts(acu), expected);
+    EXPECT_EQ(circledTexts(acu), (QStringList{"7", "昭", "平", "無し"}));
     EXPECT_EQ(countOps(acu, DrawOp::Kind::Tick), 4); // はり, きゅう, 腰痛症, その他
-    EXPECT_TRUE(hasText(acu, QStringLiteral("痛みなし")));
-    EXPECT_TRUE(hasText(acu, QStringLiteral("坐骨神経痛")));
-    EXPECT_TRUE(hasText(acu, QStringLiteral("64")));
-    EXPECT_FALSE(hasText(acu, QStringLiteral("利用者の状態の評価（マッサージ）")));
+    for (const char* s : {"痛みなし", "坐骨神経痛", "64"})
+        EXPECT_TRUE(hasText(acu, s)) << s;
+    EXPECT_FALSE(hasText(acu, "利用者の状態の評価（マッサージ）"));
 
     // Blank form (フォーマット印刷 1): no evaluation marked, no count.
-    const PageContent blank = r.composePage(2);
-    expected = QStringList{QStringLiteral("昭"), QStringLiteral("令")};
-    EXPECT_EQ(circledTexts(blank), expected);
-    EXPECT_EQ(namedOp(blank, QStringLiteral("施術回数")), nullptr);
+    EXPECT_EQ(circledTexts(blank), (QStringList{"昭", "令"}));
+    EXPECT_EQ(findOp(blank, count), nullptr);
 
     // The reason keeps its line break and wraps at 41 cells.
-    for (const DrawOp& op : massage.ops)
-        if (op.kind == DrawOp::Kind::GridText) {
-            ASSERT_EQ(op.cols, 41);
-            ASSERT_EQ(op.rows, 10);
-            ASSERT_EQ(op.lines.size(), 3);
-            EXPECT_TRUE(op.lines[0].startsWith(QStringLiteral("脳梗塞後遺症")));
-            EXPECT_TRUE(op.lines[2].startsWith(QStringLiteral("家族の介護負担")));
-        }
+    const DrawOp* grid = findOp(massage, [](const DrawOp& op) { return op.kind == DrawOp::Kind::GridText; });
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(std::pair(grid->cols, grid->rows), std::pair(41, 10));
+    ASSERT_EQ(grid->lines.size(), 3);
+    EXPECT_TRUE(grid->lines[0].startsWith("脳梗塞後遺症"));
+    EXPECT_TRUE(grid->lines[2].startsWith("家族の介護負担"));
 }
 
-TEST(ViewerLayout, PaperZoomAndOffsetOfTheOutput)
+TEST(ViewerLayout, PaperAndZoomOfTheOutput)
 {
     Document d;
-    Report r;
-    r.layout = repoLayout(QStringLiteral("施術計画書.wfd"));
-    d.reports.append(r);
+    d.reports.append(Report()); // a layout without data: its fixed page
+    d.reports[0].layout = sampleReport("施術計画書.wfd", "施術計画書.csv").layout;
     d.finish();
-    ASSERT_EQ(d.pageCount(), 1); // a layout without data: its fixed page
-    EXPECT_EQ(d.pageLayout(0).pageSize().id(), QPageSize::A4);
-    EXPECT_DOUBLE_EQ(d.contentScale(0), 1.0);
-    d.output.paper = QStringLiteral("A5");
-    d.output.zoomPercent = 90;
-    EXPECT_EQ(d.pageLayout(0).pageSize().id(), QPageSize::A5);
-    EXPECT_EQ(d.pageLayout(0).orientation(), QPageLayout::Portrait);
+    ASSERT_EQ(d.pageCount(), 1);
+    EXPECT_EQ(std::pair(d.pageLayout(0).pageSize().id(), d.contentScale(0)), std::pair(QPageSize::A4, 1.0));
+    d.output = {"A5", 90, {}};
+    EXPECT_EQ(std::pair(d.pageLayout(0).pageSize().id(), d.pageLayout(0).orientation()),
+              std::pair(QPageSize::A5, QPageLayout::Portrait));
     EXPECT_NEAR(d.contentScale(0), 148.0 / 210.0 * 0.9, 1e-3);
 }

@@ -1,8 +1,8 @@
 #include "viewer_test_util.h"
 
 #include "common/text_file.h"
+#include "support/test_install.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -10,31 +10,24 @@
 QString layoutsDir() { return QStringLiteral(MONTHLY_SOURCE_DIR "/layouts/"); }
 QString viewerDataDir() { return QStringLiteral(MONTHLY_SOURCE_DIR "/tests/viewer/data/"); }
 
-Layout repoLayout(const QString& fileName)
+Report reportOf(const QByteArray& json, const QString& csv)
 {
-    QFile f(layoutsDir() + fileName);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << fileName.toStdString();
-    Layout l;
+    Report r;
     QString error;
-    EXPECT_TRUE(parseLayout(f.readAll(), &l, &error)) << error.toStdString();
-    return l;
+    EXPECT_TRUE(parseLayout(json, &r.layout, &error)) << error.toStdString();
+    EXPECT_TRUE(buildCsvTable(csv, CsvOptions(), true, {}, &r.data, &error)) << error.toStdString();
+    r.hasData = true;
+    return r;
 }
 
-CsvTable sampleTable(const QString& fileName)
+Report sampleReport(const QString& layout, const QString& csv)
 {
-    QFile f(viewerDataDir() + fileName);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << fileName.toStdString();
-    CsvTable t;
-    QString error;
-    EXPECT_TRUE(buildCsvTable(decodeText(f.readAll()), CsvOptions(), true, {}, &t, &error)) << error.toStdString();
-    return t;
+    return reportOf(fileBytes(layoutsDir() + layout), decodeText(fileBytes(viewerDataDir() + csv)));
 }
 
 void writeCp932Lines(const QString& path, const QStringList& lines)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(cp932Lines(lines));
+    ASSERT_TRUE(writeFileReplacing(path, cp932Lines(lines))) << path.toStdString();
 }
 
 QStringList previewCommands(const QString& layoutPath, const QString& title, const QString& dataName,
@@ -55,73 +48,35 @@ QString normalised(const QString& text)
         {0x2ED1, u'長'}, {0x2EC4, u'西'}, {0x2ED8, u'青'}, {0x2EE9, u'黄'}, {0x2EF2, u'亀'}, {0x2EDD, u'食'}};
     for (const auto& [from, to] : radicals)
         t.replace(QChar(from), QChar(to));
-    t = t.normalized(QString::NormalizationForm_KC);
-    // Blanks between words come out as runs of spaces.
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
-    return t.replace(blanks, QStringLiteral(" "));
+    return t.normalized(QString::NormalizationForm_KC).replace(blanks, QStringLiteral(" "));
 }
 
 QString squeezed(const QString& text)
 {
-    QString t = normalised(text);
-    t.remove(QRegularExpression(QStringLiteral("\\s")));
-    return t;
+    static const QRegularExpression space(QStringLiteral("\\s"));
+    return normalised(text).remove(space);
+}
+
+QString toolOutput(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(30000)) << program.toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QString pdfText(const QString& pdf, int page)
 {
-    QProcess p;
-    QStringList args;
+    QStringList args{QStringLiteral("-layout"), pdf, QStringLiteral("-")};
     if (page > 0)
-        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
-    args << QStringLiteral("-layout") << pdf << QStringLiteral("-");
-    p.start(QStringLiteral("pdftotext"), args);
-    EXPECT_TRUE(p.waitForFinished(30000));
-    return normalised(QString::fromUtf8(p.readAllStandardOutput()));
+        args = QStringList{"-f", QString::number(page), "-l", QString::number(page)} + args;
+    return normalised(toolOutput(QStringLiteral("pdftotext"), args));
 }
 
 int pdfPageCount(const QString& pdf)
 {
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(p.waitForFinished(30000));
-    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(p.readAllStandardOutput()));
+    static const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+    const auto m = pages.match(toolOutput(QStringLiteral("pdfinfo"), {pdf}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-QStringList circledTexts(const PageContent& page)
-{
-    QStringList out;
-    for (const DrawOp& e : page.ops) {
-        if (e.kind != DrawOp::Kind::Ellipse)
-            continue;
-        for (const DrawOp& t : page.ops)
-            if (t.kind == DrawOp::Kind::Text && t.rect == e.rect)
-                out.append(t.text);
-    }
-    return out;
-}
-
-int countOps(const PageContent& page, DrawOp::Kind kind)
-{
-    int n = 0;
-    for (const DrawOp& op : page.ops)
-        n += op.kind == kind;
-    return n;
-}
-
-const DrawOp* namedOp(const PageContent& page, const QString& name)
-{
-    for (const DrawOp& op : page.ops)
-        if (op.name == name)
-            return &op;
-    return nullptr;
-}
-
-bool hasText(const PageContent& page, const QString& text)
-{
-    for (const DrawOp& op : page.ops)
-        if (op.kind == DrawOp::Kind::Text && op.text == text)
-            return true;
-    return false;
 }
