@@ -1,12 +1,13 @@
 #pragma once
 // Shared pieces of the database tests: a temporary installation with a fixture database,
-// reachable through either driver.
+// reachable through either driver, and query results as text.
 #include "support/suite_db.h"
 #include "support/test_install.h"
 
 #include "db/adodb.h"
 
-#include <QVariant>
+#include <QDateTime>
+#include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
 
@@ -15,24 +16,61 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 enum class DriverKind { Embedded, Odbc };
 
-inline const char* driverName(DriverKind k) { return k == DriverKind::Embedded ? "Embedded" : "Odbc"; }
-
 // A temporary installation whose adodb.ini points at a fresh suite database.
-class FixtureDb {
-public:
-    explicit FixtureDb(DriverKind kind = DriverKind::Embedded, SchemaVariant v = SchemaVariant::Current);
-    QString path() const { return m_path; }
-    QString connectionString() const;
+struct FixtureDb {
+    explicit FixtureDb(DriverKind kind = DriverKind::Embedded, SchemaVariant v = SchemaVariant::Current)
+        : connectionString(kind == DriverKind::Odbc ? sqliteOdbcConnectionString(path)
+                                                    : QStringLiteral("Provider=SQLite;Data Source=suite.db"))
+    {
+        QString error;
+        EXPECT_TRUE(createSuiteDatabase(path, v, &error)) << error.toStdString();
+        install.writeAdodbIni(connectionString);
+    }
     // A connected cT_ADODB over the fixture (fails the test when it cannot connect).
-    std::unique_ptr<cT_ADODB> connect() const;
-    void exec(const QStringList& statements) const { execSuiteSql(m_path, statements); }
-    TestInstall install;
+    std::unique_ptr<cT_ADODB> connect() const
+    {
+        auto db = std::make_unique<cT_ADODB>();
+        db->iInit(connectionString);
+        EXPECT_EQ(db->iConnect(), 0) << db->sErrMsg().toStdString();
+        return db;
+    }
+    void exec(const QStringList& statements) const { execSuiteSql(path, statements); }
 
-private:
-    DriverKind m_kind;
-    QString m_path;
+    TestInstall install;
+    const QString path = install.file(QStringLiteral("suite.db"));
+    const QString connectionString;
 };
 
-// All rows of a query as text lines "v1|v2|..." (Null as "NULL", dates "yyyy-MM-dd hh:mm:ss").
-QStringList queryRows(cT_ADODB& db, const QString& sql);
-QString cellText(const QVariant& v);
+// A value as text: Null as "NULL", dates "yyyy-MM-ddThh:mm:ss" (so a date read as text shows).
+inline QString cellText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return QStringLiteral("NULL");
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().toString(Qt::ISODate);
+    return v.typeId() == QMetaType::Double ? QString::number(v.toDouble()) : v.toString();
+}
+
+// The named fields of the current row as "v1|v2|...".
+inline QString fieldsText(const AdoRecordset& rs, const QStringList& names)
+{
+    QStringList cells;
+    for (const QString& n : names)
+        cells << cellText(rs[n]);
+    return cells.join(u'|');
+}
+
+// All rows of a query as text lines "v1|v2|...".
+inline QStringList queryRows(cT_ADODB& db, const QString& sql)
+{
+    AdoRecordset rs;
+    EXPECT_EQ(db.iOpenRecSet(rs, sql), 0) << db.sErrMsg().toStdString(); // a recordset that failed to open is at its end
+    QStringList rows;
+    for (; !rs.EOF_(); rs.MoveNext()) {
+        QStringList cells;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            cells << cellText(rs.field(i));
+        rows << cells.join(u'|');
+    }
+    return rows;
+}

@@ -4,12 +4,11 @@
 #include "db/connection_recipe.h"
 
 #include <QFile>
-#include <gtest/gtest.h>
 
 namespace {
 
 // Runs the recipe up to one query and returns the message it showed (empty when none).
-QString recipeMessage(const QString& routine, const QString& sql = QStringLiteral("SELECT count(*) FROM STAFF"))
+QString recipeMessage(const QString& routine, const QString& sql)
 {
     ScopedRecordingPlatform rec;
     if (auto db = openRecipeConnection(routine)) {
@@ -20,14 +19,12 @@ QString recipeMessage(const QString& routine, const QString& sql = QStringLitera
         }
         EXPECT_EQ(db->connectionState(), adStateClosed); // a failed query disconnects
     }
-    if (rec.messages.size() != 1) {
-        ADD_FAILURE() << "messages shown: " << rec.messages.size();
+    EXPECT_EQ(rec.messages.size(), 1);
+    if (rec.messages.isEmpty())
         return QString();
-    }
-    EXPECT_EQ(rec.messages.front().icon, MsgIcon::Critical);
-    EXPECT_EQ(rec.messages.front().buttons, MsgButtons::Ok);
-    EXPECT_TRUE(rec.messages.front().title.isEmpty());
-    return rec.messages.front().text;
+    const auto& m = rec.messages.front();
+    EXPECT_TRUE(m.icon == MsgIcon::Critical && m.buttons == MsgButtons::Ok && m.title.isEmpty());
+    return m.text;
 }
 
 } // namespace
@@ -35,44 +32,40 @@ QString recipeMessage(const QString& routine, const QString& sql = QStringLitera
 TEST(DbRecipe, MessagesForUnreachableData)
 {
     FixtureDb fx;
-    const QString appPath = fx.install.path();
-    EXPECT_EQ(recipeMessage(QStringLiteral("iDataLoad")), QString()); // reachable
-
-    QFile::remove(fx.install.file(QStringLiteral("adodb.ini")));
-    EXPECT_EQ(recipeMessage(QStringLiteral("iDataLoad")),
-              QStringLiteral("iDataLoad() でエラー\r\n指定されたIni（") + appPath + QStringLiteral("\\adodb.ini）ファイルが見つかりません。"));
-
-    fx.install.writeBytes(QStringLiteral("adodb.ini"), QByteArray("[other]\r\nx=1\r\n"));
-    EXPECT_EQ(recipeMessage(QStringLiteral("csInpKey_Isi")), QStringLiteral("csInpKey_Isi() でエラー\r\n接続文字列取得できません。"));
-    fx.install.writeAdodbIni(QStringLiteral("   "));
-    EXPECT_EQ(recipeMessage(QStringLiteral("csInpKey_Isi")), QStringLiteral("csInpKey_Isi() でエラー\r\n接続文字列取得できません。"));
-
-    fx.install.writeAdodbIni(QStringLiteral("Provider=SQLite;Data Source=DATA\\nosuch.db"));
-    EXPECT_EQ(recipeMessage(QStringLiteral("iGetJissekiData00")),
-              QStringLiteral("iGetJissekiData00() でエラー\r\n(-2147467259)データベースファイルが見つかりません。(") + appPath
-                  + QStringLiteral("/DATA/nosuch.db)"));
-
+    const QString app = fx.install.path(), db = QStringLiteral("(-2147467259)");
     fx.install.writeBytes(QStringLiteral("DATA/text.db"), QByteArray("not a database at all, just some text\n").repeated(200));
-    fx.install.writeAdodbIni(QStringLiteral("Provider=SQLite;Data Source=DATA\\text.db"));
-    EXPECT_EQ(recipeMessage(QStringLiteral("iDataLoad")),
-              QStringLiteral("iDataLoad() でエラー\r\n(-2147467259)file is not a database (") + appPath
-                  + QStringLiteral("/DATA/text.db)"));
-
-    fx.install.writeAdodbIni(QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
-                                            "Initial Catalog=SUITE;Data Source=HOST\\SQLEXPRESS"));
-    EXPECT_TRUE(recipeMessage(QStringLiteral("iDataLoad"))
-                    .startsWith(QStringLiteral("iDataLoad() でエラー\r\n(-2147467259)Windows 統合認証（Integrated Security）")));
-
-    fx.install.writeAdodbIni(QStringLiteral("Driver={No Such Driver};Database=x"));
-    const QString noDriver = recipeMessage(QStringLiteral("iDataLoad"));
-    EXPECT_TRUE(noDriver.startsWith(QStringLiteral("iDataLoad() でエラー\r\n(-2147467259)[unixODBC][Driver Manager]")))
-        << noDriver.toStdString();
-    EXPECT_FALSE(noDriver.contains(u'\r', Qt::CaseSensitive) && noDriver.indexOf(u'\r') != noDriver.indexOf(QStringLiteral("\r\n")));
-
-    // A query that cannot be opened: the message carries the SQL and the error lines.
-    fx.install.writeAdodbIni(fx.connectionString());
-    const QString failed = recipeMessage(QStringLiteral("getDouiRecord"), QStringLiteral("select * from NOSUCH"));
-    EXPECT_TRUE(failed.startsWith(QStringLiteral("getDouiRecord() でエラー\r\n(-2147467259)no such table: NOSUCH\r"
-                                                 "SQL=select * from NOSUCH\rConnection State=1\r")))
-        << failed.toStdString();
+    // adodb.ini as written (null: missing; empty: the fixture), the routine, the detail after
+    // "P() でエラー" CR LF (exact, or its start when it ends in "…"), and the query.
+    const struct {
+        const char *ini, *routine;
+        QString detail;
+        QString sql = QStringLiteral("SELECT count(*) FROM STAFF");
+    } cases[] = {
+        {"", "iDataLoad", QString()}, // reachable: no message
+        {nullptr, "iDataLoad", QStringLiteral("指定されたIni（") + app + QStringLiteral("\\adodb.ini）ファイルが見つかりません。")},
+        {"[other]\r\nx=1\r\n", "csInpKey_Isi", QStringLiteral("接続文字列取得できません。")},
+        {"   ", "csInpKey_Isi", QStringLiteral("接続文字列取得できません。")},
+        {"Provider=SQLite;Data Source=DATA\\nosuch.db", "iGetJissekiData00",
+         db + QStringLiteral("データベースファイルが見つかりません。(") + app + QStringLiteral("/DATA/nosuch.db)")},
+        {"Provider=SQLite;Data Source=DATA\\text.db", "iDataLoad",
+         db + QStringLiteral("file is not a database (") + app + QStringLiteral("/DATA/text.db)")},
+        {"Driver={No Such Driver};Database=x", "iDataLoad", db + QStringLiteral("[unixODBC][Driver Manager]…")},
+        // A query that cannot be opened: the message carries the SQL and the error lines.
+        {"", "getDouiRecord", db + QStringLiteral("no such table: NOSUCH\rSQL=select * from NOSUCH\rConnection State=1\r…"),
+         QStringLiteral("select * from NOSUCH")},
+    };
+    for (const auto& c : cases) {
+        if (!c.ini)
+            QFile::remove(fx.install.file(QStringLiteral("adodb.ini")));
+        else if (*c.ini == '[')
+            fx.install.writeBytes(QStringLiteral("adodb.ini"), QByteArray(c.ini));
+        else
+            fx.install.writeAdodbIni(*c.ini ? QString::fromLatin1(c.ini) : fx.connectionString);
+        const QString shown = recipeMessage(QString::fromLatin1(c.routine), c.sql);
+        const QString expected = c.detail.isEmpty() ? QString() : QString::fromLatin1(c.routine) + QStringLiteral("() でエラー\r\n") + c.detail;
+        if (expected.endsWith(u'…'))
+            EXPECT_TRUE(shown.startsWith(expected.chopped(1))) << shown.toStdString();
+        else
+            EXPECT_EQ(shown, expected);
+    }
 }

@@ -3,95 +3,63 @@
 
 #include "db/table_checks.h"
 
-#include <gtest/gtest.h>
+#include <QFile>
 
 namespace {
 
-short runAllChecks()
+QString flags()
 {
-    short failures = 0;
-    for (short (*check)() : {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField})
-        failures += check() != 0;
-    return failures;
+    return QStringLiteral("%1 %2 %3 %4 %5").arg(iHasDouiRec).arg(iHasHKSyobyou07Flg).arg(iHasSyoujouSonota).arg(iHasDelFlgHenrei)
+        .arg(iHasJissekiHoseUmu);
 }
 
-QStringList flags()
-{
-    return {QString::number(iHasDouiRec), QString::number(iHasHKSyobyou07Flg), QString::number(iHasSyoujouSonota),
-            QString::number(iHasDelFlgHenrei), QString::number(iHasJissekiHoseUmu)};
-}
-
-QStringList over16Layout(cT_ADODB& db)
-{
-    return queryRows(db, QStringLiteral("SELECT name, max_length FROM sys.Columns WHERE object_id = "
-                                        "Object_ID('[dbo].[OVER16COUNT]') ORDER BY column_id"));
-}
-
-QString schemaText(cT_ADODB& db)
-{
-    return queryRows(db, QStringLiteral("SELECT sql FROM sqlite_schema ORDER BY name")).join(u'\n');
-}
-
-void resetFlags(short value)
-{
-    iHasDouiRec = iHasHKSyobyou07Flg = iHasSyoujouSonota = iHasDelFlgHenrei = iHasJissekiHoseUmu = value;
-}
-
-const QStringList kCurrentOver16 = {
-    QStringLiteral("iKyotenCd|4"), QStringLiteral("iKyotenEb|4"), QStringLiteral("nKanjaID|4"), QStringLiteral("iYear|4"),
-    QStringLiteral("iMonth|4"), QStringLiteral("iNegaeri|4"), QStringLiteral("iOkiagari|4"), QStringLiteral("iZai|4"),
-    QStringLiteral("iTachiagari|4"), QStringLiteral("iRitsui|4"), QStringLiteral("iNRS|4"),
-    QStringLiteral("iZenkaiHyoukaUmu|4"), QStringLiteral("iZenkaiHyoukaHenaka|4"), QStringLiteral("cRiyuu|2000"),
-    QStringLiteral("cHyoukaDay|20"), QStringLiteral("nStaffID|4"), QStringLiteral("cSyoumeiDay|20"),
-    QStringLiteral("iKoushuku|4"), QStringLiteral("iMahi|4"), QStringLiteral("iSyoujouSonota|4"),
-    QStringLiteral("cSyoujouSonota|48")};
+void resetFlags(short value) { iHasDouiRec = iHasHKSyobyou07Flg = iHasSyoujouSonota = iHasDelFlgHenrei = iHasJissekiHoseUmu = value; }
 
 } // namespace
 
-TEST(DbTableChecks, FreshDatabaseGetsTheTableAndAllFlags)
+TEST(DbTableChecks, FreshAndOldLayoutsEndCurrentKeepingEveryRow)
 {
-    FixtureDb fx;
-    ScopedRecordingPlatform rec;
-    resetFlags(0);
-    EXPECT_EQ(runAllChecks(), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
-    EXPECT_EQ(flags(), QStringList({"1", "1", "1", "1", "1"}));
-    auto db = fx.connect();
-    EXPECT_EQ(over16Layout(*db), kCurrentOver16);
-
-    // Check 1 again changes nothing at all.
-    const QString before = schemaText(*db);
-    const QStringList version = queryRows(*db, QStringLiteral("PRAGMA schema_version"));
-    EXPECT_EQ(iChkOver16Count(), 0);
-    EXPECT_EQ(schemaText(*db), before);
-    EXPECT_EQ(queryRows(*db, QStringLiteral("PRAGMA schema_version")), version);
-}
-
-TEST(DbTableChecks, OldLayoutIsWidenedKeepingEveryRow)
-{
-    FixtureDb fx(DriverKind::Embedded, SchemaVariant::Old);
     const QString reason = QString(500, QChar(u'痛'));
-    fx.exec({QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, cRiyuu, nStaffID) "
-                            "values (1, 3, 10101, 2021, 3, N'%1', 2)").arg(reason),
-             QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, cRiyuu) "
-                            "values (1, 3, 10201, 2021, 4, N'It''s fine')")});
-    ScopedRecordingPlatform rec;
-    resetFlags(1);
-    EXPECT_EQ(runAllChecks(), 0);
-    EXPECT_TRUE(rec.messages.isEmpty());
-    EXPECT_EQ(flags(), QStringList({"0", "0", "0", "0", "0"}));
-    auto db = fx.connect();
-    EXPECT_EQ(over16Layout(*db), kCurrentOver16);
-    EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT nKanjaID, cRiyuu, nStaffID, iMahi FROM OVER16COUNT ORDER BY nKanjaID")),
-              QStringList({QStringLiteral("10101|") + reason + QStringLiteral("|2|NULL"),
-                           QStringLiteral("10201|It's fine|NULL|NULL")}));
-    // The key survived the rebuild.
-    EXPECT_NE(db->iExecSQL(QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth) "
-                                          "values (1, 3, 10101, 2021, 3)")),
-              0);
-    const QString before = schemaText(*db);
-    EXPECT_EQ(iChkOver16Count(), 0);
-    EXPECT_EQ(schemaText(*db), before);
+    const struct {
+        SchemaVariant variant;
+        const char* flags;
+        QStringList rows; // OVER16COUNT after the checks
+    } cases[] = {
+        {SchemaVariant::Current, "1 1 1 1 1", {}},
+        {SchemaVariant::Old, "0 0 0 0 0",
+         {QStringLiteral("10101|") + reason + QStringLiteral("|2|NULL"), QStringLiteral("10201|It's fine|NULL|NULL")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flags);
+        FixtureDb fx(DriverKind::Embedded, c.variant);
+        if (c.variant == SchemaVariant::Old)
+            fx.exec({QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, cRiyuu, nStaffID) "
+                                    "values (1, 3, 10101, 2021, 3, N'%1', 2)").arg(reason),
+                     QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, cRiyuu) "
+                                    "values (1, 3, 10201, 2021, 4, N'It''s fine')")});
+        ScopedRecordingPlatform rec;
+        resetFlags(c.variant == SchemaVariant::Old ? 1 : 0);
+        for (short (*check)() : {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField})
+            EXPECT_EQ(check(), 0);
+        EXPECT_TRUE(rec.messages.isEmpty());
+        EXPECT_EQ(flags(), QString::fromLatin1(c.flags));
+        auto db = fx.connect();
+        EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT name, max_length FROM sys.Columns WHERE object_id = "
+                                                "Object_ID('[dbo].[OVER16COUNT]') ORDER BY column_id")).join(u' '),
+                  QStringLiteral("iKyotenCd|4 iKyotenEb|4 nKanjaID|4 iYear|4 iMonth|4 iNegaeri|4 iOkiagari|4 iZai|4 iTachiagari|4 "
+                                 "iRitsui|4 iNRS|4 iZenkaiHyoukaUmu|4 iZenkaiHyoukaHenaka|4 cRiyuu|2000 cHyoukaDay|20 nStaffID|4 "
+                                 "cSyoumeiDay|20 iKoushuku|4 iMahi|4 iSyoujouSonota|4 cSyoujouSonota|48"));
+        EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT nKanjaID, cRiyuu, nStaffID, iMahi FROM OVER16COUNT ORDER BY nKanjaID")), c.rows);
+        // The key survived (or came with the table).
+        EXPECT_NE(db->iExecSQL(QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth) "
+                                              "values (1, 3, 1, 2021, 3), (1, 3, 1, 2021, 3)")),
+                  0);
+        // Check 1 again changes nothing at all.
+        const QString schema = QStringLiteral("SELECT sql FROM sqlite_schema ORDER BY name");
+        const QStringList before = queryRows(*db, schema) + queryRows(*db, QStringLiteral("PRAGMA schema_version"));
+        EXPECT_EQ(iChkOver16Count(), 0);
+        EXPECT_EQ(queryRows(*db, schema) + queryRows(*db, QStringLiteral("PRAGMA schema_version")), before);
+    }
 }
 
 TEST(DbTableChecks, FailuresShowTheirMessageAndKeepTheFlags)
@@ -104,24 +72,22 @@ TEST(DbTableChecks, FailuresShowTheirMessageAndKeepTheFlags)
     ScopedRecordingPlatform rec;
     resetFlags(1);
     EXPECT_EQ(iChkJissekiField(), -1);
-    EXPECT_EQ(flags(), QStringList({"1", "1", "1", "1", "1"}));
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("csInpKey_Isi() でエラー\r\n(-2147467259)")))
-        << rec.messages[0].text.toStdString();
-    EXPECT_TRUE(rec.messages[0].text.contains(QStringLiteral("\rSQL= SELECT * From sys.Columns WHERE name = 'iDelFlg_Henrei'")));
-
-    rec.clear();
+    EXPECT_EQ(flags(), QStringLiteral("1 1 1 1 1"));
     EXPECT_EQ(iChkOver16Count(), -1);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("setDouiNewestFlg() でエラー\r\nERR:iExecSQL (-2147467259)")));
-    EXPECT_TRUE(rec.messages[0].text.contains(QStringLiteral("\rSQL= IF NOT EXISTS (     SELECT *")));
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
-
-    rec.clear();
+    iHasDouiRec = 0;
     QFile::remove(fx.install.file(QStringLiteral("adodb.ini")));
-    resetFlags(0);
     EXPECT_EQ(iChkDouiRec(), -1);
     EXPECT_EQ(iHasDouiRec, 0);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("csInpKey_Isi() でエラー\r\n指定されたIni（")));
+    // One critical message each, in that order.
+    ASSERT_EQ(rec.messages.size(), 3);
+    const QString texts[] = { // its start … a piece further on
+        QStringLiteral("csInpKey_Isi() でエラー\r\n(-2147467259)…\rSQL= SELECT * From sys.Columns WHERE name = 'iDelFlg_Henrei'"),
+        QStringLiteral("setDouiNewestFlg() でエラー\r\nERR:iExecSQL (-2147467259)…\rSQL= IF NOT EXISTS (     SELECT *"),
+        QStringLiteral("csInpKey_Isi() でエラー\r\n指定されたIni（…")};
+    for (int i = 0; i < 3; ++i) {
+        const QStringList parts = texts[i].split(u'…');
+        const QString& shown = rec.messages[i].text;
+        EXPECT_TRUE(shown.startsWith(parts[0]) && shown.contains(parts[1])) << shown.toStdString();
+        EXPECT_EQ(rec.messages[i].icon, MsgIcon::Critical);
+    }
 }
