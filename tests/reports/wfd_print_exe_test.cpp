@@ -2,11 +2,12 @@
 #include "reports/wfd_print_exe.h"
 
 #include "common/text_file.h"
-#include "report_test_util.h"
 #include "support/test_install.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QTemporaryDir>
+#include <QFileInfo>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,41 +16,39 @@ class ReportCommandFile : public ::testing::Test {
 protected:
     TestInstall inst;
     ScopedRecordingPlatform rec;
-    QString tmp() const { return inst.path() + QStringLiteral("/TMP/"); }
-    QString comFile() const { return tmp() + QStringLiteral("WfdCom.dat"); }
-    QStringList comLines() const { return splitLines(decodeCp932(fileBytes(comFile()))); }
+    const QString tmp = inst.path() + QStringLiteral("/TMP/");
+    const QString comFile = tmp + QStringLiteral("WfdCom.dat");
+    // The command file as text, CRLF line ends included.
+    QString com() const { return decodeCp932(fileBytes(comFile)); }
 };
 
-TEST_F(ReportCommandFile, PreviewOfTheActualRecordTableByteForByte)
+TEST_F(ReportCommandFile, LinesInTheirOrderPaperCodesAndOutputs)
 {
+    const std::pair<short, const char*> cases[] = {{0, "PrintPaper, A4\r\n"}, {1, "PrintPaper, A5\r\n"},
+                                                   {2, "PrintPaper, B5\r\n"}, {3, "PrintPaper, A4\r\n"},
+                                                   {-2, "PrintPaper, A4\r\n"}, {-1, ""}};
+    for (const auto& [paper, line] : cases) {
+        cls_WfdPrintExe w;
+        ASSERT_EQ(w.iInit(QStringLiteral("L.wfd"), QString()), 0);
+        EXPECT_EQ(w.iPreview(paper), 0);
+        EXPECT_EQ(com(), "FileName,\"L.wfd\"\r\n" + QString::fromUtf8(line) + "ShowWindow,2\r\n") << paper;
+    }
+    // iPreviewData writes the file and starts nothing; iPreviewActX starts the control viewer
+    // maximized with a path relative to the current folder.
+    rec.clear();
     cls_WfdPrintExe w;
-    ASSERT_EQ(w.iInit(inst.path() + QStringLiteral("/SYS/利用者別月間実績チェック表.wfd"),
-                      QStringLiteral("利用者別月間実績表印刷")), 0);
-    ASSERT_EQ(w.iSetDataText(1, QStringLiteral("利用者別月間実績"), QStringLiteral("利用者別月間実績.csv")), 0);
-    EXPECT_EQ(w.iPreview(0), 0);
-
-    const QByteArray root = inst.path().toUtf8(); // ASCII temporary folder
-    const QByteArray expected = "FileName,\"" + root + "/SYS/"
-        + hexBytes("979897708ed295ca8c8e8ad48ec090d1836083468362834e955c2e776664") + "\"\r\n"
-        + "Title,\"" + hexBytes("979897708ed295ca8c8e8ad48ec090d1955c88f38dfc") + "\"\r\n"
-        + "SetDataText,\"" + hexBytes("979897708ed295ca8c8e8ad48ec090d1") + "\",\"" + root + "/TMP/"
-        + hexBytes("979897708ed295ca8c8e8ad48ec090d12e637376") + "\"\r\n"
-        + "PrintPaper, A4\r\n"
-        + "ShowWindow,2\r\n";
-    EXPECT_EQ(fileBytes(comFile()), expected);
-
+    w.iInit(QStringLiteral("L.wfd"), QString());
+    EXPECT_EQ(w.iPreviewData(), 0);
+    EXPECT_EQ(com(), QStringLiteral("FileName,\"L.wfd\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
+    EXPECT_TRUE(rec.starts.isEmpty());
+    EXPECT_EQ(w.iPreviewActX(), 0);
     ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
-    EXPECT_EQ(rec.starts[0].args, (QStringList{QStringLiteral("/c"), comFile()}));
-    EXPECT_EQ(rec.starts[0].style, WindowStyle::MinimizedFocus);
-    EXPECT_TRUE(w.sErrMsg().isEmpty());
-}
+    EXPECT_EQ(rec.starts[0].program, QStringLiteral("WrVb6Viewer.exe"));
+    EXPECT_EQ(rec.starts[0].args, (QStringList{QStringLiteral("/c"), QStringLiteral("./TMP/WfdCom.dat")}));
+    EXPECT_EQ(rec.starts[0].style, WindowStyle::MaximizedFocus);
 
-TEST_F(ReportCommandFile, OptionalLinesInTheirOrder)
-{
-    cls_WfdPrintExe w;
+    // The optional lines; slots in slot order, whatever the order of filling.
     ASSERT_EQ(w.iInit(QStringLiteral("L.wfd"), QStringLiteral("T")), 0);
-    // Slots are written in slot order, whatever the order of filling.
     w.iSetDataText(3, QStringLiteral("C"), QStringLiteral("c.csv"));
     w.iSetDataTextNoTitle(1, QStringLiteral("A"), QStringLiteral("/x/a.csv"));
     w.iSetOffset(-5, 7);
@@ -58,59 +57,16 @@ TEST_F(ReportCommandFile, OptionalLinesInTheirOrder)
     w.iSetItemValue(QStringLiteral("A"), QStringLiteral("  "), QStringLiteral("C"), QStringLiteral("v1"));
     w.iSetItemValue(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("v2"));
     EXPECT_EQ(w.iPrintBk(), 0);
-    EXPECT_EQ(comLines(), (QStringList{
-        QStringLiteral("FileName,\"L.wfd\""),
-        QStringLiteral("Title,\"T\""),
-        QStringLiteral("SetDataText,\"A\",\"/x/a.csv\",,,1"),
-        QStringLiteral("SetDataText,\"C\",\"") + tmp() + QStringLiteral("c.csv\""),
-        QStringLiteral("PrintOffsetX, -5"),
-        QStringLiteral("PrintOffsetY, 7"),
-        QStringLiteral("PrintZoom, 90"),
-        QStringLiteral("SectionRepeatStart, 1"),
-        QStringLiteral("PrintPaper, A4"),
-        QStringLiteral("SetItemValue,\"A.C\",\"v1\""),
-        QStringLiteral("SetItemValue,\"A.B.C\",\"v2\""),
-        QStringLiteral("PrintOut")}));
+    const QString slotLines = "SetDataText,\"A\",\"/x/a.csv\",,,1\r\nSetDataText,\"C\",\"" + tmp + "c.csv\"\r\n";
+    EXPECT_EQ(com(), "FileName,\"L.wfd\"\r\nTitle,\"T\"\r\n" + slotLines
+                         + "PrintOffsetX, -5\r\nPrintOffsetY, 7\r\nPrintZoom, 90\r\nSectionRepeatStart, 1\r\n"
+                           "PrintPaper, A4\r\nSetItemValue,\"A.C\",\"v1\"\r\nSetItemValue,\"A.B.C\",\"v2\"\r\nPrintOut\r\n");
 
-    // iInit resets offsets, zoom, repeat start and items, keeps the slots and, for an empty
-    // title, the old title; the print dialog ends the file with PrintOutFromDialog.
+    // iInit resets offsets, zoom, repeat start and items, keeps the data slots and, for an empty title, the old title.
     ASSERT_EQ(w.iInit(QStringLiteral("M.wfd"), QString()), 0);
-    w.iSetRepeatStart(0);
     EXPECT_EQ(w.iPrintDialog(2), 0);
-    EXPECT_EQ(comLines(), (QStringList{
-        QStringLiteral("FileName,\"M.wfd\""),
-        QStringLiteral("Title,\"T\""),
-        QStringLiteral("SetDataText,\"A\",\"/x/a.csv\",,,1"),
-        QStringLiteral("SetDataText,\"C\",\"") + tmp() + QStringLiteral("c.csv\""),
-        QStringLiteral("PrintPaper, B5"),
-        QStringLiteral("PrintOutFromDialog")}));
-    EXPECT_EQ(rec.starts.size(), 2);
-}
-
-TEST_F(ReportCommandFile, PaperCodesAndNoTitle)
-{
-    const std::pair<short, QString> cases[] = {
-        {0, QStringLiteral("PrintPaper, A4")}, {1, QStringLiteral("PrintPaper, A5")},
-        {2, QStringLiteral("PrintPaper, B5")}, {3, QStringLiteral("PrintPaper, A4")},
-        {-2, QStringLiteral("PrintPaper, A4")}, {-1, QString()}};
-    for (const auto& [paper, line] : cases) {
-        cls_WfdPrintExe w;
-        ASSERT_EQ(w.iInit(QStringLiteral("L.wfd"), QString()), 0);
-        w.iPreview(paper);
-        QStringList want{QStringLiteral("FileName,\"L.wfd\"")};
-        if (!line.isEmpty())
-            want << line;
-        want << QStringLiteral("ShowWindow,2");
-        EXPECT_EQ(comLines(), want) << paper;
-    }
-    // iPreviewData writes the same file and starts nothing.
-    const qsizetype startsBefore = rec.starts.size();
-    cls_WfdPrintExe w;
-    w.iInit(QStringLiteral("L.wfd"), QString());
-    EXPECT_EQ(w.iPreviewData(), 0);
-    EXPECT_EQ(comLines(), (QStringList{QStringLiteral("FileName,\"L.wfd\""), QStringLiteral("PrintPaper, A4"),
-                                       QStringLiteral("ShowWindow,2")}));
-    EXPECT_EQ(rec.starts.size(), startsBefore);
+    EXPECT_EQ(com(), "FileName,\"M.wfd\"\r\nTitle,\"T\"\r\n" + slotLines + "PrintPaper, B5\r\nPrintOutFromDialog\r\n");
+    EXPECT_EQ(rec.starts.size(), 3);
 }
 
 TEST_F(ReportCommandFile, FailuresLeaveTheErrorTextAndStartNothing)
@@ -125,44 +81,44 @@ TEST_F(ReportCommandFile, FailuresLeaveTheErrorTextAndStartNothing)
     ASSERT_EQ(w.iInit(QStringLiteral("L😀.wfd"), QStringLiteral("T")), 0);
     EXPECT_EQ(w.iPreview(0), -1);
     EXPECT_EQ(w.sErrMsg(), QStringLiteral("(75)パス名が無効です。"));
-    EXPECT_FALSE(QFileInfo::exists(comFile()));
+    EXPECT_FALSE(QFileInfo::exists(comFile));
 
     // No temporary folder: nothing written, nothing started.
-    QDir(tmp()).removeRecursively();
-    cls_WfdPrintExe w2;
-    ASSERT_EQ(w2.iInit(QStringLiteral("L.wfd"), QStringLiteral("T")), 0);
-    EXPECT_EQ(w2.iPrintDialog(0), -1);
-    EXPECT_EQ(w2.sErrMsg(), QStringLiteral("(76)パスが見つかりません。"));
+    QDir(tmp).removeRecursively();
+    ASSERT_EQ(w.iInit(QStringLiteral("L.wfd"), QStringLiteral("T")), 0);
+    EXPECT_EQ(w.iPrintDialog(0), -1);
+    EXPECT_EQ(w.sErrMsg(), QStringLiteral("(76)パスが見つかりません。"));
     EXPECT_TRUE(rec.starts.isEmpty());
     EXPECT_TRUE(rec.messages.isEmpty());
 }
 
-TEST_F(ReportCommandFile, ControlViewerUsesTheRelativeFolder)
-{
-    cls_WfdPrintExe w;
-    ASSERT_EQ(w.iInit(QStringLiteral("L.wfd"), QString()), 0);
-    EXPECT_EQ(w.iPreviewActX(), 0);
-    ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(rec.starts[0].program, QStringLiteral("WrVb6Viewer.exe"));
-    EXPECT_EQ(rec.starts[0].args, (QStringList{QStringLiteral("/c"), QStringLiteral("./TMP/WfdCom.dat")}));
-    EXPECT_EQ(rec.starts[0].style, WindowStyle::MaximizedFocus);
-}
-
-// Real starts: a viewer stand-in that keeps a copy of the command file it was given.
+// Real starts, with stand-ins for the viewer and the merge program; PATH holds the folder bin.
 class ReportViewerStart : public ReportCommandFile {
 protected:
     void SetUp() override
     {
         rec.reallyStart = true;
-        m_oldPath = qgetenv("PATH");
-        qputenv("PATH", m_pathDir.path().toLocal8Bit() + ":/usr/bin:/bin");
+        qputenv("PATH", inst.file(QStringLiteral("bin")).toLocal8Bit() + ":/usr/bin:/bin");
     }
     void TearDown() override { qputenv("PATH", m_oldPath); }
-    // A script that copies the file named by its argument number `arg` to `copy`.
-    static void copyingScript(const QString& path, int arg, const QString& copy)
+    void script(const QString& relative, const QByteArray& body) const
     {
-        writeScript(path, "cp \"$" + QByteArray::number(arg) + "\" \"" + copy.toUtf8() + ".part\" && mv \""
-                              + copy.toUtf8() + ".part\" \"" + copy.toUtf8() + "\"\n");
+        inst.writeBytes(relative, "#!/bin/sh\n" + body);
+        QFile::setPermissions(inst.file(relative), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    // A stand-in that keeps a copy of the file named by its argument number `arg`.
+    void copyingScript(const QString& relative, int arg, const QString& copy) const
+    {
+        const QByteArray c = inst.file(copy).toUtf8();
+        script(relative, "cp \"$" + QByteArray::number(arg) + "\" \"" + c + ".part\" && mv \"" + c + ".part\" \"" + c + "\"\n");
+    }
+    // The bytes of a file a started program writes, or empty after the time-out.
+    QByteArray waitForFile(const QString& relative) const
+    {
+        QDeadlineTimer deadline(15000);
+        while (!QFileInfo(inst.file(relative)).isFile() && !deadline.hasExpired())
+            QThread::msleep(20);
+        return inst.readBytes(relative);
     }
     short preview()
     {
@@ -172,78 +128,63 @@ protected:
         m_err = w.sErrMsg();
         return r;
     }
-    QTemporaryDir m_pathDir;
-    QByteArray m_oldPath;
+    const QByteArray m_oldPath = qgetenv("PATH");
     QString m_err;
 };
 
-TEST_F(ReportViewerStart, FoundInTheProgramFolderFirstThenOnPath)
+TEST_F(ReportViewerStart, ProgramFolderFirstThenPathThenAnErrorText)
 {
-    const QString seenLocal = inst.file(QStringLiteral("seen-local.dat"));
-    const QString seenPath = inst.file(QStringLiteral("seen-path.dat"));
-    copyingScript(inst.file(QStringLiteral("wfrfv10.exe")), 2, seenLocal);
-    copyingScript(m_pathDir.filePath(QStringLiteral("wfrfv10.exe")), 2, seenPath);
+    copyingScript(QStringLiteral("wfrfv10.exe"), 2, QStringLiteral("seen-local.dat"));
+    copyingScript(QStringLiteral("bin/wfrfv10.exe"), 2, QStringLiteral("seen-path.dat"));
 
     ASSERT_EQ(preview(), 0) << m_err.toStdString();
-    EXPECT_EQ(waitForFile(seenLocal), fileBytes(comFile()));
+    EXPECT_EQ(waitForFile(QStringLiteral("seen-local.dat")), fileBytes(comFile));
+    EXPECT_TRUE(fileBytes(comFile).startsWith("FileName,\"L.wfd\"\r\nTitle,\"T\"\r\n"));
 
     QFile::remove(inst.file(QStringLiteral("wfrfv10.exe")));
     ASSERT_EQ(preview(), 0) << m_err.toStdString();
-    EXPECT_EQ(waitForFile(seenPath), fileBytes(comFile()));
-    EXPECT_TRUE(fileBytes(comFile()).startsWith("FileName,\"L.wfd\"\r\nTitle,\"T\"\r\n"));
-}
+    EXPECT_EQ(waitForFile(QStringLiteral("seen-path.dat")), fileBytes(comFile));
 
-TEST_F(ReportViewerStart, MissingViewerIsAnErrorText)
-{
+    // Missing from both: an error text, no message and no crash.
+    QFile::remove(inst.file(QStringLiteral("bin/wfrfv10.exe")));
     EXPECT_EQ(preview(), -1);
     EXPECT_EQ(m_err, QStringLiteral("(53)ファイルが見つかりません。"));
-    EXPECT_TRUE(QFileInfo::exists(comFile()));
     EXPECT_TRUE(rec.messages.isEmpty());
 }
 
 TEST_F(ReportViewerStart, MergeProgramReadsTheFirstCommandFileBeforeTheSecond)
 {
-    const QString sawMerge = inst.file(QStringLiteral("saw-merge.dat"));
-    const QString sawViewer = inst.file(QStringLiteral("saw-viewer.dat"));
     // The merge stand-in keeps the command file it reads, then writes the merged document.
-    writeScript(inst.file(QStringLiteral("wfrimg10.exe")),
-                "cp \"$3\" \"" + sawMerge.toUtf8() + "\"\nsleep 0.3\necho merged > \"$1\"\n");
-    copyingScript(inst.file(QStringLiteral("wfrfv10.exe")), 2, sawViewer);
+    script(QStringLiteral("wfrimg10.exe"), "cp \"$3\" \"" + inst.file(QStringLiteral("saw-merge.dat")).toUtf8()
+                                               + "\"\nsleep 0.3\necho merged > \"$1\"\n");
+    copyingScript(QStringLiteral("wfrfv10.exe"), 2, QStringLiteral("saw-viewer.dat"));
     inst.writeBytes(QStringLiteral("TMP/tmp.wfd"), "old"); // a stale merge result
+    auto data = [&](const char* name, const char* file) {
+        return "SetDataText,\"" + QString::fromUtf8(name) + "\",\"" + tmp + file + "\",\",\", \"\"\"\", True\r\n";
+    };
 
     cls_WfdPrintExe w;
-    const QString t = tmp();
-    ASSERT_EQ(w.addPrint_addCSV(2, QStringLiteral("D"), {t + "a1.csv", t + "a2.csv"}, QStringLiteral("E"),
-                                {t + "b1.csv", t + "b2.csv"}, {QStringLiteral("r1.wfd"), QStringLiteral("r2.wfd")},
-                                {0, 1}, QStringLiteral("まとめ")),
-              0)
-        << w.sErrMsg().toStdString();
-    EXPECT_EQ(splitLines(decodeCp932(fileBytes(sawMerge))), (QStringList{
-        QStringLiteral("setTitle,\"まとめ\""),
-        QStringLiteral("SetDataText,\"D\",\"") + t + QStringLiteral("a1.csv\",\",\", \"\"\"\", True"),
-        QStringLiteral("setreport,\"r1.wfd\""),
-        QStringLiteral("AddReport"),
-        QStringLiteral("SetDataText,\"D\",\"") + t + QStringLiteral("a2.csv\",\",\", \"\"\"\", True"),
-        QStringLiteral("SetDataText,\"E\",\"") + t + QStringLiteral("b2.csv\",\",\", \"\"\"\", True"),
-        QStringLiteral("setreport,\"r2.wfd\"")}));
-    EXPECT_EQ(fileBytes(t + "tmp.wfd"), QByteArray("merged\n"));
-    EXPECT_EQ(splitLines(decodeCp932(waitForFile(sawViewer))), (QStringList{
-        QStringLiteral("Title,\"まとめ\""), QStringLiteral("FileName,\"") + t + QStringLiteral("tmp.wfd\""),
-        QStringLiteral("PrintOutFromDialog")}));
+    const short merged = w.addPrint_addCSV(2, QStringLiteral("D"), {tmp + "a1.csv", tmp + "a2.csv"}, QStringLiteral("E"),
+                                           {tmp + "b1.csv", tmp + "b2.csv"}, {QStringLiteral("r1.wfd"), QStringLiteral("r2.wfd")},
+                                           {0, 1}, QStringLiteral("まとめ"));
+    ASSERT_EQ(merged, 0) << w.sErrMsg().toStdString();
+    EXPECT_EQ(decodeCp932(inst.readBytes(QStringLiteral("saw-merge.dat"))), "setTitle,\"まとめ\"\r\n" + data("D", "a1.csv")
+                                                    + "setreport,\"r1.wfd\"\r\nAddReport\r\n" + data("D", "a2.csv")
+                                                    + data("E", "b2.csv") + "setreport,\"r2.wfd\"\r\n");
+    EXPECT_EQ(fileBytes(tmp + "tmp.wfd"), QByteArray("merged\n"));
+    EXPECT_EQ(decodeCp932(waitForFile(QStringLiteral("saw-viewer.dat"))),
+              "Title,\"まとめ\"\r\nFileName,\"" + tmp + "tmp.wfd\"\r\nPrintOutFromDialog\r\n");
     ASSERT_EQ(rec.starts.size(), 2);
     EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrimg10.exe"));
-    EXPECT_EQ(rec.starts[0].args, (QStringList{t + "tmp.wfd", QStringLiteral("/c"), comFile()}));
+    EXPECT_EQ(rec.starts[0].args, (QStringList{tmp + "tmp.wfd", QStringLiteral("/c"), comFile}));
 
     // One report: no AddReport. A missing merge program fails at once.
     QFile::remove(inst.file(QStringLiteral("wfrimg10.exe")));
-    EXPECT_EQ(w.addPrint(1, QStringLiteral("D"), {t + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")), -1);
+    EXPECT_EQ(w.addPrint(1, QStringLiteral("D"), {tmp + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")), -1);
     EXPECT_EQ(w.sErrMsg(), QStringLiteral("(53)ファイルが見つかりません。"));
-    EXPECT_EQ(comLines(), (QStringList{
-        QStringLiteral("setTitle,\"X\""),
-        QStringLiteral("SetDataText,\"D\",\"") + t + QStringLiteral("a1.csv\",\",\", \"\"\"\", True"),
-        QStringLiteral("setreport,\"r1.wfd\"")}));
+    EXPECT_EQ(com(), "setTitle,\"X\"\r\n" + data("D", "a1.csv") + "setreport,\"r1.wfd\"\r\n");
     // More reports than list elements.
-    EXPECT_EQ(w.addPrint(2, QStringLiteral("D"), {t + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")), -1);
+    EXPECT_EQ(w.addPrint(2, QStringLiteral("D"), {tmp + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")), -1);
     EXPECT_EQ(w.sErrMsg(), QStringLiteral("(9)インデックスが有効範囲にありません。"));
 }
 
