@@ -262,23 +262,8 @@ CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const
 
 int iOutputJissekiCsv()
 {
-    try {
-        CsvWriter csv;
-        VbError err;
-        if (!csv.open(csGetTmpFolder() + QStringLiteral("利用者別月間実績.csv"), &err))
-            vbRaise(err);
-        csv.header(tableCsvHeader());
-        for (const typJissekiUser& u : s.records) {
-            if (s.selectionMode != 0 || u.count >= 16)
-                csv.row(tableCsvRow(u, s.targetMonth, reportNow()));
-        }
-        if (!csv.close(&err))
-            vbRaise(err);
-        return csv.rowCount();
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return writeTableCsv(QStringLiteral("利用者別月間実績.csv"), s.targetMonth, s.records,
+                         [](const typJissekiUser& u) { return s.selectionMode != 0 || u.count >= 16; });
 }
 
 } // namespace modPrint利用者別月間実績表

@@ -3,7 +3,9 @@
 // practitioner of each day of the month, from the month's treatment records (JISSEKI), written
 // to 利用者別月間実績.csv and handed to the report viewer. The per-user record, the CSV line and
 // the short practitioner name are shared with the monthly schedule table.
+#include "csv_writer.h"
 #include "main_window_view.h"
+#include "common/sys_settings.h"
 #include "common/opl_string.h"
 #include "common/vb.h"
 #include "common/vb_error.h"
@@ -86,6 +88,10 @@ void runTableEntry(short outputKind, const MainWindowView& window, const QString
 template <class Record, class Query, class Fill>
 short loadTableRecords(const QString& targetMonth, const QString& routine, std::vector<Record>& records, Query query,
                        Fill fill);
+// The CSV writer both tables share: the file in the temporary folder, the 71-column header,
+// one line per record for which write(record) holds. Lines written, or -1 after the message.
+template <class Record, class Pred>
+int writeTableCsv(const QString& fileName, const QString& targetMonth, const std::vector<Record>& records, Pred write);
 // ANBUN_FLG: read with the missing-item warning, not used.
 void readAnbunFlg();
 // An unexpected run-time error: "(" number ")" description, OK only.
@@ -115,6 +121,27 @@ short loadTableRecords(const QString& targetMonth, const QString& routine, std::
             fill(records.back(), *rs);
         }
         return 0;
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+template <class Record, class Pred>
+int writeTableCsv(const QString& fileName, const QString& targetMonth, const std::vector<Record>& records, Pred write)
+{
+    try {
+        CsvWriter csv;
+        VbError err;
+        if (!csv.open(csGetTmpFolder() + fileName, &err))
+            vbRaise(err);
+        csv.header(tableCsvHeader());
+        for (const Record& r : records)
+            if (write(r))
+                csv.row(tableCsvRow(r, targetMonth, reportNow()));
+        if (!csv.close(&err))
+            vbRaise(err);
+        return csv.rowCount();
     } catch (const VbRuntimeError& e) {
         showRunTimeError(e.err);
         return -1;

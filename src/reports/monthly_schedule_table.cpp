@@ -150,36 +150,22 @@ short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
 
 int iOutputYoteiCsv()
 {
-    try {
-        CsvWriter csv;
-        VbError err;
-        if (!csv.open(csGetTmpFolder() + QStringLiteral("利用者別月間予定.csv"), &err))
-            vbRaise(err);
-        csv.header(tableCsvHeader());
-        for (const typYoteiUser& u : s.records) {
-            bool write = s.selectionMode != 0;
-            if (!write && u.count >= 16 && !u.firstTreatment.isEmpty()) {
-                // One year after the first treatment: later months always, the anniversary
-                // month itself only with 16 schedules from the anniversary day on.
-                const auto first = vb::toDate(u.firstTreatment);
-                if (!first)
-                    vbRaise(vberr::typeMismatch());
-                const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-                const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
-                write = s.targetMonth > anniversaryMonth
-                    || (s.targetMonth == anniversaryMonth
-                        && iGetYoteiCount(u, vb::format(anniversary, QStringLiteral("yyyy/mm/dd"))) >= 16);
-            }
-            if (write)
-                csv.row(tableCsvRow(u, s.targetMonth, reportNow()));
-        }
-        if (!csv.close(&err))
-            vbRaise(err);
-        return csv.rowCount();
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), s.targetMonth, s.records, [](const typYoteiUser& u) {
+        if (s.selectionMode != 0)
+            return true;
+        if (u.count < 16 || u.firstTreatment.isEmpty())
+            return false;
+        // One year after the first treatment: later months always, the anniversary month
+        // itself only with 16 schedules from the anniversary day on.
+        const auto first = vb::toDate(u.firstTreatment);
+        if (!first)
+            vbRaise(vberr::typeMismatch());
+        const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+        const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
+        return s.targetMonth > anniversaryMonth
+            || (s.targetMonth == anniversaryMonth
+                && iGetYoteiCount(u, vb::format(anniversary, QStringLiteral("yyyy/mm/dd"))) >= 16);
+    });
 }
 
 } // namespace modPrint利用者別月間予定表
