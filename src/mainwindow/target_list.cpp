@@ -5,6 +5,7 @@
 #include "common/vb.h"
 #include "common/vb_error.h"
 #include "db/connection_recipe.h"
+#include "db/sql_text.h"
 #include "db/table_checks.h"
 #include "platform/platform.h"
 
@@ -61,21 +62,6 @@ QString listTitle(const QDate& month)
 {
     return QStringLiteral("施術継続理由・状態記入を必要とする対象者一覧（") + vb::format(month, QStringLiteral("gggee年m月"))
            + QStringLiteral("分）");
-}
-
-QString likeContains(const QString& typed)
-{
-    // '!' escapes the wildcards and itself; '[' is escaped too because SQL Server reads it
-    // as the start of a character class. Quotes are doubled for the literal.
-    QString esc;
-    for (QChar c : typed) {
-        if (c == u'!' || c == u'%' || c == u'_' || c == u'[')
-            esc += u'!';
-        esc += c;
-        if (c == u'\'')
-            esc += u'\'';
-    }
-    return QStringLiteral("'%") + esc + QStringLiteral("%' ESCAPE '!'");
 }
 
 QString buildListQuery(const ListConditions& c)

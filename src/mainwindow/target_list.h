@@ -2,6 +2,8 @@
 // The target list: the extraction query, the eligibility rules, the frequency count over
 // 24 months and the contents of every list column. No widgets: the window fills its grid
 // from the rows returned here.
+#include "db/sql_text.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -48,8 +50,6 @@ using ListRow = std::array<QVariant, listColumnCount + 1>;
 
 QString listTitle(const QDate& month);   // lblMes text
 QString buildListQuery(const ListConditions& c);
-// A LIKE pattern that matches the typed text literally on both engines.
-QString likeContains(const QString& typed);
 
 struct ListLoad {
     short status = 0;   // iDataLoad's result: 1 when the list query cannot be opened

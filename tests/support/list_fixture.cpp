@@ -29,7 +29,7 @@ void ListFixture::createDatabase(SchemaVariant v)
     rec.clear();
 }
 
-void ListFixture::addUser(const UserSpec& u) const
+void ListFixture::addUser(const FixtureUser& u) const
 {
     sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tBirthDay, tSyoryoDay, "
                         "iSejutsuKubun, nTantou, iHinkaiKeikaku, cByoumei) VALUES (%1, %2, %3, %4, %5, %6, %7, %8, %9, %10, %11)")

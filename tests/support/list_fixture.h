@@ -7,7 +7,7 @@
 #include <QDate>
 #include <gtest/gtest.h>
 
-struct UserSpec {
+struct FixtureUser {
     long id = 0;
     QString name;
     QString kana;
@@ -31,7 +31,7 @@ protected:
 
     void createDatabase(SchemaVariant v = SchemaVariant::Current);
     void sql(const QStringList& statements) const { execSuiteSql(db, statements); }
-    void addUser(const UserSpec& u) const;
+    void addUser(const FixtureUser& u) const;
     void addStaff(int id, const QString& name, int kyotenCd = 1, int kyotenEb = 3) const;
     void addMonth(long id, int year, int month, int count, int kyotenCd = 1, int kyotenEb = 3) const;
     // Treatment records on the given day and time; startNo numbers them.
