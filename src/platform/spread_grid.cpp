@@ -90,7 +90,7 @@ QVariant SpreadGrid::value(int row, int col) const
     return it->data(Qt::DisplayRole);
 }
 
-void SpreadGrid::setValue(int row, int col, const QVariant& v)
+QTableWidgetItem* SpreadGrid::cell(int row, int col)
 {
     QTableWidgetItem* it = item(row - 1, col - 1);
     if (!it) {
@@ -98,6 +98,41 @@ void SpreadGrid::setValue(int row, int col, const QVariant& v)
         it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         setItem(row - 1, col - 1, it);
     }
+    return it;
+}
+
+void SpreadGrid::setCellBackground(int row, int col, const QColor& color)
+{
+    QTableWidgetItem* it = cell(row, col);
+    it->setBackground(color);
+    if (!it->foreground().color().isValid() || it->data(Qt::ForegroundRole).isNull())
+        it->setForeground(QColor(Qt::black));
+}
+
+QColor SpreadGrid::cellBackground(int row, int col) const
+{
+    const QTableWidgetItem* it = item(row - 1, col - 1);
+    return it && !it->data(Qt::BackgroundRole).isNull() ? it->background().color() : QColor();
+}
+
+void SpreadGrid::setCellForeground(int row, int col, const QColor& color) { cell(row, col)->setForeground(color); }
+
+QColor SpreadGrid::cellForeground(int row, int col) const
+{
+    const QTableWidgetItem* it = item(row - 1, col - 1);
+    return it && !it->data(Qt::ForegroundRole).isNull() ? it->foreground().color() : QColor();
+}
+
+void SpreadGrid::setDisplayOnly()
+{
+    setAlternatingRowColors(false);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void SpreadGrid::setValue(int row, int col, const QVariant& v)
+{
+    QTableWidgetItem* it = cell(row, col);
     if (col == m_checkCol) {
         it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
         it->setCheckState(v.toInt() == 1 ? Qt::Checked : Qt::Unchecked);

@@ -2,6 +2,7 @@
 // The spreadsheet grid stand-in: a QTableWidget that speaks 1-based rows and columns
 // (row 0 is the header), with check-box and button cells, hidden and locked columns,
 // a redraw switch and a stable multi-key sort.
+#include <QColor>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <functional>
@@ -37,6 +38,15 @@ public:
     int activeRow() const { return currentRow() + 1; }
     void setActiveRow(int row);
 
+    // Cell colours. A cell given a background is painted with it whatever the row's alternation
+    // or the selection; its text colour defaults to black so a dark theme stays readable.
+    void setCellBackground(int row, int col, const QColor& color);
+    QColor cellBackground(int row, int col) const;
+    void setCellForeground(int row, int col, const QColor& color);
+    QColor cellForeground(int row, int col) const;
+    // A grid of coloured cells only shown: no alternating rows, no selection highlight.
+    void setDisplayOnly();
+
     // Sorts rows first..last (last -1: the last row) by (column, order 1 asc / 2 desc) keys; stable.
     void sortRows(int first, int last, const std::vector<std::pair<int, short>>& keys);
 
@@ -47,6 +57,7 @@ public:
     void clickButton(int row, int col); // as the operator's click on a button cell
 
 private:
+    QTableWidgetItem* cell(int row, int col);
     int m_checkCol = -1;
     int m_buttonCol = -1;
     QString m_buttonCaption;
