@@ -5,20 +5,28 @@
 #include "support/test_install.h"
 
 #include <QDate>
+#include <utility>
 #include <gtest/gtest.h>
 
 struct FixtureUser {
-    long id = 0;
+    FixtureUser(long id_, QString name_, QString kana_ = {}, int kubun_ = 0, QString birth_ = {}, QString syoryo_ = {},
+                int tantou_ = 0, int plan_ = 0, QString byoumei_ = {}, int kyotenCd_ = 1, int kyotenEb_ = 3)
+        : id(id_), name(std::move(name_)), kana(std::move(kana_)), kubun(kubun_), birth(std::move(birth_)),
+          syoryo(std::move(syoryo_)), tantou(tantou_), plan(plan_), byoumei(std::move(byoumei_)), kyotenCd(kyotenCd_),
+          kyotenEb(kyotenEb_)
+    {
+    }
+    long id;
     QString name;
     QString kana;
-    int kubun = 0;              // iSejutsuKubun
+    int kubun;                  // iSejutsuKubun
     QString birth;              // "yyyy-mm-dd" or empty (Null)
     QString syoryo;             // first-treatment date "yyyy-mm-dd" or empty (Null)
-    int tantou = 0;             // nTantou
-    int plan = 0;               // iHinkaiKeikaku
+    int tantou;                 // nTantou
+    int plan;                   // iHinkaiKeikaku
     QString byoumei;
-    int kyotenCd = 1;
-    int kyotenEb = 3;
+    int kyotenCd;
+    int kyotenEb;
 };
 
 class ListFixture : public ::testing::Test {
