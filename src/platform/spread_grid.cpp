@@ -204,6 +204,7 @@ void GridHeader::paintSection(QPainter* p, const QRect& rect, int logical) const
     if (hasFocus() && logical == m_current) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
+        focus.state |= QStyle::State_KeyboardFocusChange; // only the keyboard brings focus here
         focus.rect = rect.adjusted(2, 2, -2, -2);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, p, this);
     }
