@@ -220,6 +220,7 @@ public:
 
     QString name;
     bool open = false;
+    bool inTransaction = false; // begun and neither committed nor rolled back
     Engine engine = Engine::Sqlite;
     bool layer = false;
     int timeout = 30; // ADO's default command time-out
@@ -482,6 +483,11 @@ void AdoConnection::disconnect()
     session.reset();
     {
         QSqlDatabase d = db();
+        // A transaction left open (a failed commit, an error between begin and commit) is
+        // rolled back: ODBC refuses to disconnect while one is open, and its locks would live on.
+        if (d.isValid() && open && inTransaction)
+            d.rollback();
+        inTransaction = false;
         if (d.isValid())
             d.close();
     }
@@ -621,6 +627,8 @@ static short transaction(cT_ADODB& self, AdoConnection& c, QString& errMsg, Tran
     } else {
         QSqlDatabase d = c.db();
         const bool ok = op == TransOp::Begin ? d.transaction() : op == TransOp::Commit ? d.commit() : d.rollback();
+        if (ok)
+            c.inTransaction = op == TransOp::Begin;
         if (ok) {
             // A rollback that reports errors counts as failed.
             if (op == TransOp::Rollback && !c.errors.empty()) {

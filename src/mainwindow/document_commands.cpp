@@ -4,6 +4,8 @@
 #include "platform/platform.h"
 #include "reports/monthly_actual_table.h"
 #include "reports/monthly_schedule_table.h"
+#include "reports/over16_print.h"
+#include "platform/spread_grid.h"
 
 #include <QRadioButton>
 
@@ -37,4 +39,30 @@ void frmPrint利用者別月間実績表::yoteiJissekiButton(int index)
 {
     optPrintType[index == 1 ? 0 : 1]->setChecked(true);
     menuPreview();
+}
+
+std::vector<int> frmPrint利用者別月間実績表::selectedRows() const
+{
+    std::vector<int> rows;
+    for (int r = 1; r <= grdData->MaxRows(); ++r)
+        if (isRowSelected(r))
+            rows.push_back(r);
+    return rows;
+}
+
+bool frmPrint利用者別月間実績表::checkUsersSelected()
+{
+    if (grdData->MaxRows() > 0 && !selectedRows().empty())
+        return true;
+    platform().messageBox(QStringLiteral("利用者を選択してください。"), MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
+    return false;
+}
+
+void frmPrint利用者別月間実績表::btnJissekiClick(int index)
+{
+    if (!checkUsersSelected())
+        return;
+    // The settings are not saved by this command.
+    modPrintOver16Count::vPrintKeizokuRiyuu(index == 0 ? 1 : 0, pastMonthsFlag(), newStyleFlag() ? 1 : 0, *this,
+                                            index == 2 ? 1 : 0);
 }

@@ -291,6 +291,8 @@ void frmPrint利用者別月間実績表::buildMenus()
     connect(mnMenuPreview, &QAction::triggered, this, [this] { menuPreview(); });
     connect(mnMenuPrint, &QAction::triggered, this, [this] { menuPrint(); });
     connect(btnYoteiJisseki[0], &QPushButton::clicked, this, [this] { yoteiJissekiButton(0); });
+    for (int i = 0; i < 3; ++i)
+        connect(btnJisseki[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { btnJissekiClick(i); });
     connect(btnYoteiJisseki[1], &QPushButton::clicked, this, [this] { yoteiJissekiButton(1); });
     connect(btnExit, &QPushButton::clicked, mnMenuExit, &QAction::trigger);
 }

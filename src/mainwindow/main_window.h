@@ -50,6 +50,12 @@ public:
     void menuPreview();                   // mnMenuPreview
     void menuPrint();                     // mnMenuPrint (asks first)
     void yoteiJissekiButton(int index);   // btnYoteiJisseki(0) schedule, (1) actual records
+    // Continuation form: btnJisseki(0) print, (1) preview, (2) preview of the blank format.
+    void btnJissekiClick(int index);
+    // The rows whose tick box reads 1, top to bottom.
+    std::vector<int> selectedRows() const;
+    // "利用者を選択してください。" ("確認") when the list is empty or nobody is ticked; false then.
+    bool checkUsersSelected();
 
     // State restored from and saved to the print settings file.
     PrintSettings currentSettings() const;

@@ -5,28 +5,20 @@
 #include "support/test_install.h"
 
 #include <QDate>
-#include <utility>
 #include <gtest/gtest.h>
 
 struct FixtureUser {
-    FixtureUser(long id_, QString name_, QString kana_ = {}, int kubun_ = 0, QString birth_ = {}, QString syoryo_ = {},
-                int tantou_ = 0, int plan_ = 0, QString byoumei_ = {}, int kyotenCd_ = 1, int kyotenEb_ = 3)
-        : id(id_), name(std::move(name_)), kana(std::move(kana_)), kubun(kubun_), birth(std::move(birth_)),
-          syoryo(std::move(syoryo_)), tantou(tantou_), plan(plan_), byoumei(std::move(byoumei_)), kyotenCd(kyotenCd_),
-          kyotenEb(kyotenEb_)
-    {
-    }
-    long id;
-    QString name;
-    QString kana;
-    int kubun;                  // iSejutsuKubun
-    QString birth;              // "yyyy-mm-dd" or empty (Null)
-    QString syoryo;             // first-treatment date "yyyy-mm-dd" or empty (Null)
-    int tantou;                 // nTantou
-    int plan;                   // iHinkaiKeikaku
-    QString byoumei;
-    int kyotenCd;
-    int kyotenEb;
+    long id = 0;
+    QString name{};
+    QString kana{};
+    int kubun = 0;              // iSejutsuKubun
+    QString birth{};              // "yyyy-mm-dd" or empty (Null)
+    QString syoryo{};             // first-treatment date "yyyy-mm-dd" or empty (Null)
+    int tantou = 0;             // nTantou
+    int plan = 0;               // iHinkaiKeikaku
+    QString byoumei{};
+    int kyotenCd = 1;
+    int kyotenEb = 3;
 };
 
 class ListFixture : public ::testing::Test {
@@ -38,6 +30,8 @@ protected:
     QString db;
 
     void createDatabase(SchemaVariant v = SchemaVariant::Current);
+    // The program reaches the same file through ODBC (the SQLite3 driver) instead.
+    void connectThroughOdbc() const { inst.writeAdodbIni(sqliteOdbcConnectionString(db)); }
     void sql(const QStringList& statements) const { execSuiteSql(db, statements); }
     void addUser(const FixtureUser& u) const;
     void addStaff(int id, const QString& name, int kyotenCd = 1, int kyotenEb = 3) const;
