@@ -233,6 +233,7 @@ struct Placed {
     QList<Condition> when;
     bool text = false;       // holds text (texts, option labels, grids)
     bool mayOverlap = false;
+    double size = 0;         // its text's designed size
 };
 
 void collect(const QList<LayoutItem>& items, const QList<Condition>& when, double dy, const QString& where,
@@ -243,7 +244,7 @@ void collect(const QList<LayoutItem>& items, const QList<Condition>& when, doubl
         switch (it.kind) {
         case LayoutItem::Kind::Text:
         case LayoutItem::Kind::Grid:
-            out->append({it.rect.translated(0, dy), what, when, true, it.mayOverlap});
+            out->append({it.rect.translated(0, dy), what, when, true, it.mayOverlap, it.font.size});
             break;
         case LayoutItem::Kind::Box:
             out->append({it.rect.translated(0, dy), what + QStringLiteral(" (box)"), when, false, false});
@@ -255,7 +256,7 @@ void collect(const QList<LayoutItem>& items, const QList<Condition>& when, doubl
         }
         case LayoutItem::Kind::Mark:
             for (const MarkOption& o : it.options)
-                out->append({o.rect.translated(0, dy), what + u' ' + o.text, when, !o.text.isEmpty(), false});
+                out->append({o.rect.translated(0, dy), what + u' ' + o.text, when, !o.text.isEmpty(), false, it.font.size});
             break;
         case LayoutItem::Kind::Group:
             collect(it.items, when + it.when, dy, where, out);
@@ -298,10 +299,11 @@ bool exclusive(const QList<Condition>& a, const QList<Condition>& b)
 
 } // namespace
 
-TEST(ViewerLayout, EveryBoxInsideThePrintableMarginAndNoTextsOverlap)
+TEST(ViewerLayout, EveryBoxInsideThePrintableMarginNoTextTooSmallNoTextsOverlap)
 {
-    // Printed pages are filed: nothing may fall into the edge printers cannot reach, and no text
-    // may run into another one (texts shown under exclusive conditions never meet).
+    // Printed pages are filed: nothing may fall into the edge printers cannot reach, no text is
+    // designed below legibility, and no text may run into another one (texts shown under
+    // exclusive conditions never meet).
     const char* const layouts[] = {"利用者別月間実績チェック表.wfd", "利用者別月間予定チェック表.wfd", "継続理由・状況記入書.wfd",
                                    "継続理由・状況記入書_R03.wfd", "施術計画書.wfd"};
     for (const char* name : layouts) {
@@ -320,11 +322,15 @@ TEST(ViewerLayout, EveryBoxInsideThePrintableMarginAndNoTextsOverlap)
         }
         const QSizeF page = l.pageSizeMm();
         const double m = kPrintableMarginMm, eps = 1e-6;
-        for (const Placed& p : placed)
+        for (const Placed& p : placed) {
+            if (p.text) {
+                EXPECT_GE(p.size, kMinTextPt) << p.what.toStdString(); // nothing designed below legibility
+            }
             EXPECT_TRUE(p.rect.left() >= m - eps && p.rect.top() >= m - eps && p.rect.right() <= page.width() - m + eps
                         && p.rect.bottom() <= page.height() - m + eps)
                 << p.what.toStdString() << " at " << p.rect.left() << "," << p.rect.top() << " - " << p.rect.right() << ","
                 << p.rect.bottom();
+        }
         for (qsizetype i = 0; i < placed.size(); ++i)
             for (qsizetype j = i + 1; j < placed.size(); ++j) {
                 const Placed &a = placed[i], &b = placed[j];
