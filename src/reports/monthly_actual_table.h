@@ -115,22 +115,11 @@ short loadTableRecords(const QString& targetMonth, const QString& routine, std::
 template <class Record, class Pred>
 int writeTableCsv(const QString& fileName, const QString& targetMonth, const std::vector<Record>& records, Pred write)
 {
-    try {
-        CsvWriter csv;
-        VbError err;
-        if (!csv.open(csGetTmpFolder() + fileName, &err))
-            vbRaise(err);
-        csv.header(tableCsvHeader());
+    return writeReportCsv(fileName, tableCsvHeader(), [&](CsvWriter& csv) {
         for (const Record& r : records)
             if (write(r))
                 csv.row(tableCsvRow(r, targetMonth, reportNow()));
-        if (!csv.close(&err))
-            vbRaise(err);
-        return csv.rowCount();
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    });
 }
 
 } // namespace modPrint利用者別月間実績表

@@ -14,6 +14,8 @@
 #include "mainwindow/target_list.h"
 #include "platform/platform.h"
 
+#include <map>
+
 namespace modPrintOver16Count {
 
 namespace {
@@ -45,6 +47,13 @@ void runTimeErrorInLoad(const VbError& e)
     platform().messageBox(QStringLiteral("Error : ") + e.description, MsgButtons::Ok, MsgIcon::Critical);
 }
 
+void douiRunTimeError(const VbError& e)
+{
+    platform().messageBox(QStringLiteral("getDouiRecord()でエラー\r\n") + num(e.number) + QStringLiteral("  (") + e.description
+                              + u')',
+                          MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("同意履歴テーブルより、情報取得"));
+}
+
 // The treatment records from a day to the end of its month: count, areas and kinds. Empty
 // after a failure (its message shown).
 std::optional<AdoRecordset> treatmentsFromDay(long userId, const QString& fromDate)
@@ -66,17 +75,76 @@ std::optional<short> kaisuAfterDay(long userId, const QString& fromDate)
     return rs->EOF_() ? short(0) : shortOf(rs->field(QStringLiteral("cnt")));
 }
 
+// The areas and kinds of a row of the treatment read.
+void applyAreas(const AdoRecordset& rs, Over16PrintRec& rec)
+{
+    for (int i = 0; i < 5; ++i)
+        rec.iSejutuBui[static_cast<size_t>(i)] = shortOf(rs.field(QStringLiteral("iSejutuBui%1").arg(i + 1)));
+    rec.iHariUmu = shortOf(vb::trim(csNullToStr(rs.field(QStringLiteral("iHariUmu")))));
+    rec.iKyuuUmu = shortOf(vb::trim(csNullToStr(rs.field(QStringLiteral("iKyuuUmu")))));
+    rec.iDenkiHariKyuuUmu = shortOf(vb::trim(csNullToStr(rs.field(QStringLiteral("iDenkiHariKyuuUmu")))));
+}
+
+// The injury data of a consent record.
+void applyConsent(const AdoRecordset& rs, Over16PrintRec& rec)
+{
+    rec.massageInjury = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiM")]));
+    for (int i = 0; i < 7; ++i)
+        rec.acupunctureFlags[static_cast<size_t>(i)] =
+            shortOf(vb::trim(csNullToStr(rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i + 1)])));
+    rec.acupunctureInjury = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiH")]));
+}
+
 bool sejutuBui(long userId, const QString& monthStart, Over16PrintRec& rec)
 {
     const auto rs = treatmentsFromDay(userId, monthStart);
     if (!rs)
         return false;
-    if (!rs->EOF_()) {
-        for (int i = 0; i < 5; ++i)
-            rec.iSejutuBui[static_cast<size_t>(i)] = shortOf(rs->field(QStringLiteral("iSejutuBui%1").arg(i + 1)));
-        rec.iHariUmu = shortOf(vb::trim(csNullToStr(rs->field(QStringLiteral("iHariUmu")))));
-        rec.iKyuuUmu = shortOf(vb::trim(csNullToStr(rs->field(QStringLiteral("iKyuuUmu")))));
-        rec.iDenkiHariKyuuUmu = shortOf(vb::trim(csNullToStr(rs->field(QStringLiteral("iDenkiHariKyuuUmu")))));
+    if (!rs->EOF_())
+        applyAreas(*rs, rec);
+    return true;
+}
+
+// The month's areas and consent records of every ticked user, read once for the whole run
+// instead of once per user; each user's values are those its own read would give.
+struct MonthLookups {
+    std::map<long, Over16PrintRec> areas;   // areas and kinds, by user
+    std::map<long, Over16PrintRec> consent; // injury data of the latest consent record, by user
+};
+
+// False when the areas cannot be read (the message shown). Consent records that cannot be
+// read leave the user master's names, after their message.
+bool readMonthLookups(const QString& monthStart, MonthLookups& out)
+{
+    try {
+        const auto areas = recipeQuery(jissekiFromDayByUserQuery(s.idListText, monthStart, JissekiColumns::CountAndAreas),
+                                       QStringLiteral("csInpKey_Isi"));
+        if (!areas)
+            return false;
+        for (auto rs = *areas; !rs.EOF_(); rs.MoveNext())
+            applyAreas(rs, out.areas[nNullToLong(rs[QStringLiteral("nRiyoushaIDNo")])]);
+    } catch (const VbRuntimeError& e) {
+        runTimeErrorInLoad(e.err);
+        return false;
+    }
+    if (iHasDouiRec != 1)
+        return true;
+    try {
+        const QString sql = douiRecordsByUserQuery(s.idListText, monthStart);
+        auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
+        if (!db)
+            return true;
+        AdoRecordset rs;
+        if (!openRecipeQuery(*db, rs, sql, QStringLiteral("getDouiRecord")))
+            return true;
+        db->iDisConnect();
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            const long id = nNullToLong(rs[QStringLiteral("nIDNo")]);
+            if (!out.consent.count(id)) // the newest record of the user comes first
+                applyConsent(rs, out.consent[id]);
+        }
+    } catch (const VbRuntimeError& e) {
+        douiRunTimeError(e.err);
     }
     return true;
 }
@@ -87,23 +155,6 @@ QString diagnosisColumns()
 {
     return iHasHKSyobyou07Flg == 1 ? kFlagColumns : QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
 }
-
-const QString kUserJoins = QStringLiteral(" FROM 月間実績 ")
-                           + QStringLiteral(" LEFT JOIN RIYOUSHA ")
-                           + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd ")
-                           + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb ")
-                           + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA.nIDNo ")
-                           + QStringLiteral(" LEFT JOIN RIYOUSHA_SUB ")
-                           + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd ")
-                           + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA_SUB.iKyotenEb ")
-                           + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo ");
-
-const QString kOver16Join = QStringLiteral(" LEFT JOIN OVER16COUNT ")
-                            + QStringLiteral(" ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd ")
-                            + QStringLiteral(" AND 月間実績.iKyotenEb = OVER16COUNT.iKyotenEb ")
-                            + QStringLiteral(" AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID ")
-                            + QStringLiteral(" AND 月間実績.実績年 = OVER16COUNT.iYear ")
-                            + QStringLiteral(" AND 月間実績.実績月 = OVER16COUNT.iMonth ");
 
 QString conditionsAndOrder(bool entriesOnly)
 {
@@ -119,11 +170,15 @@ QString conditionsAndOrder(bool entriesOnly)
 }
 
 // Injury names: the latest consent record where the table exists, else the user master.
-void fillInjuries(const AdoRecordset& rs, Over16PrintRec& rec)
+void fillInjuries(const AdoRecordset& rs, const MonthLookups& lookups, Over16PrintRec& rec)
 {
     const QString byoumei = vb::trim(csNullToStr(rs[QStringLiteral("cByoumei")]));
     if (iHasDouiRec == 1) {
-        getDouiRecord(rec.userId, rec.monthStart, rec);
+        if (const auto c = lookups.consent.find(rec.userId); c != lookups.consent.end()) {
+            rec.massageInjury = c->second.massageInjury;
+            rec.acupunctureFlags = c->second.acupunctureFlags;
+            rec.acupunctureInjury = c->second.acupunctureInjury;
+        }
         if (rec.massageInjury.isEmpty() && !byoumei.isEmpty())
             rec.massageInjury = byoumei;
         return;
@@ -147,7 +202,7 @@ void fillInjuries(const AdoRecordset& rs, Over16PrintRec& rec)
 
 // One record from a result row. False when a lookup the printed values depend on failed
 // (its message shown): the count or the areas would be invented.
-bool fillRecord(const AdoRecordset& rs, Document doc, Over16PrintRec& rec)
+bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookups, Over16PrintRec& rec)
 {
     rec.iKyotenCd = shortOf(rs[QStringLiteral("iKyotenCd")]);
     rec.iKyotenEb = shortOf(rs[QStringLiteral("iKyotenEb")]);
@@ -170,8 +225,12 @@ bool fillRecord(const AdoRecordset& rs, Document doc, Over16PrintRec& rec)
                 return false;
         }
     }
-    if (!sejutuBui(rec.userId, rec.monthStart, rec))
-        return false;
+    if (const auto a = lookups.areas.find(rec.userId); a != lookups.areas.end()) {
+        rec.iSejutuBui = a->second.iSejutuBui;
+        rec.iHariUmu = a->second.iHariUmu;
+        rec.iKyuuUmu = a->second.iKyuuUmu;
+        rec.iDenkiHariKyuuUmu = a->second.iDenkiHariKyuuUmu;
+    }
     rec.count = blankForm ? short(0) : afterDay ? *afterDay : shortOf(rs[QStringLiteral("施術回数")]);
 
     rec.userName = csNullToStr(rs[QStringLiteral("cName")]);
@@ -209,7 +268,7 @@ bool fillRecord(const AdoRecordset& rs, Document doc, Over16PrintRec& rec)
     }
     rec.birthdayEra = static_cast<short>(vb::eraCodeOfText(rec.birthday));
     rec.firstTreatmentEra = static_cast<short>(vb::eraCodeOfText(rec.firstTreatment));
-    fillInjuries(rs, rec);
+    fillInjuries(rs, lookups, rec);
     return true;
 }
 
@@ -227,19 +286,23 @@ short loadRecords(Document doc)
         AdoRecordset rs;
         if (!openRecipeQuery(*db, rs, doc == Document::Form ? keizokuQuery() : keikakuQuery(), routine))
             return 1;
+        db->iDisConnect();
+        if (rs.EOF_())
+            return 0;
+        MonthLookups lookups;
+        if (!readMonthLookups(monthStartText(), lookups))
+            return -1;
         for (; !rs.EOF_(); rs.MoveNext()) {
             Over16PrintRec rec;
-            if (!fillRecord(rs, doc, rec)) {
-                db->iDisConnect();
+            if (!fillRecord(rs, doc, lookups, rec))
                 return -1;
-            }
             s.records.push_back(std::move(rec));
         }
-        db->iDisConnect();
         return 0;
     } catch (const VbRuntimeError& e) {
         runTimeErrorInLoad(e.err);
-        db->iDisConnect();
+        if (db->connectionState() == adStateOpen)
+            db->iDisConnect();
         return -1;
     }
 }
@@ -301,12 +364,7 @@ void append(QStringList& list, const char* const (&names)[N])
 
 int writeCsv(const QString& fileName, const QStringList& header, bool evaluation)
 {
-    try {
-        CsvWriter csv;
-        VbError err;
-        if (!csv.open(csGetTmpFolder() + fileName, &err))
-            vbRaise(err);
-        csv.header(header);
+    return writeReportCsv(fileName, header, [evaluation](CsvWriter& csv) {
         for (const Over16PrintRec& rec : s.records) {
             CsvRow r;
             addHead(r, rec);
@@ -328,13 +386,7 @@ int writeCsv(const QString& fileName, const QStringList& header, bool evaluation
             addTail(r, rec);
             csv.row(r);
         }
-        if (!csv.close(&err))
-            vbRaise(err);
-        return csv.rowCount();
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    });
 }
 
 ReportOutput outputOf(Document doc)
@@ -438,12 +490,9 @@ QString keizokuQuery()
                           "iZenkaiHyoukaHenaka", "cRiyuu", "cHyoukaDay", "nStaffID", "cSyoumeiDay"})
         sql += QStringLiteral(" ,OVER16COUNT.") + QString::fromLatin1(c);
     sql += QStringLiteral(" ,STAFF.cName as cSTAFFName ");
-    sql += kUserJoins;
-    sql += kOver16Join;
-    sql += QStringLiteral(" LEFT JOIN STAFF ");
-    sql += QStringLiteral(" ON OVER16COUNT.iKyotenCd = STAFF.iKyotenCd ");
-    sql += QStringLiteral(" AND OVER16COUNT.iKyotenEb = STAFF.iKyotenEb ");
-    sql += QStringLiteral(" AND OVER16COUNT.nStaffID = STAFF.nIDNo ");
+    sql += monthTotalsWithUserJoins();
+    sql += over16EntryJoin();
+    sql += certifierJoin();
     sql += conditionsAndOrder(s.formatOutput == 0);
     return sql;
 }
@@ -457,9 +506,9 @@ QString keikakuQuery()
     sql += subSymptoms ? QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota")
                        : QStringLiteral(" ,OVER16COUNT.iSyoujouSonota,OVER16COUNT.cSyoujouSonota");
     sql += diagnosisColumns();
-    sql += kUserJoins;
+    sql += monthTotalsWithUserJoins();
     if (!subSymptoms)
-        sql += kOver16Join;
+        sql += over16EntryJoin();
     sql += conditionsAndOrder(false);
     return sql;
 }
@@ -477,16 +526,10 @@ short getDouiRecord(long userId, const QString& monthStart, Over16PrintRec& rec)
         db->iDisConnect();
         if (rs.EOF_())
             return -1;
-        rec.massageInjury = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiM")]));
-        for (int i = 0; i < 7; ++i)
-            rec.acupunctureFlags[static_cast<size_t>(i)] =
-                shortOf(vb::trim(csNullToStr(rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i + 1)])));
-        rec.acupunctureInjury = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiH")]));
+        applyConsent(rs, rec);
         return 0;
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("getDouiRecord()でエラー\r\n") + num(e.err.number) + QStringLiteral("  (")
-                                  + e.err.description + u')',
-                              MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("同意履歴テーブルより、情報取得"));
+        douiRunTimeError(e.err);
         return -1;
     }
 }

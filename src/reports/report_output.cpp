@@ -1,5 +1,6 @@
 #include "report_output.h"
 
+#include "csv_writer.h"
 #include "wfd_print_exe.h"
 
 #include "common/sys_settings.h"
@@ -73,4 +74,22 @@ void runReportEntry(short outputKind, const MainWindowView& window, const QStrin
     }
     if (driver(outputKind) == -1)
         tell(QStringLiteral("帳票の印刷に失敗しました。"));
+}
+
+int writeReportCsv(const QString& fileName, const QStringList& header, const std::function<void(CsvWriter&)>& rows)
+{
+    try {
+        CsvWriter csv;
+        VbError err;
+        if (!csv.open(csGetTmpFolder() + fileName, &err))
+            vbRaise(err);
+        csv.header(header);
+        rows(csv);
+        if (!csv.close(&err))
+            vbRaise(err);
+        return csv.rowCount();
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
 }

@@ -42,5 +42,10 @@ void runReportEntry(short outputKind, const MainWindowView& window, const QStrin
 short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
                    const QString& csvName);
 
+class CsvWriter;
+// Writes fileName in the temporary folder: the header, then the lines rows() adds. The data
+// lines written, or -1 after the run-time error's message (a missing folder, a full disk).
+int writeReportCsv(const QString& fileName, const QStringList& header, const std::function<void(CsvWriter&)>& rows);
+
 // An unexpected run-time error: "(" number ")" description, OK only, no title.
 void showRunTimeError(const VbError& error);

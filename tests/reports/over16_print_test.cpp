@@ -4,11 +4,14 @@
 #include "reports/over16_print.h"
 
 #include "common/text_file.h"
+#include "db/adodb.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
 
 #include <QDir>
+#include <QProcess>
+#include <tuple>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -522,6 +525,58 @@ TEST_F(Over16Print, LookupsKeepTheirOwnResults)
     ASSERT_EQ(rec.messages.size(), 1);
     EXPECT_EQ(rec.messages[0].text, QStringLiteral("getDouiRecord()でエラー\r\n13  (型が一致しません。)"));
     EXPECT_EQ(rec.messages[0].title, QStringLiteral("同意履歴テーブルより、情報取得"));
+}
+
+} // namespace
+
+namespace {
+
+// The month's areas and consent records are read for all ticked users at once; on a generated
+// branch every record must hold what the per-user routines give.
+TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
+{
+    QFile::remove(db);
+    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN), {QStringLiteral("--out"), db, QStringLiteral("--users"),
+                                                                 QStringLiteral("40"), QStringLiteral("--today"),
+                                                                 QStringLiteral("2024-06-15")}),
+              0);
+    ASSERT_EQ(iChkOver16Count() + iChkDouiRec() + iChkHKSyobyou07Flg() + iChkSyoujouSonota() + iChkJissekiField(), 0);
+    window.month = QDate(2024, 6, 1);
+    cT_ADODB c;
+    c.iInit(embeddedConnectionString(db));
+    ASSERT_EQ(c.iConnect(), 0);
+    AdoRecordset ids;
+    ASSERT_EQ(c.iOpenRecSet(ids, QStringLiteral("SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3")), 0);
+    for (; !ids.EOF_(); ids.MoveNext())
+        window.rows.append({1, ids.field(0)});
+    c.iDisConnect();
+    ASSERT_GT(window.rows.size(), 20);
+
+    form::vPrintKeikakusyo(0, window, 0);
+    ASSERT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    const auto& records = form::printConditions().records;
+    ASSERT_EQ(records.size(), static_cast<size_t>(window.rows.size()));
+    int withConsent = 0, withAreas = 0;
+    for (const auto& r : records) {
+        form::Over16PrintRec own;
+        ASSERT_EQ(form::iGetSejutuBui(r.userId, r.monthStart, own), 0);
+        EXPECT_EQ(r.iSejutuBui, own.iSejutuBui) << r.userId;
+        EXPECT_EQ(std::tie(r.iHariUmu, r.iKyuuUmu, r.iDenkiHariKyuuUmu),
+                  std::tie(own.iHariUmu, own.iKyuuUmu, own.iDenkiHariKyuuUmu)) << r.userId;
+        withAreas += own.iSejutuBui != std::array<short, 5>{} || own.iHariUmu != 0;
+        if (form::getDouiRecord(r.userId, r.monthStart, own) == 0) {
+            ++withConsent;
+            if (!own.massageInjury.isEmpty()) {
+                EXPECT_EQ(r.massageInjury, own.massageInjury) << r.userId;
+            }
+            EXPECT_EQ(r.acupunctureFlags, own.acupunctureFlags) << r.userId;
+            EXPECT_EQ(r.acupunctureInjury, own.acupunctureInjury) << r.userId;
+        } else {
+            EXPECT_EQ(r.acupunctureFlags, (std::array<short, 7>{})) << r.userId;
+        }
+    }
+    EXPECT_GT(withConsent, 5);
+    EXPECT_GT(withAreas, 5);
 }
 
 } // namespace
