@@ -207,6 +207,11 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     ASSERT_EQ(rec.starts.size(), 1);
     EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
     EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0);
+    // The older layout reads the very same file.
+    const QByteArray r03 = tmpFile(kFormCsv);
+    form::vPrintKeizokuRiyuu(0, 1, 0, window, 0);
+    EXPECT_EQ(tmpFile(kFormCsv), r03);
+    EXPECT_TRUE(com().contains(QStringLiteral("/SYS/継続理由・状況記入書.wfd\"\r\n")));
 
     // The plan: every ticked user with totals, entry or not; the past months of the last form run.
     form::vPrintKeikakusyo(1, window, 0);
