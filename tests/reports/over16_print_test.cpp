@@ -112,7 +112,7 @@ protected:
              QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
                             "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, "
                             "nStaffID, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 1, 2, 0, 1, 2, 0, 0, 3, "
-                            "'歩行時に\"ふらつき\",転倒の危険。' || char(13) || char(10) || '家族の負担\"', '2024/05/20', 5, "
+                            "'歩行時に\"ふらつき\",転倒の危険。' || char(13) || char(10) || '家族の負担' || char(10) || 'ソ\"', '2024/05/20', 5, "
                             "'2024/05/31')")});
         addMonth(10101, 2024, 5, 18);
         addMonth(10201, 2024, 5, 20);
@@ -195,7 +195,7 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     const QString yamadaHead = QStringLiteral("1,1,3,10101,2024,5,\"2024/05/01\",0,18,\"山田　太郎\",\"1940/04/01\",3,"
                                               "\"2020/01/10\",5,1,0,1,\"しびれ\"");
     // A quote before a comma or a line end would end the field for the viewer: it is written "＂".
-    const QString yamadaEvaluation = QStringLiteral(",1,2,0,1,2,0,0,3,\"歩行時に\"ふらつき＂,転倒の危険。\r\n家族の負担\"\","
+    const QString yamadaEvaluation = QStringLiteral(",1,2,0,1,2,0,0,3,\"歩行時に\"ふらつき＂,転倒の危険。\r\n家族の負担\nソ\"\","
                                                     "\"2024/05/20\",\"5\",\"佐藤　一郎\",\"2024/05/31\"");
     const QString yamadaTail = QStringLiteral(",\"変形性膝関節症\",1,0,2,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"2024/05\",\"2024/02\","
                                               "\"2023/11\",\"\",\"\"");
