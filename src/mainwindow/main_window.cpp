@@ -31,7 +31,7 @@
 
 namespace {
 
-// Accessible name: the label as the operator sees it; description: the design's control name.
+// Accessible name: the label as the operator sees it; description and object name: the control's name.
 template <class W>
 W* named(W* w, const QString& label, const QString& designName)
 {
@@ -102,7 +102,9 @@ void frmPrint利用者別月間実績表::buildUi()
                            QStringLiteral("頻回な施術の利用者（頻回施術計画書）"), QStringLiteral("optSerchSel(2)"));
     optSerchSel[4] = named(new QRadioButton(QStringLiteral("全利用者")), QStringLiteral("全利用者"), QStringLiteral("optSerchSel(4)"));
     imnHinkaiKaisu = named(new QSpinBox, QStringLiteral("施術頻回カウント"), QStringLiteral("imnHinkaiKaisu"));
-    imnHinkaiKaisu->setRange(0, 24);
+    // Whatever 抽出頻回回数 can hold (a 16-bit number): a count over several sub-numbers of a
+    // user can pass 24, and a stored value must come back unchanged.
+    imnHinkaiKaisu->setRange(-32768, 32767);
     imnHinkaiKaisu->setAlignment(Qt::AlignRight);
     auto* thresholdRow = new QHBoxLayout;
     thresholdRow->addSpacing(24);
@@ -214,7 +216,7 @@ void frmPrint利用者別月間実績表::buildUi()
     root->addLayout(cmds);
     setCentralWidget(central);
 
-    // Designed state (shown when the settings file is missing).
+    // Initial state (shown when the settings file is missing).
     optSerchSel[3]->setChecked(true);
     optPrintType[0]->setChecked(true);
     optSort[0]->setChecked(true);
@@ -222,6 +224,7 @@ void frmPrint利用者別月間実績表::buildUi()
     // Operator actions.
     connect(but_Read, &QPushButton::clicked, this, [this] { extract(); });
     imD_Out->onMonthCommitted = [this] { extract(); };
+    imD_Out->setCommitButton(but_Read);
     for (int i : {2, 3, 4})
         connect(optSerchSel[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this] { conditionChanged(); });
     connect(cmdSelAll[0], &QPushButton::clicked, this, [this] { selectAll(0); });
@@ -239,7 +242,8 @@ void frmPrint利用者別月間実績表::buildUi()
     setTabOrder(optSerchSel[4], txt_SiboriNo);
     setTabOrder(txt_SiboriNo, txt_SiboriName);
     setTabOrder(txt_SiboriName, txt_SiboriKana);
-    setTabOrder(txt_SiboriKana, grdData);
+    setTabOrder(txt_SiboriKana, grdData->horizontalHeader());
+    setTabOrder(grdData->horizontalHeader(), grdData);
 }
 
 void frmPrint利用者別月間実績表::buildMenus()
@@ -272,7 +276,7 @@ void frmPrint利用者別月間実績表::buildMenus()
         connect(mnSejutuKaisuCnt[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { chooseSejutuKaisuCnt(i); });
         connect(mnRiyusyoTypeSel[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { chooseRiyusyoType(i); });
     }
-    // Designed state: the default reading of each pair.
+    // Initial state: the default reading of each pair.
     mnSejutuKaisuCnt[0]->setChecked(true);
     mnRiyusyoTypeSel[1]->setChecked(true);
 
@@ -360,6 +364,7 @@ void frmPrint利用者別月間実績表::extract()
 {
     if (vb::format(imD_Out->date(), QStringLiteral("yyyymm")).size() != 6)
         return;
+    imD_Out->markCommitted();
     if (iDataLoad() == 0)
         saveSettings();
 }

@@ -77,7 +77,7 @@ public:
     int selectedCondition() const override;
     bool countWholeAnniversaryMonth() const override;
 
-    // Controls by their design names.
+    // Controls under their own names.
     MonthEdit* imD_Out = nullptr;
     QLabel* lblMes = nullptr;
     QLineEdit* txt_SiboriNo = nullptr;
