@@ -207,6 +207,10 @@ void frmPrint利用者別月間実績表::buildUi()
         connect(optSerchSel[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this] { conditionChanged(); });
     connect(cmdSelAll[0], &QPushButton::clicked, this, [this] { selectAll(0); });
     connect(cmdSelAll[1], &QPushButton::clicked, this, [this] { selectAll(1); });
+    grdData->onButtonClicked = [this](int row, int col) {
+        if (grdData->MaxRows() > 0 && row >= 1 && col == colHinkaiButton)
+            openHinkaiSub(row);
+    };
     grdData->onDoubleClick = [this](int row, int col) {
         if (grdData->MaxRows() > 0 && row == 0)
             vSortGrid(col);
@@ -273,6 +277,8 @@ void frmPrint利用者別月間実績表::buildMenus()
         connect(btnJisseki[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { btnJissekiClick(i); });
     connect(btnYoteiJisseki[1], &QPushButton::clicked, this, [this] { yoteiJissekiButton(1); });
     connect(btnExit, &QPushButton::clicked, mnMenuExit, &QAction::trigger);
+    connect(btnJissekiSelect[1], &QPushButton::clicked, this, [this] { btnJissekiSelectClick(); });
+    connect(mnDispHelp, &QAction::triggered, this, [this] { menuDispHelp(); });
 }
 
 void frmPrint利用者別月間実績表::load()
