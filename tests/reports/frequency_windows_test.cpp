@@ -208,6 +208,13 @@ TEST_F(FrequencyWindows, DialogsByKeyboardAndForScreenReaders)
     EXPECT_FALSE(d.isVisible());
 
     frmHinkaiSub sub;
+    // The sub-window closes by Enter on 戻る and by Escape.
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        sub.show();
+        sub.btnExit->setFocus();
+        QTest::keyClick(sub.btnExit, static_cast<Qt::Key>(key));
+        EXPECT_FALSE(sub.isVisible()) << key;
+    }
     for (QWidget* w : std::initializer_list<QWidget*>{d.optPrintType[0], d.optPrintType[1], d.chkPrintKakoJisseki, d.btnJisseki[0],
                                                      d.btnJisseki[1], d.btnCancel, sub.txtRiyoushaID, sub.txtKeikakusyoYM,
                                                      sub.grdData, sub.btnExit}) {
