@@ -7,6 +7,9 @@
 
 #include <QFileInfo>
 #include <QList>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <algorithm>
 
 namespace {
 
@@ -37,7 +40,7 @@ enum class LineKind { Blank, Comment, Section, Entry };
 
 struct Line {
     QByteArray raw;      // the bytes of the line without its end
-    QByteArray ending;   // "\r\n", "\n", "\r" or empty at the end of the file
+    QByteArray ending;   // doc.encode(QStringLiteral("\r\n")), "\n", "\r" or empty at the end of the file
     LineKind kind = LineKind::Blank;
     QString name;        // section name or key name
     QString value;       // value of an entry (raw, after the first '=')
@@ -48,14 +51,29 @@ struct IniDoc {
     TextEncoding encoding = TextEncoding::Cp932;
     QByteArray bom;
     QList<Line> lines;
+    QByteArray oddByte;
 
+    bool utf16() const { return encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom; }
     QString decode(const QByteArray& b) const
     {
-        return encoding == TextEncoding::Utf8Bom ? QString::fromUtf8(b) : decodeCp932(b);
+        switch (encoding) {
+        case TextEncoding::Utf8Bom: return QString::fromUtf8(b);
+        case TextEncoding::Utf16LeBom: return QStringDecoder(QStringDecoder::Utf16LE).decode(b);
+        case TextEncoding::Utf16BeBom: return QStringDecoder(QStringDecoder::Utf16BE).decode(b);
+        case TextEncoding::Cp932: break;
+        }
+        return decodeCp932(b);
     }
+    // Text in the file's encoding, without a byte-order mark.
     QByteArray encode(const QString& s) const
     {
-        return encoding == TextEncoding::Utf8Bom ? s.toUtf8() : encodeCp932(s);
+        switch (encoding) {
+        case TextEncoding::Utf8Bom: return s.toUtf8();
+        case TextEncoding::Utf16LeBom: return QStringEncoder(QStringEncoder::Utf16LE).encode(s);
+        case TextEncoding::Utf16BeBom: return QStringEncoder(QStringEncoder::Utf16BE).encode(s);
+        case TextEncoding::Cp932: break;
+        }
+        return encodeCp932(s);
     }
 };
 
@@ -82,63 +100,53 @@ void classify(Line& l, const QString& text)
     }
 }
 
-// UTF-16 files are decoded whole; CP932 and UTF-8 are split as bytes (CR and LF never
-// occur inside their multi-byte characters), so every untouched line keeps its bytes.
+// Lines are split on the file's own code units (bytes, or 16-bit units of UTF-16; CR and
+// LF never occur inside a CP932 or UTF-8 multi-byte character), so every line that is not
+// edited keeps its bytes exactly, even where they do not decode cleanly.
 IniDoc parse(const QByteArray& bytes)
 {
     IniDoc doc;
     doc.encoding = detectEncoding(bytes);
-    QByteArray body = bytes;
-    if (doc.encoding == TextEncoding::Utf16LeBom || doc.encoding == TextEncoding::Utf16BeBom) {
-        const QString text = decodeText(bytes);
-        body = text.toUtf8();
-        doc.bom = bytes.left(2);
-    } else if (doc.encoding == TextEncoding::Utf8Bom) {
-        doc.bom = bytes.left(3);
-        body = bytes.mid(3);
-    }
-    const bool utf8Body = doc.encoding != TextEncoding::Cp932;
+    doc.bom = bytes.left(doc.encoding == TextEncoding::Utf8Bom ? 3 : doc.utf16() ? 2 : 0);
+    const QByteArray body = bytes.mid(doc.bom.size());
+    const qsizetype unit = doc.utf16() ? 2 : 1;
+    const qsizetype n = body.size() - body.size() % unit;
+    auto codeAt = [&](qsizetype i) -> char16_t {
+        const auto b0 = static_cast<uchar>(body.at(i));
+        if (unit == 1)
+            return b0;
+        const auto b1 = static_cast<uchar>(body.at(i + 1));
+        return doc.encoding == TextEncoding::Utf16LeBom ? char16_t(b0 | b1 << 8) : char16_t(b1 | b0 << 8);
+    };
     qsizetype start = 0;
-    const qsizetype n = body.size();
-    auto push = [&](qsizetype end, QByteArray ending) {
+    auto push = [&](qsizetype end, qsizetype endingSize) {
         Line l;
         l.raw = body.mid(start, end - start);
-        l.ending = std::move(ending);
-        classify(l, utf8Body ? QString::fromUtf8(l.raw) : decodeCp932(l.raw));
+        l.ending = body.mid(end, endingSize);
+        classify(l, doc.decode(l.raw));
         doc.lines.append(l);
+        start = end + endingSize;
     };
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = body.at(i);
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < n && body.at(i + 1) == '\n') {
-                push(i, "\r\n");
-                ++i;
-            } else {
-                push(i, QByteArray(1, c));
-            }
-            start = i + 1;
-        }
+    for (qsizetype i = 0; i < n;) {
+        const char16_t c = codeAt(i);
+        if (c == u'\r' && i + unit < n && codeAt(i + unit) == u'\n')
+            push(i, 2 * unit);
+        else if (c == u'\r' || c == u'\n')
+            push(i, unit);
+        i = std::max(i + unit, start);
     }
     if (start < n)
-        push(n, QByteArray());
+        push(n, 0);
+    doc.oddByte = body.mid(n); // a UTF-16 file cut in the middle of a unit keeps its last byte
     return doc;
 }
 
 QByteArray serialize(const IniDoc& doc)
 {
-    const bool utf16 = doc.encoding == TextEncoding::Utf16LeBom || doc.encoding == TextEncoding::Utf16BeBom;
-    QByteArray body;
+    QByteArray out = doc.bom;
     for (const Line& l : doc.lines)
-        body += l.raw + l.ending;
-    if (utf16)
-        return encodeText(QString::fromUtf8(body), doc.encoding);
-    return doc.bom + body;
-}
-
-QByteArray lineBytes(const IniDoc& doc, const QString& text)
-{
-    const bool utf16 = doc.encoding == TextEncoding::Utf16LeBom || doc.encoding == TextEncoding::Utf16BeBom;
-    return utf16 ? text.toUtf8() : doc.encode(text);
+        out += l.raw + l.ending;
+    return out + doc.oddByte;
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -173,14 +181,6 @@ qsizetype findKey(const IniDoc& doc, qsizetype h, const QString& key)
     return -1;
 }
 
-bool loadDoc(const QString& path, IniDoc* doc)
-{
-    QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
-        return false;
-    *doc = parse(bytes);
-    return true;
-}
 
 // Cuts a value to at most maxBytes CP932 bytes, never inside a double-byte character.
 QString cutToBytes(const QString& v, int maxBytes)
@@ -204,34 +204,95 @@ QString cutToBytes(const QString& v, int maxBytes)
 
 namespace profile {
 
+std::optional<QString> findValue(const QByteArray& fileBytes, const QString& section, const QString& key)
+{
+    if (section.isEmpty() || key.isEmpty())
+        return std::nullopt;
+    const IniDoc doc = parse(fileBytes);
+    const qsizetype h = findSection(doc, section);
+    const qsizetype k = h >= 0 ? findKey(doc, h, key) : -1;
+    if (k < 0 || !doc.lines[k].hasValue)
+        return std::nullopt;
+    return doc.lines[k].value;
+}
+
+QByteArray applyWrite(const QByteArray& fileBytes, const QString& section, const std::optional<QString>& key,
+                      const std::optional<QString>& value)
+{
+    if (section.isEmpty())
+        return fileBytes;
+    IniDoc doc = parse(fileBytes);
+    const QByteArray lineEnd = doc.encode(QStringLiteral("\r\n"));
+    const qsizetype h = findSection(doc, section);
+    const qsizetype k = h >= 0 && key ? findKey(doc, h, *key) : -1;
+    if (!key) {
+        if (h >= 0)
+            doc.lines.remove(h, sectionEnd(doc, h) - h);
+    } else if (!value) {
+        if (k >= 0)
+            doc.lines.removeAt(k);
+    } else if (k >= 0) {
+        Line& l = doc.lines[k];
+        l.raw = doc.encode(l.name + u'=' + *value);
+        l.value = *value;
+        l.hasValue = true;
+    } else {
+        Line entry;
+        entry.kind = LineKind::Entry;
+        entry.name = *key;
+        entry.value = *value;
+        entry.hasValue = true;
+        entry.raw = doc.encode(*key + u'=' + *value);
+        entry.ending = lineEnd;
+        // Only the line the new ones follow may gain a line end; every other line keeps its bytes.
+        qsizetype at = doc.lines.size() - 1;
+        if (h < 0) {
+            Line header;
+            header.kind = LineKind::Section;
+            header.name = section;
+            header.raw = doc.encode(u'[' + section + u']');
+            header.ending = lineEnd;
+            doc.lines.append(header);
+            doc.lines.append(entry);
+        } else {
+            // After the last entry of the section (or its header).
+            at = h;
+            const qsizetype end = sectionEnd(doc, h);
+            for (qsizetype i = h + 1; i < end; ++i)
+                if (doc.lines[i].kind == LineKind::Entry)
+                    at = i;
+            doc.lines.insert(at + 1, entry);
+        }
+        if (at >= 0 && doc.lines[at].ending.isEmpty())
+            doc.lines[at].ending = lineEnd;
+    }
+    return serialize(doc);
+}
+
 QString getString(const QString& section, const QString& key, const QString& defaultValue,
                   const QString& path, int bufferBytes)
 {
-    QString def = defaultValue;
-    while (!def.isEmpty() && (def.back() == u' ' || def.back() == u'\t'))
-        def.chop(1);
-    QString result = def;
-    IniDoc doc;
-    if (!section.isEmpty() && !key.isEmpty() && loadDoc(nativePath(path), &doc)) {
-        const qsizetype h = findSection(doc, section);
-        const qsizetype k = h >= 0 ? findKey(doc, h, key) : -1;
-        if (k >= 0 && doc.lines[k].hasValue)
-            result = stripQuotes(doc.lines[k].value);
+    QString result = defaultValue;
+    while (!result.isEmpty() && (result.back() == u' ' || result.back() == u'\t'))
+        result.chop(1);
+    QByteArray bytes;
+    if (readWholeFile(nativePath(path), &bytes)) {
+        if (const auto v = findValue(bytes, section, key))
+            result = stripQuotes(*v);
     }
     return cutToBytes(result, bufferBytes - 1);
 }
 
 qint32 getInt(const QString& section, const QString& key, qint32 defaultValue, const QString& path)
 {
-    IniDoc doc;
-    if (section.isEmpty() || key.isEmpty() || !loadDoc(nativePath(path), &doc))
+    QByteArray bytes;
+    if (!readWholeFile(nativePath(path), &bytes))
         return defaultValue;
-    const qsizetype h = findSection(doc, section);
-    const qsizetype k = h >= 0 ? findKey(doc, h, key) : -1;
-    if (k < 0 || !doc.lines[k].hasValue || doc.lines[k].value.isEmpty())
+    const auto value = findValue(bytes, section, key);
+    if (!value || value->isEmpty())
         return defaultValue;
     // Like strtol with base 0, wrapping modulo 2^32.
-    const QString s = stripQuotes(doc.lines[k].value);
+    const QString s = stripQuotes(*value);
     qsizetype i = 0;
     while (i < s.size() && s.at(i).unicode() <= 0x20)
         ++i;
@@ -265,59 +326,14 @@ bool writeString(const QString& section, const std::optional<QString>& key,
     const QString path = nativePath(pathText);
     if (section.isEmpty())
         return false;
-    IniDoc doc;
+    QByteArray bytes;
     const bool exists = QFileInfo(path).exists();
-    if (exists && !loadDoc(path, &doc))
+    if (exists && !readWholeFile(path, &bytes))
         return false;
-    qsizetype h = findSection(doc, section);
-    if (!key) {
-        if (h >= 0)
-            doc.lines.remove(h, sectionEnd(doc, h) - h);
-    } else if (!value) {
-        const qsizetype k = h >= 0 ? findKey(doc, h, *key) : -1;
-        if (k >= 0)
-            doc.lines.removeAt(k);
-    } else {
-        const qsizetype k = h >= 0 ? findKey(doc, h, *key) : -1;
-        if (k >= 0) {
-            Line& l = doc.lines[k];
-            l.raw = lineBytes(doc, l.name + u'=' + *value);
-            l.value = *value;
-            l.hasValue = true;
-        } else {
-            if (!doc.lines.isEmpty() && doc.lines.back().ending.isEmpty())
-                doc.lines.back().ending = "\r\n";
-            Line entry;
-            entry.kind = LineKind::Entry;
-            entry.name = *key;
-            entry.value = *value;
-            entry.hasValue = true;
-            entry.raw = lineBytes(doc, *key + u'=' + *value);
-            entry.ending = "\r\n";
-            if (h < 0) {
-                Line header;
-                header.kind = LineKind::Section;
-                header.name = section;
-                header.raw = lineBytes(doc, u'[' + section + u']');
-                header.ending = "\r\n";
-                doc.lines.append(header);
-                doc.lines.append(entry);
-            } else {
-                // After the last entry of the section (or its header).
-                qsizetype at = h;
-                const qsizetype end = sectionEnd(doc, h);
-                for (qsizetype i = h + 1; i < end; ++i)
-                    if (doc.lines[i].kind == LineKind::Entry)
-                        at = i;
-                if (doc.lines[at].ending.isEmpty())
-                    doc.lines[at].ending = "\r\n";
-                doc.lines.insert(at + 1, entry);
-            }
-        }
-    }
-    if (!exists && doc.lines.isEmpty())
+    const QByteArray written = applyWrite(bytes, section, key, value);
+    if (!exists && written.isEmpty())
         return true;
-    return writeFileReplacing(path, serialize(doc));
+    return writeFileReplacing(path, written);
 }
 
 } // namespace profile

@@ -13,6 +13,13 @@ qint32 getInt(const QString& section, const QString& key, qint32 defaultValue, c
 // WritePrivateProfileStringA. No value deletes the key; no key deletes the section.
 bool writeString(const QString& section, const std::optional<QString>& key,
                  const std::optional<QString>& value, const QString& path);
+
+// The same on a file's bytes. findValue: the value as stored (trimmed, quotes kept), none
+// when the section, the key or its "=" is missing. applyWrite: the file's bytes after the
+// write; every line it does not edit keeps its bytes.
+std::optional<QString> findValue(const QByteArray& fileBytes, const QString& section, const QString& key);
+QByteArray applyWrite(const QByteArray& fileBytes, const QString& section, const std::optional<QString>& key,
+                      const std::optional<QString>& value);
 } // namespace profile
 
 // One INI file of the program (adodb.ini, 印刷設定.ini, 帳票Format.ini, Kovani.Ver).

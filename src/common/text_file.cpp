@@ -31,10 +31,42 @@ QByteArray encodeRaw(const QString& s)
     return QByteArray(enc.encode(s));
 }
 
+// A lead byte at the very end would be held back for more input and lost: the blank after
+// it (never a trail byte) makes the decoder mark it invalid, and is dropped again.
 QString decodeRaw(const QByteArray& b)
 {
     QStringDecoder dec("windows-31j");
-    return QString(dec.decode(b));
+    QString text = dec.decode(b + ' ');
+    text.chop(1);
+    return text;
+}
+
+// ICU's windows-31j exchanges the control codes 0x1A, 0x1C and 0x7F (IBM's order) and puts
+// U+001A for an invalid sequence; Windows maps each of the three to itself. None of them is
+// ever a trail byte, so text is converted in runs between them and they are mapped here.
+bool isExchangedControl(char16_t c)
+{
+    return c == 0x1A || c == 0x1C || c == 0x7F;
+}
+
+QByteArray encodeRun(const QString& run)
+{
+    // U+FFFD is what ICU decodes its own substitution bytes to: never take it as held.
+    const QChar invalid(QChar::ReplacementCharacter);
+    QByteArray whole = encodeRaw(run);
+    if (!run.contains(invalid) && decodeRaw(whole) == run)
+        return whole;
+    // Decide character by character which ones CP932 cannot hold.
+    QByteArray out;
+    out.reserve(whole.size());
+    for (qsizetype i = 0; i < run.size();) {
+        const qsizetype n = (run.at(i).isHighSurrogate() && i + 1 < run.size()) ? 2 : 1;
+        const QString ch = run.mid(i, n);
+        const QByteArray b = encodeRaw(ch);
+        out += (ch != invalid && decodeRaw(b) == ch) ? b : QByteArray("?");
+        i += n;
+    }
+    return out;
 }
 
 } // namespace
@@ -44,23 +76,39 @@ QByteArray encodeCp932(const QString& text)
     QString mapped = text;
     for (QChar& c : mapped)
         c = QChar(bestFit(c.unicode()));
-    QByteArray whole = encodeRaw(mapped);
-    if (decodeRaw(whole) == mapped)
-        return whole;
-    // Decide character by character which ones CP932 cannot hold.
     QByteArray out;
-    out.reserve(whole.size());
-    for (qsizetype i = 0; i < mapped.size();) {
-        qsizetype n = (mapped.at(i).isHighSurrogate() && i + 1 < mapped.size()) ? 2 : 1;
-        QString ch = mapped.mid(i, n);
-        QByteArray b = encodeRaw(ch);
-        out += (decodeRaw(b) == ch) ? b : QByteArray("?");
-        i += n;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < mapped.size(); ++i) {
+        const char16_t c = mapped.at(i).unicode();
+        if (isExchangedControl(c)) {
+            out += encodeRun(mapped.mid(start, i - start));
+            out += char(c);
+            start = i + 1;
+        }
     }
-    return out;
+    return out + encodeRun(mapped.mid(start));
 }
 
-QString decodeCp932(const QByteArray& bytes) { return decodeRaw(bytes); }
+QString decodeCp932(const QByteArray& bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    qsizetype start = 0;
+    auto run = [&](qsizetype end) {
+        QString text = decodeRaw(bytes.mid(start, end - start));
+        out += text.replace(QChar(0x1A), QChar(QChar::ReplacementCharacter));
+    };
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<uchar>(bytes.at(i));
+        if (isExchangedControl(b)) {
+            run(i);
+            out += QChar(b);
+            start = i + 1;
+        }
+    }
+    run(bytes.size());
+    return out;
+}
 
 bool fitsCp932(const QString& text)
 {

@@ -10,7 +10,7 @@ enum class TextEncoding { Cp932, Utf8Bom, Utf16LeBom, Utf16BeBom };
 
 // CP932 as Windows writes it: best-fit mapping first, then "?" for what CP932 cannot hold.
 QByteArray encodeCp932(const QString& text);
-QString decodeCp932(const QByteArray& bytes);
+QString decodeCp932(const QByteArray& bytes); // an invalid sequence becomes U+FFFD
 // True when every character of the text survives CP932.
 bool fitsCp932(const QString& text);
 

@@ -126,6 +126,28 @@ TEST_F(IniFixture, WriteCreatesTheFileAndKeepsAByteOrderMark)
                                       inst.file(QStringLiteral("no/such/folder/x.ini"))));
 }
 
+TEST_F(IniFixture, AWriteLeavesEveryOtherLineAsStored)
+{
+    // A key added to an earlier section: the last line keeps its missing line end.
+    write("[A]\r\na=1\r\n[B]\r\nb=\x81"); // the last line ends in half a character
+    ASSERT_TRUE(profile::writeString(QStringLiteral("A"), QStringLiteral("n"), QStringLiteral("2"), path));
+    EXPECT_EQ(bytes(), QByteArray("[A]\r\na=1\r\nn=2\r\n[B]\r\nb=\x81"));
+
+    // UTF-16 is split on its own units: a lone surrogate on another line and a last odd
+    // byte stay as they were; the new lines are UTF-16 too.
+    const QByteArray bom("\xFF\xFE", 2);
+    const QByteArray a = QByteArray("[\0A\0]\0\r\0\n\0", 10);
+    const QByteArray lone = QByteArray("x\0=\0\x00\xD8\r\0\n\0", 10); // x=<U+D800>
+    write(bom + a + lone + "\x42");
+    ASSERT_TRUE(profile::writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("値"), path));
+    EXPECT_EQ(bytes(), bom + a + lone + QByteArray("k\0=\0\x24\x50\r\0\n\0", 10) + "\x42");
+    EXPECT_EQ(get("A", "k"), QStringLiteral("値"));
+
+    // A DOS end-of-file mark (0x1A) is trimmed like a blank.
+    write("[S]\r\nk=v\x1a\r\n\x1a");
+    EXPECT_EQ(get("S", "k"), QStringLiteral("v"));
+}
+
 TEST_F(IniFixture, ClassReportsItsErrors)
 {
     clsOplIniFile ini;
