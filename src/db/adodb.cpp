@@ -200,6 +200,7 @@ public:
     QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
 
     bool connect(const QString& connectionString);
+    bool databaseFileUsable(const QString& path);
     void disconnect();
     void applyTimeout();
     bool execText(const QString& sql, long* affected)
@@ -387,6 +388,17 @@ void AdoConnection::applyTimeout()
     }
 }
 
+// A database file must be there (an engine would create a missing one) and be a file.
+bool AdoConnection::databaseFileUsable(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        failure = vberr::driver(QStringLiteral("データベースファイルが見つかりません。(") + path + u')');
+    else if (!fi.isFile())
+        failure = vberr::driver(QStringLiteral("データベースファイルではありません。(") + path + u')');
+    return fi.isFile();
+}
+
 bool AdoConnection::connect(const QString& connectionString)
 {
     const ConnectionTarget target = parseConnectionString(connectionString, gAppPath);
@@ -410,15 +422,8 @@ bool AdoConnection::connect(const QString& connectionString)
         engine = Engine::Sqlite;
         sqlitePath = target.sqlitePath;
         source = QStringLiteral("SQLite");
-        const QFileInfo fi(sqlitePath);
-        if (!fi.exists()) {
-            failure = vberr::driver(QStringLiteral("データベースファイルが見つかりません。(") + sqlitePath + u')');
+        if (!databaseFileUsable(sqlitePath))
             return false;
-        }
-        if (!fi.isFile()) {
-            failure = vberr::driver(QStringLiteral("データベースファイルではありません。(") + sqlitePath + u')');
-            return false;
-        }
         QString openError;
         {
             QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -439,11 +444,20 @@ bool AdoConnection::connect(const QString& connectionString)
         layer = true;
         dbName = QFileInfo(sqlitePath).completeBaseName();
     } else {
+        if (!target.sqliteFile.isEmpty() && !databaseFileUsable(target.sqliteFile))
+            return false;
         engine = Engine::Odbc;
         odbcString = target.odbcString;
         source = QStringLiteral("ODBC");
         QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        d.setDatabaseName(odbcString);
+        // The SQLite ODBC driver waits for a locked file while it connects with a busy time-out
+        // of its own (100 s) and ignores the login time-out: give it the statements' one.
+        bool timeoutGiven = false;
+        for (const auto& [key, value] : splitConnectionString(odbcString))
+            timeoutGiven = timeoutGiven || key.compare(QLatin1String("Timeout"), Qt::CaseInsensitive) == 0;
+        d.setDatabaseName(target.sqliteFile.isEmpty() || timeoutGiven
+                              ? odbcString
+                              : odbcString + QStringLiteral(";Timeout=") + QString::number(engineMs(timeout)));
         // Always a login time-out: a server that accepts and never answers would hang open().
         d.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=")
                             + QString::number(engineSeconds(target.loginTimeoutSeconds)));

@@ -202,6 +202,9 @@ ConnectionTarget parseConnectionString(const QString& text, const QString& progr
         ConnectionTarget t;
         t.kind = ConnectionTarget::Kind::Odbc;
         t.odbcString = text.trimmed();
+        const QString database = valueOf(pairs, {"Database"}).trimmed();
+        if (valueOf(pairs, {"Driver"}).contains(QLatin1String("SQLite"), Qt::CaseInsensitive) && !database.isEmpty())
+            t.sqliteFile = database.startsWith(u'/') ? nativePath(database) : nativePath(programFolder + u'\\' + database);
         return t;
     }
     return invalid(QStringLiteral("接続文字列の形式が分かりません（Provider=、Driver= または DSN= がありません）。"));
