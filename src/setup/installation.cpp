@@ -58,10 +58,14 @@ public:
         for (const char* name : kViewerNames)
             if (!placeViewerLink(QString::fromLatin1(name)))
                 return false;
+        const bool newMassage = !QFileInfo::exists(dir.filePath(QStringLiteral("Massage.ini")));
         if (!placeSetting(QStringLiteral("Massage.ini"), dir.filePath(QStringLiteral("Massage.ini"))))
             return false;
+        if (newMassage && !opt.demo)
+            rep->notes.append(QStringLiteral("Massage.ini の BASEID は見本の 0103 です。この事務所の拠点に合わせて書き換えてください。"));
         QByteArray massage;
-        readWholeFile(dir.filePath(QStringLiteral("Massage.ini")), &massage);
+        if (!readWholeFile(dir.filePath(QStringLiteral("Massage.ini")), &massage))
+            return fail(QStringLiteral("%1 が読めません。").arg(shown(dir.filePath(QStringLiteral("Massage.ini")))));
         QHash<QString, QString> folders;
         for (const char* key : kFolderKeys) {
             const QString k = QString::fromLatin1(key);

@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -178,21 +177,6 @@ TEST(PrintArchive, TheViewerFilesPrintsNotPreviews)
     ASSERT_EQ(filed.size(), 1);
     EXPECT_TRUE(filed.first().startsWith("利用者別月間実績チェック表_"));
     EXPECT_EQ(pdfPageCount(month + "/" + filed.first()), 2);
-
-    // Two viewers printing at once: every print is kept.
-    writeCp932Lines(inst.file("a.dat"), commandsFor(kTable, "利用者別月間実績", "PrintOutFromDialog"));
-    writeCp932Lines(inst.file("b.dat"), commandsFor(kTable, "利用者別月間実績", "PrintOutFromDialog"));
-    QProcess a, b;
-    for (QProcess* p : {&a, &b}) {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("QT_QPA_PLATFORM", "offscreen");
-        p->setProcessEnvironment(e);
-    }
-    a.start(inst.file("report-viewer"), {"--pdf", inst.file("a.pdf"), "/c", inst.file("a.dat")});
-    b.start(inst.file("report-viewer"), {"--pdf", inst.file("b.pdf"), "/c", inst.file("b.dat")});
-    ASSERT_TRUE(a.waitForFinished(60000) && b.waitForFinished(60000));
-    EXPECT_EQ(a.exitCode() + b.exitCode(), 0);
-    EXPECT_EQ(filesIn(month).size(), 3);
 
     // An archive folder that cannot be made: printed all the same, and said.
     QFile(inst.file("file")).open(QIODevice::WriteOnly);
