@@ -8,6 +8,7 @@
 #include "mainwindow/month_edit.h"
 #include "platform/platform.h"
 #include "platform/spread_grid.h"
+#include "platform/widget_names.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,29 +29,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
-
-namespace {
-
-// Accessible name: the label as the operator sees it; description and object name: the control's name.
-template <class W>
-W* named(W* w, const QString& label, const QString& designName)
-{
-    w->setObjectName(designName);
-    w->setAccessibleName(label);
-    w->setAccessibleDescription(designName);
-    return w;
-}
-
-QPushButton* button(const QString& caption, const QString& designName, const QString& tip = QString())
-{
-    auto* b = named(new QPushButton(caption), caption, designName);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    b->setMinimumHeight(30);
-    return b;
-}
-
-} // namespace
 
 frmPrint利用者別月間実績表::frmPrint利用者別月間実績表(QWidget* parent) : QMainWindow(parent, Qt::Window)
 {
@@ -77,7 +55,7 @@ void frmPrint利用者別月間実績表::buildUi()
     imD_Out = named(new MonthEdit, QStringLiteral("対象年月"), QStringLiteral("imD_Out"));
     imD_Out->setMinimumWidth(110);
     monthLabel->setBuddy(imD_Out);
-    but_Read = button(QStringLiteral("抽出"), QStringLiteral("but_Read"), QStringLiteral("検索を行います"));
+    but_Read = namedButton(QStringLiteral("抽出"), QStringLiteral("but_Read"), QStringLiteral("検索を行います"));
     but_Read->setMinimumWidth(90);
     lblMes = named(new QLabel, QStringLiteral("一覧の見出し"), QStringLiteral("lblMes"));
     QFont titleFont = lblMes->font();
@@ -165,9 +143,9 @@ void frmPrint利用者別月間実績表::buildUi()
 
     // Commands.
     auto* cmds = new QHBoxLayout;
-    cmdSelAll[0] = button(QStringLiteral("全員選択"), QStringLiteral("cmdSelAll(0)"));
-    cmdSelAll[1] = button(QStringLiteral("全員解除"), QStringLiteral("cmdSelAll(1)"));
-    cmdEdit = button(QStringLiteral("施術理由記載"), QStringLiteral("cmdEdit"));
+    cmdSelAll[0] = namedButton(QStringLiteral("全員選択"), QStringLiteral("cmdSelAll(0)"));
+    cmdSelAll[1] = namedButton(QStringLiteral("全員解除"), QStringLiteral("cmdSelAll(1)"));
+    cmdEdit = namedButton(QStringLiteral("施術理由記載"), QStringLiteral("cmdEdit"));
     cmds->addWidget(cmdSelAll[0]);
     cmds->addWidget(cmdSelAll[1]);
     cmds->addSpacing(12);
@@ -175,10 +153,10 @@ void frmPrint利用者別月間実績表::buildUi()
 
     auto* form = new QGroupBox(QStringLiteral("施術継続理由・状態記入書"));
     auto* fl = new QHBoxLayout(form);
-    btnJisseki[0] = button(QStringLiteral("印刷"), QStringLiteral("btnJisseki(0)"));
-    btnJisseki[1] = button(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("btnJisseki(1)"));
-    btnJisseki[2] = button(QStringLiteral("ﾌｫｰﾏｯﾄ出力"), QStringLiteral("btnJisseki(2)"));
-    btnJissekiSelect[1] = button(QStringLiteral("帳票出力"), QStringLiteral("btnJissekiSelect(1)"));
+    btnJisseki[0] = namedButton(QStringLiteral("印刷"), QStringLiteral("btnJisseki(0)"));
+    btnJisseki[1] = namedButton(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("btnJisseki(1)"));
+    btnJisseki[2] = namedButton(QStringLiteral("ﾌｫｰﾏｯﾄ出力"), QStringLiteral("btnJisseki(2)"));
+    btnJissekiSelect[1] = namedButton(QStringLiteral("帳票出力"), QStringLiteral("btnJissekiSelect(1)"));
     for (auto* b : {btnJisseki[0], btnJisseki[1], btnJisseki[2], btnJissekiSelect[1]})
         fl->addWidget(b);
     cmds->addWidget(form);
@@ -187,8 +165,8 @@ void frmPrint利用者別月間実績表::buildUi()
     auto* tl = new QGridLayout(tables);
     optPrintType[0] = named(new QRadioButton(QStringLiteral("実績データ")), QStringLiteral("実績データ"), QStringLiteral("optPrintType(0)"));
     optPrintType[1] = named(new QRadioButton(QStringLiteral("予定データ")), QStringLiteral("予定データ"), QStringLiteral("optPrintType(1)"));
-    btnYoteiJisseki[1] = button(QStringLiteral("実績チェック表"), QStringLiteral("btnYoteiJisseki(1)"));
-    btnYoteiJisseki[0] = button(QStringLiteral("予定チェック"), QStringLiteral("btnYoteiJisseki(0)"));
+    btnYoteiJisseki[1] = namedButton(QStringLiteral("実績チェック表"), QStringLiteral("btnYoteiJisseki(1)"));
+    btnYoteiJisseki[0] = namedButton(QStringLiteral("予定チェック"), QStringLiteral("btnYoteiJisseki(0)"));
     tl->addWidget(optPrintType[0], 0, 0);
     tl->addWidget(optPrintType[1], 1, 0);
     tl->addWidget(btnYoteiJisseki[1], 0, 1);
@@ -210,7 +188,7 @@ void frmPrint利用者別月間実績表::buildUi()
     ul->addWidget(chkTuuinDisp);
     cmds->addWidget(tuuin);
     cmds->addStretch(1);
-    btnExit = button(QStringLiteral("戻る"), QStringLiteral("btnExit"), QStringLiteral("処理を終了します。"));
+    btnExit = namedButton(QStringLiteral("戻る"), QStringLiteral("btnExit"), QStringLiteral("処理を終了します。"));
     btnExit->setMinimumWidth(90);
     cmds->addWidget(btnExit);
     root->addLayout(cmds);
@@ -229,6 +207,10 @@ void frmPrint利用者別月間実績表::buildUi()
         connect(optSerchSel[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this] { conditionChanged(); });
     connect(cmdSelAll[0], &QPushButton::clicked, this, [this] { selectAll(0); });
     connect(cmdSelAll[1], &QPushButton::clicked, this, [this] { selectAll(1); });
+    grdData->onButtonClicked = [this](int row, int col) {
+        if (grdData->MaxRows() > 0 && row >= 1 && col == colHinkaiButton)
+            openHinkaiSub(row);
+    };
     grdData->onDoubleClick = [this](int row, int col) {
         if (grdData->MaxRows() > 0 && row == 0)
             vSortGrid(col);
@@ -295,6 +277,8 @@ void frmPrint利用者別月間実績表::buildMenus()
         connect(btnJisseki[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { btnJissekiClick(i); });
     connect(btnYoteiJisseki[1], &QPushButton::clicked, this, [this] { yoteiJissekiButton(1); });
     connect(btnExit, &QPushButton::clicked, mnMenuExit, &QAction::trigger);
+    connect(btnJissekiSelect[1], &QPushButton::clicked, this, [this] { btnJissekiSelectClick(); });
+    connect(mnDispHelp, &QAction::triggered, this, [this] { menuDispHelp(); });
 }
 
 void frmPrint利用者別月間実績表::load()

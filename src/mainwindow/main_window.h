@@ -52,6 +52,12 @@ public:
     void yoteiJissekiButton(int index);   // btnYoteiJisseki(0) schedule, (1) actual records
     // Continuation form: btnJisseki(0) print, (1) preview, (2) preview of the blank format.
     void btnJissekiClick(int index);
+    // btnJissekiSelect(1): the document dialog, then the form or the plan; settings saved.
+    void btnJissekiSelectClick();
+    // The frequency sub-window for a row (the column-11 button cell), then the row's refresh.
+    void openHinkaiSub(int row);
+    // mnDispHelp: the online help, topic 1, with the hourglass.
+    void menuDispHelp();
     // The rows whose tick box reads 1, top to bottom.
     std::vector<int> selectedRows() const;
     // "利用者を選択してください。" ("確認") when the list is empty or nobody is ticked; false then.
