@@ -372,6 +372,7 @@ bool parseLayoutObject(const QJsonObject& root, Layout* layout, QString* error)
     Layout l;
     l.name = root.value(u"name").toString();
     l.dataName = root.value(u"data").toString();
+    l.monthColumn = root.value(u"month").toString();
     for (const QJsonValue& c : root.value(u"columns").toArray())
         l.columns.append(c.toString());
     const QJsonObject page = root.value(u"page").toObject();

@@ -4,6 +4,7 @@
 // footer of every page; the detail band repeats once per record, with page breaks).
 //
 //   { "wfd": 1, "name": …, "data": "<data name of SetDataText>", "columns": [CSV columns…],
+//     "month": "<column holding the month the document is about (yyyy/mm…)>",
 //     "page": {"size": "A4"|"A5"|"B5", "orientation": "portrait"|"landscape"},
 //     "font": {"family": "sans"|"serif", "size": 9, "bold": false},
 //     "items": [ … ],
@@ -82,6 +83,7 @@ struct Layout {
     QString name;
     QString dataName;
     QStringList columns;
+    QString monthColumn; // "month": files printed copies by the document's month
     QPageSize::PageSizeId paper = QPageSize::A4;
     bool landscape = false;
     FontStyle font;

@@ -96,6 +96,7 @@ QList<PageSlice> paginate(int records, int rowsPerPage, int firstSlot = 0);
 class Report {
 public:
     Layout layout;
+    QString layoutFile; // the layout file the report came from
     CsvTable data;
     bool hasData = false;
     QHash<QString, QString> itemValues; // SetItemValue: item name -> text
