@@ -4,15 +4,14 @@
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
+#include "support/file_faults.h"
 #include "support/list_fixture.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <functional>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,30 +32,6 @@ Over16Entry entry(const QString& reason)
     v.cRiyuu = reason;
     v.nStaffID = 5;
     return v;
-}
-
-// Another program's connection to the file, holding it in one of SQLite's lock states.
-struct OtherConnection {
-    sqlite3* h = nullptr;
-    void open(const QString& path, const char* sql)
-    {
-        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &h), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
-    }
-    void close()
-    {
-        if (h) {
-            sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(h);
-            h = nullptr;
-        }
-    }
-    ~OtherConnection() { close(); }
-};
-
-bool setImmutable(const QString& path, bool on)
-{
-    return geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
 }
 
 class DbFaults : public ListFixture, public ::testing::WithParamInterface<Via> {
@@ -185,31 +160,23 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
         {"truncated",
          [this, write](OtherConnection&) { return write(sound.left(sound.size() / 2)); }, restore, Stage::Any,
          "database disk image is malformed"},
-        {"read-only",
-         [path](OtherConnection&) {
-             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-             setImmutable(path, true);
-             return access(path.toLocal8Bit().constData(), W_OK) != 0;
-         },
-         [path](OtherConnection&) {
-             setImmutable(path, false);
-             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-         },
+        {"read-only", [path](OtherConnection&) { return makeReadOnly(path); },
+         [path](OtherConnection&) { undoReadOnly(path); },
          Stage::Write, "attempt to write a readonly database"},
         {"locked by a writer",
-         [path](OtherConnection& o) { o.open(path, "BEGIN EXCLUSIVE"); return o.h != nullptr; },
+         [path](OtherConnection& o) { return o.open(path, "BEGIN EXCLUSIVE"); },
          [](OtherConnection& o) { o.close(); }, Stage::Connect, "database is locked ("},
         {"a writer's reservation",
-         [path](OtherConnection& o) { o.open(path, "BEGIN IMMEDIATE"); return o.h != nullptr; },
+         [path](OtherConnection& o) { return o.open(path, "BEGIN IMMEDIATE"); },
          [](OtherConnection& o) { o.close(); }, Stage::Write, "database is locked"},
         {"a reader during the commit",
-         [path](OtherConnection& o) { o.open(path, "BEGIN; SELECT count(*) FROM OVER16COUNT;"); return o.h != nullptr; },
+         [path](OtherConnection& o) { return o.open(path, "BEGIN; SELECT count(*) FROM OVER16COUNT;"); },
          [](OtherConnection& o) { o.close(); }, Stage::Commit, "database is locked"},
         {"a trigger failing the insert",
          [path](OtherConnection& o) {
-             o.open(path, "CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END");
+             const bool made = o.open(path, "CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END");
              o.close();
-             return true;
+             return made;
          },
          [path](OtherConnection& o) {
              o.open(path, "DROP TRIGGER t");
@@ -235,7 +202,7 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
             o.messages = shown() + o.messages;
             ++tried;
             // A lock is let go before the file is looked at (reading it would drop the lock).
-            const bool lockFault = other.h != nullptr;
+            const bool lockFault = other.isOpen();
             if (lockFault)
                 fault.remove(other);
 

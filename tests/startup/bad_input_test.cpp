@@ -2,6 +2,7 @@
 // the exact message lines, the exit code, and the user's files afterwards (byte for byte).
 #include "common/text_file.h"
 #include "db/table_checks.h"
+#include "support/file_faults.h"
 #include "support/program_run.h"
 #include "support/suite_db.h"
 #include "support/test_install.h"
@@ -10,11 +11,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
-#include <QProcess>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
@@ -83,34 +81,10 @@ struct Row {
     std::function<void(const QString& db)> hold = nullptr;
 };
 
-// Holds the database in an exclusive transaction from this process while the program runs.
-struct WriterLock {
-    sqlite3* h = nullptr;
-    void take(const QString& path)
-    {
-        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &h), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(h, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(h);
-    }
-    void release()
-    {
-        if (h) {
-            sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(h);
-            h = nullptr;
-        }
-    }
-    ~WriterLock() { release(); }
-};
-
-bool setImmutable(const QString& path, bool on)
-{
-    return geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
-}
-
 TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
 {
     const QStringList none;
-    WriterLock lock;
+    OtherConnection lock;
     const Row rows[] = {
         {"nothing damaged", [](TestInstall&, const QString&) {}, [&](const QString&, const QString&) { return none; }},
         // Massage.ini
@@ -237,14 +211,11 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
          [](const QString&, const QString& db) {
              return everyCheckFails(QStringLiteral("(-2147467259)database is locked (") + db + u')');
          },
-         true, [&](TestInstall&, const QString&) { lock.release(); }, [&](const QString& db) { lock.take(db); }},
+         true, [&](TestInstall&, const QString&) { lock.close(); }, [&](const QString& db) { ASSERT_TRUE(lock.open(db, "BEGIN EXCLUSIVE")); }},
         {"database read-only with a current schema",
-         [](TestInstall&, const QString& db) {
-             QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-             setImmutable(db, true);
-         },
+         [](TestInstall&, const QString& db) { makeReadOnly(db); },
          [&](const QString&, const QString&) { return none; }, true,
-         [](TestInstall&, const QString& db) { setImmutable(db, false); }},
+         [](TestInstall&, const QString& db) { undoReadOnly(db); }},
     };
     int tried = 0;
     for (const Row& row : rows) {
