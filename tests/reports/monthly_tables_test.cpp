@@ -6,10 +6,16 @@
 
 #include "common/text_file.h"
 #include "db/table_checks.h"
+#include "support/file_faults.h"
 #include "support/suite_db.h"
 #include "support/test_install.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <fcntl.h>
+#include <functional>
+#include <optional>
+#include <unistd.h>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <map>
@@ -430,6 +436,110 @@ TEST_F(ReportScheduleTable, OlderDatabaseLayoutKeyAndTheLoadersMessages)
     EXPECT_EQ(said().value(0).section(u'\r', 0, 0), QStringLiteral("iGetJissekiData00() でエラー"));
     EXPECT_EQ(said().mid(1), (QStringList{QStringLiteral("データの出力に失敗しました。"), QStringLiteral("帳票の印刷に失敗しました。")}));
     EXPECT_EQ(rec.messages.value(2).title, QStringLiteral("利用者別月間予定表印刷"));
+}
+
+} // namespace
+
+namespace {
+
+// The temporary and data folders damaged around one preview of the actual-record table: the
+// designed messages, the viewer started only after a complete hand-over, and every file the
+// run does not write (and, when it fails, the old output too) byte for byte as before.
+TEST_F(ReportActualTable, FolderAndFileFaultsAroundTheOutput)
+{
+    const QString outputFailed = QStringLiteral("データの出力に失敗しました。"), printFailed = QStringLiteral("帳票の印刷に失敗しました。");
+    const QString csvName = QStringLiteral("利用者別月間実績.csv");
+    // The CSV afterwards: as it was, the new data, or deleted (opening it deletes the old one).
+    enum class Csv { Kept, Written, Deleted };
+    struct Row {
+        const char* name;
+        std::function<bool()> damage; // false: cannot be made here
+        QStringList messages;
+        Csv csv;
+        bool started;
+        std::function<void()> undo = [] {};
+    };
+    const Row rows[] = {
+        {"temporary folder read-only", [&] { return makeReadOnly(tmp); },
+         {QStringLiteral("(70)書き込みできません。"), outputFailed, printFailed}, Csv::Kept, false, [&] { undoReadOnly(tmp); }},
+        {"temporary folder full of odd names",
+         [&] {
+             for (const char* odd : {" ", "-", "...", "\n", "*", "WfdCom.dat.tmp", "WfdCom.dat~", "利用者別月間実績.csv.part",
+                                     "利用者別月間実績.csv~", "\xe3\x81", "\xff\xfe"}) {
+                 const QByteArray name = QFile::encodeName(tmp) + odd;
+                 const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+                 if (fd < 0)
+                     return false;
+                 ::close(fd);
+             }
+             return QFile::link(tmp + QStringLiteral("nowhere"), tmp + QStringLiteral("dangling"))
+                 && QDir().mkpath(tmp + QStringLiteral("利用者別月間実績.csv.d"));
+         },
+         {}, Csv::Written, true},
+        {"the CSV a folder",
+         [&] {
+             QFile::remove(tmp + csvName);
+             inst.writeBytes(QStringLiteral("TMP/") + csvName + QStringLiteral("/inside.txt"), "kept");
+             return true;
+         },
+         {QStringLiteral("(70)書き込みできません。"), outputFailed, printFailed}, Csv::Kept, false},
+        {"the command file a folder",
+         [&] {
+             QFile::remove(comFile);
+             return QDir().mkpath(comFile);
+         },
+         {printFailed + QStringLiteral("\r[(70)書き込みできません。]")}, Csv::Written, false},
+        {"the disk full", [] { return true; }, {QStringLiteral("(61)ディスクの空き容量が不足しています。"), outputFailed, printFailed},
+         Csv::Deleted, false},
+        {"no data folder", [&] { return QDir(inst.file(QStringLiteral("DATA"))).removeRecursively(); }, {}, Csv::Written, true},
+        {"no system folder", [&] { return QDir(inst.file(QStringLiteral("SYS"))).removeRecursively(); }, {}, Csv::Written, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // The output of an earlier run is there.
+        inst.writeBytes(QStringLiteral("TMP/") + csvName, "earlier,csv\r\n");
+        inst.writeBytes(QStringLiteral("TMP/WfdCom.dat"), "FileName,\"earlier.wfd\"\r\n");
+        inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"), cp932Lines({QStringLiteral("[他の帳票]"), QStringLiteral("x=1")}));
+        inst.writeBytes(QStringLiteral("SYS/利用者別月間実績チェック表.wfd"), "{\"wfd\":1}");
+        if (!row.damage()) {
+            row.undo();
+            continue;
+        }
+        const auto before = folderSnapshot(inst.path());
+        rec.clear();
+        {
+            std::optional<ScopedFullDisk> full;
+            if (row.name == std::string("the disk full"))
+                full.emplace();
+            jisseki::vPrintJissekiHyo(0, window);
+        }
+        row.undo();
+        EXPECT_EQ(said(), row.messages);
+        EXPECT_EQ(rec.starts.size(), row.started ? 1 : 0);
+        auto after = folderSnapshot(inst.path());
+        auto expected = before;
+        const QString csvKey = QStringLiteral("TMP/") + csvName;
+        if (row.csv == Csv::Written)
+            expected[csvKey] = csvBytes({takahashi, mori, yamada});
+        else if (row.csv == Csv::Deleted)
+            expected.remove(csvKey);
+        if (row.started) { // a complete hand-over: the new command file
+            EXPECT_TRUE(after.take(QStringLiteral("TMP/WfdCom.dat")).startsWith("FileName,"));
+            expected.remove(QStringLiteral("TMP/WfdCom.dat"));
+        }
+        EXPECT_EQ(after.keys(), expected.keys());
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            EXPECT_TRUE(after.value(it.key()) == it.value()) << it.key().toStdString();
+        // Repair for the next row.
+        for (const QString& f : {tmp + csvName, comFile}) {
+            if (QFileInfo(f).isDir())
+                QDir(f).removeRecursively();
+        }
+        QDir(tmp).removeRecursively();
+        QDir().mkpath(tmp);
+        QDir().mkpath(inst.file(QStringLiteral("DATA")));
+        QDir().mkpath(inst.file(QStringLiteral("SYS")));
+    }
 }
 
 } // namespace

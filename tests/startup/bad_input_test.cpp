@@ -8,7 +8,6 @@
 #include "support/test_install.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QMap>
 #include <functional>
@@ -48,18 +47,11 @@ QStringList everyCheckFails(const QString& detail)
     return lines;
 }
 
-// Every file of the installation but the program itself, with its bytes.
+// Every file of the installation but the program itself.
 QMap<QString, QByteArray> userFiles(const TestInstall& inst)
 {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(inst.path(), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString rel = QDir(inst.path()).relativeFilePath(path);
-        if (rel == u"monthly-records")
-            continue;
-        files.insert(rel, it.fileInfo().isDir() ? QByteArrayLiteral("<folder>") : fileBytes(path));
-    }
+    QMap<QString, QByteArray> files = folderSnapshot(inst.path());
+    files.remove(QStringLiteral("monthly-records"));
     return files;
 }
 

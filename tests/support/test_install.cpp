@@ -4,6 +4,7 @@
 #include "common/text_file.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
@@ -61,6 +62,22 @@ QByteArray fileBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QMap<QString, QByteArray> folderSnapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo fi = it.fileInfo();
+        files.insert(QDir(folder).relativeFilePath(path),
+                     fi.isSymLink() ? "<link>" + QFile::encodeName(fi.symLinkTarget())
+                     : fi.isDir()   ? QByteArrayLiteral("<folder>")
+                                    : fileBytes(path));
+    }
+    return files;
 }
 
 ScopedFullDisk::ScopedFullDisk()

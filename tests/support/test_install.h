@@ -4,6 +4,7 @@
 #include "platform/recording_platform.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -32,6 +33,9 @@ private:
 
 // Reads a whole file as bytes (empty when missing).
 QByteArray fileBytes(const QString& path);
+// Everything below a folder by relative path: a file's bytes, "<folder>" for a folder and
+// "<link>" and the target for a symbolic link.
+QMap<QString, QByteArray> folderSnapshot(const QString& folder);
 
 // While it lives, no file of this process can grow (RLIMIT_FSIZE 0, SIGXFSZ ignored): every
 // write fails as on a full disk, for root as well.

@@ -171,3 +171,70 @@ TEST_F(ViewerRun, TheProgramsNamesStartTheRealBinary)
     EXPECT_EQ(start("WrVb6Viewer.exe", {"--pdf", path("x.pdf"), "/c", path("gone.dat")}), ExitBadInput);
     EXPECT_TRUE(messages.contains(path("gone.dat") + " が見つかりません")) << messages.toStdString();
 }
+
+TEST_F(ViewerRun, DamagedInputFilesGiveExitTwoAMessageAndNoOutput)
+{
+    const QString layout = layoutsDir() + "施術計画書.wfd", csv = viewerDataDir() + "施術計画書.csv";
+    const QByteArray layoutBytes = fileBytes(layout), csvBytes = fileBytes(csv);
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage += char((i * 7919 + 13) % 256);
+    auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile::remove(path(name));
+        QDir(path(name)).removeRecursively();
+        EXPECT_TRUE(writeFileReplacing(path(name), bytes));
+        return path(name);
+    };
+    auto folder = [&](const QString& name) {
+        QFile::remove(path(name));
+        QDir().mkpath(path(name));
+        return path(name);
+    };
+    auto commands = [&](const QString& l, const QString& c) { return cp932Lines(previewCommands(l, "題", "施術計画書", c)); };
+    const QByteArray good = commands(layout, csv);
+    struct Row {
+        const char* name;
+        QByteArray commandFile;        // empty with asFolder: WfdCom.dat is a folder
+        bool asFolder;
+        int exit;
+        QString message;               // part of what the viewer says
+    };
+    const Row rows[] = {
+        {"command file empty", "", false, ExitBadInput, "FileName"},
+        {"command file garbage", garbage, false, ExitBadInput, "FileName"},
+        {"command file cut inside a path", good.left(good.indexOf(".wfd")), false, ExitBadInput, "が見つかりません"},
+        {"command file a folder", "", true, ExitBadInput, "フォルダ"},
+        {"command file in UTF-16", encodeText(decodeCp932(good), TextEncoding::Utf16LeBom), false, ExitOk, ""},
+        {"CSV empty", commands(layout, put("empty.csv", "")), false, ExitBadInput, "empty.csv"},
+        {"CSV cut inside a quoted field", commands(layout, put("cut.csv", csvBytes.left(csvBytes.lastIndexOf('"') - 2))), false,
+         ExitBadInput, "cut.csv"},
+        {"CSV garbage", commands(layout, put("garbage.csv", garbage)), false, ExitBadInput, "garbage.csv"},
+        {"CSV a folder", commands(layout, folder("folder.csv")), false, ExitBadInput, "フォルダ"},
+        {"layout empty", commands(put("empty.wfd", ""), csv), false, ExitBadInput, "JSON として読めません"},
+        {"layout cut in half", commands(put("half.wfd", layoutBytes.left(layoutBytes.size() / 2)), csv), false, ExitBadInput,
+         "JSON として読めません"},
+        {"layout garbage", commands(put("garbage.wfd", garbage), csv), false, ExitBadInput, "JSON として読めません"},
+        {"layout a folder", commands(folder("folder.wfd"), csv), false, ExitBadInput, "フォルダ"},
+        {"layout with a row height of 0",
+         commands(put("zero.wfd", R"({"wfd":1,"data":"施術計画書","detail":{"x":0,"w":10,"top":0,"bottom":100,"height":0,"items":[]}})"), csv),
+         false, ExitBadInput, "zero.wfd"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(pdf());
+        const QString com = path("WfdCom.dat");
+        QFile::remove(com);
+        QDir(com).removeRecursively();
+        if (row.asFolder)
+            QDir().mkpath(com);
+        else
+            ASSERT_TRUE(writeFileReplacing(com, row.commandFile));
+        const auto before = folderSnapshot(dir.path());
+        EXPECT_EQ(run({"--pdf", pdf(), "/c", com}), row.exit) << messages.toStdString();
+        EXPECT_TRUE(messages.contains(row.message)) << messages.toStdString();
+        EXPECT_EQ(QFile::exists(pdf()), row.exit == ExitOk);
+        auto after = folderSnapshot(dir.path());
+        after.remove("out.pdf");
+        EXPECT_TRUE(after == before) << "the viewer changed its input files";
+    }
+}
