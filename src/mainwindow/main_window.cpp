@@ -226,10 +226,8 @@ void frmPrint利用者別月間実績表::buildUi()
         connect(optSerchSel[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this] { conditionChanged(); });
     connect(cmdSelAll[0], &QPushButton::clicked, this, [this] { selectAll(0); });
     connect(cmdSelAll[1], &QPushButton::clicked, this, [this] { selectAll(1); });
-    grdData->onDoubleClick = [this](int row, int col) {
-        if (grdData->MaxRows() > 0 && row == 0)
-            vSortGrid(col);
-    };
+    grdData->onDoubleClick = [this](int row, int col) { gridDoubleClick(row, col); };
+    connect(cmdEdit, &QPushButton::clicked, this, [this] { cmdEditCommand(); });
 
     setTabOrder(imD_Out, but_Read);
     setTabOrder(but_Read, optSerchSel[3]);
@@ -399,7 +397,11 @@ void frmPrint利用者別月間実績表::fillGrid(const std::vector<ListRow>& r
 short frmPrint利用者別月間実績表::refreshRow(int row)
 {
     const long userNo = grdData->value(row, colIDNo).toLongLong();
-    const RowRefresh r = iDataLoad_16OVER_UMU(userNo, imD_Out->date());
+    // The row's own month: imD_Out may have moved on since the list was extracted.
+    const auto month = vb::toDate(grdData->text(row, colYMD));
+    if (!month)
+        return 1;
+    const RowRefresh r = iDataLoad_16OVER_UMU(userNo, month->date());
     if (r.found) {
         grdData->setValue(row, colKeizoku, r.keizoku);
         grdData->setValue(row, colSyoumei, r.syoumei);
