@@ -56,8 +56,8 @@ void tickWhenOne(QCheckBox* c, const QVariant& v)
         c->setCheckState(Qt::Checked);
 }
 
-QString text(const AdoRecordset& rs, const char* name) { return csNullToStr(rs[QString::fromLatin1(name)]); }
-long number(const AdoRecordset& rs, const char* name) { return nNullToLong(rs[QString::fromLatin1(name)]); }
+QString text(const AdoRecordset& rs, const char* name) { return csNullToStr(rs[QString::fromUtf8(name)]); }
+long number(const AdoRecordset& rs, const char* name) { return nNullToLong(rs[QString::fromUtf8(name)]); }
 
 // The chosen option's index, or -1.
 int chosen(const std::array<QRadioButton*, 3>& group)
@@ -78,13 +78,14 @@ void setDateText(DateInput* input, const QVariant& stored)
         input->clearDate();
 }
 
-// Replaces a line edit's text as one edit the operator can undo.
-void replaceUndoable(QLineEdit* e, const QString& t)
+// Replaces the text as one edit the operator can undo; a stored text longer than the input
+// takes is set whole.
+void replaceUndoable(BoundedLineEdit* e, const QString& t)
 {
     e->selectAll();
     e->insert(t);
     if (e->text() != t)
-        e->setText(t);
+        e->setStoredText(t);
 }
 
 QLineEdit* display(const QString& label, const QString& designName, int minWidth = 0)
@@ -170,7 +171,7 @@ void frmInputMeisai::buildUi()
     root->addWidget(buildHeader());
 
     screens = new QStackedWidget;
-    screens->setObjectName(QStringLiteral("fraMeisaiScreens"));
+    screens->setObjectName(QStringLiteral("screens"));
     screens->addWidget(buildMassageScreen());
     screens->addWidget(buildAcupunctureScreen());
     root->addWidget(screens);
@@ -312,6 +313,7 @@ QGroupBox* frmInputMeisai::buildMassageScreen()
     auto* cg = new QGridLayout(compare);
     auto* umuGroup = new QButtonGroup(box);
     auto* umuRow = new QHBoxLayout;
+    umuRow->setSpacing(12);
     const char* const umu[] = {"有り", "無し"};
     for (int i = 0; i < 2; ++i) {
         const QString t = QString::fromUtf8(umu[i]);
@@ -322,6 +324,7 @@ QGroupBox* frmInputMeisai::buildMassageScreen()
     }
     umuRow->addStretch(1);
     cmbZenkaiHenka[0] = named(new QComboBox, QStringLiteral("前月からの変化"), arrayName("cmbZenkaiHenka", 0));
+    cmbZenkaiHenka[0]->setMinimumWidth(110);
     imHyoukaDay[0] = named(new DateInput, QStringLiteral("評価日"), arrayName("imHyoukaDay", 0));
     cg->addWidget(caption(QStringLiteral("前月評価の有無")), 0, 0);
     cg->addLayout(umuRow, 0, 1);
@@ -444,6 +447,7 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     auto* umuGroup = new QButtonGroup(box);
     const char* const umu[] = {"有り", "無し"};
     compare->addWidget(caption(QStringLiteral("前月評価の有無")));
+    compare->addSpacing(8);
     for (int i = 0; i < 2; ++i) {
         const QString t = QString::fromUtf8(umu[i]);
         optZenkaiUmuHK[static_cast<size_t>(i)] =
@@ -452,6 +456,7 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
         compare->addWidget(optZenkaiUmuHK[static_cast<size_t>(i)]);
     }
     cmbZenkaiHenka[1] = named(new QComboBox, QStringLiteral("前月からの変化"), arrayName("cmbZenkaiHenka", 1));
+    cmbZenkaiHenka[1]->setMinimumWidth(110);
     imHyoukaDay[1] = named(new DateInput, QStringLiteral("評価日"), arrayName("imHyoukaDay", 1));
     imLastJissekiDay[1] = named(new DateInput, QStringLiteral("最終施術日"), arrayName("imLastJissekiDay", 1));
     imLastJissekiDay[1]->setReadOnly(true);
@@ -520,6 +525,8 @@ std::array<const std::array<QRadioButton*, 3>*, 5> frmInputMeisai::movements() c
     return {&optNegaeri, &optOkiagari, &optZai, &optTachiagari, &OptRitsui};
 }
 
+BoundedLineEdit* frmInputMeisai::symptomText() const { return static_cast<BoundedLineEdit*>(txtSyobyo[2]); }
+
 void frmInputMeisai::storeError(const QString& routine, long number, const QString& description)
 {
     m_lastError = routine + QStringLiteral("でエラー\r\n") + QString::number(number) + QStringLiteral("\r\n") + description;
@@ -538,7 +545,14 @@ short frmInputMeisai::iInit(long userId, const QString& month)
         }
         // Any failure of the load has been shown; an empty window must not be saved over
         // the stored row.
-        return iDataLoad() != 0 ? -1 : 0;
+        if (iDataLoad() != 0)
+            return -1;
+        // The operator starts at the first evaluation of the screen in use.
+        if (activeScreen() == 0)
+            optNegaeri[static_cast<size_t>(std::max(0, chosen(optNegaeri)))]->setFocus();
+        else
+            picDamage[static_cast<size_t>(m_pain >= 0 && m_pain <= 10 ? m_pain : 0)]->setFocus();
+        return 0;
     } catch (const VbRuntimeError& e) {
         storeError(QStringLiteral("iInit"), e.err.number, e.err.description);
         platform().messageBox(m_lastError, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("確認"));
@@ -555,8 +569,9 @@ short frmInputMeisai::iControlInit()
             n->setValue(0);
         for (QLineEdit* e : txtSyoryoDay)
             e->clear();
-        for (QLineEdit* e : txtSyobyo)
-            e->clear();
+        txtSyobyo[0]->clear();
+        txtSyobyo[1]->clear();
+        symptomText()->setStoredText(QString());
         auto untick = [](auto& boxes) {
             for (QCheckBox* c : boxes) {
                 c->setTristate(false);
@@ -700,14 +715,14 @@ void frmInputMeisai::applyMonthRow(const AdoRecordset& rs)
         tickWhenOne(chkKoushukuMahi[0], rs[QStringLiteral("iMahi")]);
         tickWhenOne(chkKoushukuMahi[1], rs[QStringLiteral("iKoushuku")]);
         tickWhenOne(chkKoushukuMahi[3], rs[QStringLiteral("iSyoujouSonota")]);
-        txtSyobyo[2]->setText(vb::trim(text(rs, "cSyoujouSonota")));
+        symptomText()->setStoredText(vb::trim(text(rs, "cSyoujouSonota")));
     } else {
         if (gTZSVer != 1) {
             tickWhenOne(chkKoushukuMahi[0], rs[QStringLiteral("iMahi")]);
             tickWhenOne(chkKoushukuMahi[1], rs[QStringLiteral("iKoushuku")]);
         }
         applySymptoms16(rs, gTZSVer == 1);
-        txtSyobyo[2]->setText(vb::trim(text(rs, "cSyoujouSonota_16")));
+        symptomText()->setStoredText(vb::trim(text(rs, "cSyoujouSonota_16")));
     }
 
     const QString byoumei = vb::trim(text(rs, "cByoumei"));
@@ -818,7 +833,7 @@ short frmInputMeisai::iDataLoad_Zenkai()
         setUmu(number(rs, "iZenkaiHyoukaUmu"));
         if (iHasSyoujouSonota != 1) {
             applySymptoms16(rs, true);
-            replaceUndoable(txtSyobyo[2], vb::trim(text(rs, "cSyoujouSonota_16")));
+            replaceUndoable(symptomText(), vb::trim(text(rs, "cSyoujouSonota_16")));
         }
         txtRiyuu->replaceStoredText(text(rs, "cRiyuu"));
         if (const long staff = number(rs, "nStaffID"); staff >= 1) {

@@ -124,6 +124,7 @@ private:
     bool requireNothingUnprintable(QWidget* field, const QString& text);
     short refuse(const QString& message, QWidget* focus);
     void storeError(const QString& routine, long number, const QString& description);
+    BoundedLineEdit* symptomText() const; // txtSyobyo(2)
     std::array<std::array<QRadioButton*, 3>*, 5> movements();
     std::array<const std::array<QRadioButton*, 3>*, 5> movements() const;
 

@@ -178,11 +178,13 @@ void frm施術者検索::firstActivation()
         releaseBusy();
         releaseLoadHourglass();
         showSystemError();
+        m_opened = true;
         done(QDialog::Rejected);
         return;
     }
     releaseBusy();
     releaseLoadHourglass();
+    m_opened = true;
 }
 
 void frm施術者検索::showConditions()

@@ -34,8 +34,8 @@ public:
     void closeWithoutChoice();      // but_Act(1), mnF12, F12
     void dispHelp();                // mnDispHelp
     bool isBusy() const { return m_busy; }
-    // The opening search has run.
-    bool opened() const { return !m_firstActivate; }
+    // The opening steps have run.
+    bool opened() const { return m_opened; }
 
     QGroupBox* fraJyoken = nullptr;
     QLineEdit* txt_SiboriName = nullptr;
@@ -74,6 +74,7 @@ private:
     QString m_errStr;
     short m_seled = 0;
     bool m_firstActivate = true;
+    bool m_opened = false;
     bool m_busy = false;
     bool m_loadHourglass = false;
     bool m_keyPreview = false;

@@ -176,3 +176,9 @@ BoundedLineEdit::BoundedLineEdit(int limit, QWidget* parent) : QLineEdit(parent)
             showLimitNote(this, QStringLiteral("これ以上入力できません（%1文字まで）。").arg(m_limit));
     });
 }
+
+void BoundedLineEdit::setStoredText(const QString& text)
+{
+    m_lastLength = static_cast<int>(text.size());
+    setText(text);
+}

@@ -37,6 +37,8 @@ class BoundedLineEdit : public QLineEdit {
 public:
     explicit BoundedLineEdit(int limit, QWidget* parent = nullptr);
     int limit() const { return m_limit; }
+    // Sets a stored text (not limited); the operator can shorten it, not lengthen it.
+    void setStoredText(const QString& text);
 
 private:
     int m_limit;

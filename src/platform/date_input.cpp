@@ -47,4 +47,23 @@ void DateInput::setDate(const QDate& d)
     setText(d.toString(QStringLiteral("yyyy/MM/dd")));
 }
 
-void DateInput::clearDate() { setText(QString()); }
+void DateInput::clearDate()
+{
+    setText(QString());
+    setCursorPosition(0);
+}
+
+// Typing into a blank input starts at the year, wherever the cursor was put.
+void DateInput::focusInEvent(QFocusEvent* e)
+{
+    QLineEdit::focusInEvent(e);
+    if (isBlank())
+        setCursorPosition(0);
+}
+
+void DateInput::mousePressEvent(QMouseEvent* e)
+{
+    QLineEdit::mousePressEvent(e);
+    if (isBlank())
+        setCursorPosition(0);
+}

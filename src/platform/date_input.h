@@ -20,4 +20,8 @@ public:
     // An invalid date empties the input.
     void setDate(const QDate& d);
     void clearDate();
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 };
