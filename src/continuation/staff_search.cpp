@@ -241,14 +241,20 @@ void frm施術者検索::searchBody()
         ++r;
     }
     but_Act[0]->setEnabled(spr_1ran->MaxRows() >= 1);
+    // The grid's active cell starts on the first row, as the list control's did; a code
+    // handed in moves it to that practitioner.
+    int active = spr_1ran->MaxRows() >= 1 ? 1 : 0;
     if (m_code > 0) {
         for (int i = 1; i <= spr_1ran->MaxRows(); ++i) {
             if (spr_1ran->value(i, 1).toLongLong() == m_code) {
-                spr_1ran->setActiveRow(i);
-                spr_1ran->scrollToItem(spr_1ran->item(i - 1, 0));
+                active = i;
                 break;
             }
         }
+    }
+    if (active >= 1) {
+        spr_1ran->setActiveRow(active);
+        spr_1ran->scrollToItem(spr_1ran->item(active - 1, 0));
     }
 }
 

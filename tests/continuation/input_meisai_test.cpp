@@ -442,6 +442,16 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
     const QString saved = QStringLiteral("1|2|0|0|2|0|0|3|It's 50% [確認]\r\n二行目|2024/05/20|5|2024/05/31");
     EXPECT_EQ(row(), saved);
     EXPECT_TRUE(rec.messages.isEmpty());
+    // The user master keeps the symptoms: the save left its four columns out.
+    cT_ADODB c;
+    c.iInit(embeddedConnectionString(db));
+    ASSERT_EQ(c.iConnect(), 0);
+    AdoRecordset symptoms;
+    ASSERT_EQ(c.iOpenRecSet(symptoms, QStringLiteral("SELECT count(*) FROM OVER16COUNT WHERE iMahi IS NULL AND iKoushuku IS NULL "
+                                                     "AND iSyoujouSonota IS NULL AND cSyoujouSonota IS NULL")),
+              0);
+    EXPECT_EQ(symptoms.field(0).toInt(), 1);
+    c.iDisConnect();
 
     // Reopened, the window shows what was saved; saving again keeps one row.
     ASSERT_EQ(open(), 0);

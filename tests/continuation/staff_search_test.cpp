@@ -69,7 +69,7 @@ TEST_P(StaffSearch, OpeningListsTheBranchsActivePractitionersAndEndedOnesOnReque
     QTest::mouseClick(w->but_Read, Qt::LeftButton);
     EXPECT_EQ(codes(), (QList<long>{1, 2, 3}));
     QTest::keyClicks(w->in_SiboriID, QStringLiteral("3"));
-    w->mnF04->trigger();
+    QTest::keyClick(w->in_SiboriID, Qt::Key_F4);
     EXPECT_EQ(codes(), (QList<long>{3}));
     w->in_SiboriID->setText(QStringLiteral("0"));
     w->search();
@@ -177,6 +177,22 @@ TEST_P(StaffSearch, ConfirmingByKeyButtonOrDoubleClickAndClosingWithoutAChoice)
 TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)
 {
     open();
+    for (QWidget* c : {static_cast<QWidget*>(w->txt_SiboriName), static_cast<QWidget*>(w->txt_SiboriKana),
+                       static_cast<QWidget*>(w->in_SiboriID), static_cast<QWidget*>(w->chkEndSejutsuha),
+                       static_cast<QWidget*>(w->chkEndKanja), static_cast<QWidget*>(w->but_Read),
+                       static_cast<QWidget*>(w->but_Act[0]), static_cast<QWidget*>(w->but_Act[1]),
+                       static_cast<QWidget*>(w->spr_1ran)}) {
+        EXPECT_EQ(c->accessibleDescription(), c->objectName());
+        EXPECT_FALSE(c->accessibleName().isEmpty());
+    }
+    // Help: the online help of topic 1, with the hourglass meanwhile.
+    inst.writeBytes(QStringLiteral("Kovani.Ver"), "[OnlineHelp]\r\nADDRESS=https://help.example/\r\n");
+    rec.maxBusyDepth = 0;
+    w->mnDispHelp->trigger();
+    EXPECT_EQ(rec.opened, QStringList{QStringLiteral("https://help.example/")});
+    EXPECT_EQ(rec.maxBusyDepth, 1);
+    EXPECT_EQ(rec.busyDepth, 0);
+
     w->txt_SiboriName->setFocus();
     QTest::keyClick(w->txt_SiboriName, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), w->txt_SiboriKana);
