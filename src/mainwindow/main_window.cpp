@@ -6,6 +6,7 @@
 #include "db/table_checks.h"
 #include "mainwindow/grid_sort.h"
 #include "mainwindow/month_edit.h"
+#include "platform/accessible_names.h"
 #include "platform/platform.h"
 #include "platform/spread_grid.h"
 
@@ -30,16 +31,6 @@
 #include <cstdio>
 
 namespace {
-
-// Accessible name: the label as the operator sees it; description: the design's control name.
-template <class W>
-W* named(W* w, const QString& label, const QString& designName)
-{
-    w->setObjectName(designName);
-    w->setAccessibleName(label);
-    w->setAccessibleDescription(designName);
-    return w;
-}
 
 QPushButton* button(const QString& caption, const QString& designName, const QString& tip = QString())
 {

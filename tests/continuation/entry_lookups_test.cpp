@@ -10,15 +10,8 @@
 
 namespace {
 
-enum class Via { Embedded, Odbc };
-
-class EntryLookups : public ListFixture, public ::testing::WithParamInterface<Via> {
+class EntryLookups : public ListFixtureVia {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() == Via::Odbc)
-            connectThroughOdbc();
-    }
     void consent(long id, int nDate, const QString& start, int henkei, const QString& massage, const QString& flags,
                  const QString& other, int kyotenEb = 3) const
     {
@@ -138,7 +131,7 @@ TEST_P(EntryLookups, TheMonthsAreasKindsAndLastDayAreTheirMaxima)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, EntryLookups, ::testing::Values(Via::Embedded, Via::Odbc),
-                         [](const auto& info) { return std::string(info.param == Via::Odbc ? "Odbc" : "Embedded"); });
+                         viaName);
 
 TEST(AgeCalc, WholeYearsFromTheDecimalDatesBelowOneAsZero)
 {

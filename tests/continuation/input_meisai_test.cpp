@@ -26,23 +26,12 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
-#include <sqlite3.h>
 
 namespace {
 
-enum class Via { Embedded, Odbc };
 
 const QString kMay = QStringLiteral("2024/05/01");
 
-void rawExec(const QString& path, const char* sql)
-{
-    sqlite3* h = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &h), SQLITE_OK);
-    char* err = nullptr;
-    EXPECT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
-    sqlite3_free(err);
-    sqlite3_close(h);
-}
 
 // Types text as key presses (QTest::keyClicks takes ASCII only).
 void typeText(QWidget* w, const QString& text)
@@ -89,22 +78,10 @@ protected:
     // The row as the save wrote it: iNegaeri|…|cSyoumeiDay.
     QString row(long id = 10101, int month = 5) const
     {
-        cT_ADODB c;
-        c.iInit(embeddedConnectionString(db));
-        EXPECT_EQ(c.iConnect(), 0);
-        AdoRecordset rs;
-        EXPECT_EQ(c.iOpenRecSet(rs, QStringLiteral("SELECT iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, "
-                                                   "iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, cSyoumeiDay FROM OVER16COUNT "
-                                                   "WHERE nKanjaID = %1 AND iYear = 2024 AND iMonth = %2").arg(id).arg(month)),
-                  0);
-        QStringList rows;
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                cells << (rs.field(i).isNull() ? QStringLiteral("NULL") : rs.field(i).toString());
-            rows << cells.join(u'|');
-        }
-        return rows.join(u'\n');
+        return queryFile(db, QStringLiteral("SELECT iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, "
+                                            "iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, cSyoumeiDay FROM OVER16COUNT "
+                                            "WHERE nKanjaID = %1 AND iYear = 2024 AND iMonth = %2").arg(id).arg(month))
+            .join(u'\n');
     }
     // A complete massage entry: 有り, 改善小, dates, reason, practitioner 5.
     void fillMassage()
@@ -443,15 +420,8 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
     EXPECT_EQ(row(), saved);
     EXPECT_TRUE(rec.messages.isEmpty());
     // The user master keeps the symptoms: the save left its four columns out.
-    cT_ADODB c;
-    c.iInit(embeddedConnectionString(db));
-    ASSERT_EQ(c.iConnect(), 0);
-    AdoRecordset symptoms;
-    ASSERT_EQ(c.iOpenRecSet(symptoms, QStringLiteral("SELECT count(*) FROM OVER16COUNT WHERE iMahi IS NULL AND iKoushuku IS NULL "
-                                                     "AND iSyoujouSonota IS NULL AND cSyoujouSonota IS NULL")),
-              0);
-    EXPECT_EQ(symptoms.field(0).toInt(), 1);
-    c.iDisConnect();
+    EXPECT_EQ(queryFile(db, QStringLiteral("SELECT iMahi, iKoushuku, iSyoujouSonota, cSyoujouSonota FROM OVER16COUNT")),
+              QStringList{QStringLiteral("NULL|NULL|NULL|NULL")});
 
     // Reopened, the window shows what was saved; saving again keeps one row.
     ASSERT_EQ(open(), 0);
@@ -484,15 +454,8 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
         EXPECT_EQ(w->entryValues().iNegaeri, 2);
         rawExec(db, "DROP TRIGGER t");
     }
-    qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
-    sqlite3* reader = nullptr;
-    ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &reader), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM OVER16COUNT;", nullptr, nullptr, nullptr), SQLITE_OK);
     rec.clear();
-    QTest::mouseClick(w->btnRegist, Qt::LeftButton);
-    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(reader);
-    qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
+    whileReaderHoldsFile(db, [&] { QTest::mouseClick(w->btnRegist, Qt::LeftButton); });
     EXPECT_TRUE(w->isVisible());
     ASSERT_EQ(rec.messages.size(), 1);
     EXPECT_TRUE(message().startsWith(QStringLiteral("保存できませんでした。\r\nERR:CommitTrans"))) << message().toStdString();
@@ -524,7 +487,7 @@ TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc),
-                         [](const auto& info) { return std::string(info.param == Via::Odbc ? "Odbc" : "Embedded"); });
+                         viaName);
 
 TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
 {

@@ -16,14 +16,11 @@
 
 namespace {
 
-enum class Via { Embedded, Odbc };
-
-class StaffSearch : public ListFixture, public ::testing::WithParamInterface<Via> {
+class StaffSearch : public ListFixtureVia {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Via::Odbc)
-            connectThroughOdbc();
+        ListFixtureVia::SetUp();
         staff(3, "鈴木　三郎", "スズキ　サブロウ", "0");
         staff(1, "佐藤　一郎", "サトウ　イチロウ", "1"); // management ended
         staff(2, "高橋　二郎", "タカハシ　ジロウ", "NULL");
@@ -219,6 +216,6 @@ TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, StaffSearch, ::testing::Values(Via::Embedded, Via::Odbc),
-                         [](const auto& info) { return std::string(info.param == Via::Odbc ? "Odbc" : "Embedded"); });
+                         viaName);
 
 } // namespace

@@ -15,27 +15,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <sqlite3.h>
 
 namespace {
 
-enum class Via { Embedded, Odbc };
 using Window = frmPrint利用者別月間実績表;
 
-void rawExec(const QString& path, const char* sql)
-{
-    sqlite3* h = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &h), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(h);
-}
 
-class EntryCommands : public ListFixture, public ::testing::WithParamInterface<Via> {
+class EntryCommands : public ListFixtureVia {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Via::Odbc)
-            connectThroughOdbc();
+        ListFixtureVia::SetUp();
         gTZSVer = 0;
         seedThreeUsers();
         addStaff(5, QStringLiteral("鈴木　五郎"));
@@ -186,6 +176,6 @@ TEST_P(EntryCommands, FromTheListThroughTheEntryBackToTheRefreshedRow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, EntryCommands, ::testing::Values(Via::Embedded, Via::Odbc),
-                         [](const auto& info) { return std::string(info.param == Via::Odbc ? "Odbc" : "Embedded"); });
+                         viaName);
 
 } // namespace
