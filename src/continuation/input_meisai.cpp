@@ -125,6 +125,22 @@ QPushButton* button(const QString& captionText, const QString& designName, const
 
 const char* const kHenka[] = {"", "悪化", "維持", "改善小", "改善中", "改善大"};
 
+// Creates members of a control array: name(index), captioned, known to assistive technology
+// as "group caption", added to the row in the order given (and to an exclusive group).
+template <class Button, size_t N>
+void addMembers(std::array<Button*, N>& members, const char* design, const QString& group,
+                std::initializer_list<std::pair<int, const char*>> items, QBoxLayout* row, QButtonGroup* exclusive = nullptr)
+{
+    for (const auto& [index, text] : items) {
+        const QString t = QString::fromUtf8(text);
+        auto* b = named(new Button(t), group + u' ' + t, arrayName(design, index));
+        members[static_cast<size_t>(index)] = b;
+        if (exclusive)
+            exclusive->addButton(b, index);
+        row->addWidget(b);
+    }
+}
+
 } // namespace
 
 frmInputMeisai::frmInputMeisai(QWidget* parent) : QDialog(parent)
@@ -269,13 +285,8 @@ QGroupBox* frmInputMeisai::buildMassageScreen()
 
     // Symptoms: (0) paralysis, (1) contracture, (2) atrophy (stores nothing), (3) other.
     auto* symptoms = new QHBoxLayout;
-    const char* const symptomNames[] = {"麻痺あり", "拘縮あり", "筋萎縮あり", "その他"};
-    for (int i = 0; i < 4; ++i) {
-        const QString t = QString::fromUtf8(symptomNames[i]);
-        chkKoushukuMahi[static_cast<size_t>(i)] =
-            named(new QCheckBox(t), QStringLiteral("症状 ") + t, arrayName("chkKoushukuMahi", i));
-        symptoms->addWidget(chkKoushukuMahi[static_cast<size_t>(i)]);
-    }
+    addMembers(chkKoushukuMahi, "chkKoushukuMahi", QStringLiteral("症状"),
+               {{0, "麻痺あり"}, {1, "拘縮あり"}, {2, "筋萎縮あり"}, {3, "その他"}}, symptoms);
     auto* other = named(new BoundedLineEdit(kSyoujouSonotaMaxLength), QStringLiteral("症状 その他の内容"),
                         arrayName("txtSyobyo", 2));
     other->setMinimumWidth(200);
@@ -284,22 +295,15 @@ QGroupBox* frmInputMeisai::buildMassageScreen()
     left->addWidget(caption(QStringLiteral("症状")), 2, 0);
     left->addLayout(symptoms, 2, 1);
 
-    const char* const limbs[] = {"左上肢", "右上肢", "左下肢", "右下肢", "躯幹"};
     auto* areas = new QHBoxLayout;
-    for (int i = 0; i < 5; ++i) {
-        const QString t = QString::fromUtf8(limbs[i]);
-        chkBui1[static_cast<size_t>(i)] = named(new QCheckBox(t), QStringLiteral("施術部位 ") + t, arrayName("chkBui1", i));
-        areas->addWidget(chkBui1[static_cast<size_t>(i)]);
-    }
+    addMembers(chkBui1, "chkBui1", QStringLiteral("施術部位"),
+               {{0, "左上肢"}, {1, "右上肢"}, {2, "左下肢"}, {3, "右下肢"}, {4, "躯幹"}}, areas);
     areas->addStretch(1);
     left->addWidget(caption(QStringLiteral("施術部位")), 3, 0);
     left->addLayout(areas, 3, 1);
     auto* deform = new QHBoxLayout;
-    for (int i = 0; i < 4; ++i) {
-        const QString t = QString::fromUtf8(limbs[i]);
-        chkBui2[static_cast<size_t>(i)] = named(new QCheckBox(t), QStringLiteral("変形徒手 ") + t, arrayName("chkBui2", i));
-        deform->addWidget(chkBui2[static_cast<size_t>(i)]);
-    }
+    addMembers(chkBui2, "chkBui2", QStringLiteral("変形徒手"), {{0, "左上肢"}, {1, "右上肢"}, {2, "左下肢"}, {3, "右下肢"}},
+               deform);
     chkBui1[5] = named(new QCheckBox(QStringLiteral("変形徒手矯正術あり")), QStringLiteral("変形徒手矯正術あり"),
                        arrayName("chkBui1", 5));
     deform->addSpacing(12);
@@ -311,17 +315,10 @@ QGroupBox* frmInputMeisai::buildMassageScreen()
     // Comparison with the month before.
     auto* compare = new QGroupBox(QStringLiteral("前月との比較"));
     auto* cg = new QGridLayout(compare);
-    auto* umuGroup = new QButtonGroup(box);
     auto* umuRow = new QHBoxLayout;
     umuRow->setSpacing(12);
-    const char* const umu[] = {"有り", "無し"};
-    for (int i = 0; i < 2; ++i) {
-        const QString t = QString::fromUtf8(umu[i]);
-        optZenkaiUmu[static_cast<size_t>(i)] =
-            named(new QRadioButton(t), QStringLiteral("前月評価の有無 ") + t, arrayName("optZenkaiUmu", i));
-        umuGroup->addButton(optZenkaiUmu[static_cast<size_t>(i)], i);
-        umuRow->addWidget(optZenkaiUmu[static_cast<size_t>(i)]);
-    }
+    addMembers(optZenkaiUmu, "optZenkaiUmu", QStringLiteral("前月評価の有無"), {{0, "有り"}, {1, "無し"}}, umuRow,
+               new QButtonGroup(box));
     umuRow->addStretch(1);
     cmbZenkaiHenka[0] = named(new QComboBox, QStringLiteral("前月からの変化"), arrayName("cmbZenkaiHenka", 0));
     cmbZenkaiHenka[0]->setMinimumWidth(110);
@@ -392,24 +389,16 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     g->addWidget(txtSyoryoDay[1], 0, 1, Qt::AlignLeft);
 
     auto* kinds = new QHBoxLayout;
-    const char* const kindNames[] = {"はり", "きゅう", "電気を使用"};
-    for (int i = 0; i < 3; ++i) {
-        const QString t = QString::fromUtf8(kindNames[i]);
-        chkHarikyu2[static_cast<size_t>(i)] = named(new QCheckBox(t), QStringLiteral("施術内容 ") + t, arrayName("chkHarikyu2", i));
-        kinds->addWidget(chkHarikyu2[static_cast<size_t>(i)]);
-    }
+    addMembers(chkHarikyu2, "chkHarikyu2", QStringLiteral("施術内容"), {{0, "はり"}, {1, "きゅう"}, {2, "電気を使用"}}, kinds);
     kinds->addStretch(1);
     g->addWidget(caption(QStringLiteral("施術内容")), 1, 0);
     g->addLayout(kinds, 1, 1);
 
     // Diagnoses (1)-(6) and the other one (0) with its name.
     auto* diag = new QHBoxLayout;
-    const char* const diagNames[] = {"その他", "神経痛", "リウマチ", "頸腕症候群", "五十肩", "腰痛症", "頸椎捻挫後遺症"};
-    for (int i : {1, 2, 3, 4, 5, 6, 0}) {
-        const QString t = QString::fromUtf8(diagNames[i]);
-        chkSyouByo[static_cast<size_t>(i)] = named(new QCheckBox(t), QStringLiteral("鍼灸（傷病名） ") + t, arrayName("chkSyouByo", i));
-        diag->addWidget(chkSyouByo[static_cast<size_t>(i)]);
-    }
+    addMembers(chkSyouByo, "chkSyouByo", QStringLiteral("鍼灸（傷病名）"),
+               {{1, "神経痛"}, {2, "リウマチ"}, {3, "頸腕症候群"}, {4, "五十肩"}, {5, "腰痛症"}, {6, "頸椎捻挫後遺症"}, {0, "その他"}},
+               diag);
     txtSyobyo[1] = display(QStringLiteral("鍼灸（傷病名） その他の傷病名"), arrayName("txtSyobyo", 1), 160);
     diag->addWidget(txtSyobyo[1], 1);
     g->addWidget(caption(QStringLiteral("鍼灸（傷病名）")), 2, 0);
@@ -444,17 +433,10 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     g->addWidget(pain, 3, 0, 1, 2);
 
     auto* compare = new QHBoxLayout;
-    auto* umuGroup = new QButtonGroup(box);
-    const char* const umu[] = {"有り", "無し"};
     compare->addWidget(caption(QStringLiteral("前月評価の有無")));
     compare->addSpacing(8);
-    for (int i = 0; i < 2; ++i) {
-        const QString t = QString::fromUtf8(umu[i]);
-        optZenkaiUmuHK[static_cast<size_t>(i)] =
-            named(new QRadioButton(t), QStringLiteral("前月評価の有無 ") + t, arrayName("optZenkaiUmuHK", i));
-        umuGroup->addButton(optZenkaiUmuHK[static_cast<size_t>(i)], i);
-        compare->addWidget(optZenkaiUmuHK[static_cast<size_t>(i)]);
-    }
+    addMembers(optZenkaiUmuHK, "optZenkaiUmuHK", QStringLiteral("前月評価の有無"), {{0, "有り"}, {1, "無し"}}, compare,
+               new QButtonGroup(box));
     cmbZenkaiHenka[1] = named(new QComboBox, QStringLiteral("前月からの変化"), arrayName("cmbZenkaiHenka", 1));
     cmbZenkaiHenka[1]->setMinimumWidth(110);
     imHyoukaDay[1] = named(new DateInput, QStringLiteral("評価日"), arrayName("imHyoukaDay", 1));
