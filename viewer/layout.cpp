@@ -250,6 +250,7 @@ struct Parser {
         if (!it->name.isEmpty())
             where += QStringLiteral("「%1」").arg(it->name);
         it->font = base;
+        it->mayOverlap = o.value(u"overlap").toBool();
         if (!font(o, where, &it->font) || !pen(o, where, it))
             return false;
         if (type == u"text") {

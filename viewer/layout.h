@@ -17,7 +17,8 @@
 // line breaks), "group" (when: condition or list of conditions, items). Conditions:
 // {"column", one of "equals" | "notEquals" | "in" | "notIn" | "empty": true | "notEmpty": true}.
 // Every item may carry "width" (line width in mm), "style" (solid|dash|dot), "color",
-// "size", "bold", "family" and "name" (SetItemValue replaces the text of named items).
+// "size", "bold", "family" and "name" (SetItemValue replaces the text of named items); a text
+// with "overlap": true may overlap other texts by design (layouts are checked for overlaps).
 #include <QColor>
 #include <QLineF>
 #include <QList>
@@ -58,6 +59,7 @@ struct LayoutItem {
     FontStyle font;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool fit = false;
+    bool mayOverlap = false; // "overlap": true
     double penWidth = 0.25;
     Qt::PenStyle penStyle = Qt::SolidLine;
     QColor color = Qt::black;

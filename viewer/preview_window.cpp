@@ -21,6 +21,13 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+PrintFit printableFit(const QPrinter& printer)
+{
+    QPageLayout page = printer.pageLayout();
+    page.setUnits(QPageLayout::Millimeter);
+    return fitToPrintable(page.fullRect().size(), page.minimumMargins());
+}
+
 bool printDocument(const Document& doc, QPrinter& printer, QString* error)
 {
     printer.setFullPage(true);
@@ -41,7 +48,7 @@ bool printDocument(const Document& doc, QPrinter& printer, QString* error)
             printer.setPageLayout(doc.pageLayout(i));
             printer.newPage();
         }
-        paintDocumentPage(painter, doc, i);
+        paintDocumentPage(painter, doc, i, printableFit(printer));
     }
     painter.end();
     return true;

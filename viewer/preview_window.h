@@ -10,6 +10,9 @@ class QLabel;
 class QScrollArea;
 class QPrinter;
 
+// Where the printer's pages take the document: its unprintable margins, if wider than the
+// layouts' own, shrink the page into the printable area.
+PrintFit printableFit(const QPrinter& printer);
 // Prints the document (the printer's page range, if any). False with *error set.
 bool printDocument(const Document& doc, QPrinter& printer, QString* error);
 // Print dialog, then printing. False only when printing failed (*error set); a cancelled

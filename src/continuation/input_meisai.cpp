@@ -9,11 +9,11 @@
 #include "continuation/over16_record.h"
 #include "continuation/staff_search.h"
 #include "db/table_checks.h"
-#include "platform/accessible_names.h"
 #include "platform/bounded_text.h"
 #include "platform/date_input.h"
 #include "platform/number_input.h"
 #include "platform/platform.h"
+#include "platform/widget_names.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -113,13 +113,18 @@ QLabel* caption(const QString& t, QWidget* buddy = nullptr)
     return l;
 }
 
+// "name(index)", the name of a member of a control array.
+QString arrayName(const char* name, int index)
+{
+    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
+}
+
+// No button of the window is a default one: Enter presses only the focused button.
 QPushButton* button(const QString& captionText, const QString& designName, const QString& tip = QString())
 {
-    auto* b = named(new QPushButton(captionText), captionText, designName);
+    auto* b = namedButton(captionText, designName, tip);
     b->setAutoDefault(false);
     b->setMinimumSize(110, 32);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
     return b;
 }
 

@@ -6,6 +6,7 @@
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 #include "db/table_checks.h"
+#include "db/treatment_queries.h"
 #include "platform/platform.h"
 
 namespace {
@@ -53,32 +54,6 @@ const QString kEvaluationColumns = QStringLiteral(" ,OVER16COUNT.iNegaeri") + QS
                                    + QStringLiteral(" ,OVER16COUNT.cRiyuu") + QStringLiteral(" ,OVER16COUNT.cHyoukaDay")
                                    + QStringLiteral(" ,OVER16COUNT.nStaffID") + QStringLiteral(" ,OVER16COUNT.cSyoumeiDay")
                                    + QStringLiteral(" ,STAFF.cName as cSTAFFName ");
-
-const QString kUserJoins = QStringLiteral(" FROM 月間実績 ")
-                           + QStringLiteral(" LEFT JOIN RIYOUSHA ")
-                           + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd ")
-                           + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb ")
-                           + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA.nIDNo ")
-                           + QStringLiteral(" LEFT JOIN RIYOUSHA_SUB ")
-                           + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd ")
-                           + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA_SUB.iKyotenEb ")
-                           + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo ");
-
-const QString kStaffJoin = QStringLiteral(" LEFT JOIN STAFF ")
-                           + QStringLiteral(" ON OVER16COUNT.iKyotenCd = STAFF.iKyotenCd ")
-                           + QStringLiteral(" AND OVER16COUNT.iKyotenEb = STAFF.iKyotenEb ")
-                           + QStringLiteral(" AND OVER16COUNT.nStaffID = STAFF.nIDNo ");
-
-QString over16Join(bool exactId)
-{
-    return QStringLiteral(" LEFT JOIN OVER16COUNT ")
-           + QStringLiteral(" ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd ")
-           + QStringLiteral(" AND 月間実績.iKyotenEb = OVER16COUNT.iKyotenEb ")
-           + (exactId ? QStringLiteral(" AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID ")
-                      : QStringLiteral(" AND floor(月間実績.患者IDNo / 100) = floor(OVER16COUNT.nKanjaID / 100) "))
-           + QStringLiteral(" AND 月間実績.実績年 = OVER16COUNT.iYear ")
-           + QStringLiteral(" AND 月間実績.実績月 = OVER16COUNT.iMonth ");
-}
 
 QString branchCondition()
 {
@@ -233,9 +208,9 @@ QString monthEntryQuery(long userId, const QString& month)
     sql += QStringLiteral(" ,OVER16COUNT.nKanjaID");
     sql += kEvaluationColumns;
     sql += QStringLiteral(" ,TANTOU.cName as cTANTOUName ");
-    sql += kUserJoins;
-    sql += over16Join(true);
-    sql += kStaffJoin;
+    sql += monthTotalsWithUserJoins();
+    sql += over16EntryJoin(true);
+    sql += certifierJoin();
     sql += QStringLiteral(" LEFT JOIN STAFF AS TANTOU ");
     sql += QStringLiteral(" ON RIYOUSHA.iKyotenCd = TANTOU.iKyotenCd ");
     sql += QStringLiteral(" AND RIYOUSHA.iKyotenEb = TANTOU.iKyotenEb ");
@@ -255,9 +230,9 @@ QString previousEntryQuery(long userId, const QString& month)
     sql += QStringLiteral(" ,cByoumei,nHKSyobyouCd");
     sql += symptomAndDiagnosisColumns();
     sql += kEvaluationColumns;
-    sql += kUserJoins;
-    sql += over16Join(exactId);
-    sql += kStaffJoin;
+    sql += monthTotalsWithUserJoins();
+    sql += over16EntryJoin(exactId);
+    sql += certifierJoin();
     sql += branchCondition();
     sql += QStringLiteral(" AND   実績年 * 100 + 実績月 <= ") + num(before.year() * 100 + before.month());
     sql += QStringLiteral(" AND   患者IDno = ") + num(userId);

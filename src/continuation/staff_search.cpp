@@ -3,10 +3,10 @@
 #include "common/online_help.h"
 #include "common/vb.h"
 #include "common/vb_error.h"
-#include "platform/accessible_names.h"
 #include "platform/number_input.h"
 #include "platform/platform.h"
 #include "platform/spread_grid.h"
+#include "platform/widget_names.h"
 
 #include <QAbstractButton>
 #include <QAction>

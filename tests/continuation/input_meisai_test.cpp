@@ -187,7 +187,7 @@ TEST_F(EntryWindow, TheAnniversaryMonthCountsFromTheAnniversaryDay)
     EXPECT_EQ(w->numKaisu->text(), QStringLiteral("2"));
     EXPECT_EQ(w->imLastJissekiDay[0]->dateText(), QStringLiteral("2024/05/31"));
     // A count that cannot be read shows nothing rather than a count never made.
-    rawExec(db, "DROP TABLE JISSEKI");
+    execPlainSqlite(db, {QStringLiteral("DROP TABLE JISSEKI")});
     ASSERT_EQ(open(10301), 0);
     EXPECT_TRUE(w->numKaisu->isEmpty());
     EXPECT_EQ(rec.messages.size(), 2); // the count and the areas
@@ -442,7 +442,7 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
     const Over16Entry entered = [&] { return w->entryValues(); }();
     for (const char* trigger : {"CREATE TRIGGER t BEFORE DELETE ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no'); END",
                                 "CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no'); END"}) {
-        rawExec(db, trigger);
+        execPlainSqlite(db, {QString::fromLatin1(trigger)});
         rec.clear();
         QTest::mouseClick(w->btnRegist, Qt::LeftButton);
         EXPECT_TRUE(w->isVisible());
@@ -452,7 +452,7 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
         EXPECT_EQ(row(), saved);
         EXPECT_EQ(w->entryValues().cRiyuu, entered.cRiyuu);
         EXPECT_EQ(w->entryValues().iNegaeri, 2);
-        rawExec(db, "DROP TRIGGER t");
+        execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
     }
     rec.clear();
     whileReaderHoldsFile(db, [&] { QTest::mouseClick(w->btnRegist, Qt::LeftButton); });
@@ -477,7 +477,7 @@ TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
     inst.useSqliteDatabase();
     if (GetParam() == Via::Odbc)
         connectThroughOdbc();
-    rawExec(db, "DROP TABLE OVER16COUNT");
+    execPlainSqlite(db, {QStringLiteral("DROP TABLE OVER16COUNT")});
     rec.clear();
     EXPECT_EQ(open(), -1);
     ASSERT_EQ(rec.messages.size(), 1);

@@ -136,7 +136,7 @@ TEST_P(Over16Record, AFailedStatementOrCommitKeepsTheStoredRow)
                                "\rSQL= delete from OVER16COUNT "},
                           Case{"CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END",
                                "\rSQL= insert into    OVER16COUNT ("}}) {
-        rawExec(db, c.trigger);
+        execPlainSqlite(db, {QString::fromLatin1(c.trigger)});
         rec.clear();
         const Over16SaveResult r = saveOver16Entry(10101, kMay, v);
         EXPECT_EQ(r.status, -1);
@@ -147,7 +147,7 @@ TEST_P(Over16Record, AFailedStatementOrCommitKeepsTheStoredRow)
         EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("ERR:iExecSQL (-2147467259)")));
         EXPECT_TRUE(rec.messages[0].text.contains(QString::fromUtf8(c.statement))) << rec.messages[0].text.toStdString();
         EXPECT_EQ(stored(), before);
-        rawExec(db, "DROP TRIGGER t");
+        execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
     }
 
     // A reader holds the file while the save commits: the commit fails, nothing is shown,
@@ -288,7 +288,7 @@ TEST_P(Over16Reads, ReadFailuresAreReportedWithTheirStatus)
     ASSERT_EQ(rec.messages.size(), 1);
     EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad() でエラー\r\n")));
     inst.useSqliteDatabase();
-    rawExec(db, "DROP TABLE OVER16COUNT");
+    execPlainSqlite(db, {QStringLiteral("DROP TABLE OVER16COUNT")});
     rec.clear();
     r = readPreviousEntry(10101, kMay);
     EXPECT_EQ(r.status, 1);

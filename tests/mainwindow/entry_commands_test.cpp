@@ -154,12 +154,12 @@ TEST_P(EntryCommands, FromTheListThroughTheEntryBackToTheRefreshedRow)
         month = e->month();
         reopened = e->entryValues();
         // A refresh that fails afterwards is reported.
-        rawExec(db, "ALTER TABLE STAFF RENAME TO STAFF_OLD");
+        execPlainSqlite(db, {QStringLiteral("ALTER TABLE STAFF RENAME TO STAFF_OLD")});
         e->cancel();
     });
     rec.clear();
     w->grdData->onDoubleClick(row, 2);
-    rawExec(db, "ALTER TABLE STAFF_OLD RENAME TO STAFF");
+    execPlainSqlite(db, {QStringLiteral("ALTER TABLE STAFF_OLD RENAME TO STAFF")});
     EXPECT_EQ(month, QStringLiteral("2024/05/01"));
     for (auto field : {&Over16Entry::iNegaeri, &Over16Entry::iNRS, &Over16Entry::iZenkaiHyoukaUmu, &Over16Entry::iZenkaiHyoukaHenaka})
         EXPECT_EQ(reopened.*field, saved.*field);

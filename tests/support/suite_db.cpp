@@ -4,6 +4,9 @@
 #include "db/suite_schema.h"
 
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -34,14 +37,24 @@ void execSuiteSql(const QString& path, const QStringList& statements)
     db.iDisConnect();
 }
 
-void rawExec(const QString& path, const char* sql)
+void execPlainSqlite(const QString& path, const QStringList& statements)
 {
-    sqlite3* h = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &h), SQLITE_OK);
-    char* err = nullptr;
-    EXPECT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
-    sqlite3_free(err);
-    sqlite3_close(h);
+    const QString name = QStringLiteral("plain-sqlite");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            ADD_FAILURE() << "cannot open " << path.toStdString();
+        } else {
+            for (const QString& sql : statements) {
+                QSqlQuery q(db);
+                if (!q.exec(sql))
+                    ADD_FAILURE() << sql.toStdString() << ": " << q.lastError().text().toStdString();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 void whileReaderHoldsFile(const QString& path, const std::function<void()>& step)

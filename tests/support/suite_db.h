@@ -12,9 +12,9 @@ bool createSuiteDatabase(const QString& path, SchemaVariant v = SchemaVariant::C
 // Runs T-SQL statements through the T-SQL layer on that file (test data); fails the test on error.
 void execSuiteSql(const QString& path, const QStringList& statements);
 
-// A statement run straight on the file with SQLite itself, beside the program's connections
-// (triggers, dropped tables); fails the test on error.
-void rawExec(const QString& path, const char* sql);
+// Runs statements as plain SQLite on that file, outside the T-SQL layer (schema changes the
+// suite's dialect has no words for, such as renaming a column); fails the test on error.
+void execPlainSqlite(const QString& path, const QStringList& statements);
 
 // Runs the step while another connection holds a read transaction on the file, so a commit
 // there fails; the program's busy time-out is lowered meanwhile.

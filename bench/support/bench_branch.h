@@ -1,0 +1,18 @@
+#pragma once
+// A generated branch for the benchmarks: a temporary program folder with adodb.ini, a suite
+// database of the given number of users (3 years up to 2024/06) and the start-up checks run.
+// Massage.ini and the TMP / SYS / DATA / ICON folders are there for the documents.
+#include <QString>
+#include <QTemporaryDir>
+
+struct BenchBranch {
+    explicit BenchBranch(int users);
+    // adodb.ini: the embedded form, or ODBC through the SQLite3 driver, on the same file.
+    void useDriver(bool odbc) const;
+
+    bool generate(int users) const;
+
+    QTemporaryDir dir;
+    QString database;
+    bool ok = false;
+};
