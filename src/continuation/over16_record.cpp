@@ -93,6 +93,12 @@ QString over16EntryProblem(const Over16Entry& v)
         return QStringLiteral("症状その他の内容が長すぎます。%1文字以内で入力してください。（現在%2文字）")
             .arg(kSyoujouSonotaMaxLength)
             .arg(v.cSyoujouSonota.size());
+    // A NUL (pasted, never typed) would end the statement's text in the engine: refused, so
+    // nothing after it is lost unseen.
+    if (v.cRiyuu.contains(QChar(0)))
+        return QStringLiteral("施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
+    if (iHasSyoujouSonota != 1 && v.cSyoujouSonota.contains(QChar(0)))
+        return QStringLiteral("症状その他の内容に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
     return QString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "connection_string.h"
 #include "odbc_diag.h"
+#include "statement_log.h"
 #include "tsql_session.h"
 
 #include "common/globals.h"
@@ -583,6 +584,7 @@ short cT_ADODB::iDisConnect()
 
 short cT_ADODB::iOpenRecSet(AdoRecordset& rs, const QString& sql, long, long, long)
 {
+    statementlog::record(sql);
     rs.Close();
     QString head;
     AdoConnection& c = connection();
@@ -614,6 +616,7 @@ short cT_ADODB::iCloseRecSet(AdoRecordset& rs)
 
 short cT_ADODB::iExecSQL(const QString& sql, long* affectedRows)
 {
+    statementlog::record(sql);
     AdoConnection& c = connection();
     long n = -1;
     if (c.open && c.execText(sql, &n)) {
