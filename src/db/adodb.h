@@ -59,6 +59,12 @@ private:
 
 class AdoConnection; // the engine behind one cT_ADODB (defined in adodb.cpp)
 
+// A closed connection waits idle for the next iConnect to the same target on the same thread
+// (as ADO's session pooling did). Off: every iConnect opens anew (benchmarks compare both).
+void setConnectionReuse(bool on);
+// Idle connections of the calling thread.
+int idleConnectionCount();
+
 class cT_ADODB {
 public:
     cT_ADODB();
