@@ -33,6 +33,7 @@ public:
     bool isOpen() const { return m_open; }
     bool EOF_() const { return !m_open || m_pos >= m_rows.size(); }
     void MoveNext() { if (m_pos < m_rows.size()) ++m_pos; }
+    void MoveFirst() { m_pos = 0; }
     void Close();
     int fieldCount() const { return static_cast<int>(m_names.size()); }
     QString fieldName(int i) const { return m_names.value(i); }
