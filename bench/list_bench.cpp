@@ -7,6 +7,7 @@
 // LIST_BENCH_PROGRAM_ONLY=1: time the program only (for profiling).
 #include "common/globals.h"
 #include "common/text_file.h"
+#include "common/time_zone.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
 #include "platform/recording_platform.h"
@@ -96,6 +97,7 @@ bool writeAdodbIni(const QString& folder, const QString& connectionString)
 
 int main(int argc, char** argv)
 {
+    pinLocalTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
     const int users = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
     const int repeats = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3;

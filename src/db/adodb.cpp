@@ -78,8 +78,32 @@ bool isDeclaredDate(const char* decltype_)
     return t == u"datetime" || t == u"date" || t == u"smalldatetime" || t == u"datetime2";
 }
 
+// Digits at [at, at + n) of s as a number, or -1.
+int digitsAt(const QString& s, qsizetype at, qsizetype n)
+{
+    int v = 0;
+    for (qsizetype i = at; i < at + n; ++i) {
+        const char16_t c = s.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
 QDateTime parseStoredDate(const QString& s)
 {
+    // The form dates are stored in, without the format parser: most values take this path.
+    if (s.size() == 19 && s.at(4) == u'-' && s.at(7) == u'-' && s.at(10) == u' ' && s.at(13) == u':'
+        && s.at(16) == u':') {
+        const QDate d(digitsAt(s, 0, 4), digitsAt(s, 5, 2), digitsAt(s, 8, 2));
+        const QTime t(digitsAt(s, 11, 2), digitsAt(s, 14, 2), digitsAt(s, 17, 2));
+        if (d.isValid() && t.isValid() && digitsAt(s, 0, 4) > 0) {
+            const QDateTime dt(d, t);
+            if (dt.isValid())
+                return dt;
+        }
+    }
     static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
                                           "yyyy-MM-dd HH:mm", "yyyy/MM/dd HH:mm:ss", "yyyy-MM-dd", "yyyy/MM/dd"};
     for (const char* f : formats) {

@@ -10,6 +10,9 @@
 #include "db/table_checks.h"
 #include "platform/platform.h"
 
+#include <map>
+#include <optional>
+
 namespace modPrint利用者別月間予定表 {
 
 using namespace modPrint利用者別月間実績表;
@@ -119,26 +122,89 @@ short iGetYoteiData00()
                             });
 }
 
+namespace {
+
+const QString kCountRoutine = QStringLiteral("csInpKey_Isi");
+
+// iGetYoteiCount's query: schedules of billing category 0 from a day (yyyymmdd) to the end
+// of its month. One user's count (select "SELECT count(*) as cnt ", users " = N") or the
+// schedules of several (users " IN (...)").
+QString yoteiFromDayQuery(const QString& select, const QString& users, const QDate& from)
+{
+    const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
+    QString sql;
+    sql += select;
+    sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
+    sql += QStringLiteral(" WHERE nIDRiyoushaNo") + users;
+    sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
+    sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
+    sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
+    sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
+    sql += QStringLiteral(" and  iSeikyuKbn = 0");
+    return sql;
+}
+
+// The anniversary day of a record whose first treatment falls a year before the target month.
+std::optional<QDate> anniversaryInTargetMonth(const typYoteiUser& u)
+{
+    if (u.firstTreatment.isEmpty())
+        return std::nullopt;
+    const auto first = vb::toDate(u.firstTreatment);
+    if (!first)
+        return std::nullopt;
+    const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != s.targetMonth)
+        return std::nullopt;
+    return anniversary;
+}
+
+// iGetYoteiCount for every record the one-year rule asks it of, in one query: the target
+// month's schedules of those users, each counted from its anniversary day. After a failure
+// (its message shown once) every such count is 1, as iGetYoteiCount's failure gives.
+using AnniversaryKey = std::pair<long, QDate>; // user code, anniversary day
+std::map<AnniversaryKey, short> anniversaryYoteiCounts(const std::vector<typYoteiUser>& records)
+{
+    std::map<AnniversaryKey, short> counts;
+    for (const typYoteiUser& u : records)
+        if (u.count >= 16)
+            if (const auto day = anniversaryInTargetMonth(u))
+                counts[{u.userCode, *day}] = 0;
+    if (counts.empty())
+        return counts;
+    QStringList users;
+    for (const auto& [key, count] : counts)
+        if (users.isEmpty() || users.last() != QString::number(key.first))
+            users << QString::number(key.first);
+    const QDate monthStart = QDate(counts.begin()->first.second.year(), counts.begin()->first.second.month(), 1);
+    auto rs = recipeQuery(yoteiFromDayQuery(QStringLiteral("SELECT nIDRiyoushaNo, nDate "),
+                                            QStringLiteral(" IN (") + users.join(u',') + u')', monthStart),
+                          kCountRoutine);
+    if (!rs) {
+        for (auto& [key, count] : counts)
+            count = 1;
+        return counts;
+    }
+    for (; !rs->EOF_(); rs->MoveNext()) {
+        const long user = nNullToLong(rs->field(QStringLiteral("nIDRiyoushaNo")));
+        const long day = nNullToLong(rs->field(QStringLiteral("nDate")));
+        for (auto it = counts.lower_bound({user, QDate()}); it != counts.end() && it->first.first == user; ++it)
+            if (day >= dateNumber(it->first.second))
+                ++it->second;
+    }
+    return counts;
+}
+
+} // namespace
+
 short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
 {
-    const QString routine = QStringLiteral("csInpKey_Isi");
     try {
         const auto start = vb::toDate(startDate);
         if (!start)
             vbRaise(vberr::typeMismatch());
-        const QDate from = start->date();
-        const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
-        QString sql;
-        sql += QStringLiteral("SELECT count(*) as cnt ");
-        sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
-        sql += QStringLiteral(" WHERE nIDRiyoushaNo = ") + QString::number(user.userCode);
-        sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
-        sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
-        sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
-        sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
-        sql += QStringLiteral(" and  iSeikyuKbn = 0");
-
-        const auto rs = recipeQuery(sql, routine);
+        const auto rs = recipeQuery(yoteiFromDayQuery(QStringLiteral("SELECT count(*) as cnt "),
+                                                      QStringLiteral(" = ") + QString::number(user.userCode), start->date()),
+                                    kCountRoutine);
         if (!rs)
             return 1;
         return rs->EOF_() ? 0 : vb::cint(QVariant::fromValue(nNullToLong(rs->field(QStringLiteral("cnt")))));
@@ -150,7 +216,10 @@ short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
 
 int iOutputYoteiCsv()
 {
-    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), s.targetMonth, s.records, [](const typYoteiUser& u) {
+    // The anniversary-month counts are read once, when the first record needs one, rather
+    // than one query (and connection) per record.
+    std::optional<std::map<AnniversaryKey, short>> anniversaryCounts;
+    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), s.targetMonth, s.records, [&](const typYoteiUser& u) {
         if (s.selectionMode != 0)
             return true;
         if (u.count < 16 || u.firstTreatment.isEmpty())
@@ -162,9 +231,12 @@ int iOutputYoteiCsv()
             vbRaise(vberr::typeMismatch());
         const QDate anniversary = vb::dateAddMonths(first->date(), 12);
         const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
-        return s.targetMonth > anniversaryMonth
-            || (s.targetMonth == anniversaryMonth
-                && iGetYoteiCount(u, vb::format(anniversary, QStringLiteral("yyyy/mm/dd"))) >= 16);
+        if (s.targetMonth != anniversaryMonth)
+            return s.targetMonth > anniversaryMonth;
+        if (!anniversaryCounts)
+            anniversaryCounts = anniversaryYoteiCounts(s.records);
+        const auto it = anniversaryCounts->find({u.userCode, anniversary});
+        return it != anniversaryCounts->end() && it->second >= 16;
     });
 }
 

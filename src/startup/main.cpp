@@ -1,3 +1,4 @@
+#include "common/time_zone.h"
 #include "platform/qt_platform.h"
 #include "platform/scripted_platform.h"
 #include "startup/entry.h"
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    pinLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("monthly-records"));
     QApplication::setApplicationDisplayName(QStringLiteral("施術継続理由書／頻回施術計画書"));
