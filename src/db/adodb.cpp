@@ -695,7 +695,7 @@ public:
         Entry e{std::move(c), {}};
         e.since.start();
         m_idle.push_back(std::move(e));
-        drainWithApplication();
+        drainAtThreadEnd();
     }
 
     void drain() { m_idle.clear(); }
@@ -707,24 +707,31 @@ private:
         QElapsedTimer since;
     };
     std::vector<Entry> m_idle; // oldest first
+    bool m_drainHooked = false;
 
-    // The main thread's idle connections close while the application object still exists.
-    static void drainWithApplication();
+    void drainAtThreadEnd();
 };
 
 thread_local IdleConnections t_idle;
-bool g_drainRegistered = false;
 
-void IdleConnections::drainWithApplication()
+// The connections close in their own thread while Qt still runs there: the main thread's as
+// the application object goes, another QThread's as it finishes (before wait() returns).
+// Anything else closes with the thread's own storage.
+void IdleConnections::drainAtThreadEnd()
 {
-    const QCoreApplication* app = QCoreApplication::instance();
-    if (g_drainRegistered || !app || QThread::currentThread() != app->thread())
+    if (m_drainHooked)
         return;
-    g_drainRegistered = true;
-    qAddPostRoutine([] {
-        g_drainRegistered = false;
-        t_idle.drain();
-    });
+    QThread* thread = QThread::currentThread();
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app && thread == app->thread()) {
+        qAddPostRoutine([] {
+            t_idle.m_drainHooked = false;
+            t_idle.drain();
+        });
+    } else if (thread) {
+        QObject::connect(thread, &QThread::finished, [] { t_idle.drain(); });
+    }
+    m_drainHooked = true;
 }
 
 QString reuseKeyOf(const ConnectionTarget& t)
