@@ -126,16 +126,15 @@ namespace {
 
 const QString kCountRoutine = QStringLiteral("csInpKey_Isi");
 
-// iGetYoteiCount's query: schedules of billing category 0 from a day (yyyymmdd) to the end
-// of its month. One user's count (select "SELECT count(*) as cnt ", users " = N") or the
-// schedules of several (users " IN (...)").
-QString yoteiFromDayQuery(const QString& select, const QString& users, const QDate& from)
+// The schedules of billing category 0 of some users from a day to the end of its month
+// (yyyymmdd numbers).
+QString yoteiFromDayQuery(const QString& users, const QDate& from)
 {
     const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
     QString sql;
-    sql += select;
+    sql += QStringLiteral("SELECT nIDRiyoushaNo, nDate ");
     sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
-    sql += QStringLiteral(" WHERE nIDRiyoushaNo") + users;
+    sql += QStringLiteral(" WHERE nIDRiyoushaNo IN (") + users + u')';
     sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
     sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
     sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
@@ -158,9 +157,10 @@ std::optional<QDate> anniversaryInTargetMonth(const typYoteiUser& u)
     return anniversary;
 }
 
-// iGetYoteiCount for every record the one-year rule asks it of, in one query: the target
-// month's schedules of those users, each counted from its anniversary day. After a failure
-// (its message shown once) every such count is 1, as iGetYoteiCount's failure gives.
+// The anniversary counts of every record the one-year rule asks one of (a user's schedules
+// of billing category 0 from its anniversary day to the month's end), in one query rather
+// than one per record. A failure shows the routine's message once and counts 1 for each, so
+// those records are left out and the file still written.
 using AnniversaryKey = std::pair<long, QDate>; // user code, anniversary day
 std::map<AnniversaryKey, short> anniversaryYoteiCounts(const std::vector<typYoteiUser>& records)
 {
@@ -176,9 +176,7 @@ std::map<AnniversaryKey, short> anniversaryYoteiCounts(const std::vector<typYote
         if (users.isEmpty() || users.last() != QString::number(key.first))
             users << QString::number(key.first);
     const QDate monthStart = QDate(counts.begin()->first.second.year(), counts.begin()->first.second.month(), 1);
-    auto rs = recipeQuery(yoteiFromDayQuery(QStringLiteral("SELECT nIDRiyoushaNo, nDate "),
-                                            QStringLiteral(" IN (") + users.join(u',') + u')', monthStart),
-                          kCountRoutine);
+    auto rs = recipeQuery(yoteiFromDayQuery(users.join(u','), monthStart), kCountRoutine);
     if (!rs) {
         for (auto& [key, count] : counts)
             count = 1;
@@ -195,24 +193,6 @@ std::map<AnniversaryKey, short> anniversaryYoteiCounts(const std::vector<typYote
 }
 
 } // namespace
-
-short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
-{
-    try {
-        const auto start = vb::toDate(startDate);
-        if (!start)
-            vbRaise(vberr::typeMismatch());
-        const auto rs = recipeQuery(yoteiFromDayQuery(QStringLiteral("SELECT count(*) as cnt "),
-                                                      QStringLiteral(" = ") + QString::number(user.userCode), start->date()),
-                                    kCountRoutine);
-        if (!rs)
-            return 1;
-        return rs->EOF_() ? 0 : vb::cint(QVariant::fromValue(nNullToLong(rs->field(QStringLiteral("cnt")))));
-    } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::None);
-        return 1;
-    }
-}
 
 int iOutputYoteiCsv()
 {
