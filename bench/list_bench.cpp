@@ -1,22 +1,21 @@
 // Extraction of the target list on a generated branch (default 2,000 users, 3 years of
 // records), for the three conditions and both drivers, next to one set-based query that
 // computes the same rows and the same count columns on the same database through the same
-// driver. Prints both times (best of the repeats), their ratio and whether the rows agree.
+// driver. Prints both times (best of the repeats; the program's processor time too), their
+// ratio and whether the rows agree; then one user's frequency count and row refresh.
 //   list_bench [users] [repeats]
-// LIST_BENCH_DB=FILE: use a copy of that generated database instead of generating one.
+// BENCH_DB=FILE: use a copy of that generated database instead of generating one.
 // LIST_BENCH_PROGRAM_ONLY=1: time the program only (for profiling).
+#include "generated_branch.h"
+
 #include "common/globals.h"
-#include "common/text_file.h"
 #include "common/time_zone.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
 #include "platform/recording_platform.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -86,12 +85,6 @@ SELECT id, CASE WHEN annym = '%5' AND NOT %8 THEN anncount ELSE cnt END,
 
 QString text(const QVariant& v) { return v.toString(); }
 
-bool writeAdodbIni(const QString& folder, const QString& connectionString)
-{
-    QFile ini(QDir(folder).filePath(QStringLiteral("adodb.ini")));
-    return ini.open(QIODevice::WriteOnly)
-        && ini.write(cp932Lines({QStringLiteral("[接続情報]"), QStringLiteral("接続情報=") + connectionString})) > 0;
-}
 
 } // namespace
 
@@ -105,24 +98,11 @@ int main(int argc, char** argv)
     gAppPath = dir.path();
     gKyotenCd = 1;
     gKyotenEb = 3;
-    const QString db = dir.filePath(QStringLiteral("suite.db"));
+    const QString db = prepareBenchBranch(dir.path(), users);
+    if (db.isEmpty())
+        return 1;
 
     QElapsedTimer t;
-    t.start();
-    if (!qEnvironmentVariableIsEmpty("LIST_BENCH_DB"))
-        QFile::copy(qEnvironmentVariable("LIST_BENCH_DB"), db);
-    const int rc = QFile::exists(db) ? 0
-                                     : QProcess::execute(QStringLiteral(DEMO_DATA_BINARY),
-                                                         {QStringLiteral("--out"), db, QStringLiteral("--users"),
-                                                          QString::number(users), QStringLiteral("--months"),
-                                                          QStringLiteral("36"), QStringLiteral("--today"),
-                                                          QStringLiteral("2024-06-15")});
-    if (rc != 0) {
-        std::fprintf(stderr, "generator failed (%d)\n", rc);
-        return 1;
-    }
-    std::printf("database ready in %.1f s\n", t.elapsed() / 1000.0);
-
     ScopedRecordingPlatform quiet;
     const QDate month(2024, 6, 1);
     const struct {
@@ -134,10 +114,11 @@ int main(int argc, char** argv)
         {"QODBC->SQLite3", "QODBC", QStringLiteral("Driver=SQLite3;Database=") + db, QStringLiteral("Driver=SQLite3;Database=") + db},
     };
     bool allSame = true;
-    std::printf("%-15s %-9s %6s %11s %13s %7s %s\n", "driver", "condition", "rows", "program ms", "set-based ms", "ratio",
-                "same rows");
+    long oneUser = 10101;
+    std::printf("%-15s %-9s %6s %11s %8s %13s %7s %s\n", "driver", "condition", "rows", "program ms", "cpu ms",
+                "set-based ms", "ratio", "same rows");
     for (const auto& d : drivers) {
-        if (!writeAdodbIni(dir.path(), d.adodb)) {
+        if (!writeBenchAdodbIni(dir.path(), d.adodb)) {
             std::fprintf(stderr, "cannot write adodb.ini\n");
             return 1;
         }
@@ -157,13 +138,17 @@ int main(int argc, char** argv)
             c.month = month;
             c.condition = condition;
             c.threshold = 3;
-            double best = -1, bestSet = -1;
+            double best = -1, bestSet = -1, bestCpu = -1;
             std::vector<Row> programRows, setRows;
             for (int i = 0; i < repeats; ++i) {
                 t.restart();
+                const double cpu0 = benchCpuMs();
                 const ListLoad l = iDataLoad(c);
                 const double ms = t.nsecsElapsed() / 1e6;
                 best = best < 0 ? ms : qMin(best, ms);
+                bestCpu = bestCpu < 0 ? benchCpuMs() - cpu0 : qMin(bestCpu, benchCpuMs() - cpu0);
+                if (condition == 2 && !l.rows.empty())
+                    oneUser = static_cast<long>(l.rows.front()[colIDNo].toLongLong());
                 programRows.clear();
                 for (const ListRow& r : l.rows)
                     programRows.emplace_back(static_cast<long>(r[colIDNo].toLongLong()), text(r[colCount]), text(r[colHinkai]));
@@ -192,9 +177,23 @@ int main(int argc, char** argv)
                     break;
                 }
             allSame = allSame && same;
-            std::printf("%-15s %-9d %6zu %11.1f %13.1f %7.2f %s\n", d.name, condition, programRows.size(), best, bestSet,
-                        bestSet > 0 ? best / bestSet : 0.0, same ? "yes" : "NO");
+            std::printf("%-15s %-9d %6zu %11.1f %8.1f %13.1f %7.2f %s\n", d.name, condition, programRows.size(), best,
+                        bestCpu, bestSet, bestSet > 0 ? best / bestSet : 0.0, same ? "yes" : "NO");
         }
+        // One user, as the frequency sub-window and the row refresh ask.
+        double count = -1, refresh = -1;
+        for (int i = 0; i < repeats * 10; ++i) {
+            t.restart();
+            short f = 0, plan = 0;
+            iGetHinkaiCount(oneUser, month.toString(QStringLiteral("yyyy/MM")), &f, &plan);
+            const double ms = t.nsecsElapsed() / 1e6;
+            count = count < 0 ? ms : qMin(count, ms);
+            t.restart();
+            iDataLoad_16OVER_UMU(oneUser, month);
+            const double r = t.nsecsElapsed() / 1e6;
+            refresh = refresh < 0 ? r : qMin(refresh, r);
+        }
+        std::printf("%-15s one user %ld: frequency count %.2f ms, row refresh %.2f ms\n", d.name, oneUser, count, refresh);
         direct.close();
     }
     std::printf("messages during the run: %lld\n", static_cast<long long>(quiet.messages.size()));

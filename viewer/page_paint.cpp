@@ -29,6 +29,20 @@ struct Painter {
         return font;
     }
 
+    // Most texts of a page share a few fonts: the painter changes font only when it changes.
+    void useFont(const FontStyle& f, double factor = 1.0)
+    {
+        if (fontSet && f == lastStyle && factor == lastFactor)
+            return;
+        p.setFont(font(f, factor));
+        fontSet = true;
+        lastStyle = f;
+        lastFactor = factor;
+    }
+    bool fontSet = false;
+    FontStyle lastStyle{};
+    double lastFactor = 1.0;
+
     void setPen(const DrawOp& op)
     {
         if (op.penWidth <= 0) {
@@ -42,23 +56,21 @@ struct Painter {
     void text(const DrawOp& op)
     {
         const QRectF r = rc(op.rect);
-        QFont f = font(op.font);
+        double factor = 1.0;
         if (op.fit) {
-            const QFontMetricsF fm(f, p.device());
+            const QFontMetricsF fm(font(op.font), p.device());
             const QStringList lines = op.text.split(u'\n');
             double widest = 0;
             for (const QString& l : lines)
                 widest = qMax(widest, fm.horizontalAdvance(l));
             const double tall = fm.height() * lines.size();
-            double factor = 1.0;
             if (widest > r.width() && widest > 0)
                 factor = r.width() / widest;
             if (tall > r.height() && tall > 0)
                 factor = qMin(factor, r.height() / tall);
-            if (factor < 1.0)
-                f = font(op.font, factor * 0.98);
+            factor = factor < 1.0 ? factor * 0.98 : 1.0;
         }
-        p.setFont(f);
+        useFont(op.font, factor);
         p.setPen(op.color);
         p.drawText(r, int(op.align), op.text);
     }
@@ -68,7 +80,7 @@ struct Painter {
         const QRectF r = rc(op.rect);
         const double cw = r.width() / op.cols;
         const double rh = r.height() / op.rows;
-        p.setFont(font(op.font));
+        useFont(op.font);
         p.setPen(op.color);
         for (int row = 0; row < op.lines.size(); ++row) {
             const QString& line = op.lines.at(row);

@@ -126,11 +126,11 @@ QVariant convertValue(const QVariant& v, bool declaredDate)
         return QVariant();
     switch (v.typeId()) {
     case QMetaType::Bool: return QVariant(static_cast<qlonglong>(v.toBool()));
+    case QMetaType::LongLong: return v;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
     case QMetaType::ULong:
-    case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
@@ -193,6 +193,7 @@ std::atomic<unsigned> g_connectionCounter{0};
 void AdoRecordset::Close()
 {
     m_names.clear();
+    m_found.clear();
     m_rows.clear();
     m_pos = 0;
     m_open = false;
@@ -201,6 +202,7 @@ void AdoRecordset::Close()
 void AdoRecordset::setData(QStringList names, std::vector<std::vector<QVariant>> rows)
 {
     m_names = std::move(names);
+    m_found.clear();
     m_rows = std::move(rows);
     m_pos = 0;
     m_open = true;
@@ -208,11 +210,15 @@ void AdoRecordset::setData(QStringList names, std::vector<std::vector<QVariant>>
 
 int AdoRecordset::indexOf(const QString& name) const
 {
-    for (int i = 0; i < m_names.size(); ++i) {
+    if (const auto it = m_found.constFind(name); it != m_found.constEnd())
+        return *it;
+    int found = -1;
+    for (int i = 0; i < m_names.size() && found < 0; ++i) {
         if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+            found = i;
     }
-    return -1;
+    m_found.insert(name, found);
+    return found;
 }
 
 QVariant AdoRecordset::field(const QString& name) const { return field(indexOf(name)); }

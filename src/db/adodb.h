@@ -1,6 +1,7 @@
 #pragma once
 // cT_ADODB: the connection wrapper every data routine uses (ADO's interface and texts,
 // Qt SQL underneath: QSQLITE for the embedded database, QODBC for SQL Server / ODBC).
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -53,6 +54,7 @@ public:
 private:
     int indexOf(const QString& name) const;
     QStringList m_names;
+    mutable QHash<QString, int> m_found; // names looked up before: readers ask the same ones row after row
     std::vector<std::vector<QVariant>> m_rows;
     size_t m_pos = 0;
     bool m_open = false;

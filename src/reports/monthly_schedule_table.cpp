@@ -26,11 +26,10 @@ const QString kTitle = QStringLiteral("利用者別月間予定表印刷");
 // nDate holds yyyymmdd; 0 when it is no date.
 int dayOfNumber(long yyyymmdd)
 {
-    const QString t = QString::number(yyyymmdd);
-    if (t.size() != 8)
+    if (yyyymmdd < 10000000 || yyyymmdd > 99999999)
         return 0;
-    const auto d = vb::toDate(t.left(4) + u'/' + t.mid(4, 2) + u'/' + t.mid(6, 2));
-    return d ? d->date().day() : 0;
+    const QDate d(static_cast<int>(yyyymmdd / 10000), static_cast<int>(yyyymmdd / 100 % 100), static_cast<int>(yyyymmdd % 100));
+    return d.isValid() ? d.day() : 0;
 }
 
 long dateNumber(const QDate& d)
@@ -112,13 +111,20 @@ QString yoteiQuery(const QDate& month)
 short iGetYoteiData00()
 {
     // The connection messages carry the actual-record loader's name, as the suite shows them.
+    // A user's rows carry the same first-treatment date: it is formatted once per value.
+    QVariant lastFirst;
+    QString lastText;
     return loadTableRecords(s.targetMonth, QStringLiteral("iGetJissekiData00"), s.records, yoteiQuery,
-                            [](typYoteiUser& u, const AdoRecordset& rs) {
+                            [&](typYoteiUser& u, const AdoRecordset& rs) {
                                 applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
                                 const QVariant first = rs["tSyoryoDay"];
-                                u.firstTreatment = csNullToStr(first).isEmpty()
-                                    ? QString()
-                                    : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+                                if (first != lastFirst || first.typeId() != lastFirst.typeId()) {
+                                    lastFirst = first;
+                                    lastText = csNullToStr(first).isEmpty()
+                                        ? QString()
+                                        : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+                                }
+                                u.firstTreatment = lastText;
                             });
 }
 
