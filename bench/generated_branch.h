@@ -2,13 +2,16 @@
 // The generated branch the benchmarks run on: a program folder with Massage.ini (branch 1-3),
 // its folders and a demo database of the given size (3 years of records up to 2024-06-15).
 // BENCH_DB=FILE uses a copy of a database generated before instead.
+#include "common/globals.h"
 #include "common/text_file.h"
+#include "db/table_checks.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <ctime>
 
@@ -26,15 +29,29 @@ inline bool writeBenchFile(const QString& path, const QStringList& lines)
     return f.open(QIODevice::WriteOnly) && f.write(cp932Lines(lines)) > 0;
 }
 
-inline bool writeBenchAdodbIni(const QString& folder, const QString& connectionString)
+// adodb.ini with the connection string, then the start-up checks the program runs.
+inline bool useBenchConnection(const QString& folder, const QString& connectionString)
 {
-    return writeBenchFile(QDir(folder).filePath(QStringLiteral("adodb.ini")),
-                          {QStringLiteral("[接続情報]"), QStringLiteral("接続情報=") + connectionString});
+    if (!writeBenchFile(QDir(folder).filePath(QStringLiteral("adodb.ini")),
+                        {QStringLiteral("[接続情報]"), QStringLiteral("接続情報=") + connectionString})) {
+        std::fprintf(stderr, "cannot write adodb.ini\n");
+        return false;
+    }
+    iChkOver16Count();
+    iChkDouiRec();
+    iChkHKSyobyou07Flg();
+    iChkSyoujouSonota();
+    iChkJissekiField();
+    return true;
 }
 
-// The database file in the folder, or an empty text after a message.
+// The program folder (gAppPath, branch 1-3) with the database file, whose path it returns;
+// an empty text after a message.
 inline QString prepareBenchBranch(const QString& folder, int users)
 {
+    gAppPath = folder;
+    gKyotenCd = 1;
+    gKyotenEb = 3;
     const QDir dir(folder);
     for (const char* sub : {"TMP", "SYS", "DATA", "ICON"})
         dir.mkpath(QString::fromLatin1(sub));
@@ -60,3 +77,18 @@ inline QString prepareBenchBranch(const QString& folder, int users)
     std::printf("database ready in %.1f s\n", t.elapsed() / 1000.0);
     return db;
 }
+
+// A benchmark's run: [users] [repeats] from its command line and the branch in a temporary
+// program folder (db empty after a failure).
+struct BenchRun {
+    BenchRun(int argc, char** argv)
+        : users(argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000),
+          repeats(argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3), db(prepareBenchBranch(dir.path(), users))
+    {
+    }
+    QString folder() const { return dir.path(); }
+
+    int users, repeats;
+    QTemporaryDir dir;
+    QString db;
+};

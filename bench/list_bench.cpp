@@ -8,9 +8,7 @@
 // LIST_BENCH_PROGRAM_ONLY=1: time the program only (for profiling).
 #include "generated_branch.h"
 
-#include "common/globals.h"
 #include "common/time_zone.h"
-#include "db/table_checks.h"
 #include "mainwindow/target_list.h"
 #include "platform/recording_platform.h"
 
@@ -19,7 +17,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <set>
 #include <tuple>
@@ -92,14 +89,8 @@ int main(int argc, char** argv)
 {
     pinLocalTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
-    const int users = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
-    const int repeats = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3;
-    QTemporaryDir dir;
-    gAppPath = dir.path();
-    gKyotenCd = 1;
-    gKyotenEb = 3;
-    const QString db = prepareBenchBranch(dir.path(), users);
-    if (db.isEmpty())
+    const BenchRun run(argc, argv);
+    if (run.db.isEmpty())
         return 1;
 
     QElapsedTimer t;
@@ -110,23 +101,16 @@ int main(int argc, char** argv)
         const char* qtDriver;
         QString adodb, direct;
     } drivers[] = {
-        {"QSQLITE", "QSQLITE", QStringLiteral("Provider=SQLite;Data Source=suite.db"), db},
-        {"QODBC->SQLite3", "QODBC", QStringLiteral("Driver=SQLite3;Database=") + db, QStringLiteral("Driver=SQLite3;Database=") + db},
+        {"QSQLITE", "QSQLITE", QStringLiteral("Provider=SQLite;Data Source=suite.db"), run.db},
+        {"QODBC->SQLite3", "QODBC", QStringLiteral("Driver=SQLite3;Database=") + run.db, QStringLiteral("Driver=SQLite3;Database=") + run.db},
     };
     bool allSame = true;
     long oneUser = 10101;
     std::printf("%-15s %-9s %6s %11s %8s %13s %7s %s\n", "driver", "condition", "rows", "program ms", "cpu ms",
                 "set-based ms", "ratio", "same rows");
     for (const auto& d : drivers) {
-        if (!writeBenchAdodbIni(dir.path(), d.adodb)) {
-            std::fprintf(stderr, "cannot write adodb.ini\n");
+        if (!useBenchConnection(run.folder(), d.adodb))
             return 1;
-        }
-        iChkOver16Count();
-        iChkDouiRec();
-        iChkHKSyobyou07Flg();
-        iChkSyoujouSonota();
-        iChkJissekiField();
         QSqlDatabase direct = QSqlDatabase::addDatabase(QString::fromLatin1(d.qtDriver), QString::fromLatin1(d.name));
         direct.setDatabaseName(d.direct);
         if (!direct.open()) {
@@ -140,7 +124,7 @@ int main(int argc, char** argv)
             c.threshold = 3;
             double best = -1, bestSet = -1, bestCpu = -1;
             std::vector<Row> programRows, setRows;
-            for (int i = 0; i < repeats; ++i) {
+            for (int i = 0; i < run.repeats; ++i) {
                 t.restart();
                 const double cpu0 = benchCpuMs();
                 const ListLoad l = iDataLoad(c);
@@ -182,7 +166,7 @@ int main(int argc, char** argv)
         }
         // One user, as the frequency sub-window and the row refresh ask.
         double count = -1, refresh = -1;
-        for (int i = 0; i < repeats * 10; ++i) {
+        for (int i = 0; i < run.repeats * 10; ++i) {
             t.restart();
             short f = 0, plan = 0;
             iGetHinkaiCount(oneUser, month.toString(QStringLiteral("yyyy/MM")), &f, &plan);
