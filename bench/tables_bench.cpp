@@ -1,6 +1,6 @@
 // The two monthly tables for a generated branch (default 2,000 users), both drivers: the
 // loader, the CSV file and the hand-off to the viewer (recorded, not started), for every user
-// and for the users a condition (3) list holds. Prints the best time of the run.repeats and the
+// and for the users a condition (3) list holds. Prints the best time of the repeats and the
 // best processor time.
 //   tables_bench [users] [repeats]
 // BENCH_DB=FILE: use a copy of that generated database instead of generating one.
