@@ -4,11 +4,12 @@
 // driver. Prints both times (best of the repeats; the program's processor time too), their
 // ratio and whether the rows agree; then one user's frequency count and row refresh.
 //   list_bench [users] [repeats]
-// BENCH_DB=FILE: use a copy of that generated database instead of generating one.
+// MONTHLY_BENCH_DB=FILE: use a copy of that generated database instead of generating one.
 // LIST_BENCH_PROGRAM_ONLY=1: time the program only (for profiling).
-#include "generated_branch.h"
+#include "support/bench_branch.h"
 
-#include "common/time_zone.h"
+#include "common/globals.h"
+
 #include "mainwindow/target_list.h"
 #include "platform/recording_platform.h"
 
@@ -87,10 +88,11 @@ QString text(const QVariant& v) { return v.toString(); }
 
 int main(int argc, char** argv)
 {
-    pinLocalTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
-    const BenchRun run(argc, argv);
-    if (run.db.isEmpty())
+    const int users = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
+    const int repeats = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3;
+    const BenchBranch branch(users);
+    if (!branch.ok)
         return 1;
 
     QElapsedTimer t;
@@ -99,18 +101,18 @@ int main(int argc, char** argv)
     const struct {
         const char* name;
         const char* qtDriver;
-        QString adodb, direct;
+        bool odbc;
+        QString direct;
     } drivers[] = {
-        {"QSQLITE", "QSQLITE", QStringLiteral("Provider=SQLite;Data Source=suite.db"), run.db},
-        {"QODBC->SQLite3", "QODBC", QStringLiteral("Driver=SQLite3;Database=") + run.db, QStringLiteral("Driver=SQLite3;Database=") + run.db},
+        {"QSQLITE", "QSQLITE", false, branch.database},
+        {"QODBC->SQLite3", "QODBC", true, QStringLiteral("Driver=SQLite3;Database=") + branch.database},
     };
     bool allSame = true;
     long oneUser = 10101;
     std::printf("%-15s %-9s %6s %11s %8s %13s %7s %s\n", "driver", "condition", "rows", "program ms", "cpu ms",
                 "set-based ms", "ratio", "same rows");
     for (const auto& d : drivers) {
-        if (!useBenchConnection(run.folder(), d.adodb))
-            return 1;
+        branch.useDriver(d.odbc);
         QSqlDatabase direct = QSqlDatabase::addDatabase(QString::fromLatin1(d.qtDriver), QString::fromLatin1(d.name));
         direct.setDatabaseName(d.direct);
         if (!direct.open()) {
@@ -124,7 +126,7 @@ int main(int argc, char** argv)
             c.threshold = 3;
             double best = -1, bestSet = -1, bestCpu = -1;
             std::vector<Row> programRows, setRows;
-            for (int i = 0; i < run.repeats; ++i) {
+            for (int i = 0; i < repeats; ++i) {
                 t.restart();
                 const double cpu0 = benchCpuMs();
                 const ListLoad l = iDataLoad(c);
@@ -166,7 +168,7 @@ int main(int argc, char** argv)
         }
         // One user, as the frequency sub-window and the row refresh ask.
         double count = -1, refresh = -1;
-        for (int i = 0; i < run.repeats * 10; ++i) {
+        for (int i = 0; i < repeats * 10; ++i) {
             t.restart();
             short f = 0, plan = 0;
             iGetHinkaiCount(oneUser, month.toString(QStringLiteral("yyyy/MM")), &f, &plan);

@@ -3,10 +3,9 @@
 // and for the users a condition (3) list holds. Prints the best time of the repeats and the
 // best processor time.
 //   tables_bench [users] [repeats]
-// BENCH_DB=FILE: use a copy of that generated database instead of generating one.
-#include "generated_branch.h"
+// MONTHLY_BENCH_DB=FILE: use a copy of that generated database instead of generating one.
+#include "support/bench_branch.h"
 
-#include "common/time_zone.h"
 #include "mainwindow/target_list.h"
 #include "platform/recording_platform.h"
 #include "reports/monthly_actual_table.h"
@@ -14,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -42,17 +42,17 @@ qsizetype dataLines(const QString& path)
 
 int main(int argc, char** argv)
 {
-    pinLocalTimeZone(); // as the program does
     QCoreApplication app(argc, argv);
-    const BenchRun run(argc, argv);
-    if (run.db.isEmpty())
+    const int users = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
+    const int repeats = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3;
+    const BenchBranch branch(users);
+    if (!branch.ok)
         return 1;
     ScopedRecordingPlatform recorder;
     const struct {
         const char* name;
-        QString adodb;
-    } drivers[] = {{"QSQLITE", QStringLiteral("Provider=SQLite;Data Source=suite.db")},
-                   {"QODBC->SQLite3", QStringLiteral("Driver=SQLite3;Database=") + run.db}};
+        bool odbc;
+    } drivers[] = {{"QSQLITE", false}, {"QODBC->SQLite3", true}};
     const struct {
         const char* name;
         void (*print)(short, const MainWindowView&);
@@ -61,8 +61,7 @@ int main(int argc, char** argv)
                   {"schedule", modPrint利用者別月間予定表::vPrintYoteiHyo, "利用者別月間予定.csv"}};
     std::printf("%-15s %-14s %-12s %6s %8s %8s\n", "driver", "table", "users", "lines", "ms", "cpu ms");
     for (const auto& d : drivers) {
-        if (!useBenchConnection(run.folder(), d.adodb))
-            return 1;
+        branch.useDriver(d.odbc);
         View view;
         view.month = QDate(2024, 6, 1);
         ListConditions c;
@@ -76,7 +75,7 @@ int main(int argc, char** argv)
                 view.condition = condition;
                 view.ids = condition == 4 ? std::vector<long>{} : listed;
                 double best = -1, bestCpu = -1;
-                for (int i = 0; i < run.repeats; ++i) {
+                for (int i = 0; i < repeats; ++i) {
                     recorder.clear();
                     QElapsedTimer t;
                     t.start();
@@ -92,7 +91,7 @@ int main(int argc, char** argv)
                 }
                 std::printf("%-15s %-14s %-12s %6lld %8.1f %8.1f\n", d.name, table.name,
                             condition == 4 ? "every user" : "listed (3)",
-                            static_cast<long long>(dataLines(run.folder() + QStringLiteral("/TMP/") + QString::fromUtf8(table.csv))),
+                            static_cast<long long>(dataLines(branch.dir.filePath(QStringLiteral("TMP/") + QString::fromUtf8(table.csv)))),
                             best, bestCpu);
             }
         }

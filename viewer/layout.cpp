@@ -250,6 +250,7 @@ struct Parser {
         if (!it->name.isEmpty())
             where += QStringLiteral("「%1」").arg(it->name);
         it->font = base;
+        it->mayOverlap = o.value(u"overlap").toBool();
         if (!font(o, where, &it->font) || !pen(o, where, it))
             return false;
         if (type == u"text") {
@@ -371,6 +372,7 @@ bool parseLayoutObject(const QJsonObject& root, Layout* layout, QString* error)
     Layout l;
     l.name = root.value(u"name").toString();
     l.dataName = root.value(u"data").toString();
+    l.monthColumn = root.value(u"month").toString();
     for (const QJsonValue& c : root.value(u"columns").toArray())
         l.columns.append(c.toString());
     const QJsonObject page = root.value(u"page").toObject();

@@ -4,6 +4,7 @@
 // footer of every page; the detail band repeats once per record, with page breaks).
 //
 //   { "wfd": 1, "name": …, "data": "<data name of SetDataText>", "columns": [CSV columns…],
+//     "month": "<column holding the month the document is about (yyyy/mm…)>",
 //     "page": {"size": "A4"|"A5"|"B5", "orientation": "portrait"|"landscape"},
 //     "font": {"family": "sans"|"serif", "size": 9, "bold": false},
 //     "items": [ … ],
@@ -17,7 +18,8 @@
 // line breaks), "group" (when: condition or list of conditions, items). Conditions:
 // {"column", one of "equals" | "notEquals" | "in" | "notIn" | "empty": true | "notEmpty": true}.
 // Every item may carry "width" (line width in mm), "style" (solid|dash|dot), "color",
-// "size", "bold", "family" and "name" (SetItemValue replaces the text of named items).
+// "size", "bold", "family" and "name" (SetItemValue replaces the text of named items); a text
+// with "overlap": true may overlap other texts by design (layouts are checked for overlaps).
 #include <QColor>
 #include <QLineF>
 #include <QList>
@@ -58,6 +60,7 @@ struct LayoutItem {
     FontStyle font;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool fit = false;
+    bool mayOverlap = false; // "overlap": true
     double penWidth = 0.25;
     Qt::PenStyle penStyle = Qt::SolidLine;
     QColor color = Qt::black;
@@ -80,6 +83,7 @@ struct Layout {
     QString name;
     QString dataName;
     QStringList columns;
+    QString monthColumn; // "month": files printed copies by the document's month
     QPageSize::PageSizeId paper = QPageSize::A4;
     bool landscape = false;
     FontStyle font;

@@ -121,6 +121,95 @@ QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow)
     return out;
 }
 
+namespace {
+
+// The characters of a text as drawing units (a surrogate pair stays whole).
+QStringList unitsOf(const QString& text)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString unit(text.at(i));
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            unit += text.at(++i);
+        out.append(unit);
+    }
+    return out;
+}
+
+} // namespace
+
+FittedText fitText(const QString& text, double sizePt, const QSizeF& boxMm,
+                   const std::function<double(const QString&, double)>& widthMm,
+                   const std::function<double(double)>& lineMm)
+{
+    FittedText out;
+    const QStringList given = text.split(u'\n');
+    double widest = 0;
+    for (const QString& l : given)
+        widest = qMax(widest, widthMm(l, sizePt));
+    const double tall = lineMm(sizePt) * given.size();
+    double factor = 1.0;
+    if (widest > boxMm.width() && widest > 0)
+        factor = boxMm.width() / widest;
+    if (tall > boxMm.height() && tall > 0)
+        factor = qMin(factor, boxMm.height() / tall);
+    const double floorPt = qMin(kMinTextPt, sizePt);
+    out.sizePt = factor < 1.0 ? qMax(floorPt, sizePt * factor * 0.98) : sizePt;
+    out.lines = given;
+    if (factor >= 1.0 || sizePt * factor * 0.98 >= floorPt)
+        return out;
+
+    // At the floor: wrap character by character onto the lines the box holds, then cut.
+    out.wrapped = true;
+    const double pitch = qMin(lineMm(floorPt), floorPt * kWrapPitchEm * 25.4 / 72.0);
+    const int capacity = qMax(1, int((boxMm.height() + 1e-6) / pitch));
+    QStringList lines;
+    for (const QString& para : given) {
+        QString cur;
+        for (const QString& unit : unitsOf(para)) {
+            if (!cur.isEmpty() && widthMm(cur + unit, floorPt) > boxMm.width()) {
+                lines.append(cur);
+                cur.clear();
+            }
+            cur += unit;
+        }
+        lines.append(cur);
+    }
+    if (lines.size() > capacity) {
+        lines = lines.mid(0, capacity);
+        out.cut = true;
+    }
+    QString& last = lines.last();
+    if (out.cut || widthMm(last, floorPt) > boxMm.width()) {
+        out.cut = true;
+        QStringList units = unitsOf(last);
+        while (!units.isEmpty() && widthMm(units.join(QString()) + QStringLiteral("…"), floorPt) > boxMm.width())
+            units.removeLast();
+        last = units.join(QString()) + QStringLiteral("…");
+    }
+    out.lines = lines;
+    return out;
+}
+
+PrintFit fitToPrintable(const QSizeF& paperMm, const QMarginsF& unprintableMm)
+{
+    const double m = kPrintableMarginMm;
+    const QMarginsF u = unprintableMm;
+    if (u.left() <= m && u.top() <= m && u.right() <= m && u.bottom() <= m)
+        return {};
+    const QRectF printable(u.left(), u.top(), paperMm.width() - u.left() - u.right(),
+                           paperMm.height() - u.top() - u.bottom());
+    const QSizeF content(paperMm.width() - 2 * m, paperMm.height() - 2 * m);
+    if (printable.width() <= 0 || printable.height() <= 0 || content.width() <= 0 || content.height() <= 0)
+        return {};
+    PrintFit fit;
+    fit.scale = qMin(1.0, qMin(printable.width() / content.width(), printable.height() / content.height()));
+    const QPointF placed = printable.topLeft()
+        + QPointF(printable.width() - fit.scale * content.width(), printable.height() - fit.scale * content.height()) / 2;
+    fit.offsetMm = placed - fit.scale * QPointF(m, m);
+    return fit;
+}
+
 QList<PageSlice> paginate(int records, int rowsPerPage, int firstSlot)
 {
     if (rowsPerPage <= 0)

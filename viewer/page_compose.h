@@ -5,9 +5,11 @@
 #include "layout.h"
 
 #include <QHash>
+#include <QMarginsF>
 #include <QList>
 #include <QPageLayout>
 #include <QSizeF>
+#include <functional>
 
 struct DrawOp {
     enum class Kind { Text, Line, Rect, Ellipse, Tick, GridText };
@@ -50,6 +52,35 @@ double gridCellWidth(QChar c);
 // *overflow tells whether text was left over.
 QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow = nullptr);
 
+// Legibility and the printable edge of paper.
+constexpr double kMinTextPt = 7.0;           // shrink-to-fit stops here
+constexpr double kWrapPitchEm = 1.2;         // line pitch of text wrapped at that size
+constexpr double kPrintableMarginMm = 5.0;   // layouts keep every box this far inside the paper
+
+// A text fitted into a box ("fit" items): the size it is drawn at and its lines. It shrinks
+// to fit down to kMinTextPt (or its own size, when that is smaller); text still too long there
+// wraps onto as many lines as the box holds at kWrapPitchEm, and what still does not fit is
+// cut, the last line ending in "…". widthMm(text, pt) and lineMm(pt) measure with the font.
+struct FittedText {
+    double sizePt = 0;
+    QStringList lines;
+    bool wrapped = false; // the lines are the box's, drawn at kWrapPitchEm
+    bool cut = false;
+};
+FittedText fitText(const QString& text, double sizePt, const QSizeF& boxMm,
+                   const std::function<double(const QString&, double)>& widthMm,
+                   const std::function<double(double)>& lineMm);
+
+// Where a page goes on a printer that cannot print up to the paper's edge: at full size when
+// the printer's unprintable margins stay within kPrintableMarginMm, otherwise scaled down so
+// the layout's printable area fits the printer's, centred in it. Offsets are paper millimetres.
+struct PrintFit {
+    double scale = 1.0;
+    QPointF offsetMm;
+    bool operator==(const PrintFit&) const = default;
+};
+PrintFit fitToPrintable(const QSizeF& paperMm, const QMarginsF& unprintableMm);
+
 // A page of a table: its records [first, first + count), placed from row slot firstSlot.
 struct PageSlice {
     int first = 0;
@@ -65,6 +96,7 @@ QList<PageSlice> paginate(int records, int rowsPerPage, int firstSlot = 0);
 class Report {
 public:
     Layout layout;
+    QString layoutFile; // the layout file the report came from
     CsvTable data;
     bool hasData = false;
     QHash<QString, QString> itemValues; // SetItemValue: item name -> text

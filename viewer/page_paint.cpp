@@ -56,23 +56,43 @@ struct Painter {
     void text(const DrawOp& op)
     {
         const QRectF r = rc(op.rect);
-        double factor = 1.0;
-        if (op.fit) {
-            const QFontMetricsF fm(font(op.font), p.device());
-            const QStringList lines = op.text.split(u'\n');
-            double widest = 0;
-            for (const QString& l : lines)
-                widest = qMax(widest, fm.horizontalAdvance(l));
-            const double tall = fm.height() * lines.size();
-            if (widest > r.width() && widest > 0)
-                factor = r.width() / widest;
-            if (tall > r.height() && tall > 0)
-                factor = qMin(factor, r.height() / tall);
-            factor = factor < 1.0 ? factor * 0.98 : 1.0;
+        if (!op.fit) {
+            useFont(op.font);
+            p.setPen(op.color);
+            p.drawText(r, int(op.align), op.text);
+            return;
         }
+        // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
+        auto metricsAt = [&](double pt) {
+            FontStyle s = op.font;
+            s.size = pt;
+            return QFontMetricsF(font(s), p.device());
+        };
+        const double mmPerPx = 1.0 / k;
+        const FittedText fitted = fitText(
+            op.text, op.font.size, op.rect.size(),
+            [&](const QString& t, double pt) { return metricsAt(pt).horizontalAdvance(t) * mmPerPx; },
+            [&](double pt) { return metricsAt(pt).height() * mmPerPx; });
+        const double factor = fitted.sizePt / op.font.size;
         useFont(op.font, factor);
         p.setPen(op.color);
-        p.drawText(r, int(op.align), op.text);
+        if (!fitted.wrapped) {
+            p.drawText(r, int(op.align), op.text);
+            return;
+        }
+        const double pitch = qMin(QFontMetricsF(font(op.font, factor), p.device()).height(),
+                                  fitted.sizePt * fontScale * kWrapPitchEm * p.device()->logicalDpiY() / 72.0);
+        const double block = pitch * fitted.lines.size();
+        double y = r.top();
+        if (op.align & Qt::AlignVCenter)
+            y += (r.height() - block) / 2;
+        else if (op.align & Qt::AlignBottom)
+            y += r.height() - block;
+        const int horizontal = int(op.align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
+        for (const QString& line : fitted.lines) {
+            p.drawText(QRectF(r.left(), y, r.width(), pitch), horizontal, line);
+            y += pitch;
+        }
     }
 
     void grid(const DrawOp& op)
@@ -152,10 +172,10 @@ void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPoin
     painter.restore();
 }
 
-void paintDocumentPage(QPainter& painter, const Document& doc, int index)
+void paintDocumentPage(QPainter& painter, const Document& doc, int index, const PrintFit& fit)
 {
     const double deviceMm = painter.device()->logicalDpiX() / 25.4;
-    const double k = deviceMm * doc.contentScale(index);
-    const QPointF origin = doc.output.offsetMm * deviceMm;
+    const double k = deviceMm * doc.contentScale(index) * fit.scale;
+    const QPointF origin = (fit.offsetMm + doc.output.offsetMm * fit.scale) * deviceMm;
     paintPage(painter, doc.page(index), k, origin);
 }

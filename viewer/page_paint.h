@@ -11,8 +11,8 @@ class Document;
 void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPointF origin = {});
 
 // Paints page `index` of a document on a device whose page is the document's pageLayout():
-// applies the paper scale, PrintZoom and PrintOffsetX/Y.
-void paintDocumentPage(QPainter& painter, const Document& doc, int index);
+// applies the paper scale, PrintZoom and PrintOffsetX/Y, and a printer's printable area.
+void paintDocumentPage(QPainter& painter, const Document& doc, int index, const PrintFit& fit = {});
 
 // The families the viewer uses; layouts choose between them.
 QString sansFamily();

@@ -1,14 +1,16 @@
 #include "preview_window.h"
 
 #include "page_paint.h"
+#include "print_archive.h"
 #include "viewer_job.h"
 
 #include "platform/platform.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <QTextStream>
-#include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPainter>
@@ -21,7 +23,31 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-bool printDocument(const Document& doc, QPrinter& printer, QString* error)
+PrintFit printableFit(const QPrinter& printer)
+{
+    QPageLayout page = printer.pageLayout();
+    page.setUnits(QPageLayout::Millimeter);
+    return fitToPrintable(page.fullRect().size(), page.minimumMargins());
+}
+
+namespace {
+
+// A printed document's copy in the archive folder; a failure is reported, never fatal.
+void fileCopyOfPrint(const Document& doc, const QString& archiveFolder, int from, int to)
+{
+    if (archiveFolder.isEmpty())
+        return;
+    QString path, error;
+    if (archivePrintedDocument(doc, archiveFolder, QDateTime::currentDateTime(), from, to, &path, &error))
+        return;
+    const QString message = archiveFailureMessage(error);
+    QTextStream(stderr) << "report-viewer: " << message << Qt::endl;
+    platform().messageBox(message, MsgButtons::Ok, MsgIcon::Exclamation, doc.title);
+}
+
+} // namespace
+
+bool printDocument(const Document& doc, QPrinter& printer, QString* error, const QString& archiveFolder)
 {
     printer.setFullPage(true);
     printer.setDocName(doc.title);
@@ -41,13 +67,17 @@ bool printDocument(const Document& doc, QPrinter& printer, QString* error)
             printer.setPageLayout(doc.pageLayout(i));
             printer.newPage();
         }
-        paintDocumentPage(painter, doc, i);
+        paintDocumentPage(painter, doc, i, printableFit(printer));
     }
-    painter.end();
+    if (!painter.end()) {
+        *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
+        return false;
+    }
+    fileCopyOfPrint(doc, archiveFolder, from, to);
     return true;
 }
 
-bool printWithDialog(const Document& doc, QWidget* parent, QString* error)
+bool printWithDialog(const Document& doc, QWidget* parent, QString* error, const QString& archiveFolder)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(doc.pageLayout(0));
@@ -58,10 +88,10 @@ bool printWithDialog(const Document& doc, QWidget* parent, QString* error)
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     if (dialog.exec() != QDialog::Accepted)
         return true;
-    return printDocument(doc, printer, error);
+    return printDocument(doc, printer, error, archiveFolder);
 }
 
-bool printToDefaultPrinter(const Document& doc, QString* error)
+bool printToDefaultPrinter(const Document& doc, QString* error, const QString& archiveFolder)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
@@ -69,7 +99,7 @@ bool printToDefaultPrinter(const Document& doc, QString* error)
         return false;
     }
     QPrinter printer(info, QPrinter::HighResolution);
-    return printDocument(doc, printer, error);
+    return printDocument(doc, printer, error, archiveFolder);
 }
 
 QImage renderPageImage(const Document& doc, int index, double zoom, double dpr)
@@ -88,8 +118,9 @@ QImage renderPageImage(const Document& doc, int index, double zoom, double dpr)
     return img;
 }
 
-PreviewWindow::PreviewWindow(Document document, const QStringList& warnings, QWidget* parent)
-    : QMainWindow(parent), m_doc(std::move(document))
+PreviewWindow::PreviewWindow(Document document, const QStringList& warnings, QWidget* parent,
+                             const QString& archiveFolder)
+    : QMainWindow(parent), m_doc(std::move(document)), m_archiveFolder(archiveFolder)
 {
     setWindowTitle(m_doc.title);
     setAccessibleName(m_doc.title);
@@ -215,7 +246,7 @@ void PreviewWindow::savePdf()
 void PreviewWindow::print()
 {
     QString error;
-    if (!printWithDialog(m_doc, this, &error))
+    if (!printWithDialog(m_doc, this, &error, m_archiveFolder))
         platform().messageBox(error, MsgButtons::Ok, MsgIcon::Critical, m_doc.title);
 }
 
@@ -252,20 +283,21 @@ int runViewerWithWindow(const ViewerArguments& args)
     for (const QString& w : warnings)
         err << "report-viewer: " << w << Qt::endl;
 
+    const QString archive = archiveFolderSetting(QCoreApplication::applicationDirPath());
     switch (commands.action) {
     case ViewerAction::PrintOut:
-        if (!printToDefaultPrinter(doc, &error))
+        if (!printToDefaultPrinter(doc, &error, archive))
             return fail(error, ExitOutputFailed);
         return okCode;
     case ViewerAction::PrintDialog:
-        if (!printWithDialog(doc, nullptr, &error))
+        if (!printWithDialog(doc, nullptr, &error, archive))
             return fail(error, ExitOutputFailed);
         return okCode;
     case ViewerAction::Preview:
     case ViewerAction::None:
         break;
     }
-    PreviewWindow window(std::move(doc), warnings);
+    PreviewWindow window(std::move(doc), warnings, nullptr, archive);
     window.show();
     window.raise();
     window.activateWindow();

@@ -10,13 +10,18 @@ class QLabel;
 class QScrollArea;
 class QPrinter;
 
-// Prints the document (the printer's page range, if any). False with *error set.
-bool printDocument(const Document& doc, QPrinter& printer, QString* error);
+// Where the printer's pages take the document: its unprintable margins, if wider than the
+// layouts' own, shrink the page into the printable area.
+PrintFit printableFit(const QPrinter& printer);
+// Prints the document (the printer's page range, if any). False with *error set. With an
+// archive folder, the printed pages are also filed there as a PDF; a failure to file them is
+// shown (platform services and standard error) and leaves the print a success.
+bool printDocument(const Document& doc, QPrinter& printer, QString* error, const QString& archiveFolder = {});
 // Print dialog, then printing. False only when printing failed (*error set); a cancelled
 // dialog is no failure.
-bool printWithDialog(const Document& doc, QWidget* parent, QString* error);
+bool printWithDialog(const Document& doc, QWidget* parent, QString* error, const QString& archiveFolder = {});
 // The default printer without a dialog. False with *error set.
-bool printToDefaultPrinter(const Document& doc, QString* error);
+bool printToDefaultPrinter(const Document& doc, QString* error, const QString& archiveFolder = {});
 
 struct ViewerArguments;
 // The run with windows: message boxes for failures (through the platform services), the
@@ -28,7 +33,9 @@ QImage renderPageImage(const Document& doc, int index, double zoom, double devic
 
 class PreviewWindow : public QMainWindow {
 public:
-    PreviewWindow(Document document, const QStringList& warnings, QWidget* parent = nullptr);
+    // archiveFolder: where its prints are filed (empty: nowhere).
+    PreviewWindow(Document document, const QStringList& warnings, QWidget* parent = nullptr,
+                  const QString& archiveFolder = {});
 
     int currentPage() const { return m_page; }
     double zoom() const { return m_zoom; }
@@ -48,6 +55,7 @@ private:
     void print();
 
     Document m_doc;
+    QString m_archiveFolder;
     int m_page = 0;
     double m_zoom = 1.0;
     bool m_fitWidth = true;

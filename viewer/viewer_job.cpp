@@ -1,11 +1,14 @@
 #include "viewer_job.h"
 
 #include "page_paint.h"
+#include "print_archive.h"
 
 #include "common/paths.h"
 #include "common/text_file.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -174,6 +177,7 @@ bool buildDocument(const CommandFile& c, Document* doc, QStringList* warnings, Q
             Report rep;
             if (!bindReport(layout, name, embedded, &rep, error))
                 return false;
+            rep.layoutFile = r.value(u"layoutPath").toString();
             out.reports.append(rep);
         }
     } else {
@@ -186,6 +190,7 @@ bool buildDocument(const CommandFile& c, Document* doc, QStringList* warnings, Q
         Report rep;
         if (!bindReport(layout, c.layoutPath, data, &rep, error))
             return false;
+        rep.layoutFile = c.layoutPath;
         out.reports.append(rep);
     }
     if (!c.title.isEmpty())
@@ -257,24 +262,26 @@ bool writeMergedDocument(const CommandFile& c, const QString& path, QString* err
     return true;
 }
 
-bool writeDocumentPdf(const Document& doc, const QString& path, QString* error)
+bool renderDocumentPdf(const Document& doc, int from, int to, QByteArray* bytes, QString* error)
 {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+    from = qBound(0, from, doc.pageCount() - 1);
+    to = qBound(from, to, doc.pageCount() - 1);
+    bytes->clear();
+    QBuffer buffer(bytes);
+    buffer.open(QIODevice::WriteOnly);
+    { // the writer finishes the file when it goes
         QPdfWriter writer(&buffer);
         writer.setResolution(600);
         writer.setTitle(doc.title);
         writer.setCreator(QStringLiteral("report-viewer"));
-        writer.setPageLayout(doc.pageLayout(0));
+        writer.setPageLayout(doc.pageLayout(from));
         QPainter painter;
         if (!painter.begin(&writer)) {
             *error = QStringLiteral("PDF を作れません。");
             return false;
         }
-        for (int i = 0; i < doc.pageCount(); ++i) {
-            if (i > 0) {
+        for (int i = from; i <= to; ++i) {
+            if (i > from) {
                 writer.setPageLayout(doc.pageLayout(i));
                 writer.newPage();
             }
@@ -282,6 +289,14 @@ bool writeDocumentPdf(const Document& doc, const QString& path, QString* error)
         }
         painter.end();
     }
+    return true;
+}
+
+bool writeDocumentPdf(const Document& doc, const QString& path, QString* error)
+{
+    QByteArray bytes;
+    if (!renderDocumentPdf(doc, 0, doc.pageCount() - 1, &bytes, error))
+        return false;
     VbError ve;
     if (!writeFileReplacing(path, bytes, &ve)) {
         *error = QStringLiteral("PDF %1 を書けません。%2").arg(path, ve.parenText());
@@ -367,6 +382,14 @@ int runWithoutWindow(const ViewerArguments& args, QTextStream& err)
     if (!writeDocumentPdf(doc, headlessPdfPath(args, doc.title), &e)) {
         say(e);
         return ExitOutputFailed;
+    }
+    // The PDF stands in for the printer here, so a print command is filed as a print is.
+    if (commands.action == ViewerAction::PrintOut || commands.action == ViewerAction::PrintDialog) {
+        const QString archive = archiveFolderSetting(QCoreApplication::applicationDirPath());
+        QString filed;
+        if (!archive.isEmpty()
+            && !archivePrintedDocument(doc, archive, QDateTime::currentDateTime(), 0, doc.pageCount() - 1, &filed, &e))
+            say(archiveFailureMessage(e));
     }
     return warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
 }

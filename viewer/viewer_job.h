@@ -40,6 +40,8 @@ bool buildDocument(const CommandFile& commands, Document* document, QStringList*
 // later FileName needs nothing else). False with *error set.
 bool writeMergedDocument(const CommandFile& commands, const QString& path, QString* error);
 
+// Renders pages [from, to] (0-based) as PDF.
+bool renderDocumentPdf(const Document& document, int from, int to, QByteArray* bytes, QString* error);
 // Renders every page into a PDF file, written under a temporary name and renamed into place.
 bool writeDocumentPdf(const Document& document, const QString& path, QString* error);
 

@@ -330,7 +330,7 @@ short clsOplIniFile::iInit(const QString& iniPath)
     }
     m_path = iniPath;
     if (!bFileExists(iniPath)) {
-        m_err = QStringLiteral("指定されたIni（") + iniPath + QStringLiteral("）ファイルが見つかりません。");
+        m_err = QStringLiteral("指定されたIni（") + nativePath(iniPath) + QStringLiteral("）ファイルが見つかりません。");
         return -1;
     }
     return 0;
@@ -348,10 +348,9 @@ QString clsOplIniFile::csGetProfileString(const QString& section, const QString&
 
 short clsOplIniFile::iWriteProfileString(const QString& section, const QString& key, const QString& value)
 {
-    // A failed write (read-only file, vanished folder) is reported like the raised error
-    // of the old class, so callers that check for -1 show it instead of losing the setting.
+    // Non-zero on success, 0 on failure (read-only file, vanished folder) with the reason kept.
     if (profile::writeString(section, key, value, m_path))
         return 1;
     m_err = QStringLiteral("Iniファイルの書込に失敗しました。");
-    return -1;
+    return 0;
 }

@@ -22,6 +22,7 @@ public:
     short iInit(const QString& iniPath);
     long nGetProfileLong(const QString& section, const QString& key) const;
     QString csGetProfileString(const QString& section, const QString& key) const;
+    // Non-zero on success; 0 on failure, with the reason in CsErrStr.
     short iWriteProfileString(const QString& section, const QString& key, const QString& value);
 
 private:

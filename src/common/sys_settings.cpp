@@ -25,19 +25,26 @@ QString vGetMassageIni(const QString& key, bool reportMissing)
     }
     QByteArray bytes;
     readWholeFile(path, &bytes);
+    if (const std::optional<QString> value = massageIniValue(bytes, key))
+        return *value;
+    if (reportMissing) {
+        platform().messageBox(QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[") + key + u']',
+                              MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("警告！"));
+    }
+    return QString();
+}
+
+std::optional<QString> massageIniValue(const QByteArray& fileBytes, const QString& key)
+{
     const QString wanted = vb::trim(key);
-    for (const QString& line : splitLines(decodeText(bytes))) {
+    for (const QString& line : splitLines(decodeText(fileBytes))) {
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
             continue;
         if (vb::trim(line.left(eq)) == wanted)
             return line.mid(eq + 1);
     }
-    if (reportMissing) {
-        platform().messageBox(QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[") + key + u']',
-                              MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("警告！"));
-    }
-    return QString();
+    return std::nullopt;
 }
 
 static QString folderOf(const char* key)

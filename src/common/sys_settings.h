@@ -1,10 +1,14 @@
 #pragma once
 // The system settings file Massage.ini and the folder functions (module modSysFunc).
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 // Flat lookup ignoring sections; first match wins; case-sensitive on trimmed names.
 // Massage.ini missing: message, then the program ends.
 QString vGetMassageIni(const QString& key, bool reportMissing);
+// The same lookup in the bytes of a Massage.ini; no value when no line carries the key.
+std::optional<QString> massageIniValue(const QByteArray& fileBytes, const QString& key);
 
 // gAppPath + value + separator, as a native path ending in "/".
 QString csGetSysFolder();

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cerrno>
 
 namespace {
 
@@ -174,9 +175,15 @@ bool writeFileReplacing(const QString& path, const QByteArray& bytes, VbError* e
     }
     QSaveFile f(path);
     f.setDirectWriteFallback(false);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    // commit() does not notice that the buffered bytes could not be written (a full disk) and
+    // would put a short file in place of the old one: flush first, and keep the old file.
+    errno = 0;
+    const bool written = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
+    const int sysError = errno;
+    if (!written || !f.commit()) {
         if (error)
-            *error = errorForFile(path, f.error(), true);
+            *error = (sysError == ENOSPC || sysError == EFBIG || sysError == EDQUOT) ? vberr::diskFull()
+                                                                                    : errorForFile(path, f.error(), true);
         return false;
     }
     return true;

@@ -304,6 +304,7 @@ public:
 
     QString name;
     bool open = false;
+    bool inTransaction = false; // begun and neither committed nor rolled back
     Engine engine = Engine::Sqlite;
     bool layer = false;
     int timeout = kAdoDefaultTimeout;
@@ -315,7 +316,6 @@ public:
     QString reuseKey;        // the connection target this connection serves
     QString filePath;        // the SQLite database file, through either driver
     FileIdentity file;       // that file when it was opened
-    bool inTransaction = false; // begun through iBeginTrans and not ended
     bool dirty = false;      // ran something other than a plain query
     bool broken = false;     // a failure that leaves the link or the file unusable
 
@@ -645,6 +645,11 @@ void AdoConnection::disconnect()
     session.reset();
     {
         QSqlDatabase d = db();
+        // A transaction left open (a failed commit, an error between begin and commit) is
+        // rolled back: ODBC refuses to disconnect while one is open, and its locks would live on.
+        if (d.isValid() && open && inTransaction)
+            d.rollback();
+        inTransaction = false;
         if (d.isValid())
             d.close();
     }
@@ -898,8 +903,9 @@ static short transaction(cT_ADODB& self, AdoConnection& c, QString& errMsg, Tran
     } else {
         QSqlDatabase d = c.db();
         const bool ok = op == TransOp::Begin ? d.transaction() : op == TransOp::Commit ? d.commit() : d.rollback();
-        if (ok) {
+        if (ok)
             c.inTransaction = op == TransOp::Begin;
+        if (ok) {
             // A rollback that reports errors counts as failed.
             if (op == TransOp::Rollback && !c.errors.empty()) {
                 self.vAddAdoErrorLog(errMsg);

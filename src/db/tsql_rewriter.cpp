@@ -126,6 +126,7 @@ QString renderDefault(const Token& t)
     }
 }
 
+// The catalogue views. Names compare case-insensitively, as under the suite's collation.
 const char* const kSysColumns =
     "(SELECT c.object_id AS object_id, c.name AS name, c.column_id AS column_id,"
     " CASE WHEN instr(c.t, '(') > 0 THEN"
@@ -143,7 +144,7 @@ const char* const kSysColumns =
     " WHEN c.t IN ('decimal', 'numeric') THEN 9 WHEN c.t IN ('text', 'ntext', 'image') THEN 16"
     " WHEN c.t IN ('varchar', 'char', 'binary', 'varbinary') THEN 1 WHEN c.t IN ('nvarchar', 'nchar') THEN 2"
     " ELSE 0 END AS max_length, c.is_nullable AS is_nullable"
-    " FROM (SELECT m.rowid AS object_id, p.name AS name, p.cid + 1 AS column_id, lower(trim(p.type)) AS t,"
+    " FROM (SELECT m.rowid AS object_id, p.name COLLATE NOCASE AS name, p.cid + 1 AS column_id, lower(trim(p.type)) AS t,"
     " CASE WHEN p.\"notnull\" THEN 0 ELSE 1 END AS is_nullable"
     " FROM sqlite_schema AS m, pragma_table_info(m.name) AS p WHERE m.type IN ('table', 'view')) AS c)";
 
@@ -152,11 +153,11 @@ QString sysView(const QString& lowerName)
     if (lowerName == u"columns")
         return QString::fromLatin1(kSysColumns);
     if (lowerName == u"tables")
-        return QStringLiteral("(SELECT rowid AS object_id, name AS name FROM sqlite_schema WHERE type = 'table')");
+        return QStringLiteral("(SELECT rowid AS object_id, name COLLATE NOCASE AS name FROM sqlite_schema WHERE type = 'table')");
     if (lowerName == u"views")
-        return QStringLiteral("(SELECT rowid AS object_id, name AS name FROM sqlite_schema WHERE type = 'view')");
+        return QStringLiteral("(SELECT rowid AS object_id, name COLLATE NOCASE AS name FROM sqlite_schema WHERE type = 'view')");
     if (lowerName == u"objects")
-        return QStringLiteral("(SELECT rowid AS object_id, name AS name, CASE type WHEN 'table' THEN 'U' ELSE 'V' END"
+        return QStringLiteral("(SELECT rowid AS object_id, name COLLATE NOCASE AS name, CASE type WHEN 'table' THEN 'U' ELSE 'V' END"
                               " AS type FROM sqlite_schema WHERE type IN ('table', 'view'))");
     return QString();
 }

@@ -41,32 +41,3 @@ std::vector<std::pair<int, short>> SortKeys::keys() const
         out.emplace_back(m_cols[i], m_orders[i]);
     return out;
 }
-
-static bool isNumber(const QVariant& v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Short:
-    case QMetaType::Long:
-        return true;
-    default:
-        return false;
-    }
-}
-
-int compareCells(const QVariant& a, const QVariant& b)
-{
-    const bool na = isNumber(a), nb = isNumber(b);
-    if (na && nb) {
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    if (na != nb)
-        return na ? -1 : 1;
-    const int c = a.toString().compare(b.toString());
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}

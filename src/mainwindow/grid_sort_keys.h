@@ -1,6 +1,5 @@
 #pragma once
 // The three sort keys of the list's header sort (most recent first).
-#include <QVariant>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -18,6 +17,3 @@ private:
     short m_orders[3] = {0, 0, 0};
     int m_count = 0;
 };
-
-// Cell order for sorting: numbers as numbers, texts as texts, numbers before texts.
-int compareCells(const QVariant& a, const QVariant& b);

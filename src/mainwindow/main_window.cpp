@@ -8,6 +8,7 @@
 #include "mainwindow/month_edit.h"
 #include "platform/platform.h"
 #include "platform/spread_grid.h"
+#include "platform/widget_names.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -28,29 +29,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
-
-namespace {
-
-// Accessible name: the label as the operator sees it; description: the design's control name.
-template <class W>
-W* named(W* w, const QString& label, const QString& designName)
-{
-    w->setObjectName(designName);
-    w->setAccessibleName(label);
-    w->setAccessibleDescription(designName);
-    return w;
-}
-
-QPushButton* button(const QString& caption, const QString& designName, const QString& tip = QString())
-{
-    auto* b = named(new QPushButton(caption), caption, designName);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    b->setMinimumHeight(30);
-    return b;
-}
-
-} // namespace
 
 frmPrint利用者別月間実績表::frmPrint利用者別月間実績表(QWidget* parent) : QMainWindow(parent, Qt::Window)
 {
@@ -77,7 +55,7 @@ void frmPrint利用者別月間実績表::buildUi()
     imD_Out = named(new MonthEdit, QStringLiteral("対象年月"), QStringLiteral("imD_Out"));
     imD_Out->setMinimumWidth(110);
     monthLabel->setBuddy(imD_Out);
-    but_Read = button(QStringLiteral("抽出"), QStringLiteral("but_Read"), QStringLiteral("検索を行います"));
+    but_Read = namedButton(QStringLiteral("抽出"), QStringLiteral("but_Read"), QStringLiteral("検索を行います"));
     but_Read->setMinimumWidth(90);
     lblMes = named(new QLabel, QStringLiteral("一覧の見出し"), QStringLiteral("lblMes"));
     QFont titleFont = lblMes->font();
@@ -102,7 +80,9 @@ void frmPrint利用者別月間実績表::buildUi()
                            QStringLiteral("頻回な施術の利用者（頻回施術計画書）"), QStringLiteral("optSerchSel(2)"));
     optSerchSel[4] = named(new QRadioButton(QStringLiteral("全利用者")), QStringLiteral("全利用者"), QStringLiteral("optSerchSel(4)"));
     imnHinkaiKaisu = named(new QSpinBox, QStringLiteral("施術頻回カウント"), QStringLiteral("imnHinkaiKaisu"));
-    imnHinkaiKaisu->setRange(0, 24);
+    // Whatever 抽出頻回回数 can hold (a 16-bit number): a count over several sub-numbers of a
+    // user can pass 24, and a stored value must come back unchanged.
+    imnHinkaiKaisu->setRange(-32768, 32767);
     imnHinkaiKaisu->setAlignment(Qt::AlignRight);
     auto* thresholdRow = new QHBoxLayout;
     thresholdRow->addSpacing(24);
@@ -163,9 +143,9 @@ void frmPrint利用者別月間実績表::buildUi()
 
     // Commands.
     auto* cmds = new QHBoxLayout;
-    cmdSelAll[0] = button(QStringLiteral("全員選択"), QStringLiteral("cmdSelAll(0)"));
-    cmdSelAll[1] = button(QStringLiteral("全員解除"), QStringLiteral("cmdSelAll(1)"));
-    cmdEdit = button(QStringLiteral("施術理由記載"), QStringLiteral("cmdEdit"));
+    cmdSelAll[0] = namedButton(QStringLiteral("全員選択"), QStringLiteral("cmdSelAll(0)"));
+    cmdSelAll[1] = namedButton(QStringLiteral("全員解除"), QStringLiteral("cmdSelAll(1)"));
+    cmdEdit = namedButton(QStringLiteral("施術理由記載"), QStringLiteral("cmdEdit"));
     cmds->addWidget(cmdSelAll[0]);
     cmds->addWidget(cmdSelAll[1]);
     cmds->addSpacing(12);
@@ -173,10 +153,10 @@ void frmPrint利用者別月間実績表::buildUi()
 
     auto* form = new QGroupBox(QStringLiteral("施術継続理由・状態記入書"));
     auto* fl = new QHBoxLayout(form);
-    btnJisseki[0] = button(QStringLiteral("印刷"), QStringLiteral("btnJisseki(0)"));
-    btnJisseki[1] = button(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("btnJisseki(1)"));
-    btnJisseki[2] = button(QStringLiteral("ﾌｫｰﾏｯﾄ出力"), QStringLiteral("btnJisseki(2)"));
-    btnJissekiSelect[1] = button(QStringLiteral("帳票出力"), QStringLiteral("btnJissekiSelect(1)"));
+    btnJisseki[0] = namedButton(QStringLiteral("印刷"), QStringLiteral("btnJisseki(0)"));
+    btnJisseki[1] = namedButton(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("btnJisseki(1)"));
+    btnJisseki[2] = namedButton(QStringLiteral("ﾌｫｰﾏｯﾄ出力"), QStringLiteral("btnJisseki(2)"));
+    btnJissekiSelect[1] = namedButton(QStringLiteral("帳票出力"), QStringLiteral("btnJissekiSelect(1)"));
     for (auto* b : {btnJisseki[0], btnJisseki[1], btnJisseki[2], btnJissekiSelect[1]})
         fl->addWidget(b);
     cmds->addWidget(form);
@@ -185,8 +165,8 @@ void frmPrint利用者別月間実績表::buildUi()
     auto* tl = new QGridLayout(tables);
     optPrintType[0] = named(new QRadioButton(QStringLiteral("実績データ")), QStringLiteral("実績データ"), QStringLiteral("optPrintType(0)"));
     optPrintType[1] = named(new QRadioButton(QStringLiteral("予定データ")), QStringLiteral("予定データ"), QStringLiteral("optPrintType(1)"));
-    btnYoteiJisseki[1] = button(QStringLiteral("実績チェック表"), QStringLiteral("btnYoteiJisseki(1)"));
-    btnYoteiJisseki[0] = button(QStringLiteral("予定チェック"), QStringLiteral("btnYoteiJisseki(0)"));
+    btnYoteiJisseki[1] = namedButton(QStringLiteral("実績チェック表"), QStringLiteral("btnYoteiJisseki(1)"));
+    btnYoteiJisseki[0] = namedButton(QStringLiteral("予定チェック"), QStringLiteral("btnYoteiJisseki(0)"));
     tl->addWidget(optPrintType[0], 0, 0);
     tl->addWidget(optPrintType[1], 1, 0);
     tl->addWidget(btnYoteiJisseki[1], 0, 1);
@@ -208,13 +188,13 @@ void frmPrint利用者別月間実績表::buildUi()
     ul->addWidget(chkTuuinDisp);
     cmds->addWidget(tuuin);
     cmds->addStretch(1);
-    btnExit = button(QStringLiteral("戻る"), QStringLiteral("btnExit"), QStringLiteral("処理を終了します。"));
+    btnExit = namedButton(QStringLiteral("戻る"), QStringLiteral("btnExit"), QStringLiteral("処理を終了します。"));
     btnExit->setMinimumWidth(90);
     cmds->addWidget(btnExit);
     root->addLayout(cmds);
     setCentralWidget(central);
 
-    // Designed state (shown when the settings file is missing).
+    // Initial state (shown when the settings file is missing).
     optSerchSel[3]->setChecked(true);
     optPrintType[0]->setChecked(true);
     optSort[0]->setChecked(true);
@@ -222,10 +202,15 @@ void frmPrint利用者別月間実績表::buildUi()
     // Operator actions.
     connect(but_Read, &QPushButton::clicked, this, [this] { extract(); });
     imD_Out->onMonthCommitted = [this] { extract(); };
+    imD_Out->setCommitButton(but_Read);
     for (int i : {2, 3, 4})
         connect(optSerchSel[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this] { conditionChanged(); });
     connect(cmdSelAll[0], &QPushButton::clicked, this, [this] { selectAll(0); });
     connect(cmdSelAll[1], &QPushButton::clicked, this, [this] { selectAll(1); });
+    grdData->onButtonClicked = [this](int row, int col) {
+        if (grdData->MaxRows() > 0 && row >= 1 && col == colHinkaiButton)
+            openHinkaiSub(row);
+    };
     grdData->onDoubleClick = [this](int row, int col) {
         if (grdData->MaxRows() > 0 && row == 0)
             vSortGrid(col);
@@ -239,7 +224,8 @@ void frmPrint利用者別月間実績表::buildUi()
     setTabOrder(optSerchSel[4], txt_SiboriNo);
     setTabOrder(txt_SiboriNo, txt_SiboriName);
     setTabOrder(txt_SiboriName, txt_SiboriKana);
-    setTabOrder(txt_SiboriKana, grdData);
+    setTabOrder(txt_SiboriKana, grdData->horizontalHeader());
+    setTabOrder(grdData->horizontalHeader(), grdData);
 }
 
 void frmPrint利用者別月間実績表::buildMenus()
@@ -272,7 +258,7 @@ void frmPrint利用者別月間実績表::buildMenus()
         connect(mnSejutuKaisuCnt[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { chooseSejutuKaisuCnt(i); });
         connect(mnRiyusyoTypeSel[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { chooseRiyusyoType(i); });
     }
-    // Designed state: the default reading of each pair.
+    // Initial state: the default reading of each pair.
     mnSejutuKaisuCnt[0]->setChecked(true);
     mnRiyusyoTypeSel[1]->setChecked(true);
 
@@ -287,8 +273,12 @@ void frmPrint利用者別月間実績表::buildMenus()
     connect(mnMenuPreview, &QAction::triggered, this, [this] { menuPreview(); });
     connect(mnMenuPrint, &QAction::triggered, this, [this] { menuPrint(); });
     connect(btnYoteiJisseki[0], &QPushButton::clicked, this, [this] { yoteiJissekiButton(0); });
+    for (int i = 0; i < 3; ++i)
+        connect(btnJisseki[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { btnJissekiClick(i); });
     connect(btnYoteiJisseki[1], &QPushButton::clicked, this, [this] { yoteiJissekiButton(1); });
     connect(btnExit, &QPushButton::clicked, mnMenuExit, &QAction::trigger);
+    connect(btnJissekiSelect[1], &QPushButton::clicked, this, [this] { btnJissekiSelectClick(); });
+    connect(mnDispHelp, &QAction::triggered, this, [this] { menuDispHelp(); });
 }
 
 void frmPrint利用者別月間実績表::load()
@@ -358,6 +348,7 @@ void frmPrint利用者別月間実績表::extract()
 {
     if (vb::format(imD_Out->date(), QStringLiteral("yyyymm")).size() != 6)
         return;
+    imD_Out->markCommitted();
     if (iDataLoad() == 0)
         saveSettings();
 }

@@ -50,6 +50,18 @@ public:
     void menuPreview();                   // mnMenuPreview
     void menuPrint();                     // mnMenuPrint (asks first)
     void yoteiJissekiButton(int index);   // btnYoteiJisseki(0) schedule, (1) actual records
+    // Continuation form: btnJisseki(0) print, (1) preview, (2) preview of the blank format.
+    void btnJissekiClick(int index);
+    // btnJissekiSelect(1): the document dialog, then the form or the plan; settings saved.
+    void btnJissekiSelectClick();
+    // The frequency sub-window for a row (the column-11 button cell), then the row's refresh.
+    void openHinkaiSub(int row);
+    // mnDispHelp: the online help, topic 1, with the hourglass.
+    void menuDispHelp();
+    // The rows whose tick box reads 1, top to bottom.
+    std::vector<int> selectedRows() const;
+    // "利用者を選択してください。" ("確認") when the list is empty or nobody is ticked; false then.
+    bool checkUsersSelected();
 
     // State restored from and saved to the print settings file.
     PrintSettings currentSettings() const;
@@ -71,7 +83,7 @@ public:
     int selectedCondition() const override;
     bool countWholeAnniversaryMonth() const override;
 
-    // Controls by their design names.
+    // Controls under their own names.
     MonthEdit* imD_Out = nullptr;
     QLabel* lblMes = nullptr;
     QLineEdit* txt_SiboriNo = nullptr;

@@ -64,7 +64,7 @@ void vSavePrintSettings(const PrintSettings& s)
         {"抽出頻回回数", QString::number(s.threshold)},
     };
     for (const auto& [key, value] : values) {
-        if (ini.iWriteProfileString(kSection, QString::fromUtf8(key), value) == -1) {
+        if (ini.iWriteProfileString(kSection, QString::fromUtf8(key), value) == 0) {
             platform().messageBox(QStringLiteral("Error:") + ini.CsErrStr(), MsgButtons::Ok, MsgIcon::None);
             return;
         }

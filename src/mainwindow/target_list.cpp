@@ -34,7 +34,7 @@ const QString kJoinSyoumeisha =
     + QStringLiteral(" AND OVER16COUNT.iKyotenEb = SYOUMEISHA.iKyotenEb ")
     + QStringLiteral(" AND OVER16COUNT.nStaffID = SYOUMEISHA.nIDNo ");
 
-// Pieces 3.9 and 3.10: the month and the branch.
+// The list query's conditions on the month and the branch (the one-row refresh shares them).
 QString monthAndBranch(const QDate& month)
 {
     return QStringLiteral(" WHERE 実績年 = ") + vb::format(month, QStringLiteral("yyyy"))

@@ -1,5 +1,7 @@
 #include "qt_platform.h"
 
+#include <cstdio>
+
 #include "process_start.h"
 
 #include <QApplication>
@@ -93,6 +95,13 @@ bool QtPlatform::startProgram(const QString& program, const QStringList& args, W
     return startDetachedProgram(program, args, error);
 }
 
-void QtPlatform::openUrl(const QString& address) { QDesktopServices::openUrl(QUrl(address)); }
+void QtPlatform::openUrl(const QString& address)
+{
+    // The address arrives encoded: read strictly, so the browser gets exactly this text.
+    const QUrl url = QUrl::fromEncoded(address.toUtf8(), QUrl::StrictMode);
+    // The address may carry credentials: a failure is noted without it.
+    if (!url.isValid() || !QDesktopServices::openUrl(url))
+        std::fprintf(stderr, "the online help could not be opened in a browser\n");
+}
 
 QString QtPlatform::computerName() { return QSysInfo::machineHostName(); }

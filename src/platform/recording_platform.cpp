@@ -21,6 +21,8 @@ MsgResult RecordingPlatform::messageBox(const QString& text, MsgButtons buttons,
 void RecordingPlatform::setBusy(bool on)
 {
     busyDepth += on ? 1 : -1;
+    if (on && busyDepth == 1)
+        ++busySpells;
     if (busyDepth > maxBusyDepth)
         maxBusyDepth = busyDepth;
 }

@@ -32,6 +32,7 @@ public:
     std::deque<MsgResult> answers; // next answers; the first button when empty
     int busyDepth = 0;
     int maxBusyDepth = 0;
+    int busySpells = 0;             // times the hourglass came up (one per command that shows it)
     int beeps = 0;
     bool reallyStart = false;       // carry starts out for real
     bool startSucceeds = true;      // result of a recorded start when not carried out

@@ -1,50 +1,231 @@
 #include "spread_grid.h"
 
-#include "mainwindow/grid_sort_keys.h"
-
+#include <QAccessible>
 #include <QApplication>
-#include <QHeaderView>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
 namespace {
-// A header whose captions wrap onto two lines when the column is narrower than the text.
-class WrappingHeader : public QHeaderView {
-public:
-    explicit WrappingHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
 
-protected:
-    void paintSection(QPainter* p, const QRect& rect, int logical) const override
-    {
-        // Draw the frame without a caption, then the caption wrapped.
-        const QString text = model()->headerData(logical, Qt::Horizontal).toString();
-        QStyleOptionHeader opt;
-        initStyleOption(&opt);
-        opt.rect = rect;
-        opt.section = logical;
-        style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
-        p->save();
-        p->setPen(palette().color(QPalette::ButtonText));
-        p->setFont(font());
-        p->drawText(rect.adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWrapAnywhere, text);
-        p->restore();
+bool isNumber(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        return true;
+    default:
+        return false;
     }
-    QSize sectionSizeFromContents(int logical) const override
-    {
-        QSize s = QHeaderView::sectionSizeFromContents(logical);
-        s.setHeight(fontMetrics().height() * 2 + 10);
-        return s;
+}
+
+// Cell order of the sort: numbers as numbers, texts as texts, numbers before texts.
+int compareCells(const QVariant& a, const QVariant& b)
+{
+    const bool na = isNumber(a), nb = isNumber(b);
+    if (na && nb) {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
     }
-};
+    if (na != nb)
+        return na ? -1 : 1;
+    const int c = a.toString().compare(b.toString());
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+bool isActivationKey(const QKeyEvent* e)
+{
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier)
+        return false;
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+GridHeader::GridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QStringLiteral("列見出し"));
+    setAccessibleDescription(QStringLiteral("左右キーで列を選び、Enter キーで並べ替えます"));
+}
+
+QString GridHeader::caption(int logical) const
+{
+    return model() ? model()->headerData(logical, Qt::Horizontal).toString() : QString();
+}
+
+void GridHeader::setCurrentSection(int logical)
+{
+    if (logical == m_current)
+        return;
+    m_current = logical;
+    viewport()->update();
+    if (hasFocus())
+        announce();
+}
+
+void GridHeader::announce()
+{
+    const QString text = caption(m_current);
+    setAccessibleName((text.isEmpty() ? QString() : text + u' ') + QStringLiteral("列見出し"));
+    if (QAccessible::isActive()) {
+        QAccessibleEvent ev(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&ev);
+    }
+}
+
+void GridHeader::step(int direction)
+{
+    const int n = count();
+    if (n == 0)
+        return;
+    int visual = m_current >= 0 ? visualIndex(m_current) : (direction > 0 ? -1 : n);
+    for (visual += direction; visual >= 0 && visual < n; visual += direction) {
+        const int logical = logicalIndex(visual);
+        if (!isSectionHidden(logical)) {
+            setCurrentSection(logical);
+            return;
+        }
+    }
+}
+
+void GridHeader::focusInEvent(QFocusEvent* e)
+{
+    if (m_current < 0 || isSectionHidden(m_current)) {
+        m_current = -1;
+        step(1);
+    }
+    announce();
+    viewport()->update();
+    QHeaderView::focusInEvent(e);
+}
+
+void GridHeader::focusOutEvent(QFocusEvent* e)
+{
+    viewport()->update();
+    QHeaderView::focusOutEvent(e);
+}
+
+void GridHeader::keyPressEvent(QKeyEvent* e)
+{
+    if (isActivationKey(e)) {
+        if (m_current >= 0 && onActivate)
+            onActivate(m_current);
+        e->accept();
+        return;
+    }
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (mods == Qt::NoModifier) {
+            step((e->key() == Qt::Key_Right) == (layoutDirection() == Qt::LeftToRight) ? 1 : -1);
+            e->accept();
+            return;
+        }
+        break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        m_current = -1;
+        step(e->key() == Qt::Key_Home ? 1 : -1);
+        e->accept();
+        return;
+    case Qt::Key_F10:
+        if (mods == Qt::ShiftModifier && m_current >= 0) {
+            const QRect r(sectionViewportPosition(m_current), 0, sectionSize(m_current), height());
+            showMenu(m_current, viewport()->mapToGlobal(r.center()));
+            e->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QHeaderView::keyPressEvent(e);
+}
+
+void GridHeader::contextMenuEvent(QContextMenuEvent* e)
+{
+    int logical = m_current;
+    QPoint at = e->globalPos();
+    if (e->reason() == QContextMenuEvent::Mouse) {
+        logical = logicalIndexAt(e->pos());
+    } else if (logical >= 0) {
+        const QRect r(sectionViewportPosition(logical), 0, sectionSize(logical), height());
+        at = viewport()->mapToGlobal(r.center());
+    }
+    if (logical < 0)
+        return;
+    showMenu(logical, at);
+    e->accept();
+}
+
+void GridHeader::showMenu(int logical, const QPoint& globalPos)
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("sortMenu"));
+    QAction* sort = menu.addAction(QStringLiteral("「%1」で並べ替え(&S)").arg(caption(logical)));
+    connect(sort, &QAction::triggered, this, [this, logical] {
+        if (onActivate)
+            onActivate(logical);
+    });
+    menu.exec(globalPos);
+}
+
+void GridHeader::paintSection(QPainter* p, const QRect& rect, int logical) const
+{
+    // The frame without a caption, then the caption wrapped; the keyboard's column framed.
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = logical;
+    style()->drawControl(QStyle::CE_HeaderSection, &opt, p, this);
+    p->save();
+    p->setPen(palette().color(QPalette::ButtonText));
+    p->setFont(font());
+    p->drawText(rect.adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWrapAnywhere, caption(logical));
+    if (hasFocus() && logical == m_current) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.state |= QStyle::State_KeyboardFocusChange; // only the keyboard brings focus here
+        focus.rect = rect.adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, p, this);
+    }
+    p->restore();
+}
+
+QSize GridHeader::sectionSizeFromContents(int logical) const
+{
+    QSize s = QHeaderView::sectionSizeFromContents(logical);
+    s.setHeight(fontMetrics().height() * 2 + 10);
+    return s;
+}
 
 SpreadGrid::SpreadGrid(int maxCols, QWidget* parent) : QTableWidget(0, maxCols, parent)
 {
-    setHorizontalHeader(new WrappingHeader(this));
+    auto* header = new GridHeader(this);
+    setHorizontalHeader(header);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false); // Tab leaves the grid; the arrows move within it
     setAlternatingRowColors(true);
     verticalHeader()->setDefaultSectionSize(24);
     verticalHeader()->setMinimumWidth(36);
@@ -57,6 +238,10 @@ SpreadGrid::SpreadGrid(int maxCols, QWidget* parent) : QTableWidget(0, maxCols, 
         if (onDoubleClick)
             onDoubleClick(0, c + 1);
     });
+    header->onActivate = [this](int c) {
+        if (onDoubleClick)
+            onDoubleClick(0, c + 1);
+    };
 }
 
 void SpreadGrid::setMaxRows(int rows)
@@ -90,7 +275,7 @@ QVariant SpreadGrid::value(int row, int col) const
     return it->data(Qt::DisplayRole);
 }
 
-void SpreadGrid::setValue(int row, int col, const QVariant& v)
+QTableWidgetItem* SpreadGrid::cell(int row, int col)
 {
     QTableWidgetItem* it = item(row - 1, col - 1);
     if (!it) {
@@ -98,10 +283,50 @@ void SpreadGrid::setValue(int row, int col, const QVariant& v)
         it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         setItem(row - 1, col - 1, it);
     }
+    return it;
+}
+
+void SpreadGrid::setCellBackground(int row, int col, const QColor& color)
+{
+    QTableWidgetItem* it = cell(row, col);
+    it->setBackground(color);
+    if (!it->foreground().color().isValid() || it->data(Qt::ForegroundRole).isNull())
+        it->setForeground(QColor(Qt::black));
+}
+
+QColor SpreadGrid::cellBackground(int row, int col) const
+{
+    const QTableWidgetItem* it = item(row - 1, col - 1);
+    return it && !it->data(Qt::BackgroundRole).isNull() ? it->background().color() : QColor();
+}
+
+void SpreadGrid::setCellForeground(int row, int col, const QColor& color) { cell(row, col)->setForeground(color); }
+
+QColor SpreadGrid::cellForeground(int row, int col) const
+{
+    const QTableWidgetItem* it = item(row - 1, col - 1);
+    return it && !it->data(Qt::ForegroundRole).isNull() ? it->foreground().color() : QColor();
+}
+
+void SpreadGrid::setDisplayOnly()
+{
+    setAlternatingRowColors(false);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void SpreadGrid::setValue(int row, int col, const QVariant& v)
+{
+    QTableWidgetItem* it = cell(row, col);
     if (col == m_checkCol) {
         it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
         it->setCheckState(v.toInt() == 1 ? Qt::Checked : Qt::Unchecked);
+        it->setData(Qt::AccessibleTextRole, headerText(col));
         return;
+    }
+    if (col == m_buttonCol) {
+        it->setData(Qt::AccessibleTextRole, m_buttonCaption);
+        it->setData(Qt::AccessibleDescriptionRole, QStringLiteral("ボタン"));
     }
     it->setData(Qt::DisplayRole, v);
     const bool number = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Double;
@@ -111,6 +336,12 @@ void SpreadGrid::setValue(int row, int col, const QVariant& v)
 QString SpreadGrid::text(int row, int col) const
 {
     return value(row, col).toString();
+}
+
+void SpreadGrid::setCheckColumn(int col)
+{
+    m_checkCol = col;
+    setItemDelegateForColumn(col - 1, new CheckCellDelegate(this));
 }
 
 void SpreadGrid::setButtonColumn(int col, const QString& caption)
@@ -192,6 +423,34 @@ void SpreadGrid::clickButton(int row, int col)
         onButtonClicked(row, col);
 }
 
+void SpreadGrid::toggleCheck(int row)
+{
+    QTableWidgetItem* it = item(row - 1, m_checkCol - 1);
+    if (!it || !(it->flags() & Qt::ItemIsUserCheckable) || !(it->flags() & Qt::ItemIsEnabled))
+        return;
+    it->setCheckState(it->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void SpreadGrid::keyPressEvent(QKeyEvent* e)
+{
+    const QModelIndex cur = currentIndex();
+    if (cur.isValid() && isActivationKey(e)) {
+        const int row = cur.row() + 1, col = cur.column() + 1;
+        const bool space = e->key() == Qt::Key_Space || e->key() == Qt::Key_Select;
+        if (col == m_buttonCol) {
+            clickButton(row, col);
+            e->accept();
+            return;
+        }
+        if (col == m_checkCol && space) {
+            toggleCheck(row);
+            e->accept();
+            return;
+        }
+    }
+    QTableWidget::keyPressEvent(e);
+}
+
 ButtonCellDelegate::ButtonCellDelegate(SpreadGrid* grid, QString caption)
     : QStyledItemDelegate(grid), m_grid(grid), m_caption(std::move(caption))
 {
@@ -223,4 +482,28 @@ bool ButtonCellDelegate::editorEvent(QEvent* e, QAbstractItemModel*, const QStyl
         return true;
     }
     return false;
+}
+
+CheckCellDelegate::CheckCellDelegate(SpreadGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+bool CheckCellDelegate::editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& opt,
+                                    const QModelIndex& idx)
+{
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        if (me->button() != Qt::LeftButton || !opt.rect.contains(me->position().toPoint()))
+            return false;
+        // The click toggles on release; the press still selects the row.
+        if (e->type() == QEvent::MouseButtonRelease)
+            m_grid->toggleCheck(idx.row() + 1);
+        return e->type() == QEvent::MouseButtonRelease;
+    }
+    case QEvent::KeyPress:
+        return false; // Space is the grid's own
+    default:
+        return QStyledItemDelegate::editorEvent(e, model, opt, idx);
+    }
 }

@@ -1,7 +1,11 @@
 #pragma once
 // The spreadsheet grid stand-in: a QTableWidget that speaks 1-based rows and columns
 // (row 0 is the header), with check-box and button cells, hidden and locked columns,
-// a redraw switch and a stable multi-key sort.
+// a redraw switch and a stable multi-key sort. Everything the mouse does in it the keyboard
+// does too: Enter or Space on a header sorts (onDoubleClick with row 0), Enter or Space on a
+// button cell presses it, Space on the check cell toggles it.
+#include <QColor>
+#include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <functional>
@@ -24,7 +28,8 @@ public:
     void setValue(int row, int col, const QVariant& v);
     QString text(int row, int col) const;
 
-    void setCheckColumn(int col) { m_checkCol = col; }
+    // A click anywhere in a cell of this column, or Space on it, toggles its check box.
+    void setCheckColumn(int col);
     void setButtonColumn(int col, const QString& caption);
     void setColHidden(int col, bool hidden) { setColumnHidden(col - 1, hidden); }
     bool colHidden(int col) const { return isColumnHidden(col - 1); }
@@ -37,7 +42,17 @@ public:
     int activeRow() const { return currentRow() + 1; }
     void setActiveRow(int row);
 
+    // Cell colours. A cell given a background is painted with it whatever the row's alternation
+    // or the selection; its text colour defaults to black so a dark theme stays readable.
+    void setCellBackground(int row, int col, const QColor& color);
+    QColor cellBackground(int row, int col) const;
+    void setCellForeground(int row, int col, const QColor& color);
+    QColor cellForeground(int row, int col) const;
+    // A grid of coloured cells only shown: no alternating rows, no selection highlight.
+    void setDisplayOnly();
+
     // Sorts rows first..last (last -1: the last row) by (column, order 1 asc / 2 desc) keys; stable.
+    // Numbers sort as numbers, texts as texts, numbers before texts.
     void sortRows(int first, int last, const std::vector<std::pair<int, short>>& keys);
 
     // Operator events (row 0 = header).
@@ -45,12 +60,45 @@ public:
     std::function<void(int row, int col)> onDoubleClick;
 
     void clickButton(int row, int col); // as the operator's click on a button cell
+    // Toggles the check box of a row as the operator's click does (unless the cell is locked).
+    void toggleCheck(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QTableWidgetItem* cell(int row, int col);
     int m_checkCol = -1;
     int m_buttonCol = -1;
     QString m_buttonCaption;
     bool m_redraw = true;
+};
+
+// The grid's header: captions wrap onto two lines when the column is narrower than the text.
+// It is a tab stop of its own: Left/Right choose a column, Enter or Space activates it, the
+// context menu (mouse, Menu key, Shift+F10) offers the same; screen readers hear the column.
+class GridHeader : public QHeaderView {
+public:
+    explicit GridHeader(QWidget* parent);
+    int currentSection() const { return m_current; } // logical index, -1 when none
+    void setCurrentSection(int logical);
+
+    std::function<void(int logical)> onActivate;
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int logical) const override;
+    QSize sectionSizeFromContents(int logical) const override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    QString caption(int logical) const;
+    void step(int direction);
+    void showMenu(int logical, const QPoint& globalPos);
+    void announce();
+    int m_current = -1;
 };
 
 // Paints button cells and turns a click into SpreadGrid::onButtonClicked.
@@ -65,4 +113,15 @@ private:
     SpreadGrid* m_grid;
     QString m_caption;
     QModelIndex m_pressed;
+};
+
+// Check cells toggle on a click anywhere in the cell, not only on the small indicator.
+class CheckCellDelegate : public QStyledItemDelegate {
+public:
+    explicit CheckCellDelegate(SpreadGrid* grid);
+    bool editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& opt,
+                     const QModelIndex& idx) override;
+
+private:
+    SpreadGrid* m_grid;
 };

@@ -27,7 +27,15 @@ void CsvRow::separate()
 CsvRow& CsvRow::text(const QString& value)
 {
     separate();
-    m_line += u'"' + value + u'"';
+    m_line += u'"';
+    // A quote inside a text is written unchanged, except where the viewer would take it for
+    // the end of the field (before a comma or a line end): there it becomes "＂".
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        const QChar next = i + 1 < value.size() ? value.at(i + 1) : QChar();
+        m_line += (c == u'"' && (next == u',' || next == u'\r' || next == u'\n')) ? QChar(0xFF02) : c;
+    }
+    m_line += u'"';
     return *this;
 }
 

@@ -2,7 +2,8 @@
 // CSV data files for the report viewer and the layout lookup in 帳票Format.ini.
 //
 // Rules: CP932, one record per line ended by CRLF, comma-separated; texts in double quotes
-// with inner quotes written unchanged (not doubled); numbers bare; a header line of quoted
+// with inner quotes written unchanged (not doubled; one right before a comma or a line end,
+// which would end the field for the viewer, is written "＂"); numbers bare; a header line of quoted
 // column names. The file is deleted when opened and written whole, under a temporary name
 // renamed into place, when closed.
 #include "common/vb_error.h"

@@ -1,7 +1,6 @@
 #include "monthly_actual_table.h"
 
 #include "csv_writer.h"
-#include "wfd_print_exe.h"
 
 #include "common/opl_string.h"
 #include "common/sys_settings.h"
@@ -29,11 +28,6 @@ short shortField(const QVariant& v)
 } // namespace
 
 const JissekiState& state() { return s; }
-
-void showRunTimeError(const VbError& error)
-{
-    platform().messageBox(error.parenText(), MsgButtons::Ok, MsgIcon::None);
-}
 
 short selectionModeOf(int condition)
 {
@@ -65,7 +59,7 @@ void readMonthAndLayout(const MainWindowView& window, const QString& section, co
 
 void vPrintJissekiHyo(short outputKind, const MainWindowView& window)
 {
-    runTableEntry(outputKind, window, kTitle, iGetPrintJoukenJisseki, iPrintJissekiHyo);
+    runReportEntry(outputKind, window, kTitle, iGetPrintJoukenJisseki, iPrintJissekiHyo);
 }
 
 short iGetPrintJoukenJisseki(const MainWindowView& window)
@@ -90,70 +84,18 @@ short iGetPrintJoukenJisseki(const MainWindowView& window)
     }
 }
 
-short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
-                   const QString& csvName)
-{
-    cls_WfdPrintExe wfd;
-    // A viewer that cannot start is shown like a failed iInit; otherwise the operator sees nothing.
-    auto failed = [&wfd] {
-        platform().messageBox(QStringLiteral("帳票の印刷に失敗しました。\r[") + wfd.sErrMsg() + u']', MsgButtons::Ok,
-                              MsgIcon::Critical);
-        return short(0);
-    };
-    if (wfd.iInit(csGetSysFolder() + layout, title) != 0)
-        return failed();
-    wfd.iSetDataText(1, dataName, csvName);
-    const short r = outputKind == 0 ? wfd.iPreview(0) : wfd.iPrintDialog(0);
-    return r == 0 ? short(0) : failed();
-}
-
 short iPrintJissekiHyo(short outputKind)
 {
     s.records.clear();
-    return runTableDriver(outputKind, {kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"),
-                                       QStringLiteral("利用者別月間実績.csv")},
-                          iGetJissekiData00, iOutputJissekiCsv);
+    return runReportDriver(outputKind,
+                           tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"), QStringLiteral("利用者別月間実績.csv")),
+                           {iGetJissekiData00, [] { return true; }, iOutputJissekiCsv});
 }
 
-short runTableDriver(short outputKind, const TableOutput& out, short (*load)(), int (*writeCsv)())
+ReportOutput tableOutput(const QString& title, const QString& layout, const QString& dataName, const QString& csvName)
 {
-    BusyCursor busy;
-    auto tell = [&](const char* text) {
-        platform().messageBox(QString::fromUtf8(text), MsgButtons::Ok, MsgIcon::Information, out.title);
-    };
-    switch (load()) {
-    case -1:
-        tell("データの出力に失敗しました。");
-        return -1;
-    case 1:
-        tell("出力対象データが存在しません。");
-        return 1;
-    default: break;
-    }
-    const int lines = writeCsv();
-    if (lines < 0) {
-        tell("データの出力に失敗しました。");
-        return -1;
-    }
-    if (lines == 0) {
-        tell("出力対象データが存在しません。");
-        return 1;
-    }
-    return handToViewer(outputKind, out.title, out.layout, out.dataName, out.csvName);
-}
-
-void runTableEntry(short outputKind, const MainWindowView& window, const QString& title,
-                   short (*conditions)(const MainWindowView&), short (*driver)(short))
-{
-    auto tell = [&](const char* text) {
-        platform().messageBox(QString::fromUtf8(text), MsgButtons::Ok, MsgIcon::Information, title);
-    };
-    if (conditions(window) == -1) {
-        tell("印刷条件の取得に失敗しました。");
-        return;
-    }
-    if (driver(outputKind) == -1)
-        tell("帳票の印刷に失敗しました。");
+    const QString nothing = QStringLiteral("出力対象データが存在しません。");
+    return {title, layout, dataName, csvName, nothing, nothing};
 }
 
 QString jissekiQuery(const QDate& monthStart)

@@ -4,6 +4,7 @@
 // to 利用者別月間実績.csv and handed to the report viewer. The per-user record, the CSV line and
 // the short practitioner name are shared with the monthly schedule table.
 #include "csv_writer.h"
+#include "report_output.h"
 #include "main_window_view.h"
 #include "common/sys_settings.h"
 #include "common/opl_string.h"
@@ -62,26 +63,10 @@ void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day);
 // The 71 column names and one data line of the CSV file.
 QStringList tableCsvHeader();
 CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const QDateTime& now);
-// Layout in the system folder, title, CSV as data slot 1; preview (0) or print dialog. A failure
-// shows "帳票の印刷に失敗しました。" CR "[" sErrMsg "]". Returns 0.
-short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
-                   const QString& csvName);
 // The month of imD_Out as "yyyy/mm" (raises on no date) and the layout named by
 // 帳票Format.ini section / key, or key + ".wfd" when it names none.
 void readMonthAndLayout(const MainWindowView& window, const QString& section, const QString& key, QString* targetMonth,
                         QString* layoutFile);
-// The print driver both tables share: hourglass, loader, CSV, hand-off, with the messages
-// titled by the table.
-struct TableOutput {
-    QString title;
-    QString layout;
-    QString dataName;
-    QString csvName;
-};
-short runTableDriver(short outputKind, const TableOutput& out, short (*load)(), int (*writeCsv)());
-// The entry both tables share: conditions, then the driver; failures titled by the table.
-void runTableEntry(short outputKind, const MainWindowView& window, const QString& title,
-                   short (*conditions)(const MainWindowView&), short (*driver)(short));
 // The loader both tables share: ANBUN_FLG, the month of the conditions, the query through the
 // recipe (routine names its messages), one record per run of rows with the same nIDNo, each
 // row applied by fill(record, row). 0 loaded, 1 no rows, -1 failure.
@@ -94,8 +79,8 @@ template <class Record, class Pred>
 int writeTableCsv(const QString& fileName, const QString& targetMonth, const std::vector<Record>& records, Pred write);
 // ANBUN_FLG: read with the missing-item warning, not used.
 void readAnbunFlg();
-// An unexpected run-time error: "(" number ")" description, OK only.
-void showRunTimeError(const VbError& error);
+// The print driver's texts and files of a table: nothing to output is "出力対象データが存在しません。".
+ReportOutput tableOutput(const QString& title, const QString& layout, const QString& dataName, const QString& csvName);
 
 template <class Record, class Query, class Fill>
 short loadTableRecords(const QString& targetMonth, const QString& routine, std::vector<Record>& records, Query query,
@@ -130,22 +115,11 @@ short loadTableRecords(const QString& targetMonth, const QString& routine, std::
 template <class Record, class Pred>
 int writeTableCsv(const QString& fileName, const QString& targetMonth, const std::vector<Record>& records, Pred write)
 {
-    try {
-        CsvWriter csv;
-        VbError err;
-        if (!csv.open(csGetTmpFolder() + fileName, &err))
-            vbRaise(err);
-        csv.header(tableCsvHeader());
+    return writeReportCsv(fileName, tableCsvHeader(), [&](CsvWriter& csv) {
         for (const Record& r : records)
             if (write(r))
                 csv.row(tableCsvRow(r, targetMonth, reportNow()));
-        if (!csv.close(&err))
-            vbRaise(err);
-        return csv.rowCount();
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    });
 }
 
 } // namespace modPrint利用者別月間実績表

@@ -43,7 +43,7 @@ const YoteiState& state() { return s; }
 
 void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
 {
-    runTableEntry(outputKind, window, kTitle, iGetPrintJoukenYotei, iPrintYoteiHyo);
+    runReportEntry(outputKind, window, kTitle, iGetPrintJoukenYotei, iPrintYoteiHyo);
 }
 
 short iGetPrintJoukenYotei(const MainWindowView& window)
@@ -65,9 +65,9 @@ short iGetPrintJoukenYotei(const MainWindowView& window)
 short iPrintYoteiHyo(short outputKind)
 {
     s.records.clear();
-    return runTableDriver(outputKind, {kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"),
-                                       QStringLiteral("利用者別月間予定.csv")},
-                          iGetYoteiData00, iOutputYoteiCsv);
+    return runReportDriver(outputKind,
+                           tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"), QStringLiteral("利用者別月間予定.csv")),
+                           {iGetYoteiData00, [] { return true; }, iOutputYoteiCsv});
 }
 
 QString yoteiQuery(const QDate& month)

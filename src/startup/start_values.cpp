@@ -20,7 +20,9 @@ QString loadStartValues(const QString& programFolder)
 {
     BusyCursor busy;
     gAppPath = csSetCurDir(programFolder);
-    const QString wallpaper = csGetIconFolder() + vGetMassageIni(QStringLiteral("WALLPAPER"), true);
+    // The icon folder first, then WALLPAPER: their missing-entry messages come in that order.
+    const QString iconFolder = csGetIconFolder();
+    const QString wallpaper = iconFolder + vGetMassageIni(QStringLiteral("WALLPAPER"), true);
     const QString baseCd = vGetMassageIni(QStringLiteral("BASEID"), false);
     const QString baseEb = vGetMassageIni(QStringLiteral("BASEID"), false);
     const auto cd = parseBaseId(baseCd);

@@ -3,6 +3,7 @@
 #include "common/text_file.h"
 #include "support/test_install.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -133,6 +134,10 @@ TEST_F(IniFixture, ClassReportsItsErrors)
     EXPECT_EQ(ini.iInit(inst.file(QStringLiteral("none.ini"))), -1);
     EXPECT_EQ(ini.CsErrStr(), QStringLiteral("指定されたIni（") + inst.file(QStringLiteral("none.ini"))
                                   + QStringLiteral("）ファイルが見つかりません。"));
+    // A path built the Windows way is shown as the native path it names.
+    EXPECT_EQ(ini.iInit(inst.path() + QStringLiteral("\\DATA\\none.ini")), -1);
+    EXPECT_EQ(ini.CsErrStr(), QStringLiteral("指定されたIni（") + inst.file(QStringLiteral("DATA/none.ini"))
+                                  + QStringLiteral("）ファイルが見つかりません。"));
 
     write("[S]\r\nn=12\r\nt=abc   \r\n");
     ASSERT_EQ(ini.iInit(path), 0);
@@ -142,12 +147,20 @@ TEST_F(IniFixture, ClassReportsItsErrors)
     EXPECT_NE(ini.iWriteProfileString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("13")), 0);
     EXPECT_EQ(ini.nGetProfileLong(QStringLiteral("S"), QStringLiteral("n")), 13);
 
+    // A failed write gives 0 (a caller reading the result as success or failure sees failure)
+    // and keeps the reason: a read-only file (root may write anyway), a vanished folder.
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    if (!QFileInfo(path).isWritable()) { // root may write anyway
-        EXPECT_EQ(ini.iWriteProfileString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("14")), -1);
+    if (!QFileInfo(path).isWritable()) {
+        EXPECT_EQ(ini.iWriteProfileString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("14")), 0);
         EXPECT_EQ(ini.CsErrStr(), QStringLiteral("Iniファイルの書込に失敗しました。"));
         EXPECT_EQ(ini.nGetProfileLong(QStringLiteral("S"), QStringLiteral("n")), 13);
     }
+    inst.writeBytes(QStringLiteral("gone/t.ini"), "[S]\r\nn=1\r\n");
+    clsOplIniFile gone;
+    ASSERT_EQ(gone.iInit(inst.file(QStringLiteral("gone/t.ini"))), 0);
+    QDir(inst.file(QStringLiteral("gone"))).removeRecursively();
+    EXPECT_EQ(gone.iWriteProfileString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("2")), 0);
+    EXPECT_EQ(gone.CsErrStr(), QStringLiteral("Iniファイルの書込に失敗しました。"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "common/text_file.h"
 #include "support/test_install.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,6 +42,17 @@ TEST(TextFiles, ReplacingWriteReportsRunTimeErrors)
     EXPECT_FALSE(writeFileReplacing(inst.file(QStringLiteral("NOFOLDER/x.csv")), "x", &err));
     EXPECT_EQ(err.number, 76);
     EXPECT_EQ(err.parenText(), QStringLiteral("(76)パスが見つかりません。"));
+
+    // A full disk: the old file stays whole (never replaced by a short one), error 61.
+    bool written = true;
+    {
+        ScopedFullDisk full;
+        written = writeFileReplacing(p, "three", &err);
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(err.parenText(), QStringLiteral("(61)ディスクの空き容量が不足しています。"));
+    EXPECT_EQ(fileBytes(p), QByteArray("two"));
+    EXPECT_EQ(QDir(inst.file(QStringLiteral("TMP"))).entryList(QDir::Files), QStringList{"x.csv"}); // no leftovers
 }
 
 } // namespace

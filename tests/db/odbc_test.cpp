@@ -46,6 +46,25 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
     }
 }
 
+TEST(DbOdbc, ATransactionLeftOpenIsRolledBackAtTheDisconnect)
+{
+    // A routine that disconnects between begin and commit (a failed commit, an error on the
+    // way) leaves neither its changes nor a lock behind, on either driver.
+    for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
+        FixtureDb fx(kind);
+        auto db = fx.connect();
+        ASSERT_EQ(db->iBeginTrans(), 0);
+        ASSERT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 1)")), 0);
+        EXPECT_EQ(db->iDisConnect(), 0);
+        qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
+        auto other = fx.connect();
+        EXPECT_EQ(other->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 2)")), 0)
+            << other->sErrMsg().toStdString();
+        qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
+        EXPECT_EQ(queryRows(*other, QStringLiteral("SELECT nIDNo FROM STAFF")), QStringList{QStringLiteral("2")});
+    }
+}
+
 TEST(DbOdbc, OleDbFormMapsToFreeTds)
 {
     const std::pair<const char*, const char*> cases[] = { // empty: the form is refused

@@ -42,8 +42,11 @@ TEST(DbRecipe, MessagesForUnreachableData)
         QString sql = QStringLiteral("SELECT count(*) FROM STAFF");
     } cases[] = {
         {"", "iDataLoad", QString()}, // reachable: no message
-        {nullptr, "iDataLoad", QStringLiteral("指定されたIni（") + app + QStringLiteral("\\adodb.ini）ファイルが見つかりません。")},
+        {nullptr, "iDataLoad", QStringLiteral("指定されたIni（") + app + QStringLiteral("/adodb.ini）ファイルが見つかりません。")},
         {"[other]\r\nx=1\r\n", "csInpKey_Isi", QStringLiteral("接続文字列取得できません。")},
+        // The section without its key: no connection is attempted (the file it names is never made).
+        {"[\x90\xda\x91\xb1\x8f\xee\x95\xf1]\r\nDSN=Provider=SQLite;Data Source=DATA\\made.db\r\n", "csInpKey_Isi",
+         QStringLiteral("接続文字列取得できません。")},
         {"   ", "csInpKey_Isi", QStringLiteral("接続文字列取得できません。")},
         {"Provider=SQLite;Data Source=DATA\\nosuch.db", "iGetJissekiData00",
          db + QStringLiteral("データベースファイルが見つかりません。(") + app + QStringLiteral("/DATA/nosuch.db)")},
@@ -68,4 +71,5 @@ TEST(DbRecipe, MessagesForUnreachableData)
         else
             EXPECT_EQ(shown, expected);
     }
+    EXPECT_FALSE(QFile::exists(fx.install.file(QStringLiteral("DATA/made.db"))));
 }

@@ -91,3 +91,63 @@ TEST(DbTableChecks, FailuresShowTheirMessageAndKeepTheFlags)
         EXPECT_EQ(rec.messages[i].icon, MsgIcon::Critical);
     }
 }
+
+namespace {
+
+QStringList storedDefinition(cT_ADODB& db)
+{
+    return queryRows(db, QStringLiteral("SELECT sql FROM sqlite_schema WHERE name = 'OVER16COUNT'"))
+        + queryRows(db, QStringLiteral("PRAGMA schema_version"));
+}
+
+} // namespace
+
+TEST(DbTableChecks, ColumnNamesCompareWithoutRegardToCase)
+{
+    // The suite's collation ignores case: a column spelt in other case is the same column, so
+    // the flags are set and check 1 neither adds its columns again nor rebuilds the table.
+    for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
+        SCOPED_TRACE(kind == DriverKind::Odbc ? "odbc" : "embedded");
+        FixtureDb fx(kind);
+        execPlainSqlite(fx.path, {QStringLiteral("ALTER TABLE JISSEKI RENAME COLUMN iHoseUmu TO ihoseumu"),
+                            QStringLiteral("ALTER TABLE JISSEKI RENAME COLUMN iDelFlg_Henrei TO IDELFLG_HENREI"),
+                            QStringLiteral("ALTER TABLE RIYOUSHA_SUB RENAME COLUMN iHKSyobyou07Flg TO ihksyobyou07flg"),
+                            QStringLiteral("ALTER TABLE RIYOUSHA_SUB RENAME COLUMN iSyoujouSonota TO isyoujousonota"),
+                            QStringLiteral("CREATE TABLE over16count (ikyotencd int NOT NULL, ikyotenEb int NOT NULL, "
+                                           "nkanjaid int NOT NULL, iyear int NOT NULL, imonth int NOT NULL, "
+                                           "criyuu nvarchar(1000) NULL, ikoushuku int NULL, imahi int NULL, "
+                                           "ISYOUJOUSONOTA int NULL, csyoujousonota nvarchar(24) NULL, "
+                                           "PRIMARY KEY (ikyotencd, ikyotenEb, nkanjaid, iyear, imonth))"),
+                            QStringLiteral("INSERT INTO over16count (ikyotencd, ikyotenEb, nkanjaid, iyear, imonth, criyuu) "
+                                           "VALUES (1, 3, 10101, 2024, 5, 'kept')")});
+        ScopedRecordingPlatform rec;
+        resetFlags(0);
+        auto db = fx.connect();
+        const QStringList before = storedDefinition(*db);
+        for (short (*check)() : {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField})
+            EXPECT_EQ(check(), 0);
+        EXPECT_TRUE(rec.messages.isEmpty());
+        EXPECT_EQ(flags(), QStringLiteral("1 1 1 1 1"));
+        EXPECT_EQ(storedDefinition(*db), before);
+        EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT nKanjaID, cRiyuu FROM OVER16COUNT")), QStringList{"10101|kept"});
+    }
+}
+
+TEST(DbTableChecks, WideningChangesNothingOnATableItCreated)
+{
+    // Statement 1 makes cRiyuu 2000 bytes long already: statement 3 leaves the stored table as it is.
+    for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
+        SCOPED_TRACE(kind == DriverKind::Odbc ? "odbc" : "embedded");
+        FixtureDb fx(kind);
+        auto db = fx.connect();
+        const QStringList statements = over16CountStatements();
+        ASSERT_EQ(statements.size(), 3);
+        ASSERT_EQ(db->iExecSQL(statements[0]), 0) << db->sErrMsg().toStdString();
+        ASSERT_EQ(db->iExecSQL(statements[1]), 0) << db->sErrMsg().toStdString();
+        const QStringList before = storedDefinition(*db);
+        ASSERT_EQ(before.size(), 2);
+        EXPECT_TRUE(before[0].contains(QStringLiteral("nvarchar(1000)"))) << before[0].toStdString();
+        ASSERT_EQ(db->iExecSQL(statements[2]), 0) << db->sErrMsg().toStdString();
+        EXPECT_EQ(storedDefinition(*db), before);
+    }
+}

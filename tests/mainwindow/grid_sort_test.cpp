@@ -1,7 +1,13 @@
-// The header sort: three keys, most recent first; numbers as numbers, stable order.
+// The header sort: three keys, most recent first; numbers as numbers, stable order. The grid
+// from the keyboard and the mouse: check cells, button cells, the header; what screen readers hear.
 #include "mainwindow/grid_sort.h"
 #include "platform/spread_grid.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +67,135 @@ TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
         col2 << g.text(r, 2) + g.text(r, 3);
     EXPECT_EQ(col2, (QStringList{"-c", "10b", "100b", "9a", "計画済a"}));
     EXPECT_TRUE(g.redraw());
+}
+
+} // namespace
+
+namespace {
+
+// A grid of three rows: check boxes in column 1, names in 2, a button cell in 3, shown.
+struct InputGrid : ::testing::Test {
+    SpreadGrid g{3};
+    std::vector<std::pair<int, int>> pressed, doubled;
+
+    void SetUp() override
+    {
+        g.setCheckColumn(1);
+        g.setButtonColumn(3, QStringLiteral("頻回確認"));
+        for (int c = 1; c <= 3; ++c)
+            g.setHeaderText(c, QStringList{"選", "利用者名", ""}[c - 1]);
+        g.setMaxRows(3);
+        for (int r = 1; r <= 3; ++r) {
+            g.setValue(r, 1, 0);
+            g.setValue(r, 2, QStringLiteral("利用者%1").arg(4 - r));
+            g.setValue(r, 3, QStringLiteral("頻回確認"));
+        }
+        g.lockColumns(2, 3);
+        g.setColumnWidth(0, 60);
+        g.onButtonClicked = [this](int r, int c) { pressed.emplace_back(r, c); };
+        g.onDoubleClick = [this](int r, int c) { doubled.emplace_back(r, c); };
+        g.resize(400, 200);
+        g.show();
+        QApplication::setActiveWindow(&g);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+    }
+    QPoint cellPoint(int row, int col, bool rightEdge = false) const
+    {
+        const QRect r = g.visualRect(g.model()->index(row - 1, col - 1));
+        return rightEdge ? QPoint(r.right() - 4, r.center().y()) : r.center();
+    }
+    void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(w, Qt::Key(k), m); }
+};
+
+TEST_F(InputGrid, CheckCellsToggleOnAClickAnywhereAndOnSpace)
+{
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(2, 1, true)); // far from the indicator
+    EXPECT_EQ(g.value(2, 1), 1);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(2, 1));
+    EXPECT_EQ(g.value(2, 1), 0);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(2, 2)); // a locked cell: nothing toggles
+    EXPECT_EQ(g.value(2, 1), 0);
+
+    g.setFocus();
+    g.setCurrentCell(0, 0);
+    key(&g, Qt::Key_Space);
+    EXPECT_EQ(g.value(1, 1), 1);
+    key(&g, Qt::Key_Space);
+    EXPECT_EQ(g.value(1, 1), 0);
+    key(&g, Qt::Key_Down);
+    key(&g, Qt::Key_Space);
+    EXPECT_EQ(g.value(2, 1), 1);
+    EXPECT_TRUE(pressed.empty());
+}
+
+TEST_F(InputGrid, ButtonCellsPressByMouseEnterAndSpace)
+{
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(3, 3));
+    g.setFocus();
+    g.setCurrentCell(1, 2);
+    key(&g, Qt::Key_Return);
+    key(&g, Qt::Key_Enter, Qt::KeypadModifier);
+    g.setCurrentCell(0, 2);
+    key(&g, Qt::Key_Space);
+    EXPECT_EQ(pressed, (std::vector<std::pair<int, int>>{{3, 3}, {2, 3}, {2, 3}, {1, 3}}));
+    g.setCurrentCell(0, 1);
+    key(&g, Qt::Key_Return); // not a button cell
+    EXPECT_EQ(pressed.size(), 4u);
+}
+
+TEST_F(InputGrid, TheHeaderSortsFromTheKeyboardAndItsMenu)
+{
+    auto* header = dynamic_cast<GridHeader*>(g.horizontalHeader());
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->focusPolicy(), Qt::TabFocus);
+    header->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(header->hasFocus());
+    EXPECT_EQ(header->currentSection(), 0);
+    key(header, Qt::Key_Right);
+    EXPECT_EQ(header->currentSection(), 1);
+    EXPECT_EQ(header->accessibleName(), QStringLiteral("利用者名 列見出し"));
+    key(header, Qt::Key_Return);
+    key(header, Qt::Key_Space);
+    key(header, Qt::Key_End);
+    EXPECT_EQ(header->currentSection(), 2);
+    key(header, Qt::Key_Home);
+    EXPECT_EQ(header->currentSection(), 0);
+    g.setColumnHidden(1, true); // hidden columns are passed over
+    key(header, Qt::Key_Right);
+    EXPECT_EQ(header->currentSection(), 2);
+    g.setColumnHidden(1, false);
+    key(header, Qt::Key_Left);
+    EXPECT_EQ(header->currentSection(), 1);
+
+    // Shift+F10 opens the column's menu; its one item sorts by the column.
+    QTimer::singleShot(0, [] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            EXPECT_EQ(menu->actions().value(0)->text(), QStringLiteral("「利用者名」で並べ替え(&S)"));
+            menu->actions().value(0)->trigger();
+            menu->close();
+        } else {
+            ADD_FAILURE() << "no menu";
+        }
+    });
+    key(header, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(doubled, (std::vector<std::pair<int, int>>{{0, 2}, {0, 2}, {0, 2}}));
+}
+
+TEST_F(InputGrid, ScreenReadersHearTheCells)
+{
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&g);
+    ASSERT_NE(grid, nullptr);
+    QAccessibleTableInterface* table = grid->tableInterface();
+    ASSERT_NE(table, nullptr);
+    g.setValue(2, 1, 1);
+    QAccessibleInterface* check = table->cellAt(1, 0);
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->text(QAccessible::Name), QStringLiteral("選"));
+    EXPECT_TRUE(check->state().checkable && check->state().checked);
+    QAccessibleInterface* button = table->cellAt(1, 2);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(QAccessible::Name), QStringLiteral("頻回確認"));
+    EXPECT_EQ(button->text(QAccessible::Description), QStringLiteral("ボタン"));
 }
 
 } // namespace

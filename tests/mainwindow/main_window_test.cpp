@@ -7,12 +7,17 @@
 #include "platform/spread_grid.h"
 #include "support/list_fixture.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QTableView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -132,14 +137,14 @@ TEST_F(MainWindowFixture, SettingsRestoreIntoTheControlsAndSaveUnchanged)
 {
     inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"),
                     cp932Lines({"[利用者別月間実績表]", "通院の表示=1", "並び順=1", "出力帳票=1", "初療日月の施術回数=1",
-                                "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=5"}));
+                                "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=30"}));
     const QByteArray before = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
     loadWindow();
     EXPECT_TRUE(w->chkTuuinDisp->isChecked() && w->optSort[1]->isChecked() && w->optPrintType[1]->isChecked());
     EXPECT_TRUE(w->mnSejutuKaisuCnt[1]->isChecked() && !w->mnSejutuKaisuCnt[0]->isChecked());
     EXPECT_TRUE(w->mnRiyusyoTypeSel[0]->isChecked() && !w->mnRiyusyoTypeSel[1]->isChecked());
     EXPECT_EQ(w->pastMonthsFlag(), 1);
-    EXPECT_EQ(w->imnHinkaiKaisu->value(), 5);
+    EXPECT_EQ(w->imnHinkaiKaisu->value(), 30); // above 24: several sub-numbers of a user count together
     w->saveSettings();
     EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before); // same values, same bytes
 }
@@ -173,6 +178,194 @@ TEST_F(MainWindowFixture, LeavingStartsTheMenuProgramWithTwo)
     QTest::mouseClick(other->btnExit, Qt::LeftButton);
     ASSERT_EQ(rec.starts.size(), 2);
     EXPECT_EQ(rec.starts[1].args, QStringList{QStringLiteral("2")});
+}
+
+// --- the month input, the search fields, a failed extraction, names for screen readers ---
+
+struct ShownWindowFixture : MainWindowFixture {
+    void SetUp() override
+    {
+        seedThreeUsers();
+        addMonth(10101, 2024, 4, 17);
+        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]"}));
+        loadWindow();
+        w->optSerchSel[4]->click();
+        w->imD_Out->setMonth(QDate(2024, 5, 1));
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        rec.busySpells = 0;
+    }
+    int extractions() const { return rec.busySpells; }
+    QString shownMonth() const { return w->lblMes->text(); }
+    // Types a year and a month into the month input, section by section.
+    void typeMonth(int year, int month)
+    {
+        w->imD_Out->setFocus(Qt::TabFocusReason);
+        w->imD_Out->setSelectedSection(QDateTimeEdit::YearSection);
+        QTest::keyClicks(w->imD_Out, QString::number(year));
+        w->imD_Out->setSelectedSection(QDateTimeEdit::MonthSection);
+        QTest::keyClicks(w->imD_Out, QStringLiteral("%1").arg(month, 2, 10, QChar(u'0')));
+    }
+    static constexpr const char* april = "施術継続理由・状態記入を必要とする対象者一覧（令和06年4月分）";
+};
+
+TEST_F(ShownWindowFixture, TheMonthInputExtractsOncePerCommit)
+{
+    // Set by the program: no extraction.
+    w->imD_Out->setMonth(QDate(2024, 6, 1));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(extractions(), 0);
+
+    // Typed, then 抽出 clicked: focus leaving for the button does not extract; the click does, once.
+    typeMonth(2024, 4);
+    EXPECT_EQ(w->imD_Out->date().month(), 4);
+    EXPECT_EQ(extractions(), 0);
+    QTest::mouseClick(w->but_Read, Qt::LeftButton);
+    EXPECT_EQ(extractions(), 1);
+    EXPECT_EQ(shownMonth(), QString::fromUtf8(april));
+    w->grdData->setFocus(Qt::TabFocusReason); // leaving the button with the month used: nothing
+    EXPECT_EQ(extractions(), 1);
+
+    // Enter commits; leaving afterwards does not repeat it.
+    typeMonth(2024, 5);
+    QTest::keyClick(w->imD_Out, Qt::Key_Return);
+    EXPECT_EQ(extractions(), 2);
+    w->grdData->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(extractions(), 2);
+
+    // A step with the arrow key is a commit of its own.
+    w->imD_Out->setFocus(Qt::TabFocusReason);
+    w->imD_Out->setCurrentSection(QDateTimeEdit::MonthSection);
+    QTest::keyClick(w->imD_Out, Qt::Key_Down);
+    EXPECT_EQ(extractions(), 3);
+    EXPECT_EQ(shownMonth(), QString::fromUtf8(april));
+
+    // Typed and left for the list: extracted on leaving (a half-typed month never is).
+    typeMonth(2024, 5);
+    w->grdData->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(extractions(), 4);
+    w->imD_Out->setFocus(Qt::TabFocusReason);
+    w->imD_Out->setSelectedSection(QDateTimeEdit::MonthSection);
+    QTest::keyClicks(w->imD_Out, QStringLiteral("0"));
+    w->grdData->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(extractions(), 4);
+
+    // Typed, tabbed onto 抽出 and past it without pressing it: extracted once, on leaving the button.
+    typeMonth(2024, 4);
+    w->but_Read->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(extractions(), 4);
+    w->optSerchSel[3]->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(extractions(), 5);
+    EXPECT_EQ(shownMonth(), QString::fromUtf8(april));
+}
+
+TEST_F(ShownWindowFixture, ADayPickedInTheCalendarExtractsAtOnce)
+{
+    // Mouse: the pop-up opens (F4), a day of April is clicked; the list is April's before the
+    // next click lands, and leaving the input afterwards changes nothing.
+    w->imD_Out->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->imD_Out, Qt::Key_F4);
+    QCalendarWidget* cal = w->imD_Out->calendarWidget();
+    ASSERT_TRUE(cal->isVisible());
+    auto* view = cal->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(view, nullptr);
+    QTest::keyClick(view, Qt::Key_PageUp); // the month before: April
+    EXPECT_EQ(extractions(), 0);          // moving in the pop-up is no commit
+    QModelIndex fifteenth;
+    for (int r = 0; r < view->model()->rowCount() && !fifteenth.isValid(); ++r)
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            if (view->model()->index(r, c).data().toString() == u"15")
+                fifteenth = view->model()->index(r, c);
+    ASSERT_TRUE(fifteenth.isValid());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(fifteenth).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->imD_Out->date(), QDate(2024, 4, 15));
+    EXPECT_EQ(extractions(), 1);
+    EXPECT_EQ(shownMonth(), QString::fromUtf8(april));
+    ASSERT_EQ(w->grdData->MaxRows(), 1);
+    w->grdData->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(extractions(), 1);
+
+    // Keyboard: the pop-up, a month on with Page Down, Enter.
+    w->imD_Out->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->imD_Out, Qt::Key_F4);
+    ASSERT_TRUE(cal->isVisible());
+    QTest::keyClick(view, Qt::Key_PageDown);
+    QTest::keyClick(view, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->imD_Out->date().month(), 5);
+    EXPECT_EQ(extractions(), 2);
+    EXPECT_EQ(w->grdData->MaxRows(), 3);
+}
+
+TEST_F(ShownWindowFixture, EnterInASearchFieldExtracts)
+{
+    w->txt_SiboriName->setFocus(Qt::TabFocusReason);
+    w->txt_SiboriName->insert(QStringLiteral("鈴木")); // as an input method commits it
+    QTest::keyClick(w->txt_SiboriName, Qt::Key_Return);
+    EXPECT_EQ(extractions(), 1);
+    ASSERT_EQ(w->grdData->MaxRows(), 1);
+    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10201)));
+    w->txt_SiboriName->clear();
+    w->txt_SiboriNo->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(w->txt_SiboriNo, QStringLiteral("10301"));
+    QTest::keyClick(w->txt_SiboriNo, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(w->grdData->MaxRows(), 1);
+    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10301)));
+    w->txt_SiboriNo->clear();
+    w->txt_SiboriKana->setFocus(Qt::TabFocusReason);
+    w->txt_SiboriKana->insert(QStringLiteral("ヤマダ"));
+    QTest::keyClick(w->txt_SiboriKana, Qt::Key_Return);
+    EXPECT_EQ(extractions(), 3);
+    ASSERT_EQ(w->grdData->MaxRows(), 1);
+    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10101)));
+}
+
+TEST_F(ShownWindowFixture, AFailedExtractionKeepsTheRowsAndSavesNothing)
+{
+    w->extract();
+    ASSERT_EQ(w->grdData->MaxRows(), 3);
+    w->grdData->setValue(2, 1, 1);
+    sql({QStringLiteral("DROP TABLE STAFF")});
+    w->chkTuuinDisp->setChecked(true); // a change that a successful extraction would save
+    const QByteArray before = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
+    w->imD_Out->setMonth(QDate(2024, 4, 1));
+    rec.clear();
+    QTest::mouseClick(w->but_Read, Qt::LeftButton);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad() でエラー")));
+    EXPECT_EQ(shownMonth(), QString::fromUtf8(april));          // the title follows the attempt
+    ASSERT_EQ(w->grdData->MaxRows(), 3);                        // the rows stay, ticks included
+    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10101)));
+    EXPECT_TRUE(w->isRowSelected(2));
+    EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before);
+}
+
+TEST_F(ShownWindowFixture, EveryControlHasItsNameForScreenReaders)
+{
+    // Inputs, options, check boxes, buttons and the list: the label as accessible name, the
+    // control's own name as description and object name; buttons named by their captions.
+    int checked = 0;
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        if (c->window() != w.get() || c->objectName().startsWith(QLatin1String("qt_"))
+            || qobject_cast<QAbstractItemView*>(c->parentWidget())) // the parts of the list itself
+            continue;
+        const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c)
+            || qobject_cast<QAbstractSpinBox*>(c) || qobject_cast<QAbstractItemView*>(c);
+        if (!control || qobject_cast<QHeaderView*>(c))
+            continue;
+        ++checked;
+        EXPECT_FALSE(c->accessibleName().isEmpty()) << c->metaObject()->className();
+        EXPECT_FALSE(c->objectName().isEmpty()) << c->metaObject()->className();
+        EXPECT_EQ(c->accessibleDescription(), c->objectName()) << c->objectName().toStdString();
+        if (auto* b = qobject_cast<QAbstractButton*>(c)) {
+            EXPECT_EQ(c->accessibleName(), b->text().trimmed()) << c->objectName().toStdString();
+        }
+    }
+    EXPECT_GE(checked, 25);
+    // The list's header is reached with Tab between the search fields and the rows.
+    EXPECT_EQ(w->txt_SiboriKana->nextInFocusChain(), w->grdData->horizontalHeader());
 }
 
 } // namespace

@@ -24,7 +24,7 @@ struct PrintSettingsFixture : ::testing::Test {
     }
 };
 
-TEST_F(PrintSettingsFixture, MissingFileKeepsTheDesignStateAndIsNeverCreated)
+TEST_F(PrintSettingsFixture, MissingFileKeepsTheInitialStateAndIsNeverCreated)
 {
     PrintSettings s;
     s.sortIndex = 1;
@@ -82,6 +82,23 @@ TEST_F(PrintSettingsFixture, SaveWritesEveryKeyInOrderAndKeepsOtherSections)
     EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")),
               cp932Lines({"[他の帳票]", "並び順=9", "", "[利用者別月間実績表]", "並び順=1", "通院の表示=1", "出力帳票=1",
                           "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=3"}));
+}
+
+TEST_F(PrintSettingsFixture, AFailedWriteIsShownOnceAndStopsTheSave)
+{
+    settingsFile({"並び順=0"});
+    const QByteArray before = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
+    PrintSettings s;
+    s.sortIndex = 1;
+    {
+        ScopedFullDisk full;
+        vSavePrintSettings(s);
+    }
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("Error:Iniファイルの書込に失敗しました。"));
+    EXPECT_EQ(rec.messages[0].icon, MsgIcon::None);
+    EXPECT_EQ(rec.messages[0].title, QString());
+    EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before);
 }
 
 } // namespace

@@ -77,6 +77,18 @@ TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
     const ListLoad l = iDataLoad(cond(2021, 2, 4));
     ASSERT_EQ(l.rows.size(), 1u);
     EXPECT_EQ(l.rows[0][colCount], QVariant(qlonglong(1))); // the 28th on
+
+    // Through the extraction: 31 March a year on counts the 31st only, and under condition (3)
+    // the month's 20 do not make up for it.
+    addMonth(10101, 2024, 3, 20);
+    const ListLoad march = iDataLoad(cond(2024, 3, 4));
+    ASSERT_EQ(ids(march), std::vector<long>{10101});
+    EXPECT_EQ(march.rows[0][colCount], QVariant(qlonglong(1)));
+    EXPECT_EQ(march.rows[0][colElapsed], QVariant(QStringLiteral("13ヶ月")));
+    EXPECT_TRUE(iDataLoad(cond(2024, 3, 3)).rows.empty());
+    for (int i = 0; i < 15; ++i) // 16 on the 31st
+        addJisseki(10101, QDateTime(QDate(2024, 3, 31), QTime(6, 0).addSecs(i * 1800)), 1);
+    EXPECT_EQ(ids(iDataLoad(cond(2024, 3, 3))), std::vector<long>{10101});
 }
 
 TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
@@ -99,6 +111,9 @@ TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
     addMonth(10301, 2023, 10, 16);
 
     EXPECT_EQ(iDataLoad(cond(2024, 4, 4)).rows[0][colHinkai], QVariant(QStringLiteral("-")));
+    ListConditions twoApril = cond(2024, 4, 2); // E = 23 is dropped under (2) whatever the threshold
+    twoApril.threshold = 0;
+    EXPECT_EQ(ids(iDataLoad(twoApril)), (std::vector<long>{10201, 10202, 10301, 10401}));
     ListConditions two = cond(2024, 5, 2);
     two.threshold = 3;
     const ListLoad l = iDataLoad(two);
@@ -122,6 +137,27 @@ TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
     EXPECT_EQ(e.counts[21], 16);
     EXPECT_EQ(e.frequency, 3);
     EXPECT_EQ(gHinkaiList[static_cast<size_t>(i + 1)].userNo, 10201);
+}
+
+TEST_F(TargetListFixture, AFailedFrequencyReadLeavesItsColumnEmpty)
+{
+    // The frequency count cannot be read: its message, column 10 empty under "全利用者", the row
+    // dropped under condition (2) (its count is unknown); the list itself still loads.
+    user(10101, QStringLiteral("2020-01-01"));
+    user(10201, QStringLiteral("2024-01-01"));
+    addMonth(10101, 2024, 5, 20);
+    addMonth(10201, 2024, 5, 20);
+    execPlainSqlite(db, {QStringLiteral("ALTER TABLE RIYOUSHA DROP COLUMN cHinkaiKeikakuYM")});
+    const ListLoad all = iDataLoad(cond(2024, 5, 4));
+    EXPECT_EQ(all.status, 0);
+    ASSERT_EQ(ids(all), (std::vector<long>{10101, 10201}));
+    EXPECT_EQ(all.rows[0][colHinkai], QVariant(QString()));
+    EXPECT_EQ(all.rows[1][colHinkai], QVariant(QStringLiteral("-")));
+    ASSERT_FALSE(rec.messages.isEmpty());
+    for (const auto& m : rec.messages)
+        EXPECT_TRUE(m.text.startsWith(QStringLiteral("csInpKey_Isi() でエラー\r\n"))) << m.text.toStdString();
+    EXPECT_EQ(findHinkaiEntry(10101), -1);
+    EXPECT_TRUE(iDataLoad(cond(2024, 5, 2)).rows.empty());
 }
 
 TEST_F(TargetListFixture, ColumnsOfARow)

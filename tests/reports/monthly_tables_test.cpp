@@ -82,7 +82,8 @@ QStringList fixtureRows()
         "(1, 3, 10301, '森  ', 'モリ', NULL, 0, 5), (1, 4, 10101, '他拠点の人', 'ア', NULL, 1, 1), "
         "(1, 3, 20001, '青木', 'アオキ', '2023-03-10 00:00:00', 1, 0), (1, 3, 20101, '伊藤', 'イトウ', '2023-11-10 00:00:00', 1, 0), "
         "(1, 3, 20201, '上田', 'ウエダ', NULL, 1, 0), (1, 3, 20301, '遠藤', 'エンドウ', '2023-05-10 00:00:00', 2, 1), "
-        "(1, 3, 20401, '岡田', 'オカダ', '2023-05-10 00:00:00', 2, 1), (1, 3, 20501, '加藤', 'カトウ', '2023-03-10 00:00:00', 1, 0)",
+        "(1, 3, 20401, '岡田', 'オカダ', '2023-05-10 00:00:00', 2, 1), (1, 3, 20501, '加藤', 'カトウ', '2023-03-10 00:00:00', 1, 0), "
+        "(1, 3, 20601, '菊池', 'キクチ', '2023-05-10 00:00:00', 1, 0)",
         // Two treatments on one day: the later row's practitioner stands, the count is 2.
         treatment(1, 10101, 1, "2024-04-03 09:00:00", "2024-04-03 09:30:00"),
         treatment(2, 10101, 2, "2024-04-03 14:00:00", "2024-04-03 14:30:00"),
@@ -189,6 +190,7 @@ TEST_F(ReportActualTable, SelectionModesMonthsAndTheGridsUsers)
         {april, 2, {10201, QVariant()}, "10201,0", csvBytes({takahashi})}, // frequent users, whatever their count; Null is 0
         {april, 4, {10201, QVariant()}, "", csvBytes({takahashi, mori, yamada})}, // everyone: the grid does not restrict
         {april, 2, {}, "", csvBytes({takahashi, mori, yamada})},                   // an empty grid never restricts
+        {april, 3, {}, "", csvBytes({mori})},                                      // not in mode 0 either
         {QDate(2024, 6, 1), 4, {}, "", QByteArray()}, // a month without records: no file at all
         {QDate(2024, 12, 1), 4, {}, "", csvBytes({line("2024/12", 10101, "山田\"花子", 1, 2, {{30, "Abc"}, {31, "佐藤"}}, 2)})},
     };
@@ -271,6 +273,34 @@ TEST_F(ReportActualTable, FailuresAreShownAndNothingIsStarted)
     EXPECT_TRUE(rec.starts.isEmpty());
 }
 
+TEST_F(ReportActualTable, LayoutFallbackAndATreatmentWithoutAStartTime)
+{
+    // 帳票Format.ini without the key: the built-in layout. A record without a start time counts
+    // for its user but for no day.
+    inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
+                    cp932Lines({QStringLiteral("[利用者別月間実績表]"), QStringLiteral("他の帳票=別様式.wfd")}));
+    execSuiteSql(db, {"UPDATE JISSEKI SET tServicyDayStart = NULL WHERE nJissekiNo = 3"});
+    jisseki::vPrintJissekiHyo(0, window);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/利用者別月間実績チェック表.wfd\"\r\n"));
+    EXPECT_EQ(csv(), csvBytes({line("2024/04", 10201, "髙橋?", 2, 0, {}, 0), mori, yamada}));
+}
+
+TEST_F(ReportActualTable, AHandOverThatCannotBeWrittenIsShownOnce)
+{
+    // A layout name the command file cannot hold: no command file, no viewer, one message.
+    inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
+                    encodeText(QStringLiteral("[利用者別月間実績表]\r\n利用者別月間実績チェック表=様式😀.wfd\r\n"),
+                               TextEncoding::Utf8Bom));
+    jisseki::vPrintJissekiHyo(0, window);
+    ASSERT_EQ(rec.messages.size(), 1) << said().join(u'|').toStdString();
+    EXPECT_TRUE(said()[0].startsWith(QStringLiteral("帳票の印刷に失敗しました。\r[("))) << said()[0].toStdString();
+    EXPECT_TRUE(rec.messages[0].icon == MsgIcon::Critical && rec.messages[0].title.isEmpty());
+    EXPECT_TRUE(rec.starts.isEmpty());
+    EXPECT_FALSE(QFile::exists(comFile));
+    EXPECT_EQ(csv(), csvBytes({takahashi, mori, yamada})); // the data was written before
+}
+
 TEST(ReportStaffShortName, FamilyNameOrFirstThreeCharacters)
 {
     const std::pair<const char*, const char*> cases[] = {
@@ -305,14 +335,19 @@ TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
     schedules(20401, 10, 24);
     schedules(20401, 25, 25, 1);
     schedules(20501, 1, 15);  // a year past, but 15 in the month
+    // Exactly 16 from the anniversary day on, the first on that day: the day itself counts.
+    schedules(20601, 1, 2);
+    schedules(20601, 10, 25);
     window.month = QDate(2024, 5, 1);
     window.condition = 3;
     yotei::vPrintYoteiHyo(0, window);
 
     EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
     EXPECT_EQ(yotei::state().records.at(0).firstTreatment, QStringLiteral("2023/03/10"));
+    const QString kikuchi = line("2024/05", 20601, "菊池", 1, 0, days(10, 25, "佐藤", days(1, 2, "佐藤")), 18);
     EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(1, 20, "佐藤"), 20),
-                                       line("2024/05", 20301, "遠藤", 2, 1, days(10, 26, "佐藤", days(1, 3, "佐藤")), 20)}));
+                                       line("2024/05", 20301, "遠藤", 2, 1, days(10, 26, "佐藤", days(1, 3, "佐藤")), 20),
+                                       kikuchi}));
     ASSERT_EQ(rec.starts.size(), 1);
     EXPECT_EQ(com(), "FileName,\"" + inst.path() + "/SYS/利用者別月間予定チェック表.wfd\"\r\nTitle,\"利用者別月間予定表印刷\"\r\n"
                      "SetDataText,\"利用者別月間予定\",\"" + tmp + "利用者別月間予定.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n");
@@ -380,6 +415,47 @@ TEST_F(ReportScheduleTable, BranchSharingReadsTheSharedView)
         EXPECT_EQ(rec.starts.size(), messages.isEmpty() ? 1 : 0);
     }
     EXPECT_EQ(rec.messages.value(1).title, QStringLiteral("利用者別月間予定表印刷"));
+}
+
+TEST_F(ReportScheduleTable, AFailedCountLeavesOnlyThatUserOut)
+{
+    // The count of schedules from the anniversary day cannot be read: its message, that user
+    // left out, the rest of the table as usual.
+    schedules(20001, 1, 20);
+    schedules(20301, 10, 26);
+    execPlainSqlite(db, {QStringLiteral("ALTER TABLE SCHEDULE RENAME COLUMN iSeikyuKbn TO iSeikyuKbnOld")});
+    window.month = QDate(2024, 5, 1);
+    window.condition = 3;
+    yotei::vPrintYoteiHyo(0, window);
+    ASSERT_EQ(rec.messages.size(), 1) << said().join(u'|').toStdString();
+    EXPECT_TRUE(said()[0].startsWith(QStringLiteral("csInpKey_Isi() でエラー\r\n"))) << said()[0].toStdString();
+    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(1, 20, "佐藤"), 20)}));
+    EXPECT_EQ(rec.starts.size(), 1);
+}
+
+TEST_F(ReportScheduleTable, OlderDatabaseLayoutKeyAndTheLoadersMessages)
+{
+    ASSERT_TRUE(QFile::remove(db));
+    seed(SchemaVariant::Old);
+    iHasJissekiHoseUmu = 0;
+    schedules(20001, 2, 3);
+    window.month = QDate(2024, 5, 1);
+    inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
+                    cp932Lines({QStringLiteral("[利用者別月間予定表]"), QStringLiteral("利用者別月間予定チェック表=自社予定.wfd")}));
+    yotei::vPrintYoteiHyo(0, window);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    EXPECT_TRUE(yotei::yoteiQuery(QDate(2024, 5, 1)).contains(QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ")));
+    EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(2, 3, "佐藤"), 2)}));
+    EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/自社予定.wfd\"\r\n"));
+
+    // The loader's connection messages carry the actual-record loader's name.
+    rec.clear();
+    QFile::remove(inst.file(QStringLiteral("adodb.ini")));
+    yotei::vPrintYoteiHyo(0, window);
+    EXPECT_EQ(said().value(0).section(u'\r', 0, 0), QStringLiteral("iGetJissekiData00() でエラー"));
+    EXPECT_EQ(said().mid(1), (QStringList{QStringLiteral("データの出力に失敗しました。"), QStringLiteral("帳票の印刷に失敗しました。")}));
+    EXPECT_EQ(rec.messages.value(2).title, QStringLiteral("利用者別月間予定表印刷"));
 }
 
 } // namespace

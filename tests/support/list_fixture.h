@@ -9,14 +9,14 @@
 
 struct FixtureUser {
     long id = 0;
-    QString name;
-    QString kana;
+    QString name{};
+    QString kana{};
     int kubun = 0;              // iSejutsuKubun
-    QString birth;              // "yyyy-mm-dd" or empty (Null)
-    QString syoryo;             // first-treatment date "yyyy-mm-dd" or empty (Null)
+    QString birth{};              // "yyyy-mm-dd" or empty (Null)
+    QString syoryo{};             // first-treatment date "yyyy-mm-dd" or empty (Null)
     int tantou = 0;             // nTantou
     int plan = 0;               // iHinkaiKeikaku
-    QString byoumei;
+    QString byoumei{};
     int kyotenCd = 1;
     int kyotenEb = 3;
 };
@@ -30,6 +30,8 @@ protected:
     QString db;
 
     void createDatabase(SchemaVariant v = SchemaVariant::Current);
+    // The program reaches the same file through ODBC (the SQLite3 driver) instead.
+    void connectThroughOdbc() const { inst.writeAdodbIni(sqliteOdbcConnectionString(db)); }
     void sql(const QStringList& statements) const { execSuiteSql(db, statements); }
     void addUser(const FixtureUser& u) const;
     void addStaff(int id, const QString& name, int kyotenCd = 1, int kyotenEb = 3) const;

@@ -4,6 +4,9 @@
 #include "db/suite_schema.h"
 
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 bool createSuiteDatabase(const QString& path, SchemaVariant v, QString* error)
@@ -31,6 +34,26 @@ void execSuiteSql(const QString& path, const QStringList& statements)
     if (db.iCommitTrans() != 0)
         ADD_FAILURE() << db.sErrMsg().toStdString();
     db.iDisConnect();
+}
+
+void execPlainSqlite(const QString& path, const QStringList& statements)
+{
+    const QString name = QStringLiteral("plain-sqlite");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            ADD_FAILURE() << "cannot open " << path.toStdString();
+        } else {
+            for (const QString& sql : statements) {
+                QSqlQuery q(db);
+                if (!q.exec(sql))
+                    ADD_FAILURE() << sql.toStdString() << ": " << q.lastError().text().toStdString();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 QString embeddedConnectionString(const QString& path)

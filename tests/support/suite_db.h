@@ -11,6 +11,10 @@ bool createSuiteDatabase(const QString& path, SchemaVariant v = SchemaVariant::C
 // Runs T-SQL statements through the T-SQL layer on that file (test data); fails the test on error.
 void execSuiteSql(const QString& path, const QStringList& statements);
 
+// Runs statements as plain SQLite on that file, outside the T-SQL layer (schema changes the
+// suite's dialect has no words for, such as renaming a column); fails the test on error.
+void execPlainSqlite(const QString& path, const QStringList& statements);
+
 // Connection strings for a database file: the embedded form, and ODBC through the SQLite3 driver.
 QString embeddedConnectionString(const QString& path);
 QString sqliteOdbcConnectionString(const QString& path);

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
+#include <sys/resource.h>
 
 TestInstall::TestInstall()
 {
@@ -59,4 +61,23 @@ QByteArray fileBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+ScopedFullDisk::ScopedFullDisk()
+{
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_softLimit = limit.rlim_cur;
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = 0;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+ScopedFullDisk::~ScopedFullDisk()
+{
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = m_softLimit;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_oldHandler);
 }

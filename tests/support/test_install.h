@@ -32,3 +32,17 @@ private:
 
 // Reads a whole file as bytes (empty when missing).
 QByteArray fileBytes(const QString& path);
+
+// While it lives, no file of this process can grow (RLIMIT_FSIZE 0, SIGXFSZ ignored): every
+// write fails as on a full disk, for root as well.
+class ScopedFullDisk {
+public:
+    ScopedFullDisk();
+    ~ScopedFullDisk();
+    ScopedFullDisk(const ScopedFullDisk&) = delete;
+    ScopedFullDisk& operator=(const ScopedFullDisk&) = delete;
+
+private:
+    unsigned long long m_softLimit = 0;
+    void (*m_oldHandler)(int) = nullptr;
+};

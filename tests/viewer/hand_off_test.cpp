@@ -8,6 +8,9 @@
 #include "db/table_checks.h"
 #include "support/program_run.h"
 #include "support/suite_db.h"
+#include "support/list_fixture.h"
+#include "reports/over16_print.h"
+#include "mainwindow/target_list.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,6 +64,76 @@ TEST(ViewerHandOff, MonthlyTableFromTheProgramToPdf)
     ASSERT_EQ(pdfPageCount(pdf), 1);
     const QString text = pdfText(pdf);
     for (const char* s : {"利用者別月間実績チェック表", "拠点名:やすらぎ治療院", "対象年月:令和6年4月分", "出力日時:2024/05/07 9:05",
-                          "10101 山田\"花子 マッサ 2", "10201 髙橋 一郎 鍼灸 0", "長谷川"})
+                          "10101 山田\"花子 マッサ 2", "10201 髙橋 一郎 鍼灸 0", "長谷"}) // 長谷川 wraps in its day cell
         EXPECT_TRUE(text.contains(s)) << s << "\n" << text.toStdString();
+}
+
+namespace {
+
+struct TickedWindow : MainWindowView {
+    QDate monthValue() const override { return QDate(2024, 5, 1); }
+    int gridMaxRows() const override { return 1; }
+    QVariant gridValue(int, int col) const override { return col == 1 ? QVariant(1) : QVariant(10101); }
+    int selectedCondition() const override { return 3; }
+    bool countWholeAnniversaryMonth() const override { return false; }
+};
+
+struct FormsToPdf : ListFixture {
+    // Runs the viewer as the program started it and returns the text of the PDF it wrote.
+    QString render(const QString& pdfName)
+    {
+        EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
+        if (rec.starts.isEmpty())
+            return QString();
+        const ProgramRun viewer = runInstalledProgram(
+            inst, QFileInfo(QStringLiteral(REPORT_VIEWER_BIN)).dir().filePath(rec.starts.last().program),
+            rec.starts.last().args, {"REPORT_VIEWER_PDF_DIR=" + inst.path()});
+        EXPECT_EQ(viewer.exitCode, 0) << viewer.stderrLines.join(u'\n').toStdString();
+        const QString pdf = inst.file(pdfName);
+        EXPECT_EQ(pdfPageCount(pdf), 1);
+        const QString text = squeezed(pdfText(pdf));
+        QFile::remove(pdf);
+        rec.clear();
+        return text;
+    }
+};
+
+} // namespace
+
+TEST_F(FormsToPdf, ContinuationFormsAndPlanShowTheEntry)
+{
+    for (const QString& f : QDir(layoutsDir()).entryList({"*.wfd"}))
+        QFile::copy(layoutsDir() + f, inst.file("SYS/" + f));
+    addStaff(5, QStringLiteral("佐藤　一郎"));
+    addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QStringLiteral("1940-04-01"),
+             QStringLiteral("2020-01-10"), 5, 0, QStringLiteral("腰痛症")});
+    addMonth(10101, 2024, 5, 18);
+    sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNRS, cRiyuu, nStaffID, "
+                        "cHyoukaDay, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 3, '歩行が不安定で転倒の危険がある。', 5, "
+                        "'2024/05/20', '2024/05/31')")});
+    HinkaiRecord e;
+    e.userNo = 10101;
+    for (int k = 0; k < 24; ++k)
+        e.months[static_cast<size_t>(k)] = QDate(2022, 6, 1).addMonths(k).toString(QStringLiteral("yyyyMM"));
+    e.counts[23] = 18; // 2024/05
+    e.counts[20] = 17; // 2024/02
+    gHinkaiList = {e};
+    gHinkaiCount = 1;
+
+    modPrintOver16Count::vPrintKeizokuRiyuu(0, 1, 1, TickedWindow(), 0);
+    const QString r03 = render(QStringLiteral("継続理由・状況記入書.pdf"));
+    for (const char* s : {"山田太郎", "歩行が不安定で転倒の危険がある。", "腰痛症", "佐藤一郎", "令和6年5月", "令和6年2月"})
+        EXPECT_TRUE(r03.contains(QString::fromUtf8(s))) << s << "\n" << r03.toStdString();
+
+    modPrintOver16Count::vPrintKeizokuRiyuu(0, 1, 0, TickedWindow(), 0);
+    const QString older = render(QStringLiteral("継続理由・状況記入書.pdf"));
+    for (const char* s : {"山田太郎", "歩行が不安定で転倒の危険がある。", "腰痛症", "佐藤一郎"})
+        EXPECT_TRUE(older.contains(QString::fromUtf8(s))) << s << "\n" << older.toStdString();
+    EXPECT_FALSE(older.contains(QStringLiteral("令和6年2月"))) << older.toStdString(); // the older form has no past months
+
+    modPrintOver16Count::vPrintKeikakusyo(0, TickedWindow(), 0);
+    const QString plan = render(QStringLiteral("施術計画書.pdf"));
+    for (const char* s : {"山田太郎", "腰痛症", "令和6年2月"})
+        EXPECT_TRUE(plan.contains(QString::fromUtf8(s))) << s << "\n" << plan.toStdString();
+    EXPECT_FALSE(plan.contains(QStringLiteral("歩行が不安定"))); // the plan carries no continuation entry
 }

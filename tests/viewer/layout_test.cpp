@@ -1,6 +1,8 @@
 // Layouts: parsing, values and formats, marks, conditional blocks, grids, pagination.
 #include "viewer_test_util.h"
 
+#include "support/test_install.h"
+
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
@@ -220,4 +222,173 @@ TEST(ViewerLayout, PaperAndZoomOfTheOutput)
     EXPECT_EQ(std::pair(d.pageLayout(0).pageSize().id(), d.pageLayout(0).orientation()),
               std::pair(QPageSize::A5, QPageLayout::Portrait));
     EXPECT_NEAR(d.contentScale(0), 148.0 / 210.0 * 0.9, 1e-3);
+}
+
+namespace {
+
+// A box a layout places, with the conditions under which it shows.
+struct Placed {
+    QRectF rect;
+    QString what;
+    QList<Condition> when;
+    bool text = false;       // holds text (texts, option labels, grids)
+    bool mayOverlap = false;
+    double size = 0;         // its text's designed size
+};
+
+void collect(const QList<LayoutItem>& items, const QList<Condition>& when, double dy, const QString& where,
+             QList<Placed>* out)
+{
+    for (const LayoutItem& it : items) {
+        const QString what = where + u' ' + (it.text.isEmpty() ? it.column : it.text).left(24);
+        switch (it.kind) {
+        case LayoutItem::Kind::Text:
+        case LayoutItem::Kind::Grid:
+            out->append({it.rect.translated(0, dy), what, when, true, it.mayOverlap, it.font.size});
+            break;
+        case LayoutItem::Kind::Box:
+            out->append({it.rect.translated(0, dy), what + QStringLiteral(" (box)"), when, false, false});
+            break;
+        case LayoutItem::Kind::Line: {
+            const QLineF l = it.line.translated(0, dy);
+            out->append({QRectF(l.p1(), l.p2()).normalized(), what + QStringLiteral(" (line)"), when, false, false});
+            break;
+        }
+        case LayoutItem::Kind::Mark:
+            for (const MarkOption& o : it.options)
+                out->append({o.rect.translated(0, dy), what + u' ' + o.text, when, !o.text.isEmpty(), false, it.font.size});
+            break;
+        case LayoutItem::Kind::Group:
+            collect(it.items, when + it.when, dy, where, out);
+            break;
+        }
+    }
+}
+
+// Conditions that can never hold together (k = 0 and k ≠ 0, k = 0 and k = 1, …).
+bool exclusive(const QList<Condition>& a, const QList<Condition>& b)
+{
+    using Op = Condition::Op;
+    auto only = [](const Condition& c) { return c.op == Op::Equals || c.op == Op::In; };
+    auto never = [](const Condition& c) { return c.op == Op::NotEquals || c.op == Op::NotIn; };
+    for (const Condition& x : a)
+        for (const Condition& y : b) {
+            if (x.column != y.column)
+                continue;
+            if ((x.op == Op::Empty && y.op == Op::NotEmpty) || (x.op == Op::NotEmpty && y.op == Op::Empty))
+                return true;
+            auto disjoint = [](const Condition& p, const Condition& q) {
+                for (const QString& v : p.values)
+                    if (q.values.contains(v))
+                        return false;
+                return true;
+            };
+            if (only(x) && only(y) && disjoint(x, y))
+                return true;
+            auto covered = [](const Condition& in, const Condition& out) {
+                for (const QString& v : in.values)
+                    if (!out.values.contains(v))
+                        return false;
+                return true;
+            };
+            if ((only(x) && never(y) && covered(x, y)) || (only(y) && never(x) && covered(y, x)))
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+TEST(ViewerLayout, EveryBoxInsideThePrintableMarginNoTextTooSmallNoTextsOverlap)
+{
+    // Printed pages are filed: nothing may fall into the edge printers cannot reach, no text is
+    // designed below legibility, and no text may run into another one (texts shown under
+    // exclusive conditions never meet).
+    const char* const layouts[] = {"利用者別月間実績チェック表.wfd", "利用者別月間予定チェック表.wfd", "継続理由・状況記入書.wfd",
+                                   "継続理由・状況記入書_R03.wfd", "施術計画書.wfd"};
+    for (const char* name : layouts) {
+        SCOPED_TRACE(name);
+        Layout l;
+        QString error;
+        ASSERT_TRUE(parseLayout(fileBytes(layoutsDir() + QString::fromUtf8(name)), &l, &error)) << error.toStdString();
+        QList<Placed> placed;
+        collect(l.items, {}, 0, QStringLiteral("page"), &placed);
+        if (l.hasDetail) {
+            ASSERT_GT(l.rowsPerPage(), 0);
+            const double last = l.detailArea.top() + (l.rowsPerPage() - 1) * l.rowHeight;
+            collect(l.detailItems, {}, l.detailArea.top(), QStringLiteral("first row"), &placed);
+            collect(l.detailItems, {}, last, QStringLiteral("last row"), &placed);
+            EXPECT_LE(last + l.rowHeight, l.detailArea.bottom() + 1e-6);
+        }
+        const QSizeF page = l.pageSizeMm();
+        const double m = kPrintableMarginMm, eps = 1e-6;
+        for (const Placed& p : placed) {
+            if (p.text) {
+                EXPECT_GE(p.size, kMinTextPt) << p.what.toStdString(); // nothing designed below legibility
+            }
+            EXPECT_TRUE(p.rect.left() >= m - eps && p.rect.top() >= m - eps && p.rect.right() <= page.width() - m + eps
+                        && p.rect.bottom() <= page.height() - m + eps)
+                << p.what.toStdString() << " at " << p.rect.left() << "," << p.rect.top() << " - " << p.rect.right() << ","
+                << p.rect.bottom();
+        }
+        for (qsizetype i = 0; i < placed.size(); ++i)
+            for (qsizetype j = i + 1; j < placed.size(); ++j) {
+                const Placed &a = placed[i], &b = placed[j];
+                if (!a.text || !b.text || a.mayOverlap || b.mayOverlap || exclusive(a.when, b.when))
+                    continue;
+                const QRectF both = a.rect.intersected(b.rect);
+                EXPECT_FALSE(both.width() > 0.01 && both.height() > 0.01)
+                    << a.what.toStdString() << " overlaps " << b.what.toStdString();
+            }
+    }
+}
+
+TEST(ViewerLayout, ShrinkToFitStopsAtALegibleSizeThenWrapsOrCuts)
+{
+    // Every character a full em wide; lines 1.45 em high (as the CJK fonts measure).
+    const auto width = [](const QString& t, double pt) { return t.size() * pt * 25.4 / 72; };
+    const auto line = [](double pt) { return 1.45 * pt * 25.4 / 72; };
+    const double em7 = 7 * 25.4 / 72; // 2.47 mm
+    struct Case { QString text; double pt; QSizeF box; double size; QStringList lines; bool cut; };
+    const Case cases[] = {
+        {"佐藤", 9, {20, 6}, 9, {"佐藤"}, false},                              // fits as it is
+        {"山田太郎", 9, {11, 6}, 9 * 11 / (4 * 9 * 25.4 / 72) * 0.98, {"山田太郎"}, false}, // shrinks, above 7 pt
+        {"長谷川", 7, {6.2, 6}, 7, {"長谷", "川"}, false},                     // at 7 pt it wraps onto two lines
+        {QString(25, u'あ'), 9, {28.5, 6}, 7, {QString(11, u'あ'), QString(10, u'あ') + "…"}, true}, // then cuts
+        {"長谷川", 7, {6.2, 3}, 7, {"長…"}, true},                             // one line only
+        {"お客様の名前", 6, {30, 3}, 6, {"お客様の名前"}, false},               // designed below 7 pt: kept
+    };
+    for (const Case& c : cases) {
+        const FittedText f = fitText(c.text, c.pt, c.box, width, line);
+        EXPECT_NEAR(f.sizePt, c.size, 1e-6) << c.text.toStdString();
+        EXPECT_EQ(f.lines, c.lines) << c.text.toStdString();
+        EXPECT_EQ(f.cut, c.cut) << c.text.toStdString();
+        EXPECT_GE(f.sizePt, qMin(7.0, c.pt));
+        for (const QString& l : f.wrapped ? f.lines : QStringList()) {
+            EXPECT_LE(width(l, f.sizePt), c.box.width() + 1e-9) << l.toStdString();
+        }
+    }
+    EXPECT_LE(2 * 1.2 * em7, 6.0); // two wrapped lines of 7 pt fit a 6 mm row
+}
+
+TEST(ViewerLayout, PagesShrinkIntoAPrintersPrintableArea)
+{
+    const QSizeF a4(210, 297);
+    EXPECT_EQ(fitToPrintable(a4, {}), PrintFit());
+    EXPECT_EQ(fitToPrintable(a4, QMarginsF(4.2, 4.2, 4.2, 4.2)), PrintFit()); // within the layouts' 5 mm
+    // 6.35 mm all round: 200 mm of layout into 197.3 mm of paper, centred.
+    const PrintFit even = fitToPrintable(a4, QMarginsF(6.35, 6.35, 6.35, 6.35));
+    EXPECT_NEAR(even.scale, 197.3 / 200, 1e-9);
+    const auto landed = [](const PrintFit& f, QPointF mm) { return f.offsetMm + f.scale * mm; };
+    EXPECT_NEAR(landed(even, {5, 5}).x(), 6.35, 1e-9);
+    EXPECT_NEAR(landed(even, {205, 292}).x(), 210 - 6.35, 1e-9);
+    EXPECT_NEAR(landed(even, {105, 148.5}).y(), 148.5, 1e-9); // the centre stays
+    EXPECT_GE(landed(even, {5, 5}).y(), 6.35);
+    EXPECT_LE(landed(even, {205, 292}).y(), 297 - 6.35);
+    // A wide top edge only: the layout's printable area lands inside the printer's.
+    const PrintFit top = fitToPrintable(a4, QMarginsF(3, 12, 3, 3));
+    EXPECT_NEAR(top.scale, 282.0 / 287, 1e-9);
+    EXPECT_GE(landed(top, {5, 5}).y(), 12 - 1e-9);
+    EXPECT_LE(landed(top, {205, 292}).y(), 294 + 1e-9);
+    EXPECT_GE(landed(top, {5, 5}).x(), 3);
 }

@@ -1,0 +1,257 @@
+#include "over16_record.h"
+
+#include "common/globals.h"
+#include "common/vb.h"
+#include "common/vb_error.h"
+#include "db/connection_recipe.h"
+#include "db/sql_text.h"
+#include "db/table_checks.h"
+#include "db/treatment_queries.h"
+#include "platform/platform.h"
+
+namespace {
+
+QString num(long v) { return QString::number(v); }
+
+// The month of a "yyyy/mm/01" text; a text that is no date raises a type mismatch.
+QDate monthOf(const QString& month)
+{
+    const auto d = vb::toDate(month);
+    if (!d)
+        vbRaise(vberr::typeMismatch());
+    return d->date();
+}
+
+// A text value of the insert. N'…' keeps characters outside the server's code page in the
+// nvarchar columns; the embedded engine reads it as a plain literal.
+QString textValue(const QString& text) { return u'N' + sqlQuote(text); }
+
+const QString kSymptoms16 = QStringLiteral(" ,OVER16COUNT.iKoushuku AS iKoushuku_16")
+                            + QStringLiteral(" ,OVER16COUNT.iMahi AS iMahi_16")
+                            + QStringLiteral(" ,OVER16COUNT.iSyoujouSonota AS iSyoujouSonota_16")
+                            + QStringLiteral(" ,OVER16COUNT.cSyoujouSonota AS cSyoujouSonota_16");
+
+// The symptom and acupuncture-diagnosis columns both reads select, by the presence flags.
+QString symptomAndDiagnosisColumns()
+{
+    QString sql;
+    if (iHasSyoujouSonota == 1)
+        sql += QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota");
+    else
+        sql += kSymptoms16;
+    if (iHasHKSyobyou07Flg == 1)
+        sql += QStringLiteral(" ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
+    else
+        sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+    return sql;
+}
+
+const QString kEvaluationColumns = QStringLiteral(" ,OVER16COUNT.iNegaeri") + QStringLiteral(" ,OVER16COUNT.iOkiagari")
+                                   + QStringLiteral(" ,OVER16COUNT.iZai") + QStringLiteral(" ,OVER16COUNT.iTachiagari")
+                                   + QStringLiteral(" ,OVER16COUNT.iRitsui") + QStringLiteral(" ,OVER16COUNT.iNRS")
+                                   + QStringLiteral(" ,OVER16COUNT.iZenkaiHyoukaUmu")
+                                   + QStringLiteral(" ,OVER16COUNT.iZenkaiHyoukaHenaka")
+                                   + QStringLiteral(" ,OVER16COUNT.cRiyuu") + QStringLiteral(" ,OVER16COUNT.cHyoukaDay")
+                                   + QStringLiteral(" ,OVER16COUNT.nStaffID") + QStringLiteral(" ,OVER16COUNT.cSyoumeiDay")
+                                   + QStringLiteral(" ,STAFF.cName as cSTAFFName ");
+
+QString branchCondition()
+{
+    return QStringLiteral(" WHERE 月間実績.iKyotenCd = ") + num(gKyotenCd) + QStringLiteral(" AND   月間実績.iKyotenEb = ")
+           + num(gKyotenEb);
+}
+
+Over16Read readEntry(const QString& sql, const QString& routine)
+{
+    Over16Read out;
+    auto db = openRecipeConnection(routine);
+    if (!db) {
+        out.failed = true;
+        return out;
+    }
+    AdoRecordset rs;
+    if (!openRecipeQuery(*db, rs, sql, routine)) {
+        out.status = 1;
+        out.failed = true;
+        return out;
+    }
+    db->iDisConnect();
+    if (!rs.EOF_())
+        out.row = std::move(rs);
+    return out;
+}
+
+} // namespace
+
+QString over16EntryProblem(const Over16Entry& v)
+{
+    if (v.cRiyuu.size() > kRiyuuMaxLength)
+        return QStringLiteral("施術が必要な理由が長すぎます。改行を含めて%1文字以内で入力してください。（現在%2文字）")
+            .arg(kRiyuuMaxLength)
+            .arg(v.cRiyuu.size());
+    if (iHasSyoujouSonota != 1 && v.cSyoujouSonota.size() > kSyoujouSonotaMaxLength)
+        return QStringLiteral("症状その他の内容が長すぎます。%1文字以内で入力してください。（現在%2文字）")
+            .arg(kSyoujouSonotaMaxLength)
+            .arg(v.cSyoujouSonota.size());
+    return QString();
+}
+
+QString over16DeleteStatement(long userId, const QString& month)
+{
+    const QDate m = monthOf(month);
+    return QStringLiteral(" delete from OVER16COUNT ") + QStringLiteral(" WHERE iKyotenCd = ") + num(gKyotenCd)
+           + QStringLiteral(" AND iKyotenEb = ") + num(gKyotenEb) + QStringLiteral(" AND nKanjaID = ") + num(userId)
+           + QStringLiteral(" AND iYear = ") + vb::format(m, QStringLiteral("yyyy")) + QStringLiteral(" AND iMonth = ")
+           + vb::format(m, QStringLiteral("m"));
+}
+
+QString over16InsertStatement(long userId, const QString& month, const Over16Entry& v)
+{
+    const QDate m = monthOf(month);
+    const bool symptoms = iHasSyoujouSonota != 1;
+    QString sql = QStringLiteral(" insert into ") + QStringLiteral("   OVER16COUNT (");
+    sql += QStringLiteral("      iKyotenCd");
+    for (const char* c : {"iKyotenEb", "nKanjaID", "iYear", "iMonth", "iNegaeri", "iOkiagari", "iZai", "iTachiagari",
+                          "iRitsui", "iNRS", "iZenkaiHyoukaUmu", "iZenkaiHyoukaHenaka", "cRiyuu", "cHyoukaDay",
+                          "nStaffID", "cSyoumeiDay"})
+        sql += QStringLiteral("     ,") + QString::fromLatin1(c);
+    if (symptoms)
+        sql += QStringLiteral("     ,iKoushuku ") + QStringLiteral("     ,iMahi") + QStringLiteral("     ,iSyoujouSonota")
+               + QStringLiteral("     ,cSyoujouSonota");
+    sql += QStringLiteral(" )values( ");
+    sql += QStringLiteral("      ") + num(gKyotenCd);
+    auto number = [&sql](long value) { sql += QStringLiteral("     ,") + num(value); };
+    auto text = [&sql](const QString& value) { sql += QStringLiteral("     ,") + textValue(value); };
+    number(gKyotenEb);
+    number(userId);
+    number(m.year());
+    number(m.month());
+    for (short value : {v.iNegaeri, v.iOkiagari, v.iZai, v.iTachiagari, v.iRitsui, v.iNRS, v.iZenkaiHyoukaUmu,
+                        v.iZenkaiHyoukaHenaka})
+        number(value);
+    text(v.cRiyuu);
+    text(v.cHyoukaDay);
+    number(v.nStaffID);
+    text(v.cSyoumeiDay);
+    if (symptoms) {
+        number(v.iKoushuku);
+        number(v.iMahi);
+        number(v.iSyoujouSonota);
+        text(v.cSyoujouSonota);
+    }
+    sql += QStringLiteral(" )");
+    return sql;
+}
+
+Over16SaveResult saveOver16Entry(long userId, const QString& month, const Over16Entry& v)
+{
+    Over16SaveResult out;
+    out.status = -1;
+    std::unique_ptr<cT_ADODB> db;
+    bool inTransaction = false;
+    try {
+        // Checked before anything is sent: SQL Server refuses an over-long value, SQLite
+        // would store it whole, and neither must lose the entry silently.
+        if (const QString problem = over16EntryProblem(v); !problem.isEmpty()) {
+            out.unshownError = problem;
+            return out;
+        }
+        const QString deleteSql = over16DeleteStatement(userId, month);
+        const QString insertSql = over16InsertStatement(userId, month, v);
+        db = openRecipeConnection(QStringLiteral("iDataLoad"));
+        if (!db)
+            return out;
+        if (db->iBeginTrans() != 0) {
+            out.unshownError = db->sErrMsg();
+            db->iDisConnect();
+            return out;
+        }
+        inTransaction = true;
+        auto statementFailed = [&] {
+            platform().messageBox(db->sErrMsg(), MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
+            db->iRollback();
+            db->iDisConnect();
+            return out;
+        };
+        if (db->iExecSQL(deleteSql) != 0)
+            return statementFailed();
+        if (db->iExecSQL(insertSql) != 0)
+            return statementFailed();
+        if (db->iCommitTrans() != 0) {
+            // The stored row must stay as it was: roll the open transaction back.
+            out.unshownError = db->sErrMsg();
+            db->iRollback();
+            db->iDisConnect();
+            return out;
+        }
+        db->iDisConnect();
+        out.status = 0;
+        return out;
+    } catch (const VbRuntimeError& e) {
+        out.unshownError = QStringLiteral("iDataSaveでエラー\r\n") + QString::number(e.err.number) + QStringLiteral("\r\n")
+                           + e.err.description;
+        if (db) {
+            if (inTransaction)
+                db->iRollback();
+            db->iDisConnect();
+        }
+        return out;
+    }
+}
+
+QString monthEntryQuery(long userId, const QString& month)
+{
+    const QDate m = monthOf(month);
+    QString sql = QStringLiteral("SELECT 月間実績.患者IDNo, 月間実績.施術回数, RIYOUSHA.*  ");
+    sql += QStringLiteral(" ,cByoumei,nHKSyobyouCd");
+    sql += symptomAndDiagnosisColumns();
+    sql += QStringLiteral(" ,OVER16COUNT.nKanjaID");
+    sql += kEvaluationColumns;
+    sql += QStringLiteral(" ,TANTOU.cName as cTANTOUName ");
+    sql += monthTotalsWithUserJoins();
+    sql += over16EntryJoin(true);
+    sql += certifierJoin();
+    sql += QStringLiteral(" LEFT JOIN STAFF AS TANTOU ");
+    sql += QStringLiteral(" ON RIYOUSHA.iKyotenCd = TANTOU.iKyotenCd ");
+    sql += QStringLiteral(" AND RIYOUSHA.iKyotenEb = TANTOU.iKyotenEb ");
+    sql += QStringLiteral(" AND RIYOUSHA.nTantou = TANTOU.nIDNo ");
+    sql += branchCondition();
+    sql += QStringLiteral(" AND   実績年 = ") + vb::format(m, QStringLiteral("yyyy"));
+    sql += QStringLiteral(" AND   実績月 = ") + vb::format(m, QStringLiteral("m"));
+    sql += QStringLiteral(" AND   患者IDno = ") + num(userId);
+    return sql;
+}
+
+QString previousEntryQuery(long userId, const QString& month)
+{
+    const QDate before = vb::dateAddMonths(monthOf(month), -1);
+    const bool exactId = gTZSVer == 1;
+    QString sql = QStringLiteral("SELECT TOP 1 月間実績.患者IDNo, 月間実績.実績年, 月間実績.実績月, 月間実績.施術回数, RIYOUSHA.*");
+    sql += QStringLiteral(" ,cByoumei,nHKSyobyouCd");
+    sql += symptomAndDiagnosisColumns();
+    sql += kEvaluationColumns;
+    sql += monthTotalsWithUserJoins();
+    sql += over16EntryJoin(exactId);
+    sql += certifierJoin();
+    sql += branchCondition();
+    sql += QStringLiteral(" AND   実績年 * 100 + 実績月 <= ") + num(before.year() * 100 + before.month());
+    sql += QStringLiteral(" AND   患者IDno = ") + num(userId);
+    sql += QStringLiteral(" AND   OVER16COUNT.nKanjaID IS NOT NULL ");
+    sql += QStringLiteral(" ORDER BY 実績年 * 100 + 実績月 DESC ");
+    // Several rows of one month tie under the hundreds rule, and the engines break the tie
+    // differently: the user's own ID first, then the lowest.
+    if (!exactId)
+        sql += QStringLiteral(" ,CASE WHEN OVER16COUNT.nKanjaID = ") + num(userId)
+               + QStringLiteral(" THEN 0 ELSE 1 END, OVER16COUNT.nKanjaID ");
+    return sql;
+}
+
+Over16Read readMonthEntry(long userId, const QString& month)
+{
+    return readEntry(monthEntryQuery(userId, month), QStringLiteral("iDataLoad"));
+}
+
+Over16Read readPreviousEntry(long userId, const QString& month)
+{
+    return readEntry(previousEntryQuery(userId, month), QStringLiteral("iDataLoad_Zenkai"));
+}

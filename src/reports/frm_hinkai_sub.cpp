@@ -1,0 +1,180 @@
+#include "frm_hinkai_sub.h"
+
+#include "hinkai_view.h"
+
+#include "common/vb.h"
+#include "common/vb_error.h"
+#include "platform/platform.h"
+#include "platform/spread_grid.h"
+#include "platform/widget_names.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit* display(const QString& label, const QString& name)
+{
+    auto* e = named(new QLineEdit, label, name);
+    e->setReadOnly(true);
+    return e;
+}
+
+QDate monthOf(const QString& month)
+{
+    const auto d = vb::toDate(month);
+    if (!d)
+        vbRaise(vberr::typeMismatch());
+    return d->date();
+}
+
+void showError(const QString& routine, const VbError& e)
+{
+    platform().messageBox(routine + QStringLiteral("でエラー\r\n") + QString::number(e.number) + QStringLiteral("\r\n")
+                              + e.description,
+                          MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("エラー"));
+}
+
+} // namespace
+
+frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmHinkaiSub"));
+    setWindowTitle(QStringLiteral("施術頻回内訳"));
+    auto* root = new QVBoxLayout(this);
+
+    auto* user = new QGridLayout;
+    txtRiyoushaID = display(QStringLiteral("利用者ID"), QStringLiteral("txtRiyoushaID"));
+    txtRiyoushaName = display(QStringLiteral("利用者名"), QStringLiteral("txtRiyoushaName"));
+    txtSejutsuKbn = display(QStringLiteral("施術区分"), QStringLiteral("txtSejutsuKbn"));
+    int col = 0;
+    for (QLineEdit* e : {txtRiyoushaID, txtRiyoushaName, txtSejutsuKbn}) {
+        auto* l = new QLabel(e->accessibleName());
+        l->setBuddy(e);
+        user->addWidget(l, 0, col++);
+        user->addWidget(e, 0, col++);
+    }
+    txtRiyoushaID->setMaximumWidth(110);
+    txtSejutsuKbn->setMaximumWidth(110);
+    root->addLayout(user);
+
+    Frame1 = named(new QGroupBox(QStringLiteral("施術頻回の対応")), QStringLiteral("施術頻回の対応"), QStringLiteral("Frame1"));
+    auto* frame = new QGridLayout(Frame1);
+    txtHinkaiKaisuu = display(QStringLiteral("施術頻回カウント"), QStringLiteral("txtHinkaiKaisuu"));
+    txtKeikakusyo = display(QStringLiteral("頻回施術計画書"), QStringLiteral("txtKeikakusyo"));
+    txtKeikakusyoYM = display(QStringLiteral("計画書提出月"), QStringLiteral("txtKeikakusyoYM"));
+    col = 0;
+    for (QLineEdit* e : {txtHinkaiKaisuu, txtKeikakusyo, txtKeikakusyoYM}) {
+        auto* l = new QLabel(e->accessibleName());
+        l->setBuddy(e);
+        frame->addWidget(l, 0, col++);
+        frame->addWidget(e, 0, col++);
+    }
+    root->addWidget(Frame1);
+
+    Label1 = named(new QLabel(QStringLiteral("施術頻回（直近2年）")), QStringLiteral("施術頻回（直近2年）"), QStringLiteral("Label1"));
+    root->addWidget(Label1);
+    grdData = named(new SpreadGrid(14), QStringLiteral("施術頻回（直近2年）"), QStringLiteral("grdData"));
+    grdData->setDisplayOnly();
+    Label1->setBuddy(grdData);
+    grdData->setHeaderText(1, QStringLiteral("施術年"));
+    grdData->setHeaderText(2, QStringLiteral("施術頻回（直近２年）"));
+    grdData->setHeaderText(3, QStringLiteral("1月"));
+    static const char* const months[] = {"２月", "３月", "４月", "５月", "６月", "７月", "８月", "９月", "１０月", "１１月", "１２月"};
+    for (int m = 0; m < 11; ++m)
+        grdData->setHeaderText(m + 4, QString::fromUtf8(months[m]));
+    grdData->setColumnWidth(0, 96);
+    grdData->setColumnWidth(1, 180);
+    for (int c = 2; c < 14; ++c)
+        grdData->setColumnWidth(c, 60);
+    grdData->verticalHeader()->hide();
+    grdData->setMinimumSize(96 + 180 + 12 * 60 + 6, 150);
+    root->addWidget(grdData, 1);
+
+    auto* buttons = new QHBoxLayout;
+    btnExit = namedButton(QStringLiteral("戻る"), QStringLiteral("btnExit"));
+    btnExit->setAutoDefault(false);
+    btnExit->setMinimumWidth(96);
+    buttons->addStretch(1);
+    buttons->addWidget(btnExit);
+    root->addLayout(buttons);
+    connect(btnExit, &QPushButton::clicked, this, &QDialog::accept);
+    setTabOrder(btnExit, grdData);
+}
+
+short frmHinkaiSub::iInit(long userNo, const QString& month)
+{
+    m_userNo = userNo;
+    m_month = month;
+    if (iControlInit() != 0)
+        return -1;
+    return iDataDisp() != 0 ? short(-1) : short(0);
+}
+
+short frmHinkaiSub::iControlInit()
+{
+    try {
+        const HinkaiView v = hinkaiFrame(monthOf(m_month));
+        for (QLineEdit* e : {txtRiyoushaID, txtRiyoushaName, txtSejutsuKbn, txtHinkaiKaisuu, txtKeikakusyo, txtKeikakusyoYM})
+            e->clear();
+        grdData->setMaxRows(3);
+        for (int r = 1; r <= 3; ++r) {
+            grdData->setValue(r, 1, v.years[static_cast<size_t>(r - 1)]);
+            for (int c = 3; c <= 14; ++c) {
+                const HinkaiCell& cell = v.cells[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 3)];
+                grdData->setValue(r, c, QString());
+                grdData->setCellBackground(r, c, cell.background);
+            }
+        }
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showError(QStringLiteral("iControlInit"), e.err);
+        return -1;
+    }
+}
+
+short frmHinkaiSub::iDataDisp()
+{
+    try {
+        const QDate month = monthOf(m_month);
+        HinkaiView v = hinkaiFrame(month);
+        if (!hinkaiFill(v, m_userNo, month)) {
+            platform().messageBox(QStringLiteral("初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。"),
+                                  MsgButtons::Ok, MsgIcon::Information, QStringLiteral("情報"));
+            return -1;
+        }
+        txtRiyoushaID->setText(v.riyoushaId);
+        txtRiyoushaName->setText(v.riyoushaName);
+        txtSejutsuKbn->setText(v.sejutsuKbn);
+        txtHinkaiKaisuu->setText(v.hinkaiKaisuu);
+        txtKeikakusyo->setText(v.keikakusyo);
+        txtKeikakusyoYM->setText(v.keikakusyoYM);
+        for (int r = 1; r <= 3; ++r)
+            for (int c = 3; c <= 14; ++c) {
+                const HinkaiCell& cell = v.cells[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 3)];
+                if (!cell.text.isEmpty())
+                    grdData->setValue(r, c, cell.text.toLongLong());
+                grdData->setCellBackground(r, c, cell.background);
+            }
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showError(QStringLiteral("iDataDisp"), e.err);
+        return -1;
+    }
+}
+
+void frmHinkaiSub::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (focusWidget() == btnExit)
+            btnExit->click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}

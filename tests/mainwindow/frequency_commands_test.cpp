@@ -1,0 +1,198 @@
+// The main window's document dialog, the frequency button cell with its row refresh, and the
+// online help, driven as the operator does (modal windows answered while they are open).
+#include "common/text_file.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/month_edit.h"
+#include "platform/spread_grid.h"
+#include "reports/frm_print16_hindo.h"
+#include "support/list_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+using Window = frmPrint利用者別月間実績表;
+
+// Runs act on the modal window once it is open (the command's own event loop runs it).
+void whenModalOpens(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w)
+            act(w);
+    });
+}
+
+struct FrequencyCommands : ListFixture {
+    std::unique_ptr<Window> w = std::make_unique<Window>();
+
+    void SetUp() override
+    {
+        seedThreeUsers(); // 10101 first treated 2020/01 (an entry), 10201 2023/11, 10301 2024/02
+        addOver16(10101, 2024, 5, 1);
+        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]", "過去頻回実績月表示=0"}));
+        for (auto& c : w->startupChecks)
+            c = [] { return short(0); };
+        w->load();
+        w->imD_Out->setMonth(QDate(2024, 5, 1));
+        rec.clear();
+    }
+    void extractEveryone()
+    {
+        w->optSerchSel[4]->click();
+        w->extract();
+        rec.clear();
+    }
+    int rowOf(long id) const
+    {
+        for (int r = 1; r <= w->grdData->MaxRows(); ++r)
+            if (w->grdData->value(r, colIDNo).toLongLong() == id)
+                return r;
+        return 0;
+    }
+    QByteArray settingsBytes() const { return inst.readBytes(QStringLiteral("DATA/印刷設定.ini")); }
+    QString settings() const { return decodeCp932(settingsBytes()); }
+    QString comFile() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
+    // Answers the document dialog: the document, the check box, then a button (-1: 閉じる).
+    void answerDialog(int document, bool ticked, int button, bool* enabled = nullptr)
+    {
+        whenModalOpens([=](QWidget* m) {
+            auto* d = dynamic_cast<frmPrint16Hindo*>(m);
+            ASSERT_TRUE(d);
+            if (enabled)
+                *enabled = d->chkPrintKakoJisseki->isEnabled();
+            d->optPrintType[static_cast<size_t>(document)]->click();
+            d->chkPrintKakoJisseki->setChecked(ticked);
+            (button < 0 ? d->btnCancel : d->btnJisseki[static_cast<size_t>(button)])->click();
+        });
+    }
+};
+
+TEST_F(FrequencyCommands, DocumentDialogCancelPrintPreviewAndPlan)
+{
+    // No rows, then nobody ticked: the message, no dialog.
+    for (int pass = 0; pass < 2; ++pass) {
+        w->btnJissekiSelect[1]->click();
+        ASSERT_EQ(rec.messages.size(), 1);
+        EXPECT_EQ(rec.messages[0].text, QStringLiteral("利用者を選択してください。"));
+        EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
+        rec.clear();
+        extractEveryone();
+    }
+    w->grdData->setValue(rowOf(10101), colSel, 1);
+
+    // Cancelled: the flag and the settings file as they were, nothing written.
+    const QByteArray before = settingsBytes();
+    answerDialog(0, true, -1);
+    w->btnJissekiSelect[1]->click();
+    EXPECT_EQ(w->pastMonthsFlag(), 0);
+    EXPECT_EQ(settingsBytes(), before);
+    EXPECT_TRUE(rec.starts.isEmpty());
+
+    // The form printed with the box ticked: the past months, the print dialog, the flag kept and saved.
+    bool enabled = false;
+    answerDialog(0, true, 0, &enabled);
+    w->btnJissekiSelect[1]->click();
+    EXPECT_TRUE(enabled); // the R03 form is the menu's choice
+    EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
+    const QStringList form = splitLines(decodeCp932(inst.readBytes(QStringLiteral("TMP/継続理由・状況記入書.csv"))));
+    ASSERT_EQ(form.size(), 2);
+    EXPECT_TRUE(form[1].endsWith(QStringLiteral(",\"2024/05\",\"\",\"\",\"\",\"\""))) << form[1].toStdString();
+    EXPECT_TRUE(comFile().endsWith(QStringLiteral("\r\nPrintOutFromDialog\r\n")));
+    EXPECT_EQ(w->pastMonthsFlag(), 1);
+    EXPECT_TRUE(settings().contains(QStringLiteral("過去頻回実績月表示=1\r\n")));
+
+    // Preview of the form under the older layout: the box cannot be changed there.
+    w->mnRiyusyoTypeSel[0]->trigger();
+    answerDialog(0, false, 1, &enabled);
+    w->btnJissekiSelect[1]->click();
+    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(comFile().contains(QStringLiteral("/SYS/継続理由・状況記入書.wfd\"")));
+    EXPECT_TRUE(comFile().endsWith(QStringLiteral("\r\nShowWindow,2\r\n")));
+
+    // The plan: its own file, the flag 0 saved.
+    answerDialog(1, true, 1);
+    w->btnJissekiSelect[1]->click();
+    EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
+    EXPECT_TRUE(comFile().contains(QStringLiteral("/SYS/施術計画書.wfd\"")));
+    EXPECT_EQ(splitLines(decodeCp932(inst.readBytes(QStringLiteral("TMP/施術計画書.csv")))).size(), 2);
+    EXPECT_EQ(w->pastMonthsFlag(), 0);
+    EXPECT_TRUE(settings().contains(QStringLiteral("過去頻回実績月表示=0\r\n")));
+    EXPECT_EQ(rec.starts.size(), 3);
+}
+
+TEST_F(FrequencyCommands, ButtonCellOpensTheSubWindowAndRefreshesTheRow)
+{
+    for (int m = 1; m <= 12; ++m)
+        addMonth(10101, 2023, m, 17);
+    sql({QStringLiteral("UPDATE OVER16COUNT SET nStaffID = 0")});
+    extractEveryone();
+    ASSERT_EQ(w->grdData->text(rowOf(10101), colSyoumei), QString());
+    const int row = rowOf(10101);
+    ASSERT_GT(row, 0);
+    // By mouse: the window shows the row's user; while it is open another program saves an
+    // entry's certifier; the row shows it afterwards.
+    QString shownId;
+    whenModalOpens([&](QWidget* m) {
+        shownId = m->findChild<QLineEdit*>(QStringLiteral("txtRiyoushaID"))->text();
+        sql({QStringLiteral("UPDATE OVER16COUNT SET nStaffID = 1 WHERE nKanjaID = 10101")});
+        m->close();
+    });
+    const QRect cell = w->grdData->visualRect(w->grdData->model()->index(row - 1, colHinkaiButton - 1));
+    QTest::mouseClick(w->grdData->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(shownId, QStringLiteral("10101"));
+    EXPECT_EQ(w->grdData->text(row, colSyoumei), QStringLiteral("佐藤　一郎"));
+    EXPECT_TRUE(rec.messages.isEmpty());
+
+    // By keyboard: Enter on the focused cell; a refresh that fails is reported.
+    shownId.clear();
+    whenModalOpens([&](QWidget* m) {
+        shownId = m->findChild<QLineEdit*>(QStringLiteral("txtRiyoushaID"))->text();
+        sqlite3* h = nullptr;
+        sqlite3_open(db.toUtf8().constData(), &h);
+        sqlite3_exec(h, "DROP TABLE OVER16COUNT", nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+        m->close();
+    });
+    w->grdData->setFocus();
+    w->grdData->setCurrentCell(row - 1, colHinkaiButton - 1);
+    QTest::keyClick(w->grdData, Qt::Key_Return);
+    EXPECT_EQ(shownId, QStringLiteral("10101"));
+    ASSERT_EQ(rec.messages.size(), 2);
+    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad_16OVER_UMU() でエラー")));
+    EXPECT_EQ(rec.messages[1].text, QStringLiteral("再表示に失敗しました。"));
+    EXPECT_EQ(rec.messages[1].title, QStringLiteral("確認"));
+
+    // A user under two years: the message, and no window at all.
+    rec.clear();
+    bool opened = false;
+    whenModalOpens([&](QWidget* m) {
+        opened = true;
+        m->close();
+    });
+    w->grdData->clickButton(rowOf(10301), colHinkaiButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(rec.messages[0].title, QStringLiteral("情報"));
+}
+
+TEST_F(FrequencyCommands, OnlineHelpFromTheMenu)
+{
+    inst.writeBytes(QStringLiteral("Kovani.Ver"), cp932Lines({"[OnlineHelp]", "ADDRESS=https://help.example.jp/"}));
+    inst.writeBytes(QStringLiteral("EmapUser.ini"), "ZENRIN_USER=abc,ZENRIN_PWD=xyz");
+    w->mnDispHelp->trigger();
+    EXPECT_EQ(rec.opened, QStringList{QStringLiteral("https://help.example.jp/?zi=cba&zp=zyx&lk=1")});
+    EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0);
+}
+
+} // namespace

@@ -1,0 +1,230 @@
+// The two frequency windows: the sub-window filled from the list's frequency table (colours,
+// years, counts, texts) and the document dialog's values, by mouse and by keyboard.
+#include "reports/frm_hinkai_sub.h"
+#include "reports/frm_print16_hindo.h"
+#include "reports/hinkai_view.h"
+
+#include "mainwindow/target_list.h"
+#include "platform/spread_grid.h"
+#include "support/list_fixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QColor white(255, 255, 255), grey(211, 211, 211), red(255, 192, 192);
+
+struct FrequencyWindows : ListFixture {
+    // Lists the month with every condition's users (everyone, 24 months and more get an entry).
+    void list(const QDate& month)
+    {
+        ListConditions c;
+        c.month = month;
+        c.condition = 4;
+        ASSERT_EQ(::iDataLoad(c).status, 0);
+    }
+    // The month colour row by row: W white, G grey, R red; and the texts of the month cells.
+    static QString colours(const SpreadGrid& g)
+    {
+        QString s;
+        for (int r = 1; r <= 3; ++r) {
+            for (int c = 3; c <= 14; ++c) {
+                const QColor b = g.cellBackground(r, c);
+                s += b == white ? u'W' : b == grey ? u'G' : b == red ? u'R' : u'?';
+            }
+            s += u'|';
+        }
+        return s;
+    }
+    static QStringList row(const SpreadGrid& g, int r)
+    {
+        QStringList t;
+        for (int c = 1; c <= 14; ++c)
+            t << g.text(r, c);
+        return t;
+    }
+};
+
+TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
+{
+    // 10101: first treated in 2019; counts in every month from 2019/07 to 2021/12.
+    addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(), QStringLiteral("2019-01-10"), 0, 1});
+    sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '2020/11' WHERE nIDNo = 10101")});
+    for (QDate d(2019, 3, 1); d <= QDate(2021, 12, 1); d = d.addMonths(1))
+        addMonth(10101, d.year(), d.month(), d.month() == 4 ? 16 : d.month() == 8 ? 15 : d.month() == 9 ? 0 : 10);
+
+    struct Case {
+        QDate month;
+        QStringList years;
+        QString colours;
+    };
+    const Case cases[] = {
+        // January 2021: row 1 2021 (January only), row 2 2020 whole, row 3 2019 from February.
+        {QDate(2021, 1, 1), {"令和03年", "令和02年", "平成31年"}, "WGGGGGGGGGGG|WWWRWWWWWWWW|GWWRWWWWWWWW|"},
+        {QDate(2021, 5, 1), {"令和03年", "令和02年", "令和01年"}, "WWWRWGGGGGGG|WWWRWWWWWWWW|GGGGGWWWWWWW|"},
+        {QDate(2021, 12, 1), {"令和03年", "令和02年", "令和01年"}, "WWWRWWWWWWWW|WWWRWWWWWWWW|GGGGGGGGGGGG|"},
+        {QDate(2021, 3, 1), {"令和03年", "令和02年", "平成31年"}, "WWWGGGGGGGGG|WWWRWWWWWWWW|GGGRWWWWWWWW|"},
+    };
+    for (const Case& c : cases) {
+        list(c.month);
+        frmHinkaiSub w;
+        ASSERT_EQ(w.iInit(10101, c.month.toString(QStringLiteral("yyyy/MM/01"))), 0);
+        EXPECT_TRUE(rec.messages.isEmpty());
+        for (int r = 1; r <= 3; ++r)
+            EXPECT_EQ(w.grdData->text(r, 1), c.years[r - 1]) << c.month.toString().toStdString();
+        EXPECT_EQ(colours(*w.grdData), c.colours) << c.month.toString().toStdString();
+    }
+    // May 2021: 16 red, 15 white, 0 shown as 0, grey cells empty.
+    list(QDate(2021, 5, 1));
+    frmHinkaiSub w;
+    ASSERT_EQ(w.iInit(10101, QStringLiteral("2021/05/01")), 0);
+    EXPECT_EQ(row(*w.grdData, 1), (QStringList{"令和03年", "", "10", "10", "10", "16", "10", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(row(*w.grdData, 3), (QStringList{"令和01年", "", "", "", "", "", "", "10", "10", "15", "0", "10", "10", "10"}));
+    EXPECT_EQ(w.txtRiyoushaID->text(), QStringLiteral("10101"));
+    EXPECT_EQ(w.txtRiyoushaName->text(), QStringLiteral("山田　太郎"));
+    EXPECT_EQ(w.txtSejutsuKbn->text(), QStringLiteral("マッサージ"));
+    EXPECT_EQ(w.txtHinkaiKaisuu->text(), QStringLiteral("2回")); // April 2020 and April 2021
+    EXPECT_EQ(w.txtKeikakusyo->text(), QStringLiteral("提出済"));
+    EXPECT_EQ(w.txtKeikakusyoYM->text(), QStringLiteral("令和02年11月"));
+    EXPECT_EQ(w.grdData->headerText(1), QStringLiteral("施術年"));
+    EXPECT_EQ(w.grdData->headerText(3), QStringLiteral("1月"));
+    EXPECT_EQ(w.grdData->headerText(4), QStringLiteral("２月"));
+    EXPECT_EQ(w.grdData->headerText(14), QStringLiteral("１２月"));
+    // Text colour stays dark on every coloured cell (a dark theme draws light text otherwise).
+    EXPECT_EQ(w.grdData->cellForeground(1, 6), QColor(Qt::black));
+}
+
+TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
+{
+    // Plan flags, plan months blank or malformed, kinds; two numbers sharing the hundreds.
+    struct User {
+        long id;
+        int kubun;
+        int plan;
+        const char* planMonth;
+    };
+    for (const User& u : {User{20101, 1, 0, "   "}, User{20201, 0, 0, "来年"}, User{20102, 0, 1, "2020/11"}}) {
+        addUser({u.id, QStringLiteral("利用者"), QStringLiteral("カナ"), u.kubun, QString(), QStringLiteral("2019-01-10"), 0, u.plan});
+        sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '%1' WHERE nIDNo = %2").arg(QString::fromUtf8(u.planMonth)).arg(u.id)});
+        addMonth(u.id, 2021, 5, u.id == 20102 ? 20 : 3);
+    }
+    addMonth(20101, 2021, 4, 18);
+    addUser({30101, QStringLiteral("新人"), QStringLiteral("シンジン"), 0, QString(), QStringLiteral("2020-01-10")});
+    addMonth(30101, 2021, 5, 20);
+    list(QDate(2021, 5, 1));
+    struct Case {
+        long id;
+        QStringList texts; // kind, count, plan, plan month
+    };
+    for (const Case& c : {Case{20201, {"マッサージ", "0回", "-", "来年"}}}) {
+        frmHinkaiSub w;
+        ASSERT_EQ(w.iInit(c.id, QStringLiteral("2021/05/01")), 0);
+        EXPECT_EQ((QStringList{w.txtSejutsuKbn->text(), w.txtHinkaiKaisuu->text(), w.txtKeikakusyo->text(),
+                               w.txtKeikakusyoYM->text()}),
+                  c.texts) << c.id;
+    }
+    {
+        // Two numbers of one hundred: every month of 16 or more of either counts.
+        frmHinkaiSub w;
+        ASSERT_EQ(w.iInit(20101, QStringLiteral("2021/05/01")), 0);
+        EXPECT_EQ(w.txtHinkaiKaisuu->text(), QStringLiteral("2回"));
+    }
+    // Under two years since the first treatment: no entry, the message, no window.
+    frmHinkaiSub w;
+    EXPECT_EQ(w.iInit(30101, QStringLiteral("2021/05/01")), -1);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。"));
+    EXPECT_EQ(rec.messages[0].title, QStringLiteral("情報"));
+    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Information);
+    rec.clear();
+    EXPECT_EQ(w.iInit(20101, QStringLiteral("いつか")), -1);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("iControlInitでエラー\r\n13\r\n型が一致しません。"));
+    EXPECT_EQ(rec.messages[0].title, QStringLiteral("エラー"));
+}
+
+TEST_F(FrequencyWindows, DocumentDialogReturnsTheChoice)
+{
+    struct Case {
+        int button;       // btnJisseki index
+        int document;     // optPrintType to choose
+        bool ticked;      // chkPrintKakoJisseki
+        short enabling;
+        short action, doc, past;
+    };
+    const Case cases[] = {{0, 0, true, 1, 0, 0, 1},  {1, 0, true, 1, 1, 0, 1}, {0, 0, false, 1, 0, 0, 0},
+                          {1, 1, true, 1, 1, 1, 0},  {0, 1, false, 1, 0, 1, 0}, {1, 0, true, 0, 1, 0, 1}};
+    for (const Case& c : cases) {
+        frmPrint16Hindo d;
+        d.pastMonths = c.ticked ? 1 : 0;
+        d.checkEnabling = c.enabling;
+        d.show();
+        EXPECT_EQ(d.chkPrintKakoJisseki->isChecked(), c.ticked);
+        EXPECT_EQ(d.chkPrintKakoJisseki->isEnabled(), c.enabling != 0);
+        QTest::mouseClick(d.optPrintType[static_cast<size_t>(c.document)], Qt::LeftButton);
+        QTest::mouseClick(d.btnJisseki[static_cast<size_t>(c.button)], Qt::LeftButton);
+        EXPECT_EQ((std::array<short, 3>{d.action, d.document, d.pastMonths}), (std::array<short, 3>{c.action, c.doc, c.past}))
+            << c.button << c.document << c.ticked;
+        EXPECT_FALSE(d.isVisible());
+    }
+    // 閉じる, the close box and Escape: -1, the other two values as they were.
+    for (int way = 0; way < 3; ++way) {
+        frmPrint16Hindo d;
+        d.document = 1;
+        d.pastMonths = 1;
+        d.show();
+        QTest::mouseClick(d.optPrintType[0], Qt::LeftButton);
+        if (way == 0)
+            QTest::mouseClick(d.btnCancel, Qt::LeftButton);
+        else if (way == 1)
+            d.close();
+        else
+            QTest::keyClick(&d, Qt::Key_Escape);
+        EXPECT_EQ((std::array<short, 3>{d.action, d.document, d.pastMonths}), (std::array<short, 3>{-1, 1, 1})) << way;
+        EXPECT_FALSE(d.isVisible());
+    }
+}
+
+TEST_F(FrequencyWindows, DialogsByKeyboardAndForScreenReaders)
+{
+    frmPrint16Hindo d;
+    d.show();
+    d.activateWindow();
+    // Enter on an option or the check box prints nothing; Enter on the focused button presses it.
+    d.optPrintType[1]->setFocus();
+    QTest::keyClick(d.optPrintType[1], Qt::Key_Return);
+    d.chkPrintKakoJisseki->setFocus();
+    QTest::keyClick(d.chkPrintKakoJisseki, Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.action, -1);
+    d.btnJisseki[1]->setFocus();
+    QTest::keyClick(d.btnJisseki[1], Qt::Key_Return);
+    EXPECT_EQ(d.action, 1);
+    EXPECT_FALSE(d.isVisible());
+
+    frmHinkaiSub sub;
+    // The sub-window closes by Enter on 戻る and by Escape.
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Escape)}) {
+        sub.show();
+        sub.btnExit->setFocus();
+        QTest::keyClick(sub.btnExit, static_cast<Qt::Key>(key));
+        EXPECT_FALSE(sub.isVisible()) << key;
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{d.optPrintType[0], d.optPrintType[1], d.chkPrintKakoJisseki, d.btnJisseki[0],
+                                                     d.btnJisseki[1], d.btnCancel, sub.txtRiyoushaID, sub.txtKeikakusyoYM,
+                                                     sub.grdData, sub.btnExit}) {
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        EXPECT_EQ(w->accessibleDescription(), w->objectName());
+    }
+    EXPECT_EQ(d.btnCancel->toolTip(), QStringLiteral("前の処理に戻ります。"));
+    EXPECT_EQ(d.optPrintType[1]->accessibleDescription(), QStringLiteral("optPrintType(1)"));
+    EXPECT_EQ(sub.windowTitle(), QStringLiteral("施術頻回内訳"));
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("印刷処理"));
+}
+
+} // namespace

@@ -1,0 +1,587 @@
+// The continuation form and the treatment plan on fixture databases: CSV bytes, the records'
+// rules (entries, format output, anniversary counts, consent records, injury codes, eras, past
+// months), every message, and the hand-off to the viewer.
+#include "reports/over16_print.h"
+
+#include "common/text_file.h"
+#include "db/adodb.h"
+#include "db/table_checks.h"
+#include "mainwindow/target_list.h"
+#include "support/list_fixture.h"
+
+#include <QDir>
+#include <QProcess>
+#include <tuple>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace form = modPrintOver16Count;
+
+struct FakeWindow : MainWindowView {
+    QDate month{2024, 5, 20};
+    QList<std::pair<int, QVariant>> rows; // (tick, user number) of grdData
+    bool wholeMonth = false;
+    QDate monthValue() const override { return month; }
+    int gridMaxRows() const override { return static_cast<int>(rows.size()); }
+    QVariant gridValue(int row, int col) const override
+    {
+        const auto& r = rows.value(row - 1);
+        return col == 1 ? QVariant(r.first) : r.second;
+    }
+    int selectedCondition() const override { return 3; }
+    bool countWholeAnniversaryMonth() const override { return wholeMonth; }
+    void tick(std::initializer_list<long> ids)
+    {
+        rows.clear();
+        for (long id : ids)
+            rows.append({1, QVariant(static_cast<qlonglong>(id))});
+    }
+};
+
+const QString kFormCsv = QStringLiteral("継続理由・状況記入書.csv");
+const QString kPlanCsv = QStringLiteral("施術計画書.csv");
+const QString kTitle = QStringLiteral("継続理由・状況記入書");
+const QString kNothing = QStringLiteral("出力対象データがありませんでした。");
+const QString kEnterReasons = kNothing + QStringLiteral("\n継続理由を入力してください。");
+const QString kOutputFailed = QStringLiteral("データの出力に失敗しました。");
+const QString kPrintFailed = QStringLiteral("帳票の印刷に失敗しました。");
+
+QString quotedJoin(const QStringList& names)
+{
+    QStringList q;
+    for (const QString& n : names)
+        q << u'"' + n + u'"';
+    return q.join(u',');
+}
+
+// The header lines written out by hand: the form's 54 columns, the plan's 41.
+const QString kHead = QStringLiteral(
+    "\"i枠線表示\",\"拠点番号\",\"拠点枝番\",\"利用者コード\",\"施術年\",\"施術月\",\"施術年月日\",\"施術区分\",\"施術回数\","
+    "\"利用者名\",\"生年月日\",\"生年月日元号\",\"初療年月日\",\"初療年月日元号\",\"麻痺\",\"拘縮\",\"症状その他\",\"症状その他文章\"");
+const QString kEvaluation = QStringLiteral(
+    ",\"寝返り\",\"起き上がり\",\"座位\",\"立ち上がり\",\"立位\",\"NRS\",\"前回評価有無\",\"前回変化\",\"理由\",\"評価日\","
+    "\"施術者コード\",\"施術者名\",\"証明日\"");
+const QString kTail = QStringLiteral(
+    ",\"マッサージ傷病名\",\"施術部位1\",\"施術部位2\",\"施術部位3\",\"施術部位4\",\"施術部位5\",\"はり\",\"きゅう\","
+    "\"はりきゅう電気\",\"鍼灸傷病名01\",\"鍼灸傷病名02\",\"鍼灸傷病名03\",\"鍼灸傷病名04\",\"鍼灸傷病名05\",\"鍼灸傷病名06\","
+    "\"鍼灸傷病名07\",\"鍼灸傷病名文章\",\"フォーマット印刷\",\"過去16回以上施術月1\",\"過去16回以上施術月2\",\"過去16回以上施術月3\","
+    "\"過去16回以上施術月4\",\"過去16回以上施術月5\"");
+
+// A frequency-table entry of the 24 months ending with 2024/05 with counts by "yyyymm".
+HinkaiRecord hinkai(long userNo, std::initializer_list<std::pair<const char*, short>> counts, int lastYear = 2024,
+                    int lastMonth = 5)
+{
+    HinkaiRecord e;
+    e.userNo = userNo;
+    const QDate first = QDate(lastYear, lastMonth, 1).addMonths(-23);
+    for (int k = 0; k < 24; ++k)
+        e.months[static_cast<size_t>(k)] = first.addMonths(k).toString(QStringLiteral("yyyyMM"));
+    for (const auto& [ym, n] : counts)
+        for (int k = 0; k < 24; ++k)
+            if (e.months[static_cast<size_t>(k)] == QLatin1String(ym))
+                e.counts[static_cast<size_t>(k)] = n;
+    return e;
+}
+
+class Over16Print : public ListFixture {
+protected:
+    void SetUp() override
+    {
+        form::resetPrintConditions();
+        gHinkaiList.clear();
+        gHinkaiCount = 0;
+        addStaff(5, QStringLiteral("佐藤　一郎"));
+    }
+    void seedDocuments() const
+    {
+        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tBirthDay, tSyoryoDay, "
+                            "iSejutsuKubun, cByoumei, iMahi, iKoushuku) VALUES "
+                            "(1, 3, 10101, '山田　太郎', 'ヤマダ', '1940-04-01 00:00:00', '2020-01-10 00:00:00', 0, '腰痛症', 1, 0), "
+                            "(1, 3, 10201, '鈴木　表示', 'スズキ', '1989-01-07 00:00:00', '1989-01-08 00:00:00', 1, NULL, NULL, NULL), "
+                            "(1, 3, 10301, '阿部　次郎', 'アベ', NULL, '2020-01-10 00:00:00', 0, NULL, 0, 0)"),
+             QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iSyoujouSonota, cSyoujouSonota) "
+                            "VALUES (1, 3, 10101, 1, 'しびれ')"),
+             QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
+                            "cByoumeiM, iHKSyobyou01Flg, cByoumeiH) VALUES (1, 3, 10101, 20240401, '2024-04-01 00:00:00', 0, "
+                            "'変形性膝関節症', 0, '')"),
+             QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
+                            "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, "
+                            "nStaffID, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 1, 2, 0, 1, 2, 0, 0, 3, "
+                            "'歩行時に\"ふらつき\",転倒の危険。' || char(13) || char(10) || '家族の負担' || char(10) || 'ソ\"', '2024/05/20', 5, "
+                            "'2024/05/31')")});
+        addMonth(10101, 2024, 5, 18);
+        addMonth(10201, 2024, 5, 20);
+        // May's treatments of 10101: areas 1 (left arm) and 3 coded 2 (deformity correction).
+        addJissekiDays(10101, QDate(2024, 5, 2), 3, 5);
+        sql({QStringLiteral("UPDATE JISSEKI SET iSejutuBui1 = 1 WHERE nJissekiNo = 1"),
+             QStringLiteral("UPDATE JISSEKI SET iSejutuBui3 = 2 WHERE nJissekiNo = 3")});
+    }
+    QByteArray tmpFile(const QString& name) const { return inst.readBytes(QStringLiteral("TMP/") + name); }
+    QString com() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
+    QStringList said() const
+    {
+        QStringList t;
+        for (const auto& m : rec.messages)
+            t << m.text;
+        return t;
+    }
+    // The data lines of a CSV (after the header), for tests whose texts hold no line break.
+    QStringList dataLines(const QString& name) const
+    {
+        QStringList lines = decodeCp932(tmpFile(name)).split(QStringLiteral("\r\n"));
+        if (!lines.isEmpty())
+            lines.removeFirst();
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+    // Column c (1-based) of every data record, without its quotes, read as the viewer reads it:
+    // a quoted field ends at a quote followed by a comma or a line end.
+    QStringList column(int c, const QString& name = kFormCsv) const
+    {
+        const QString t = decodeCp932(tmpFile(name));
+        QList<QStringList> records{{}};
+        QString field;
+        for (qsizetype i = 0; i < t.size(); ++i) {
+            if (t.at(i) == u'"') {
+                qsizetype end = i + 1;
+                while (end < t.size() && !(t.at(end) == u'"' && (end + 1 == t.size() || t.at(end + 1) == u',' || t.at(end + 1) == u'\r')))
+                    ++end;
+                field = t.mid(i + 1, end - i - 1);
+                i = end;
+            } else if (t.at(i) == u',') {
+                records.last() << field;
+                field.clear();
+            } else if (t.at(i) == u'\r') {
+                records.last() << field;
+                field.clear();
+                records.append(QStringList());
+                ++i; // the LF
+            } else {
+                field += t.at(i);
+            }
+        }
+        records.removeFirst(); // the header
+        records.removeLast();  // after the last line end
+        QStringList out;
+        for (const QStringList& r : records)
+            out << r.value(c - 1);
+        return out;
+    }
+
+    FakeWindow window;
+};
+
+// Both documents through either driver: the whole files, byte for byte.
+class Over16PrintBytes : public Over16Print, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
+{
+    if (GetParam())
+        connectThroughOdbc();
+    seedDocuments();
+    gHinkaiList = {hinkai(10101, {{"202405", 18}, {"202402", 16}, {"202311", 20}, {"202310", 15}})};
+    gHinkaiCount = 1;
+    window.tick({10101, 10201, 10401});
+    window.rows.append({0, 10301}); // listed, not ticked
+
+    form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    const QString yamadaHead = QStringLiteral("1,1,3,10101,2024,5,\"2024/05/01\",0,18,\"山田　太郎\",\"1940/04/01\",3,"
+                                              "\"2020/01/10\",5,1,0,1,\"しびれ\"");
+    // A quote before a comma or a line end would end the field for the viewer: it is written "＂".
+    const QString yamadaEvaluation = QStringLiteral(",1,2,0,1,2,0,0,3,\"歩行時に\"ふらつき＂,転倒の危険。\r\n家族の負担\nソ\"\","
+                                                    "\"2024/05/20\",\"5\",\"佐藤　一郎\",\"2024/05/31\"");
+    const QString yamadaTail = QStringLiteral(",\"変形性膝関節症\",1,0,2,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"2024/05\",\"2024/02\","
+                                              "\"2023/11\",\"\",\"\"");
+    // Only 10101 has an entry for the month; 10401 has no totals at all.
+    EXPECT_EQ(tmpFile(kFormCsv), cp932Lines({kHead + kEvaluation + kTail, yamadaHead + yamadaEvaluation + yamadaTail}));
+    EXPECT_EQ(com(), QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/継続理由・状況記入書_R03.wfd\"\r\n"
+                         "Title,\"継続理由・状況記入書\"\r\nSetDataText,\"継続理由・状況記入書\",\"") + inst.path()
+                         + QStringLiteral("/TMP/継続理由・状況記入書.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
+    ASSERT_EQ(rec.starts.size(), 1);
+    EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
+    EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0);
+    // The older layout reads the very same file.
+    const QByteArray r03 = tmpFile(kFormCsv);
+    form::vPrintKeizokuRiyuu(0, 1, 0, window, 0);
+    EXPECT_EQ(tmpFile(kFormCsv), r03);
+    EXPECT_TRUE(com().contains(QStringLiteral("/SYS/継続理由・状況記入書.wfd\"\r\n")));
+
+    // The plan: every ticked user with totals, entry or not; the past months of the last form run.
+    form::vPrintKeikakusyo(1, window, 0);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    const QString suzuki = QStringLiteral("1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
+                                          "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"");
+    EXPECT_EQ(tmpFile(kPlanCsv), cp932Lines({kHead + kTail, yamadaHead + yamadaTail, suzuki}));
+    EXPECT_EQ(com(), QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/施術計画書.wfd\"\r\n"
+                         "Title,\"施術計画書\"\r\nSetDataText,\"施術計画書\",\"") + inst.path()
+                         + QStringLiteral("/TMP/施術計画書.csv\"\r\nPrintPaper, A4\r\nPrintOutFromDialog\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, Over16PrintBytes, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "Odbc" : "Embedded"); });
+
+TEST_F(Over16Print, HeadersMatchTheLayoutsColumns)
+{
+    EXPECT_EQ(quotedJoin(form::keizokuCsvHeader()), kHead + kEvaluation + kTail);
+    EXPECT_EQ(quotedJoin(form::keikakuCsvHeader()), kHead + kTail);
+    const QString layouts = QStringLiteral(MONTHLY_SOURCE_DIR "/layouts/");
+    for (const auto& [layout, header] :
+         {std::pair{QStringLiteral("継続理由・状況記入書.wfd"), form::keizokuCsvHeader()},
+          std::pair{QStringLiteral("継続理由・状況記入書_R03.wfd"), form::keizokuCsvHeader()},
+          std::pair{QStringLiteral("施術計画書.wfd"), form::keikakuCsvHeader()}}) {
+        QFile f(layouts + layout);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << layout.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+        QStringList columns;
+        for (const auto& c : o.value(QStringLiteral("columns")).toArray())
+            columns << c.toString();
+        EXPECT_EQ(columns, header) << layout.toStdString();
+    }
+}
+
+TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
+{
+    seedDocuments();
+    window.tick({10201});
+    form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
+    EXPECT_EQ(said(), QStringList{kEnterReasons});
+    EXPECT_EQ(rec.messages.value(0).title, kTitle);
+    EXPECT_EQ(rec.messages.value(0).icon, MsgIcon::Information);
+    EXPECT_TRUE(tmpFile(kFormCsv).isEmpty());
+    EXPECT_TRUE(rec.starts.isEmpty());
+
+    rec.clear();
+    window.tick({10201, 10101});
+    form::vPrintKeizokuRiyuu(0, 0, 0, window, 1);
+    EXPECT_TRUE(rec.messages.isEmpty());
+    const QStringList lines = dataLines(kFormCsv);
+    ASSERT_EQ(lines.size(), 2);
+    // Order: branch, sub-number, user ID; count 0; the evaluation -1, its texts empty; format 1.
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("1,1,3,10101,2024,5,\"2024/05/01\",0,0,")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(",\"\",-1,-1,-1,-1,-1,-1,-1,-1,\"\",\"\",\"-1\",\"\",\"\",\"\",")))
+        << lines[1].toStdString();
+    EXPECT_EQ(column(49), (QStringList{"1", "1"}));
+    EXPECT_TRUE(com().startsWith(QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/継続理由・状況記入書.wfd\"")));
+}
+
+TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
+{
+    addUser({20001, QStringLiteral("青木"), QStringLiteral("アオキ"), 0, QString(), QStringLiteral("2020-03-10")});
+    addUser({20101, QStringLiteral("伊藤"), QStringLiteral("イトウ"), 0, QString(), QStringLiteral("2020-02-29")});
+    for (long id : {20001L, 20101L})
+        for (int m : {2, 3, 4})
+            addMonth(id, 2021, m, 25);
+    for (long id : {20001L, 20101L})
+        addOver16(id, 2021, 2), addOver16(id, 2021, 3), addOver16(id, 2021, 4);
+    // 20001 in March 2021: the 9th and April 1st are outside; a billing category 1 and a
+    // returned record do not count; the 10th at midnight and the 31st late do.
+    addJisseki(20001, QDateTime(QDate(2021, 3, 9), QTime(23, 59)), 5);
+    addJisseki(20001, QDateTime(QDate(2021, 3, 10), QTime(0, 0)), 5);
+    addJissekiDays(20001, QDate(2021, 3, 15), 5, 5);
+    addJisseki(20001, QDateTime(QDate(2021, 3, 31), QTime(23, 30)), 5);
+    addJisseki(20001, QDateTime(QDate(2021, 4, 1), QTime(0, 0)), 5);
+    addJisseki(20001, QDateTime(QDate(2021, 3, 20), QTime(9, 0)), 5, 1);
+    addJisseki(20001, QDateTime(QDate(2021, 3, 21), QTime(9, 0)), 5);
+    sql({QStringLiteral("UPDATE JISSEKI SET iDelFlg_Henrei = 1 WHERE tServicyDayStart = '2021-03-21 09:00:00'")});
+    // 20101, first treated on 29 February: the anniversary day is 28 February.
+    addJisseki(20101, QDateTime(QDate(2021, 2, 27), QTime(10, 0)), 5);
+    addJisseki(20101, QDateTime(QDate(2021, 2, 28), QTime(10, 0)), 5);
+
+    struct Case {
+        int month;
+        bool wholeMonth;
+        QStringList counts; // 20001, 20101
+    };
+    for (const Case& c : {Case{3, false, {"7", "25"}}, Case{3, true, {"25", "25"}}, Case{4, false, {"25", "25"}},
+                          Case{2, false, {"25", "1"}}}) {
+        rec.clear();
+        window.month = QDate(2021, c.month, 1);
+        window.wholeMonth = c.wholeMonth;
+        window.tick({20001, 20101});
+        form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
+        EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+        EXPECT_EQ(column(9), c.counts) << "month " << c.month << " whole " << c.wholeMonth;
+        // The plan follows the same count option.
+        form::vPrintKeikakusyo(0, window, 0);
+        EXPECT_EQ(column(9, kPlanCsv), c.counts);
+    }
+}
+
+TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
+{
+    // The consent table: the latest nDate wins even when its period started earlier; a period
+    // starting on the first of the next month is ignored; an empty massage name falls back.
+    for (long id : {30101L, 30201L, 30301L})
+        addUser({id, QStringLiteral("利用者%1").arg(id), QStringLiteral("カナ"), 1, QString(), QStringLiteral("2019-01-10"), 0,
+                 0, QStringLiteral("マスタの傷病名")});
+    sql({QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
+                        "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES "
+                        "(1, 3, 30101, 20240301, '2024-02-01 00:00:00', 0, '新しい方', 1, 1, 1, 'その他の傷病'), "
+                        "(1, 3, 30101, 20240201, '2024-04-01 00:00:00', 0, '古い方', 0, 0, 0, ''), "
+                        "(1, 3, 30101, 20240501, '2024-06-01 00:00:00', 0, '来月から', 0, 0, 0, ''), "
+                        "(1, 3, 30101, 20240601, '2024-05-01 00:00:00', 1, '差し替え済み', 0, 0, 0, ''), "
+                        "(1, 3, 30201, 20240101, '2024-05-31 00:00:00', 0, '', 0, 1, 0, '')")});
+    for (long id : {30101L, 30201L, 30301L})
+        addMonth(id, 2024, 5, 16), addOver16(id, 2024, 5);
+    window.tick({30101, 30201, 30301});
+    form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    EXPECT_EQ(column(32), (QStringList{"新しい方", "マスタの傷病名", "マスタの傷病名"}));
+    const QStringList lines = dataLines(kFormCsv);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral(",1,0,0,0,1,0,1,\"その他の傷病\",0,"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(",0,0,0,0,1,0,0,\"\",0,"))) << lines[1].toStdString();
+    // No consent record: no acupuncture flag at all, even though the user master has a name.
+    EXPECT_TRUE(lines[2].contains(QStringLiteral(",0,0,0,0,0,0,0,\"\",0,"))) << lines[2].toStdString();
+}
+
+TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
+{
+    createDatabase(SchemaVariant::Old);
+    addStaff(5, QStringLiteral("佐藤　一郎"));
+    struct Case {
+        long id;
+        int code;
+        const char* flags; // 01..07, then the text
+    };
+    const Case cases[] = {{40101, 1, "0,0,0,0,0,0,1,\"その他名\""}, {40201, 4, "0,0,1,0,0,0,0,\"\""},
+                          {40301, 0, "0,0,0,0,0,0,0,\"\""}, {40401, 8, "0,0,0,0,0,0,0,\"\""}};
+    for (const Case& c : cases) {
+        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, cByoumei, "
+                            "nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', '2019-01-10 00:00:00', 1, '神経痛', %2, "
+                            "'その他名')").arg(c.id).arg(c.code)});
+        addMonth(c.id, 2024, 5, 16);
+        addOver16(c.id, 2024, 5);
+    }
+    sql({QStringLiteral("UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'")});
+    window.tick({40101, 40201, 40301, 40401});
+    form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    const QStringList lines = dataLines(kFormCsv);
+    ASSERT_EQ(lines.size(), 4);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_TRUE(lines[static_cast<int>(i)].contains(QStringLiteral(",\"神経痛\",0,0,0,0,0,0,0,0,") + QString::fromUtf8(cases[i].flags)))
+            << lines[static_cast<int>(i)].toStdString();
+        // The symptoms of the month's entry.
+        EXPECT_TRUE(lines[static_cast<int>(i)].contains(QStringLiteral(",1,0,1,\"月ごとの症状\",")));
+    }
+    // The plan runs on such a database too, with the month's other symptom.
+    form::vPrintKeikakusyo(0, window, 0);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    EXPECT_EQ(dataLines(kPlanCsv).size(), 4);
+    EXPECT_TRUE(dataLines(kPlanCsv).value(0).contains(QStringLiteral(",1,\"月ごとの症状\",\"神経痛\",")));
+}
+
+TEST_F(Over16Print, EraCodesOfTheDates)
+{
+    struct Case {
+        const char* birth;
+        const char* text;
+        const char* era;
+    };
+    const Case cases[] = {{"'1989-01-07 00:00:00'", "1989/01/07", "3"}, {"'1989-01-08 00:00:00'", "1989/01/08", "4"},
+                          {"'2019-04-30 00:00:00'", "2019/04/30", "4"}, {"'2019-05-01 00:00:00'", "2019/05/01", "5"},
+                          {"'1912-07-29 00:00:00'", "1912/07/29", "1"}, {"'1867-12-31 00:00:00'", "1867/12/31", "0"},
+                          {"NULL", "", "0"}};
+    long id = 50101;
+    for (const Case& c : cases) {
+        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay, tSyoryoDay) VALUES "
+                            "(1, 3, %1, '人', %2, NULL)").arg(id).arg(QString::fromLatin1(c.birth))});
+        addMonth(id, 2024, 5, 16);
+        addOver16(id, 2024, 5);
+        id += 100;
+    }
+    window.tick({50101, 50201, 50301, 50401, 50501, 50601, 50701});
+    form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
+    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    QStringList texts, eras;
+    for (const Case& c : cases)
+        texts << QString::fromUtf8(c.text), eras << QString::fromUtf8(c.era);
+    EXPECT_EQ(column(11), texts);
+    EXPECT_EQ(column(12), eras);
+    EXPECT_EQ(column(13), QStringList(7, QString())); // no first treatment: empty, era 0
+    EXPECT_EQ(column(14), QStringList(7, QStringLiteral("0")));
+}
+
+TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
+{
+    seedDocuments();
+    window.tick({10101});
+    gHinkaiList = {HinkaiRecord{}, hinkai(10101, {{"202405", 16}, {"202403", 30}, {"202401", 16}, {"202310", 17},
+                                                  {"202305", 16}, {"202304", 15}, {"202212", 20}, {"202206", 19}}),
+                   hinkai(10101, {{"202405", 99}})};
+    gHinkaiList[0].userNo = 99999;
+    gHinkaiCount = 3;
+    const QStringList newest = {"2024/05", "2024/03", "2024/01", "2023/10", "2023/05"};
+    auto past = [this](const QString& csv = kFormCsv, int first = 50) {
+        QStringList p;
+        for (int c = first; c < first + 5; ++c)
+            p << column(c, csv).value(0);
+        return p;
+    };
+    // Seven months of 16 or more: the five newest, newest first; 15 does not count; the first
+    // entry of the user is the one read.
+    form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
+    EXPECT_EQ(past(), newest);
+    form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
+    EXPECT_EQ(past(), QStringList(5, QString()));
+    // The plan keeps the flag of the last form run.
+    form::vPrintKeikakusyo(0, window, 0);
+    EXPECT_EQ(past(kPlanCsv, 37), QStringList(5, QString()));
+    form::vPrintKeizokuRiyuu(0, 1, 0, window, 0);
+    form::vPrintKeikakusyo(0, window, 0);
+    EXPECT_EQ(past(kPlanCsv, 37), newest);
+    // A table built for another month (a failed extraction since) gives no past months.
+    gHinkaiList = {hinkai(10101, {{"202404", 20}}, 2024, 4)};
+    gHinkaiCount = 1;
+    form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
+    EXPECT_EQ(past(), QStringList(5, QString()));
+    EXPECT_TRUE(rec.messages.isEmpty());
+}
+
+TEST_F(Over16Print, EveryFailureHasItsMessage)
+{
+    seedDocuments();
+    struct Msg {
+        QString text;
+        MsgIcon icon;
+        QString title;
+    };
+    auto expectMessages = [this](const QList<Msg>& want, const char* what) {
+        ASSERT_EQ(rec.messages.size(), want.size()) << what << ": " << said().join(u'|').toStdString();
+        for (int i = 0; i < want.size(); ++i) {
+            if (want[i].text.endsWith(u'…'))
+                EXPECT_TRUE(rec.messages[i].text.startsWith(want[i].text.chopped(1))) << what << ": " << rec.messages[i].text.toStdString();
+            else
+                EXPECT_EQ(rec.messages[i].text, want[i].text) << what;
+            EXPECT_EQ(rec.messages[i].icon, want[i].icon) << what << " " << i;
+            EXPECT_EQ(rec.messages[i].title, want[i].title) << what << " " << i;
+        }
+        EXPECT_EQ(rec.busyDepth, 0);
+    };
+    const Msg nothing{kNothing, MsgIcon::Information, kTitle}, enterReasons{kEnterReasons, MsgIcon::Information, kTitle},
+        outputFailed{kOutputFailed, MsgIcon::Information, kTitle}, printFailed{kPrintFailed, MsgIcon::Information, kTitle};
+    auto run = [&](auto&& prepare, const QList<Msg>& want, const char* what) {
+        rec.clear();
+        window.tick({10101});
+        prepare();
+        form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
+        expectMessages(want, what);
+    };
+
+    run([&] { window.month = QDate(); }, {{"(13)型が一致しません。", MsgIcon::None, ""},
+                                          {"印刷条件の取得に失敗しました。", MsgIcon::Information, kTitle}}, "no month");
+    window.month = QDate(2024, 5, 1);
+    run([&] { window.rows = {{0, 10101}}; }, {nothing}, "nobody ticked");
+    run([&] { window.tick({10201}); }, {enterReasons}, "no entry");
+    run([&] { inst.writeAdodbIni(QStringLiteral("Provider=SQLite;Data Source=nosuch.db")); },
+        {{"iGetJissekiData() でエラー\r\n…", MsgIcon::Critical, ""}, enterReasons}, "no connection");
+    inst.useSqliteDatabase();
+    rec.startSucceeds = false;
+    run([] {}, {{kPrintFailed + QStringLiteral("\r[(53)ファイルが見つかりません。]"), MsgIcon::Critical, ""}}, "no viewer");
+    rec.startSucceeds = true;
+    QDir(inst.file(QStringLiteral("TMP"))).removeRecursively();
+    run([] {}, {{"(76)パスが見つかりません。", MsgIcon::None, ""}, outputFailed, printFailed}, "no TMP folder");
+    QDir().mkpath(inst.file(QStringLiteral("TMP")));
+    // A first-treatment date that is no date stops the load.
+    sql({QStringLiteral("UPDATE RIYOUSHA SET tSyoryoDay = 'いつか' WHERE nIDNo = 10101")});
+    run([] {}, {{"Error : 型が一致しません。", MsgIcon::Critical, ""}, outputFailed, printFailed}, "bad date");
+    sql({QStringLiteral("UPDATE RIYOUSHA SET tSyoryoDay = '2020-01-10 00:00:00' WHERE nIDNo = 10101")});
+    // The consent records cannot be read: the master's injury name, and the form still prints.
+    sql({QStringLiteral("DROP TABLE RIYOUSHA_DOUI_REC")});
+    run([] {}, {{"getDouiRecord() でエラー\r\n…", MsgIcon::Critical, ""}}, "consent records");
+    EXPECT_EQ(column(32), QStringList{QStringLiteral("腰痛症")});
+    // The areas cannot be read: the form would print invented areas, so the run fails.
+    sql({QStringLiteral("DROP TABLE JISSEKI")});
+    iHasDouiRec = 0;
+    run([] {}, {{"csInpKey_Isi() でエラー\r\n…", MsgIcon::Critical, ""}, outputFailed, printFailed}, "areas");
+    // The query itself fails.
+    sql({QStringLiteral("DROP TABLE RIYOUSHA_SUB")});
+    run([] {}, {{"iGetJissekiData() でエラー\r\n…", MsgIcon::Critical, ""}, nothing}, "query");
+    // The plan's messages carry the form's title too.
+    rec.clear();
+    form::vPrintKeikakusyo(0, window, 0);
+    expectMessages({{"iGetKeikakuData() でエラー\r\n…", MsgIcon::Critical, ""}, nothing}, "plan query");
+}
+
+TEST_F(Over16Print, LookupsKeepTheirOwnResults)
+{
+    seedDocuments();
+    form::Over16PrintRec rec16;
+    EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("2024/05/01"), rec16), 0);
+    EXPECT_EQ(rec16.massageInjury, QStringLiteral("変形性膝関節症"));
+    EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("2024/03/01"), rec16), -1); // period starts in April
+    EXPECT_EQ(form::iGetKaisuAfterDay(10101, QStringLiteral("2024/05/03")), 2);
+    EXPECT_EQ(form::iGetSejutuBui(10101, QStringLiteral("2024/05/01"), rec16), 0);
+    EXPECT_EQ(rec16.iSejutuBui, (std::array<short, 5>{1, 0, 2, 0, 0}));
+    sql({QStringLiteral("DROP TABLE JISSEKI")});
+    EXPECT_EQ(form::iGetKaisuAfterDay(10101, QStringLiteral("2024/05/03")), 1); // the designed result of a failure
+    EXPECT_EQ(form::iGetSejutuBui(10101, QStringLiteral("2024/05/01"), rec16), 1);
+    EXPECT_EQ(rec.messages.size(), 2);
+    rec.clear();
+    EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("いつか"), rec16), -1);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("getDouiRecord()でエラー\r\n13  (型が一致しません。)"));
+    EXPECT_EQ(rec.messages[0].title, QStringLiteral("同意履歴テーブルより、情報取得"));
+}
+
+} // namespace
+
+namespace {
+
+// The month's areas and consent records are read for all ticked users at once; on a generated
+// branch every record must hold what the per-user routines give.
+TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
+{
+    QFile::remove(db);
+    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN), {QStringLiteral("--out"), db, QStringLiteral("--users"),
+                                                                 QStringLiteral("40"), QStringLiteral("--today"),
+                                                                 QStringLiteral("2024-06-15")}),
+              0);
+    ASSERT_EQ(iChkOver16Count() + iChkDouiRec() + iChkHKSyobyou07Flg() + iChkSyoujouSonota() + iChkJissekiField(), 0);
+    window.month = QDate(2024, 6, 1);
+    cT_ADODB c;
+    c.iInit(embeddedConnectionString(db));
+    ASSERT_EQ(c.iConnect(), 0);
+    AdoRecordset ids;
+    ASSERT_EQ(c.iOpenRecSet(ids, QStringLiteral("SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3")), 0);
+    for (; !ids.EOF_(); ids.MoveNext())
+        window.rows.append({1, ids.field(0)});
+    c.iDisConnect();
+    ASSERT_GT(window.rows.size(), 20);
+
+    form::vPrintKeikakusyo(0, window, 0);
+    ASSERT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    const auto& records = form::printConditions().records;
+    ASSERT_EQ(records.size(), static_cast<size_t>(window.rows.size()));
+    int withConsent = 0, withAreas = 0;
+    for (const auto& r : records) {
+        form::Over16PrintRec own;
+        ASSERT_EQ(form::iGetSejutuBui(r.userId, r.monthStart, own), 0);
+        EXPECT_EQ(r.iSejutuBui, own.iSejutuBui) << r.userId;
+        EXPECT_EQ(std::tie(r.iHariUmu, r.iKyuuUmu, r.iDenkiHariKyuuUmu),
+                  std::tie(own.iHariUmu, own.iKyuuUmu, own.iDenkiHariKyuuUmu)) << r.userId;
+        withAreas += own.iSejutuBui != std::array<short, 5>{} || own.iHariUmu != 0;
+        if (form::getDouiRecord(r.userId, r.monthStart, own) == 0) {
+            ++withConsent;
+            if (!own.massageInjury.isEmpty()) {
+                EXPECT_EQ(r.massageInjury, own.massageInjury) << r.userId;
+            }
+            EXPECT_EQ(r.acupunctureFlags, own.acupunctureFlags) << r.userId;
+            EXPECT_EQ(r.acupunctureInjury, own.acupunctureInjury) << r.userId;
+        } else {
+            EXPECT_EQ(r.acupunctureFlags, (std::array<short, 7>{})) << r.userId;
+        }
+    }
+    EXPECT_GT(withConsent, 5);
+    EXPECT_GT(withAreas, 5);
+}
+
+} // namespace
