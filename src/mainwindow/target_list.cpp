@@ -7,6 +7,7 @@
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 #include "db/table_checks.h"
+#include "db/treatment_queries.h"
 #include "platform/platform.h"
 
 #include <QHash>
@@ -19,20 +20,6 @@
 namespace {
 
 QString num(long v) { return QString::number(v); }
-
-const QString kJoinOver16 =
-    QStringLiteral(" LEFT JOIN OVER16COUNT ")
-    + QStringLiteral(" ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd ")
-    + QStringLiteral(" AND 月間実績.iKyotenEb = OVER16COUNT.iKyotenEb ")
-    + QStringLiteral(" AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID ")
-    + QStringLiteral(" AND 月間実績.実績年 = OVER16COUNT.iYear ")
-    + QStringLiteral(" AND 月間実績.実績月 = OVER16COUNT.iMonth ");
-
-const QString kJoinSyoumeisha =
-    QStringLiteral(" LEFT JOIN STAFF AS SYOUMEISHA ")
-    + QStringLiteral(" ON OVER16COUNT.iKyotenCd = SYOUMEISHA.iKyotenCd ")
-    + QStringLiteral(" AND OVER16COUNT.iKyotenEb = SYOUMEISHA.iKyotenEb ")
-    + QStringLiteral(" AND OVER16COUNT.nStaffID = SYOUMEISHA.nIDNo ");
 
 // The list query's conditions on the month and the branch (the one-row refresh shares them).
 QString monthAndBranch(const QDate& month)
@@ -81,21 +68,13 @@ QString buildListQuery(const ListConditions& c)
         sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
     sql += QStringLiteral(" ,STAFF.cName as cStaffName ");
     sql += QStringLiteral(" ,SYOUMEISHA.cName as cSyoumeiStaffName ");
-    sql += QStringLiteral(" FROM 月間実績 ");
-    sql += QStringLiteral(" LEFT JOIN RIYOUSHA ");
-    sql += QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd ");
-    sql += QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb ");
-    sql += QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA.nIDNo ");
-    sql += QStringLiteral(" LEFT JOIN RIYOUSHA_SUB ");
-    sql += QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd ");
-    sql += QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA_SUB.iKyotenEb ");
-    sql += QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo ");
-    sql += kJoinOver16;
+    sql += monthTotalsWithUserJoins();
+    sql += over16EntryJoin();
     sql += QStringLiteral(" LEFT JOIN STAFF ");
     sql += QStringLiteral(" ON RIYOUSHA.iKyotenCd = STAFF.iKyotenCd ");
     sql += QStringLiteral(" AND RIYOUSHA.iKyotenEb = STAFF.iKyotenEb ");
     sql += QStringLiteral(" AND RIYOUSHA.nTantou = STAFF.nIDNo ");
-    sql += kJoinSyoumeisha;
+    sql += certifierJoin(QStringLiteral("SYOUMEISHA"));
     sql += monthAndBranch(c.month);
     if (c.condition == 3)
         sql += QStringLiteral(" AND   施術回数 >= 16");
@@ -149,26 +128,6 @@ int columnOf(const AdoRecordset& rs, const QString& name)
             return i;
     return -1;
 }
-
-// iCountJisseki's query: treatment records from a day to the end of that day's month. One
-// user's count (select "SELECT count(*) as cnt ", users " = N") or the records of several
-// (users " IN (...)").
-QString jissekiFromDayQuery(const QString& select, const QString& users, const QString& startDate, const QDate& next)
-{
-    QString sql = select;
-    sql += QStringLiteral(" FROM JISSEKI");
-    sql += QStringLiteral(" WHERE nRiyoushaidno") + users;
-    sql += QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd);
-    sql += QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);
-    sql += QStringLiteral(" AND   tServicyDayStart >= '") + startDate + u'\'';
-    sql += QStringLiteral(" AND   tServicyDayStart < '") + vb::format(next, QStringLiteral("yyyy/mm/dd")) + u'\'';
-    sql += QStringLiteral(" and  iSeikyuKbn = 0");
-    if (iHasDelFlgHenrei == 1)
-        sql += QStringLiteral(" and  (JISSEKI.iDelFlg_Henrei = 0 or JISSEKI.iDelFlg_Henrei is null)");
-    return sql;
-}
-
-QDate monthAfter(const QDate& d) { return vb::dateAddMonths(QDate(d.year(), d.month(), 1), 1); }
 
 // The 24 months ending with a listed month.
 struct HinkaiWindow {
@@ -322,12 +281,7 @@ HinkaiRecord& nextHinkaiEntry()
 short iCountJisseki(long userNo, const QString& startDate)
 {
     try {
-        const auto start = vb::toDate(startDate);
-        if (!start)
-            vbRaise(vberr::typeMismatch());
-        const QString sql = jissekiFromDayQuery(QStringLiteral("SELECT count(*) as cnt "), QStringLiteral(" = ") + num(userNo),
-                                                startDate, monthAfter(start->date()));
-        const auto rs = recipeQuery(sql, kCountRoutine);
+        const auto rs = recipeQuery(jissekiFromDayQuery(userNo, startDate, JissekiColumns::Count), kCountRoutine);
         if (!rs || rs->EOF_())
             return 0;
         return static_cast<short>(nNullToLong(rs->field(QStringLiteral("cnt"))));
@@ -401,13 +355,11 @@ std::optional<std::map<AnniversaryKey, short>> anniversaryCounts(const std::set<
     for (const auto& [user, day] : wanted)
         if (users.isEmpty() || users.last() != num(user))
             users << num(user);
-    const QString sql = jissekiFromDayQuery(QStringLiteral("SELECT nRiyoushaidno, tServicyDayStart "),
-                                            QStringLiteral(" IN (") + users.join(u',') + u')',
-                                            vb::format(monthFirst, QStringLiteral("yyyy/mm/dd")), monthAfter(monthFirst));
-    auto rs = recipeQuery(sql, kCountRoutine);
+    auto rs = recipeQuery(jissekiRecordsFromDayQuery(users.join(u','), vb::format(monthFirst, QStringLiteral("yyyy/mm/dd"))),
+                          kCountRoutine);
     if (!rs)
         return std::nullopt;
-    const int user = columnOf(*rs, QStringLiteral("nRiyoushaidno"));
+    const int user = columnOf(*rs, QStringLiteral("nRiyoushaIDNo"));
     const int start = columnOf(*rs, QStringLiteral("tServicyDayStart"));
     for (; !rs->EOF_(); rs->MoveNext()) {
         const long u = nNullToLong(rs->field(user));
@@ -569,8 +521,8 @@ RowRefresh iDataLoad_16OVER_UMU(long userNo, const QDate& month)
     QString sql = QStringLiteral("SELECT 月間実績.患者IDNo ,OVER16COUNT.nKanjaID");
     sql += QStringLiteral(" ,SYOUMEISHA.cName as cSyoumeiStaffName ");
     sql += QStringLiteral(" FROM 月間実績 ");
-    sql += kJoinOver16;
-    sql += kJoinSyoumeisha;
+    sql += over16EntryJoin();
+    sql += certifierJoin(QStringLiteral("SYOUMEISHA"));
     sql += monthAndBranch(month);
     sql += QStringLiteral(" AND   患者IDno = ") + num(userNo);
     sql += QStringLiteral(" order by 月間実績.患者IDNo");

@@ -5,12 +5,14 @@
 #include "db_test_util.h"
 
 #include "common/globals.h"
+#include "continuation/over16_record.h"
 #include "db/statement_log.h"
 #include "db/table_checks.h"
 #include "db/tsql_rewriter.h"
 #include "mainwindow/target_list.h"
 #include "reports/monthly_actual_table.h"
 #include "reports/monthly_schedule_table.h"
+#include "reports/over16_print.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -26,7 +28,7 @@ struct View : MainWindowView {
     int condition = 4;
     QDate monthValue() const override { return QDate(2024, 6, 1); }
     int gridMaxRows() const override { return 2; }
-    QVariant gridValue(int row, int col) const override { return col == 2 ? QVariant(10001 + 100 * row) : QVariant(0); }
+    QVariant gridValue(int row, int col) const override { return col == 2 ? QVariant(10001 + 100 * row) : QVariant(1); }
     int selectedCondition() const override { return condition; }
     bool countWholeAnniversaryMonth() const override { return false; }
 };
@@ -42,6 +44,7 @@ ListConditions listed(int condition)
 
 namespace jisseki = modPrint利用者別月間実績表;
 namespace yotei = modPrint利用者別月間予定表;
+namespace form = modPrintOver16Count;
 
 // A table's conditions from a window with the given extraction condition, then its loader.
 void loadTable(short (*conditions)(const MainWindowView&), short (*load)(), int condition)
@@ -74,6 +77,20 @@ const struct {
     {"iGetYoteiData00 and the anniversary counts", Runs::OncePerCommand, [] {
          loadTable(yotei::iGetPrintJoukenYotei, yotei::iGetYoteiData00, 3);
          EXPECT_EQ(yotei::iOutputYoteiCsv(), 1);
+     }},
+    {"saveOver16Entry", Runs::OncePerCommand, [] { EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}).status, 0); }},
+    {"readMonthEntry", Runs::OncePerCommand, [] { readMonthEntry(10101, QStringLiteral("2024/06/01")); }},
+    {"readPreviousEntry", Runs::OncePerCommand, [] { readPreviousEntry(10101, QStringLiteral("2024/06/01")); }},
+    {"iGetJissekiData, ticked users", Runs::OncePerCommand, [] { loadTable(form::iGetPrintJouken, form::iGetJissekiData, 3); }},
+    {"iGetKeikakuData, ticked users", Runs::OncePerCommand, [] { loadTable(form::iGetPrintJouken, form::iGetKeikakuData, 3); }},
+    {"getDouiRecord", Runs::OncePerUser, [] {
+         form::Over16PrintRec rec;
+         form::getDouiRecord(10101, QStringLiteral("2024/06/01"), rec);
+     }},
+    {"iGetKaisuAfterDay", Runs::OncePerUser, [] { form::iGetKaisuAfterDay(10101, QStringLiteral("2024/06/10")); }},
+    {"iGetSejutuBui", Runs::OncePerUser, [] {
+         form::Over16PrintRec rec;
+         form::iGetSejutuBui(10101, QStringLiteral("2024/06/01"), rec);
      }},
 };
 
