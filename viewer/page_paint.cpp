@@ -4,6 +4,8 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <map>
+#include <tuple>
 
 QString sansFamily() { return QStringLiteral("Noto Sans CJK JP"); }
 QString serifFamily() { return QStringLiteral("Noto Serif CJK JP"); }
@@ -43,6 +45,20 @@ struct Painter {
     FontStyle lastStyle{};
     double lastFactor = 1.0;
 
+    // Metrics of a layout font at a point size; fitting asks the same few again and again.
+    const QFontMetricsF& metricsAt(const FontStyle& f, double pt)
+    {
+        const auto key = std::make_tuple(f.serif, f.bold, pt);
+        auto it = metricsCache.find(key);
+        if (it == metricsCache.end()) {
+            FontStyle s = f;
+            s.size = pt;
+            it = metricsCache.emplace(key, QFontMetricsF(font(s), p.device())).first;
+        }
+        return it->second;
+    }
+    std::map<std::tuple<bool, bool, double>, QFontMetricsF> metricsCache{};
+
     void setPen(const DrawOp& op)
     {
         if (op.penWidth <= 0) {
@@ -63,16 +79,11 @@ struct Painter {
             return;
         }
         // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
-        auto metricsAt = [&](double pt) {
-            FontStyle s = op.font;
-            s.size = pt;
-            return QFontMetricsF(font(s), p.device());
-        };
         const double mmPerPx = 1.0 / k;
         const FittedText fitted = fitText(
             op.text, op.font.size, op.rect.size(),
-            [&](const QString& t, double pt) { return metricsAt(pt).horizontalAdvance(t) * mmPerPx; },
-            [&](double pt) { return metricsAt(pt).height() * mmPerPx; });
+            [&](const QString& t, double pt) { return metricsAt(op.font, pt).horizontalAdvance(t) * mmPerPx; },
+            [&](double pt) { return metricsAt(op.font, pt).height() * mmPerPx; });
         const double factor = fitted.sizePt / op.font.size;
         useFont(op.font, factor);
         p.setPen(op.color);
@@ -80,7 +91,7 @@ struct Painter {
             p.drawText(r, int(op.align), op.text);
             return;
         }
-        const double pitch = qMin(QFontMetricsF(font(op.font, factor), p.device()).height(),
+        const double pitch = qMin(metricsAt(op.font, fitted.sizePt).height(),
                                   fitted.sizePt * fontScale * kWrapPitchEm * p.device()->logicalDpiY() / 72.0);
         const double block = pitch * fitted.lines.size();
         double y = r.top();
