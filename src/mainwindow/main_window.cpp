@@ -211,10 +211,8 @@ void frmPrint利用者別月間実績表::buildUi()
         if (grdData->MaxRows() > 0 && row >= 1 && col == colHinkaiButton)
             openHinkaiSub(row);
     };
-    grdData->onDoubleClick = [this](int row, int col) {
-        if (grdData->MaxRows() > 0 && row == 0)
-            vSortGrid(col);
-    };
+    grdData->onDoubleClick = [this](int row, int col) { gridDoubleClick(row, col); };
+    connect(cmdEdit, &QPushButton::clicked, this, [this] { cmdEditCommand(); });
 
     setTabOrder(imD_Out, but_Read);
     setTabOrder(but_Read, optSerchSel[3]);

@@ -44,7 +44,12 @@ public:
     void chooseRiyusyoType(int index);    // menu pair
     short iInitScreen();
     short iDataLoad();                    // loads the list; 1 when the query cannot be opened
-    short refreshRow(int row);            // iDataLoad_16OVER_UMU for a grid row
+    short refreshRow(int row);            // iDataLoad_16OVER_UMU for a grid row (its column 16 month)
+
+    // Detail entry (entry_commands.cpp).
+    void cmdEditCommand();                // cmdEdit: the one selected row
+    void gridDoubleClick(int row, int col); // data row: detail entry; header: sort
+    void openDetailEntry(int row);
 
     // Document commands of the tables.
     void menuPreview();                   // mnMenuPreview

@@ -6,11 +6,9 @@
 #include "db/table_checks.h"
 #include "support/list_fixture.h"
 
-#include <sqlite3.h>
 
 namespace {
 
-enum class Via { Embedded, Odbc };
 
 const QString kMay = QStringLiteral("2024/05/01");
 
@@ -36,17 +34,6 @@ Over16Entry sampleEntry()
     return v;
 }
 
-// A statement run straight on the file, beside the program's connections.
-void rawExec(const QString& path, const char* sql)
-{
-    sqlite3* h = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &h), SQLITE_OK);
-    char* err = nullptr;
-    EXPECT_EQ(sqlite3_exec(h, sql, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
-    sqlite3_free(err);
-    sqlite3_close(h);
-}
-
 class Over16Record : public ListFixture, public ::testing::WithParamInterface<std::tuple<Via, SchemaVariant>> {
 protected:
     void SetUp() override
@@ -66,23 +53,10 @@ protected:
     // The stored rows of the user as "iNegaeri|…|cSyoujouSonota".
     QStringList stored(long id = 10101) const
     {
-        cT_ADODB c;
-        c.iInit(embeddedConnectionString(db));
-        EXPECT_EQ(c.iConnect(), 0);
-        AdoRecordset rs;
-        EXPECT_EQ(c.iOpenRecSet(rs, QStringLiteral("SELECT iYear, iMonth, iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, "
-                                                   "iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, "
-                                                   "cSyoumeiDay, iKoushuku, iMahi, iSyoujouSonota, cSyoujouSonota "
-                                                   "FROM OVER16COUNT WHERE nKanjaID = %1 ORDER BY iYear, iMonth").arg(id)),
-                  0);
-        QStringList rows;
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            QStringList cells;
-            for (int i = 0; i < rs.fieldCount(); ++i)
-                cells << (rs.field(i).isNull() ? QStringLiteral("NULL") : rs.field(i).toString());
-            rows << cells.join(u'|');
-        }
-        return rows;
+        return queryFile(db, QStringLiteral("SELECT iYear, iMonth, iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, "
+                                            "iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, "
+                                            "cSyoumeiDay, iKoushuku, iMahi, iSyoujouSonota, cSyoujouSonota "
+                                            "FROM OVER16COUNT WHERE nKanjaID = %1 ORDER BY iYear, iMonth").arg(id));
     }
     QString symptomsStored(const QString& texts) const
     {
@@ -162,7 +136,7 @@ TEST_P(Over16Record, AFailedStatementOrCommitKeepsTheStoredRow)
                                "\rSQL= delete from OVER16COUNT "},
                           Case{"CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END",
                                "\rSQL= insert into    OVER16COUNT ("}}) {
-        rawExec(db, c.trigger);
+        execPlainSqlite(db, {QString::fromLatin1(c.trigger)});
         rec.clear();
         const Over16SaveResult r = saveOver16Entry(10101, kMay, v);
         EXPECT_EQ(r.status, -1);
@@ -173,20 +147,14 @@ TEST_P(Over16Record, AFailedStatementOrCommitKeepsTheStoredRow)
         EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("ERR:iExecSQL (-2147467259)")));
         EXPECT_TRUE(rec.messages[0].text.contains(QString::fromUtf8(c.statement))) << rec.messages[0].text.toStdString();
         EXPECT_EQ(stored(), before);
-        rawExec(db, "DROP TRIGGER t");
+        execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
     }
 
     // A reader holds the file while the save commits: the commit fails, nothing is shown,
     // its text comes back, the old row stays, and the next save goes through.
-    qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
-    sqlite3* reader = nullptr;
-    ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &reader), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM OVER16COUNT;", nullptr, nullptr, nullptr), SQLITE_OK);
     rec.clear();
-    const Over16SaveResult busy = saveOver16Entry(10101, kMay, v);
-    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(reader);
-    qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
+    Over16SaveResult busy;
+    whileReaderHoldsFile(db, [&] { busy = saveOver16Entry(10101, kMay, v); });
     EXPECT_EQ(busy.status, -1);
     EXPECT_TRUE(busy.unshownError.startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)"))) << busy.unshownError.toStdString();
     EXPECT_TRUE(rec.messages.isEmpty());
@@ -320,7 +288,7 @@ TEST_P(Over16Reads, ReadFailuresAreReportedWithTheirStatus)
     ASSERT_EQ(rec.messages.size(), 1);
     EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad() でエラー\r\n")));
     inst.useSqliteDatabase();
-    rawExec(db, "DROP TABLE OVER16COUNT");
+    execPlainSqlite(db, {QStringLiteral("DROP TABLE OVER16COUNT")});
     rec.clear();
     r = readPreviousEntry(10101, kMay);
     EXPECT_EQ(r.status, 1);
@@ -332,6 +300,6 @@ TEST_P(Over16Reads, ReadFailuresAreReportedWithTheirStatus)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Over16Reads, ::testing::Values(Via::Embedded, Via::Odbc),
-                         [](const auto& info) { return std::string(info.param == Via::Odbc ? "Odbc" : "Embedded"); });
+                         viaName);
 
 } // namespace

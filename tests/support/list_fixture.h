@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <gtest/gtest.h>
+#include <string>
 
 struct FixtureUser {
     long id = 0;
@@ -45,4 +46,21 @@ protected:
 
 private:
     mutable int m_jissekiNo = 1;
+};
+
+// The two ways the program reaches a fixture database, for tests run through both drivers.
+enum class Via { Embedded, Odbc };
+inline std::string viaName(const ::testing::TestParamInfo<Via>& info)
+{
+    return info.param == Via::Odbc ? "Odbc" : "Embedded";
+}
+
+// A ListFixture whose program connections go through the driver of the test's parameter.
+class ListFixtureVia : public ListFixture, public ::testing::WithParamInterface<Via> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Via::Odbc)
+            connectThroughOdbc();
+    }
 };

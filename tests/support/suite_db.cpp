@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 bool createSuiteDatabase(const QString& path, SchemaVariant v, QString* error)
 {
@@ -54,6 +55,36 @@ void execPlainSqlite(const QString& path, const QStringList& statements)
         }
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+void whileReaderHoldsFile(const QString& path, const std::function<void()>& step)
+{
+    qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &reader), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr), SQLITE_OK);
+    step();
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+    qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
+}
+
+QStringList queryFile(const QString& path, const QString& sql)
+{
+    cT_ADODB db;
+    db.iInit(embeddedConnectionString(path));
+    EXPECT_EQ(db.iConnect(), 0) << db.sErrMsg().toStdString();
+    AdoRecordset rs;
+    EXPECT_EQ(db.iOpenRecSet(rs, sql), 0) << db.sErrMsg().toStdString();
+    QStringList rows;
+    for (; !rs.EOF_(); rs.MoveNext()) {
+        QStringList cells;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            cells << (rs.field(i).isNull() ? QStringLiteral("NULL") : rs.field(i).toString());
+        rows << cells.join(u'|');
+    }
+    db.iDisConnect();
+    return rows;
 }
 
 QString embeddedConnectionString(const QString& path)

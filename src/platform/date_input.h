@@ -1,0 +1,27 @@
+#pragma once
+// The masked date input: "yyyy/mm/dd" typed digit by digit, able to hold no date. A
+// half-typed or impossible date is told apart from a blank input, so no caller drops it
+// silently.
+#include <QDate>
+#include <QLineEdit>
+#include <optional>
+
+class DateInput : public QLineEdit {
+public:
+    explicit DateInput(QWidget* parent = nullptr);
+
+    // The date typed; empty when the input holds no date (blank, half-typed or impossible).
+    std::optional<QDate> date() const;
+    bool holdsNoDate() const { return !date(); }
+    // Not a digit typed.
+    bool isBlank() const;
+    // "yyyy/mm/dd", or empty when the input holds no date.
+    QString dateText() const;
+    // An invalid date empties the input.
+    void setDate(const QDate& d);
+    void clearDate();
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+};

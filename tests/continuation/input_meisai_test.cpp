@@ -1,0 +1,628 @@
+// The detail entry window offscreen on fixture databases: names for assistive technology,
+// the load (defaults, counts, symptom and diagnosis rules, bad stored values), validation,
+// the previous-entry copy, saving and its failures, typed texts and keyboard-only use.
+#include "continuation/input_meisai.h"
+
+#include "common/globals.h"
+#include "continuation/over16_record.h"
+#include "continuation/staff_search.h"
+#include "db/table_checks.h"
+#include "platform/bounded_text.h"
+#include "platform/date_input.h"
+#include "platform/number_input.h"
+#include "platform/spread_grid.h"
+#include "support/list_fixture.h"
+#include "support/modal.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+
+const QString kMay = QStringLiteral("2024/05/01");
+
+
+// Types text as key presses (QTest::keyClicks takes ASCII only).
+void typeText(QWidget* w, const QString& text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+class EntryWindow : public ListFixture {
+protected:
+    EntryWindow() { seed(); }
+    void seed()
+    {
+        gTZSVer = 0;
+        addStaff(5, QStringLiteral("佐藤　一郎"));
+        addStaff(6, QStringLiteral("高橋　二郎"));
+        addStaff(7, QStringLiteral("他拠点　三郎"), 1, 4);
+        addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ　タロウ"), 0, QStringLiteral("1940-04-01"),
+                 QStringLiteral("2020-01-10"), 6, 0, QStringLiteral("腰痛症")});
+        addUser({10201, QStringLiteral("鈴木　花子"), QStringLiteral("スズキ　ハナコ"), 1, QString(), QStringLiteral("2019-11-02"), 6});
+        sql({QStringLiteral("UPDATE RIYOUSHA SET iSex = 2 WHERE nIDNo = 10201")});
+        addMonth(10101, 2024, 5, 18);
+        addMonth(10201, 2024, 5, 20);
+    }
+    // A stored row: "col=value, …" over the defaults of a saved entry.
+    void stored(long id, int year, int month, const QString& assignments) const
+    {
+        sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth) VALUES (1, 3, %1, %2, %3)")
+                 .arg(id).arg(year).arg(month),
+             QStringLiteral("UPDATE OVER16COUNT SET %1 WHERE nKanjaID = %2 AND iYear = %3 AND iMonth = %4")
+                 .arg(assignments).arg(id).arg(year).arg(month)});
+    }
+    short open(long id = 10101, const QString& month = kMay)
+    {
+        w = std::make_unique<frmInputMeisai>();
+        const short r = w->iInit(id, month);
+        if (r == 0) {
+            w->show();
+            w->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        }
+        return r;
+    }
+    // The row as the save wrote it: iNegaeri|…|cSyoumeiDay.
+    QString row(long id = 10101, int month = 5) const
+    {
+        return queryFile(db, QStringLiteral("SELECT iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, "
+                                            "iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, cSyoumeiDay FROM OVER16COUNT "
+                                            "WHERE nKanjaID = %1 AND iYear = 2024 AND iMonth = %2").arg(id).arg(month))
+            .join(u'\n');
+    }
+    // A complete massage entry: 有り, 改善小, dates, reason, practitioner 5.
+    void fillMassage()
+    {
+        w->optNegaeri[1]->click();
+        w->optOkiagari[2]->click();
+        w->OptRitsui[2]->click();
+        w->optZenkaiUmu[0]->click();
+        w->cmbZenkaiHenka[0]->setCurrentIndex(3);
+        QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240520"));
+        typeText(w->txtRiyuu, QStringLiteral("It's 50% [確認]"));
+        QTest::keyClick(w->txtRiyuu, Qt::Key_Return);
+        typeText(w->txtRiyuu, QStringLiteral("二行目"));
+        w->imTantou->setFocus();
+        QTest::keyClicks(w->imTantou, QStringLiteral("5"));
+        QTest::keyClick(w->imTantou, Qt::Key_Return);
+        QTest::keyClicks(w->imSyoumeiDay, QStringLiteral("20240531"));
+    }
+    QString message(int i = 0) const { return rec.messages.value(i).text; }
+
+    std::unique_ptr<frmInputMeisai> w;
+};
+
+TEST_F(EntryWindow, EveryControlCarriesItsLabelAndDesignName)
+{
+    ASSERT_EQ(open(), 0);
+    static const QRegularExpression design(QStringLiteral(R"(^(txt|num|chk|opt|Opt|cmb|im|pic|btn|fra)\w+(\(\d+\))?$)"));
+    int controls = 0;
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        if (!design.match(c->objectName()).hasMatch())
+            continue;
+        ++controls;
+        EXPECT_EQ(c->accessibleDescription(), c->objectName());
+        EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
+    }
+    // 10 in the header, 4 frames, 38 on the massage screen, 28 on the acupuncture screen,
+    // the reason, 4 for the certifier, 3 buttons.
+    EXPECT_EQ(controls, 88);
+    EXPECT_EQ(w->optNegaeri[1]->accessibleName(), QStringLiteral("寝返り 一部介助"));
+    EXPECT_EQ(w->optNegaeri[1]->accessibleDescription(), QStringLiteral("optNegaeri(1)"));
+    EXPECT_EQ(w->picDamage[7]->accessibleName(), QStringLiteral("痛みの強さ 7"));
+    EXPECT_EQ(w->picDamage[7]->objectName(), QStringLiteral("picDamage(7)"));
+    EXPECT_EQ(w->btnRegist->toolTip(), QStringLiteral("データを登録します。"));
+    EXPECT_EQ(w->btnCancel->toolTip(), QStringLiteral("前の処理に戻ります。"));
+    EXPECT_FALSE(w->btnRegist->autoDefault());
+    // Displays and what stores nothing take no input.
+    EXPECT_TRUE(w->txtName->isReadOnly());
+    EXPECT_TRUE(w->imLastJissekiDay[0]->isReadOnly());
+    for (QCheckBox* c : {w->chkKoushukuMahi[2], w->chkBui1[5], w->chkBui1[0], w->chkBui2[3], w->chkHarikyu2[0], w->chkSyouByo[4]})
+        EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
+}
+
+TEST_F(EntryWindow, AMonthWithoutARowOpensWithTheDefaultsAndTheUsersFacts)
+{
+    ASSERT_EQ(open(), 0);
+    EXPECT_EQ(w->txtSejutsuMonth->text(), QStringLiteral("令和06年5月"));
+    EXPECT_EQ(w->txtSejutsuKbn->text(), QStringLiteral("マッサージ"));
+    EXPECT_EQ(w->screens->currentWidget(), static_cast<QWidget*>(w->fraMeisai[0]));
+    EXPECT_EQ(w->numKaisu->text(), QStringLiteral("18"));
+    EXPECT_EQ(w->numIDNo->text(), QStringLiteral("10101"));
+    EXPECT_EQ(w->txtName->text(), QStringLiteral("山田　太郎"));
+    EXPECT_EQ(w->txtKana->text(), QStringLiteral("ヤマダ　タロウ"));
+    EXPECT_EQ(w->txtBirthday->text(), QStringLiteral("昭和15年4月1日"));
+    EXPECT_EQ(w->txtSyoryoDay[0]->text(), QStringLiteral("令和02年1月10日"));
+    EXPECT_EQ(w->txtSyoryoDay[1]->text(), QStringLiteral("令和02年1月10日"));
+    EXPECT_EQ(w->txtSyobyo[0]->text(), QStringLiteral("腰痛症"));
+    EXPECT_EQ(w->txtStaffName[0]->text(), QStringLiteral("高橋　二郎"));
+    EXPECT_EQ(w->txtStaffName[1]->text(), QStringLiteral("高橋　二郎"));
+    for (auto* group : {&w->optNegaeri, &w->optOkiagari, &w->optZai, &w->optTachiagari, &w->OptRitsui})
+        EXPECT_TRUE((*group)[0]->isChecked());
+    EXPECT_TRUE(w->optZenkaiUmu[1]->isChecked());
+    EXPECT_TRUE(w->optZenkaiUmuHK[1]->isChecked());
+    EXPECT_EQ(w->cmbZenkaiHenka[0]->currentIndex(), 0);
+    EXPECT_EQ(w->cmbZenkaiHenka[0]->count(), 6);
+    EXPECT_EQ(w->cmbZenkaiHenka[0]->itemText(5), QStringLiteral("改善大"));
+    EXPECT_EQ(w->cmbZenkaiHenka[0]->itemData(5).toInt(), 5);
+    EXPECT_EQ(w->painValue(), 0);
+    EXPECT_TRUE(w->picDamage[0]->isChecked());
+    EXPECT_EQ(w->picDamage[0]->icon().pixmap(30, 30).toImage(), w->picDefault(1).toImage());
+    EXPECT_EQ(w->picDamage[1]->icon().pixmap(30, 30).toImage(), w->picDefault(0).toImage());
+    EXPECT_TRUE(w->imHyoukaDay[0]->isBlank());
+    EXPECT_TRUE(w->imSyoumeiDay->isBlank());
+    EXPECT_TRUE(w->txtRiyuu->storedText().isEmpty());
+    EXPECT_TRUE(w->imTantou->isEmpty());
+    EXPECT_TRUE(rec.messages.isEmpty());
+
+    // The acupuncture user gets the other screen.
+    ASSERT_EQ(open(10201), 0);
+    EXPECT_EQ(w->txtSejutsuKbn->text(), QStringLiteral("鍼灸"));
+    EXPECT_EQ(w->screens->currentWidget(), static_cast<QWidget*>(w->fraMeisai[1]));
+    EXPECT_EQ(w->txtSex->text(), QStringLiteral("女性"));
+    EXPECT_TRUE(w->txtBirthday->text().isEmpty());
+}
+
+TEST_F(EntryWindow, TheAnniversaryMonthCountsFromTheAnniversaryDay)
+{
+    addUser({10301, QStringLiteral("阿部　次郎"), QString(), 0, QString(), QStringLiteral("2023-05-20"), 6});
+    addMonth(10301, 2024, 5, 20);
+    addJisseki(10301, QDateTime(QDate(2024, 5, 19), QTime(10, 0)), 5);
+    addJisseki(10301, QDateTime(QDate(2024, 5, 20), QTime(10, 0)), 5);
+    addJisseki(10301, QDateTime(QDate(2024, 5, 31), QTime(10, 0)), 5);
+    ASSERT_EQ(open(10301), 0);
+    EXPECT_EQ(w->numKaisu->text(), QStringLiteral("2"));
+    EXPECT_EQ(w->imLastJissekiDay[0]->dateText(), QStringLiteral("2024/05/31"));
+    // A count that cannot be read shows nothing rather than a count never made.
+    execPlainSqlite(db, {QStringLiteral("DROP TABLE JISSEKI")});
+    ASSERT_EQ(open(10301), 0);
+    EXPECT_TRUE(w->numKaisu->isEmpty());
+    EXPECT_EQ(rec.messages.size(), 2); // the count and the areas
+}
+
+// The symptoms by where they are kept: the user master (current tables) or the month's row
+// (older tables), and there by the edition marker.
+TEST_F(EntryWindow, SymptomsFollowTheirTableAndTheEditionMarker)
+{
+    struct Case {
+        SchemaVariant schema;
+        short marker;
+        const char* ticked;   // chkKoushukuMahi (0), (1), (3)
+        const char* enabled;
+        const char* other;
+    };
+    for (const Case& c : {Case{SchemaVariant::Current, 0, "101", "000", "しびれ"}, Case{SchemaVariant::Current, 1, "101", "000", "しびれ"},
+                          Case{SchemaVariant::Old, 0, "101", "001", "むくみ"}, Case{SchemaVariant::Old, 1, "011", "111", "むくみ"}}) {
+        createDatabase(c.schema);
+        seed();
+        gTZSVer = c.marker;
+        sql({QStringLiteral("UPDATE RIYOUSHA SET iMahi = 1, iKoushuku = 0 WHERE nIDNo = 10101")});
+        if (c.schema == SchemaVariant::Current)
+            sql({QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iSyoujouSonota, cSyoujouSonota) "
+                                "VALUES (1, 3, 10101, 1, '  しびれ  ')")});
+        stored(10101, 2024, 5, QStringLiteral("iMahi = 0, iKoushuku = 1, iSyoujouSonota = 1, cSyoujouSonota = 'むくみ '"));
+        ASSERT_EQ(open(), 0);
+        QString ticked, enabled;
+        for (int i : {0, 1, 3}) {
+            ticked += w->chkKoushukuMahi[static_cast<size_t>(i)]->isChecked() ? u'1' : u'0';
+            enabled += w->chkKoushukuMahi[static_cast<size_t>(i)]->isEnabled() ? u'1' : u'0';
+        }
+        const std::string what = (c.schema == SchemaVariant::Old ? "old tables, marker " : "current tables, marker ")
+                                 + std::to_string(c.marker);
+        EXPECT_EQ(ticked, QString::fromLatin1(c.ticked)) << what;
+        EXPECT_EQ(enabled, QString::fromLatin1(c.enabled)) << what;
+        EXPECT_EQ(w->txtSyobyo[2]->text(), QString::fromUtf8(c.other)) << what;
+        EXPECT_EQ(w->txtSyobyo[2]->isReadOnly(), c.schema == SchemaVariant::Current) << what;
+    }
+    gTZSVer = 0;
+}
+
+TEST_F(EntryWindow, DiagnosesComeFromTheConsentRecordOrTheUserMaster)
+{
+    // Current tables: the consent record; without one, the master's massage diagnosis.
+    sql({QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, cByoumeiM, "
+                        "iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, 3, 10201, 20240401, '2024-04-01', 0, "
+                        "'頸椎症', 1, 1, 2, '坐骨神経痛')")});
+    ASSERT_EQ(open(10201), 0);
+    EXPECT_EQ(w->txtSyobyo[0]->text(), QStringLiteral("頸椎症"));
+    EXPECT_EQ(w->txtSyobyo[1]->text(), QStringLiteral("坐骨神経痛"));
+    QString states;
+    for (QCheckBox* c : w->chkSyouByo)
+        states += QString::number(c->checkState()); // 0 unticked, 1 grey, 2 ticked
+    EXPECT_EQ(states, QStringLiteral("1200020"));
+    ASSERT_EQ(open(10101), 0);
+    EXPECT_EQ(w->txtSyobyo[0]->text(), QStringLiteral("腰痛症"));
+
+    // Without the consent table: the master's flags, or on the oldest tables its code.
+    iHasDouiRec = 0;
+    sql({QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou02Flg, iHKSyobyou07Flg) VALUES (1, 3, 10201, 1, 1)"),
+         QStringLiteral("UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の痛み', nHKSyobyouCd = 1, cByoumei = '膝関節症' WHERE nIDNo = 10201")});
+    ASSERT_EQ(open(10201), 0);
+    EXPECT_EQ(w->txtSyobyo[0]->text(), QStringLiteral("膝関節症"));
+    EXPECT_EQ(w->txtSyobyo[1]->text(), QStringLiteral("その他の痛み"));
+    EXPECT_TRUE(w->chkSyouByo[0]->isChecked());
+    EXPECT_TRUE(w->chkSyouByo[2]->isChecked());
+    EXPECT_FALSE(w->chkSyouByo[1]->isChecked());
+    createDatabase(SchemaVariant::Old);
+    seed();
+    sql({QStringLiteral("UPDATE RIYOUSHA SET nHKSyobyouCd = 5, cHKSyobyouName = '使われない' WHERE nIDNo = 10201")});
+    ASSERT_EQ(open(10201), 0);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(w->chkSyouByo[static_cast<size_t>(i)]->isChecked(), i == 4) << i;
+    EXPECT_TRUE(w->txtSyobyo[1]->text().isEmpty());
+}
+
+TEST_F(EntryWindow, StoredValuesTheControlsCannotShowOpenEmptyAndAreKept)
+{
+    stored(10101, 2024, 5, QStringLiteral("iNegaeri = 7, iNRS = 15, iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 9, "
+                                          "cHyoukaDay = 'abc', cSyoumeiDay = '2024/02/30', cRiyuu = '%1'")
+                               .arg(QString(1200, u'長')));
+    ASSERT_EQ(open(), 0);
+    EXPECT_TRUE(w->optNegaeri[0]->isChecked());
+    for (QToolButton* b : w->picDamage)
+        EXPECT_FALSE(b->isChecked());
+    EXPECT_EQ(w->cmbZenkaiHenka[0]->currentIndex(), -1);
+    EXPECT_TRUE(w->imHyoukaDay[0]->isBlank());
+    EXPECT_TRUE(w->imSyoumeiDay->isBlank());
+    EXPECT_EQ(w->txtRiyuu->storedText().size(), 1200); // loaded whole
+    EXPECT_TRUE(rec.messages.isEmpty());
+    // Saving asks for the text to be shortened; the unlisted values go back as they were.
+    QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240510"));
+    EXPECT_EQ(w->iDataSave(), 1);
+    EXPECT_EQ(message(), QStringLiteral("施術が必要な理由が長すぎます。改行を含めて1000文字以内で入力してください。（現在1200文字）"));
+    EXPECT_EQ(w->focusWidget(), w->txtRiyuu);
+    w->txtRiyuu->setStoredText(QStringLiteral("短く"));
+    EXPECT_EQ(w->iDataSave(), 0);
+    EXPECT_EQ(row(), QStringLiteral("0|0|0|0|0|15|1|9|短く|2024/05/10|0|"));
+}
+
+TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
+{
+    struct Case {
+        long user;
+        bool ari;
+        int henka;
+        const char* date;
+        const char* reason;
+        const char* message; // empty: passes
+        const char* focus;
+    };
+    const Case cases[] = {
+        {10101, true, 0, "20240520", "理由", "前月からの変化を設定してください。", "cmbZenkaiHenka(0)"},
+        {10101, false, 0, "20240520", "理由", "", ""},
+        {10101, true, 2, "", "理由", "評価日を設定してください。", "imHyoukaDay(0)"},
+        {10101, true, 2, "2024052", "理由", "評価日を設定してください。", "imHyoukaDay(0)"},
+        {10101, true, 2, "20240230", "理由", "評価日を設定してください。", "imHyoukaDay(0)"},
+        {10101, true, 2, "20240520", "", "施術が必要な理由を入力してください。", "txtRiyuu"},
+        {10201, true, 0, "20240520", "理由", "前月からの変化を設定してください。", "cmbZenkaiHenka(1)"},
+        {10201, false, 0, "", "理由", "評価日を設定してください。", "imHyoukaDay(1)"},
+        {10201, true, 5, "20240520", "", "施術が必要な理由を入力してください。", "txtRiyuu"},
+        {10201, true, 5, "20240520", "理由～①髙", "", ""},
+        {10101, false, 0, "20240520", "吉と𠮷😀", "次の文字は帳票に印刷できません。別の文字に置き換えてください。\r\n𠮷　😀", "txtRiyuu"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(open(c.user), 0);
+        const int a = w->activeScreen();
+        const int other = 1 - a;
+        // The other screen is never looked at.
+        (other == 0 ? w->optZenkaiUmu : w->optZenkaiUmuHK)[0]->click();
+        (a == 0 ? w->optZenkaiUmu : w->optZenkaiUmuHK)[c.ari ? 0 : 1]->click();
+        w->cmbZenkaiHenka[static_cast<size_t>(a)]->setCurrentIndex(c.henka);
+        QTest::keyClicks(w->imHyoukaDay[static_cast<size_t>(a)], QString::fromLatin1(c.date));
+        w->txtRiyuu->setStoredText(QString::fromUtf8(c.reason));
+        rec.clear();
+        const bool passes = *c.message == 0;
+        EXPECT_EQ(w->iInpDataCheck(), passes ? 0 : 1) << c.user << " " << c.message;
+        if (passes) {
+            EXPECT_TRUE(rec.messages.isEmpty()) << message().toStdString();
+            continue;
+        }
+        ASSERT_EQ(rec.messages.size(), 1);
+        EXPECT_EQ(message(), QString::fromUtf8(c.message));
+        EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
+        EXPECT_EQ(rec.messages[0].icon, MsgIcon::Information);
+        ASSERT_TRUE(w->focusWidget());
+        EXPECT_EQ(w->focusWidget()->objectName(), QString::fromLatin1(c.focus)) << c.message;
+    }
+    // A half-typed certification date is never dropped silently.
+    ASSERT_EQ(open(), 0);
+    QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240520"));
+    w->txtRiyuu->setStoredText(QStringLiteral("理由"));
+    QTest::keyClicks(w->imSyoumeiDay, QStringLiteral("202405"));
+    rec.clear();
+    EXPECT_EQ(w->iInpDataCheck(), 1);
+    EXPECT_EQ(message(), QStringLiteral("証明日を正しく入力してください。"));
+    EXPECT_EQ(w->focusWidget(), w->imSyoumeiDay);
+}
+
+// The previous entry: which month is found, what is copied, and 有り for the month before.
+TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
+{
+    for (int m : {1, 2, 3, 4})
+        addMonth(10101, 2024, m, 16);
+    addMonth(10101, 2023, 12, 16);
+    const QString full = QStringLiteral("iNegaeri = 2, iOkiagari = 1, iZai = 1, iTachiagari = 2, iRitsui = 1, iNRS = 6, "
+                                        "iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 4, cHyoukaDay = '2024/03/15', "
+                                        "cSyoumeiDay = '2024/03/31', nStaffID = 5, cRiyuu = '前回の理由' || char(13) || char(10) || '二行目'");
+    struct Case {
+        const char* rowMonth;  // the stored earlier row ("" none)
+        long rowId;
+        short marker;
+        const char* windowMonth;
+        bool copied;
+        bool ari;
+    };
+    for (const Case& c : {Case{"2024/04", 10101, 0, "2024/05/01", true, true}, Case{"2024/03", 10101, 0, "2024/05/01", true, false},
+                          Case{"2023/12", 10101, 0, "2024/01/01", true, true}, Case{"2024/04", 10102, 0, "2024/05/01", true, true},
+                          Case{"2024/04", 10102, 1, "2024/05/01", false, false}, Case{"", 0, 0, "2024/05/01", false, false}}) {
+        sql({QStringLiteral("DELETE FROM OVER16COUNT")});
+        gTZSVer = c.marker;
+        if (*c.rowMonth)
+            stored(c.rowId, QString::fromLatin1(c.rowMonth).left(4).toInt(), QString::fromLatin1(c.rowMonth).mid(5).toInt(), full);
+        ASSERT_EQ(open(10101, QString::fromLatin1(c.windowMonth)), 0) << c.rowMonth;
+        typeText(w->txtRiyuu, QStringLiteral("入力中の理由"));
+        rec.clear();
+        QTest::mouseClick(w->btnGetZenkai, Qt::LeftButton);
+        EXPECT_TRUE(rec.messages.isEmpty());
+        const std::string what = std::string(c.rowMonth) + " id " + std::to_string(c.rowId) + " marker " + std::to_string(c.marker);
+        EXPECT_EQ(w->optNegaeri[2]->isChecked(), c.copied) << what;
+        EXPECT_EQ(w->OptRitsui[1]->isChecked(), c.copied) << what;
+        EXPECT_EQ(w->painValue(), c.copied ? 6 : 0) << what;
+        EXPECT_EQ(w->picDamage[6]->isChecked(), c.copied) << what;
+        EXPECT_EQ(w->cmbZenkaiHenka[0]->currentIndex(), c.copied ? 4 : 0) << what;
+        EXPECT_EQ(w->cmbZenkaiHenka[1]->currentIndex(), c.copied ? 4 : 0) << what;
+        EXPECT_EQ(w->optZenkaiUmu[0]->isChecked(), c.ari) << what;
+        EXPECT_EQ(w->optZenkaiUmuHK[0]->isChecked(), c.ari) << what;
+        EXPECT_EQ(w->txtRiyuu->storedText(), c.copied ? QStringLiteral("前回の理由\r\n二行目") : QStringLiteral("入力中の理由")) << what;
+        EXPECT_EQ(w->txtTantou->text(), c.copied ? QStringLiteral("佐藤　一郎") : QString()) << what;
+        EXPECT_TRUE(w->imHyoukaDay[0]->isBlank()) << what; // dates are not copied
+        EXPECT_TRUE(w->imSyoumeiDay->isBlank()) << what;
+        if (c.copied) {
+            // The reason typed before the copy comes back with undo.
+            w->txtRiyuu->undo();
+            EXPECT_EQ(w->txtRiyuu->storedText(), QStringLiteral("入力中の理由")) << what;
+        }
+    }
+    gTZSVer = 0;
+}
+
+class EntrySave : public EntryWindow, public ::testing::WithParamInterface<Via> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Via::Odbc)
+            connectThroughOdbc();
+    }
+};
+
+TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry)
+{
+    ASSERT_EQ(open(), 0);
+    fillMassage();
+    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("佐藤　一郎"));
+    QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    const QString saved = QStringLiteral("1|2|0|0|2|0|0|3|It's 50% [確認]\r\n二行目|2024/05/20|5|2024/05/31");
+    EXPECT_EQ(row(), saved);
+    EXPECT_TRUE(rec.messages.isEmpty());
+    // The user master keeps the symptoms: the save left its four columns out.
+    EXPECT_EQ(queryFile(db, QStringLiteral("SELECT iMahi, iKoushuku, iSyoujouSonota, cSyoujouSonota FROM OVER16COUNT")),
+              QStringList{QStringLiteral("NULL|NULL|NULL|NULL")});
+
+    // Reopened, the window shows what was saved; saving again keeps one row.
+    ASSERT_EQ(open(), 0);
+    EXPECT_TRUE(w->optNegaeri[1]->isChecked());
+    EXPECT_TRUE(w->optZenkaiUmu[0]->isChecked());
+    EXPECT_EQ(w->cmbZenkaiHenka[0]->currentIndex(), 3);
+    EXPECT_EQ(w->imHyoukaDay[0]->dateText(), QStringLiteral("2024/05/20"));
+    EXPECT_EQ(w->imTantou->value(), 5);
+    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("佐藤　一郎"));
+    EXPECT_EQ(w->txtRiyuu->storedText(), QStringLiteral("It's 50% [確認]\r\n二行目"));
+    EXPECT_EQ(w->iDataSave(), 0);
+    EXPECT_EQ(row(), saved);
+
+    // Failing delete, insert and commit: a message, the old row, the entry still there.
+    ASSERT_EQ(open(), 0);
+    w->optNegaeri[2]->click();
+    w->txtRiyuu->setStoredText(QStringLiteral("失われてはならない理由"));
+    const Over16Entry entered = [&] { return w->entryValues(); }();
+    for (const char* trigger : {"CREATE TRIGGER t BEFORE DELETE ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no'); END",
+                                "CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no'); END"}) {
+        execPlainSqlite(db, {QString::fromLatin1(trigger)});
+        rec.clear();
+        QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+        EXPECT_TRUE(w->isVisible());
+        ASSERT_EQ(rec.messages.size(), 1);
+        EXPECT_TRUE(message().startsWith(QStringLiteral("ERR:iExecSQL")));
+        EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
+        EXPECT_EQ(row(), saved);
+        EXPECT_EQ(w->entryValues().cRiyuu, entered.cRiyuu);
+        EXPECT_EQ(w->entryValues().iNegaeri, 2);
+        execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
+    }
+    rec.clear();
+    whileReaderHoldsFile(db, [&] { QTest::mouseClick(w->btnRegist, Qt::LeftButton); });
+    EXPECT_TRUE(w->isVisible());
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_TRUE(message().startsWith(QStringLiteral("保存できませんでした。\r\nERR:CommitTrans"))) << message().toStdString();
+    EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
+    EXPECT_TRUE(w->lastError().startsWith(QStringLiteral("ERR:CommitTrans")));
+    EXPECT_EQ(row(), saved);
+    EXPECT_EQ(w->entryValues().cRiyuu, entered.cRiyuu);
+    QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(row().section(u'|', 8, 8), QStringLiteral("失われてはならない理由"));
+}
+
+TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
+{
+    QFile::remove(inst.file(QStringLiteral("adodb.ini")));
+    EXPECT_EQ(open(), -1);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_TRUE(message().startsWith(QStringLiteral("iDataLoad() でエラー\r\n")));
+    inst.useSqliteDatabase();
+    if (GetParam() == Via::Odbc)
+        connectThroughOdbc();
+    execPlainSqlite(db, {QStringLiteral("DROP TABLE OVER16COUNT")});
+    rec.clear();
+    EXPECT_EQ(open(), -1);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_TRUE(message().startsWith(QStringLiteral("iDataLoad() でエラー\r\n(-2147467259)")));
+    EXPECT_EQ(open(10101, QStringLiteral("2024/13/01")), -1);
+    EXPECT_EQ(message(1), QStringLiteral("Error : 型が一致しません。"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc),
+                         viaName);
+
+TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
+{
+    createDatabase(SchemaVariant::Old); // the other symptom is written to the row
+    seed();
+    ASSERT_EQ(open(), 0);
+    // The reason: typing, Enter (CR LF: two), paste and input-method commits stop at 1000.
+    w->txtRiyuu->setFocus();
+    QApplication::clipboard()->setText(QString(1001, u'あ'));
+    w->txtRiyuu->paste();
+    EXPECT_EQ(w->txtRiyuu->storedText(), QString(1000, u'あ'));
+    const int beeps = rec.beeps;
+    QTest::keyClick(w->txtRiyuu, Qt::Key_A);
+    EXPECT_EQ(w->txtRiyuu->storedText().size(), 1000);
+    EXPECT_GT(rec.beeps, beeps);
+    QTest::keyClick(w->txtRiyuu, Qt::Key_Backspace);
+    QTest::keyClick(w->txtRiyuu, Qt::Key_Return); // needs two
+    EXPECT_EQ(w->txtRiyuu->storedText().size(), 999);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("𠮷"));
+    QApplication::sendEvent(w->txtRiyuu, &commit); // a pair of halves never split
+    EXPECT_EQ(w->txtRiyuu->storedText().size(), 999);
+    commit.setCommitString(QStringLiteral("漢字"));
+    QApplication::sendEvent(w->txtRiyuu, &commit);
+    EXPECT_EQ(w->txtRiyuu->storedText(), QString(999, u'あ') + u'漢');
+
+    // The other symptom: 24; a longer paste is refused whole.
+    QLineEdit* other = w->txtSyobyo[2];
+    other->setFocus();
+    QApplication::clipboard()->setText(QString(25, u'症'));
+    other->paste();
+    EXPECT_TRUE(other->text().isEmpty());
+    QApplication::clipboard()->setText(QString(24, u'症'));
+    other->paste();
+    EXPECT_EQ(other->text(), QString(24, u'症'));
+    // A longer stored text stays whole and can only shrink.
+    static_cast<BoundedLineEdit*>(other)->setStoredText(QString(30, u'長'));
+    QTest::keyClick(other, Qt::Key_X);
+    EXPECT_EQ(other->text(), QString(30, u'長'));
+    QTest::keyClick(other, Qt::Key_Backspace);
+    EXPECT_EQ(other->text(), QString(29, u'長'));
+
+    // Numbers only in the practitioner number.
+    w->imTantou->setFocus();
+    QTest::keyClicks(w->imTantou, QStringLiteral("1a5"));
+    EXPECT_EQ(w->imTantou->text(), QStringLiteral("15"));
+    QTest::keyClicks(w->imTantou, QStringLiteral("99999999999"));
+    EXPECT_LE(w->imTantou->text().toLongLong(), 2147483647LL);
+
+    // Quotes, wildcards and statement text are stored exactly.
+    const QString hostile = QStringLiteral("' OR 1=1 --\r\n%_[x]\"; DROP TABLE OVER16COUNT; --");
+    QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240520"));
+    w->txtRiyuu->setStoredText(hostile);
+    other->setText(QStringLiteral("O'Neil%_["));
+    w->imTantou->clear();
+    EXPECT_EQ(w->iDataSave(), 0);
+    EXPECT_EQ(row().section(u'|', 8, 8), hostile);
+    ASSERT_EQ(open(), 0);
+    EXPECT_EQ(w->txtSyobyo[2]->text(), QStringLiteral("O'Neil%_["));
+    EXPECT_EQ(w->txtRiyuu->storedText(), hostile);
+}
+
+TEST_F(EntryWindow, ThePractitionerByNumberByEnterOrLeavingAndBySearch)
+{
+    ASSERT_EQ(open(), 0);
+    w->imTantou->setFocus();
+    QTest::keyClicks(w->imTantou, QStringLiteral("6"));
+    QTest::keyClick(w->imTantou, Qt::Key_Return);
+    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("高橋　二郎"));
+    EXPECT_EQ(w->focusWidget(), w->imTantou); // Enter stays in the field
+    w->imTantou->setText(QStringLiteral("7")); // another branch's
+    w->imSyoumeiDay->setFocus();
+    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("該当施術者なし"));
+    w->imTantou->setFocus();
+    w->imTantou->clear();
+    QTest::keyClick(w->imTantou, Qt::Key_Return);
+    EXPECT_TRUE(w->txtTantou->text().isEmpty());
+
+    // The search: a choice fills both; closing it without one changes nothing.
+    whenModal<frm施術者検索>([](frm施術者検索* d) { d->spr_1ran->onDoubleClick(1, 2); },
+                            [](frm施術者検索* d) { return d->opened(); });
+    QTest::mouseClick(w->btnStaffSelect, Qt::LeftButton);
+    EXPECT_EQ(w->imTantou->value(), 5);
+    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("佐藤　一郎"));
+    whenModal<frm施術者検索>([](frm施術者検索* d) { d->closeWithoutChoice(); }, [](frm施術者検索* d) { return d->opened(); });
+    w->vStaffSelect();
+    EXPECT_EQ(w->imTantou->value(), 5);
+    EXPECT_TRUE(rec.messages.isEmpty());
+}
+
+// Tab until the control has the focus (the window's own tab order).
+bool tabTo(QWidget* target, int limit = 200)
+{
+    for (int i = 0; i < limit; ++i) {
+        if (QApplication::focusWidget() == target)
+            return true;
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : target->window(), Qt::Key_Tab);
+    }
+    return QApplication::focusWidget() == target;
+}
+
+TEST_F(EntryWindow, AnEntryIsFilledAndSavedFromTheKeyboardAlone)
+{
+    ASSERT_EQ(open(10201), 0);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    ASSERT_TRUE(tabTo(w->picDamage[0]));
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(w->painValue(), 3);
+    EXPECT_TRUE(w->picDamage[3]->isChecked());
+    // One stop for each group of options: Space chooses, the arrows move.
+    ASSERT_TRUE(tabTo(w->optZenkaiUmuHK[0]));
+    QTest::keyClick(w->optZenkaiUmuHK[0], Qt::Key_Space);
+    EXPECT_TRUE(w->optZenkaiUmuHK[0]->isChecked());
+    ASSERT_TRUE(tabTo(w->cmbZenkaiHenka[1]));
+    QTest::keyClick(w->cmbZenkaiHenka[1], Qt::Key_Down);
+    QTest::keyClick(w->cmbZenkaiHenka[1], Qt::Key_Down);
+    ASSERT_TRUE(tabTo(w->imHyoukaDay[1]));
+    QTest::keyClicks(w->imHyoukaDay[1], QStringLiteral("20240521"));
+    ASSERT_TRUE(tabTo(w->txtRiyuu));
+    QTest::keyClicks(w->txtRiyuu, QStringLiteral("reason"));
+    QTest::keyClick(w->txtRiyuu, Qt::Key_Return);
+    QTest::keyClicks(w->txtRiyuu, QStringLiteral("line2"));
+    QTest::keyClick(w->txtRiyuu, Qt::Key_Escape); // never discards
+    EXPECT_TRUE(w->isVisible());
+    ASSERT_TRUE(tabTo(w->imTantou));
+    QTest::keyClicks(w->imTantou, QStringLiteral("5"));
+    ASSERT_TRUE(tabTo(w->imSyoumeiDay));
+    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("佐藤　一郎")); // looked up on leaving
+    QTest::keyClicks(w->imSyoumeiDay, QStringLiteral("20240531"));
+    ASSERT_TRUE(tabTo(w->btnRegist));
+    QTest::keyClick(w->btnRegist, Qt::Key_Return);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(row(10201), QStringLiteral("0|0|0|0|0|3|0|2|reason\r\nline2|2024/05/21|5|2024/05/31"));
+}
+
+} // namespace

@@ -1,0 +1,221 @@
+// The practitioner search offscreen on fixture databases: the opening search, conditions
+// matched literally, confirming and closing by buttons, keys and double clicks, failures.
+#include "continuation/staff_search.h"
+
+#include "platform/number_input.h"
+#include "platform/spread_grid.h"
+#include "support/list_fixture.h"
+#include "support/modal.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+class StaffSearch : public ListFixtureVia {
+protected:
+    void SetUp() override
+    {
+        ListFixtureVia::SetUp();
+        staff(3, "鈴木　三郎", "スズキ　サブロウ", "0");
+        staff(1, "佐藤　一郎", "サトウ　イチロウ", "1"); // management ended
+        staff(2, "高橋　二郎", "タカハシ　ジロウ", "NULL");
+        staff(4, "他拠点　四郎", "タキョテン", "0", 4);
+    }
+    void staff(int id, const char* name, const char* kana, const char* ended, int kyotenEb = 3) const
+    {
+        sql({QStringLiteral("INSERT INTO STAFF (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iChusiFlg) VALUES (1, %1, %2, %3, %4, %5)")
+                 .arg(kyotenEb).arg(id)
+                 .arg(u'\'' + QString::fromUtf8(name).replace(u'\'', QStringLiteral("''")) + u'\'',
+                      u'\'' + QString::fromUtf8(kana) + u'\'', QString::fromLatin1(ended))});
+    }
+    // Shows the window (not modally) and waits for its opening search.
+    void open(long code = 0)
+    {
+        w = std::make_unique<frm施術者検索>();
+        ASSERT_EQ(w->iInit(code, 0, -1), 0);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->opened(); }, 5000));
+    }
+    QList<long> codes() const
+    {
+        QList<long> out;
+        for (int r = 1; r <= w->spr_1ran->MaxRows(); ++r)
+            out << static_cast<long>(w->spr_1ran->value(r, 1).toLongLong());
+        return out;
+    }
+    std::unique_ptr<frm施術者検索> w;
+};
+
+TEST_P(StaffSearch, OpeningListsTheBranchsActivePractitionersAndEndedOnesOnRequest)
+{
+    open();
+    EXPECT_EQ(codes(), (QList<long>{2, 3}));
+    EXPECT_EQ(w->spr_1ran->text(2, 2), QStringLiteral("鈴木　三郎"));
+    EXPECT_EQ(w->spr_1ran->text(2, 3), QStringLiteral("スズキ　サブロウ"));
+    EXPECT_TRUE(w->but_Act[0]->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), w->in_SiboriID);
+    EXPECT_EQ(rec.busyDepth, 0); // the load's hourglass is back
+    EXPECT_TRUE(rec.messages.isEmpty());
+
+    w->chkEndSejutsuha->setChecked(true);
+    QTest::mouseClick(w->but_Read, Qt::LeftButton);
+    EXPECT_EQ(codes(), (QList<long>{1, 2, 3}));
+    QTest::keyClicks(w->in_SiboriID, QStringLiteral("3"));
+    QTest::keyClick(w->in_SiboriID, Qt::Key_F4);
+    EXPECT_EQ(codes(), (QList<long>{3}));
+    w->in_SiboriID->setText(QStringLiteral("0"));
+    w->search();
+    EXPECT_EQ(codes(), (QList<long>{1, 2, 3})); // ID 0 or empty: no ID condition
+    EXPECT_EQ(rec.busyDepth, 0);
+}
+
+TEST_P(StaffSearch, TypedConditionsMatchLiterallyAndTrailingBlanksCount)
+{
+    staff(10, "50%割", "", "0");
+    staff(11, "50円", "", "0");
+    staff(12, "a_b", "", "0");
+    staff(13, "axb", "", "0");
+    staff(14, "[特]", "", "0");
+    staff(15, "特", "", "0");
+    staff(16, "O'Neil", "オニール", "0");
+    staff(17, "山田 花子", "ヤマダ　ハナコ", "0");
+    staff(18, "山田花子", "ヤマダハナコ", "0");
+    open();
+    struct Case {
+        const char* name;
+        const char* kana;
+        QList<long> expected;
+        const char* shownName; // the name input after the search
+    };
+    for (const Case& c : {Case{"%", "", {10}, "%"}, Case{"_", "", {12}, "_"}, Case{"[", "", {14}, "["},
+                          Case{"'", "", {16}, "'"}, Case{"O'Neil", "オニ", {16}, "O'Neil"},
+                          Case{"' OR 1=1 --", "", {}, "' OR 1=1 --"}, Case{"山田 ", "", {17}, "山田"},
+                          Case{"山田", "ダハ", {18}, "山田"}, Case{"", "ヤマダ", {17, 18}, ""}}) {
+        rec.clear();
+        w->txt_SiboriName->setText(QString::fromUtf8(c.name));
+        w->txt_SiboriKana->setText(QString::fromUtf8(c.kana));
+        QTest::mouseClick(w->but_Read, Qt::LeftButton);
+        EXPECT_EQ(codes(), c.expected) << c.name;
+        EXPECT_EQ(w->txt_SiboriName->text(), QString::fromUtf8(c.shownName));
+        EXPECT_EQ(w->but_Act[0]->isEnabled(), !c.expected.isEmpty());
+        if (c.expected.isEmpty()) {
+            ASSERT_EQ(rec.messages.size(), 1);
+            EXPECT_EQ(rec.messages[0].text, QStringLiteral("該当する施術者データがありません。"));
+            EXPECT_EQ(rec.messages[0].icon, MsgIcon::Information);
+            EXPECT_TRUE(rec.messages[0].title.isEmpty());
+        } else {
+            EXPECT_TRUE(rec.messages.isEmpty());
+        }
+    }
+    // Letters never reach the ID condition.
+    w->in_SiboriID->clear();
+    const int beeps = rec.beeps;
+    QTest::keyClicks(w->in_SiboriID, QStringLiteral("1a2"));
+    EXPECT_EQ(w->in_SiboriID->text(), QStringLiteral("12"));
+    EXPECT_GT(rec.beeps, beeps);
+}
+
+TEST_P(StaffSearch, ConfirmingByKeyButtonOrDoubleClickAndClosingWithoutAChoice)
+{
+    // A code given on entry marks its row; F12 closes without a choice and keeps the code.
+    cls施術者検索 search;
+    search.nSeledCD = 3;
+    whenModal<frm施術者検索>(
+        [](frm施術者検索* d) {
+            EXPECT_EQ(d->spr_1ran->activeRow(), 2);
+            QTest::keyClick(d->spr_1ran, Qt::Key_F12);
+        },
+        [](frm施術者検索* d) { return d->opened(); });
+    EXPECT_EQ(search.iDspStart(0, -1), 1);
+    EXPECT_EQ(search.nSeledCD, 3);
+
+    // F5 confirms the active row.
+    cls施術者検索 byKey;
+    whenModal<frm施術者検索>(
+        [](frm施術者検索* d) {
+            d->spr_1ran->setActiveRow(2);
+            QTest::keyClick(d->spr_1ran, Qt::Key_F5);
+        },
+        [](frm施術者検索* d) { return d->opened(); });
+    EXPECT_EQ(byKey.iDspStart(0, -1), 0);
+    EXPECT_EQ(byKey.nSeledCD, 3);
+    EXPECT_EQ(byKey.csSeledName(), QStringLiteral("鈴木　三郎"));
+
+    // A heading double click does nothing; a row's confirms it.
+    open();
+    w->spr_1ran->onDoubleClick(0, 2);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->selectedFlag(), 0);
+    // No active row: a beep and the warning; the window stays.
+    w->spr_1ran->setCurrentCell(-1, -1);
+    rec.clear();
+    QTest::mouseClick(w->but_Act[0], Qt::LeftButton);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("有効な行が選択されていません！"));
+    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(rec.messages[0].title.isEmpty());
+    EXPECT_GE(rec.beeps, 1);
+    EXPECT_TRUE(w->isVisible());
+    w->spr_1ran->onDoubleClick(1, 2);
+    EXPECT_FALSE(w->isVisible());
+    long code = 0;
+    QString name;
+    w->vGetSeledInf(&code, &name);
+    EXPECT_EQ(w->selectedFlag(), 1);
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(name, QStringLiteral("高橋　二郎"));
+}
+
+TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)
+{
+    open();
+    for (QWidget* c : {static_cast<QWidget*>(w->txt_SiboriName), static_cast<QWidget*>(w->txt_SiboriKana),
+                       static_cast<QWidget*>(w->in_SiboriID), static_cast<QWidget*>(w->chkEndSejutsuha),
+                       static_cast<QWidget*>(w->chkEndKanja), static_cast<QWidget*>(w->but_Read),
+                       static_cast<QWidget*>(w->but_Act[0]), static_cast<QWidget*>(w->but_Act[1]),
+                       static_cast<QWidget*>(w->spr_1ran)}) {
+        EXPECT_EQ(c->accessibleDescription(), c->objectName());
+        EXPECT_FALSE(c->accessibleName().isEmpty());
+    }
+    // Help: the online help of topic 1, with the hourglass meanwhile.
+    inst.writeBytes(QStringLiteral("Kovani.Ver"), "[OnlineHelp]\r\nADDRESS=https://help.example/\r\n");
+    rec.maxBusyDepth = 0;
+    w->mnDispHelp->trigger();
+    EXPECT_EQ(rec.opened, QStringList{QStringLiteral("https://help.example/")});
+    EXPECT_EQ(rec.maxBusyDepth, 1);
+    EXPECT_EQ(rec.busyDepth, 0);
+
+    w->txt_SiboriName->setFocus();
+    QTest::keyClick(w->txt_SiboriName, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), w->txt_SiboriKana);
+    QTest::keyClick(w->txt_SiboriKana, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), w->in_SiboriID);
+    w->but_Read->setFocus();
+    QTest::keyClick(w->but_Read, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), w->but_Read);
+    EXPECT_TRUE(w->isVisible());
+
+    QFile::remove(inst.file(QStringLiteral("adodb.ini")));
+    rec.clear();
+    rec.beeps = 0;
+    w->search();
+    EXPECT_EQ(w->spr_1ran->MaxRows(), 0);
+    EXPECT_FALSE(w->but_Act[0]->isEnabled());
+    ASSERT_EQ(rec.messages.size(), 2);
+    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDsp1ranSub() でエラー\r\n")));
+    EXPECT_TRUE(rec.messages[1].text.startsWith(QStringLiteral("システムエラーが発生しました！\r\r")));
+    EXPECT_EQ(rec.messages[1].icon, MsgIcon::Critical);
+    EXPECT_EQ(rec.beeps, 3);
+    EXPECT_EQ(rec.busyDepth, 0);
+    EXPECT_TRUE(w->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, StaffSearch, ::testing::Values(Via::Embedded, Via::Odbc),
+                         viaName);
+
+} // namespace

@@ -1,0 +1,181 @@
+// The main window's detail entry commands offscreen on both drivers: cmdEdit's selection
+// rule, the list's double click, and the whole round from the list through the entry window
+// back to the refreshed row.
+#include "common/globals.h"
+#include "continuation/input_meisai.h"
+#include "continuation/over16_record.h"
+#include "mainwindow/grid_sort.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/month_edit.h"
+#include "platform/date_input.h"
+#include "platform/spread_grid.h"
+#include "support/list_fixture.h"
+#include "support/modal.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+
+using Window = frmPrint利用者別月間実績表;
+
+
+class EntryCommands : public ListFixtureVia {
+protected:
+    void SetUp() override
+    {
+        ListFixtureVia::SetUp();
+        gTZSVer = 0;
+        seedThreeUsers();
+        addStaff(5, QStringLiteral("鈴木　五郎"));
+        addMonth(10101, 2024, 4, 17);
+        sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iNRS, "
+                            "iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, nStaffID) VALUES (1, 3, 10101, 2024, 4, 2, 4, 1, 2, "
+                            "'先月の理由', 5)")});
+        for (auto& check : w->startupChecks)
+            check = [] { return short(0); };
+        w->load();
+        w->imD_Out->setMonth(QDate(2024, 5, 1));
+        w->optSerchSel[4]->click();
+        w->extract();
+        ASSERT_EQ(w->grdData->MaxRows(), 3);
+    }
+    int rowOf(long id) const
+    {
+        for (int r = 1; r <= w->grdData->MaxRows(); ++r)
+            if (w->grdData->value(r, colIDNo).toLongLong() == id)
+                return r;
+        return 0;
+    }
+    void select(std::initializer_list<int> rows) const
+    {
+        for (int r = 1; r <= w->grdData->MaxRows(); ++r)
+            w->grdData->setValue(r, colSel, std::find(rows.begin(), rows.end(), r) != rows.end() ? 1 : 0);
+    }
+    std::unique_ptr<Window> w = std::make_unique<Window>();
+};
+
+// Any entry window that opens when none should is recorded and closed, so the test ends.
+struct UnexpectedEntry {
+    UnexpectedEntry()
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* e = dynamic_cast<frmInputMeisai*>(QApplication::activeModalWidget())) {
+                opened = true;
+                e->cancel();
+            }
+        });
+        timer.start();
+    }
+    QTimer timer;
+    bool opened = false;
+};
+
+TEST_P(EntryCommands, CmdEditOpensTheEntryOnlyForExactlyOneSelectedRow)
+{
+    UnexpectedEntry guard;
+    QTest::mouseClick(w->cmdEdit, Qt::LeftButton); // none selected
+    select({1, 2, 3});
+    QTest::mouseClick(w->cmdEdit, Qt::LeftButton);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(rec.messages[0].text, QStringLiteral("理由記載の場合は、該当利用者１人を選択してください。"));
+    EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
+    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Information);
+    EXPECT_FALSE(guard.opened);
+    guard.timer.stop();
+
+    select({rowOf(10201)});
+    long user = 0;
+    QString month;
+    whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
+        user = e->userId();
+        month = e->month();
+        e->cancel();
+    });
+    QTest::mouseClick(w->cmdEdit, Qt::LeftButton);
+    EXPECT_EQ(user, 10201);
+    EXPECT_EQ(month, QStringLiteral("2024/05/01"));
+    EXPECT_EQ(rec.messages.size(), 1);
+
+    // An empty list: nothing at all.
+    w->grdData->setMaxRows(0);
+    rec.clear();
+    UnexpectedEntry again;
+    QTest::mouseClick(w->cmdEdit, Qt::LeftButton);
+    w->gridDoubleClick(1, 2);
+    EXPECT_FALSE(again.opened);
+    EXPECT_TRUE(rec.messages.isEmpty());
+}
+
+TEST_P(EntryCommands, DoubleClicksOpenADataRowAndSortByTheHeader)
+{
+    w->grdData->onDoubleClick(0, 3);
+    using Keys = std::vector<std::pair<int, short>>;
+    EXPECT_EQ(w->sorter()->keys().keys(), (Keys{{3, 1}}));
+    const int row = rowOf(10301);
+    long user = 0;
+    whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
+        user = e->userId();
+        e->cancel();
+    });
+    w->grdData->onDoubleClick(row, 5);
+    EXPECT_EQ(user, 10301);
+}
+
+TEST_P(EntryCommands, FromTheListThroughTheEntryBackToTheRefreshedRow)
+{
+    const int row = rowOf(10101);
+    EXPECT_EQ(w->grdData->text(row, colKeizoku), QStringLiteral("なし"));
+    select({row});
+    Over16Entry saved;
+    whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
+        QTest::mouseClick(e->btnGetZenkai, Qt::LeftButton); // April, the month before: 有り
+        EXPECT_TRUE(e->optZenkaiUmu[0]->isChecked());
+        rec.clear();
+        QTest::mouseClick(e->btnRegist, Qt::LeftButton); // no evaluation date yet
+        EXPECT_EQ(rec.messages.value(0).text, QStringLiteral("評価日を設定してください。"));
+        e->imHyoukaDay[0]->setDate(QDate(2024, 5, 20));
+        saved = e->entryValues();
+        QTest::mouseClick(e->btnRegist, Qt::LeftButton);
+    });
+    QTest::mouseClick(w->cmdEdit, Qt::LeftButton);
+    EXPECT_EQ(saved.iNegaeri, 2);
+    EXPECT_EQ(saved.cRiyuu, QStringLiteral("先月の理由"));
+    EXPECT_EQ(w->grdData->text(row, colKeizoku), QStringLiteral("あり"));
+    EXPECT_EQ(w->grdData->text(row, colSyoumei), QStringLiteral("鈴木　五郎"));
+
+    // The month input moved on without an extraction: the row keeps its own month.
+    w->imD_Out->setMonth(QDate(2024, 6, 1));
+    Over16Entry reopened;
+    QString month;
+    whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
+        month = e->month();
+        reopened = e->entryValues();
+        // A refresh that fails afterwards is reported.
+        execPlainSqlite(db, {QStringLiteral("ALTER TABLE STAFF RENAME TO STAFF_OLD")});
+        e->cancel();
+    });
+    rec.clear();
+    w->grdData->onDoubleClick(row, 2);
+    execPlainSqlite(db, {QStringLiteral("ALTER TABLE STAFF_OLD RENAME TO STAFF")});
+    EXPECT_EQ(month, QStringLiteral("2024/05/01"));
+    for (auto field : {&Over16Entry::iNegaeri, &Over16Entry::iNRS, &Over16Entry::iZenkaiHyoukaUmu, &Over16Entry::iZenkaiHyoukaHenaka})
+        EXPECT_EQ(reopened.*field, saved.*field);
+    EXPECT_EQ(reopened.cRiyuu, saved.cRiyuu);
+    EXPECT_EQ(reopened.cHyoukaDay, QStringLiteral("2024/05/20"));
+    EXPECT_EQ(reopened.nStaffID, 5);
+    ASSERT_EQ(rec.messages.size(), 2);
+    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad_16OVER_UMU() でエラー")));
+    EXPECT_EQ(rec.messages[1].text, QStringLiteral("再表示に失敗しました。"));
+    EXPECT_EQ(rec.messages[1].title, QStringLiteral("確認"));
+    EXPECT_EQ(rec.messages[1].icon, MsgIcon::None);
+    w->refreshRow(row);
+    EXPECT_EQ(w->grdData->text(row, colKeizoku), QStringLiteral("あり")); // May's row, not June's
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, EntryCommands, ::testing::Values(Via::Embedded, Via::Odbc),
+                         viaName);
+
+} // namespace
