@@ -2,7 +2,6 @@
 // call: the same rows, the same columns and the same frequency table, on generated branches
 // and on both drivers; a constant number of statements; a failed read reported once.
 #include "common/globals.h"
-#include "db/db_test_util.h"
 #include "db/statement_log.h"
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
@@ -48,13 +47,12 @@ QStringList rowsText(const std::vector<ListRow>& rows)
     return out;
 }
 
-class ListCounts : public ListFixture, public ::testing::WithParamInterface<DriverKind> {
+class ListCounts : public ListFixtureVia {
 protected:
-    ListCounts() { useDriver(); }
-    void useDriver()
+    void useDriver() const
     {
-        if (GetParam() == DriverKind::Odbc)
-            inst.writeAdodbIni(sqliteOdbcConnectionString(db));
+        if (GetParam() == Via::Odbc)
+            connectThroughOdbc();
     }
 
     // A branch of persons 101, 102, … numbered N*100+1, some with a second number N*100+2
@@ -152,15 +150,10 @@ protected:
         for (const Person& p : persons)
             starts[p.id] = p.start;
         std::map<long, int> counts; // the list query's rows
-        {
-            auto conn = std::make_unique<cT_ADODB>();
-            conn->iInit(embeddedConnectionString(db));
-            EXPECT_EQ(conn->iConnect(), 0);
-            for (const QString& row : queryRows(*conn, QStringLiteral("SELECT 患者IDNo, 施術回数 FROM 月間実績 WHERE iKyotenCd = 1 "
-                                                                       "AND iKyotenEb = 3 AND 実績年 = %1 AND 実績月 = %2")
-                                                            .arg(month.year()).arg(month.month())))
-                counts[row.section(u'|', 0, 0).toLong()] = row.section(u'|', 1, 1).toInt();
-        }
+        for (const QString& row : queryFile(db, QStringLiteral("SELECT 患者IDNo, 施術回数 FROM 月間実績 WHERE iKyotenCd = 1 "
+                                                               "AND iKyotenEb = 3 AND 実績年 = %1 AND 実績月 = %2")
+                                                    .arg(month.year()).arg(month.month())))
+            counts[row.section(u'|', 0, 0).toLong()] = row.section(u'|', 1, 1).toInt();
         QStringList rows;
         const QString monthText = month.toString(QStringLiteral("yyyy/MM"));
         for (const auto& [id, count] : counts) {
@@ -331,7 +324,6 @@ TEST_P(ListCounts, AFailedReadIsShownOnceAndRowsFareAsAfterAFailedCount)
     EXPECT_EQ(rec.messages.size(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, ListCounts, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc),
-                         [](const auto& info) { return info.param == DriverKind::Odbc ? "Odbc" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(Drivers, ListCounts, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 } // namespace
