@@ -7,24 +7,12 @@
 
 namespace {
 
-struct RestoreTz {
-    QByteArray tz = qgetenv("TZ");
-    bool wasSet = qEnvironmentVariableIsSet("TZ");
-    ~RestoreTz()
-    {
-        if (wasSet)
-            qputenv("TZ", tz);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-};
-
 int offsetOn(const QDate& d) { return QDateTime(d, QTime(12, 0)).offsetFromUtc(); }
 
 TEST(TimeZone, PinningKeepsTheSystemZoneAndLeavesASetOneAlone)
 {
-    RestoreTz restore;
+    const QByteArray before = qgetenv("TZ");
+    const bool wasSet = qEnvironmentVariableIsSet("TZ");
     qunsetenv("TZ");
     tzset();
     const int winter = offsetOn(QDate(2024, 1, 15)), summer = offsetOn(QDate(2024, 7, 15));
@@ -38,6 +26,8 @@ TEST(TimeZone, PinningKeepsTheSystemZoneAndLeavesASetOneAlone)
     pinLocalTimeZone();
     EXPECT_EQ(qgetenv("TZ"), QByteArray("Asia/Tokyo"));
     EXPECT_EQ(offsetOn(QDate(2024, 7, 15)), 9 * 3600);
+    wasSet ? qputenv("TZ", before) : qunsetenv("TZ");
+    tzset();
 }
 
 } // namespace
