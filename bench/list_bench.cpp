@@ -1,70 +1,88 @@
 // Extraction of the target list on a generated branch (default 2,000 users, 3 years of
-// records), for the three conditions, next to one set-based query that computes the same
-// rows on the same database. Prints both times and the ratio.
+// records), for the three conditions and both drivers, next to one set-based query that
+// computes the same rows and the same count columns on the same database through the same
+// driver. Prints both times (best of the repeats; the program's processor time too), their
+// ratio and whether the rows agree; then one user's frequency count and row refresh.
 //   list_bench [users] [repeats]
+// MONTHLY_BENCH_DB=FILE: use a copy of that generated database instead of generating one.
+// LIST_BENCH_PROGRAM_ONLY=1: time the program only (for profiling).
+#include "support/bench_branch.h"
+
 #include "common/globals.h"
-#include "common/text_file.h"
-#include "db/table_checks.h"
+
 #include "mainwindow/target_list.h"
 #include "platform/recording_platform.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <set>
+#include <tuple>
 
 namespace {
 
-// The same rows in one statement (plain SQLite SQL on the same file).
-QString setBasedQuery(int condition, int threshold, const QDate& month)
+// id, column 9, column 10 of a listed row.
+using Row = std::tuple<long, QString, QString>;
+
+// The list, its anniversary counts and frequency counts in one statement of plain grouped
+// queries (no correlated subqueries).
+QString setBasedQuery(int condition, int threshold, bool wholeMonth, const QDate& month)
 {
-    const QString first = QDate(month.year(), month.month(), 1).addMonths(-23).toString(QStringLiteral("yyyyMM"));
-    const QString last = month.toString(QStringLiteral("yyyyMM"));
-    const QString monthStart = QDate(month.year(), month.month(), 1).toString(QStringLiteral("yyyy-MM-dd"));
-    const QString nextStart = QDate(month.year(), month.month(), 1).addMonths(1).toString(QStringLiteral("yyyy-MM-dd"));
+    const QDate first = QDate(month.year(), month.month(), 1);
     QString sql = QStringLiteral(R"(
 WITH m AS (
-  SELECT g.患者IDNo AS id, g.施術回数 AS cnt, r.tSyoryoDay AS s,
+  SELECT g.患者IDNo AS id, g.施術回数 AS cnt, r.iHinkaiKeikaku AS plan,
          date(r.tSyoryoDay, 'start of month', '+12 months',
               '+' || (min(CAST(strftime('%d', r.tSyoryoDay) AS INT),
                           CAST(strftime('%d', date(r.tSyoryoDay, 'start of month', '+13 months', '-1 day')) AS INT)) - 1)
-              || ' days') AS ann
+              || ' days') AS ann,
+         (%1 - CAST(strftime('%Y', r.tSyoryoDay) AS INT)) * 12 + (%2 - CAST(strftime('%m', r.tSyoryoDay) AS INT)) + 1 AS elapsed
     FROM 月間実績 g
     LEFT JOIN RIYOUSHA r ON r.iKyotenCd = g.iKyotenCd AND r.iKyotenEb = g.iKyotenEb AND r.nIDNo = g.患者IDNo
    WHERE g.実績年 = %1 AND g.実績月 = %2 AND g.iKyotenCd = %3 AND g.iKyotenEb = %4
      AND r.tSyoryoDay IS NOT NULL AND trim(r.tSyoryoDay) <> ''
+), a AS (
+  SELECT j.nRiyoushaIDNo AS id, count(*) AS anncount
+    FROM (SELECT id, ann FROM m WHERE strftime('%Y%m', ann) = '%5') x
+    CROSS JOIN JISSEKI j ON j.iKyotenCd = %3 AND j.iKyotenEb = %4 AND j.nRiyoushaIDNo = x.id
+   WHERE j.tServicyDayStart >= x.ann AND j.tServicyDayStart < '%6'
+     AND j.iSeikyuKbn = 0 AND (j.iDelFlg_Henrei = 0 OR j.iDelFlg_Henrei IS NULL)
+   GROUP BY j.nRiyoushaIDNo
+), f AS (
+  SELECT grp, count(*) AS freq FROM (
+    SELECT h.患者IDNo / 100 AS grp, sum(h.施術回数) AS c
+      FROM 月間実績 h JOIN RIYOUSHA q ON q.iKyotenCd = h.iKyotenCd AND q.iKyotenEb = h.iKyotenEb AND q.nIDNo = h.患者IDNo
+     WHERE h.iKyotenCd = %3 AND h.iKyotenEb = %4 AND h.実績年 * 100 + h.実績月 BETWEEN %7 AND %5
+     GROUP BY h.患者IDNo, h.実績年 * 100 + h.実績月, q.cName, q.iSejutsuKubun)
+   WHERE c >= 16 GROUP BY grp
 ), e AS (
-  SELECT m.*,
-         (%1 - CAST(strftime('%Y', s) AS INT)) * 12 + (%2 - CAST(strftime('%m', s) AS INT)) + 1 AS elapsed,
-         CASE WHEN strftime('%Y%m', ann) = '%5' THEN
-           (SELECT count(*) FROM JISSEKI j
-             WHERE j.nRiyoushaIDNo = m.id AND j.iKyotenCd = %3 AND j.iKyotenEb = %4
-               AND j.tServicyDayStart >= ann AND j.tServicyDayStart < '%6' AND j.iSeikyuKbn = 0
-               AND (j.iDelFlg_Henrei = 0 OR j.iDelFlg_Henrei IS NULL)) END AS anncount,
-         (SELECT count(*) FROM (SELECT sum(h.施術回数) AS c FROM 月間実績 h
-             WHERE h.iKyotenCd = %3 AND h.iKyotenEb = %4 AND h.患者IDNo / 100 = m.id / 100
-               AND h.実績年 * 100 + h.実績月 BETWEEN %7 AND %5
-             GROUP BY h.患者IDNo, h.実績年 * 100 + h.実績月 HAVING c >= 16)) AS freq
-    FROM m
+  SELECT m.*, strftime('%Y%m', m.ann) AS annym, ifnull(a.anncount, 0) AS anncount, ifnull(f.freq, 0) AS freq
+    FROM m LEFT JOIN a ON a.id = m.id LEFT JOIN f ON f.grp = m.id / 100
 )
-SELECT id FROM e WHERE 1 = 1)")
-                      .arg(month.year()).arg(month.month()).arg(gKyotenCd).arg(gKyotenEb)
-                      .arg(last, nextStart, first);
-    Q_UNUSED(monthStart);
+SELECT id, CASE WHEN annym = '%5' AND NOT %8 THEN anncount ELSE cnt END,
+       CASE WHEN elapsed < 24 THEN '-' WHEN plan >= 1 THEN '計画済' ELSE CAST(freq AS TEXT) END
+  FROM e WHERE 1 = 1)")
+                      .arg(month.year())
+                      .arg(month.month())
+                      .arg(gKyotenCd)
+                      .arg(gKyotenEb)
+                      .arg(month.toString(QStringLiteral("yyyyMM")), first.addMonths(1).toString(QStringLiteral("yyyy-MM-dd")),
+                           first.addMonths(-23).toString(QStringLiteral("yyyyMM")))
+                      .arg(wholeMonth ? 1 : 0);
     if (condition == 3)
-        sql += QStringLiteral(" AND cnt >= 16 AND (strftime('%Y%m', ann) < '%1' OR (strftime('%Y%m', ann) = '%1' AND anncount >= 16))").arg(last);
+        sql += QStringLiteral(" AND cnt >= 16 AND (annym < '%1' OR (annym = '%1' AND anncount >= 16))")
+                   .arg(month.toString(QStringLiteral("yyyyMM")));
     if (condition == 2)
         sql += QStringLiteral(" AND elapsed >= 24 AND freq >= %1").arg(threshold);
     sql += QStringLiteral(" ORDER BY id");
     return sql;
 }
+
+QString text(const QVariant& v) { return v.toString(); }
+
 
 } // namespace
 
@@ -73,73 +91,97 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int users = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
     const int repeats = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3;
-    QTemporaryDir dir;
-    gAppPath = dir.path();
-    gKyotenCd = 1;
-    gKyotenEb = 3;
-    const QString db = dir.filePath(QStringLiteral("suite.db"));
-    QFile ini(dir.filePath(QStringLiteral("adodb.ini")));
-    ini.open(QIODevice::WriteOnly);
-    ini.write(cp932Lines({QStringLiteral("[接続情報]"), QStringLiteral("接続情報=Provider=SQLite;Data Source=suite.db")}));
-    ini.close();
+    const BenchBranch branch(users);
+    if (!branch.ok)
+        return 1;
 
     QElapsedTimer t;
-    t.start();
-    const int rc = QProcess::execute(QStringLiteral(DEMO_DATA_BINARY),
-                                     {QStringLiteral("--out"), db, QStringLiteral("--users"), QString::number(users),
-                                      QStringLiteral("--months"), QStringLiteral("36"), QStringLiteral("--today"),
-                                      QStringLiteral("2024-06-15")});
-    if (rc != 0) {
-        std::fprintf(stderr, "generator failed (%d)\n", rc);
-        return 1;
-    }
-    std::printf("generated %d users in %.1f s\n", users, t.elapsed() / 1000.0);
-
     ScopedRecordingPlatform quiet;
-    iChkOver16Count();
-    iChkDouiRec();
-    iChkHKSyobyou07Flg();
-    iChkSyoujouSonota();
-    iChkJissekiField();
-
-    QSqlDatabase direct = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench"));
-    direct.setDatabaseName(db);
-    direct.open();
-
     const QDate month(2024, 6, 1);
-    std::printf("%-10s %6s %12s %12s %8s %s\n", "condition", "rows", "program ms", "set-based ms", "ratio", "same rows");
-    for (int condition : {3, 2, 4}) {
-        ListConditions c;
-        c.month = month;
-        c.condition = condition;
-        c.threshold = 3;
-        double best = -1, bestSet = -1;
-        std::set<long> programIds, setIds;
-        for (int i = 0; i < repeats; ++i) {
-            t.restart();
-            const ListLoad l = iDataLoad(c);
-            const double ms = t.nsecsElapsed() / 1e6;
-            best = best < 0 ? ms : qMin(best, ms);
-            programIds.clear();
-            for (const ListRow& r : l.rows)
-                programIds.insert(static_cast<long>(r[colIDNo].toLongLong()));
-
-            t.restart();
-            QSqlQuery q(direct);
-            if (!q.exec(setBasedQuery(condition, c.threshold, month))) {
-                std::fprintf(stderr, "set-based query failed: %s\n", qPrintable(q.lastError().text()));
-                return 1;
-            }
-            setIds.clear();
-            while (q.next())
-                setIds.insert(static_cast<long>(q.value(0).toLongLong()));
-            const double setMs = t.nsecsElapsed() / 1e6;
-            bestSet = bestSet < 0 ? setMs : qMin(bestSet, setMs);
+    const struct {
+        const char* name;
+        const char* qtDriver;
+        bool odbc;
+        QString direct;
+    } drivers[] = {
+        {"QSQLITE", "QSQLITE", false, branch.database},
+        {"QODBC->SQLite3", "QODBC", true, QStringLiteral("Driver=SQLite3;Database=") + branch.database},
+    };
+    bool allSame = true;
+    long oneUser = 10101;
+    std::printf("%-15s %-9s %6s %11s %8s %13s %7s %s\n", "driver", "condition", "rows", "program ms", "cpu ms",
+                "set-based ms", "ratio", "same rows");
+    for (const auto& d : drivers) {
+        branch.useDriver(d.odbc);
+        QSqlDatabase direct = QSqlDatabase::addDatabase(QString::fromLatin1(d.qtDriver), QString::fromLatin1(d.name));
+        direct.setDatabaseName(d.direct);
+        if (!direct.open()) {
+            std::fprintf(stderr, "%s: %s\n", d.name, qPrintable(direct.lastError().text()));
+            return 1;
         }
-        std::printf("%-10d %6zu %12.1f %12.1f %8.1f %s\n", condition, programIds.size(), best, bestSet,
-                    bestSet > 0 ? best / bestSet : 0.0,
-                    programIds == setIds ? "yes" : "NO");
+        for (int condition : {3, 2, 4}) {
+            ListConditions c;
+            c.month = month;
+            c.condition = condition;
+            c.threshold = 3;
+            double best = -1, bestSet = -1, bestCpu = -1;
+            std::vector<Row> programRows, setRows;
+            for (int i = 0; i < repeats; ++i) {
+                t.restart();
+                const double cpu0 = benchCpuMs();
+                const ListLoad l = iDataLoad(c);
+                const double ms = t.nsecsElapsed() / 1e6;
+                best = best < 0 ? ms : qMin(best, ms);
+                bestCpu = bestCpu < 0 ? benchCpuMs() - cpu0 : qMin(bestCpu, benchCpuMs() - cpu0);
+                if (condition == 2 && !l.rows.empty())
+                    oneUser = static_cast<long>(l.rows.front()[colIDNo].toLongLong());
+                programRows.clear();
+                for (const ListRow& r : l.rows)
+                    programRows.emplace_back(static_cast<long>(r[colIDNo].toLongLong()), text(r[colCount]), text(r[colHinkai]));
+
+                if (qEnvironmentVariableIsSet("LIST_BENCH_PROGRAM_ONLY"))
+                    continue;
+                t.restart();
+                QSqlQuery q(direct);
+                q.setForwardOnly(true);
+                if (!q.exec(setBasedQuery(condition, c.threshold, c.countWholeMonth, month))) {
+                    std::fprintf(stderr, "set-based query failed: %s\n", qPrintable(q.lastError().text()));
+                    return 1;
+                }
+                setRows.clear();
+                while (q.next())
+                    setRows.emplace_back(static_cast<long>(q.value(0).toLongLong()), text(q.value(1)), text(q.value(2)));
+                const double setMs = t.nsecsElapsed() / 1e6;
+                bestSet = bestSet < 0 ? setMs : qMin(bestSet, setMs);
+            }
+            const bool same = programRows == setRows;
+            for (size_t k = 0; !same && k < programRows.size() && k < setRows.size(); ++k)
+                if (programRows[k] != setRows[k]) {
+                    std::fprintf(stderr, "first difference: %ld %s %s / %ld %s %s\n", std::get<0>(programRows[k]),
+                                 qPrintable(std::get<1>(programRows[k])), qPrintable(std::get<2>(programRows[k])),
+                                 std::get<0>(setRows[k]), qPrintable(std::get<1>(setRows[k])), qPrintable(std::get<2>(setRows[k])));
+                    break;
+                }
+            allSame = allSame && same;
+            std::printf("%-15s %-9d %6zu %11.1f %8.1f %13.1f %7.2f %s\n", d.name, condition, programRows.size(), best,
+                        bestCpu, bestSet, bestSet > 0 ? best / bestSet : 0.0, same ? "yes" : "NO");
+        }
+        // One user, as the frequency sub-window and the row refresh ask.
+        double count = -1, refresh = -1;
+        for (int i = 0; i < repeats * 10; ++i) {
+            t.restart();
+            short f = 0, plan = 0;
+            iGetHinkaiCount(oneUser, month.toString(QStringLiteral("yyyy/MM")), &f, &plan);
+            const double ms = t.nsecsElapsed() / 1e6;
+            count = count < 0 ? ms : qMin(count, ms);
+            t.restart();
+            iDataLoad_16OVER_UMU(oneUser, month);
+            const double r = t.nsecsElapsed() / 1e6;
+            refresh = refresh < 0 ? r : qMin(refresh, r);
+        }
+        std::printf("%-15s one user %ld: frequency count %.2f ms, row refresh %.2f ms\n", d.name, oneUser, count, refresh);
+        direct.close();
     }
     std::printf("messages during the run: %lld\n", static_cast<long long>(quiet.messages.size()));
-    return 0;
+    return allSame && quiet.messages.isEmpty() ? 0 : 2;
 }

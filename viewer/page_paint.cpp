@@ -4,6 +4,8 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <map>
+#include <tuple>
 
 QString sansFamily() { return QStringLiteral("Noto Sans CJK JP"); }
 QString serifFamily() { return QStringLiteral("Noto Serif CJK JP"); }
@@ -29,6 +31,34 @@ struct Painter {
         return font;
     }
 
+    // Most texts of a page share a few fonts: the painter changes font only when it changes.
+    void useFont(const FontStyle& f, double factor = 1.0)
+    {
+        if (fontSet && f == lastStyle && factor == lastFactor)
+            return;
+        p.setFont(font(f, factor));
+        fontSet = true;
+        lastStyle = f;
+        lastFactor = factor;
+    }
+    bool fontSet = false;
+    FontStyle lastStyle{};
+    double lastFactor = 1.0;
+
+    // Metrics of a layout font at a point size; fitting asks the same few again and again.
+    const QFontMetricsF& metricsAt(const FontStyle& f, double pt)
+    {
+        const auto key = std::make_tuple(f.serif, f.bold, pt);
+        auto it = metricsCache.find(key);
+        if (it == metricsCache.end()) {
+            FontStyle s = f;
+            s.size = pt;
+            it = metricsCache.emplace(key, QFontMetricsF(font(s), p.device())).first;
+        }
+        return it->second;
+    }
+    std::map<std::tuple<bool, bool, double>, QFontMetricsF> metricsCache{};
+
     void setPen(const DrawOp& op)
     {
         if (op.penWidth <= 0) {
@@ -42,33 +72,27 @@ struct Painter {
     void text(const DrawOp& op)
     {
         const QRectF r = rc(op.rect);
-        QFont f = font(op.font);
         if (!op.fit) {
-            p.setFont(f);
+            useFont(op.font);
             p.setPen(op.color);
             p.drawText(r, int(op.align), op.text);
             return;
         }
         // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
-        auto metricsAt = [&](double pt) {
-            FontStyle s = op.font;
-            s.size = pt;
-            return QFontMetricsF(font(s), p.device());
-        };
         const double mmPerPx = 1.0 / k;
         const FittedText fitted = fitText(
             op.text, op.font.size, op.rect.size(),
-            [&](const QString& t, double pt) { return metricsAt(pt).horizontalAdvance(t) * mmPerPx; },
-            [&](double pt) { return metricsAt(pt).height() * mmPerPx; });
-        f = font(op.font, fitted.sizePt / op.font.size);
-        p.setFont(f);
+            [&](const QString& t, double pt) { return metricsAt(op.font, pt).horizontalAdvance(t) * mmPerPx; },
+            [&](double pt) { return metricsAt(op.font, pt).height() * mmPerPx; });
+        const double factor = fitted.sizePt / op.font.size;
+        useFont(op.font, factor);
         p.setPen(op.color);
         if (!fitted.wrapped) {
             p.drawText(r, int(op.align), op.text);
             return;
         }
-        const double pitch = qMin(QFontMetricsF(f, p.device()).height(), fitted.sizePt * fontScale * kWrapPitchEm
-                                                                           * p.device()->logicalDpiY() / 72.0);
+        const double pitch = qMin(metricsAt(op.font, fitted.sizePt).height(),
+                                  fitted.sizePt * fontScale * kWrapPitchEm * p.device()->logicalDpiY() / 72.0);
         const double block = pitch * fitted.lines.size();
         double y = r.top();
         if (op.align & Qt::AlignVCenter)
@@ -87,7 +111,7 @@ struct Painter {
         const QRectF r = rc(op.rect);
         const double cw = r.width() / op.cols;
         const double rh = r.height() / op.rows;
-        p.setFont(font(op.font));
+        useFont(op.font);
         p.setPen(op.color);
         for (int row = 0; row < op.lines.size(); ++row) {
             const QString& line = op.lines.at(row);

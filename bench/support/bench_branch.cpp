@@ -2,6 +2,7 @@
 
 #include "common/globals.h"
 #include "common/text_file.h"
+#include "common/time_zone.h"
 #include "db/table_checks.h"
 #include "platform/recording_platform.h"
 
@@ -13,6 +14,7 @@
 
 BenchBranch::BenchBranch(int users)
 {
+    pinLocalTimeZone();
     gAppPath = dir.path();
     gKyotenCd = 1;
     gKyotenEb = 3;

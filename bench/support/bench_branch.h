@@ -1,9 +1,11 @@
 #pragma once
 // A generated branch for the benchmarks: a temporary program folder with adodb.ini, a suite
 // database of the given number of users (3 years up to 2024/06) and the start-up checks run.
-// Massage.ini and the TMP / SYS / DATA / ICON folders are there for the documents.
+// Massage.ini and the TMP / SYS / DATA / ICON folders are there for the documents. The local
+// time zone is pinned as the program pins it at start.
 #include <QString>
 #include <QTemporaryDir>
+#include <ctime>
 
 struct BenchBranch {
     explicit BenchBranch(int users);
@@ -16,3 +18,11 @@ struct BenchBranch {
     QString database;
     bool ok = false;
 };
+
+// The process's processor time in milliseconds (what the machine's other load does not add to).
+inline double benchCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}

@@ -9,7 +9,10 @@
 #include "common/vb_error.h"
 #include "platform/platform.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -18,10 +21,14 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlResult>
+#include <QThread>
 
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlite3.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cmath>
@@ -71,8 +78,32 @@ bool isDeclaredDate(const char* decltype_)
     return t == u"datetime" || t == u"date" || t == u"smalldatetime" || t == u"datetime2";
 }
 
+// Digits at [at, at + n) of s as a number, or -1.
+int digitsAt(const QString& s, qsizetype at, qsizetype n)
+{
+    int v = 0;
+    for (qsizetype i = at; i < at + n; ++i) {
+        const char16_t c = s.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
 QDateTime parseStoredDate(const QString& s)
 {
+    // The form dates are stored in, without the format parser: most values take this path.
+    if (s.size() == 19 && s.at(4) == u'-' && s.at(7) == u'-' && s.at(10) == u' ' && s.at(13) == u':'
+        && s.at(16) == u':') {
+        const QDate d(digitsAt(s, 0, 4), digitsAt(s, 5, 2), digitsAt(s, 8, 2));
+        const QTime t(digitsAt(s, 11, 2), digitsAt(s, 14, 2), digitsAt(s, 17, 2));
+        if (d.isValid() && t.isValid() && digitsAt(s, 0, 4) > 0) {
+            const QDateTime dt(d, t);
+            if (dt.isValid())
+                return dt;
+        }
+    }
     static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
                                           "yyyy-MM-dd HH:mm", "yyyy/MM/dd HH:mm:ss", "yyyy-MM-dd", "yyyy/MM/dd"};
     for (const char* f : formats) {
@@ -95,11 +126,11 @@ QVariant convertValue(const QVariant& v, bool declaredDate)
         return QVariant();
     switch (v.typeId()) {
     case QMetaType::Bool: return QVariant(static_cast<qlonglong>(v.toBool()));
+    case QMetaType::LongLong: return v;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
     case QMetaType::ULong:
-    case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
@@ -114,7 +145,10 @@ QVariant convertValue(const QVariant& v, bool declaredDate)
     case QMetaType::QString: {
         const QString s = v.toString();
         static const QRegularExpression exact(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
-        if (declaredDate || exact.match(s).hasMatch()) {
+        // The separators first: most texts are no date, and the expression is costly.
+        const bool dateShape = s.size() == 19 && s.at(4) == u'-' && s.at(7) == u'-' && s.at(10) == u' '
+                               && s.at(13) == u':' && s.at(16) == u':';
+        if (declaredDate || (dateShape && exact.match(s).hasMatch())) {
             const QDateTime dt = parseStoredDate(s);
             if (dt.isValid())
                 return QVariant(dt);
@@ -159,6 +193,7 @@ std::atomic<unsigned> g_connectionCounter{0};
 void AdoRecordset::Close()
 {
     m_names.clear();
+    m_found.clear();
     m_rows.clear();
     m_pos = 0;
     m_open = false;
@@ -167,6 +202,7 @@ void AdoRecordset::Close()
 void AdoRecordset::setData(QStringList names, std::vector<std::vector<QVariant>> rows)
 {
     m_names = std::move(names);
+    m_found.clear();
     m_rows = std::move(rows);
     m_pos = 0;
     m_open = true;
@@ -174,11 +210,15 @@ void AdoRecordset::setData(QStringList names, std::vector<std::vector<QVariant>>
 
 int AdoRecordset::indexOf(const QString& name) const
 {
-    for (int i = 0; i < m_names.size(); ++i) {
+    if (const auto it = m_found.constFind(name); it != m_found.constEnd())
+        return *it;
+    int found = -1;
+    for (int i = 0; i < m_names.size() && found < 0; ++i) {
         if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+            found = i;
     }
-    return -1;
+    m_found.insert(name, found);
+    return found;
 }
 
 QVariant AdoRecordset::field(const QString& name) const { return field(indexOf(name)); }
@@ -192,6 +232,42 @@ QVariant AdoRecordset::field(int index) const
 
 // ---------------------------------------------------------------- the engine behind cT_ADODB
 
+namespace {
+
+// The identity of a database file as the operating system sees it, and whether this process
+// may write it now.
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+    bool writable = false;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity identityOf(const QString& path)
+{
+    FileIdentity id;
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (path.isEmpty() || ::stat(native.constData(), &st) != 0)
+        return id;
+    id.exists = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.mode = st.st_mode;
+    id.owner = st.st_uid;
+    id.group = st.st_gid;
+    id.writable = ::access(native.constData(), W_OK) == 0;
+    return id;
+}
+
+constexpr int kAdoDefaultTimeout = 30; // ADO's command time-out before iConnect sets its own
+
+} // namespace
+
 class AdoConnection : public tsql::Backend {
 public:
     enum class Engine { Sqlite, Odbc };
@@ -200,18 +276,25 @@ public:
 
     QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
 
-    bool connect(const QString& connectionString);
+    bool connect(const ConnectionTarget& target);
     bool databaseFileUsable(const QString& path);
     void disconnect();
     void applyTimeout();
     bool execText(const QString& sql, long* affected)
     {
+        dirty = true;
         return layer ? session->execute(sql, affected) : exec(sql, affected);
     }
     bool queryText(const QString& sql, tsql::QueryResult* result)
     {
+        if (!sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive))
+            dirty = true;
         return layer ? session->open(sql, result) : query(sql, result);
     }
+    // Reuse (see IdleConnections): settle() makes a closed routine's connection fit to wait
+    // idle, revive() checks an idle one before it is handed out again. False: drop it.
+    bool settle();
+    bool revive();
     // A failed driver call of the connection itself (transactions).
     void failFromDatabase(const QSqlError& e);
 
@@ -225,13 +308,20 @@ public:
     bool inTransaction = false; // begun and neither committed nor rolled back
     Engine engine = Engine::Sqlite;
     bool layer = false;
-    int timeout = 30; // ADO's default command time-out
+    int timeout = kAdoDefaultTimeout;
     std::vector<AdoError> errors;
     VbError failure; // the run-time error of the last failure: N and D of the error texts
     QString sqlitePath, odbcString, source, dbName;
     std::unique_ptr<tsql::Session> session;
 
+    QString reuseKey;        // the connection target this connection serves
+    QString filePath;        // the SQLite database file, through either driver
+    FileIdentity file;       // that file when it was opened
+    bool dirty = false;      // ran something other than a plain query
+    bool broken = false;     // a failure that leaves the link or the file unusable
+
 private:
+    bool probe();
     bool run(QSqlQuery& q, const QString& sql);
     void failFromQuery(const QSqlQuery& q);
     void fail(const QString& description, std::vector<AdoError> records);
@@ -247,6 +337,12 @@ void AdoConnection::fail(const QString& description, std::vector<AdoError> recor
         e.source = source;
         e.sqlState = QStringLiteral("HY000");
         records.push_back(e);
+    }
+    for (const AdoError& r : records) {
+        const long code = r.source == u"SQLite" ? r.number & 0xFF : 0;
+        if (r.sqlState.startsWith(QLatin1String("08")) || code == SQLITE_IOERR || code == SQLITE_CORRUPT
+            || code == SQLITE_NOTADB || code == SQLITE_CANTOPEN)
+            broken = true;
     }
     errors = std::move(records);
     failure = vberr::driver(description);
@@ -400,9 +496,15 @@ bool AdoConnection::databaseFileUsable(const QString& path)
     return fi.isFile();
 }
 
-bool AdoConnection::connect(const QString& connectionString)
+bool AdoConnection::probe()
 {
-    const ConnectionTarget target = parseConnectionString(connectionString, gAppPath);
+    // Reading the schema proves the file is a database (and readable) now, not at the first query.
+    tsql::QueryResult result;
+    return query(QStringLiteral("PRAGMA schema_version"), &result);
+}
+
+bool AdoConnection::connect(const ConnectionTarget& target)
+{
     errors.clear();
     if (target.kind == ConnectionTarget::Kind::Invalid) {
         failure = vberr::driver(target.error);
@@ -474,20 +576,79 @@ bool AdoConnection::connect(const QString& connectionString)
         dbName = odbc::info(dbc, SQL_DATABASE_NAME);
         // A data source that leads to SQLite gets the T-SQL layer too.
         layer = odbc::info(dbc, SQL_DBMS_NAME).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+        if (layer) {
+            for (const auto& [key, value] : splitConnectionString(odbcString))
+                if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
+                    filePath = value;
+        }
     }
     open = true;
     session = std::make_unique<tsql::Session>(*this);
     if (layer) {
         applyTimeout();
-        // Reading the schema proves the file is a database (and readable) now, not at the first query.
-        tsql::QueryResult probe;
-        if (!query(QStringLiteral("PRAGMA schema_version"), &probe)) {
+        if (!probe()) {
             const QString description = failure.description;
             open = false;
             session.reset();
             return giveUp(description);
         }
     }
+    if (engine == Engine::Sqlite)
+        filePath = sqlitePath;
+    file = identityOf(filePath);
+    return true;
+}
+
+bool AdoConnection::settle()
+{
+    if (!open || broken)
+        return false;
+    if (inTransaction) {
+        inTransaction = false;
+        QSqlDatabase d = db();
+        if (!d.rollback())
+            return false;
+    }
+    if (engine == Engine::Sqlite) {
+        // A transaction begun in SQL text rather than through iBeginTrans.
+        sqlite3* h = sqliteHandle(db());
+        if (!h)
+            return false;
+        if (!sqlite3_get_autocommit(h))
+            sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!sqlite3_get_autocommit(h))
+            return false;
+    }
+    if (dirty && layer) {
+        // Temporary tables would outlive the routine that made them.
+        tsql::QueryResult temp;
+        if (!query(QStringLiteral("SELECT count(*) FROM temp.sqlite_schema"), &temp) || temp.rows.empty()
+            || temp.rows.front().front().toLongLong() != 0)
+            return false;
+    }
+    dirty = false;
+    errors.clear();
+    failure = VbError{};
+    return true;
+}
+
+bool AdoConnection::revive()
+{
+    if (!open || broken)
+        return false;
+    // A file replaced, removed or made read-only since: a fresh connection sees that.
+    if (!filePath.isEmpty() && identityOf(filePath) != file)
+        return false;
+    if (engine == Engine::Odbc && odbc::connectionDead(odbc::handleOf(db().driver()->handle())))
+        return false;
+    timeout = kAdoDefaultTimeout;
+    if (layer) {
+        applyTimeout();
+        if (!probe())
+            return false; // a locked or damaged file: a fresh connection reports it
+    }
+    errors.clear();
+    failure = VbError{};
     return true;
 }
 
@@ -510,6 +671,111 @@ void AdoConnection::disconnect()
     name.clear();
     open = false;
 }
+
+// ---------------------------------------------------------------- idle connections
+
+// ADO pools sessions below its Connection object: a routine's close keeps the session for
+// the next open of the same connection string. Here closed connections wait per thread
+// (a QSqlDatabase belongs to the thread that opened it) and are handed out again only when
+// still sound; the routine above sees a connection exactly as a fresh one.
+namespace {
+
+constexpr qint64 kIdleMs = 60 * 1000; // ADO drops a session unused this long
+constexpr size_t kIdlePerTarget = 4;
+constexpr size_t kIdleMax = 8;
+std::atomic<bool> g_reuse{true};
+
+class IdleConnections {
+public:
+    ~IdleConnections() { drain(); }
+
+    std::unique_ptr<AdoConnection> take(const QString& key)
+    {
+        for (size_t i = m_idle.size(); i-- > 0;) {
+            if (m_idle[i].conn->reuseKey != key)
+                continue;
+            Entry e = std::move(m_idle[i]);
+            m_idle.erase(m_idle.begin() + static_cast<std::ptrdiff_t>(i));
+            if (!e.since.hasExpired(kIdleMs) && e.conn->revive())
+                return std::move(e.conn);
+        }
+        return nullptr;
+    }
+
+    void put(std::unique_ptr<AdoConnection> c)
+    {
+        if (!g_reuse || !c->settle())
+            return;
+        size_t sameTarget = 0;
+        for (const Entry& e : m_idle)
+            sameTarget += e.conn->reuseKey == c->reuseKey;
+        for (size_t i = 0; i < m_idle.size() && sameTarget >= kIdlePerTarget; ++i) {
+            if (m_idle[i].conn->reuseKey == c->reuseKey) {
+                m_idle.erase(m_idle.begin() + static_cast<std::ptrdiff_t>(i));
+                --sameTarget;
+            }
+        }
+        if (m_idle.size() >= kIdleMax)
+            m_idle.erase(m_idle.begin());
+        Entry e{std::move(c), {}};
+        e.since.start();
+        m_idle.push_back(std::move(e));
+        drainAtThreadEnd();
+    }
+
+    void drain() { m_idle.clear(); }
+    int size() const { return static_cast<int>(m_idle.size()); }
+
+private:
+    struct Entry {
+        std::unique_ptr<AdoConnection> conn;
+        QElapsedTimer since;
+    };
+    std::vector<Entry> m_idle; // oldest first
+    bool m_drainHooked = false;
+
+    void drainAtThreadEnd();
+};
+
+thread_local IdleConnections t_idle;
+
+// The connections close in their own thread while Qt still runs there: the main thread's as
+// the application object goes, another QThread's as it finishes (before wait() returns).
+// Anything else closes with the thread's own storage.
+void IdleConnections::drainAtThreadEnd()
+{
+    if (m_drainHooked)
+        return;
+    QThread* thread = QThread::currentThread();
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app && thread == app->thread()) {
+        qAddPostRoutine([] {
+            t_idle.m_drainHooked = false;
+            t_idle.drain();
+        });
+    } else if (thread) {
+        QObject::connect(thread, &QThread::finished, [] { t_idle.drain(); });
+    }
+    m_drainHooked = true;
+}
+
+QString reuseKeyOf(const ConnectionTarget& t)
+{
+    return t.kind == ConnectionTarget::Kind::Sqlite
+        ? QStringLiteral("sqlite:") + t.sqlitePath
+        : QStringLiteral("odbc:%1:").arg(t.loginTimeoutSeconds) + t.odbcString;
+}
+
+} // namespace
+
+void setConnectionReuse(bool on)
+{
+    g_reuse = on;
+    if (!on)
+        t_idle.drain();
+}
+
+int idleConnectionCount() { return t_idle.size(); }
 
 // ---------------------------------------------------------------- cT_ADODB
 
@@ -558,12 +824,19 @@ void cT_ADODB::vAddAdoErrorLog(QString& text)
 
 short cT_ADODB::iConnect()
 {
-    AdoConnection& c = connection();
-    if (!c.open) {
-        if (!c.connect(m_connStr)) {
-            vAddAdoErrorLog(m_errMsg);
-            m_errMsg = u'(' + adoNumber(c.failure.number) + u')' + c.failure.description;
-            return -1;
+    if (!connection().open) {
+        const ConnectionTarget target = parseConnectionString(m_connStr, gAppPath);
+        const QString key = target.kind == ConnectionTarget::Kind::Invalid ? QString() : reuseKeyOf(target);
+        if (auto idle = key.isEmpty() || !g_reuse ? nullptr : t_idle.take(key)) {
+            m_conn = std::move(idle);
+        } else {
+            AdoConnection& c = connection();
+            if (!c.connect(target)) {
+                vAddAdoErrorLog(m_errMsg);
+                m_errMsg = u'(' + adoNumber(c.failure.number) + u')' + c.failure.description;
+                return -1;
+            }
+            c.reuseKey = key;
         }
     }
     iSetTimeout(180);
@@ -578,7 +851,7 @@ short cT_ADODB::iDisConnect()
         m_errMsg = u'(' + adoNumber(kObjectClosed) + u')' + QString::fromUtf8(kObjectClosedText);
         return -1;
     }
-    m_conn.reset();
+    t_idle.put(std::move(m_conn));
     return 0;
 }
 
@@ -684,4 +957,4 @@ const std::vector<AdoError>& cT_ADODB::pendingErrors() const
     return m_conn ? m_conn->errors : none;
 }
 
-int cT_ADODB::commandTimeout() const { return m_conn ? m_conn->timeout : 30; }
+int cT_ADODB::commandTimeout() const { return m_conn ? m_conn->timeout : kAdoDefaultTimeout; }

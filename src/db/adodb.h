@@ -1,6 +1,7 @@
 #pragma once
 // cT_ADODB: the connection wrapper every data routine uses (ADO's interface and texts,
 // Qt SQL underneath: QSQLITE for the embedded database, QODBC for SQL Server / ODBC).
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -33,6 +34,7 @@ public:
     bool isOpen() const { return m_open; }
     bool EOF_() const { return !m_open || m_pos >= m_rows.size(); }
     void MoveNext() { if (m_pos < m_rows.size()) ++m_pos; }
+    void MoveFirst() { m_pos = 0; }
     void Close();
     int fieldCount() const { return static_cast<int>(m_names.size()); }
     QString fieldName(int i) const { return m_names.value(i); }
@@ -52,12 +54,19 @@ public:
 private:
     int indexOf(const QString& name) const;
     QStringList m_names;
+    mutable QHash<QString, int> m_found; // names looked up before: readers ask the same ones row after row
     std::vector<std::vector<QVariant>> m_rows;
     size_t m_pos = 0;
     bool m_open = false;
 };
 
 class AdoConnection; // the engine behind one cT_ADODB (defined in adodb.cpp)
+
+// A closed connection waits idle for the next iConnect to the same target on the same thread
+// (as ADO's session pooling did). Off: every iConnect opens anew (benchmarks compare both).
+void setConnectionReuse(bool on);
+// Idle connections of the calling thread.
+int idleConnectionCount();
 
 class cT_ADODB {
 public:

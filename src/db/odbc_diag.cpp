@@ -66,6 +66,13 @@ bool setQueryTimeout(void* stmt, int seconds)
                                         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0));
 }
 
+bool connectionDead(void* dbc)
+{
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return dbc && SQL_SUCCEEDED(SQLGetConnectAttr(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr))
+        && dead == SQL_CD_TRUE;
+}
+
 QString firstRecord(const QString& joined)
 {
     const QString text = joined.trimmed();

@@ -13,6 +13,8 @@ std::vector<AdoError> diagnostics(short handleType, void* handle, const QString&
 // SQLGetInfo text (SQL_DBMS_NAME, SQL_DRIVER_NAME, SQL_DATABASE_NAME).
 QString info(void* dbc, unsigned short what);
 bool setQueryTimeout(void* stmt, int seconds);
+// SQL_ATTR_CONNECTION_DEAD: true only when the driver says the link is gone.
+bool connectionDead(void* dbc);
 // The first record of a diagnostic text that Qt joined with blanks: records of one
 // driver each start with the same bracketed vendor prefix ("[FreeTDS]...").
 QString firstRecord(const QString& joined);

@@ -20,11 +20,17 @@ QString firstOfNextMonth(const QString& dateText)
 
 namespace {
 
-// userCondition: " = id" or " in (ids)"; grouped: one row per user, the user first.
-QString jissekiQuery(const QString& userCondition, const QString& fromDate, JissekiColumns columns, bool grouped)
+enum class Rows { OneCount, CountPerUser, EachRecord };
+
+// userCondition: " = id" or " in (ids)"; a count, one per user (the user first), or the
+// records (with columns Count).
+QString jissekiQuery(const QString& userCondition, const QString& fromDate, JissekiColumns columns, Rows rows)
 {
     const QString next = firstOfNextMonth(fromDate);
-    QString sql = grouped ? QStringLiteral("SELECT nRiyoushaIDNo, count(*) as cnt ") : QStringLiteral("SELECT count(*) as cnt ");
+    const bool grouped = rows == Rows::CountPerUser;
+    QString sql = rows == Rows::EachRecord ? QStringLiteral("SELECT nRiyoushaIDNo, tServicyDayStart ")
+                  : grouped                ? QStringLiteral("SELECT nRiyoushaIDNo, count(*) as cnt ")
+                                           : QStringLiteral("SELECT count(*) as cnt ");
     if (columns == JissekiColumns::CountAreasAndLastDay)
         sql += QStringLiteral(" ,MAX(isnull(tServicyDayStart,0)) as tServicyDayStart");
     if (columns != JissekiColumns::Count) {
@@ -67,12 +73,17 @@ QString douiQuery(const QString& userCondition, const QString& monthStart, const
 
 QString jissekiFromDayQuery(long userId, const QString& fromDate, JissekiColumns columns)
 {
-    return jissekiQuery(QStringLiteral(" = ") + num(userId), fromDate, columns, false);
+    return jissekiQuery(QStringLiteral(" = ") + num(userId), fromDate, columns, Rows::OneCount);
 }
 
 QString jissekiFromDayByUserQuery(const QString& ids, const QString& fromDate, JissekiColumns columns)
 {
-    return jissekiQuery(QStringLiteral(" in (") + ids + u')', fromDate, columns, true);
+    return jissekiQuery(QStringLiteral(" in (") + ids + u')', fromDate, columns, Rows::CountPerUser);
+}
+
+QString jissekiRecordsFromDayQuery(const QString& ids, const QString& fromDate)
+{
+    return jissekiQuery(QStringLiteral(" in (") + ids + u')', fromDate, JissekiColumns::Count, Rows::EachRecord);
 }
 
 QString douiRecordQuery(long userId, const QString& monthStart)

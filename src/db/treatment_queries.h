@@ -20,6 +20,10 @@ QString jissekiFromDayQuery(long userId, const QString& fromDate, JissekiColumns
 // user with records, grouped by nRiyoushaIDNo (selected first).
 QString jissekiFromDayByUserQuery(const QString& ids, const QString& fromDate, JissekiColumns columns);
 
+// The same records themselves (nRiyoushaIDNo, tServicyDayStart), for counts that start on a
+// different day for each user.
+QString jissekiRecordsFromDayQuery(const QString& ids, const QString& fromDate);
+
 // The user's consent records (RIYOUSHA_DOUI_REC) whose period starts before the month after
 // monthStart's month, not replaced (iHenkeiFlg 0), newest nDate first. Raises a type mismatch
 // when monthStart is no date.

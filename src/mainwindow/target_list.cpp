@@ -7,25 +7,19 @@
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 #include "db/table_checks.h"
+#include "db/treatment_queries.h"
 #include "platform/platform.h"
+
+#include <QHash>
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
 
 namespace {
 
 QString num(long v) { return QString::number(v); }
-
-const QString kJoinOver16 =
-    QStringLiteral(" LEFT JOIN OVER16COUNT ")
-    + QStringLiteral(" ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd ")
-    + QStringLiteral(" AND 月間実績.iKyotenEb = OVER16COUNT.iKyotenEb ")
-    + QStringLiteral(" AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID ")
-    + QStringLiteral(" AND 月間実績.実績年 = OVER16COUNT.iYear ")
-    + QStringLiteral(" AND 月間実績.実績月 = OVER16COUNT.iMonth ");
-
-const QString kJoinSyoumeisha =
-    QStringLiteral(" LEFT JOIN STAFF AS SYOUMEISHA ")
-    + QStringLiteral(" ON OVER16COUNT.iKyotenCd = SYOUMEISHA.iKyotenCd ")
-    + QStringLiteral(" AND OVER16COUNT.iKyotenEb = SYOUMEISHA.iKyotenEb ")
-    + QStringLiteral(" AND OVER16COUNT.nStaffID = SYOUMEISHA.nIDNo ");
 
 // The list query's conditions on the month and the branch (the one-row refresh shares them).
 QString monthAndBranch(const QDate& month)
@@ -74,21 +68,13 @@ QString buildListQuery(const ListConditions& c)
         sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
     sql += QStringLiteral(" ,STAFF.cName as cStaffName ");
     sql += QStringLiteral(" ,SYOUMEISHA.cName as cSyoumeiStaffName ");
-    sql += QStringLiteral(" FROM 月間実績 ");
-    sql += QStringLiteral(" LEFT JOIN RIYOUSHA ");
-    sql += QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd ");
-    sql += QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb ");
-    sql += QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA.nIDNo ");
-    sql += QStringLiteral(" LEFT JOIN RIYOUSHA_SUB ");
-    sql += QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd ");
-    sql += QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA_SUB.iKyotenEb ");
-    sql += QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo ");
-    sql += kJoinOver16;
+    sql += monthTotalsWithUserJoins();
+    sql += over16EntryJoin();
     sql += QStringLiteral(" LEFT JOIN STAFF ");
     sql += QStringLiteral(" ON RIYOUSHA.iKyotenCd = STAFF.iKyotenCd ");
     sql += QStringLiteral(" AND RIYOUSHA.iKyotenEb = STAFF.iKyotenEb ");
     sql += QStringLiteral(" AND RIYOUSHA.nTantou = STAFF.nIDNo ");
-    sql += kJoinSyoumeisha;
+    sql += certifierJoin(QStringLiteral("SYOUMEISHA"));
     sql += monthAndBranch(c.month);
     if (c.condition == 3)
         sql += QStringLiteral(" AND   施術回数 >= 16");
@@ -130,25 +116,172 @@ QString diseaseText(const QVariant& kubun, const QVariant& byoumei, bool flagCol
     }
 }
 
+namespace {
+
+const QString kCountRoutine = QStringLiteral("csInpKey_Isi");
+
+// The column of a field name, as AdoRecordset::field(name) finds it.
+int columnOf(const AdoRecordset& rs, const QString& name)
+{
+    for (int i = 0; i < rs.fieldCount(); ++i)
+        if (rs.fieldName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+// The 24 months ending with a listed month.
+struct HinkaiWindow {
+    explicit HinkaiWindow(const QDate& lastMonth)
+        : first(vb::dateAddMonths(lastMonth, -23)), last(lastMonth)
+    {
+        for (int k = 0; k < 24; ++k) {
+            const QDate m = vb::dateAddMonths(first, k);
+            months[static_cast<size_t>(k)] = vb::format(m, QStringLiteral("yyyymm"));
+            numbers[static_cast<size_t>(k)] = m.year() * 100L + m.month();
+        }
+    }
+    QDate first, last;
+    std::array<QString, 25> months;  // index 24 stays empty
+    std::array<long, 24> numbers{};
+};
+
+// What iGetHinkaiCount reads over the window, for the hundreds group of one user or for every
+// user of the branch at once: each number's totals per month, and each number's name, kind
+// and plan. Together they are the rows of the grouped join of 月間実績 and RIYOUSHA (one
+// RIYOUSHA row per number, by its key): a number counts only where RIYOUSHA has it.
+struct HinkaiQueries {
+    QString months;
+    QString users;
+};
+
+HinkaiQueries hinkaiQueries(const HinkaiWindow& w, std::optional<long> userNo)
+{
+    // The numbers of a hundreds group (患者IDNo/100 = N, division truncating) as a range the
+    // keys of 月間実績 and RIYOUSHA can seek.
+    QString group;
+    if (userNo) {
+        const long n = *userNo / 100;
+        const long low = n > 0 ? n * 100 : n * 100 - 99;
+        const long high = n < 0 ? n * 100 : n * 100 + 99;
+        group = QStringLiteral(" BETWEEN ") + num(low) + QStringLiteral(" AND ") + num(high) + QStringLiteral("   AND ");
+    }
+    HinkaiQueries q;
+    q.months = QStringLiteral("SELECT 患者IDNo, 実績年 * 100 + 実績月 AS JissekiYM ");
+    q.months += QStringLiteral(" , SUM(施術回数) AS 施術回数");
+    q.months += QStringLiteral(" FROM 月間実績");
+    q.months += QStringLiteral(" WHERE ") + (userNo ? QStringLiteral("患者IDNo") + group : QString());
+    q.months += QStringLiteral("月間実績.iKyotenCd = ") + num(gKyotenCd);
+    q.months += QStringLiteral("   AND 月間実績.iKyotenEb = ") + num(gKyotenEb);
+    q.months += QStringLiteral("   AND 実績年 * 100 + 実績月 >= '") + w.months[0] + u'\'';
+    q.months += QStringLiteral("   AND 実績年 * 100 + 実績月 <= '") + w.months[23] + u'\'';
+    q.months += QStringLiteral(" GROUP BY ");
+    q.months += QStringLiteral("   月間実績.iKyotenCd, 月間実績.iKyotenEb, 月間実績.患者IDNo, 実績年 * 100 + 実績月 ");
+    q.users = QStringLiteral("SELECT nIDNo, cName, iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM");
+    q.users += QStringLiteral(" FROM RIYOUSHA");
+    q.users += QStringLiteral(" WHERE ") + (userNo ? QStringLiteral("nIDNo") + group : QString());
+    q.users += QStringLiteral("iKyotenCd = ") + num(gKyotenCd);
+    q.users += QStringLiteral("   AND iKyotenEb = ") + num(gKyotenEb);
+    return q;
+}
+
+// One row of the frequency count: a number's total of a month with the number's RIYOUSHA data.
+struct HinkaiRow {
+    long userNo = 0;
+    long ym = 0;
+    long count = 0;
+    QString name;
+    short kind = 0;
+    short plan = 0;
+    QString planMonth;
+};
+
+std::optional<std::vector<HinkaiRow>> readHinkaiRows(const HinkaiQueries& q)
+{
+    auto months = recipeQuery(q.months, kCountRoutine);
+    if (!months)
+        return std::nullopt;
+    auto users = recipeQuery(q.users, kCountRoutine);
+    if (!users)
+        return std::nullopt;
+    QHash<long, HinkaiRow> byNumber;
+    {
+        const int id = columnOf(*users, QStringLiteral("nIDNo")), name = columnOf(*users, QStringLiteral("cName")),
+                  kind = columnOf(*users, QStringLiteral("iSejutsuKubun")),
+                  plan = columnOf(*users, QStringLiteral("iHinkaiKeikaku")),
+                  planMonth = columnOf(*users, QStringLiteral("cHinkaiKeikakuYM"));
+        for (; !users->EOF_(); users->MoveNext()) {
+            HinkaiRow r;
+            r.name = csNullToStr(users->field(name));
+            r.kind = static_cast<short>(nNullToLong(users->field(kind)));
+            r.plan = static_cast<short>(nNullToLong(users->field(plan)));
+            r.planMonth = csNullToStr(users->field(planMonth));
+            byNumber.insert(nNullToLong(users->field(id)), r);
+        }
+    }
+    const int id = columnOf(*months, QStringLiteral("患者IDNo")), ym = columnOf(*months, QStringLiteral("JissekiYM")),
+              count = columnOf(*months, QStringLiteral("施術回数"));
+    std::vector<HinkaiRow> rows;
+    rows.reserve(static_cast<size_t>(months->rowCount()));
+    for (; !months->EOF_(); months->MoveNext()) {
+        const long userNo = nNullToLong(months->field(id));
+        const auto user = byNumber.constFind(userNo);
+        if (user == byNumber.constEnd())
+            continue;
+        HinkaiRow r = *user;
+        r.userNo = userNo;
+        r.ym = nNullToLong(months->field(ym));
+        r.count = nNullToLong(months->field(count));
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+// Steps 3-5 of the frequency count for a user from the rows of its hundreds group. The rows
+// are taken in one fixed order whatever the engine returned: the group's other numbers first,
+// the user's own last, so the name, kind, plan and a month both numbers hold come from the
+// user's own rows where it has any.
+void fillHinkaiEntry(HinkaiRecord& e, long userNo, const HinkaiWindow& w, std::vector<const HinkaiRow*> rows)
+{
+    auto key = [userNo](const HinkaiRow* r) {
+        return std::make_tuple(r->userNo == userNo, r->userNo, r->ym, r->count);
+    };
+    std::sort(rows.begin(), rows.end(), [&key](const HinkaiRow* a, const HinkaiRow* b) { return key(a) < key(b); });
+    e = HinkaiRecord{};
+    e.userNo = userNo;
+    e.months = w.months;
+    short f = 0;
+    for (const HinkaiRow* r : rows) {
+        e.name = r->name;
+        e.kind = r->kind;
+        e.planFlag = r->plan;
+        e.planMonth = r->planMonth;
+        size_t k = 0;
+        for (size_t i = 0; i < 24; ++i)
+            if (w.numbers[i] == r->ym) {
+                k = i;
+                break;
+            }
+        e.counts[k] = static_cast<short>(qBound(-32768L, r->count, 32767L));
+        if (r->count >= 16)
+            ++f;
+    }
+    e.frequency = f;
+}
+
+// The next entry of the frequency table; gHinkaiCount counts it once it is filled.
+HinkaiRecord& nextHinkaiEntry()
+{
+    if (gHinkaiList.size() < static_cast<size_t>(gHinkaiCount) + 1)
+        gHinkaiList.resize(static_cast<size_t>(gHinkaiCount) + 1);
+    return gHinkaiList[static_cast<size_t>(gHinkaiCount)];
+}
+
+} // namespace
+
 short iCountJisseki(long userNo, const QString& startDate)
 {
-    const QString routine = QStringLiteral("csInpKey_Isi");
     try {
-        const auto start = vb::toDate(startDate);
-        if (!start)
-            vbRaise(vberr::typeMismatch());
-        const QDate next = vb::dateAddMonths(QDate(start->date().year(), start->date().month(), 1), 1);
-        QString sql = QStringLiteral("SELECT count(*) as cnt ");
-        sql += QStringLiteral(" FROM JISSEKI");
-        sql += QStringLiteral(" WHERE nRiyoushaidno = ") + num(userNo);
-        sql += QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd);
-        sql += QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);
-        sql += QStringLiteral(" AND   tServicyDayStart >= '") + startDate + u'\'';
-        sql += QStringLiteral(" AND   tServicyDayStart < '") + vb::format(next, QStringLiteral("yyyy/mm/dd")) + u'\'';
-        sql += QStringLiteral(" and  iSeikyuKbn = 0");
-        if (iHasDelFlgHenrei == 1)
-            sql += QStringLiteral(" and  (JISSEKI.iDelFlg_Henrei = 0 or JISSEKI.iDelFlg_Henrei is null)");
-        const auto rs = recipeQuery(sql, routine);
+        const auto rs = recipeQuery(jissekiFromDayQuery(userNo, startDate, JissekiColumns::Count), kCountRoutine);
         if (!rs || rs->EOF_())
             return 0;
         return static_cast<short>(nNullToLong(rs->field(QStringLiteral("cnt"))));
@@ -160,71 +293,95 @@ short iCountJisseki(long userNo, const QString& startDate)
 
 short iGetHinkaiCount(long userNo, const QString& month, short* frequency, short* planFlag)
 {
-    const QString routine = QStringLiteral("csInpKey_Isi");
     const auto m = vb::toDate(month + QStringLiteral("/01"));
     if (!m)
         return 1;
-    const QDate last = m->date();
-    const QDate first = vb::dateAddMonths(last, -23);
-    const QString firstYM = vb::format(first, QStringLiteral("yyyymm"));
-    const QString lastYM = vb::format(last, QStringLiteral("yyyymm"));
-
-    QString sql = QStringLiteral("SELECT 月間実績.iKyotenCd, 月間実績.iKyotenEb, 患者IDNo, 実績年 * 100 + 実績月 AS JissekiYM ");
-    sql += QStringLiteral(" , RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun");
-    sql += QStringLiteral(" , MAX(RIYOUSHA.iHinkaiKeikaku) AS iHinkaiKeikaku, MAX(RIYOUSHA.cHinkaiKeikakuYM) AS cHinkaiKeikakuYM");
-    sql += QStringLiteral(" , SUM(施術回数) AS 施術回数");
-    sql += QStringLiteral(" FROM 月間実績");
-    sql += QStringLiteral(" INNER JOIN RIYOUSHA");
-    sql += QStringLiteral("   ON  RIYOUSHA.iKyotenCd = 月間実績.iKyotenCd ");
-    sql += QStringLiteral("   AND RIYOUSHA.iKyotenEb = 月間実績.iKyotenEb ");
-    sql += QStringLiteral("   AND RIYOUSHA.nIDNo = 月間実績.患者IDNo ");
-    sql += QStringLiteral(" WHERE 患者IDNo/100 = ") + num(userNo / 100);
-    sql += QStringLiteral("   AND 月間実績.iKyotenCd = ") + num(gKyotenCd);
-    sql += QStringLiteral("   AND 月間実績.iKyotenEb = ") + num(gKyotenEb);
-    sql += QStringLiteral("   AND 実績年 * 100 + 実績月 >= '") + firstYM + u'\'';
-    sql += QStringLiteral("   AND 実績年 * 100 + 実績月 <= '") + lastYM + u'\'';
-    sql += QStringLiteral(" GROUP BY ");
-    sql += QStringLiteral("   月間実績.iKyotenCd, 月間実績.iKyotenEb, 月間実績.患者IDNo, 実績年 * 100 + 実績月 ");
-    sql += QStringLiteral("   , RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun ");
-
-    auto rs = recipeQuery(sql, routine);
-    if (!rs)
+    const HinkaiWindow w(m->date());
+    const auto rows = readHinkaiRows(hinkaiQueries(w, userNo));
+    if (!rows)
         return 1;
-
-    if (gHinkaiList.size() < static_cast<size_t>(gHinkaiCount) + 1)
-        gHinkaiList.resize(static_cast<size_t>(gHinkaiCount) + 1);
-    HinkaiRecord& e = gHinkaiList[static_cast<size_t>(gHinkaiCount)];
-    e = HinkaiRecord{};
-    e.userNo = userNo;
-    for (int k = 0; k < 24; ++k)
-        e.months[static_cast<size_t>(k)] = vb::format(vb::dateAddMonths(first, k), QStringLiteral("yyyymm"));
-
-    short f = 0;
-    for (; !rs->EOF_(); rs->MoveNext()) {
-        e.name = csNullToStr(rs->field(QStringLiteral("cName")));
-        e.kind = static_cast<short>(nNullToLong(rs->field(QStringLiteral("iSejutsuKubun"))));
-        e.planFlag = static_cast<short>(nNullToLong(rs->field(QStringLiteral("iHinkaiKeikaku"))));
-        e.planMonth = csNullToStr(rs->field(QStringLiteral("cHinkaiKeikakuYM")));
-        const long ym = nNullToLong(rs->field(QStringLiteral("JissekiYM")));
-        size_t k = 0;
-        for (size_t i = 0; i < 24; ++i)
-            if (e.months[i].toLong() == ym) {
-                k = i;
-                break;
-            }
-        const long count = nNullToLong(rs->field(QStringLiteral("施術回数")));
-        e.counts[k] = static_cast<short>(qBound(-32768L, count, 32767L));
-        if (count >= 16)
-            ++f;
-    }
-    e.frequency = f;
+    std::vector<const HinkaiRow*> group;
+    for (const HinkaiRow& r : *rows)
+        group.push_back(&r);
+    HinkaiRecord& e = nextHinkaiEntry();
+    fillHinkaiEntry(e, userNo, w, std::move(group));
     if (frequency)
-        *frequency = f;
+        *frequency = e.frequency;
     if (planFlag)
         *planFlag = e.planFlag;
     ++gHinkaiCount;
     return 0;
 }
+
+namespace {
+
+// The dates of a row's rules: first treatment S, anniversary A (S + 12 months), elapsed
+// months E up to the listed month M.
+struct RowDates {
+    bool listable = false; // S is not empty
+    QDate anniversary;
+    int relation = 0;      // M against A's month: -1 before, 0 the same, 1 after
+    int elapsed = 0;
+};
+
+RowDates rowDates(const QVariant& syoryo, const QString& monthYM, const QDate& monthFirst)
+{
+    RowDates d;
+    const QString s = vb::trim(csNullToStr(syoryo));
+    if (s.isEmpty())
+        return d;
+    const auto start = vb::toDate(syoryo.typeId() == QMetaType::QString ? QVariant(s) : syoryo);
+    if (!start)
+        vbRaise(vberr::typeMismatch());
+    d.listable = true;
+    d.anniversary = vb::dateAddMonths(start->date(), 12);
+    const QString annivYM = vb::format(d.anniversary, QStringLiteral("yyyy/mm"));
+    d.relation = monthYM == annivYM ? 0 : monthYM < annivYM ? -1 : 1;
+    d.elapsed = vb::dateDiffMonths(start->date(), monthFirst) + 1;
+    return d;
+}
+
+// iCountJisseki for users in their anniversary month, in one query: the month's records of
+// those users, each counted from its anniversary day. std::nullopt after a failure (its
+// message shown once).
+using AnniversaryKey = std::pair<long, QDate>; // user number, anniversary day
+std::optional<std::map<AnniversaryKey, short>> anniversaryCounts(const std::set<AnniversaryKey>& wanted,
+                                                                 const QDate& monthFirst)
+{
+    std::map<AnniversaryKey, short> counts;
+    if (wanted.empty())
+        return counts;
+    QStringList users;
+    for (const auto& [user, day] : wanted)
+        if (users.isEmpty() || users.last() != num(user))
+            users << num(user);
+    auto rs = recipeQuery(jissekiRecordsFromDayQuery(users.join(u','), vb::format(monthFirst, QStringLiteral("yyyy/mm/dd"))),
+                          kCountRoutine);
+    if (!rs)
+        return std::nullopt;
+    const int user = columnOf(*rs, QStringLiteral("nRiyoushaIDNo"));
+    const int start = columnOf(*rs, QStringLiteral("tServicyDayStart"));
+    for (; !rs->EOF_(); rs->MoveNext()) {
+        const long u = nNullToLong(rs->field(user));
+        const auto t = vb::toDate(rs->field(start));
+        for (auto it = wanted.lower_bound({u, QDate()}); t && it != wanted.end() && it->first == u; ++it)
+            if (*t >= QDateTime(it->second, QTime(0, 0)))
+                ++counts[*it];
+    }
+    return counts;
+}
+
+std::vector<const HinkaiRow*> groupOf(const QHash<long, std::vector<HinkaiRow>>& groups, long userNo)
+{
+    std::vector<const HinkaiRow*> rows;
+    const auto it = groups.constFind(userNo / 100);
+    if (it != groups.constEnd())
+        for (const HinkaiRow& r : *it)
+            rows.push_back(&r);
+    return rows;
+}
+
+} // namespace
 
 ListLoad iDataLoad(const ListConditions& c)
 {
@@ -245,37 +402,71 @@ ListLoad iDataLoad(const ListConditions& c)
     const QString monthYM = vb::format(c.month, QStringLiteral("yyyy/mm"));
     const QDate monthFirst(c.month.year(), c.month.month(), 1);
     const bool flagColumns = iHasHKSyobyou07Flg != 0;
+
+    // The counts the rules need are read ahead, each in one query for the whole list rather
+    // than a query and connection per row: the anniversary counts of rows in their
+    // anniversary month, and the branch's frequency counts when a row has 24 months or more.
+    // A read that fails shows its message once; the rows then fare as after a failed count.
+    std::set<AnniversaryKey> wanted;
+    bool needHinkai = false;
+    try {
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            const RowDates d = rowDates(rs[QStringLiteral("tSyoryoDay")], monthYM, monthFirst);
+            if (d.listable && d.relation == 0)
+                wanted.insert({nNullToLong(rs[QStringLiteral("患者IDNo")]), d.anniversary});
+            needHinkai = needHinkai || (d.listable && d.elapsed >= 24);
+        }
+    } catch (const VbRuntimeError&) {
+        // Rows end here: the row loop reports the error when it reaches this row.
+    }
+    rs.MoveFirst();
+    const auto annivCounts = anniversaryCounts(wanted, monthFirst);
+    const HinkaiWindow window(monthFirst);
+    std::optional<QHash<long, std::vector<HinkaiRow>>> groups; // by user number / 100
+    if (needHinkai) {
+        if (auto rows = readHinkaiRows(hinkaiQueries(window, std::nullopt))) {
+            groups.emplace();
+            for (HinkaiRow& r : *rows)
+                (*groups)[r.userNo / 100].push_back(std::move(r));
+        }
+    }
+
     try {
         for (; !rs.EOF_(); rs.MoveNext()) {
             const QVariant syoryo = rs[QStringLiteral("tSyoryoDay")];
-            const QString s = vb::trim(csNullToStr(syoryo));
-            if (s.isEmpty())
+            const RowDates d = rowDates(syoryo, monthYM, monthFirst);
+            if (!d.listable)
                 continue;
-            const auto start = vb::toDate(syoryo.typeId() == QMetaType::QString ? QVariant(s) : syoryo);
-            if (!start)
-                vbRaise(vberr::typeMismatch());
             const long userNo = nNullToLong(rs[QStringLiteral("患者IDNo")]);
-            const QDate anniversary = vb::dateAddMonths(start->date(), 12);
-            const QString annivYM = vb::format(anniversary, QStringLiteral("yyyy/mm"));
             bool countComputed = false;
             short annivCount = 0;
-            if (monthYM == annivYM) {
-                annivCount = iCountJisseki(userNo, vb::format(anniversary, QStringLiteral("yyyy/mm/dd")));
+            if (d.relation == 0) {
+                if (annivCounts) {
+                    const auto it = annivCounts->find({userNo, d.anniversary});
+                    annivCount = it == annivCounts->end() ? short(0) : it->second;
+                }
                 countComputed = true;
                 if (c.condition == 3 && annivCount < 16)
                     continue;
-            } else if (monthYM < annivYM) {
+            } else if (d.relation < 0) {
                 if (c.condition == 3)
                     continue;
             }
-            const int elapsed = vb::dateDiffMonths(start->date(), monthFirst) + 1;
+            const int elapsed = d.elapsed;
             short f = 0, plan = 0;
-            bool hinkaiOk = false;
+            const bool hinkaiOk = elapsed >= 24 && groups.has_value();
             if (elapsed < 24) {
                 if (c.condition == 2)
                     continue;
             } else {
-                hinkaiOk = iGetHinkaiCount(userNo, monthYM, &f, &plan) == 0;
+                if (hinkaiOk) {
+                    // The entry the row's frequency count appends.
+                    HinkaiRecord& e = nextHinkaiEntry();
+                    fillHinkaiEntry(e, userNo, window, groupOf(*groups, userNo));
+                    f = e.frequency;
+                    plan = e.planFlag;
+                    ++gHinkaiCount;
+                }
                 if (c.condition == 2 && !(hinkaiOk && f >= c.threshold))
                     continue;
             }
@@ -293,20 +484,14 @@ ListLoad iDataLoad(const ListConditions& c)
             row[colCount] = static_cast<qlonglong>((c.countWholeMonth || !countComputed) ? monthCount : annivCount);
             if (elapsed < 24) {
                 row[colHinkai] = QStringLiteral("-");
+            } else if (hinkaiOk) {
+                // Column 10's own count gives the table a second entry of the same content.
+                HinkaiRecord copy = gHinkaiList[static_cast<size_t>(gHinkaiCount) - 1];
+                nextHinkaiEntry() = std::move(copy);
+                ++gHinkaiCount;
+                row[colHinkai] = plan >= 1 ? QVariant(QStringLiteral("計画済")) : QVariant(static_cast<qlonglong>(f));
             } else {
-                // The row's own count gives the table a second entry of the same content, as
-                // the list always had; it is copied rather than queried again.
-                if (hinkaiOk) {
-                    gHinkaiList.resize(static_cast<size_t>(gHinkaiCount) + 1);
-                    gHinkaiList[static_cast<size_t>(gHinkaiCount)] = gHinkaiList[static_cast<size_t>(gHinkaiCount) - 1];
-                    ++gHinkaiCount;
-                } else {
-                    hinkaiOk = iGetHinkaiCount(userNo, monthYM, &f, &plan) == 0;
-                }
-                if (hinkaiOk)
-                    row[colHinkai] = plan >= 1 ? QVariant(QStringLiteral("計画済")) : QVariant(static_cast<qlonglong>(f));
-                else
-                    row[colHinkai] = QString(); // unknown: the failure was reported
+                row[colHinkai] = QString(); // unknown: the failure was reported
             }
             row[colHinkaiButton] = QStringLiteral("頻回確認");
             row[colStaff] = csNullToStr(rs[QStringLiteral("cStaffName")]);
@@ -336,8 +521,8 @@ RowRefresh iDataLoad_16OVER_UMU(long userNo, const QDate& month)
     QString sql = QStringLiteral("SELECT 月間実績.患者IDNo ,OVER16COUNT.nKanjaID");
     sql += QStringLiteral(" ,SYOUMEISHA.cName as cSyoumeiStaffName ");
     sql += QStringLiteral(" FROM 月間実績 ");
-    sql += kJoinOver16;
-    sql += kJoinSyoumeisha;
+    sql += over16EntryJoin();
+    sql += certifierJoin(QStringLiteral("SYOUMEISHA"));
     sql += monthAndBranch(month);
     sql += QStringLiteral(" AND   患者IDno = ") + num(userNo);
     sql += QStringLiteral(" order by 月間実績.患者IDNo");

@@ -447,6 +447,12 @@ void SpreadGrid::keyPressEvent(QKeyEvent* e)
             e->accept();
             return;
         }
+        // Enter on a data cell does what a double click on it does.
+        if (!space && onDoubleClick) {
+            onDoubleClick(row, col);
+            e->accept();
+            return;
+        }
     }
     QTableWidget::keyPressEvent(e);
 }

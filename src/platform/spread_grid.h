@@ -3,7 +3,8 @@
 // (row 0 is the header), with check-box and button cells, hidden and locked columns,
 // a redraw switch and a stable multi-key sort. Everything the mouse does in it the keyboard
 // does too: Enter or Space on a header sorts (onDoubleClick with row 0), Enter or Space on a
-// button cell presses it, Space on the check cell toggles it.
+// button cell presses it, Space on the check cell toggles it, Enter on any other cell acts as a
+// double click on it.
 #include <QColor>
 #include <QHeaderView>
 #include <QStyledItemDelegate>

@@ -10,6 +10,9 @@
 #include "db/table_checks.h"
 #include "platform/platform.h"
 
+#include <map>
+#include <optional>
+
 namespace modPrint利用者別月間予定表 {
 
 using namespace modPrint利用者別月間実績表;
@@ -23,11 +26,10 @@ const QString kTitle = QStringLiteral("利用者別月間予定表印刷");
 // nDate holds yyyymmdd; 0 when it is no date.
 int dayOfNumber(long yyyymmdd)
 {
-    const QString t = QString::number(yyyymmdd);
-    if (t.size() != 8)
+    if (yyyymmdd < 10000000 || yyyymmdd > 99999999)
         return 0;
-    const auto d = vb::toDate(t.left(4) + u'/' + t.mid(4, 2) + u'/' + t.mid(6, 2));
-    return d ? d->date().day() : 0;
+    const QDate d(static_cast<int>(yyyymmdd / 10000), static_cast<int>(yyyymmdd / 100 % 100), static_cast<int>(yyyymmdd % 100));
+    return d.isValid() ? d.day() : 0;
 }
 
 long dateNumber(const QDate& d)
@@ -109,48 +111,101 @@ QString yoteiQuery(const QDate& month)
 short iGetYoteiData00()
 {
     // The connection messages carry the actual-record loader's name, as the suite shows them.
+    // A user's rows carry the same first-treatment date: it is formatted once per value.
+    QVariant lastFirst;
+    QString lastText;
     return loadTableRecords(s.targetMonth, QStringLiteral("iGetJissekiData00"), s.records, yoteiQuery,
-                            [](typYoteiUser& u, const AdoRecordset& rs) {
+                            [&](typYoteiUser& u, const AdoRecordset& rs) {
                                 applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
                                 const QVariant first = rs["tSyoryoDay"];
-                                u.firstTreatment = csNullToStr(first).isEmpty()
-                                    ? QString()
-                                    : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+                                if (first != lastFirst || first.typeId() != lastFirst.typeId()) {
+                                    lastFirst = first;
+                                    lastText = csNullToStr(first).isEmpty()
+                                        ? QString()
+                                        : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+                                }
+                                u.firstTreatment = lastText;
                             });
 }
 
-short iGetYoteiCount(const typYoteiUser& user, const QString& startDate)
-{
-    const QString routine = QStringLiteral("csInpKey_Isi");
-    try {
-        const auto start = vb::toDate(startDate);
-        if (!start)
-            vbRaise(vberr::typeMismatch());
-        const QDate from = start->date();
-        const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
-        QString sql;
-        sql += QStringLiteral("SELECT count(*) as cnt ");
-        sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
-        sql += QStringLiteral(" WHERE nIDRiyoushaNo = ") + QString::number(user.userCode);
-        sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
-        sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
-        sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
-        sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
-        sql += QStringLiteral(" and  iSeikyuKbn = 0");
+namespace {
 
-        const auto rs = recipeQuery(sql, routine);
-        if (!rs)
-            return 1;
-        return rs->EOF_() ? 0 : vb::cint(QVariant::fromValue(nNullToLong(rs->field(QStringLiteral("cnt")))));
-    } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::None);
-        return 1;
-    }
+const QString kCountRoutine = QStringLiteral("csInpKey_Isi");
+
+// The schedules of billing category 0 of some users from a day to the end of its month
+// (yyyymmdd numbers).
+QString yoteiFromDayQuery(const QString& users, const QDate& from)
+{
+    const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
+    QString sql;
+    sql += QStringLiteral("SELECT nIDRiyoushaNo, nDate ");
+    sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
+    sql += QStringLiteral(" WHERE nIDRiyoushaNo IN (") + users + u')';
+    sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
+    sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
+    sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
+    sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
+    sql += QStringLiteral(" and  iSeikyuKbn = 0");
+    return sql;
 }
+
+// The anniversary day of a record whose first treatment falls a year before the target month.
+std::optional<QDate> anniversaryInTargetMonth(const typYoteiUser& u)
+{
+    if (u.firstTreatment.isEmpty())
+        return std::nullopt;
+    const auto first = vb::toDate(u.firstTreatment);
+    if (!first)
+        return std::nullopt;
+    const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != s.targetMonth)
+        return std::nullopt;
+    return anniversary;
+}
+
+// The anniversary counts of every record the one-year rule asks one of (a user's schedules
+// of billing category 0 from its anniversary day to the month's end), in one query rather
+// than one per record. A failure shows the routine's message once and counts 1 for each, so
+// those records are left out and the file still written.
+using AnniversaryKey = std::pair<long, QDate>; // user code, anniversary day
+std::map<AnniversaryKey, short> anniversaryYoteiCounts(const std::vector<typYoteiUser>& records)
+{
+    std::map<AnniversaryKey, short> counts;
+    for (const typYoteiUser& u : records)
+        if (u.count >= 16)
+            if (const auto day = anniversaryInTargetMonth(u))
+                counts[{u.userCode, *day}] = 0;
+    if (counts.empty())
+        return counts;
+    QStringList users;
+    for (const auto& [key, count] : counts)
+        if (users.isEmpty() || users.last() != QString::number(key.first))
+            users << QString::number(key.first);
+    const QDate monthStart = QDate(counts.begin()->first.second.year(), counts.begin()->first.second.month(), 1);
+    auto rs = recipeQuery(yoteiFromDayQuery(users.join(u','), monthStart), kCountRoutine);
+    if (!rs) {
+        for (auto& [key, count] : counts)
+            count = 1;
+        return counts;
+    }
+    for (; !rs->EOF_(); rs->MoveNext()) {
+        const long user = nNullToLong(rs->field(QStringLiteral("nIDRiyoushaNo")));
+        const long day = nNullToLong(rs->field(QStringLiteral("nDate")));
+        for (auto it = counts.lower_bound({user, QDate()}); it != counts.end() && it->first.first == user; ++it)
+            if (day >= dateNumber(it->first.second))
+                ++it->second;
+    }
+    return counts;
+}
+
+} // namespace
 
 int iOutputYoteiCsv()
 {
-    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), s.targetMonth, s.records, [](const typYoteiUser& u) {
+    // The anniversary-month counts are read once, when the first record needs one, rather
+    // than one query (and connection) per record.
+    std::optional<std::map<AnniversaryKey, short>> anniversaryCounts;
+    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), s.targetMonth, s.records, [&](const typYoteiUser& u) {
         if (s.selectionMode != 0)
             return true;
         if (u.count < 16 || u.firstTreatment.isEmpty())
@@ -162,9 +217,12 @@ int iOutputYoteiCsv()
             vbRaise(vberr::typeMismatch());
         const QDate anniversary = vb::dateAddMonths(first->date(), 12);
         const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
-        return s.targetMonth > anniversaryMonth
-            || (s.targetMonth == anniversaryMonth
-                && iGetYoteiCount(u, vb::format(anniversary, QStringLiteral("yyyy/mm/dd"))) >= 16);
+        if (s.targetMonth != anniversaryMonth)
+            return s.targetMonth > anniversaryMonth;
+        if (!anniversaryCounts)
+            anniversaryCounts = anniversaryYoteiCounts(s.records);
+        const auto it = anniversaryCounts->find({u.userCode, anniversary});
+        return it != anniversaryCounts->end() && it->second >= 16;
     });
 }
 

@@ -26,9 +26,6 @@ short iGetPrintJoukenYotei(const MainWindowView& window);
 short iPrintYoteiHyo(short outputKind);   // 0 done, 1 nothing to print, -1 failure
 short iGetYoteiData00();                  // 0 loaded, 1 no rows, -1 failure
 int iOutputYoteiCsv();                    // data lines written, or -1
-// The user's schedules of billing category 0 from startDate ("yyyy/mm/dd") to the end of its
-// month; 1 on any failure.
-short iGetYoteiCount(const typYoteiUser& user, const QString& startDate);
 
 // The loader's query for the current conditions and the month (any day of it).
 QString yoteiQuery(const QDate& month);

@@ -1,3 +1,4 @@
+#include "common/time_zone.h"
 #include "platform/qt_platform.h"
 #include "platform/scripted_platform.h"
 #include "startup/entry.h"
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    pinLocalTimeZone();
     // The processing mode is the suite's, read as given: Qt must not take "-reverse",
     // "-style x" and the like out of it (or act on them), so Qt sees the program name only.
     QStringList args;

@@ -15,6 +15,7 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 enum class DriverKind { Embedded, Odbc };
+inline void PrintTo(DriverKind k, std::ostream* os) { *os << (k == DriverKind::Odbc ? "QODBC" : "QSQLITE"); }
 
 // A temporary installation whose adodb.ini points at a fresh suite database.
 struct FixtureDb {

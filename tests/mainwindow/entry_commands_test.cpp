@@ -122,6 +122,16 @@ TEST_P(EntryCommands, DoubleClicksOpenADataRowAndSortByTheHeader)
     });
     w->grdData->onDoubleClick(row, 5);
     EXPECT_EQ(user, 10301);
+    // From the keyboard: Enter on a data cell opens the same entry.
+    user = 0;
+    whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
+        user = e->userId();
+        e->cancel();
+    });
+    w->grdData->setFocus();
+    w->grdData->setCurrentCell(row - 1, colName - 1);
+    QTest::keyClick(w->grdData, Qt::Key_Return);
+    EXPECT_EQ(user, 10301);
 }
 
 TEST_P(EntryCommands, FromTheListThroughTheEntryBackToTheRefreshedRow)

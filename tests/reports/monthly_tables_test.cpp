@@ -5,6 +5,7 @@
 #include "reports/monthly_schedule_table.h"
 
 #include "common/text_file.h"
+#include "db/statement_log.h"
 #include "db/table_checks.h"
 #include "support/file_faults.h"
 #include "support/suite_db.h"
@@ -366,6 +367,24 @@ TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
     window.condition = 4;
     yotei::vPrintYoteiHyo(0, window);
     EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/12", 20001, "青木", 1, 0, {{1, "佐藤"}, {31, "長谷川"}}, 2)}));
+}
+
+TEST_F(ReportScheduleTable, AnniversaryCountsAreOneQueryForAllUsers)
+{
+    schedules(20001, 1, 20); // a year past
+    schedules(20301, 10, 26); // anniversary day 2024/05/10: 17 from it
+    schedules(20401, 10, 26); // the same
+    window.month = QDate(2024, 5, 1);
+    window.condition = 3;
+    {
+        statementlog::Scope log;
+        yotei::vPrintYoteiHyo(0, window);
+        EXPECT_EQ(statementlog::texts().size(), 2); // the table and every anniversary count
+    }
+    EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(1, 20, "佐藤"), 20),
+                                     line("2024/05", 20301, "遠藤", 2, 1, days(10, 26, "佐藤"), 17),
+                                     line("2024/05", 20401, "岡田", 2, 1, days(10, 26, "佐藤"), 17)}));
+    EXPECT_TRUE(rec.messages.isEmpty());
 }
 
 TEST_F(ReportScheduleTable, BranchSharingReadsTheSharedView)

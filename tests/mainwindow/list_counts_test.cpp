@@ -1,0 +1,329 @@
+// The list's counts read once per extraction against the one-user routines a row used to
+// call: the same rows, the same columns and the same frequency table, on generated branches
+// and on both drivers; a constant number of statements; a failed read reported once.
+#include "common/globals.h"
+#include "db/statement_log.h"
+#include "mainwindow/target_list.h"
+#include "support/list_fixture.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+
+namespace {
+
+struct Person {
+    long id = 0;
+    QDate start; // first treatment; invalid: none
+};
+
+QString text(const QVariant& v) { return v.isNull() ? QStringLiteral("NULL") : v.toString(); }
+
+// An entry of the frequency table as one line, for readable comparisons.
+QString entryText(const HinkaiRecord& e)
+{
+    QStringList counts;
+    for (size_t k = 0; k < 25; ++k)
+        counts << e.months[k] + u'=' + QString::number(e.counts[k]);
+    return QStringLiteral("%1 %2 kind %3 F %4 plan %5 %6 | %7")
+        .arg(e.userNo).arg(e.name).arg(e.kind).arg(e.frequency).arg(e.planFlag).arg(e.planMonth, counts.join(u' '));
+}
+
+QStringList tableText()
+{
+    QStringList out;
+    for (int i = 0; i < gHinkaiCount; ++i)
+        out << entryText(gHinkaiList[static_cast<size_t>(i)]);
+    return out;
+}
+
+// id | column 9 | column 10 of each row.
+QStringList rowsText(const std::vector<ListRow>& rows)
+{
+    QStringList out;
+    for (const ListRow& r : rows)
+        out << text(r[colIDNo]) + u'|' + text(r[colCount]) + u'|' + text(r[colHinkai]);
+    return out;
+}
+
+class ListCounts : public ListFixtureVia {
+protected:
+    void useDriver() const
+    {
+        if (GetParam() == Via::Odbc)
+            connectThroughOdbc();
+    }
+
+    // A branch of persons 101, 102, … numbered N*100+1, some with a second number N*100+2
+    // that has records of its own. First treatments are spread so that rows fall before, in
+    // and after their anniversary month and on both sides of 24 months; month totals lie
+    // around 16 with gaps; plan flags come with and without a plan month; the anniversary
+    // month has treatment records on both sides of the anniversary day, some not counted.
+    // The first five persons take each kind of first treatment once, with 20 in the month.
+    void generate(int persons, quint32 seed)
+    {
+        std::mt19937 rnd(seed);
+        auto between = [&rnd](int lo, int hi) { return lo + static_cast<int>(rnd() % static_cast<unsigned>(hi - lo + 1)); };
+        QStringList users, months, records;
+        int recordNo = 1;
+        for (int p = 0; p < persons; ++p) {
+            const long own = (101 + p) * 100L + 1;
+            const int numbers = p % 3 == 1 ? 2 : 1;
+            for (int n = 0; n < numbers; ++n) {
+                Person person{own + n, {}};
+                const int kind = p < 5 ? p % 5 : between(0, 5);
+                const int day = between(1, 31);
+                auto monthsBack = [&](int back) {
+                    const QDate m = month.addMonths(-back);
+                    return QDate(m.year(), m.month(), qMin(day, m.daysInMonth()));
+                };
+                switch (kind) {
+                case 0: person.start = monthsBack(12); break; // the anniversary month
+                case 1: person.start = monthsBack(23); break; // E = 24
+                case 2: person.start = monthsBack(22); break; // E = 23
+                case 3: person.start = monthsBack(between(25, 48)); break;
+                case 4: person.start = monthsBack(between(0, 11)); break;
+                default: break;                               // none
+                }
+                this->persons.push_back(person);
+                const int plan = between(0, 9);
+                users << QStringLiteral("(1, 3, %1, '利用者%1', 'リヨウシャ', %2, %3, %4, %5)")
+                             .arg(person.id)
+                             .arg(person.start.isValid() ? person.start.toString(QStringLiteral("''yyyy-MM-dd''")) : QStringLiteral("NULL"))
+                             .arg(between(0, 1))
+                             .arg(plan < 2 ? 1 : 0)
+                             .arg(plan % 2 ? QStringLiteral("'2023/0%1'").arg(plan) : QStringLiteral("NULL"));
+                for (int back = 0; back < 40; ++back) {
+                    const QDate m = month.addMonths(-back);
+                    const bool listed = back == 0 && (p < 5 || between(0, 9) > 0);
+                    if (!listed && (back == 0 || between(0, 4) == 0))
+                        continue; // a gap
+                    const int count = back == 0 && p < 5 ? 20 : between(8, 24);
+                    months << QStringLiteral("(1, 3, %1, %2, %3, %4)").arg(person.id).arg(m.year()).arg(m.month()).arg(count);
+                }
+                if (kind == 0) {
+                    const QDate first(month.year(), month.month(), 1);
+                    for (int i = between(10, 30); i > 0; --i) {
+                        const QDateTime at(first.addDays(between(0, first.daysInMonth() - 1)), QTime(between(8, 18), 0));
+                        records << QStringLiteral("(1, 3, %1, %2, 1, '%3', '%3', %4, %5)")
+                                       .arg(recordNo++)
+                                       .arg(person.id)
+                                       .arg(at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                                       .arg(between(0, 9) == 0 ? 1 : 0)
+                                       .arg(between(0, 9) == 0 ? 1 : 0);
+                    }
+                }
+            }
+        }
+        QStringList sqlText{QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
+                                           "iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES ") + users.join(u','),
+                            QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) VALUES ")
+                                + months.join(u',')};
+        if (!records.isEmpty())
+            sqlText << QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                                      "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES ")
+                           + records.join(u',');
+        // Another branch's rows under the same numbers never count.
+        sqlText << QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) "
+                                  "SELECT 1, 4, 患者IDNo, 実績年, 実績月, 30 FROM 月間実績");
+        sql(sqlText);
+    }
+
+    ListConditions conditions(int condition, int threshold = 3, bool wholeMonth = false) const
+    {
+        ListConditions c;
+        c.month = month.addDays(14);
+        c.condition = condition;
+        c.threshold = threshold;
+        c.countWholeMonth = wholeMonth;
+        return c;
+    }
+
+    // What the list was when every row ran its own counts (the one-user routines): rows and
+    // the frequency table, by the list's rules.
+    std::pair<QStringList, QStringList> perRow(const ListConditions& c)
+    {
+        gHinkaiCount = 0;
+        gHinkaiList.assign(1, HinkaiRecord{});
+        std::map<long, QDate> starts;
+        for (const Person& p : persons)
+            starts[p.id] = p.start;
+        std::map<long, int> counts; // the list query's rows
+        for (const QString& row : queryFile(db, QStringLiteral("SELECT 患者IDNo, 施術回数 FROM 月間実績 WHERE iKyotenCd = 1 "
+                                                               "AND iKyotenEb = 3 AND 実績年 = %1 AND 実績月 = %2")
+                                                    .arg(month.year()).arg(month.month())))
+            counts[row.section(u'|', 0, 0).toLong()] = row.section(u'|', 1, 1).toInt();
+        QStringList rows;
+        const QString monthText = month.toString(QStringLiteral("yyyy/MM"));
+        for (const auto& [id, count] : counts) {
+            const QDate s = starts[id];
+            if ((c.condition == 3 && count < 16) || !s.isValid())
+                continue;
+            const QDate a = s.addMonths(12);
+            const int e = (month.year() - s.year()) * 12 + month.month() - s.month() + 1;
+            const QString aText = a.toString(QStringLiteral("yyyy/MM"));
+            short anniversaryCount = 0;
+            if (aText == monthText) {
+                anniversaryCount = iCountJisseki(id, a.toString(QStringLiteral("yyyy/MM/dd")));
+                if (c.condition == 3 && anniversaryCount < 16)
+                    continue;
+            } else if (monthText < aText && c.condition == 3) {
+                continue;
+            }
+            QString column10 = QStringLiteral("-");
+            if (e < 24 && c.condition == 2)
+                continue;
+            if (e >= 24) {
+                short f = 0, plan = 0;
+                const bool ok = iGetHinkaiCount(id, monthText, &f, &plan) == 0;
+                if (c.condition == 2 && !(ok && f >= c.threshold))
+                    continue;
+                const bool again = iGetHinkaiCount(id, monthText, &f, &plan) == 0; // column 10's own count
+                column10 = !again ? QStringLiteral("") : plan >= 1 ? QStringLiteral("計画済") : QString::number(f);
+            }
+            const int column9 = (c.countWholeMonth || aText != monthText) ? count : anniversaryCount;
+            rows << QStringLiteral("%1|%2|%3").arg(id).arg(column9).arg(column10);
+        }
+        return {rows, tableText()};
+    }
+
+    // A user first treated on 2020-01-01 with its plan data.
+    void planUser(long id, const QString& name, int kind, int plan, const QString& planMonth) const
+    {
+        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, "
+                            "iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES (1, 3, %1, '%2', '2020-01-01', %3, %4, %5)")
+                 .arg(id).arg(name).arg(kind).arg(plan)
+                 .arg(planMonth.isEmpty() ? QStringLiteral("NULL") : u'\'' + planMonth + u'\'')});
+    }
+
+    const QDate month{2024, 6, 1};
+    std::vector<Person> persons;
+};
+
+TEST_P(ListCounts, SameRowsAndTableAsRowByRowCounts)
+{
+    generate(60, 7);
+    const ListConditions cases[] = {conditions(4), conditions(4, 3, true), conditions(3), conditions(3, 3, true),
+                                    conditions(2, 1), conditions(2, 3), conditions(2, 6)};
+    for (const ListConditions& c : cases) {
+        const ListLoad l = iDataLoad(c);
+        const QStringList rows = rowsText(l.rows), table = tableText();
+        const auto [wantRows, wantTable] = perRow(c);
+        EXPECT_EQ(rows, wantRows) << "condition " << c.condition << " threshold " << c.threshold;
+        EXPECT_EQ(table, wantTable) << "condition " << c.condition << " threshold " << c.threshold;
+        EXPECT_FALSE(rows.isEmpty());
+    }
+    EXPECT_TRUE(rec.messages.isEmpty());
+}
+
+TEST_P(ListCounts, AGroupsOwnNumberDecidesItsEntry)
+{
+    // Group 101: 10101 and 10102 both listed; 10103 has no rows of its own. Window for
+    // 2024/05: 2022/06 .. 2024/05.
+    planUser(10101, QStringLiteral("甲"), 0, 0, QString());
+    planUser(10102, QStringLiteral("乙"), 1, 1, QStringLiteral("2024/01"));
+    planUser(10103, QStringLiteral("丙"), 0, 0, QString());
+    for (const auto& [id, y, m, n] : {std::tuple{10101L, 2024, 5, 20}, {10101L, 2024, 4, 16}, {10101L, 2023, 1, 10},
+                                      {10102L, 2024, 5, 17}, {10102L, 2023, 1, 18}, {10102L, 2022, 5, 30}})
+        addMonth(id, y, m, n);
+    ListConditions c = conditions(4);
+    c.month = QDate(2024, 5, 1);
+    const ListLoad l = iDataLoad(c);
+    EXPECT_EQ(rowsText(l.rows), (QStringList{"10101|20|4", "10102|17|計画済"}));
+    ASSERT_EQ(gHinkaiCount, 4);
+    const HinkaiRecord& own = gHinkaiList[0];
+    EXPECT_EQ(own.name, QStringLiteral("甲"));
+    EXPECT_EQ(own.kind, 0);
+    EXPECT_EQ(own.planFlag, 0);
+    EXPECT_EQ(own.frequency, 4); // 20 and 16 of its own, 17 and 18 of 10102
+    EXPECT_EQ(own.counts[23], 20);
+    EXPECT_EQ(own.counts[22], 16);
+    EXPECT_EQ(own.counts[7], 10); // 2023/01: its own total, not 10102's
+    EXPECT_EQ(entryText(gHinkaiList[1]), entryText(own));
+    const HinkaiRecord& second = gHinkaiList[2];
+    EXPECT_EQ(second.name, QStringLiteral("乙"));
+    EXPECT_EQ(second.planMonth, QStringLiteral("2024/01"));
+    EXPECT_EQ(second.counts[7], 18);
+    EXPECT_EQ(second.counts[23], 17);
+
+    // The one-user count of a number without rows: the group's highest other number last.
+    short f = -1, plan = -1;
+    ASSERT_EQ(iGetHinkaiCount(10103, QStringLiteral("2024/05"), &f, &plan), 0);
+    EXPECT_EQ(f, 4);
+    EXPECT_EQ(plan, 1);
+    const HinkaiRecord& none = gHinkaiList[4];
+    EXPECT_EQ(none.name, QStringLiteral("乙"));
+    EXPECT_EQ(none.counts[7], 18);
+    // A group without records in the window: an empty entry with its months.
+    ASSERT_EQ(iGetHinkaiCount(20001, QStringLiteral("2024/05"), &f, &plan), 0);
+    EXPECT_EQ(entryText(gHinkaiList[5]).section(u'|', 0, 0), QStringLiteral("20001  kind 0 F 0 plan 0  "));
+    EXPECT_EQ(gHinkaiList[5].months[0], QStringLiteral("202206"));
+    EXPECT_EQ(gHinkaiCount, 6);
+}
+
+TEST_P(ListCounts, StatementsDoNotGrowWithTheRows)
+{
+    std::map<int, std::vector<int>> sent; // persons -> statements per case
+    for (const int persons : {5, 200}) {
+        createDatabase();
+        useDriver();
+        this->persons.clear();
+        generate(persons, 11);
+        for (const ListConditions& c : {conditions(4), conditions(3), conditions(2)}) {
+            statementlog::Scope log;
+            const ListLoad l = iDataLoad(c);
+            EXPECT_FALSE(l.rows.empty()) << "condition " << c.condition;
+            if (c.condition == 4) {
+                EXPECT_GE(l.rows.size(), static_cast<size_t>(persons) * 4 / 5);
+            }
+            sent[persons].push_back(static_cast<int>(statementlog::texts().size()));
+        }
+    }
+    // The list, the anniversary records, the month totals and the users' plan data.
+    EXPECT_EQ(sent[5], (std::vector<int>{4, 4, 4}));
+    EXPECT_EQ(sent[200], sent[5]);
+}
+
+TEST_P(ListCounts, AFailedReadIsShownOnceAndRowsFareAsAfterAFailedCount)
+{
+    generate(30, 3);
+    // The users' plan column is gone: the frequency counts cannot be read.
+    sql({QStringLiteral("ALTER TABLE RIYOUSHA DROP COLUMN iHinkaiKeikaku")});
+    const ListLoad all = iDataLoad(conditions(4));
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("csInpKey_Isi() でエラー\r\n")));
+    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(gHinkaiCount, 0);
+    int unknown = 0;
+    for (const ListRow& r : all.rows) {
+        const QString column10 = r[colHinkai].toString();
+        unknown += column10.isEmpty();
+        EXPECT_TRUE(column10.isEmpty() || column10 == QStringLiteral("-")) << column10.toStdString();
+    }
+    EXPECT_GT(unknown, 1);
+    rec.clear();
+    EXPECT_TRUE(iDataLoad(conditions(2, 0)).rows.empty());
+    EXPECT_EQ(rec.messages.size(), 1);
+
+    // The treatment records are gone: the anniversary counts are 0.
+    sql({QStringLiteral("DROP TABLE JISSEKI")});
+    rec.clear();
+    const ListLoad three = iDataLoad(conditions(3));
+    EXPECT_EQ(rec.messages.size(), 2); // the anniversary records and the frequency counts, once each
+    for (const ListRow& r : three.rows)
+        EXPECT_NE(r[colElapsed], QVariant(QStringLiteral("13ヶ月")));
+    rec.clear();
+    int anniversaryRows = 0;
+    for (const ListRow& r : iDataLoad(conditions(4)).rows)
+        if (r[colElapsed] == QVariant(QStringLiteral("13ヶ月"))) {
+            ++anniversaryRows;
+            EXPECT_EQ(r[colCount], QVariant(qlonglong(0)));
+        }
+    EXPECT_GT(anniversaryRows, 0);
+    EXPECT_EQ(rec.messages.size(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, ListCounts, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
+
+} // namespace
