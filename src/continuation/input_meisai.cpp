@@ -158,13 +158,15 @@ frmInputMeisai::frmInputMeisai(QWidget* parent) : QDialog(parent)
     buildUi();
     // imTantou looks its practitioner up when the operator leaves it for another control of
     // this window; focus lost to a message box or to the search window does not count.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (old == imTantou && now && now != imTantou && now->window() == this)
             lookUpStaff();
     });
 }
 
-frmInputMeisai::~frmInputMeisai() = default;
+// The controls are destroyed after this class's part of the object is gone; their focus
+// changes must not reach it.
+frmInputMeisai::~frmInputMeisai() { disconnect(m_focusWatch); }
 
 void frmInputMeisai::makePictures()
 {

@@ -137,4 +137,5 @@ private:
     QString m_lastError;
     std::array<QPixmap, 2> m_picDefault;
     QButtonGroup* m_painGroup = nullptr;
+    QMetaObject::Connection m_focusWatch;
 };
