@@ -148,7 +148,8 @@ QString ini(const QByteArray& data)
         && !key->contains(u'=') && !key->startsWith(u';') && !key->startsWith(u'[') && !section.contains(u']');
     if (!wellFormed)
         return {};
-    if (removed > 1 || added > 2 || added < removed || added == 0)
+    // (A key that already holds the value keeps its line: nothing changes.)
+    if (removed > 1 || added > 2 || added < removed)
         return QStringLiteral("the write changed %1 lines into %2").arg(removed).arg(added);
     const auto back = profile::findValue(out, section, *key);
     if (!back || *back != *value)

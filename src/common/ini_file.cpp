@@ -54,12 +54,14 @@ struct IniDoc {
     QByteArray oddByte;
 
     bool utf16() const { return encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom; }
+    // A line is decoded on its own: a U+FEFF at its start is text, not a byte-order mark.
     QString decode(const QByteArray& b) const
     {
+        const auto keep = QStringConverter::Flag::ConvertInitialBom;
         switch (encoding) {
-        case TextEncoding::Utf8Bom: return QString::fromUtf8(b);
-        case TextEncoding::Utf16LeBom: return QStringDecoder(QStringDecoder::Utf16LE).decode(b);
-        case TextEncoding::Utf16BeBom: return QStringDecoder(QStringDecoder::Utf16BE).decode(b);
+        case TextEncoding::Utf8Bom: return QStringDecoder(QStringDecoder::Utf8, keep).decode(b);
+        case TextEncoding::Utf16LeBom: return QStringDecoder(QStringDecoder::Utf16LE, keep).decode(b);
+        case TextEncoding::Utf16BeBom: return QStringDecoder(QStringDecoder::Utf16BE, keep).decode(b);
         case TextEncoding::Cp932: break;
         }
         return decodeCp932(b);
