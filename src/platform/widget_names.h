@@ -2,6 +2,7 @@
 // How every control of the program is found by screen readers and automated checks: the
 // accessible name is the label as the operator sees it, the accessible description and the
 // object name are the control's own name (grdData, optSerchSel(2), picDamage(7)…).
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -22,4 +23,12 @@ inline QPushButton* namedButton(const QString& caption, const QString& controlNa
         b->setToolTip(tip);
     b->setMinimumHeight(30);
     return b;
+}
+
+// A read-only text box that shows a value the program fills.
+inline QLineEdit* namedDisplay(const QString& label, const QString& controlName)
+{
+    auto* e = named(new QLineEdit, label, controlName);
+    e->setReadOnly(true);
+    return e;
 }

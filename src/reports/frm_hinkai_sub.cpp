@@ -19,13 +19,6 @@
 
 namespace {
 
-QLineEdit* display(const QString& label, const QString& name)
-{
-    auto* e = named(new QLineEdit, label, name);
-    e->setReadOnly(true);
-    return e;
-}
-
 QDate monthOf(const QString& month)
 {
     const auto d = vb::toDate(month);
@@ -50,9 +43,9 @@ frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
     auto* root = new QVBoxLayout(this);
 
     auto* user = new QGridLayout;
-    txtRiyoushaID = display(QStringLiteral("利用者ID"), QStringLiteral("txtRiyoushaID"));
-    txtRiyoushaName = display(QStringLiteral("利用者名"), QStringLiteral("txtRiyoushaName"));
-    txtSejutsuKbn = display(QStringLiteral("施術区分"), QStringLiteral("txtSejutsuKbn"));
+    txtRiyoushaID = namedDisplay(QStringLiteral("利用者ID"), QStringLiteral("txtRiyoushaID"));
+    txtRiyoushaName = namedDisplay(QStringLiteral("利用者名"), QStringLiteral("txtRiyoushaName"));
+    txtSejutsuKbn = namedDisplay(QStringLiteral("施術区分"), QStringLiteral("txtSejutsuKbn"));
     int col = 0;
     for (QLineEdit* e : {txtRiyoushaID, txtRiyoushaName, txtSejutsuKbn}) {
         auto* l = new QLabel(e->accessibleName());
@@ -66,9 +59,9 @@ frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
 
     Frame1 = named(new QGroupBox(QStringLiteral("施術頻回の対応")), QStringLiteral("施術頻回の対応"), QStringLiteral("Frame1"));
     auto* frame = new QGridLayout(Frame1);
-    txtHinkaiKaisuu = display(QStringLiteral("施術頻回カウント"), QStringLiteral("txtHinkaiKaisuu"));
-    txtKeikakusyo = display(QStringLiteral("頻回施術計画書"), QStringLiteral("txtKeikakusyo"));
-    txtKeikakusyoYM = display(QStringLiteral("計画書提出月"), QStringLiteral("txtKeikakusyoYM"));
+    txtHinkaiKaisuu = namedDisplay(QStringLiteral("施術頻回カウント"), QStringLiteral("txtHinkaiKaisuu"));
+    txtKeikakusyo = namedDisplay(QStringLiteral("頻回施術計画書"), QStringLiteral("txtKeikakusyo"));
+    txtKeikakusyoYM = namedDisplay(QStringLiteral("計画書提出月"), QStringLiteral("txtKeikakusyoYM"));
     col = 0;
     for (QLineEdit* e : {txtHinkaiKaisuu, txtKeikakusyo, txtKeikakusyoYM}) {
         auto* l = new QLabel(e->accessibleName());

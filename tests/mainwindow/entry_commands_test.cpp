@@ -10,6 +10,7 @@
 #include "platform/date_input.h"
 #include "platform/spread_grid.h"
 #include "support/list_fixture.h"
+#include "support/main_window_fixture.h"
 #include "support/modal.h"
 
 #include <QPushButton>
@@ -33,27 +34,17 @@ protected:
         sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iNRS, "
                             "iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, nStaffID) VALUES (1, 3, 10101, 2024, 4, 2, 4, 1, 2, "
                             "'先月の理由', 5)")});
-        for (auto& check : w->startupChecks)
-            check = [] { return short(0); };
-        w->load();
-        w->imD_Out->setMonth(QDate(2024, 5, 1));
-        w->optSerchSel[4]->click();
-        w->extract();
+        w = loadedMainWindow(QDate(2024, 5, 1));
+        extractEveryone(*w);
         ASSERT_EQ(w->grdData->MaxRows(), 3);
     }
-    int rowOf(long id) const
-    {
-        for (int r = 1; r <= w->grdData->MaxRows(); ++r)
-            if (w->grdData->value(r, colIDNo).toLongLong() == id)
-                return r;
-        return 0;
-    }
+    int rowOf(long id) const { return rowOfUser(*w, id); }
     void select(std::initializer_list<int> rows) const
     {
         for (int r = 1; r <= w->grdData->MaxRows(); ++r)
             w->grdData->setValue(r, colSel, std::find(rows.begin(), rows.end(), r) != rows.end() ? 1 : 0);
     }
-    std::unique_ptr<Window> w = std::make_unique<Window>();
+    std::unique_ptr<Window> w;
 };
 
 // Any entry window that opens when none should is recorded and closed, so the test ends.

@@ -5,6 +5,7 @@
 #include "mainwindow/month_edit.h"
 #include "platform/spread_grid.h"
 #include "support/list_fixture.h"
+#include "support/main_window_fixture.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -18,7 +19,7 @@ namespace {
 using Window = frmPrint利用者別月間実績表;
 
 struct TableCommandsFixture : ListFixture {
-    std::unique_ptr<Window> w = std::make_unique<Window>();
+    std::unique_ptr<Window> w;
 
     void SetUp() override
     {
@@ -28,12 +29,8 @@ struct TableCommandsFixture : ListFixture {
         sql({QStringLiteral("INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) "
                             "VALUES (1, 3, 1, 10101, 1, 20240502, 0)")});
         inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]"}));
-        for (auto& c : w->startupChecks)
-            c = [] { return short(0); };
-        w->load();
-        w->imD_Out->setMonth(QDate(2024, 5, 1));
-        w->optSerchSel[4]->click();
-        w->extract();
+        w = loadedMainWindow(QDate(2024, 5, 1));
+        extractEveryone(*w);
         rec.clear();
     }
     QString comFile() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }

@@ -1,11 +1,13 @@
-// The main window's document dialog, the frequency button cell with its row refresh, and the
-// online help, driven as the operator does (modal windows answered while they are open).
+// The main window's document commands driven as the operator does: the continuation form's
+// buttons (selection checks, layout by the form menu, print or preview, the blank format, the
+// past-months flag, no settings saved), the document dialog, the frequency button cell with its
+// row refresh, and the online help (modal windows answered while they are open).
 #include "common/text_file.h"
 #include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
 #include "platform/spread_grid.h"
 #include "reports/frm_print16_hindo.h"
 #include "support/list_fixture.h"
+#include "support/main_window_fixture.h"
 #include "support/modal.h"
 
 #include <QAction>
@@ -15,45 +17,33 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 namespace {
 
-using Window = frmPrint利用者別月間実績表;
-
-
-struct FrequencyCommands : ListFixture {
-    std::unique_ptr<Window> w = std::make_unique<Window>();
+struct DocumentCommands : ListFixture {
+    std::unique_ptr<MainWindow> w;
 
     void SetUp() override
     {
-        seedThreeUsers(); // 10101 first treated 2020/01 (an entry), 10201 2023/11, 10301 2024/02
+        seedThreeUsers(); // 10101 first treated 2020/01, 10201 2023/11, 10301 2024/02
         addOver16(10101, 2024, 5, 1);
+        addOver16(10301, 2024, 5, 1);
         inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]", "過去頻回実績月表示=0"}));
-        for (auto& c : w->startupChecks)
-            c = [] { return short(0); };
-        w->load();
-        w->imD_Out->setMonth(QDate(2024, 5, 1));
+        w = loadedMainWindow(QDate(2024, 5, 1));
         rec.clear();
     }
-    void extractEveryone()
+    void extract()
     {
-        w->optSerchSel[4]->click();
-        w->extract();
+        extractEveryone(*w);
         rec.clear();
     }
-    int rowOf(long id) const
-    {
-        for (int r = 1; r <= w->grdData->MaxRows(); ++r)
-            if (w->grdData->value(r, colIDNo).toLongLong() == id)
-                return r;
-        return 0;
-    }
+    int rowOf(long id) const { return rowOfUser(*w, id); }
     QByteArray settingsBytes() const { return inst.readBytes(QStringLiteral("DATA/印刷設定.ini")); }
     QString settings() const { return decodeCp932(settingsBytes()); }
     QString comFile() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
+    QStringList csvLines(const QString& name) const { return splitLines(decodeCp932(inst.readBytes(QStringLiteral("TMP/") + name))); }
     // Answers the document dialog: the document, the check box, then a button (-1: 閉じる).
     void answerDialog(int document, bool ticked, int button, bool* enabled = nullptr)
     {
@@ -67,7 +57,79 @@ struct FrequencyCommands : ListFixture {
     }
 };
 
-TEST_F(FrequencyCommands, DocumentDialogCancelPrintPreviewAndPlan)
+TEST_F(DocumentCommands, NobodyToPrintIsRefusedBeforeAnythingIsRead)
+{
+    // An empty list, then a list with nobody ticked: the same message, nothing written.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < 3; ++i) {
+            rec.clear();
+            QTest::mouseClick(w->btnJisseki[static_cast<size_t>(i)], Qt::LeftButton);
+            ASSERT_EQ(rec.messages.size(), 1) << pass << " " << i;
+            EXPECT_EQ(rec.messages[0].text, QStringLiteral("利用者を選択してください。"));
+            EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
+            EXPECT_EQ(rec.messages[0].icon, MsgIcon::None);
+            EXPECT_TRUE(rec.starts.isEmpty());
+        }
+        extract();
+        ASSERT_GT(w->grdData->MaxRows(), 0);
+    }
+    EXPECT_FALSE(QFile::exists(inst.file(QStringLiteral("TMP/継続理由・状況記入書.csv"))));
+}
+
+TEST_F(DocumentCommands, ButtonsPrintPreviewAndFormatWithTheChosenLayout)
+{
+    extract();
+    w->grdData->setValue(rowOf(10101), colSel, 1);
+    w->grdData->setValue(rowOf(10201), colSel, 1); // no entry for May: left out unless the blank format
+    struct Case {
+        int menu;       // mnRiyusyoTypeSel index ticked
+        int button;     // btnJisseki index
+        const char* layout;
+        const char* last; // the command file's last line
+        int lines;      // data lines of the CSV
+        const char* format;
+    };
+    const Case cases[] = {{1, 1, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 1, "0"},
+                          {0, 1, "継続理由・状況記入書.wfd", "ShowWindow,2", 1, "0"},
+                          {0, 0, "継続理由・状況記入書.wfd", "PrintOutFromDialog", 1, "0"},
+                          {1, 2, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 2, "1"}};
+    for (const Case& c : cases) {
+        w->mnRiyusyoTypeSel[static_cast<size_t>(c.menu)]->trigger();
+        const QByteArray settings = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
+        rec.clear();
+        QTest::mouseClick(w->btnJisseki[static_cast<size_t>(c.button)], Qt::LeftButton);
+        EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
+        ASSERT_EQ(rec.starts.size(), 1);
+        EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
+        EXPECT_TRUE(comFile().startsWith(QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/")
+                                         + QString::fromUtf8(c.layout) + u'"'))
+            << comFile().toStdString();
+        EXPECT_TRUE(comFile().endsWith(QString::fromUtf8(c.last) + QStringLiteral("\r\n")));
+        const QStringList lines = csvLines(QStringLiteral("継続理由・状況記入書.csv"));
+        ASSERT_EQ(lines.size(), 1 + c.lines);
+        EXPECT_EQ(lines[1].section(u',', 3, 3), QStringLiteral("10101"));
+        EXPECT_EQ(lines[1].section(u',', 48, 48), QString::fromUtf8(c.format));
+        // The command saves no settings.
+        EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), settings);
+    }
+}
+
+TEST_F(DocumentCommands, ThePastMonthsFlagOfTheWindowReachesTheForm)
+{
+    // 10101 was first treated in January 2020: in May 2024 its 24 months are counted.
+    for (int m = 1; m <= 12; ++m)
+        addMonth(10101, 2023, m, m % 3 == 0 ? 16 : 10);
+    extract();
+    w->grdData->setValue(rowOf(10101), colSel, 1);
+    w->setPastMonthsFlag(1);
+    w->btnJisseki[1]->click();
+    EXPECT_EQ(csvLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"2024/05\",\"2023/12\",\"2023/09\",\"2023/06\",\"2023/03\""));
+    w->setPastMonthsFlag(0);
+    w->btnJisseki[1]->click();
+    EXPECT_EQ(csvLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"\",\"\",\"\",\"\",\"\""));
+}
+
+TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
 {
     // No rows, then nobody ticked: the message, no dialog.
     for (int pass = 0; pass < 2; ++pass) {
@@ -76,7 +138,7 @@ TEST_F(FrequencyCommands, DocumentDialogCancelPrintPreviewAndPlan)
         EXPECT_EQ(rec.messages[0].text, QStringLiteral("利用者を選択してください。"));
         EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
         rec.clear();
-        extractEveryone();
+        extract();
     }
     w->grdData->setValue(rowOf(10101), colSel, 1);
 
@@ -94,7 +156,7 @@ TEST_F(FrequencyCommands, DocumentDialogCancelPrintPreviewAndPlan)
     w->btnJissekiSelect[1]->click();
     EXPECT_TRUE(enabled); // the R03 form is the menu's choice
     EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
-    const QStringList form = splitLines(decodeCp932(inst.readBytes(QStringLiteral("TMP/継続理由・状況記入書.csv"))));
+    const QStringList form = csvLines(QStringLiteral("継続理由・状況記入書.csv"));
     ASSERT_EQ(form.size(), 2);
     EXPECT_TRUE(form[1].endsWith(QStringLiteral(",\"2024/05\",\"\",\"\",\"\",\"\""))) << form[1].toStdString();
     EXPECT_TRUE(comFile().endsWith(QStringLiteral("\r\nPrintOutFromDialog\r\n")));
@@ -114,18 +176,18 @@ TEST_F(FrequencyCommands, DocumentDialogCancelPrintPreviewAndPlan)
     w->btnJissekiSelect[1]->click();
     EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
     EXPECT_TRUE(comFile().contains(QStringLiteral("/SYS/施術計画書.wfd\"")));
-    EXPECT_EQ(splitLines(decodeCp932(inst.readBytes(QStringLiteral("TMP/施術計画書.csv")))).size(), 2);
+    EXPECT_EQ(csvLines(QStringLiteral("施術計画書.csv")).size(), 2);
     EXPECT_EQ(w->pastMonthsFlag(), 0);
     EXPECT_TRUE(settings().contains(QStringLiteral("過去頻回実績月表示=0\r\n")));
     EXPECT_EQ(rec.starts.size(), 3);
 }
 
-TEST_F(FrequencyCommands, ButtonCellOpensTheSubWindowAndRefreshesTheRow)
+TEST_F(DocumentCommands, ButtonCellOpensTheSubWindowAndRefreshesTheRow)
 {
     for (int m = 1; m <= 12; ++m)
         addMonth(10101, 2023, m, 17);
     sql({QStringLiteral("UPDATE OVER16COUNT SET nStaffID = 0")});
-    extractEveryone();
+    extract();
     ASSERT_EQ(w->grdData->text(rowOf(10101), colSyoumei), QString());
     const int row = rowOf(10101);
     ASSERT_GT(row, 0);
@@ -171,7 +233,7 @@ TEST_F(FrequencyCommands, ButtonCellOpensTheSubWindowAndRefreshesTheRow)
     EXPECT_EQ(rec.messages[0].title, QStringLiteral("情報"));
 }
 
-TEST_F(FrequencyCommands, OnlineHelpFromTheMenu)
+TEST_F(DocumentCommands, OnlineHelpFromTheMenu)
 {
     inst.writeBytes(QStringLiteral("Kovani.Ver"), cp932Lines({"[OnlineHelp]", "ADDRESS=https://help.example.jp/"}));
     inst.writeBytes(QStringLiteral("EmapUser.ini"), "ZENRIN_USER=abc,ZENRIN_PWD=xyz");
