@@ -60,7 +60,7 @@ private:
     bool m_open = false;
 };
 
-class AdoConnection; // the engine behind one cT_ADODB (defined in adodb.cpp)
+class AdoConnection; // the engine behind one cT_ADODB (ado_connection.h)
 
 // A closed connection waits idle for the next iConnect to the same target on the same thread
 // (as ADO's session pooling did). Off: every iConnect opens anew (benchmarks compare both).

@@ -1,0 +1,526 @@
+#include "ado_connection.h"
+
+#include "odbc_diag.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+
+namespace {
+
+// Tests may lower every database time-out (busy, query, login) to this many milliseconds.
+int timeoutCapMs()
+{
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue("MONTHLY_RECORDS_DB_TIMEOUT_MS", &ok);
+    return ok && v > 0 ? v : 0;
+}
+
+int engineMs(int seconds)
+{
+    const int cap = timeoutCapMs();
+    const qint64 ms = static_cast<qint64>(seconds) * 1000;
+    return static_cast<int>(cap > 0 && cap < ms ? cap : qMin<qint64>(ms, INT_MAX));
+}
+
+int engineSeconds(int seconds)
+{
+    const int cap = timeoutCapMs();
+    return cap > 0 ? qMin(seconds, qMax(1, (cap + 999) / 1000)) : seconds;
+}
+
+bool isDeclaredDate(const char* decltype_)
+{
+    if (!decltype_)
+        return false;
+    QString t = QString::fromUtf8(decltype_).toLower();
+    t.remove(u'[').remove(u']');
+    t = t.trimmed();
+    return t == u"datetime" || t == u"date" || t == u"smalldatetime" || t == u"datetime2";
+}
+
+// Digits at [at, at + n) of s as a number, or -1.
+int digitsAt(const QString& s, qsizetype at, qsizetype n)
+{
+    int v = 0;
+    for (qsizetype i = at; i < at + n; ++i) {
+        const char16_t c = s.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+QDateTime parseStoredDate(const QString& s)
+{
+    // The form dates are stored in, without the format parser: most values take this path.
+    if (s.size() == 19 && s.at(4) == u'-' && s.at(7) == u'-' && s.at(10) == u' ' && s.at(13) == u':'
+        && s.at(16) == u':') {
+        const QDate d(digitsAt(s, 0, 4), digitsAt(s, 5, 2), digitsAt(s, 8, 2));
+        const QTime t(digitsAt(s, 11, 2), digitsAt(s, 14, 2), digitsAt(s, 17, 2));
+        if (d.isValid() && t.isValid() && digitsAt(s, 0, 4) > 0) {
+            const QDateTime dt(d, t);
+            if (dt.isValid())
+                return dt;
+        }
+    }
+    static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
+                                          "yyyy-MM-dd HH:mm", "yyyy/MM/dd HH:mm:ss", "yyyy-MM-dd", "yyyy/MM/dd"};
+    for (const char* f : formats) {
+        const QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(f));
+        if (dt.isValid())
+            return dt;
+        const QDate d = QDate::fromString(s, QString::fromLatin1(f));
+        if (d.isValid())
+            return QDateTime(d, QTime(0, 0));
+    }
+    return QDateTime();
+}
+
+// The one place where driver values become recordset values, so QSQLITE and QODBC give
+// the same types: integers qlonglong, reals double, texts QString, dates QDateTime, Null
+// a null QVariant.
+QVariant convertValue(const QVariant& v, bool declaredDate)
+{
+    if (!v.isValid() || v.isNull())
+        return QVariant();
+    switch (v.typeId()) {
+    case QMetaType::Bool: return QVariant(static_cast<qlonglong>(v.toBool()));
+    case QMetaType::LongLong: return v;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar: return QVariant(v.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float: return QVariant(v.toDouble());
+    case QMetaType::QDateTime: return v;
+    case QMetaType::QDate: return QVariant(QDateTime(v.toDate(), QTime(0, 0)));
+    case QMetaType::QTime: return QVariant(QDateTime(QDate(1899, 12, 30), v.toTime()));
+    case QMetaType::QString: {
+        const QString s = v.toString();
+        static const QRegularExpression exact(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
+        // The separators first: most texts are no date, and the expression is costly.
+        const bool dateShape = s.size() == 19 && s.at(4) == u'-' && s.at(7) == u'-' && s.at(10) == u' '
+                               && s.at(13) == u':' && s.at(16) == u':';
+        if (declaredDate || (dateShape && exact.match(s).hasMatch())) {
+            const QDateTime dt = parseStoredDate(s);
+            if (dt.isValid())
+                return QVariant(dt);
+        }
+        return v;
+    }
+    default: return v;
+    }
+}
+
+void sqliteFloor(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    switch (sqlite3_value_numeric_type(argv[0])) {
+    case SQLITE_INTEGER: sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0])); break;
+    case SQLITE_NULL: sqlite3_result_null(ctx); break;
+    default: sqlite3_result_double(ctx, std::floor(sqlite3_value_double(argv[0])));
+    }
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(v.constData());
+    return nullptr;
+}
+
+sqlite3_stmt* sqliteStatement(const QSqlQuery& q)
+{
+    const QVariant v = q.result() ? q.result()->handle() : QVariant();
+    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3_stmt*") == 0)
+        return *static_cast<sqlite3_stmt* const*>(v.constData());
+    return nullptr;
+}
+
+std::atomic<unsigned> g_connectionCounter{0};
+
+} // namespace
+
+FileIdentity identityOf(const QString& path)
+{
+    FileIdentity id;
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (path.isEmpty() || ::stat(native.constData(), &st) != 0)
+        return id;
+    id.exists = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.mode = st.st_mode;
+    id.owner = st.st_uid;
+    id.group = st.st_gid;
+    id.writable = ::access(native.constData(), W_OK) == 0;
+    return id;
+}
+
+void AdoConnection::fail(const QString& description, std::vector<AdoError> records)
+{
+    if (records.empty()) {
+        AdoError e;
+        e.number = kDriverErrorNumber;
+        e.description = description;
+        e.source = source;
+        e.sqlState = QStringLiteral("HY000");
+        records.push_back(e);
+    }
+    for (const AdoError& r : records) {
+        const long code = r.source == u"SQLite" ? r.number & 0xFF : 0;
+        if (r.sqlState.startsWith(QLatin1String("08")) || code == SQLITE_IOERR || code == SQLITE_CORRUPT
+            || code == SQLITE_NOTADB || code == SQLITE_CANTOPEN)
+            broken = true;
+    }
+    errors = std::move(records);
+    failure = vberr::driver(description);
+}
+
+AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
+{
+    AdoError r;
+    r.number = e.nativeErrorCode().toLong();
+    if (r.number == SQLITE_OK) // a failure the driver reports without a code
+        r.number = SQLITE_ERROR;
+    r.nativeError = r.number;
+    r.description = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    // Failures of the file itself name the file, so the operator knows which one.
+    switch (r.number & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_IOERR:
+    case SQLITE_PERM:
+    case SQLITE_FULL: r.description += QStringLiteral(" (") + sqlitePath + u')'; break;
+    default: break;
+    }
+    r.source = QStringLiteral("SQLite");
+    r.sqlState = (r.number & 0xFF) == SQLITE_CONSTRAINT ? QStringLiteral("23000") : QStringLiteral("HY000");
+    return r;
+}
+
+void AdoConnection::failFromQuery(const QSqlQuery& q)
+{
+    if (engine == Engine::Odbc) {
+        auto records = odbc::diagnostics(SQL_HANDLE_STMT, odbc::handleOf(q.result()->handle()), source);
+        if (records.empty())
+            records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), source);
+        if (!records.empty()) {
+            const QString first = records.front().description;
+            fail(first, std::move(records));
+            return;
+        }
+        const QSqlError e = q.lastError();
+        fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
+        return;
+    }
+    const AdoError r = sqliteRecord(q.lastError());
+    fail(r.description, {r});
+}
+
+void AdoConnection::failFromDatabase(const QSqlError& e)
+{
+    if (engine == Engine::Odbc) {
+        auto records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), source);
+        if (!records.empty()) {
+            const QString first = records.front().description;
+            fail(first, std::move(records));
+        } else {
+            fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
+        }
+        return;
+    }
+    const AdoError r = sqliteRecord(e);
+    fail(r.description, {r});
+}
+
+bool AdoConnection::run(QSqlQuery& q, const QString& sql)
+{
+    q.setForwardOnly(true);
+    q.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (engine == Engine::Odbc) {
+        // The statement time-out lives on the statement handle, which exists after prepare().
+        if (!q.prepare(sql))
+            return false;
+        odbc::setQueryTimeout(odbc::handleOf(q.result()->handle()), engineSeconds(timeout));
+        return q.exec();
+    }
+    return q.exec(sql);
+}
+
+bool AdoConnection::exec(const QString& sql, long* affected)
+{
+    QSqlQuery q(db());
+    if (!run(q, sql)) {
+        failFromQuery(q);
+        return false;
+    }
+    if (affected)
+        *affected = q.numRowsAffected();
+    return true;
+}
+
+bool AdoConnection::query(const QString& sql, tsql::QueryResult* result)
+{
+    QSqlQuery q(db());
+    if (!run(q, sql)) {
+        failFromQuery(q);
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    const int n = rec.count();
+    std::vector<bool> dates(static_cast<size_t>(n), false);
+    if (sqlite3_stmt* st = engine == Engine::Sqlite ? sqliteStatement(q) : nullptr) {
+        for (int i = 0; i < n && i < sqlite3_column_count(st); ++i)
+            dates[static_cast<size_t>(i)] = isDeclaredDate(sqlite3_column_decltype(st, i));
+    }
+    result->names.clear();
+    result->rows.clear();
+    for (int i = 0; i < n; ++i) {
+        // QODBC sizes non-ASCII column names by bytes: the name ends at the first NUL.
+        QString name = rec.fieldName(i);
+        if (const qsizetype nul = name.indexOf(QChar(u'\0')); nul >= 0)
+            name.truncate(nul);
+        result->names << name;
+    }
+    while (q.next()) {
+        std::vector<QVariant> row;
+        row.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            row.push_back(convertValue(q.value(i), dates[static_cast<size_t>(i)]));
+        result->rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid()) { // a failure while stepping (a lock, a broken file)
+        failFromQuery(q);
+        return false;
+    }
+    return true;
+}
+
+void AdoConnection::applyTimeout()
+{
+    if (!open)
+        return;
+    if (engine == Engine::Sqlite) {
+        if (sqlite3* h = sqliteHandle(db()))
+            sqlite3_busy_timeout(h, engineMs(timeout));
+    } else if (layer) {
+        QSqlQuery q(db());
+        q.exec(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(engineMs(timeout)));
+    }
+}
+
+// A database file must be there (an engine would create a missing one) and be a file.
+bool AdoConnection::databaseFileUsable(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        failure = vberr::driver(QStringLiteral("データベースファイルが見つかりません。(") + path + u')');
+    else if (!fi.isFile())
+        failure = vberr::driver(QStringLiteral("データベースファイルではありません。(") + path + u')');
+    return fi.isFile();
+}
+
+bool AdoConnection::probe()
+{
+    // Reading the schema proves the file is a database (and readable) now, not at the first query.
+    tsql::QueryResult result;
+    return query(QStringLiteral("PRAGMA schema_version"), &result);
+}
+
+bool AdoConnection::connect(const ConnectionTarget& target)
+{
+    errors.clear();
+    if (target.kind == ConnectionTarget::Kind::Invalid) {
+        failure = vberr::driver(target.error);
+        return false;
+    }
+    name = QStringLiteral("cT_ADODB-%1").arg(++g_connectionCounter);
+    auto giveUp = [this](const QString& description) {
+        {
+            QSqlDatabase d = db();
+            d.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        errors.clear();
+        failure = vberr::driver(description);
+        return false;
+    };
+    if (target.kind == ConnectionTarget::Kind::Sqlite) {
+        engine = Engine::Sqlite;
+        sqlitePath = target.sqlitePath;
+        source = QStringLiteral("SQLite");
+        if (!databaseFileUsable(sqlitePath))
+            return false;
+        QString openError;
+        {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            d.setDatabaseName(sqlitePath);
+            if (!d.open())
+                openError = sqliteRecord(d.lastError()).description;
+            else if (sqlite3* h = sqliteHandle(d)) {
+                sqlite3_busy_timeout(h, engineMs(timeout));
+                sqlite3_stmt* st = nullptr;
+                if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
+                    sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                               sqliteFloor, nullptr, nullptr, nullptr);
+                sqlite3_finalize(st);
+            }
+        }
+        if (!openError.isEmpty())
+            return giveUp(openError);
+        layer = true;
+        dbName = QFileInfo(sqlitePath).completeBaseName();
+    } else {
+        if (!target.sqliteFile.isEmpty() && !databaseFileUsable(target.sqliteFile))
+            return false;
+        engine = Engine::Odbc;
+        odbcString = target.odbcString;
+        source = QStringLiteral("ODBC");
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        // The SQLite ODBC driver waits for a locked file while it connects with a busy time-out
+        // of its own (100 s) and ignores the login time-out: give it the statements' one.
+        bool timeoutGiven = false;
+        for (const auto& [key, value] : splitConnectionString(odbcString))
+            timeoutGiven = timeoutGiven || key.compare(QLatin1String("Timeout"), Qt::CaseInsensitive) == 0;
+        d.setDatabaseName(target.sqliteFile.isEmpty() || timeoutGiven
+                              ? odbcString
+                              : odbcString + QStringLiteral(";Timeout=") + QString::number(engineMs(timeout)));
+        // Always a login time-out: a server that accepts and never answers would hang open().
+        d.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=")
+                            + QString::number(engineSeconds(target.loginTimeoutSeconds)));
+        if (!d.open()) {
+            const QSqlError e = d.lastError();
+            d = QSqlDatabase();
+            return giveUp(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()));
+        }
+        void* dbc = odbc::handleOf(d.driver()->handle());
+        const QString driverName = odbc::info(dbc, SQL_DRIVER_NAME);
+        if (!driverName.isEmpty())
+            source = driverName;
+        dbName = odbc::info(dbc, SQL_DATABASE_NAME);
+        // A data source that leads to SQLite gets the T-SQL layer too.
+        layer = odbc::info(dbc, SQL_DBMS_NAME).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+        if (layer) {
+            for (const auto& [key, value] : splitConnectionString(odbcString))
+                if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
+                    filePath = value;
+        }
+    }
+    open = true;
+    session = std::make_unique<tsql::Session>(*this);
+    if (layer) {
+        applyTimeout();
+        if (!probe()) {
+            const QString description = failure.description;
+            open = false;
+            session.reset();
+            return giveUp(description);
+        }
+    }
+    if (engine == Engine::Sqlite)
+        filePath = sqlitePath;
+    file = identityOf(filePath);
+    return true;
+}
+
+bool AdoConnection::settle()
+{
+    if (!open || broken)
+        return false;
+    if (inTransaction) {
+        inTransaction = false;
+        QSqlDatabase d = db();
+        if (!d.rollback())
+            return false;
+    }
+    if (engine == Engine::Sqlite) {
+        // A transaction begun in SQL text rather than through iBeginTrans.
+        sqlite3* h = sqliteHandle(db());
+        if (!h)
+            return false;
+        if (!sqlite3_get_autocommit(h))
+            sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!sqlite3_get_autocommit(h))
+            return false;
+    }
+    if (dirty && layer) {
+        // Temporary tables would outlive the routine that made them.
+        tsql::QueryResult temp;
+        if (!query(QStringLiteral("SELECT count(*) FROM temp.sqlite_schema"), &temp) || temp.rows.empty()
+            || temp.rows.front().front().toLongLong() != 0)
+            return false;
+    }
+    dirty = false;
+    errors.clear();
+    failure = VbError{};
+    return true;
+}
+
+bool AdoConnection::revive()
+{
+    if (!open || broken)
+        return false;
+    // A file replaced, removed or made read-only since: a fresh connection sees that.
+    if (!filePath.isEmpty() && identityOf(filePath) != file)
+        return false;
+    if (engine == Engine::Odbc && odbc::connectionDead(odbc::handleOf(db().driver()->handle())))
+        return false;
+    timeout = kAdoDefaultTimeout;
+    if (layer) {
+        applyTimeout();
+        if (!probe())
+            return false; // a locked or damaged file: a fresh connection reports it
+    }
+    errors.clear();
+    failure = VbError{};
+    return true;
+}
+
+void AdoConnection::disconnect()
+{
+    if (name.isEmpty())
+        return;
+    session.reset();
+    {
+        QSqlDatabase d = db();
+        // A transaction left open (a failed commit, an error between begin and commit) is
+        // rolled back: ODBC refuses to disconnect while one is open, and its locks would live on.
+        if (d.isValid() && open && inTransaction)
+            d.rollback();
+        inTransaction = false;
+        if (d.isValid())
+            d.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    name.clear();
+    open = false;
+}
