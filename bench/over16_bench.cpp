@@ -34,9 +34,9 @@ struct Ticked : MainWindowView {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int ticked = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 500;
-    const int users = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 2000;
-    const int repeats = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 3;
+    const int ticked = benchArg(argc, argv, 1, 500);
+    const int users = benchArg(argc, argv, 2, 2000);
+    const int repeats = benchArg(argc, argv, 3, 3);
     BenchBranch branch(users);
     if (!branch.ok)
         return 1;

@@ -43,8 +43,8 @@ qsizetype dataLines(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int users = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
-    const int repeats = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 3;
+    const int users = benchArg(argc, argv, 1, 2000);
+    const int repeats = benchArg(argc, argv, 2, 3);
     const BenchBranch branch(users);
     if (!branch.ok)
         return 1;

@@ -19,6 +19,14 @@ struct BenchBranch {
     bool ok = false;
 };
 
+// The index-th command-line argument as a number, or the fallback when it is missing or no number.
+inline int benchArg(int argc, char** argv, int index, int fallback)
+{
+    bool ok = false;
+    const int v = argc > index ? QString::fromLocal8Bit(argv[index]).toInt(&ok) : 0;
+    return ok ? v : fallback;
+}
+
 // The process's processor time in milliseconds (what the machine's other load does not add to).
 inline double benchCpuMs()
 {
