@@ -255,33 +255,30 @@ void collect(const QList<LayoutItem>& items, const QList<Condition>& when, doubl
     }
 }
 
-// Conditions that can never hold together (k = 0 and k ≠ 0, k = 0 and k = 1, …).
+// Whether a value of its column meets a condition (as the viewer decides it).
+bool meets(const Condition& c, const QString& v)
+{
+    const bool listed = std::any_of(c.values.begin(), c.values.end(), [&](const QString& w) { return sameValue(v, w); });
+    switch (c.op) {
+    case Condition::Op::Equals:
+    case Condition::Op::In: return listed;
+    case Condition::Op::NotEquals:
+    case Condition::Op::NotIn: return !listed;
+    case Condition::Op::Empty: return v.trimmed().isEmpty();
+    case Condition::Op::NotEmpty: return !v.trimmed().isEmpty();
+    }
+    return false;
+}
+
+// Conditions that can never hold together: no value of a column they share (one either names,
+// empty, or any other) meets both (k = 0 and k ≠ 0, k = 0 and k = 1, …).
 bool exclusive(const QList<Condition>& a, const QList<Condition>& b)
 {
-    using Op = Condition::Op;
-    auto only = [](const Condition& c) { return c.op == Op::Equals || c.op == Op::In; };
-    auto never = [](const Condition& c) { return c.op == Op::NotEquals || c.op == Op::NotIn; };
     for (const Condition& x : a)
         for (const Condition& y : b) {
-            if (x.column != y.column)
-                continue;
-            if ((x.op == Op::Empty && y.op == Op::NotEmpty) || (x.op == Op::NotEmpty && y.op == Op::Empty))
-                return true;
-            auto disjoint = [](const Condition& p, const Condition& q) {
-                for (const QString& v : p.values)
-                    if (q.values.contains(v))
-                        return false;
-                return true;
-            };
-            if (only(x) && only(y) && disjoint(x, y))
-                return true;
-            auto covered = [](const Condition& in, const Condition& out) {
-                for (const QString& v : in.values)
-                    if (!out.values.contains(v))
-                        return false;
-                return true;
-            };
-            if ((only(x) && never(y) && covered(x, y)) || (only(y) && never(x) && covered(y, x)))
+            const QStringList values = x.values + y.values + QStringList{QString(), QStringLiteral("(another value)")};
+            if (x.column == y.column
+                && std::none_of(values.begin(), values.end(), [&](const QString& v) { return meets(x, v) && meets(y, v); }))
                 return true;
         }
     return false;
