@@ -1,19 +1,27 @@
-// The program's hand-off, end to end: the monthly table module writes its CSV and WfdCom.dat
-// from a fixture database, and the viewer, started with the recorded program name and
-// arguments, renders what the program wrote.
+// The program's hand-off, end to end: the report modules write their CSV and WfdCom.dat from a
+// fixture database, and the viewer, started with the recorded program name and arguments (or
+// really started from the main window), renders what the program wrote.
 #include "reports/csv_writer.h"
 #include "reports/monthly_actual_table.h"
 #include "viewer_test_util.h"
 
 #include "db/table_checks.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/month_edit.h"
+#include "mainwindow/target_list.h"
+#include "platform/spread_grid.h"
+#include "reports/over16_print.h"
 #include "support/list_fixture.h"
 #include "support/program_run.h"
-#include "reports/over16_print.h"
-#include "mainwindow/target_list.h"
 
+#include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRadioButton>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -118,4 +126,44 @@ TEST_F(HandOff, ContinuationFormsAndPlanShowTheEntry)
     const QString plan = render("施術計画書.pdf");
     expectAll(plan, {"山田太郎", "腰痛症", "令和6年2月"});
     EXPECT_FALSE(plan.contains("歩行が不安定")); // the plan carries no continuation entry
+}
+
+// The demo installation: a generated database, the main window's extraction and preview, the
+// viewer really started under its old name, a PDF that lists the users of the list.
+TEST_F(HandOff, PreviewFromTheMainWindowOfTheDemoWritesAPdfOfTheListedUsers)
+{
+    rec.reallyStart = true;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(REPORT_VIEWER_BIN), inst.file("wfrfv10.exe")));
+    QFile::remove(db);
+    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN), {"--out", db, "--users", "20", "--today", "2024-06-15"}), 0);
+    QTemporaryDir pdfDir;
+    qputenv("REPORT_VIEWER_PDF_DIR", pdfDir.path().toUtf8());
+
+    frmPrint利用者別月間実績表 w;
+    w.load();
+    EXPECT_TRUE(rec.messages.isEmpty());
+    w.imD_Out->setMonth(QDate(2024, 6, 1));
+    w.optSerchSel[4]->click();
+    w.extract();
+    ASSERT_GT(w.grdData->MaxRows(), 3);
+    w.mnMenuPreview->trigger();
+    qunsetenv("REPORT_VIEWER_PDF_DIR");
+    ASSERT_EQ(rec.starts.size(), 1);
+    EXPECT_TRUE(rec.messages.isEmpty());
+
+    const QString pdf = pdfDir.filePath("利用者別月間実績表印刷.pdf");
+    QElapsedTimer t;
+    t.start();
+    for (qint64 lastSize = -1; t.elapsed() < 30000; QThread::msleep(200)) { // the viewer runs detached
+        const qint64 size = QFileInfo(pdf).size();
+        if (size > 0 && size == lastSize)
+            break;
+        lastSize = size;
+    }
+    ASSERT_TRUE(QFile::exists(pdf));
+    const QString text = squeezed(pdfText(pdf));
+    int listed = 0;
+    for (int r = 1; r <= w.grdData->MaxRows(); ++r)
+        listed += text.contains(squeezed(w.grdData->text(r, 3)));
+    EXPECT_GE(listed, 3); // users with treatment records in the month are on the table
 }
