@@ -1,10 +1,7 @@
 // cT_ADODB: status values, sErrMsg texts, time-outs and values, on real database files.
 #include "db_test_util.h"
 
-#include <QFile>
-#include <QProcess>
-#include <sqlite3.h>
-#include <unistd.h>
+#include "support/file_faults.h"
 
 // The error lines an SQLite error adds to sErrMsg.
 const QString kNoSuchLines = QStringLiteral("\rConnection State=1\rError Number: 1\r  Description: no such table: NOSUCH\r  Source: SQLite"
@@ -12,11 +9,15 @@ const QString kNoSuchLines = QStringLiteral("\rConnection State=1\rError Number:
 
 TEST(DbAdodb, FailedConnectionsGiveOneLineAndNoPendingErrors)
 {
-    TestInstall install;
-    // (A missing file and a file that is no database: see the recipe's messages and the locked file below.)
+    // (A missing file and a file that is no database: see the recipe's messages.)
+    FixtureDb fx;
+    qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
+    OtherConnection writer; // another writer holds the database
+    ASSERT_TRUE(writer.open(fx.path, "BEGIN EXCLUSIVE"));
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("Provider=SQLite;Data Source=TMP"),
-         QStringLiteral("データベースファイルではありません。(") + install.file(QStringLiteral("TMP")) + u')'},
+         QStringLiteral("データベースファイルではありません。(") + fx.install.file(QStringLiteral("TMP")) + u')'},
+        {fx.connectionString, QStringLiteral("database is locked (") + fx.path + u')'},
         {QStringLiteral("Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=HOST"),
          QStringLiteral("Windows 統合認証（Integrated Security）はこの環境では使えません。"
                         "接続文字列に User ID と Password を指定してください。")},
@@ -33,6 +34,7 @@ TEST(DbAdodb, FailedConnectionsGiveOneLineAndNoPendingErrors)
         EXPECT_TRUE(db.pendingErrors().empty());
         EXPECT_EQ(db.connectionState(), adStateClosed);
     }
+    qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
 }
 
 TEST(DbAdodb, ErrorTextsTimeoutsReconnectingAndValues)
@@ -107,48 +109,4 @@ TEST(DbAdodb, ErrorTextsTimeoutsReconnectingAndValues)
     EXPECT_TRUE(rs.EOF_());
     EXPECT_EQ(db.iCloseRecSet(rs), 0);
     EXPECT_FALSE(rs.isOpen());
-}
-
-TEST(DbAdodb, LockedAndReadOnlyFilesGiveTheDriversTextWithTheFile)
-{
-    qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
-    FixtureDb fx;
-    const QString write = QStringLiteral("insert into CORP (iKyotenCd, iKyotenEb, iType) values (1, 3, 0)");
-    {
-        // Another writer holds the database.
-        sqlite3* other = nullptr;
-        ASSERT_EQ(sqlite3_open(fx.path.toUtf8().constData(), &other), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-        cT_ADODB db;
-        db.iInit(fx.connectionString);
-        EXPECT_EQ(db.iConnect(), -1);
-        EXPECT_EQ(db.sErrMsg(), QStringLiteral("(-2147467259)database is locked (") + fx.path + u')');
-        EXPECT_TRUE(db.pendingErrors().empty() && db.connectionState() == adStateClosed); // as for a file that is no database
-        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-        // A writer that has not committed yet: reading goes on, writing waits and fails.
-        ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-        ASSERT_EQ(db.iConnect(), 0);
-        EXPECT_EQ(queryRows(db, QStringLiteral("SELECT count(*) FROM CORP")), QStringList{QStringLiteral("0")});
-        EXPECT_EQ(db.iExecSQL(write), -1);
-        EXPECT_TRUE(db.sErrMsg().startsWith(QStringLiteral("ERR:iExecSQL (-2147467259)database is locked (") + fx.path + u')'))
-            << db.sErrMsg().toStdString();
-        db.iDisConnect();
-        sqlite3_close(other);
-    }
-    qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
-    QFile::setPermissions(fx.path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    struct Immutable { // root writes read-only files too: the immutable attribute, undone at the end
-        QString path;
-        bool set = geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-        ~Immutable() { if (set) QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path}); }
-    } immutable{fx.path};
-    if (access(fx.path.toLocal8Bit().constData(), W_OK) == 0)
-        GTEST_SKIP() << "cannot make a file read-only here";
-    cT_ADODB db;
-    db.iInit(fx.connectionString);
-    ASSERT_EQ(db.iConnect(), 0) << db.sErrMsg().toStdString();
-    EXPECT_EQ(queryRows(db, QStringLiteral("SELECT count(*) FROM CORP")), QStringList{QStringLiteral("0")});
-    EXPECT_EQ(db.iExecSQL(write), -1);
-    EXPECT_TRUE(db.sErrMsg().startsWith(QStringLiteral("ERR:iExecSQL (-2147467259)attempt to write a readonly database (")
-                                        + fx.path + u')')) << db.sErrMsg().toStdString();
 }

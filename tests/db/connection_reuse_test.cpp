@@ -5,12 +5,11 @@
 
 #include "db/connection_recipe.h"
 
+#include "support/file_faults.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QThread>
-#include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
@@ -84,22 +83,9 @@ TEST_P(ConnectionReuse, AHandedOutConnectionIsLikeANewOne)
     EXPECT_EQ(idleConnectionCount(), 0);
 }
 
-TEST_P(ConnectionReuse, TheFileAsItIsNowLockedReplacedOrReadOnly)
+TEST_P(ConnectionReuse, TheFileAsItIsNowReplacedOrReadOnly)
 {
-    // (The SQLite ODBC driver's own connect waits 100 s for a locked file: embedded only.)
-    if (GetParam() == DriverKind::Embedded) {
-        qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
-        sqlite3* other = nullptr;
-        ASSERT_EQ(sqlite3_open(fx.path.toUtf8().constData(), &other), SQLITE_OK);
-        const auto [locked, lockedFresh] =
-            withAndWithout([&] { sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr); });
-        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(other);
-        qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
-        EXPECT_EQ(locked, QStringLiteral("connect: (-2147467259)database is locked (") + fx.path + u')');
-        EXPECT_EQ(lockedFresh, locked);
-    }
-
+    // (A locked or missing file with an idle connection at hand: the database fault table.)
     // A new file under the same name: its rows, not the old file's.
     EXPECT_EQ(routine(fx.connectionString, true), QStringLiteral("1"));
     const auto [replaced, replacedFresh] = withAndWithout([&] {
@@ -110,23 +96,10 @@ TEST_P(ConnectionReuse, TheFileAsItIsNowLockedReplacedOrReadOnly)
     EXPECT_EQ(replaced, QStringLiteral("0"));
     EXPECT_EQ(replacedFresh, replaced);
 
-    if (GetParam() == DriverKind::Embedded) {
-        const auto [missing, missingFresh] = withAndWithout([&] { QFile::remove(fx.path); });
-        EXPECT_EQ(missing, QStringLiteral("connect: (-2147467259)データベースファイルが見つかりません。(") + fx.path + u')');
-        EXPECT_EQ(missingFresh, missing);
-        ASSERT_TRUE(createSuiteDatabase(fx.path, SchemaVariant::Current));
-    }
-
-    struct Immutable { // root writes read-only files too: the immutable attribute, undone at the end
-        QString path;
-        bool set = false;
-        ~Immutable() { if (set) QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path}); }
-    } immutable{fx.path};
-    const auto [readOnly, readOnlyFresh] = withAndWithout([&] {
-        QFile::setPermissions(fx.path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-        immutable.set = geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), fx.path}) == 0;
-    }, true);
-    if (access(fx.path.toLocal8Bit().constData(), W_OK) == 0)
+    bool readOnlyMade = false;
+    const auto [readOnly, readOnlyFresh] = withAndWithout([&] { readOnlyMade = makeReadOnly(fx.path); }, true);
+    undoReadOnly(fx.path);
+    if (!readOnlyMade)
         GTEST_SKIP() << "cannot make a file read-only here";
     EXPECT_TRUE(readOnly.startsWith(QStringLiteral("write: "))) << readOnly.toStdString();
     EXPECT_EQ(readOnly, readOnlyFresh);

@@ -17,11 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <functional>
-#include <sqlite3.h>
 
 namespace {
 
-enum class Via { Embedded, Odbc };
 const QString kMay = QStringLiteral("2024/05/01");
 
 // What a routine did: its result and the messages shown, "title|icon|text".
@@ -40,12 +38,11 @@ Over16Entry entry(const QString& reason)
     return v;
 }
 
-class DbFaults : public ListFixture, public ::testing::WithParamInterface<Via> {
+class DbFaults : public ListFixtureVia {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Via::Odbc)
-            connectThroughOdbc();
+        ListFixtureVia::SetUp();
         qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
         addStaff(5, QStringLiteral("佐藤　一郎"));
         addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QStringLiteral("1940-04-01"),
@@ -64,29 +61,16 @@ protected:
             out << m.title + u'|' + QString::number(int(m.icon)) + u'|' + m.text;
         return out;
     }
-    // The stored reason of the user's May row, read straight from the file.
-    QString storedReason() const
+    // The stored reason of the user's May row.
+    QStringList storedReason() const
     {
-        sqlite3* h = nullptr;
-        sqlite3_open(db.toUtf8().constData(), &h);
-        sqlite3_stmt* st = nullptr;
-        QString reason = QStringLiteral("(unreadable)");
-        if (sqlite3_prepare_v2(h, "SELECT cRiyuu FROM OVER16COUNT WHERE nKanjaID = 10101 AND iYear = 2024 AND iMonth = 5",
-                               -1, &st, nullptr) == SQLITE_OK
-            && sqlite3_step(st) == SQLITE_ROW)
-            reason = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-        sqlite3_close(h);
-        return reason;
+        return queryFile(db, QStringLiteral("SELECT cRiyuu FROM OVER16COUNT WHERE nKanjaID = 10101 AND iYear = 2024 AND iMonth = 5"));
     }
     // No transaction or lock of ours is left: another connection gets the file for itself at once.
     bool fileIsFree() const
     {
-        sqlite3* h = nullptr;
-        sqlite3_open_v2(db.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
-        const bool free = sqlite3_exec(h, "BEGIN EXCLUSIVE; ROLLBACK;", nullptr, nullptr, nullptr) == SQLITE_OK;
-        sqlite3_close(h);
-        return free && !QFile::exists(db + QStringLiteral("-journal"));
+        OtherConnection other;
+        return other.open(db, "BEGIN EXCLUSIVE") && !QFile::exists(db + QStringLiteral("-journal"));
     }
 
     QByteArray sound; // the database before any fault
@@ -286,6 +270,10 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
                 EXPECT_TRUE(o.messages[0].startsWith(QStringLiteral("確認|%1|ERR:iExecSQL (-2147467259)").arg(int(MsgIcon::None))))
                     << o.messages[0].toStdString();
                 EXPECT_TRUE(o.messages[0].contains(QString::fromUtf8(fault.sqliteText))) << o.messages[0].toStdString();
+                if (!odbc && fault.name != std::string("a trigger failing the insert")) { // the engine's text names the file
+                    EXPECT_TRUE(o.messages[0].contains(QString::fromUtf8(fault.sqliteText) + QStringLiteral(" (") + db + u')'))
+                        << o.messages[0].toStdString();
+                }
             } else {
                 EXPECT_EQ(o.status, routine.queryFailed);
                 ASSERT_FALSE(o.messages.isEmpty());
@@ -306,7 +294,7 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
             restore(other);
             // No transaction or lock is left open, and the stored row is the one saved before.
             EXPECT_TRUE(fileIsFree());
-            EXPECT_EQ(storedReason(), QStringLiteral("保存済みの理由"));
+            EXPECT_EQ(storedReason(), QStringList{QStringLiteral("保存済みの理由")});
 
             // Once the fault is gone the same routine works.
             rec.clear();
@@ -320,7 +308,6 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
     RecordProperty("faults_tried", tried);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, DbFaults, ::testing::Values(Via::Embedded, Via::Odbc),
-                         [](const auto& info) { return info.param == Via::Odbc ? std::string("Odbc") : std::string("Embedded"); });
+INSTANTIATE_TEST_SUITE_P(Drivers, DbFaults, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 } // namespace

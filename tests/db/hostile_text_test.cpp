@@ -25,8 +25,6 @@
 
 namespace {
 
-enum class Via { Embedded, Odbc };
-
 QStringList hostileTexts()
 {
     return {QStringLiteral("'"),
@@ -90,12 +88,11 @@ struct Field {
     bool narrows = true; // a text no row holds finds nothing (not so for a number input left empty)
 };
 
-class HostileText : public ListFixture, public ::testing::WithParamInterface<Via> {
+class HostileText : public ListFixtureVia {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Via::Odbc)
-            connectThroughOdbc();
+        ListFixtureVia::SetUp();
         seedThreeUsers();
         sql({QStringLiteral("UPDATE STAFF SET cNameKana = 'サトウ　イチロウ'")});
     }
@@ -230,26 +227,19 @@ TEST_P(HostileText, StatementsKeepTheirShapeWhateverIsTyped)
         if (QString::fromLatin1(field.name) != u"txtSyobyo(2)")
             checkField(field, &inputs);
     }
-    RecordProperty("inputs", inputs);
-}
-
-TEST_P(HostileText, TheOtherSymptomOnAnOlderDatabase)
-{
+    // The other symptom, typed only on an older database.
     createDatabase(SchemaVariant::Old);
-    if (GetParam() == Via::Odbc)
-        connectThroughOdbc();
+    ListFixtureVia::SetUp();
     seedThreeUsers();
     ASSERT_EQ(iHasSyoujouSonota, 0);
-    int inputs = 0;
     for (const Field& field : fields()) {
         if (QString::fromLatin1(field.name) == u"txtSyobyo(2)")
             checkField(field, &inputs);
     }
-    EXPECT_GT(inputs, 0);
+    RecordProperty("inputs", inputs);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, HostileText, ::testing::Values(Via::Embedded, Via::Odbc),
-                         [](const auto& info) { return info.param == Via::Odbc ? std::string("Odbc") : std::string("Embedded"); });
+INSTANTIATE_TEST_SUITE_P(Drivers, HostileText, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 } // namespace
 

@@ -86,6 +86,17 @@ TEST(PrintArchive, PrintedPagesAreFiledUnderTheDocumentsMonthAndLayout)
     printer.setOutputFileName(dir.filePath("plain.pdf"));
     ASSERT_TRUE(printDocument(doc, printer, &error));
     EXPECT_EQ(filesIn(archive + "/202404").size(), 2);
+    EXPECT_TRUE(rec.messages.isEmpty());
+
+    // An unusable archive folder (below a file: unusable for root too) prints anyway and says so.
+    QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
+    printer.setOutputFileName(dir.filePath("unfiled.pdf"));
+    EXPECT_TRUE(printDocument(doc, printer, &error, dir.filePath("file/控え")));
+    EXPECT_EQ(pdfPageCount(dir.filePath("unfiled.pdf")), 1);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_EQ(std::tuple(rec.messages[0].icon, rec.messages[0].title), std::tuple(MsgIcon::Exclamation, kForm));
+    EXPECT_EQ(rec.messages[0].text, "印刷しましたが、控えの PDF を保存できませんでした。\n控えのフォルダ "
+                                        + dir.filePath("file/控え/202404") + " を作れません。");
 }
 
 TEST(PrintArchive, TwoPrintsInOneSecondKeepBoth)
@@ -122,34 +133,14 @@ TEST(PrintArchive, TheMonthComesFromTheLayoutsMonthColumn)
         return documentMonth(doc, printed);
     };
     const QString month = R"("month": "m",)";
-    EXPECT_EQ(monthOf(month, "m\n2024/04\n"), "202404");
-    EXPECT_EQ(monthOf(month, "m\n2024/4/30\n2023/01/01\n"), "202404"); // the first record's
-    EXPECT_EQ(monthOf(month, "m\n202412\n"), "202412");
-    EXPECT_EQ(monthOf(month, "m\n2024-03-01 00:00:00\n"), "202403");
-    // Anything else: the month of printing.
-    EXPECT_EQ(monthOf(month, "m\n\"\"\n"), "202501");
-    EXPECT_EQ(monthOf(month, "m\n2024/13\n"), "202501");
-    EXPECT_EQ(monthOf(month, "m\n令和6年4月\n"), "202501");
-    EXPECT_EQ(monthOf("", "m\n2024/04\n"), "202501");
-}
-
-TEST(PrintArchive, AnUnusableArchiveFolderPrintsAnywayAndSaysSo)
-{
-    QTemporaryDir dir;
-    const Document doc = loadDocument(dir, kForm, kForm);
-    QFile(dir.filePath("file")).open(QIODevice::WriteOnly); // a folder below a file: unusable, for root too
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("printed.pdf"));
-    ScopedRecordingPlatform rec;
-    QString error;
-    EXPECT_TRUE(printDocument(doc, printer, &error, dir.filePath("file/控え")));
-    EXPECT_EQ(pdfPageCount(dir.filePath("printed.pdf")), 3);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(rec.messages[0].title, kForm);
-    EXPECT_EQ(rec.messages[0].text, "印刷しましたが、控えの PDF を保存できませんでした。\n控えのフォルダ "
-                                        + dir.filePath("file/控え/202404") + " を作れません。");
+    const std::tuple<QString, QString, QString> cases[] = {
+        {month, "m\n2024/04\n", "202404"}, {month, "m\n2024/4/30\n2023/01/01\n", "202404"}, // the first record's
+        {month, "m\n202412\n", "202412"}, {month, "m\n2024-03-01 00:00:00\n", "202403"},
+        // Anything else: the month of printing.
+        {month, "m\n\"\"\n", "202501"}, {month, "m\n2024/13\n", "202501"}, {month, "m\n令和6年4月\n", "202501"},
+        {"", "m\n2024/04\n", "202501"}};
+    for (const auto& [layoutMonth, csv, expected] : cases)
+        EXPECT_EQ(monthOf(layoutMonth, csv), expected) << csv.toStdString();
 }
 
 // The real viewer, headless: its PDF stands in for the printer, and its own settings file

@@ -47,8 +47,11 @@ TEST_F(ViewerRun, TheFiveLayoutsAsPdf)
         "2:利用者の状態の評価(はり・きゅう)", "2:坐骨神経痛", "2:今感じている痛みの点数を患者に聞き", "-2:寝返り", "3:髙橋 健太"};
     // The CSV is tests/viewer/data/<data>.csv.
     const struct { QString layout, data; int pages; QStringList expect; } samples[] = {
-        {"利用者別月間実績チェック表.wfd", "利用者別月間実績", 2, {"*:対象年月:令和6年4月分 出力日時:2024/05/02 9:05",
-                                                          "1:10101 佐藤 一郎 マッサ", "1:ｽﾐｽ", "1:髙橋", "1:鍼灸", "2:12701"}},
+        // 26 users a page, the header on every page.
+        {"利用者別月間実績チェック表.wfd", "利用者別月間実績", 2,
+         {"*:利用者別月間実績チェック表", "*:拠点名:ほっと訪問マッサージ～東京", "*:対象年月:令和6年4月分 出力日時:2024/05/02 9:05",
+          "1:1 / 2 ページ", "2:2 / 2 ページ", "1:10101 佐藤 一郎 マッサ", "1:ｽﾐｽ", "1:髙橋", "1:鍼灸", "1:12601", "-2:12601",
+          "2:12701", "-1:12701"}},
         {"利用者別月間予定チェック表.wfd", "利用者別月間予定", 1,
          {"1:利用者別月間予定チェック表", "1:対象年月:令和6年5月分", "1:予定 利用者3", "1:1 / 1 ページ"}},
         // Only the R03 layout lists the past months with 16 or more treatments.
@@ -71,48 +74,6 @@ TEST_F(ViewerRun, TheFiveLayoutsAsPdf)
                     << "page " << p << ": " << e.toStdString();
         }
     }
-}
-
-TEST_F(ViewerRun, BadInputGivesAClearMessage)
-{
-    const QString csv = viewerDataDir() + "施術計画書.csv", layout = layoutsDir() + "施術計画書.wfd";
-    auto plan = [](const QString& layout, const QString& csv) { return previewCommands(layout, "題", "施術計画書", csv); };
-    // An unknown command: the document is still output, exit 3.
-    EXPECT_EQ(render(plan(layout, csv) << "PrintColor, 1"), ExitUnknownCommand);
-    EXPECT_TRUE(messages.contains("6 行目: 不明なコマンド「PrintColor」です。")) << messages.toStdString();
-    EXPECT_EQ(pdfPageCount(pdf()), 2);
-
-    // Everything else: exit 2, the reason, and no output.
-    auto write = [&](const QString& name, const QByteArray& bytes) {
-        EXPECT_TRUE(writeFileReplacing(path(name), bytes));
-        return path(name);
-    };
-    const QByteArray sample = fileBytes(csv);
-    const std::pair<QStringList, QString> cases[] = {
-        {plan(path("none.wfd"), csv), path("none.wfd") + " が見つかりません"},
-        {plan(write("broken.wfd", "{\"wfd\":1,\n\"items\":["), csv), "2 行目"},
-        {plan(write("item.wfd", R"({"wfd":1,"items":[{"type":"video"}]})"), csv), "項目の種類「video」は使えません"},
-        {plan(layout, path("none.csv")), path("none.csv") + " が見つかりません"},
-        {plan(layout, path("")), "フォルダ"},
-        {plan(layout, write("few.csv", cp932Lines({"\"i枠線表示\",\"利用者名\"", "1,\"佐藤\""}))), "「生年月日」"},
-        {plan(layout, write("short.csv", sample + "1,2,3\r\n")), "4 行目の項目数が 3 です"},
-        {previewCommands(layout, "題", "継続理由・状況記入書", csv),
-         "データ「施術計画書」を使いますが、渡されたデータは 「継続理由・状況記入書」"},
-        {plan(layout, write("empty.csv", sample.left(sample.indexOf('\n') + 1))), "0 件"},
-        {{"Title,\"題\"", "ShowWindow,2"}, "FileName"},
-    };
-    for (const auto& [lines, expect] : cases) {
-        QFile::remove(pdf());
-        EXPECT_EQ(render(lines), ExitBadInput) << expect.toStdString();
-        EXPECT_TRUE(messages.contains(expect)) << messages.toStdString();
-        EXPECT_FALSE(QFile::exists(pdf())) << expect.toStdString();
-    }
-    // A PDF that cannot be written; unusable arguments. (A missing command file: the real binary below.)
-    EXPECT_EQ(render(plan(layout, csv), path("no/such/out.pdf")), ExitOutputFailed);
-    EXPECT_TRUE(messages.contains("PDF " + path("no/such/out.pdf") + " を書けません")) << messages.toStdString();
-    EXPECT_EQ(run({"/c"}), ExitBadInput);
-    EXPECT_TRUE(messages.contains("「/c」の後にファイル名がありません")) << messages.toStdString();
-    EXPECT_FALSE(parseViewerArguments({}).error.isEmpty());
 }
 
 TEST_F(ViewerRun, ItemValuesRepeatStartAndPaperReachThePdf)
@@ -172,10 +133,23 @@ TEST_F(ViewerRun, TheProgramsNamesStartTheRealBinary)
     EXPECT_TRUE(messages.contains(path("gone.dat") + " が見つかりません")) << messages.toStdString();
 }
 
-TEST_F(ViewerRun, DamagedInputFilesGiveExitTwoAMessageAndNoOutput)
+TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
 {
     const QString layout = layoutsDir() + "施術計画書.wfd", csv = viewerDataDir() + "施術計画書.csv";
     const QByteArray layoutBytes = fileBytes(layout), csvBytes = fileBytes(csv);
+    // An unknown command: the document is still output, exit 3.
+    EXPECT_EQ(render(previewCommands(layout, "題", "施術計画書", csv) << "PrintColor, 1"), ExitUnknownCommand);
+    EXPECT_TRUE(messages.contains("6 行目: 不明なコマンド「PrintColor」です。")) << messages.toStdString();
+    EXPECT_EQ(pdfPageCount(pdf()), 2);
+    // A PDF that cannot be written; unusable arguments.
+    EXPECT_EQ(render(previewCommands(layout, "題", "施術計画書", csv), path("no/such/out.pdf")), ExitOutputFailed);
+    EXPECT_TRUE(messages.contains("PDF " + path("no/such/out.pdf") + " を書けません")) << messages.toStdString();
+    EXPECT_EQ(run({"/c"}), ExitBadInput);
+    EXPECT_TRUE(messages.contains("「/c」の後にファイル名がありません")) << messages.toStdString();
+    EXPECT_FALSE(parseViewerArguments({}).error.isEmpty());
+
+    // Everything else: exit 2, the reason, no output, and the input files as they were.
+    // (A missing command file: the real binary, in TheProgramsNamesStartTheRealBinary.)
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i)
         garbage += char((i * 7919 + 13) % 256);
@@ -201,15 +175,30 @@ TEST_F(ViewerRun, DamagedInputFilesGiveExitTwoAMessageAndNoOutput)
     };
     const Row rows[] = {
         {"command file empty", "", false, ExitBadInput, "FileName"},
+        {"command file without FileName", cp932Lines({"Title,\"題\"", "ShowWindow,2"}), false, ExitBadInput, "FileName"},
         {"command file garbage", garbage, false, ExitBadInput, "FileName"},
         {"command file cut inside a path", good.left(good.indexOf(".wfd")), false, ExitBadInput, "が見つかりません"},
         {"command file a folder", "", true, ExitBadInput, "フォルダ"},
         {"command file in UTF-16", encodeText(decodeCp932(good), TextEncoding::Utf16LeBom), false, ExitOk, ""},
+        {"data of another name", cp932Lines(previewCommands(layout, "題", "継続理由・状況記入書", csv)), false, ExitBadInput,
+         "データ「施術計画書」を使いますが、渡されたデータは 「継続理由・状況記入書」"},
+        {"CSV missing", commands(layout, path("none.csv")), false, ExitBadInput, path("none.csv") + " が見つかりません"},
+        {"CSV path empty", commands(layout, path("")), false, ExitBadInput, "フォルダ"},
         {"CSV empty", commands(layout, put("empty.csv", "")), false, ExitBadInput, "empty.csv"},
+        {"CSV without a column", commands(layout, put("few.csv", cp932Lines({"\"i枠線表示\",\"利用者名\"", "1,\"佐藤\""}))), false,
+         ExitBadInput, "「生年月日」"},
+        {"CSV with a short record", commands(layout, put("short.csv", csvBytes + "1,2,3\r\n")), false, ExitBadInput,
+         "4 行目の項目数が 3 です"},
+        {"CSV header only", commands(layout, put("header.csv", csvBytes.left(csvBytes.indexOf('\n') + 1))), false, ExitBadInput,
+         "0 件"},
         {"CSV cut inside a quoted field", commands(layout, put("cut.csv", csvBytes.left(csvBytes.lastIndexOf('"') - 2))), false,
          ExitBadInput, "cut.csv"},
         {"CSV garbage", commands(layout, put("garbage.csv", garbage)), false, ExitBadInput, "garbage.csv"},
         {"CSV a folder", commands(layout, folder("folder.csv")), false, ExitBadInput, "フォルダ"},
+        {"layout missing", commands(path("none.wfd"), csv), false, ExitBadInput, path("none.wfd") + " が見つかりません"},
+        {"layout broken on line 2", commands(put("broken.wfd", "{\"wfd\":1,\n\"items\":["), csv), false, ExitBadInput, "2 行目"},
+        {"layout with an unknown item", commands(put("item.wfd", R"({"wfd":1,"items":[{"type":"video"}]})"), csv), false,
+         ExitBadInput, "項目の種類「video」は使えません"},
         {"layout empty", commands(put("empty.wfd", ""), csv), false, ExitBadInput, "JSON として読めません"},
         {"layout cut in half", commands(put("half.wfd", layoutBytes.left(layoutBytes.size() / 2)), csv), false, ExitBadInput,
          "JSON として読めません"},
