@@ -139,28 +139,7 @@ TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
     EXPECT_EQ(gHinkaiList[static_cast<size_t>(i + 1)].userNo, 10201);
 }
 
-TEST_F(TargetListFixture, AFailedFrequencyReadLeavesItsColumnEmpty)
-{
-    // The frequency count cannot be read: its message, column 10 empty under "全利用者", the row
-    // dropped under condition (2) (its count is unknown); the list itself still loads.
-    user(10101, QStringLiteral("2020-01-01"));
-    user(10201, QStringLiteral("2024-01-01"));
-    addMonth(10101, 2024, 5, 20);
-    addMonth(10201, 2024, 5, 20);
-    execPlainSqlite(db, {QStringLiteral("ALTER TABLE RIYOUSHA DROP COLUMN cHinkaiKeikakuYM")});
-    const ListLoad all = iDataLoad(cond(2024, 5, 4));
-    EXPECT_EQ(all.status, 0);
-    ASSERT_EQ(ids(all), (std::vector<long>{10101, 10201}));
-    EXPECT_EQ(all.rows[0][colHinkai], QVariant(QString()));
-    EXPECT_EQ(all.rows[1][colHinkai], QVariant(QStringLiteral("-")));
-    ASSERT_FALSE(rec.messages.isEmpty());
-    for (const auto& m : rec.messages)
-        EXPECT_TRUE(m.text.startsWith(QStringLiteral("csInpKey_Isi() でエラー\r\n"))) << m.text.toStdString();
-    EXPECT_EQ(findHinkaiEntry(10101), -1);
-    EXPECT_TRUE(iDataLoad(cond(2024, 5, 2)).rows.empty());
-}
-
-TEST_F(TargetListFixture, ColumnsOfARow)
+TEST_F(TargetListFixture, ColumnsOfARowOfThisBranch)
 {
     addStaff(7, QStringLiteral("佐藤　一郎"));
     addStaff(8, QStringLiteral("証明　者"));
@@ -168,21 +147,20 @@ TEST_F(TargetListFixture, ColumnsOfARow)
              QStringLiteral("2019-05-01"), 7, 0, QStringLiteral("腰痛  ")});
     addMonth(10101, 2024, 5, 18);
     addOver16(10101, 2024, 5, 8);
+    // Other branches' rows under the same numbers never show.
+    addUser({10101, QStringLiteral("他拠点"), QString(), 0, QString(), QStringLiteral("2020-01-01"), 0, 0, QString(), 2, 1});
+    addMonth(10101, 2024, 5, 20, 2, 1);
+    addMonth(10901, 2024, 5, 20, 1, 4);
     const ListLoad l = iDataLoad(cond(2024, 5, 4));
     ASSERT_EQ(l.rows.size(), 1u);
-    const ListRow& r = l.rows[0];
-    EXPECT_EQ(r[colSel], QVariant(0));
-    EXPECT_EQ(r[colName], QVariant(QStringLiteral("山田　太郎")));
-    EXPECT_EQ(r[colKubun], QVariant(QStringLiteral("マッサ")));
-    EXPECT_EQ(r[colBirthDay], QVariant(QStringLiteral("昭和64年01月07日")));
-    EXPECT_EQ(r[colKeizoku], QVariant(QStringLiteral("あり")));
-    EXPECT_EQ(r[colSyoryo], QVariant(QStringLiteral("令和01年05月01日")));
-    EXPECT_EQ(r[colElapsed], QVariant(QStringLiteral("61ヶ月")));
-    EXPECT_EQ(r[colCount], QVariant(qlonglong(18)));
-    EXPECT_EQ(r[colStaff], QVariant(QStringLiteral("佐藤　一郎")));
-    EXPECT_EQ(r[colSyoumei], QVariant(QStringLiteral("証明　者")));
-    EXPECT_EQ(r[colByoumei], QVariant(QStringLiteral("腰痛")));
-    EXPECT_EQ(r[colYMD], QVariant(QStringLiteral("2024/05/01")));
+    const std::pair<int, QVariant> want[] = {
+        {colSel, 0}, {colName, QStringLiteral("山田　太郎")}, {colKubun, QStringLiteral("マッサ")},
+        {colBirthDay, QStringLiteral("昭和64年01月07日")}, {colKeizoku, QStringLiteral("あり")},
+        {colSyoryo, QStringLiteral("令和01年05月01日")}, {colElapsed, QStringLiteral("61ヶ月")}, {colCount, qlonglong(18)},
+        {colStaff, QStringLiteral("佐藤　一郎")}, {colSyoumei, QStringLiteral("証明　者")}, {colByoumei, QStringLiteral("腰痛")},
+        {colYMD, QStringLiteral("2024/05/01")}};
+    for (const auto& [column, value] : want)
+        EXPECT_EQ(l.rows[0][column], value) << "column " << column;
 
     const RowRefresh none = iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1));
     EXPECT_FALSE(none.found);
@@ -213,18 +191,6 @@ TEST_F(TargetListFixture, DiseaseTextsOfBothLayouts)
     EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QStringLiteral("坐骨神経痛")));
     sql({QStringLiteral("UPDATE RIYOUSHA SET nHKSyobyouCd = 9")});
     EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QString()));
-}
-
-TEST_F(TargetListFixture, OtherBranchesNeverShow)
-{
-    addUser({10101, QStringLiteral("本店"), QString(), 0, QString(), QStringLiteral("2020-01-01")});
-    addUser({10101, QStringLiteral("他拠点"), QString(), 0, QString(), QStringLiteral("2020-01-01"), 0, 0, QString(), 2, 1});
-    addMonth(10101, 2024, 5, 20);
-    addMonth(10101, 2024, 5, 20, 2, 1);
-    addMonth(10901, 2024, 5, 20, 1, 4);
-    const ListLoad l = iDataLoad(cond(2024, 5));
-    ASSERT_EQ(l.rows.size(), 1u);
-    EXPECT_EQ(l.rows[0][colName], QVariant(QStringLiteral("本店")));
 }
 
 TEST_F(TargetListFixture, SearchTextsMatchLiterally)
