@@ -2,21 +2,9 @@
 // buttons (selection checks, layout by the form menu, print or preview, the blank format, the
 // past-months flag, no settings saved), the document dialog, the frequency button cell with its
 // row refresh, and the online help (modal windows answered while they are open).
-#include "common/text_file.h"
-#include "mainwindow/main_window.h"
-#include "platform/spread_grid.h"
 #include "reports/frm_print16_hindo.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 

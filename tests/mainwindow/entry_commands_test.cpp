@@ -1,20 +1,11 @@
 // The main window's detail entry commands offscreen on both drivers: cmdEdit's selection
 // rule, the list's double click, and the whole round from the list through the entry window
 // back to the refreshed row.
-#include "common/globals.h"
 #include "continuation/input_meisai.h"
 #include "continuation/over16_record.h"
-#include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
 #include "platform/date_input.h"
-#include "platform/spread_grid.h"
-#include "support/list_fixture.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
-
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 
 namespace {
 

@@ -64,9 +64,6 @@ TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
     EXPECT_TRUE(g.redraw());
 }
 
-} // namespace
-
-namespace {
 
 // A grid of three rows: check boxes in column 1, names in 2, a button cell in 3, shown.
 struct InputGrid : ::testing::Test {

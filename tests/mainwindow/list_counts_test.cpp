@@ -126,12 +126,7 @@ protected:
 
     ListConditions conditions(int condition, int threshold = 3, bool wholeMonth = false) const
     {
-        ListConditions c;
-        c.month = month.addDays(14);
-        c.condition = condition;
-        c.threshold = threshold;
-        c.countWholeMonth = wholeMonth;
-        return c;
+        return {month.addDays(14), condition, threshold, wholeMonth, {}, {}, {}};
     }
 
     // Months from a person's first treatment to the list's month, both counted (E); 0 without one.

@@ -1,27 +1,12 @@
 // The main window offscreen: load, extraction, header sort, menu pairs, leaving.
-#include "common/globals.h"
-#include "common/text_file.h"
-#include "mainwindow/grid_sort.h"
-#include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
-#include "platform/spread_grid.h"
 #include "support/main_window_fixture.h"
 
 #include <QAbstractSpinBox>
-#include <QAction>
-#include <QApplication>
 #include <QCalendarWidget>
 #include <QTableView>
-#include <QCheckBox>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 

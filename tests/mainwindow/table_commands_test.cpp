@@ -1,17 +1,5 @@
 // The main window's table commands: preview, print after the question, the check-table buttons.
-#include "common/globals.h"
-#include "common/text_file.h"
-#include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
-#include "platform/spread_grid.h"
 #include "support/main_window_fixture.h"
-
-#include <QFile>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QAction>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -11,12 +11,9 @@
 namespace {
 
 struct TargetListFixture : ListFixture {
-    ListConditions cond(int y, int m, int condition = 4)
+    ListConditions cond(int y, int m, int condition = 4, int threshold = 0, bool wholeMonth = false)
     {
-        ListConditions c;
-        c.month = QDate(y, m, 15);
-        c.condition = condition;
-        return c;
+        return {QDate(y, m, 15), condition, threshold, wholeMonth, {}, {}, {}};
     }
     std::vector<long> ids(const ListLoad& l) const
     {
@@ -56,9 +53,7 @@ TEST_F(TargetListFixture, FirstTreatmentDateDecidesAndIsRequired)
     const ListLoad march = iDataLoad(cond(2024, 3, 3));
     ASSERT_EQ(ids(march), std::vector<long>{10201});
     EXPECT_EQ(march.rows[0][colCount], QVariant(qlonglong(16))); // from the anniversary day
-    ListConditions whole = cond(2024, 3, 3);
-    whole.countWholeMonth = true;
-    EXPECT_EQ(iDataLoad(whole).rows[0][colCount], QVariant(qlonglong(20)));
+    EXPECT_EQ(iDataLoad(cond(2024, 3, 3, 0, true)).rows[0][colCount], QVariant(qlonglong(20)));
     EXPECT_EQ(march.rows[0][colElapsed], QVariant(QStringLiteral("13ヶ月")));
     EXPECT_EQ(ids(iDataLoad(cond(2024, 4, 3))), std::vector<long>{10201}); // the month total is enough
     sql({QStringLiteral("UPDATE 月間実績 SET 施術回数 = 15 WHERE 実績月 = 4")});
@@ -111,12 +106,9 @@ TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
     addMonth(10301, 2023, 10, 16);
 
     EXPECT_EQ(iDataLoad(cond(2024, 4, 4)).rows[0][colHinkai], QVariant(QStringLiteral("-")));
-    ListConditions twoApril = cond(2024, 4, 2); // E = 23 is dropped under (2) whatever the threshold
-    twoApril.threshold = 0;
-    EXPECT_EQ(ids(iDataLoad(twoApril)), (std::vector<long>{10201, 10202, 10301, 10401}));
-    ListConditions two = cond(2024, 5, 2);
-    two.threshold = 3;
-    const ListLoad l = iDataLoad(two);
+    // E = 23 is dropped under (2) whatever the threshold.
+    EXPECT_EQ(ids(iDataLoad(cond(2024, 4, 2, 0))), (std::vector<long>{10201, 10202, 10301, 10401}));
+    const ListLoad l = iDataLoad(cond(2024, 5, 2, 3));
     EXPECT_EQ(ids(l), (std::vector<long>{10201, 10202})); // three months; 10301 has two
     EXPECT_EQ(l.rows[0][colHinkai], QVariant(qlonglong(3)));
 
@@ -232,12 +224,7 @@ TEST_F(TargetListFixture, ExactQueryText)
     gKyotenCd = 2;
     gKyotenEb = 5;
     iHasHKSyobyou07Flg = 1;
-    ListConditions c;
-    c.month = QDate(2024, 3, 9);
-    c.condition = 3;
-    c.searchNo = QStringLiteral("12");
-    c.searchName = QStringLiteral("山'");
-    c.searchKana = QStringLiteral("ヤ%");
+    ListConditions c{QDate(2024, 3, 9), 3, 0, false, QStringLiteral("12"), QStringLiteral("山'"), QStringLiteral("ヤ%")};
     const char* want =
         "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID "
         " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  "

@@ -1,10 +1,23 @@
 #pragma once
 // The main window as the command tests use it: loaded on the fixture installation with the
 // start-up checks passed, the month set, the list extracted for everyone.
+#include "common/globals.h"
+#include "common/text_file.h"
+#include "mainwindow/grid_sort.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/month_edit.h"
+#include "platform/spread_grid.h"
 #include "support/list_fixture.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDate>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
 #include <array>
 #include <memory>
 
