@@ -64,7 +64,6 @@ TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
     EXPECT_TRUE(g.redraw());
 }
 
-
 // A grid of three rows: check boxes in column 1, names in 2, a button cell in 3, shown.
 struct InputGrid : ::testing::Test {
     SpreadGrid g{3};
@@ -99,7 +98,7 @@ struct InputGrid : ::testing::Test {
     void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(w, Qt::Key(k), m); }
 };
 
-TEST_F(InputGrid, CheckCellsToggleOnAClickAnywhereAndOnSpace)
+TEST_F(InputGrid, CheckCellsToggleAndButtonCellsPressByMouseAndKeys)
 {
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(2, 1, true)); // far from the indicator
     EXPECT_EQ(g.value(2, 1), 1);
@@ -118,10 +117,8 @@ TEST_F(InputGrid, CheckCellsToggleOnAClickAnywhereAndOnSpace)
     key(&g, Qt::Key_Space);
     EXPECT_EQ(g.value(2, 1), 1);
     EXPECT_TRUE(pressed.empty());
-}
 
-TEST_F(InputGrid, ButtonCellsPressByMouseEnterAndSpace)
-{
+    // Button cells press by mouse, Enter and Space.
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(3, 3));
     g.setFocus();
     g.setCurrentCell(1, 2);

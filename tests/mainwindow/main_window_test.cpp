@@ -112,19 +112,20 @@ TEST_F(MainWindowTest, SettingsRestoreIntoTheControlsAndMenuPairsSaveTheirChoice
 
 TEST_F(MainWindowTest, LeavingStartsTheMenuProgramWithTwo)
 {
-    load();
-    w->show();
-    w->close(); // the close box
-    ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(rec.starts[0].program, gAppPath + QStringLiteral("\\Main.exe"));
-    EXPECT_EQ(rec.starts[0].args, QStringList{QStringLiteral("2")});
-    EXPECT_EQ(rec.starts[0].style, WindowStyle::NormalFocus);
-
-    auto other = loadedMainWindow(QDate::currentDate());
-    other->show();
-    QTest::mouseClick(other->btnExit, Qt::LeftButton);
-    ASSERT_EQ(rec.starts.size(), 2);
-    EXPECT_EQ(rec.starts[1].args, QStringList{QStringLiteral("2")});
+    for (const bool closeBox : {true, false}) {
+        SCOPED_TRACE(closeBox ? "the close box" : "終了");
+        load();
+        w->show();
+        rec.clear();
+        if (closeBox)
+            w->close();
+        else
+            QTest::mouseClick(w->btnExit, Qt::LeftButton);
+        ASSERT_EQ(rec.starts.size(), 1);
+        EXPECT_EQ(rec.starts[0].program, gAppPath + QStringLiteral("\\Main.exe"));
+        EXPECT_EQ(rec.starts[0].args, QStringList{QStringLiteral("2")});
+        EXPECT_EQ(rec.starts[0].style, WindowStyle::NormalFocus);
+    }
 }
 
 // --- the month input, the search fields, a failed extraction, names for screen readers ---
