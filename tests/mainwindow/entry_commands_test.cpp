@@ -1,5 +1,5 @@
 // The main window's detail entry commands offscreen on both drivers: cmdEdit's selection
-// rule, the list's double click, and the whole round from the list through the entry window
+// rule, the list's double click and Enter, and the whole round from the list through the entry window
 // back to the refreshed row.
 #include "continuation/input_meisai.h"
 #include "continuation/over16_record.h"
@@ -46,8 +46,19 @@ struct UnexpectedEntry {
     bool opened = false;
 };
 
-TEST_P(EntryCommands, CmdEditOpensTheEntryOnlyForExactlyOneSelectedRow)
+TEST_P(EntryCommands, TheEntryOpensForOneTickedRowADoubleClickOrEnter)
 {
+    QString month;
+    const auto opened = [&](const std::function<void()>& action) {
+        long user = 0;
+        whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
+            user = e->userId();
+            month = e->month();
+            e->cancel();
+        });
+        action();
+        return user;
+    };
     UnexpectedEntry guard;
     QTest::mouseClick(w->cmdEdit, Qt::LeftButton); // none selected
     tickUsers(*w, {10101, 10201, 10301});
@@ -60,17 +71,15 @@ TEST_P(EntryCommands, CmdEditOpensTheEntryOnlyForExactlyOneSelectedRow)
     guard.timer.stop();
 
     tickUsers(*w, {10201});
-    long user = 0;
-    QString month;
-    whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
-        user = e->userId();
-        month = e->month();
-        e->cancel();
-    });
-    QTest::mouseClick(w->cmdEdit, Qt::LeftButton);
-    EXPECT_EQ(user, 10201);
+    EXPECT_EQ(opened([&] { QTest::mouseClick(w->cmdEdit, Qt::LeftButton); }), 10201);
     EXPECT_EQ(month, QStringLiteral("2024/05/01"));
     EXPECT_EQ(rec.messages.size(), 1);
+    // A double click on a data row, or Enter on a data cell, opens that row's entry.
+    const int row = rowOf(10301);
+    EXPECT_EQ(opened([&] { w->grdData->onDoubleClick(row, 5); }), 10301);
+    w->grdData->setFocus();
+    w->grdData->setCurrentCell(row - 1, colName - 1);
+    EXPECT_EQ(opened([&] { QTest::keyClick(w->grdData, Qt::Key_Return); }), 10301);
 
     // An empty list: nothing at all.
     w->grdData->setMaxRows(0);
@@ -80,26 +89,6 @@ TEST_P(EntryCommands, CmdEditOpensTheEntryOnlyForExactlyOneSelectedRow)
     w->gridDoubleClick(1, 2);
     EXPECT_FALSE(again.opened);
     EXPECT_TRUE(rec.messages.isEmpty());
-}
-
-TEST_P(EntryCommands, DoubleClickAndEnterOpenADataRow)
-{
-    const int row = rowOf(10301);
-    long user = 0;
-    const auto opened = [&](const std::function<void()>& action) {
-        user = 0;
-        whenModal<frmInputMeisai>([&](frmInputMeisai* e) {
-            user = e->userId();
-            e->cancel();
-        });
-        action();
-        return user;
-    };
-    EXPECT_EQ(opened([&] { w->grdData->onDoubleClick(row, 5); }), 10301);
-    // From the keyboard: Enter on a data cell opens the same entry.
-    w->grdData->setFocus();
-    w->grdData->setCurrentCell(row - 1, colName - 1);
-    EXPECT_EQ(opened([&] { QTest::keyClick(w->grdData, Qt::Key_Return); }), 10301);
 }
 
 TEST_P(EntryCommands, FromTheListThroughTheEntryBackToTheRefreshedRow)
