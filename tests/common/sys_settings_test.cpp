@@ -50,15 +50,6 @@ TEST_F(SettingsFixture, LookupIsFlatCaseSensitiveAndUntrimmed)
     EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
 }
 
-TEST_F(SettingsFixture, MissingFileEndsTheProgram)
-{
-    QFile::remove(inst.file(QStringLiteral("Massage.ini")));
-    EXPECT_THROW(vGetMassageIni(QStringLiteral("BASEID"), false), ProgramEnded);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("システム設定ファイルが見つかりません。"));
-    EXPECT_EQ(rec.messages[0].title, QStringLiteral("警告！"));
-}
-
 TEST_F(SettingsFixture, FolderFunctionsAreNativeWithATrailingSeparator)
 {
     EXPECT_EQ(csGetTmpFolder(), inst.path() + QStringLiteral("/TMP/"));

@@ -2,36 +2,20 @@
 // buttons (selection checks, layout by the form menu, print or preview, the blank format, the
 // past-months flag, no settings saved), the document dialog, the frequency button cell with its
 // row refresh, and the online help (modal windows answered while they are open).
-#include "common/text_file.h"
-#include "mainwindow/main_window.h"
-#include "platform/spread_grid.h"
 #include "reports/frm_print16_hindo.h"
-#include "support/list_fixture.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
 namespace {
 
-struct DocumentCommands : ListFixture {
-    std::unique_ptr<MainWindow> w;
-
+struct DocumentCommands : MainWindowTest {
     void SetUp() override
     {
         seedThreeUsers(); // 10101 first treated 2020/01, 10201 2023/11, 10301 2024/02
         addOver16(10101, 2024, 5, 1);
         addOver16(10301, 2024, 5, 1);
-        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]", "過去頻回実績月表示=0"}));
-        w = loadedMainWindow(QDate(2024, 5, 1));
+        writeSettings({"過去頻回実績月表示=0"});
+        load(QDate(2024, 5, 1));
         rec.clear();
     }
     void extract()
@@ -39,11 +23,6 @@ struct DocumentCommands : ListFixture {
         extractEveryone(*w);
         rec.clear();
     }
-    int rowOf(long id) const { return rowOfUser(*w, id); }
-    QByteArray settingsBytes() const { return inst.readBytes(QStringLiteral("DATA/印刷設定.ini")); }
-    QString settings() const { return decodeCp932(settingsBytes()); }
-    QString comFile() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
-    QStringList csvLines(const QString& name) const { return splitLines(decodeCp932(inst.readBytes(QStringLiteral("TMP/") + name))); }
     // Answers the document dialog: the document, the check box, then a button (-1: 閉じる).
     void answerDialog(int document, bool ticked, int button, bool* enabled = nullptr)
     {
@@ -59,12 +38,15 @@ struct DocumentCommands : ListFixture {
 
 TEST_F(DocumentCommands, NobodyToPrintIsRefusedBeforeAnythingIsRead)
 {
-    // An empty list, then a list with nobody ticked: the same message, nothing written.
+    // An empty list, then a list with nobody ticked: the same message from the form's buttons and
+    // the document dialog's, no dialog, nothing written.
+    QPushButton* const buttons[] = {w->btnJisseki[0], w->btnJisseki[1], w->btnJisseki[2], w->btnJissekiSelect[1]};
     for (int pass = 0; pass < 2; ++pass) {
-        for (int i = 0; i < 3; ++i) {
+        for (QPushButton* b : buttons) {
+            SCOPED_TRACE(b->objectName().toStdString() + " pass " + std::to_string(pass));
             rec.clear();
-            QTest::mouseClick(w->btnJisseki[static_cast<size_t>(i)], Qt::LeftButton);
-            ASSERT_EQ(rec.messages.size(), 1) << pass << " " << i;
+            QTest::mouseClick(b, Qt::LeftButton);
+            ASSERT_EQ(rec.messages.size(), 1);
             EXPECT_EQ(rec.messages[0].text, QStringLiteral("利用者を選択してください。"));
             EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
             EXPECT_EQ(rec.messages[0].icon, MsgIcon::None);
@@ -95,7 +77,7 @@ TEST_F(DocumentCommands, ButtonsPrintPreviewAndFormatWithTheChosenLayout)
                           {1, 2, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 2, "1"}};
     for (const Case& c : cases) {
         w->mnRiyusyoTypeSel[static_cast<size_t>(c.menu)]->trigger();
-        const QByteArray settings = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
+        const QByteArray settings = settingsBytes();
         rec.clear();
         QTest::mouseClick(w->btnJisseki[static_cast<size_t>(c.button)], Qt::LeftButton);
         EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
@@ -105,12 +87,12 @@ TEST_F(DocumentCommands, ButtonsPrintPreviewAndFormatWithTheChosenLayout)
                                          + QString::fromUtf8(c.layout) + u'"'))
             << comFile().toStdString();
         EXPECT_TRUE(comFile().endsWith(QString::fromUtf8(c.last) + QStringLiteral("\r\n")));
-        const QStringList lines = csvLines(QStringLiteral("継続理由・状況記入書.csv"));
+        const QStringList lines = tmpLines(QStringLiteral("継続理由・状況記入書.csv"));
         ASSERT_EQ(lines.size(), 1 + c.lines);
         EXPECT_EQ(lines[1].section(u',', 3, 3), QStringLiteral("10101"));
         EXPECT_EQ(lines[1].section(u',', 48, 48), QString::fromUtf8(c.format));
         // The command saves no settings.
-        EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), settings);
+        EXPECT_EQ(settingsBytes(), settings);
     }
 }
 
@@ -123,23 +105,15 @@ TEST_F(DocumentCommands, ThePastMonthsFlagOfTheWindowReachesTheForm)
     w->grdData->setValue(rowOf(10101), colSel, 1);
     w->setPastMonthsFlag(1);
     w->btnJisseki[1]->click();
-    EXPECT_EQ(csvLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"2024/05\",\"2023/12\",\"2023/09\",\"2023/06\",\"2023/03\""));
+    EXPECT_EQ(tmpLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"2024/05\",\"2023/12\",\"2023/09\",\"2023/06\",\"2023/03\""));
     w->setPastMonthsFlag(0);
     w->btnJisseki[1]->click();
-    EXPECT_EQ(csvLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"\",\"\",\"\",\"\",\"\""));
+    EXPECT_EQ(tmpLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"\",\"\",\"\",\"\",\"\""));
 }
 
 TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
 {
-    // No rows, then nobody ticked: the message, no dialog.
-    for (int pass = 0; pass < 2; ++pass) {
-        w->btnJissekiSelect[1]->click();
-        ASSERT_EQ(rec.messages.size(), 1);
-        EXPECT_EQ(rec.messages[0].text, QStringLiteral("利用者を選択してください。"));
-        EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
-        rec.clear();
-        extract();
-    }
+    extract();
     w->grdData->setValue(rowOf(10101), colSel, 1);
 
     // Cancelled: the flag and the settings file as they were, nothing written.
@@ -156,7 +130,7 @@ TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
     w->btnJissekiSelect[1]->click();
     EXPECT_TRUE(enabled); // the R03 form is the menu's choice
     EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
-    const QStringList form = csvLines(QStringLiteral("継続理由・状況記入書.csv"));
+    const QStringList form = tmpLines(QStringLiteral("継続理由・状況記入書.csv"));
     ASSERT_EQ(form.size(), 2);
     EXPECT_TRUE(form[1].endsWith(QStringLiteral(",\"2024/05\",\"\",\"\",\"\",\"\""))) << form[1].toStdString();
     EXPECT_TRUE(comFile().endsWith(QStringLiteral("\r\nPrintOutFromDialog\r\n")));
@@ -176,7 +150,7 @@ TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
     w->btnJissekiSelect[1]->click();
     EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
     EXPECT_TRUE(comFile().contains(QStringLiteral("/SYS/施術計画書.wfd\"")));
-    EXPECT_EQ(csvLines(QStringLiteral("施術計画書.csv")).size(), 2);
+    EXPECT_EQ(tmpLines(QStringLiteral("施術計画書.csv")).size(), 2);
     EXPECT_EQ(w->pastMonthsFlag(), 0);
     EXPECT_TRUE(settings().contains(QStringLiteral("過去頻回実績月表示=0\r\n")));
     EXPECT_EQ(rec.starts.size(), 3);
@@ -209,20 +183,14 @@ TEST_F(DocumentCommands, ButtonCellOpensTheSubWindowAndRefreshesTheRow)
     shownId.clear();
     whenModal<QDialog>([&](QDialog* m) {
         shownId = m->findChild<QLineEdit*>(QStringLiteral("txtRiyoushaID"))->text();
-        sqlite3* h = nullptr;
-        sqlite3_open(db.toUtf8().constData(), &h);
-        sqlite3_exec(h, "DROP TABLE OVER16COUNT", nullptr, nullptr, nullptr);
-        sqlite3_close(h);
+        execPlainSqlite(db, {QStringLiteral("DROP TABLE OVER16COUNT")});
         m->close();
     });
     w->grdData->setFocus();
     w->grdData->setCurrentCell(row - 1, colHinkaiButton - 1);
     QTest::keyClick(w->grdData, Qt::Key_Return);
     EXPECT_EQ(shownId, QStringLiteral("10101"));
-    ASSERT_EQ(rec.messages.size(), 2);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad_16OVER_UMU() でエラー")));
-    EXPECT_EQ(rec.messages[1].text, QStringLiteral("再表示に失敗しました。"));
-    EXPECT_EQ(rec.messages[1].title, QStringLiteral("確認"));
+    expectFailedRefresh(rec);
 
     // A user under two years: the message, and no window at all (clickButton would not return
     // while a modal window were open).

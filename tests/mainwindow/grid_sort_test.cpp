@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -16,22 +17,20 @@ using Keys = std::vector<std::pair<int, short>>;
 
 TEST(SortKeys, KeySequence)
 {
+    // A column again turns its order; four columns: the oldest falls off; a column already
+    // keyed moves to the front, not doubled; an order given is taken.
+    const struct {
+        int column;
+        std::optional<short> order;
+        Keys want;
+    } steps[] = {{3, {}, {{3, 1}}}, {3, {}, {{3, 2}}}, {5, {}, {{5, 1}, {3, 2}}}, {7, {}, {{7, 1}, {5, 1}, {3, 2}}},
+                 {9, {}, {{9, 1}, {7, 1}, {5, 1}}}, {5, {}, {{5, 1}, {9, 1}, {7, 1}}}, {5, 2, {{5, 2}, {9, 1}, {7, 1}}},
+                 {4, 2, {{4, 2}, {5, 2}, {9, 1}}}};
     SortKeys k;
-    k.apply(3);
-    EXPECT_EQ(k.keys(), (Keys{{3, 1}}));
-    k.apply(3);
-    EXPECT_EQ(k.keys(), (Keys{{3, 2}}));
-    k.apply(5);
-    EXPECT_EQ(k.keys(), (Keys{{5, 1}, {3, 2}}));
-    k.apply(7);
-    k.apply(9);
-    EXPECT_EQ(k.keys(), (Keys{{9, 1}, {7, 1}, {5, 1}})); // four columns: the oldest falls off
-    k.apply(5);
-    EXPECT_EQ(k.keys(), (Keys{{5, 1}, {9, 1}, {7, 1}})); // moved to the front, not doubled
-    k.apply(5, 2);
-    EXPECT_EQ(k.keys(), (Keys{{5, 2}, {9, 1}, {7, 1}}));
-    k.apply(4, 2);
-    EXPECT_EQ(k.keys(), (Keys{{4, 2}, {5, 2}, {9, 1}}));
+    for (const auto& s : steps) {
+        k.apply(s.column, s.order);
+        EXPECT_EQ(k.keys(), s.want) << "after column " << s.column;
+    }
 }
 
 TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
@@ -49,29 +48,21 @@ TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
     }
     clsT_HanSpr sorter;
     sorter.vInit(&g);
+    const auto rowsText = [&] {
+        QStringList out;
+        for (int r = 1; r <= 5; ++r)
+            out << g.text(r, 2) + g.text(r, 3);
+        return out;
+    };
     sorter.vSortLineASC2DSC(1, -1, 2);
-    QStringList col2;
-    for (int r = 1; r <= 5; ++r)
-        col2 << g.text(r, 2);
-    EXPECT_EQ(col2, (QStringList{"9", "10", "100", "-", "計画済"}));
+    EXPECT_EQ(rowsText(), (QStringList{"9a", "10b", "100b", "-c", "計画済a"}));
     EXPECT_EQ(g.value(1, 1), 1); // the check box moved with its row
-
     sorter.vSortLineASC2DSC(1, -1, 3); // by column 3, then column 2
-    col2.clear();
-    for (int r = 1; r <= 5; ++r)
-        col2 << g.text(r, 2) + g.text(r, 3);
-    EXPECT_EQ(col2, (QStringList{"9a", "計画済a", "10b", "100b", "-c"}));
+    EXPECT_EQ(rowsText(), (QStringList{"9a", "計画済a", "10b", "100b", "-c"}));
     sorter.vSortLineASC2DSC(1, -1, 3); // descending, ties keep the column 2 order
-    col2.clear();
-    for (int r = 1; r <= 5; ++r)
-        col2 << g.text(r, 2) + g.text(r, 3);
-    EXPECT_EQ(col2, (QStringList{"-c", "10b", "100b", "9a", "計画済a"}));
+    EXPECT_EQ(rowsText(), (QStringList{"-c", "10b", "100b", "9a", "計画済a"}));
     EXPECT_TRUE(g.redraw());
 }
-
-} // namespace
-
-namespace {
 
 // A grid of three rows: check boxes in column 1, names in 2, a button cell in 3, shown.
 struct InputGrid : ::testing::Test {
@@ -107,7 +98,7 @@ struct InputGrid : ::testing::Test {
     void key(QWidget* w, int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(w, Qt::Key(k), m); }
 };
 
-TEST_F(InputGrid, CheckCellsToggleOnAClickAnywhereAndOnSpace)
+TEST_F(InputGrid, CheckCellsToggleAndButtonCellsPressByMouseAndKeys)
 {
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(2, 1, true)); // far from the indicator
     EXPECT_EQ(g.value(2, 1), 1);
@@ -126,10 +117,8 @@ TEST_F(InputGrid, CheckCellsToggleOnAClickAnywhereAndOnSpace)
     key(&g, Qt::Key_Space);
     EXPECT_EQ(g.value(2, 1), 1);
     EXPECT_TRUE(pressed.empty());
-}
 
-TEST_F(InputGrid, ButtonCellsPressByMouseEnterAndSpace)
-{
+    // Button cells press by mouse, Enter and Space.
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cellPoint(3, 3));
     g.setFocus();
     g.setCurrentCell(1, 2);

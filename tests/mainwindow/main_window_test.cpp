@@ -1,48 +1,19 @@
 // The main window offscreen: load, extraction, header sort, menu pairs, leaving.
-#include "common/globals.h"
-#include "common/text_file.h"
-#include "mainwindow/grid_sort.h"
-#include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
-#include "platform/spread_grid.h"
-#include "support/list_fixture.h"
+#include "support/main_window_fixture.h"
 
 #include <QAbstractSpinBox>
-#include <QAction>
-#include <QApplication>
 #include <QCalendarWidget>
 #include <QTableView>
-#include <QCheckBox>
-#include <QCloseEvent>
-#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-using Window = frmPrint利用者別月間実績表;
-
-struct MainWindowFixture : ListFixture {
-    std::unique_ptr<Window> w = std::make_unique<Window>();
-
-    void loadWindow(std::array<short, 5> results = {0, 0, 0, 0, 0})
-    {
-        for (size_t i = 0; i < 5; ++i)
-            w->startupChecks[i] = [r = results[i]] { return r; };
-        w->load();
-    }
-    QString settingsPath() const { return inst.file(QStringLiteral("DATA/印刷設定.ini")); }
-};
-
-TEST_F(MainWindowFixture, FailedChecksShowTheirNumberedMessagesAndTheWindowStillOpens)
+TEST_F(MainWindowTest, FailedChecksShowTheirNumberedMessagesAndTheWindowStillOpens)
 {
-    loadWindow({0, -1, 0, -1, 0});
+    seedThreeUsers();
+    load({}, {0, -1, 0, -1, 0});
     ASSERT_EQ(rec.messages.size(), 2);
     const QString tail = QStringLiteral("\nKovaniのバージョンと更新プログラムのバージョンを確認してください。");
     EXPECT_EQ(rec.messages[0].text, QStringLiteral("バージョンチェックに失敗しました。(2)") + tail);
@@ -56,27 +27,32 @@ TEST_F(MainWindowFixture, FailedChecksShowTheirNumberedMessagesAndTheWindowStill
     EXPECT_TRUE(w->grdData->colHidden(16));
     EXPECT_TRUE(w->optSerchSel[3]->isChecked());
     EXPECT_FALSE(w->imnHinkaiKaisu->isEnabled());
-    EXPECT_FALSE(QFile::exists(settingsPath())); // the load writes nothing
+    EXPECT_FALSE(QFile::exists(inst.file(QStringLiteral("DATA/印刷設定.ini")))); // the load writes nothing
     EXPECT_EQ(gTZSVer, 0);
     w->optSerchSel[2]->click();
     EXPECT_TRUE(w->imnHinkaiKaisu->isEnabled());
     w->optSerchSel[4]->click();
     EXPECT_FALSE(w->imnHinkaiKaisu->isEnabled());
-}
+    // Without a settings file an extraction and a menu choice write none, and say nothing.
+    rec.clear();
+    w->imD_Out->setMonth(QDate(2024, 5, 1));
+    w->extract();
+    ASSERT_EQ(w->grdData->MaxRows(), 3);
+    w->mnSejutuKaisuCnt[1]->trigger();
+    EXPECT_FALSE(QFile::exists(inst.file(QStringLiteral("DATA/印刷設定.ini"))));
+    EXPECT_TRUE(rec.messages.isEmpty());
 
-TEST_F(MainWindowFixture, EditionMarkerIsOneWhenTheFileExists)
-{
+    // The edition marker file makes the edition 1.
     inst.writeBytes(QStringLiteral("KovaniTZSVer.ini"), "");
-    loadWindow();
+    load();
     EXPECT_EQ(gTZSVer, 1);
 }
 
-TEST_F(MainWindowFixture, ExtractionFillsTheGridAndSavesTheSettings)
+TEST_F(MainWindowTest, ExtractionFillsTheGridSavesTheSettingsAndSortsByTheHeader)
 {
     seedThreeUsers();
-    inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]"}));
-    loadWindow();
-    w->imD_Out->setMonth(QDate(2024, 5, 15));
+    writeSettings();
+    load(QDate(2024, 5, 15));
     w->optSerchSel[4]->click();
     QTest::mouseClick(w->but_Read, Qt::LeftButton);
     ASSERT_EQ(w->grdData->MaxRows(), 3);
@@ -86,23 +62,15 @@ TEST_F(MainWindowFixture, ExtractionFillsTheGridAndSavesTheSettings)
     EXPECT_TRUE(w->grdData->isLocked(1, 2));
     EXPECT_FALSE(w->grdData->isLocked(1, 1));
     EXPECT_EQ(w->lblMes->text(), QStringLiteral("施術継続理由・状態記入を必要とする対象者一覧（令和06年5月分）"));
-    EXPECT_TRUE(decodeCp932(inst.readBytes(QStringLiteral("DATA/印刷設定.ini"))).contains(QStringLiteral("抽出頻回回数=0")));
+    EXPECT_TRUE(settings().contains(QStringLiteral("抽出頻回回数=0")));
 
     QTest::mouseClick(w->cmdSelAll[0], Qt::LeftButton);
     for (int r = 1; r <= 3; ++r)
         EXPECT_TRUE(w->isRowSelected(r));
     QTest::mouseClick(w->cmdSelAll[1], Qt::LeftButton);
     EXPECT_FALSE(w->isRowSelected(2));
-}
 
-TEST_F(MainWindowFixture, HeaderDoubleClicksDriveTheSortKeys)
-{
-    seedThreeUsers();
-    loadWindow();
-    w->imD_Out->setMonth(QDate(2024, 5, 1));
-    w->optSerchSel[4]->click();
-    w->extract();
-    ASSERT_EQ(w->grdData->MaxRows(), 3);
+    // Header double clicks drive the sort keys.
     auto dbl = [&](int col) { w->grdData->onDoubleClick(0, col); };
     dbl(3);
     dbl(3);
@@ -115,82 +83,61 @@ TEST_F(MainWindowFixture, HeaderDoubleClicksDriveTheSortKeys)
     EXPECT_EQ(w->grdData->activeRow(), 1);
 }
 
-TEST_F(MainWindowFixture, MenuPairsTickExactlyOneItemAndSave)
+TEST_F(MainWindowTest, SettingsRestoreIntoTheControlsAndMenuPairsSaveTheirChoice)
 {
-    inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]"}));
-    loadWindow();
-    w->mnSejutuKaisuCnt[1]->trigger();
-    EXPECT_TRUE(w->mnSejutuKaisuCnt[1]->isChecked());
-    EXPECT_FALSE(w->mnSejutuKaisuCnt[0]->isChecked());
-    w->mnRiyusyoTypeSel[0]->trigger();
-    EXPECT_TRUE(w->mnRiyusyoTypeSel[0]->isChecked());
-    EXPECT_FALSE(w->mnRiyusyoTypeSel[1]->isChecked());
-    EXPECT_FALSE(w->newStyleFlag());
-    const QString text = decodeCp932(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")));
-    EXPECT_TRUE(text.contains(QStringLiteral("初療日月の施術回数=1\r\n")));
-    EXPECT_TRUE(text.contains(QStringLiteral("継続理由書様式=0\r\n")));
-    w->mnRiyusyoTypeSel[0]->trigger(); // choosing the ticked item again keeps it ticked
-    EXPECT_TRUE(w->mnRiyusyoTypeSel[0]->isChecked());
-}
-
-TEST_F(MainWindowFixture, SettingsRestoreIntoTheControlsAndSaveUnchanged)
-{
-    inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"),
-                    cp932Lines({"[利用者別月間実績表]", "通院の表示=1", "並び順=1", "出力帳票=1", "初療日月の施術回数=1",
-                                "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=30"}));
-    const QByteArray before = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
-    loadWindow();
+    writeSettings({"通院の表示=1", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1",
+                   "抽出頻回回数=30"});
+    const QByteArray before = settingsBytes();
+    load();
     EXPECT_TRUE(w->chkTuuinDisp->isChecked() && w->optSort[1]->isChecked() && w->optPrintType[1]->isChecked());
     EXPECT_TRUE(w->mnSejutuKaisuCnt[1]->isChecked() && !w->mnSejutuKaisuCnt[0]->isChecked());
     EXPECT_TRUE(w->mnRiyusyoTypeSel[0]->isChecked() && !w->mnRiyusyoTypeSel[1]->isChecked());
+    EXPECT_FALSE(w->newStyleFlag());
     EXPECT_EQ(w->pastMonthsFlag(), 1);
     EXPECT_EQ(w->imnHinkaiKaisu->value(), 30); // above 24: several sub-numbers of a user count together
     w->saveSettings();
-    EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before); // same values, same bytes
+    EXPECT_EQ(settingsBytes(), before); // same values, same bytes
+
+    // A menu pair ticks exactly one item and saves the choice.
+    w->mnSejutuKaisuCnt[0]->trigger();
+    EXPECT_TRUE(w->mnSejutuKaisuCnt[0]->isChecked() && !w->mnSejutuKaisuCnt[1]->isChecked());
+    w->mnRiyusyoTypeSel[1]->trigger();
+    EXPECT_TRUE(w->mnRiyusyoTypeSel[1]->isChecked() && !w->mnRiyusyoTypeSel[0]->isChecked());
+    EXPECT_TRUE(w->newStyleFlag());
+    EXPECT_TRUE(settings().contains(QStringLiteral("初療日月の施術回数=0\r\n")));
+    EXPECT_TRUE(settings().contains(QStringLiteral("継続理由書様式=1\r\n")));
+    w->mnRiyusyoTypeSel[1]->trigger(); // choosing the ticked item again keeps it ticked
+    EXPECT_TRUE(w->mnRiyusyoTypeSel[1]->isChecked());
 }
 
-TEST_F(MainWindowFixture, NoSettingsFileMeansNothingIsWritten)
+TEST_F(MainWindowTest, LeavingStartsTheMenuProgramWithTwo)
 {
-    seedThreeUsers();
-    loadWindow();
-    w->optSerchSel[4]->click();
-    w->extract();
-    w->mnSejutuKaisuCnt[1]->trigger();
-    EXPECT_FALSE(QFile::exists(settingsPath()));
-    EXPECT_TRUE(rec.messages.isEmpty());
-}
-
-TEST_F(MainWindowFixture, LeavingStartsTheMenuProgramWithTwo)
-{
-    loadWindow();
-    w->show();
-    w->close(); // the close box
-    ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(rec.starts[0].program, gAppPath + QStringLiteral("\\Main.exe"));
-    EXPECT_EQ(rec.starts[0].args, QStringList{QStringLiteral("2")});
-    EXPECT_EQ(rec.starts[0].style, WindowStyle::NormalFocus);
-
-    auto other = std::make_unique<Window>();
-    for (auto& c : other->startupChecks)
-        c = [] { return short(0); };
-    other->load();
-    other->show();
-    QTest::mouseClick(other->btnExit, Qt::LeftButton);
-    ASSERT_EQ(rec.starts.size(), 2);
-    EXPECT_EQ(rec.starts[1].args, QStringList{QStringLiteral("2")});
+    for (const bool closeBox : {true, false}) {
+        SCOPED_TRACE(closeBox ? "the close box" : "終了");
+        load();
+        w->show();
+        rec.clear();
+        if (closeBox)
+            w->close();
+        else
+            QTest::mouseClick(w->btnExit, Qt::LeftButton);
+        ASSERT_EQ(rec.starts.size(), 1);
+        EXPECT_EQ(rec.starts[0].program, gAppPath + QStringLiteral("\\Main.exe"));
+        EXPECT_EQ(rec.starts[0].args, QStringList{QStringLiteral("2")});
+        EXPECT_EQ(rec.starts[0].style, WindowStyle::NormalFocus);
+    }
 }
 
 // --- the month input, the search fields, a failed extraction, names for screen readers ---
 
-struct ShownWindowFixture : MainWindowFixture {
+struct ShownWindowFixture : MainWindowTest {
     void SetUp() override
     {
         seedThreeUsers();
         addMonth(10101, 2024, 4, 17);
-        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]"}));
-        loadWindow();
+        writeSettings();
+        load(QDate(2024, 5, 1));
         w->optSerchSel[4]->click();
-        w->imD_Out->setMonth(QDate(2024, 5, 1));
         w->show();
         QApplication::setActiveWindow(w.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
@@ -301,25 +248,31 @@ TEST_F(ShownWindowFixture, ADayPickedInTheCalendarExtractsAtOnce)
 
 TEST_F(ShownWindowFixture, EnterInASearchFieldExtracts)
 {
-    w->txt_SiboriName->setFocus(Qt::TabFocusReason);
-    w->txt_SiboriName->insert(QStringLiteral("鈴木")); // as an input method commits it
-    QTest::keyClick(w->txt_SiboriName, Qt::Key_Return);
-    EXPECT_EQ(extractions(), 1);
-    ASSERT_EQ(w->grdData->MaxRows(), 1);
-    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10201)));
-    w->txt_SiboriName->clear();
-    w->txt_SiboriNo->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(w->txt_SiboriNo, QStringLiteral("10301"));
-    QTest::keyClick(w->txt_SiboriNo, Qt::Key_Enter, Qt::KeypadModifier);
-    ASSERT_EQ(w->grdData->MaxRows(), 1);
-    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10301)));
-    w->txt_SiboriNo->clear();
-    w->txt_SiboriKana->setFocus(Qt::TabFocusReason);
-    w->txt_SiboriKana->insert(QStringLiteral("ヤマダ"));
-    QTest::keyClick(w->txt_SiboriKana, Qt::Key_Return);
-    EXPECT_EQ(extractions(), 3);
-    ASSERT_EQ(w->grdData->MaxRows(), 1);
-    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10101)));
+    // Texts committed as an input method does, or typed; Return or the keypad's Enter.
+    const struct {
+        QLineEdit* field;
+        const char* text;
+        bool typed;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        long shown;
+    } cases[] = {{w->txt_SiboriName, "鈴木", false, Qt::Key_Return, {}, 10201},
+                 {w->txt_SiboriNo, "10301", true, Qt::Key_Enter, Qt::KeypadModifier, 10301},
+                 {w->txt_SiboriKana, "ヤマダ", false, Qt::Key_Return, {}, 10101}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        c.field->setFocus(Qt::TabFocusReason);
+        if (c.typed)
+            QTest::keyClicks(c.field, QString::fromUtf8(c.text));
+        else
+            c.field->insert(QString::fromUtf8(c.text));
+        QTest::keyClick(c.field, c.key, c.modifiers);
+        EXPECT_EQ(extractions(), ++n);
+        ASSERT_EQ(w->grdData->MaxRows(), 1);
+        EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(c.shown)));
+        c.field->clear();
+    }
 }
 
 TEST_F(ShownWindowFixture, AFailedExtractionKeepsTheRowsAndSavesNothing)
@@ -329,7 +282,7 @@ TEST_F(ShownWindowFixture, AFailedExtractionKeepsTheRowsAndSavesNothing)
     w->grdData->setValue(2, 1, 1);
     sql({QStringLiteral("DROP TABLE STAFF")});
     w->chkTuuinDisp->setChecked(true); // a change that a successful extraction would save
-    const QByteArray before = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
+    const QByteArray before = settingsBytes();
     w->imD_Out->setMonth(QDate(2024, 4, 1));
     rec.clear();
     QTest::mouseClick(w->but_Read, Qt::LeftButton);
@@ -339,7 +292,7 @@ TEST_F(ShownWindowFixture, AFailedExtractionKeepsTheRowsAndSavesNothing)
     ASSERT_EQ(w->grdData->MaxRows(), 3);                        // the rows stay, ticks included
     EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10101)));
     EXPECT_TRUE(w->isRowSelected(2));
-    EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before);
+    EXPECT_EQ(settingsBytes(), before);
 }
 
 TEST_F(ShownWindowFixture, EveryControlHasItsNameForScreenReaders)

@@ -8,6 +8,13 @@
 
 namespace {
 
+// A state as one line, for whole comparisons.
+std::string text(const PrintSettings& s)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7").arg(s.tuuinDisp).arg(s.sortIndex).arg(s.printType).arg(s.sejutuKaisuCnt)
+        .arg(s.riyusyoType).arg(s.pastMonths).arg(s.threshold).toStdString();
+}
+
 struct PrintSettingsFixture : ::testing::Test {
     TestInstall inst;
     ScopedRecordingPlatform rec;
@@ -39,31 +46,23 @@ TEST_F(PrintSettingsFixture, MissingFileKeepsTheInitialStateAndIsNeverCreated)
 
 TEST_F(PrintSettingsFixture, ValuesAndFallbacks)
 {
-    PrintSettings s = loaded({"通院の表示=2x", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0",
-                              "過去頻回実績月表示=1", "抽出頻回回数=5"});
-    EXPECT_TRUE(s.tuuinDisp);
-    EXPECT_EQ(s.sortIndex, 1);
-    EXPECT_EQ(s.printType, 1);
-    EXPECT_EQ(s.sejutuKaisuCnt, 1);
-    EXPECT_EQ(s.riyusyoType, 0);
-    EXPECT_EQ(s.pastMonths, 1);
-    EXPECT_EQ(s.threshold, 5);
-
-    s = loaded({"通院の表示=x", "並び順=2", "出力帳票=abc", "初療日月の施術回数=-3", "継続理由書様式=abc",
-                "過去頻回実績月表示=yes", "抽出頻回回数=abc"});
-    EXPECT_FALSE(s.tuuinDisp);
-    EXPECT_EQ(s.sortIndex, 0);
-    EXPECT_EQ(s.printType, 0);
-    EXPECT_EQ(s.sejutuKaisuCnt, 0);
-    EXPECT_EQ(s.riyusyoType, 1); // unusable: the newer form stays ticked
-    EXPECT_EQ(s.pastMonths, 0);
-    EXPECT_EQ(s.threshold, 0);
-
-    s = loaded({"並び順=x", "並び順=1", "抽出頻回回数=99999"});
-    EXPECT_EQ(s.sortIndex, 0); // the first key wins
-    EXPECT_EQ(s.threshold, 0); // out of the 16-bit range
-    s = loaded({"並び順=-1"});
-    EXPECT_EQ(s.sortIndex, 0); // no such option
+    const struct {
+        QStringList lines;
+        PrintSettings want; // tuuinDisp, sortIndex, printType, sejutuKaisuCnt, riyusyoType, pastMonths, threshold
+    } cases[] = {
+        {{"通院の表示=2x", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=5"},
+         {true, 1, 1, 1, 0, 1, 5}},
+        // Unusable values: the first option, the newer form ticked, the threshold 0.
+        {{"通院の表示=x", "並び順=2", "出力帳票=abc", "初療日月の施術回数=-3", "継続理由書様式=abc", "過去頻回実績月表示=yes",
+          "抽出頻回回数=abc"},
+         {false, 0, 0, 0, 1, 0, 0}},
+        {{"並び順=x", "並び順=1", "抽出頻回回数=99999"}, {}}, // the first key wins; out of the 16-bit range
+        {{"並び順=-1"}, {}},                                     // no such option
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.join(u' ').toStdString());
+        EXPECT_EQ(text(loaded(c.lines)), text(c.want));
+    }
 }
 
 TEST_F(PrintSettingsFixture, SaveWritesEveryKeyInOrderAndKeepsOtherSections)

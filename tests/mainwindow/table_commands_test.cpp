@@ -1,26 +1,9 @@
 // The main window's table commands: preview, print after the question, the check-table buttons.
-#include "common/globals.h"
-#include "common/text_file.h"
-#include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
-#include "platform/spread_grid.h"
-#include "support/list_fixture.h"
 #include "support/main_window_fixture.h"
-
-#include <QFile>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QAction>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-using Window = frmPrint利用者別月間実績表;
-
-struct TableCommandsFixture : ListFixture {
-    std::unique_ptr<Window> w;
-
+struct TableCommandsFixture : MainWindowTest {
     void SetUp() override
     {
         seedThreeUsers();
@@ -28,13 +11,11 @@ struct TableCommandsFixture : ListFixture {
         addJissekiDays(10101, QDate(2024, 5, 1), 3);
         sql({QStringLiteral("INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) "
                             "VALUES (1, 3, 1, 10101, 1, 20240502, 0)")});
-        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines({"[利用者別月間実績表]"}));
-        w = loadedMainWindow(QDate(2024, 5, 1));
+        writeSettings();
+        load(QDate(2024, 5, 1));
         extractEveryone(*w);
         rec.clear();
     }
-    QString comFile() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
-    QString settings() const { return decodeCp932(inst.readBytes(QStringLiteral("DATA/印刷設定.ini"))); }
 };
 
 TEST_F(TableCommandsFixture, PreviewWritesBothFilesAndStartsTheViewer)
@@ -47,7 +28,7 @@ TEST_F(TableCommandsFixture, PreviewWritesBothFilesAndStartsTheViewer)
                              "Title,\"利用者別月間実績表印刷\"\r\n"
                              "SetDataText,\"利用者別月間実績\",\"") + inst.path()
                              + QStringLiteral("/TMP/利用者別月間実績.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
-    const QStringList csv = splitLines(decodeCp932(inst.readBytes(QStringLiteral("TMP/利用者別月間実績.csv"))));
+    const QStringList csv = tmpLines(QStringLiteral("利用者別月間実績.csv"));
     ASSERT_EQ(csv.size(), 2); // header and the one user with records
     EXPECT_TRUE(csv[1].startsWith(QStringLiteral("\"訪問治療院\",\"2024/05\",")));
     EXPECT_TRUE(settings().contains(QStringLiteral("出力帳票=0\r\n")));
@@ -56,7 +37,7 @@ TEST_F(TableCommandsFixture, PreviewWritesBothFilesAndStartsTheViewer)
 
 TEST_F(TableCommandsFixture, PrintAsksFirstAndCancelDoesNothing)
 {
-    const QByteArray before = inst.readBytes(QStringLiteral("DATA/印刷設定.ini"));
+    const QByteArray before = settingsBytes();
     w->optPrintType[1]->setChecked(true);
     rec.answers.push_back(MsgResult::Cancel);
     w->mnMenuPrint->trigger();
@@ -67,7 +48,7 @@ TEST_F(TableCommandsFixture, PrintAsksFirstAndCancelDoesNothing)
     EXPECT_EQ(rec.messages[0].title, QString());
     EXPECT_TRUE(rec.starts.isEmpty());
     EXPECT_FALSE(QFile::exists(inst.file(QStringLiteral("TMP/WfdCom.dat"))));
-    EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")), before);
+    EXPECT_EQ(settingsBytes(), before);
 
     w->mnMenuPrint->trigger(); // OK: the schedule table through the print dialog
     ASSERT_EQ(rec.starts.size(), 1);

@@ -3,15 +3,13 @@
 #include "setup/installation.h"
 
 #include "common/ini_file.h"
-#include "support/test_install.h"
+#include "support/program_run.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -30,48 +28,19 @@ SetupSources buildTreeSources()
     return s;
 }
 
-// Every entry under a folder: relative path -> kind, size, content hash and modification time.
-QMap<QString, QString> snapshot(const QString& root)
+// folderSnapshot with each file's modification time: a run that changes nothing touches nothing.
+QMap<QString, QByteArray> snapshot(const QString& root)
 {
-    QMap<QString, QString> out;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo fi(path);
-        QString state;
-        if (fi.isSymLink())
-            state = QStringLiteral("link->") + fi.symLinkTarget();
-        else if (fi.isDir())
-            state = QStringLiteral("dir");
-        else
-            state = QString::fromLatin1(QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha1).toHex())
-                + u' ' + QString::number(fi.lastModified().toMSecsSinceEpoch());
-        out.insert(QDir(root).relativeFilePath(path), state);
-    }
+    QMap<QString, QByteArray> out = folderSnapshot(root);
+    for (auto it = out.begin(); it != out.end(); ++it)
+        if (const QFileInfo fi(QDir(root).filePath(it.key())); fi.isFile() && !fi.isSymLink())
+            it.value() += ' ' + QByteArray::number(fi.lastModified().toMSecsSinceEpoch());
     return out;
 }
 
 QString connectionOf(const QString& folder)
 {
     return profile::getString("接続情報", "接続情報", {}, QDir(folder).filePath("adodb.ini"));
-}
-
-struct ProcessRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ProcessRun runProcess(const QString& program, const QStringList& args, const QStringList& env = {})
-{
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (const QString& kv : env)
-        e.insert(kv.section(u'=', 0, 0), kv.section(u'=', 1));
-    p.setProcessEnvironment(e);
-    p.start(program, args);
-    EXPECT_TRUE(p.waitForFinished(60000)) << program.toStdString();
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
 class Setup : public ::testing::Test {
@@ -159,17 +128,19 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     // TestInstall lays out its own Massage.ini folders too: keep only what the suite has.
     for (const char* extra : {"TMP", "SYS", "ICON"})
         QDir(QDir(dir).filePath(extra)).removeRecursively();
-    QStringList suiteFiles;
-    QMap<QString, QByteArray> bytes;
-    for (QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString p = it.next();
-        bytes.insert(p, fileBytes(p));
-    }
+    const QMap<QString, QByteArray> bytes = folderSnapshot(dir);
+    // The suite's files and folders as they were, but for what is named.
+    const auto kept = [&](const std::function<bool(const QString&)>& replaced) {
+        const QMap<QString, QByteArray> now = folderSnapshot(dir);
+        for (auto it = bytes.begin(); it != bytes.end(); ++it)
+            if (!replaced(it.key())) {
+                EXPECT_EQ(now.value(it.key()), it.value()) << it.key().toStdString();
+            }
+    };
     ASSERT_EQ(connectionOf(dir), "Provider=SQLOLEDB.1;Data Source=SRV\\SQLEXPRESS;Initial Catalog=SUITE;User ID=sa;Password=x");
 
     const SetupReport r = setUp(dir, true);
-    for (auto it = bytes.begin(); it != bytes.end(); ++it)
-        EXPECT_EQ(fileBytes(it.key()), it.value()) << it.key().toStdString();
+    kept([](const QString&) { return false; });
     // Only what it lacked: the folder Massage.ini names, the other layouts, the viewer's own file.
     EXPECT_TRUE(r.created.contains(QDir(dir).filePath("WORK/")));
     EXPECT_TRUE(r.created.contains(QDir(dir).filePath("SYSTEM/施術計画書.wfd")));
@@ -187,11 +158,7 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     EXPECT_EQ(QFileInfo(QDir(dir).filePath("wfrfv10.exe")).symLinkTarget(), QDir(dir).filePath("report-viewer"));
     EXPECT_EQ(fileBytes(QDir(dir).filePath("SYSTEM/継続理由・状況記入書.wfd")),
               fileBytes(MONTHLY_SOURCE_DIR "/layouts/継続理由・状況記入書.wfd"));
-    for (auto it = bytes.begin(); it != bytes.end(); ++it) {
-        if (!it.key().endsWith(".wfd") && !it.key().endsWith("wfrfv10.exe")) {
-            EXPECT_EQ(fileBytes(it.key()), it.value()) << it.key().toStdString();
-        }
-    }
+    kept([](const QString& name) { return name.endsWith(".wfd") || name == "wfrfv10.exe"; });
 }
 
 TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
@@ -207,11 +174,11 @@ TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
     EXPECT_TRUE(r.created.isEmpty());
 
     // The command says so on standard error and fails.
-    const ProcessRun cmd = runProcess(SETUP_BIN, {tmp.filePath("file/office"), "--demo"});
+    const ProgramRun cmd = runProgram(SETUP_BIN, {tmp.filePath("file/office"), "--demo"});
     EXPECT_EQ(cmd.exitCode, 1);
-    EXPECT_TRUE(cmd.err.startsWith("monthly-records-setup: " + cannot)) << cmd.err.toStdString();
-    EXPECT_EQ(runProcess(SETUP_BIN, {}).exitCode, 2);
-    EXPECT_EQ(runProcess(SETUP_BIN, {"a", "b"}).exitCode, 2);
+    EXPECT_TRUE(cmd.stderrLines.value(0).startsWith("monthly-records-setup: " + cannot)) << cmd.stderrLines.join('\n').toStdString();
+    EXPECT_EQ(runProgram(SETUP_BIN, {}).exitCode, 2);
+    EXPECT_EQ(runProgram(SETUP_BIN, {"a", "b"}).exitCode, 2);
 
     // A full disk: the set-up stops with the reason, and no file is left half written.
     const QString full = tmp.filePath("full");
@@ -249,9 +216,10 @@ TEST(DesktopEntry, StartsTheFoldersProgramAndPassesTheValidator)
     EXPECT_TRUE(QFileInfo(entry).fileName().startsWith("monthly-records-"));
     EXPECT_TRUE(r.created.contains(entry));
     EXPECT_EQ(QString::fromUtf8(fileBytes(entry)), desktopEntryText(o.target, s.icon));
-    const ProcessRun validate = runProcess("desktop-file-validate", {entry});
+    const ProgramRun validate = runProgram("desktop-file-validate", {entry});
+    EXPECT_TRUE(validate.finished);
     EXPECT_EQ(validate.exitCode, 0);
-    EXPECT_EQ((validate.out + validate.err).toStdString(), "");
+    EXPECT_EQ((validate.stdoutText + validate.stderrLines.join('\n')).toStdString(), "");
     // Another folder gets an entry of its own.
     EXPECT_NE(desktopEntryFileName(o.target), desktopEntryFileName(tmp.filePath("支店")));
 }

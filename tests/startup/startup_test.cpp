@@ -1,16 +1,13 @@
-// The real binary in scripted mode, the branch key rule, the background window's load.
+// The branch key rule and the background window's load.
 #include "common/globals.h"
 #include "common/program_end.h"
 #include "common/text_file.h"
 #include "startup/back_window.h"
 #include "startup/start_values.h"
-#include "support/program_run.h"
-#include "support/suite_db.h"
 #include "support/test_install.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -24,78 +21,6 @@ TEST(StartValues, BaseIdNeedsFourDigits)
     for (const char* bad : {"", "010", " 0103", "01a3", "abcd", "０１０３"})
         EXPECT_FALSE(parseBaseId(QString::fromUtf8(bad)).has_value()) << bad;
 }
-
-struct BinaryFixture : ::testing::Test {
-    TestInstall inst;
-    ProgramRun run(const QStringList& args, const QStringList& env = {})
-    {
-        return runInstalledProgram(inst, QStringLiteral(MONTHLY_RECORDS_BINARY), args, env);
-    }
-};
-
-TEST_F(BinaryFixture, EmptyCommandLineShowsTwoMessagesAndEnds)
-{
-    const ProgramRun r = run({});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.lines(QStringLiteral("MSGBOX")),
-              (QStringList{QStringLiteral("MSGBOX\t\u3000エラー！！\texclamation\t処理モードが設定されていません。"),
-                           QStringLiteral("MSGBOX\t\u3000エラー！！\tcritical\t起動できません！")}));
-    EXPECT_TRUE(r.lines(QStringLiteral("START")).isEmpty()); // the main window never opened
-}
-
-TEST_F(BinaryFixture, MissingSystemSettingsEndsBeforeTheModeIsLookedAt)
-{
-    QFile::remove(inst.file(QStringLiteral("Massage.ini")));
-    const ProgramRun r = run({});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.lines(QStringLiteral("MSGBOX")),
-              QStringList{QStringLiteral("MSGBOX\t警告！\tcritical\tシステム設定ファイルが見つかりません。")});
-}
-
-TEST_F(BinaryFixture, UnusableBaseIdRefusesToStart)
-{
-    inst.writeBytes(QStringLiteral("Massage.ini"), "SYSTEM_ICON=\\ICON\r\nWALLPAPER=w.png\r\nBASEID=1\r\n");
-    const ProgramRun r = run({QStringLiteral("1")});
-    EXPECT_EQ(r.exitCode, 0);
-    const QStringList msgs = r.lines(QStringLiteral("MSGBOX"));
-    ASSERT_EQ(msgs.size(), 1);
-    EXPECT_TRUE(msgs[0].startsWith(QStringLiteral("MSGBOX\t警告！\tcritical\tシステム設定ファイルの拠点番号（BASEID）が正しくありません。")));
-    EXPECT_TRUE(r.lines(QStringLiteral("START")).isEmpty());
-}
-
-TEST_F(BinaryFixture, ProcessingModeOpensTheMainWindowAndStartsTheMenuOnClose)
-{
-    // Any text is a mode, also one that looks like an option of the window system.
-    const QStringList modes[] = {{QStringLiteral("1")}, {QStringLiteral("-reverse")}, {QStringLiteral("-title"), QStringLiteral("x")},
-                                 {QStringLiteral("-style"), QStringLiteral("fusion")}};
-    for (const QStringList& mode : modes) {
-        const ProgramRun r = run(mode, {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1")});
-        EXPECT_EQ(r.exitCode, 0) << mode.join(u' ').toStdString();
-        EXPECT_FALSE(r.stderrLines.join(u'\n').contains(QStringLiteral("処理モード"))) << mode.join(u' ').toStdString();
-        EXPECT_EQ(r.lines(QStringLiteral("START")),
-                  QStringList{QStringLiteral("START\t") + r.folder + QStringLiteral("/Main.exe 2")})
-            << mode.join(u' ').toStdString();
-    }
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(BinaryFixture, LoadsOnASuiteDatabaseWithoutAnyMessage)
-{
-    const QString db = inst.useSqliteDatabase();
-    QString err;
-    ASSERT_TRUE(createSuiteDatabase(db, SchemaVariant::Current, &err)) << err.toStdString();
-    const ProgramRun r = run({QStringLiteral("1")}, {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.lines(QStringLiteral("MSGBOX")).isEmpty()) << r.stderrLines.join(u'\n').toStdString();
-    EXPECT_EQ(r.lines(QStringLiteral("START")).size(), 1);
-}
-
-} // namespace
-
-namespace {
 
 struct ProgramEnded {};
 
@@ -145,20 +70,11 @@ TEST_F(BackWindowFixture, WallpaperStretchedOverTheWindowAndTheBranchKey)
 
 TEST_F(BackWindowFixture, MissingWallpaperLeavesThePlainBackground)
 {
-    // A named file that is not there: plain and silent. Neither entry there: both messages,
-    // the icon folder's first, and start-up goes on.
+    // A named file that is not there: plain and silent. (Neither entry: see the start-up rows.)
     frmBack back;
     back.load(inst.path()); // WALLPAPER=wall.png, no such file
     EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
     EXPECT_TRUE(back.ImgWall->pixmap().isNull());
-
-    massage({QStringLiteral("BASEID=0103")});
-    frmBack bare;
-    bare.load(inst.path());
-    EXPECT_EQ(said(), (QStringList{QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[SYSTEM_ICON]"),
-                                   QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[WALLPAPER]")}));
-    EXPECT_TRUE(bare.ImgWall->pixmap().isNull());
-    EXPECT_EQ(std::pair(gKyotenCd, gKyotenEb), (std::pair<short, short>(1, 3)));
 }
 
 } // namespace

@@ -58,7 +58,9 @@ inline std::string viaName(const ::testing::TestParamInfo<Via>& info)
 // A ListFixture whose program connections go through the driver of the test's parameter.
 class ListFixtureVia : public ListFixture, public ::testing::WithParamInterface<Via> {
 protected:
-    void SetUp() override
+    void SetUp() override { useDriver(); }
+    // Again after createDatabase, which points adodb.ini at the embedded file.
+    void useDriver() const
     {
         if (GetParam() == Via::Odbc)
             connectThroughOdbc();

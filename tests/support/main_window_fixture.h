@@ -1,9 +1,24 @@
 #pragma once
 // The main window as the command tests use it: loaded on the fixture installation with the
 // start-up checks passed, the month set, the list extracted for everyone.
+#include "common/globals.h"
+#include "common/text_file.h"
+#include "mainwindow/grid_sort.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/month_edit.h"
+#include "platform/spread_grid.h"
+#include "support/list_fixture.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDate>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <array>
 #include <memory>
 
 using MainWindow = frmPrint利用者別月間実績表;
@@ -16,3 +31,20 @@ void extractEveryone(MainWindow& w);
 int rowOfUser(const MainWindow& w, long userNo);
 // Ticks exactly the given users' rows.
 void tickUsers(MainWindow& w, std::initializer_list<long> userNos);
+// The two messages of a row refresh that failed, and nothing else.
+void expectFailedRefresh(const RecordingPlatform& rec);
+
+// The fixture installation with a main window and the files its commands write.
+struct MainWindowTest : ListFixture {
+    std::unique_ptr<MainWindow> w;
+
+    // Loads a new window with the start-up checks' results; a valid month is then set.
+    void load(const QDate& month = {}, std::array<short, 5> checks = {});
+    // DATA/印刷設定.ini with the window's section and the lines.
+    void writeSettings(const QStringList& lines = {}) const;
+    QByteArray settingsBytes() const { return inst.readBytes(QStringLiteral("DATA/印刷設定.ini")); }
+    QString settings() const;
+    QString comFile() const; // TMP/WfdCom.dat
+    QStringList tmpLines(const QString& name) const;
+    int rowOf(long userNo) const { return rowOfUser(*w, userNo); }
+};

@@ -14,23 +14,19 @@ QStringList ProgramRun::lines(const QString& prefix) const
     return out;
 }
 
-ProgramRun runInstalledProgram(const TestInstall& inst, const QString& binary, const QStringList& args,
-                               const QStringList& env, int timeoutMs)
+ProgramRun runProgram(const QString& program, const QStringList& args, const QStringList& env,
+                      const QString& workingDir, int timeoutMs)
 {
     ProgramRun run;
-    run.folder = inst.path();
-    const QString copy = inst.file(QFileInfo(binary).fileName());
-    if (!QFileInfo::exists(copy))
-        QFile::copy(binary, copy);
+    run.folder = workingDir;
     QProcess p;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert(QStringLiteral("MONTHLY_RECORDS_SCRIPTED"), QStringLiteral("1"));
-    e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     for (const QString& kv : env)
         e.insert(kv.section(u'=', 0, 0), kv.section(u'=', 1));
     p.setProcessEnvironment(e);
-    p.setWorkingDirectory(inst.path());
-    p.start(copy, args);
+    if (!workingDir.isEmpty())
+        p.setWorkingDirectory(workingDir);
+    p.start(program, args);
     run.finished = p.waitForFinished(timeoutMs);
     if (!run.finished)
         p.kill();
@@ -38,4 +34,15 @@ ProgramRun runInstalledProgram(const TestInstall& inst, const QString& binary, c
     run.stdoutText = QString::fromUtf8(p.readAllStandardOutput());
     run.stderrLines = QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     return run;
+}
+
+ProgramRun runInstalledProgram(const TestInstall& inst, const QString& binary, const QStringList& args,
+                               const QStringList& env, int timeoutMs)
+{
+    const QString copy = inst.file(QFileInfo(binary).fileName());
+    if (!QFileInfo::exists(copy))
+        QFile::copy(binary, copy);
+    return runProgram(copy, args,
+                      QStringList{QStringLiteral("MONTHLY_RECORDS_SCRIPTED=1"), QStringLiteral("QT_QPA_PLATFORM=offscreen")} + env,
+                      inst.path(), timeoutMs);
 }
