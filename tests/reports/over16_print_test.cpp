@@ -7,16 +7,17 @@
 #include "db/adodb.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
+#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 
 #include <QDir>
-#include <QProcess>
-#include <tuple>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -123,13 +124,7 @@ protected:
     }
     QByteArray tmpFile(const QString& name) const { return inst.readBytes(QStringLiteral("TMP/") + name); }
     QString com() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
-    QStringList said() const
-    {
-        QStringList t;
-        for (const auto& m : rec.messages)
-            t << m.text;
-        return t;
-    }
+    QStringList said() const { return messageTexts(rec); }
     // The data lines of a CSV (after the header), for tests whose texts hold no line break.
     QStringList dataLines(const QString& name) const
     {
@@ -251,9 +246,7 @@ TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
     seedDocuments();
     window.tick({10201});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
-    EXPECT_EQ(said(), QStringList{kEnterReasons});
-    EXPECT_EQ(rec.messages.value(0).title, kTitle);
-    EXPECT_EQ(rec.messages.value(0).icon, MsgIcon::Information);
+    expectSaid(rec, {{kEnterReasons, MsgIcon::Information, kTitle}});
     EXPECT_TRUE(tmpFile(kFormCsv).isEmpty());
     EXPECT_TRUE(rec.starts.isEmpty());
 
@@ -449,31 +442,16 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 TEST_F(Over16Print, EveryFailureHasItsMessage)
 {
     seedDocuments();
-    struct Msg {
-        QString text;
-        MsgIcon icon;
-        QString title;
-    };
-    auto expectMessages = [this](const QList<Msg>& want, const char* what) {
-        ASSERT_EQ(rec.messages.size(), want.size()) << what << ": " << said().join(u'|').toStdString();
-        for (int i = 0; i < want.size(); ++i) {
-            if (want[i].text.endsWith(u'…'))
-                EXPECT_TRUE(rec.messages[i].text.startsWith(want[i].text.chopped(1))) << what << ": " << rec.messages[i].text.toStdString();
-            else
-                EXPECT_EQ(rec.messages[i].text, want[i].text) << what;
-            EXPECT_EQ(rec.messages[i].icon, want[i].icon) << what << " " << i;
-            EXPECT_EQ(rec.messages[i].title, want[i].title) << what << " " << i;
-        }
-        EXPECT_EQ(rec.busyDepth, 0);
-    };
-    const Msg nothing{kNothing, MsgIcon::Information, kTitle}, enterReasons{kEnterReasons, MsgIcon::Information, kTitle},
+    const Said nothing{kNothing, MsgIcon::Information, kTitle}, enterReasons{kEnterReasons, MsgIcon::Information, kTitle},
         outputFailed{kOutputFailed, MsgIcon::Information, kTitle}, printFailed{kPrintFailed, MsgIcon::Information, kTitle};
-    auto run = [&](auto&& prepare, const QList<Msg>& want, const char* what) {
+    auto run = [&](auto&& prepare, const QList<Said>& want, const char* what) {
+        SCOPED_TRACE(what);
         rec.clear();
         window.tick({10101});
         prepare();
         form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
-        expectMessages(want, what);
+        expectSaid(rec, want);
+        EXPECT_EQ(rec.busyDepth, 0);
     };
 
     run([&] { window.month = QDate(); }, {{"(13)型が一致しません。", MsgIcon::None, ""},
@@ -508,7 +486,8 @@ TEST_F(Over16Print, EveryFailureHasItsMessage)
     // The plan's messages carry the form's title too.
     rec.clear();
     form::vPrintKeikakusyo(0, window, 0);
-    expectMessages({{"iGetKeikakuData() でエラー\r\n…", MsgIcon::Critical, ""}, nothing}, "plan query");
+    expectSaid(rec, {{"iGetKeikakuData() でエラー\r\n…", MsgIcon::Critical, ""}, nothing});
+    EXPECT_EQ(rec.busyDepth, 0);
 }
 
 TEST_F(Over16Print, LookupsKeepTheirOwnResults)
@@ -524,17 +503,10 @@ TEST_F(Over16Print, LookupsKeepTheirOwnResults)
     sql({QStringLiteral("DROP TABLE JISSEKI")});
     EXPECT_EQ(form::iGetKaisuAfterDay(10101, QStringLiteral("2024/05/03")), 1); // the designed result of a failure
     EXPECT_EQ(form::iGetSejutuBui(10101, QStringLiteral("2024/05/01"), rec16), 1);
-    EXPECT_EQ(rec.messages.size(), 2);
-    rec.clear();
     EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("いつか"), rec16), -1);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("getDouiRecord()でエラー\r\n13  (型が一致しません。)"));
-    EXPECT_EQ(rec.messages[0].title, QStringLiteral("同意履歴テーブルより、情報取得"));
+    expectSaid(rec, {{"csInpKey_Isi() でエラー\r\n…"}, {"csInpKey_Isi() でエラー\r\n…"},
+                     {"getDouiRecord()でエラー\r\n13  (型が一致しません。)", std::nullopt, "同意履歴テーブルより、情報取得"}});
 }
-
-} // namespace
-
-namespace {
 
 // The month's areas and consent records are read for all ticked users at once; on a generated
 // branch every record must hold what the per-user routines give.
