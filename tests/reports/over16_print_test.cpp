@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -125,49 +126,32 @@ protected:
     QByteArray tmpFile(const QString& name) const { return inst.readBytes(QStringLiteral("TMP/") + name); }
     QString com() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
     QStringList said() const { return messageTexts(rec); }
-    // The data lines of a CSV (after the header), for tests whose texts hold no line break.
-    QStringList dataLines(const QString& name) const
+    // The data records of a CSV, read as the viewer reads them: a quoted field ends at a quote
+    // followed by a comma or a line end; the quotes are dropped.
+    QList<QStringList> records(const QString& name = kFormCsv) const
     {
-        QStringList lines = decodeCp932(tmpFile(name)).split(QStringLiteral("\r\n"));
-        if (!lines.isEmpty())
-            lines.removeFirst();
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
-    }
-    // Column c (1-based) of every data record, without its quotes, read as the viewer reads it:
-    // a quoted field ends at a quote followed by a comma or a line end.
-    QStringList column(int c, const QString& name = kFormCsv) const
-    {
+        static const QRegularExpression field(QStringLiteral(R"re("((?s).*?)"(?=,|\r\n|$)|([^,\r\n]*))re"));
         const QString t = decodeCp932(tmpFile(name));
-        QList<QStringList> records{{}};
-        QString field;
-        for (qsizetype i = 0; i < t.size(); ++i) {
-            if (t.at(i) == u'"') {
-                qsizetype end = i + 1;
-                while (end < t.size() && !(t.at(end) == u'"' && (end + 1 == t.size() || t.at(end + 1) == u',' || t.at(end + 1) == u'\r')))
-                    ++end;
-                field = t.mid(i + 1, end - i - 1);
-                i = end;
-            } else if (t.at(i) == u',') {
-                records.last() << field;
-                field.clear();
-            } else if (t.at(i) == u'\r') {
-                records.last() << field;
-                field.clear();
-                records.append(QStringList());
-                ++i; // the LF
-            } else {
-                field += t.at(i);
-            }
+        QList<QStringList> out{{}};
+        for (qsizetype i = t.indexOf(QStringLiteral("\r\n")) + 2; i > 1 && i < t.size();) {
+            const auto m = field.match(t, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+            out.last() << (m.hasCaptured(1) ? m.captured(1) : m.captured(2));
+            i = m.capturedEnd() + (t.mid(m.capturedEnd(), 2) == u"\r\n" ? 2 : 1);
+            if (i == m.capturedEnd() + 2)
+                out.append(QStringList());
         }
-        records.removeFirst(); // the header
-        records.removeLast();  // after the last line end
-        QStringList out;
-        for (const QStringList& r : records)
-            out << r.value(c - 1);
+        out.removeLast(); // after the last line end
         return out;
     }
+    // Columns from..to (1-based) of every record, joined by commas.
+    QStringList columns(int from, int to, const QString& name = kFormCsv) const
+    {
+        QStringList out;
+        for (const QStringList& r : records(name))
+            out << r.mid(from - 1, to - from + 1).join(u',');
+        return out;
+    }
+    QStringList column(int c, const QString& name = kFormCsv) const { return columns(c, c, name); }
 
     FakeWindow window;
 };
@@ -254,12 +238,9 @@ TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
     window.tick({10201, 10101});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 1);
     EXPECT_TRUE(rec.messages.isEmpty());
-    const QStringList lines = dataLines(kFormCsv);
-    ASSERT_EQ(lines.size(), 2);
     // Order: branch, sub-number, user ID; count 0; the evaluation -1, its texts empty; format 1.
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("1,1,3,10101,2024,5,\"2024/05/01\",0,0,")));
-    EXPECT_TRUE(lines[1].contains(QStringLiteral(",\"\",-1,-1,-1,-1,-1,-1,-1,-1,\"\",\"\",\"-1\",\"\",\"\",\"\",")))
-        << lines[1].toStdString();
+    EXPECT_EQ(columns(1, 9), (QStringList{"1,1,3,10101,2024,5,2024/05/01,0,0", "1,1,3,10201,2024,5,2024/05/01,1,0"}));
+    EXPECT_EQ(columns(18, 32).value(1), ",-1,-1,-1,-1,-1,-1,-1,-1,,,-1,,,");
     EXPECT_EQ(column(49), (QStringList{"1", "1"}));
     EXPECT_TRUE(com().startsWith(QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/継続理由・状況記入書.wfd\"")));
 }
@@ -327,12 +308,9 @@ TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
     EXPECT_EQ(column(32), (QStringList{"新しい方", "マスタの傷病名", "マスタの傷病名"}));
-    const QStringList lines = dataLines(kFormCsv);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_TRUE(lines[0].contains(QStringLiteral(",1,0,0,0,1,0,1,\"その他の傷病\",0,"))) << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains(QStringLiteral(",0,0,0,0,1,0,0,\"\",0,"))) << lines[1].toStdString();
-    // No consent record: no acupuncture flag at all, even though the user master has a name.
-    EXPECT_TRUE(lines[2].contains(QStringLiteral(",0,0,0,0,0,0,0,\"\",0,"))) << lines[2].toStdString();
+    // The acupuncture flags 01-07 and text; the last user has no consent record: no flag at all,
+    // even though the user master has a name.
+    EXPECT_EQ(columns(41, 48), (QStringList{"1,0,0,0,1,0,1,その他の傷病", "0,0,0,0,1,0,0,", "0,0,0,0,0,0,0,"}));
 }
 
 TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
@@ -344,8 +322,8 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
         int code;
         const char* flags; // 01..07, then the text
     };
-    const Case cases[] = {{40101, 1, "0,0,0,0,0,0,1,\"その他名\""}, {40201, 4, "0,0,1,0,0,0,0,\"\""},
-                          {40301, 0, "0,0,0,0,0,0,0,\"\""}, {40401, 8, "0,0,0,0,0,0,0,\"\""}};
+    const Case cases[] = {{40101, 1, "0,0,0,0,0,0,1,その他名"}, {40201, 4, "0,0,1,0,0,0,0,"},
+                          {40301, 0, "0,0,0,0,0,0,0,"}, {40401, 8, "0,0,0,0,0,0,0,"}};
     for (const Case& c : cases) {
         sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, cByoumei, "
                             "nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', '2019-01-10 00:00:00', 1, '神経痛', %2, "
@@ -357,19 +335,16 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
     window.tick({40101, 40201, 40301, 40401});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
-    const QStringList lines = dataLines(kFormCsv);
-    ASSERT_EQ(lines.size(), 4);
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_TRUE(lines[static_cast<int>(i)].contains(QStringLiteral(",\"神経痛\",0,0,0,0,0,0,0,0,") + QString::fromUtf8(cases[i].flags)))
-            << lines[static_cast<int>(i)].toStdString();
-        // The symptoms of the month's entry.
-        EXPECT_TRUE(lines[static_cast<int>(i)].contains(QStringLiteral(",1,0,1,\"月ごとの症状\",")));
-    }
+    // The massage injury, areas and kinds, the acupuncture flags; the symptoms of the month's entry.
+    QStringList injuries;
+    for (const Case& c : cases)
+        injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(c.flags);
+    EXPECT_EQ(columns(32, 48), injuries);
+    EXPECT_EQ(columns(15, 18), QStringList(4, "1,0,1,月ごとの症状"));
     // The plan runs on such a database too, with the month's other symptom.
     form::vPrintKeikakusyo(0, window, 0);
     EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
-    EXPECT_EQ(dataLines(kPlanCsv).size(), 4);
-    EXPECT_TRUE(dataLines(kPlanCsv).value(0).contains(QStringLiteral(",1,\"月ごとの症状\",\"神経痛\",")));
+    EXPECT_EQ(columns(17, 19, kPlanCsv), QStringList(4, "1,月ごとの症状,神経痛"));
 }
 
 TEST_F(Over16Print, EraCodesOfTheDates)
@@ -394,13 +369,11 @@ TEST_F(Over16Print, EraCodesOfTheDates)
     window.tick({50101, 50201, 50301, 50401, 50501, 50601, 50701});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
-    QStringList texts, eras;
+    // Birth date and era; no first treatment: empty, era 0.
+    QStringList dates;
     for (const Case& c : cases)
-        texts << QString::fromUtf8(c.text), eras << QString::fromUtf8(c.era);
-    EXPECT_EQ(column(11), texts);
-    EXPECT_EQ(column(12), eras);
-    EXPECT_EQ(column(13), QStringList(7, QString())); // no first treatment: empty, era 0
-    EXPECT_EQ(column(14), QStringList(7, QStringLiteral("0")));
+        dates << QString::fromUtf8(c.text) + u',' + QString::fromUtf8(c.era) + QStringLiteral(",,0");
+    EXPECT_EQ(columns(11, 14), dates);
 }
 
 TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
@@ -412,30 +385,24 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
                    hinkai(10101, {{"202405", 99}})};
     gHinkaiList[0].userNo = 99999;
     gHinkaiCount = 3;
-    const QStringList newest = {"2024/05", "2024/03", "2024/01", "2023/10", "2023/05"};
-    auto past = [this](const QString& csv = kFormCsv, int first = 50) {
-        QStringList p;
-        for (int c = first; c < first + 5; ++c)
-            p << column(c, csv).value(0);
-        return p;
-    };
+    const QStringList newest{"2024/05,2024/03,2024/01,2023/10,2023/05"}, none{",,,,"};
     // Seven months of 16 or more: the five newest, newest first; 15 does not count; the first
     // entry of the user is the one read.
     form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
-    EXPECT_EQ(past(), newest);
+    EXPECT_EQ(columns(50, 54), newest);
     form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
-    EXPECT_EQ(past(), QStringList(5, QString()));
+    EXPECT_EQ(columns(50, 54), none);
     // The plan keeps the flag of the last form run.
     form::vPrintKeikakusyo(0, window, 0);
-    EXPECT_EQ(past(kPlanCsv, 37), QStringList(5, QString()));
+    EXPECT_EQ(columns(37, 41, kPlanCsv), none);
     form::vPrintKeizokuRiyuu(0, 1, 0, window, 0);
     form::vPrintKeikakusyo(0, window, 0);
-    EXPECT_EQ(past(kPlanCsv, 37), newest);
+    EXPECT_EQ(columns(37, 41, kPlanCsv), newest);
     // A table built for another month (a failed extraction since) gives no past months.
     gHinkaiList = {hinkai(10101, {{"202404", 20}}, 2024, 4)};
     gHinkaiCount = 1;
     form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
-    EXPECT_EQ(past(), QStringList(5, QString()));
+    EXPECT_EQ(columns(50, 54), none);
     EXPECT_TRUE(rec.messages.isEmpty());
 }
 
