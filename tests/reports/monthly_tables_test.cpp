@@ -490,10 +490,6 @@ TEST_F(ReportActualTable, FolderAndFileFaultsAroundTheOutput)
         for (auto it = expected.begin(); it != expected.end(); ++it)
             EXPECT_TRUE(after.value(it.key()) == it.value()) << it.key().toStdString();
         // Repair for the next row.
-        for (const QString& f : {tmp + csvName, comFile}) {
-            if (QFileInfo(f).isDir())
-                QDir(f).removeRecursively();
-        }
         QDir(tmp).removeRecursively();
         QDir().mkpath(tmp);
         QDir().mkpath(inst.file(QStringLiteral("DATA")));
