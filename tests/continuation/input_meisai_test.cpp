@@ -406,13 +406,9 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
 
     // Reopened, the window shows what was saved; saving again keeps one row.
     ASSERT_EQ(open(), 0);
-    EXPECT_TRUE(w->optNegaeri[1]->isChecked());
-    EXPECT_TRUE(w->optZenkaiUmu[0]->isChecked());
-    EXPECT_EQ(w->cmbZenkaiHenka[0]->currentIndex(), 3);
-    EXPECT_EQ(w->imHyoukaDay[0]->dateText(), QStringLiteral("2024/05/20"));
-    EXPECT_EQ(w->imTantou->value(), 5);
-    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("佐藤　一郎"));
-    EXPECT_EQ(w->txtRiyuu->storedText(), QStringLiteral("It's 50% [確認]\r\n二行目"));
+    EXPECT_EQ((std::tuple{w->optNegaeri[1]->isChecked(), w->optZenkaiUmu[0]->isChecked(), w->cmbZenkaiHenka[0]->currentIndex(),
+                          w->imHyoukaDay[0]->dateText(), w->imTantou->value(), w->txtTantou->text(), w->txtRiyuu->storedText()}),
+              (std::tuple{true, true, 3, QStringLiteral("2024/05/20"), 5L, QStringLiteral("佐藤　一郎"), QStringLiteral("It's 50% [確認]\r\n二行目")}));
     EXPECT_EQ(w->iDataSave(), 0);
     EXPECT_EQ(row(), saved);
 
@@ -436,7 +432,7 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
     rec.clear();
     whileReaderHoldsFile(db, [&] { QTest::mouseClick(w->btnRegist, Qt::LeftButton); });
     EXPECT_TRUE(w->isVisible());
-    expectSaid(rec, {{"保存できませんでした。\r\nERR:CommitTrans…", std::nullopt, "確認"}});
+    expectSaid(rec, {{"保存できませんでした。\r\nERR:CommitTrans…", MsgIcon::Exclamation, "確認"}});
     EXPECT_TRUE(w->lastError().startsWith(QStringLiteral("ERR:CommitTrans")));
     EXPECT_EQ(row(), saved);
     EXPECT_EQ(w->entryValues().cRiyuu, entered.cRiyuu);
