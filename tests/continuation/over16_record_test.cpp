@@ -45,8 +45,9 @@ protected:
     }
 };
 
-// A second save replaces the first; typed texts are stored exactly.
-TEST_P(Over16Record, SaveReplacesTheRowWithTheSymptomColumnsOnlyOnOlderTables)
+// A second save replaces the first (the symptom columns only on older tables); typed texts
+// are stored exactly.
+TEST_P(Over16Record, SaveReplacesTheRowAndStoresTypedTextsExactly)
 {
     Over16Entry v = sampleEntry();
     ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0);
