@@ -199,12 +199,11 @@ TEST_F(EntryWindow, SymptomsFollowTheirTableAndTheEditionMarker)
             ticked += w->chkKoushukuMahi[static_cast<size_t>(i)]->isChecked() ? u'1' : u'0';
             enabled += w->chkKoushukuMahi[static_cast<size_t>(i)]->isEnabled() ? u'1' : u'0';
         }
-        const std::string what = (c.schema == SchemaVariant::Old ? "old tables, marker " : "current tables, marker ")
-                                 + std::to_string(c.marker);
-        EXPECT_EQ(ticked, QString::fromLatin1(c.ticked)) << what;
-        EXPECT_EQ(enabled, QString::fromLatin1(c.enabled)) << what;
-        EXPECT_EQ(w->txtSyobyo[2]->text(), QString::fromUtf8(c.other)) << what;
-        EXPECT_EQ(w->txtSyobyo[2]->isReadOnly(), c.schema == SchemaVariant::Current) << what;
+        SCOPED_TRACE(std::string(c.schema == SchemaVariant::Old ? "old" : "current") + " tables, marker " + std::to_string(c.marker));
+        EXPECT_EQ(ticked, QString::fromLatin1(c.ticked));
+        EXPECT_EQ(enabled, QString::fromLatin1(c.enabled));
+        EXPECT_EQ(w->txtSyobyo[2]->text(), QString::fromUtf8(c.other));
+        EXPECT_EQ(w->txtSyobyo[2]->isReadOnly(), c.schema == SchemaVariant::Current);
     }
     gTZSVer = 0;
 }

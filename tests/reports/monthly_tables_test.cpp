@@ -132,7 +132,6 @@ protected:
     QByteArray csv() const { return fileBytes(tmp + QStringLiteral("利用者別月間実績.csv")); }
     QByteArray scheduleCsv() const { return fileBytes(tmp + QStringLiteral("利用者別月間予定.csv")); }
     QString com() const { return decodeCp932(fileBytes(comFile)); }
-    QStringList said() const { return messageTexts(rec); }
 
     TestInstall inst;
     ScopedRecordingPlatform rec;
@@ -140,7 +139,6 @@ protected:
     const QString db = inst.useSqliteDatabase();
     const QString tmp = inst.path() + QStringLiteral("/TMP/");
     const QString comFile = tmp + QStringLiteral("WfdCom.dat");
-    const QStringList nothingToPrint{QStringLiteral("出力対象データが存在しません。")};
     const QString yamada = line("2024/04", 10101, "山田\"花子", 1, 2, {{3, "Abc"}}, 2);
     const QString takahashi = line("2024/04", 10201, "髙橋?", 2, 0, {{31, "長谷川"}}, 1); // a character CP932 lacks
     const QString mori = line("2024/04", 10301, "森", 0, 5, days(1, 16, "佐藤"), 16);
@@ -155,7 +153,7 @@ using ReportScheduleTable = ReportTables;
 TEST_F(ReportActualTable, PreviewAndPrintWriteTheCsvAndTheCommandFile)
 {
     jisseki::vPrintJissekiHyo(0, window);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_EQ(csv(), csvBytes({takahashi, mori, yamada}));
     // The command file byte for byte, its CP932 spelled out (the temporary folder is ASCII).
     const QByteArray root = inst.path().toUtf8(), name = QByteArray::fromHex("979897708ed295ca8c8e8ad48ec090d1");
@@ -181,7 +179,7 @@ TEST_F(ReportActualTable, PreviewAndPrintWriteTheCsvAndTheCommandFile)
                     cp932Lines({QStringLiteral("[利用者別月間実績表]"), QStringLiteral("他の帳票=別様式.wfd")}));
     execSuiteSql(db, {"UPDATE JISSEKI SET tServicyDayStart = NULL WHERE nJissekiNo = 3"});
     jisseki::vPrintJissekiHyo(0, window);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/利用者別月間実績チェック表.wfd\"\r\n"));
     EXPECT_EQ(csv(), csvBytes({line("2024/04", 10201, "髙橋?", 2, 0, {}, 0), mori, yamada}));
 }
@@ -214,10 +212,9 @@ TEST_F(ReportActualTable, SelectionModesMonthsAndTheGridsUsers)
         EXPECT_EQ(jisseki::jissekiQuery(QDate(2024, 4, 1)).section(QStringLiteral("in ("), 1).section(u')', 0, 0), c.in);
         EXPECT_EQ(csv(), c.csv) << c.month.toString().toStdString() << " " << c.in.toStdString();
         const bool nothing = c.csv.count("\r\n") <= 1; // the header at most
-        EXPECT_EQ(said(), nothing ? nothingToPrint : QStringList());
+        expectSaid(rec, nothing ? QList<Said>{{"出力対象データが存在しません。", MsgIcon::Information, "利用者別月間実績表印刷"}}
+                                : QList<Said>{});
         EXPECT_EQ(rec.starts.size(), nothing ? 0 : 1);
-        for (const auto& m : rec.messages)
-            EXPECT_TRUE(m.title == QStringLiteral("利用者別月間実績表印刷") && m.icon == MsgIcon::Information);
     }
 }
 
@@ -228,8 +225,7 @@ TEST_F(ReportActualTable, AnUnusedSettingDoesNotStopTheTable)
     massage.removeAll(QStringLiteral("ANBUN_FLG=0"));
     inst.writeBytes(QStringLiteral("Massage.ini"), cp932Lines(massage));
     jisseki::vPrintJissekiHyo(0, window);
-    EXPECT_EQ(said(), QStringList{QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[ANBUN_FLG]")});
-    EXPECT_EQ(rec.messages.value(0).title, QStringLiteral("警告！"));
+    expectSaid(rec, {{"システム設定ファイルに、指定の項目が見つかりません。\r[ANBUN_FLG]", std::nullopt, "警告！"}});
     EXPECT_EQ(csv(), csvBytes({takahashi, mori, yamada}));
     EXPECT_EQ(rec.starts.size(), 1);
 
@@ -309,7 +305,7 @@ TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
         yotei::vPrintYoteiHyo(0, window);
         EXPECT_EQ(statementlog::texts().size(), 2); // the table and every anniversary count at once
     }
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_EQ(yotei::state().records.at(0).firstTreatment, QStringLiteral("2023/03/10"));
     const QString kikuchi = line("2024/05", 20601, "菊池", 1, 0, days(10, 25, "佐藤", days(1, 2, "佐藤")), 18);
     EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(1, 20, "佐藤"), 20),
@@ -353,7 +349,7 @@ TEST_F(ReportScheduleTable, BranchSharingReadsTheSharedView)
         inst.writeMassageIni(setting ? QStringList{QString::fromUtf8(setting)} : QStringList());
         yotei::vPrintYoteiHyo(0, window);
         EXPECT_EQ(scheduleCsv(), expected) << (setting ? setting : "");
-        EXPECT_EQ(said(), messages);
+        EXPECT_EQ(messageTexts(rec), messages);
         EXPECT_EQ(rec.starts.size(), messages.isEmpty() ? 1 : 0);
     }
     EXPECT_EQ(rec.messages.value(1).title, QStringLiteral("利用者別月間予定表印刷"));
@@ -381,14 +377,14 @@ TEST_F(ReportScheduleTable, OlderDatabaseLayoutKeyAndTheLoadersMessages)
     seed(SchemaVariant::Old);
     iHasJissekiHoseUmu = 0;
     jisseki::vPrintJissekiHyo(0, window);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_EQ(csv(), csvBytes({takahashi, mori, yamada}));
     schedules(20001, 2, 3);
     window.month = QDate(2024, 5, 1);
     inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
                     cp932Lines({QStringLiteral("[利用者別月間予定表]"), QStringLiteral("利用者別月間予定チェック表=自社予定.wfd")}));
     yotei::vPrintYoteiHyo(0, window);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_TRUE(yotei::yoteiQuery(QDate(2024, 5, 1)).contains(QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ")));
     EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(2, 3, "佐藤"), 2)}));
     EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/自社予定.wfd\"\r\n"));
@@ -473,7 +469,7 @@ TEST_F(ReportActualTable, FolderAndFileFaultsAroundTheOutput)
             jisseki::vPrintJissekiHyo(0, window);
         }
         row.undo();
-        EXPECT_EQ(said(), row.messages);
+        EXPECT_EQ(messageTexts(rec), row.messages);
         EXPECT_EQ(rec.starts.size(), row.started ? 1 : 0);
         auto after = folderSnapshot(inst.path());
         auto expected = before;

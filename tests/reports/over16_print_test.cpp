@@ -117,7 +117,6 @@ protected:
     }
     QByteArray tmpFile(const QString& name) const { return inst.readBytes(QStringLiteral("TMP/") + name); }
     QString com() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
-    QStringList said() const { return messageTexts(rec); }
     // The data records of a CSV, read as the viewer reads them: a quoted field ends at a quote
     // followed by a comma or a line end; the quotes are dropped.
     QList<QStringList> records(const QString& name = kFormCsv) const
@@ -162,7 +161,7 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     window.rows.append({0, 10301}); // listed, not ticked
 
     form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     const QString yamadaHead = QStringLiteral("1,1,3,10101,2024,5,\"2024/05/01\",0,18,\"山田　太郎\",\"1940/04/01\",3,"
                                               "\"2020/01/10\",5,1,0,1,\"しびれ\"");
     // A quote before a comma or a line end would end the field for the viewer: it is written "＂".
@@ -186,7 +185,7 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
 
     // The plan: every ticked user with totals, entry or not; the past months of the last form run.
     form::vPrintKeikakusyo(1, window, 0);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     const QString suzuki = QStringLiteral("1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
                                           "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"");
     EXPECT_EQ(tmpFile(kPlanCsv), cp932Lines({kHead + kTail, yamadaHead + yamadaTail, suzuki}));
@@ -269,7 +268,7 @@ TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
         window.wholeMonth = c.wholeMonth;
         window.tick({20001, 20101});
         form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
-        EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+        expectSaid(rec, {});
         EXPECT_EQ(column(9), c.counts) << "month " << c.month << " whole " << c.wholeMonth;
         // The plan follows the same count option.
         form::vPrintKeikakusyo(0, window, 0);
@@ -295,7 +294,7 @@ TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
         addMonth(id, 2024, 5, 16), addOver16(id, 2024, 5);
     window.tick({30101, 30201, 30301});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_EQ(column(32), (QStringList{"新しい方", "マスタの傷病名", "マスタの傷病名"}));
     // The acupuncture flags 01-07 and text; the last user has no consent record: no flag at all,
     // even though the user master has a name.
@@ -323,7 +322,7 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
     sql({QStringLiteral("UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'")});
     window.tick({40101, 40201, 40301, 40401});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     // The massage injury, areas and kinds, the acupuncture flags; the symptoms of the month's entry.
     QStringList injuries;
     for (const Case& c : cases)
@@ -332,7 +331,7 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
     EXPECT_EQ(columns(15, 18), QStringList(4, "1,0,1,月ごとの症状"));
     // The plan runs on such a database too, with the month's other symptom.
     form::vPrintKeikakusyo(0, window, 0);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_EQ(columns(17, 19, kPlanCsv), QStringList(4, "1,月ごとの症状,神経痛"));
 }
 
@@ -357,7 +356,7 @@ TEST_F(Over16Print, EraCodesOfTheDates)
     }
     window.tick({50101, 50201, 50301, 50401, 50501, 50601, 50701});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     // Birth date and era; no first treatment: empty, era 0.
     QStringList dates;
     for (const Case& c : cases)
@@ -486,7 +485,7 @@ TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
     ASSERT_GT(window.rows.size(), 20);
 
     form::vPrintKeikakusyo(0, window, 0);
-    ASSERT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    ASSERT_TRUE(rec.messages.isEmpty()) << messageTexts(rec).join(u'|').toStdString();
     const auto& records = form::printConditions().records;
     ASSERT_EQ(records.size(), static_cast<size_t>(window.rows.size()));
     int withConsent = 0, withAreas = 0;
