@@ -4,34 +4,19 @@
 
 #include "common/globals.h"
 #include "db/table_checks.h"
+#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 
-
 namespace {
-
 
 const QString kMay = QStringLiteral("2024/05/01");
 
 Over16Entry sampleEntry()
 {
-    Over16Entry v;
-    v.iNegaeri = 1;
-    v.iOkiagari = 2;
-    v.iZai = 0;
-    v.iTachiagari = 1;
-    v.iRitsui = 2;
-    v.iNRS = 7;
-    v.iZenkaiHyoukaUmu = 0;
-    v.iZenkaiHyoukaHenaka = 3;
-    v.cRiyuu = QStringLiteral("理由");
-    v.cHyoukaDay = QStringLiteral("2024/05/20");
-    v.nStaffID = 5;
-    v.cSyoumeiDay = QStringLiteral("2024/05/31");
-    v.iKoushuku = 1;
-    v.iMahi = 0;
-    v.iSyoujouSonota = 1;
-    v.cSyoujouSonota = QStringLiteral("しびれ");
-    return v;
+    return {.iNegaeri = 1, .iOkiagari = 2, .iZai = 0, .iTachiagari = 1, .iRitsui = 2, .iNRS = 7, .iZenkaiHyoukaUmu = 0,
+            .iZenkaiHyoukaHenaka = 3, .cRiyuu = QStringLiteral("理由"), .cHyoukaDay = QStringLiteral("2024/05/20"), .nStaffID = 5,
+            .cSyoumeiDay = QStringLiteral("2024/05/31"), .iKoushuku = 1, .iMahi = 0, .iSyoujouSonota = 1,
+            .cSyoujouSonota = QStringLiteral("しびれ")};
 }
 
 class Over16Record : public ListFixture, public ::testing::WithParamInterface<std::tuple<Via, SchemaVariant>> {
@@ -58,13 +43,11 @@ protected:
                                             "cSyoumeiDay, iKoushuku, iMahi, iSyoujouSonota, cSyoujouSonota "
                                             "FROM OVER16COUNT WHERE nKanjaID = %1 ORDER BY iYear, iMonth").arg(id));
     }
-    QString symptomsStored(const QString& texts) const
-    {
-        return oldSchema() ? texts : QStringLiteral("NULL|NULL|NULL|NULL");
-    }
 };
 
-TEST_P(Over16Record, SaveReplacesTheRowWithTheSymptomColumnsOnlyOnOlderTables)
+// A second save replaces the first (the symptom columns only on older tables); typed texts
+// are stored exactly.
+TEST_P(Over16Record, SaveReplacesTheRowAndStoresTypedTextsExactly)
 {
     Over16Entry v = sampleEntry();
     ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0);
@@ -76,16 +59,12 @@ TEST_P(Over16Record, SaveReplacesTheRowWithTheSymptomColumnsOnlyOnOlderTables)
     EXPECT_EQ(second.status, 0);
     EXPECT_TRUE(second.unshownError.isEmpty());
     EXPECT_EQ(stored(), QStringList{QStringLiteral("2024|5|2|2|0|1|2|10|0|3|二度目||5|2024/05/31|")
-                                    + symptomsStored(QStringLiteral("1|0|1|しびれ"))});
-    EXPECT_TRUE(rec.messages.isEmpty());
-}
+                                    + (oldSchema() ? QStringLiteral("1|0|1|しびれ") : QStringLiteral("NULL|NULL|NULL|NULL"))});
 
-TEST_P(Over16Record, TypedTextsAreStoredExactly)
-{
     for (const QString& reason : {QStringLiteral("It's 'quoted' -- ; DROP TABLE OVER16COUNT; --"),
                                   QStringLiteral("一行目\r\n二行目\n三行目\r\n"), QStringLiteral("' OR 1=1 --"),
                                   QStringLiteral("表ソ能%_[!]"), QStringLiteral("x").repeated(kRiyuuMaxLength)}) {
-        Over16Entry v = sampleEntry();
+        v = sampleEntry();
         v.cRiyuu = reason;
         v.cSyoujouSonota = QStringLiteral("O'Neil");
         ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0) << reason.toStdString();
@@ -99,7 +78,8 @@ TEST_P(Over16Record, TypedTextsAreStoredExactly)
     EXPECT_TRUE(rec.messages.isEmpty());
 }
 
-TEST_P(Over16Record, TooLongTextsAreRefusedBeforeAnythingIsSent)
+// Too long texts are refused before anything is sent; a failed statement or commit keeps the row.
+TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
 {
     ASSERT_EQ(saveOver16Entry(10101, kMay, sampleEntry()).status, 0);
     const QStringList before = stored();
@@ -113,21 +93,13 @@ TEST_P(Over16Record, TooLongTextsAreRefusedBeforeAnythingIsSent)
     r = saveOver16Entry(10101, kMay, v);
     // The symptom text is written only to tables of the older layout.
     EXPECT_EQ(r.status, oldSchema() ? -1 : 0);
-    if (oldSchema()) {
-        EXPECT_EQ(r.unshownError, QStringLiteral("症状その他の内容が長すぎます。24文字以内で入力してください。（現在25文字）"));
-    } else {
-        EXPECT_EQ(stored(), before);
-    }
+    EXPECT_EQ(r.unshownError,
+              oldSchema() ? QStringLiteral("症状その他の内容が長すぎます。24文字以内で入力してください。（現在25文字）") : QString());
+    EXPECT_EQ(stored(), before);
     EXPECT_TRUE(rec.messages.isEmpty());
-}
 
-TEST_P(Over16Record, AFailedStatementOrCommitKeepsTheStoredRow)
-{
-    ASSERT_EQ(saveOver16Entry(10101, kMay, sampleEntry()).status, 0);
-    const QStringList before = stored();
-    Over16Entry v = sampleEntry();
+    v = sampleEntry();
     v.cRiyuu = QStringLiteral("失われてはならない変更");
-
     struct Case {
         const char* trigger;
         const char* statement; // the failing statement's head in the message
@@ -138,14 +110,12 @@ TEST_P(Over16Record, AFailedStatementOrCommitKeepsTheStoredRow)
                                "\rSQL= insert into    OVER16COUNT ("}}) {
         execPlainSqlite(db, {QString::fromLatin1(c.trigger)});
         rec.clear();
-        const Over16SaveResult r = saveOver16Entry(10101, kMay, v);
-        EXPECT_EQ(r.status, -1);
-        EXPECT_TRUE(r.unshownError.isEmpty()); // shown here already
-        ASSERT_EQ(rec.messages.size(), 1);
-        EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
-        EXPECT_EQ(rec.messages[0].icon, MsgIcon::None);
-        EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("ERR:iExecSQL (-2147467259)")));
-        EXPECT_TRUE(rec.messages[0].text.contains(QString::fromUtf8(c.statement))) << rec.messages[0].text.toStdString();
+        const Over16SaveResult failed = saveOver16Entry(10101, kMay, v);
+        EXPECT_EQ(failed.status, -1);
+        EXPECT_TRUE(failed.unshownError.isEmpty()); // shown here already
+        expectSaid(rec, {{"ERR:iExecSQL (-2147467259)…", MsgIcon::None, "確認"}});
+        EXPECT_TRUE(rec.messages.value(0).text.contains(QString::fromUtf8(c.statement)))
+            << messageTexts(rec).join(u'|').toStdString();
         EXPECT_EQ(stored(), before);
         execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
     }
@@ -285,18 +255,14 @@ TEST_P(Over16Reads, ReadFailuresAreReportedWithTheirStatus)
     Over16Read r = readMonthEntry(10101, kMay);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.failed);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad() でエラー\r\n")));
+    expectSaid(rec, {{"iDataLoad() でエラー\r\n…"}});
     inst.useSqliteDatabase();
     execPlainSqlite(db, {QStringLiteral("DROP TABLE OVER16COUNT")});
     rec.clear();
     r = readPreviousEntry(10101, kMay);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.failed);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad_Zenkai() でエラー\r\n(-2147467259)")))
-        << rec.messages[0].text.toStdString();
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
+    expectSaid(rec, {{"iDataLoad_Zenkai() でエラー\r\n(-2147467259)…", MsgIcon::Critical}});
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Over16Reads, ::testing::Values(Via::Embedded, Via::Odbc),

@@ -4,6 +4,7 @@
 
 #include "platform/number_input.h"
 #include "platform/spread_grid.h"
+#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "support/modal.h"
 
@@ -103,14 +104,8 @@ TEST_P(StaffSearch, TypedConditionsMatchLiterallyAndTrailingBlanksCount)
         EXPECT_EQ(codes(), c.expected) << c.name;
         EXPECT_EQ(w->txt_SiboriName->text(), QString::fromUtf8(c.shownName));
         EXPECT_EQ(w->but_Act[0]->isEnabled(), !c.expected.isEmpty());
-        if (c.expected.isEmpty()) {
-            ASSERT_EQ(rec.messages.size(), 1);
-            EXPECT_EQ(rec.messages[0].text, QStringLiteral("該当する施術者データがありません。"));
-            EXPECT_EQ(rec.messages[0].icon, MsgIcon::Information);
-            EXPECT_TRUE(rec.messages[0].title.isEmpty());
-        } else {
-            EXPECT_TRUE(rec.messages.isEmpty());
-        }
+        expectSaid(rec, c.expected.isEmpty() ? QList<Said>{{"該当する施術者データがありません。", MsgIcon::Information, ""}}
+                                             : QList<Said>{});
     }
     // Letters never reach the ID condition.
     w->in_SiboriID->clear();
@@ -155,10 +150,7 @@ TEST_P(StaffSearch, ConfirmingByKeyButtonOrDoubleClickAndClosingWithoutAChoice)
     w->spr_1ran->setCurrentCell(-1, -1);
     rec.clear();
     QTest::mouseClick(w->but_Act[0], Qt::LeftButton);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("有効な行が選択されていません！"));
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_TRUE(rec.messages[0].title.isEmpty());
+    expectSaid(rec, {{"有効な行が選択されていません！", MsgIcon::Exclamation, ""}});
     EXPECT_GE(rec.beeps, 1);
     EXPECT_TRUE(w->isVisible());
     w->spr_1ran->onDoubleClick(1, 2);
@@ -174,11 +166,8 @@ TEST_P(StaffSearch, ConfirmingByKeyButtonOrDoubleClickAndClosingWithoutAChoice)
 TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)
 {
     open();
-    for (QWidget* c : {static_cast<QWidget*>(w->txt_SiboriName), static_cast<QWidget*>(w->txt_SiboriKana),
-                       static_cast<QWidget*>(w->in_SiboriID), static_cast<QWidget*>(w->chkEndSejutsuha),
-                       static_cast<QWidget*>(w->chkEndKanja), static_cast<QWidget*>(w->but_Read),
-                       static_cast<QWidget*>(w->but_Act[0]), static_cast<QWidget*>(w->but_Act[1]),
-                       static_cast<QWidget*>(w->spr_1ran)}) {
+    for (QWidget* c : std::initializer_list<QWidget*>{w->txt_SiboriName, w->txt_SiboriKana, w->in_SiboriID, w->chkEndSejutsuha,
+                                                      w->chkEndKanja, w->but_Read, w->but_Act[0], w->but_Act[1], w->spr_1ran}) {
         EXPECT_EQ(c->accessibleDescription(), c->objectName());
         EXPECT_FALSE(c->accessibleName().isEmpty());
     }
@@ -206,10 +195,7 @@ TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)
     w->search();
     EXPECT_EQ(w->spr_1ran->MaxRows(), 0);
     EXPECT_FALSE(w->but_Act[0]->isEnabled());
-    ASSERT_EQ(rec.messages.size(), 2);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDsp1ranSub() でエラー\r\n")));
-    EXPECT_TRUE(rec.messages[1].text.startsWith(QStringLiteral("システムエラーが発生しました！\r\r")));
-    EXPECT_EQ(rec.messages[1].icon, MsgIcon::Critical);
+    expectSaid(rec, {{"iDsp1ranSub() でエラー\r\n…"}, {"システムエラーが発生しました！\r\r…", MsgIcon::Critical}});
     EXPECT_EQ(rec.beeps, 3);
     EXPECT_EQ(rec.busyDepth, 0);
     EXPECT_TRUE(w->isVisible());

@@ -6,6 +6,7 @@
 
 #include "mainwindow/target_list.h"
 #include "platform/spread_grid.h"
+#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 
 #include <QCheckBox>
@@ -85,16 +86,12 @@ TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
     ASSERT_EQ(w.iInit(10101, QStringLiteral("2021/05/01")), 0);
     EXPECT_EQ(row(*w.grdData, 1), (QStringList{"令和03年", "", "10", "10", "10", "16", "10", "", "", "", "", "", "", ""}));
     EXPECT_EQ(row(*w.grdData, 3), (QStringList{"令和01年", "", "", "", "", "", "", "10", "10", "15", "0", "10", "10", "10"}));
-    EXPECT_EQ(w.txtRiyoushaID->text(), QStringLiteral("10101"));
-    EXPECT_EQ(w.txtRiyoushaName->text(), QStringLiteral("山田　太郎"));
-    EXPECT_EQ(w.txtSejutsuKbn->text(), QStringLiteral("マッサージ"));
-    EXPECT_EQ(w.txtHinkaiKaisuu->text(), QStringLiteral("2回")); // April 2020 and April 2021
-    EXPECT_EQ(w.txtKeikakusyo->text(), QStringLiteral("提出済"));
-    EXPECT_EQ(w.txtKeikakusyoYM->text(), QStringLiteral("令和02年11月"));
-    EXPECT_EQ(w.grdData->headerText(1), QStringLiteral("施術年"));
-    EXPECT_EQ(w.grdData->headerText(3), QStringLiteral("1月"));
-    EXPECT_EQ(w.grdData->headerText(4), QStringLiteral("２月"));
-    EXPECT_EQ(w.grdData->headerText(14), QStringLiteral("１２月"));
+    // The count: April 2020 and April 2021.
+    EXPECT_EQ((QStringList{w.txtRiyoushaID->text(), w.txtRiyoushaName->text(), w.txtSejutsuKbn->text(), w.txtHinkaiKaisuu->text(),
+                           w.txtKeikakusyo->text(), w.txtKeikakusyoYM->text()}),
+              (QStringList{"10101", "山田　太郎", "マッサージ", "2回", "提出済", "令和02年11月"}));
+    EXPECT_EQ((QStringList{w.grdData->headerText(1), w.grdData->headerText(3), w.grdData->headerText(4), w.grdData->headerText(14)}),
+              (QStringList{"施術年", "1月", "２月", "１２月"}));
     // Text colour stays dark on every coloured cell (a dark theme draws light text otherwise).
     EXPECT_EQ(w.grdData->cellForeground(1, 6), QColor(Qt::black));
 }
@@ -132,15 +129,9 @@ TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
     // Under two years since the first treatment: no entry, the message, no window.
     frmHinkaiSub w;
     EXPECT_EQ(w.iInit(30101, QStringLiteral("2021/05/01")), -1);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。"));
-    EXPECT_EQ(rec.messages[0].title, QStringLiteral("情報"));
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Information);
-    rec.clear();
     EXPECT_EQ(w.iInit(20101, QStringLiteral("いつか")), -1);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("iControlInitでエラー\r\n13\r\n型が一致しません。"));
-    EXPECT_EQ(rec.messages[0].title, QStringLiteral("エラー"));
+    expectSaid(rec, {{"初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。", MsgIcon::Information, "情報"},
+                     {"iControlInitでエラー\r\n13\r\n型が一致しません。", std::nullopt, "エラー"}});
 }
 
 TEST_F(FrequencyWindows, DocumentDialogReturnsTheChoice)
