@@ -40,7 +40,7 @@ enum class LineKind { Blank, Comment, Section, Entry };
 
 struct Line {
     QByteArray raw;      // the bytes of the line without its end
-    QByteArray ending;   // doc.encode(QStringLiteral("\r\n")), "\n", "\r" or empty at the end of the file
+    QByteArray ending;   // CR LF, LF or CR in the file's own units; empty at the end of the file
     LineKind kind = LineKind::Blank;
     QString name;        // section name or key name
     QString value;       // value of an entry (raw, after the first '=')
@@ -51,7 +51,7 @@ struct IniDoc {
     TextEncoding encoding = TextEncoding::Cp932;
     QByteArray bom;
     QList<Line> lines;
-    QByteArray oddByte;
+    QByteArray oddByte; // the last byte of a UTF-16 file cut in the middle of a unit
 
     bool utf16() const { return encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom; }
     // A line is decoded on its own: a U+FEFF at its start is text, not a byte-order mark.
@@ -182,7 +182,6 @@ qsizetype findKey(const IniDoc& doc, qsizetype h, const QString& key)
             return i;
     return -1;
 }
-
 
 // Cuts a value to at most maxBytes CP932 bytes, never inside a double-byte character.
 QString cutToBytes(const QString& v, int maxBytes)
