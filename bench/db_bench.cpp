@@ -2,7 +2,7 @@
 // closing a cT_ADODB (a fresh connection, and one handed out again from the idle ones), and
 // one small query (the count of a user's records from a day).
 //   monthly-bench-db [iterations]
-#include "common/time_zone.h"
+#include "base/time_zone.h"
 #include "db/adodb.h"
 #include "db/suite_schema.h"
 

@@ -8,7 +8,7 @@
 // LIST_BENCH_PROGRAM_ONLY=1: time the program only (for profiling).
 #include "support/bench_branch.h"
 
-#include "common/globals.h"
+#include "base/globals.h"
 
 #include "mainwindow/target_list.h"
 #include "platform/recording_platform.h"

@@ -2,8 +2,8 @@
 // (default: 500 of 2,000 users), through both drivers: the records loaded and the CSV written,
 // as the print driver does before it hands over to the viewer.
 //   over16_bench [ticked] [users] [repeats]
-#include "common/globals.h"
-#include "common/text_file.h"
+#include "base/globals.h"
+#include "base/text_file.h"
 #include "db/table_checks.h"
 #include "platform/recording_platform.h"
 #include "reports/over16_print.h"

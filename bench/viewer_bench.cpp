@@ -3,7 +3,7 @@
 //   viewer_bench [--keep FOLDER]
 #include "viewer_job.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "fuzz_checks.h"
 
 #include "command_file.h"
-#include "common/ini_file.h"
-#include "common/text_file.h"
+#include "base/ini_file.h"
+#include "base/text_file.h"
 #include "csv_reader.h"
 #include "db/connection_string.h"
 #include "db/tsql_rewriter.h"

@@ -1,7 +1,7 @@
 #include "command_file.h"
 
-#include "common/paths.h"
-#include "common/text_file.h"
+#include "base/paths.h"
+#include "base/text_file.h"
 
 #include <QFileInfo>
 

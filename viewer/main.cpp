@@ -3,7 +3,7 @@
 #include "preview_window.h"
 #include "viewer_job.h"
 
-#include "platform/qt_platform.h"
+#include "widgets/qt_platform.h"
 #include "platform/scripted_platform.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "page_compose.h"
 
-#include "common/vb.h"
+#include "base/vb.h"
 
 #include <QRegularExpression>
 

@@ -3,9 +3,9 @@
 #include "page_compose.h"
 #include "viewer_job.h"
 
-#include "common/ini_file.h"
-#include "common/paths.h"
-#include "common/vb_error.h"
+#include "base/ini_file.h"
+#include "base/paths.h"
+#include "base/vb_error.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "page_paint.h"
 #include "print_archive.h"
 
-#include "common/paths.h"
-#include "common/text_file.h"
+#include "base/paths.h"
+#include "base/text_file.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

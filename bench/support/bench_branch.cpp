@@ -1,8 +1,8 @@
 #include "bench_branch.h"
 
-#include "common/globals.h"
-#include "common/text_file.h"
-#include "common/time_zone.h"
+#include "base/globals.h"
+#include "base/text_file.h"
+#include "base/time_zone.h"
 #include "db/table_checks.h"
 #include "platform/recording_platform.h"
 

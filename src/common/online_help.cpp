@@ -1,11 +1,11 @@
 #include "online_help.h"
 
-#include "globals.h"
-#include "ini_file.h"
-#include "opl_string.h"
-#include "paths.h"
-#include "text_file.h"
-#include "vb.h"
+#include "base/globals.h"
+#include "base/ini_file.h"
+#include "base/opl_string.h"
+#include "base/paths.h"
+#include "base/text_file.h"
+#include "base/vb.h"
 #include "platform/platform.h"
 
 #include <QRegularExpression>

@@ -1,10 +1,10 @@
 #include "sys_settings.h"
 
-#include "globals.h"
-#include "paths.h"
-#include "program_end.h"
-#include "text_file.h"
-#include "vb.h"
+#include "base/globals.h"
+#include "base/paths.h"
+#include "base/program_end.h"
+#include "base/text_file.h"
+#include "base/vb.h"
 #include "platform/platform.h"
 
 #include <QDir>
@@ -56,11 +56,6 @@ QString csGetSysFolder() { return folderOf("SYSTEM_SYS"); }
 QString csGetTmpFolder() { return folderOf("SYSTEM_TMP"); }
 QString csGetIconFolder() { return folderOf("SYSTEM_ICON"); }
 QString csGetDataFolder() { return folderOf("SYSTEM_DATA"); }
-
-bool bFileExists(const QString& path)
-{
-    return !path.isEmpty() && QFileInfo(nativePath(path)).isFile();
-}
 
 QString csSetCurDir(const QString& folder)
 {

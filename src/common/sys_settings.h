@@ -16,9 +16,6 @@ QString csGetTmpFolder();
 QString csGetIconFolder();
 QString csGetDataFolder();
 
-// True when a normal file (not a folder) exists at the path (Windows-style text allowed).
-bool bFileExists(const QString& path);
-
 // Makes the folder the current directory; returns the current directory as then reported.
 QString csSetCurDir(const QString& folder);
 

@@ -1,9 +1,9 @@
 #include "entry_lookups.h"
 
-#include "common/globals.h"
-#include "common/opl_string.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/globals.h"
+#include "base/opl_string.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "db/connection_recipe.h"
 #include "db/treatment_queries.h"
 #include "platform/platform.h"

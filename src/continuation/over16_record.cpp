@@ -1,8 +1,8 @@
 #include "over16_record.h"
 
-#include "common/globals.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/globals.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 #include "db/table_checks.h"

@@ -1,7 +1,7 @@
 #include "staff_search_data.h"
 
-#include "common/globals.h"
-#include "common/opl_string.h"
+#include "base/globals.h"
+#include "base/opl_string.h"
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 

@@ -6,7 +6,7 @@
 #include "connection_string.h"
 #include "tsql_session.h"
 
-#include "common/vb_error.h"
+#include "base/vb_error.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

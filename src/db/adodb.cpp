@@ -3,7 +3,7 @@
 #include "ado_connection.h"
 #include "statement_log.h"
 
-#include "common/globals.h"
+#include "base/globals.h"
 #include "platform/platform.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "connection_recipe.h"
 
-#include "common/globals.h"
-#include "common/ini_file.h"
-#include "common/opl_string.h"
-#include "common/vb.h"
+#include "base/globals.h"
+#include "base/ini_file.h"
+#include "base/opl_string.h"
+#include "base/vb.h"
 #include "platform/platform.h"
 
 void showRecipeMessage(const QString& routine, const QString& detail)

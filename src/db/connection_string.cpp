@@ -1,6 +1,6 @@
 #include "connection_string.h"
 
-#include "common/paths.h"
+#include "base/paths.h"
 
 #include <QRegularExpression>
 

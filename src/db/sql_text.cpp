@@ -1,6 +1,6 @@
 #include "sql_text.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 
 QString likeContains(const QString& typed)
 {

@@ -2,7 +2,7 @@
 
 #include "connection_recipe.h"
 
-#include "common/vb_error.h"
+#include "base/vb_error.h"
 #include "platform/platform.h"
 
 namespace {

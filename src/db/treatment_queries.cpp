@@ -1,8 +1,8 @@
 #include "treatment_queries.h"
 
-#include "common/globals.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/globals.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "db/table_checks.h"
 
 namespace {

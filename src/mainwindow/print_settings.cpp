@@ -1,8 +1,8 @@
 #include "print_settings.h"
 
-#include "common/ini_file.h"
+#include "base/ini_file.h"
 #include "common/sys_settings.h"
-#include "common/vb.h"
+#include "base/vb.h"
 #include "platform/platform.h"
 
 #include <optional>

@@ -1,9 +1,9 @@
 #include "target_list.h"
 
-#include "common/globals.h"
-#include "common/opl_string.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/globals.h"
+#include "base/opl_string.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 #include "db/table_checks.h"
@@ -43,14 +43,6 @@ QString eraDate(const QVariant& v)
 QString elapsedText(int e) { return (e == 0 ? QString() : QString::number(e)) + QStringLiteral("ヶ月"); }
 
 } // namespace
-
-int findHinkaiEntry(long userNo)
-{
-    for (int i = 0; i < gHinkaiCount && i < static_cast<int>(gHinkaiList.size()); ++i)
-        if (gHinkaiList[static_cast<size_t>(i)].userNo == userNo)
-            return i;
-    return -1;
-}
 
 QString listTitle(const QDate& month)
 {

@@ -3,32 +3,13 @@
 // 24 months and the contents of every list column. No widgets: the window fills its grid
 // from the rows returned here.
 #include "db/sql_text.h"
+#include "hinkai_table.h"
 
 #include <QDate>
 #include <QString>
 #include <QVariant>
 #include <array>
 #include <vector>
-
-// One entry of the frequency table: a listed user's counts of the 24 months ending with
-// the listed month.
-struct HinkaiRecord {
-    long userNo = 0;
-    QString name;
-    short kind = 0;           // iSejutsuKubun
-    short frequency = 0;      // F: months with 16 or more treatments
-    short planFlag = 0;       // iHinkaiKeikaku
-    QString planMonth;        // cHinkaiKeikakuYM
-    std::array<QString, 25> months;  // "yyyymm", index 0 = first month of the window
-    std::array<short, 25> counts{};
-};
-
-// The frequency table (program-wide). gHinkaiCount counts the used entries.
-inline std::vector<HinkaiRecord> gHinkaiList;
-inline short gHinkaiCount = 0;
-
-// Index of the first entry with the user number among the used ones, or -1.
-int findHinkaiEntry(long userNo);
 
 // The conditions the window hands to the list.
 struct ListConditions {

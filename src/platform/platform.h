@@ -1,7 +1,7 @@
 #pragma once
 // Platform services: every message box, hourglass, beep, program start and browser open
 // of the program goes through this interface, so logic runs in tests and scripted mode.
-#include "common/vb_error.h"
+#include "base/vb_error.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "process_start.h"
 
-#include "common/globals.h"
-#include "common/paths.h"
+#include "base/globals.h"
+#include "base/paths.h"
 
 #include <QDir>
 #include <QFileInfo>

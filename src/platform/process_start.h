@@ -1,5 +1,5 @@
 #pragma once
-#include "common/vb_error.h"
+#include "base/vb_error.h"
 
 #include <QString>
 #include <QStringList>

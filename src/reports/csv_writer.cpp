@@ -1,11 +1,11 @@
 #include "csv_writer.h"
 
-#include "common/ini_file.h"
-#include "common/opl_string.h"
-#include "common/paths.h"
+#include "base/ini_file.h"
+#include "base/opl_string.h"
+#include "base/paths.h"
 #include "common/sys_settings.h"
-#include "common/text_file.h"
-#include "common/vb.h"
+#include "base/text_file.h"
+#include "base/vb.h"
 
 #include <QFile>
 

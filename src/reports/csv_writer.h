@@ -6,7 +6,7 @@
 // which would end the field for the viewer, is written "＂"); numbers bare; a header line of quoted
 // column names. The file is deleted when opened and written whole, under a temporary name
 // renamed into place, when closed.
-#include "common/vb_error.h"
+#include "base/vb_error.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "hinkai_view.h"
 
-#include "common/vb.h"
-#include "mainwindow/target_list.h"
+#include "base/vb.h"
+#include "mainwindow/hinkai_table.h"
 
 HinkaiView hinkaiFrame(const QDate& month)
 {

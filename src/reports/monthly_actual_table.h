@@ -7,9 +7,9 @@
 #include "report_output.h"
 #include "main_window_view.h"
 #include "common/sys_settings.h"
-#include "common/opl_string.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/opl_string.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "db/connection_recipe.h"
 
 #include <QDateTime>

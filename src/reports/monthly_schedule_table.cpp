@@ -2,10 +2,10 @@
 
 #include "csv_writer.h"
 
-#include "common/globals.h"
-#include "common/opl_string.h"
+#include "base/globals.h"
+#include "base/opl_string.h"
 #include "common/sys_settings.h"
-#include "common/vb.h"
+#include "base/vb.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
 #include "platform/platform.h"

@@ -3,15 +3,15 @@
 #include "csv_writer.h"
 #include "report_output.h"
 
-#include "common/globals.h"
-#include "common/opl_string.h"
+#include "base/globals.h"
+#include "base/opl_string.h"
 #include "common/sys_settings.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
 #include "db/treatment_queries.h"
-#include "mainwindow/target_list.h"
+#include "mainwindow/hinkai_table.h"
 #include "platform/platform.h"
 
 #include <map>

@@ -3,7 +3,7 @@
 // the print driver (hourglass, loader, CSV, hand-off) with its messages titled by the document,
 // and the hand-off of layout and CSV to the report viewer.
 #include "main_window_view.h"
-#include "common/vb_error.h"
+#include "base/vb_error.h"
 
 #include <QString>
 #include <functional>

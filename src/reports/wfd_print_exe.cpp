@@ -1,10 +1,10 @@
 #include "wfd_print_exe.h"
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "common/sys_settings.h"
-#include "common/text_file.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/text_file.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "platform/platform.h"
 
 #include <QDeadlineTimer>

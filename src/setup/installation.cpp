@@ -1,9 +1,9 @@
 #include "installation.h"
 
-#include "common/ini_file.h"
-#include "common/paths.h"
+#include "base/ini_file.h"
+#include "base/paths.h"
 #include "common/sys_settings.h"
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "db/connection_string.h"
 
 #include <QCryptographicHash>

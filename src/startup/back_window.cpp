@@ -1,6 +1,6 @@
 #include "back_window.h"
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "common/sys_settings.h"
 #include "startup/start_values.h"
 

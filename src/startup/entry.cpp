@@ -1,8 +1,8 @@
 #include "entry.h"
 
-#include "common/paths.h"
-#include "common/program_end.h"
-#include "mainwindow/main_window.h"
+#include "base/paths.h"
+#include "base/program_end.h"
+#include "windows/main_window.h"
 #include "platform/platform.h"
 #include "startup/back_window.h"
 

@@ -1,5 +1,5 @@
-#include "common/time_zone.h"
-#include "platform/qt_platform.h"
+#include "base/time_zone.h"
+#include "widgets/qt_platform.h"
 #include "platform/scripted_platform.h"
 #include "startup/entry.h"
 

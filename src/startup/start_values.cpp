@@ -1,7 +1,7 @@
 #include "start_values.h"
 
-#include "common/globals.h"
-#include "common/program_end.h"
+#include "base/globals.h"
+#include "base/program_end.h"
 #include "common/sys_settings.h"
 #include "platform/platform.h"
 

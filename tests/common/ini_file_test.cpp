@@ -1,6 +1,6 @@
 // Private-profile behaviours of the INI class and its functions.
-#include "common/ini_file.h"
-#include "common/text_file.h"
+#include "base/ini_file.h"
+#include "base/text_file.h"
 #include "support/test_install.h"
 
 #include <QDir>

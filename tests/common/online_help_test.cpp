@@ -2,7 +2,7 @@
 // what reaches the browser, and the scripted mode's line.
 #include "common/online_help.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "platform/scripted_platform.h"
 #include "support/test_install.h"
 

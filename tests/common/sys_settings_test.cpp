@@ -1,9 +1,10 @@
 // Massage.ini lookup, folder functions and the Null-safe field functions.
-#include "common/globals.h"
-#include "common/opl_string.h"
-#include "common/program_end.h"
+#include "base/globals.h"
+#include "base/opl_string.h"
+#include "base/paths.h"
+#include "base/program_end.h"
 #include "common/sys_settings.h"
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "support/test_install.h"
 
 #include <QDateTime>

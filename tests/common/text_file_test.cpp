@@ -1,5 +1,5 @@
 // CP932 as Windows writes it, byte-order marks, line splitting, replacing writes.
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "support/test_install.h"
 
 #include <QDir>

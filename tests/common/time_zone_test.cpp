@@ -1,5 +1,5 @@
 // The local time zone named once at start: the same local times, a set TZ left alone.
-#include "common/time_zone.h"
+#include "base/time_zone.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>

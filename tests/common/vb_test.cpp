@@ -1,6 +1,6 @@
 // VB date arithmetic, eras and formats, number conversions.
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // diagnoses, practitioner names, counts from a day, the month's areas and kinds, the age.
 #include "continuation/entry_lookups.h"
 
-#include "common/globals.h"
+#include "base/globals.h"
 #include "db/table_checks.h"
 #include "reports/recorded_messages.h"
 #include "support/list_fixture.h"

@@ -1,16 +1,16 @@
 // The detail entry window offscreen on fixture databases: names for assistive technology,
 // the load (defaults, counts, symptom and diagnosis rules, bad stored values), validation,
 // the previous-entry copy, saving and its failures, typed texts and keyboard-only use.
-#include "continuation/input_meisai.h"
+#include "windows/input_meisai.h"
 
-#include "common/globals.h"
+#include "base/globals.h"
 #include "continuation/over16_record.h"
-#include "continuation/staff_search.h"
+#include "windows/staff_search.h"
 #include "db/table_checks.h"
-#include "platform/bounded_text.h"
-#include "platform/date_input.h"
-#include "platform/number_input.h"
-#include "platform/spread_grid.h"
+#include "widgets/bounded_text.h"
+#include "widgets/date_input.h"
+#include "widgets/number_input.h"
+#include "widgets/spread_grid.h"
 #include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "support/modal.h"

@@ -2,7 +2,7 @@
 // its failures, the statement texts, and the month's and the previous entry's reads.
 #include "continuation/over16_record.h"
 
-#include "common/globals.h"
+#include "base/globals.h"
 #include "db/table_checks.h"
 #include "reports/recorded_messages.h"
 #include "support/list_fixture.h"

@@ -1,9 +1,9 @@
 // The practitioner search offscreen on fixture databases: the opening search, conditions
 // matched literally, confirming and closing by buttons, keys and double clicks, failures.
-#include "continuation/staff_search.h"
+#include "windows/staff_search.h"
 
-#include "platform/number_input.h"
-#include "platform/spread_grid.h"
+#include "widgets/number_input.h"
+#include "widgets/spread_grid.h"
 #include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "support/modal.h"

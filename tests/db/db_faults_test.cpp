@@ -1,12 +1,12 @@
 // Database faults against the program's routines on both drivers: each routine answers with
 // its own message and result, nothing is half-written, no lock or journal is left behind,
 // and the same routine works again once the fault is gone.
-#include "continuation/input_meisai.h"
+#include "windows/input_meisai.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
-#include "platform/bounded_text.h"
-#include "platform/date_input.h"
+#include "widgets/bounded_text.h"
+#include "widgets/date_input.h"
 #include "support/file_faults.h"
 #include "support/list_fixture.h"
 

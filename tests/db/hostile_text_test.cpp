@@ -1,18 +1,18 @@
 // Hostile text in every typed field: every statement the program sends keeps, outside its
 // string literals, exactly the tokens it has with a plain text, and nothing typed is lost
 // or changes the database.
-#include "continuation/input_meisai.h"
+#include "windows/input_meisai.h"
 #include "continuation/over16_record.h"
-#include "continuation/staff_search.h"
+#include "windows/staff_search.h"
 #include "db/sql_text.h"
 #include "db/statement_log.h"
 #include "db/table_checks.h"
 #include "db/tsql_tokenizer.h"
 #include "mainwindow/target_list.h"
-#include "platform/bounded_text.h"
-#include "platform/date_input.h"
-#include "platform/number_input.h"
-#include "platform/spread_grid.h"
+#include "widgets/bounded_text.h"
+#include "widgets/date_input.h"
+#include "widgets/number_input.h"
+#include "widgets/spread_grid.h"
 #include "support/list_fixture.h"
 
 #include <QCryptographicHash>

@@ -4,7 +4,7 @@
 // a whole table. A routine that sends SQL is one line in kRoutines.
 #include "db_test_util.h"
 
-#include "common/globals.h"
+#include "base/globals.h"
 #include "continuation/over16_record.h"
 #include "db/statement_log.h"
 #include "db/table_checks.h"

@@ -2,7 +2,7 @@
 // buttons (selection checks, layout by the form menu, print or preview, the blank format, the
 // past-months flag, no settings saved), the document dialog, the frequency button cell with its
 // row refresh, and the online help (modal windows answered while they are open).
-#include "reports/frm_print16_hindo.h"
+#include "windows/frm_print16_hindo.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
 

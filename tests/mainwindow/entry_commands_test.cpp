@@ -1,9 +1,9 @@
 // The main window's detail entry commands offscreen on both drivers: cmdEdit's selection
 // rule, the list's double click and Enter, and the whole round from the list through the entry window
 // back to the refreshed row.
-#include "continuation/input_meisai.h"
+#include "windows/input_meisai.h"
 #include "continuation/over16_record.h"
-#include "platform/date_input.h"
+#include "widgets/date_input.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
 

@@ -1,7 +1,7 @@
 // The header sort: three keys, most recent first; numbers as numbers, stable order. The grid
 // from the keyboard and the mouse: check cells, button cells, the header; what screen readers hear.
-#include "mainwindow/grid_sort.h"
-#include "platform/spread_grid.h"
+#include "widgets/grid_sort.h"
+#include "widgets/spread_grid.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The list's counts read once per extraction against the one-user routines a row used to
 // call: the same rows, the same columns and the same frequency table, on generated branches
 // and on both drivers; a constant number of statements; a failed read reported once.
-#include "common/globals.h"
+#include "base/globals.h"
 #include "db/statement_log.h"
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"

@@ -1,5 +1,5 @@
 // 印刷設定.ini: every key's fallback, the missing file, the order and texts of a save.
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "mainwindow/print_settings.h"
 #include "support/test_install.h"
 

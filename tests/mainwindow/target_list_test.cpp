@@ -1,6 +1,6 @@
 // The list rules on fixture databases: eligibility, counts, the frequency table, the columns,
 // literal search texts and the exact query.
-#include "common/globals.h"
+#include "base/globals.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"

@@ -1,11 +1,11 @@
 // The two frequency windows: the sub-window filled from the list's frequency table (colours,
 // years, counts, texts) and the document dialog's values, by mouse and by keyboard.
-#include "reports/frm_hinkai_sub.h"
-#include "reports/frm_print16_hindo.h"
+#include "windows/frm_hinkai_sub.h"
+#include "windows/frm_print16_hindo.h"
 #include "reports/hinkai_view.h"
 
 #include "mainwindow/target_list.h"
-#include "platform/spread_grid.h"
+#include "widgets/spread_grid.h"
 #include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 

@@ -3,7 +3,7 @@
 #include "reports/monthly_actual_table.h"
 #include "reports/monthly_schedule_table.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "db/statement_log.h"
 #include "db/table_checks.h"
 #include "reports/recorded_messages.h"

@@ -3,7 +3,7 @@
 // months), every message, and the hand-off to the viewer.
 #include "reports/over16_print.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "db/adodb.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"

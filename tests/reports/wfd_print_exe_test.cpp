@@ -1,7 +1,7 @@
 // The viewer's command file, the viewer's command lines and real program starts.
 #include "reports/wfd_print_exe.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "support/test_install.h"
 
 #include <QDeadlineTimer>

@@ -2,7 +2,7 @@
 // its settings, failures, and the desktop entry.
 #include "setup/installation.h"
 
-#include "common/ini_file.h"
+#include "base/ini_file.h"
 #include "support/program_run.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The real program in scripted mode over command lines, damaged settings files and databases:
 // each row gives the exact message lines, whether the menu program is started on leaving, the
 // exit code, and the user's files afterwards (byte for byte).
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "db/table_checks.h"
 #include "support/file_faults.h"
 #include "support/program_run.h"

@@ -1,7 +1,7 @@
 // The branch key rule and the background window's load.
-#include "common/globals.h"
-#include "common/program_end.h"
-#include "common/text_file.h"
+#include "base/globals.h"
+#include "base/program_end.h"
+#include "base/text_file.h"
 #include "startup/back_window.h"
 #include "startup/start_values.h"
 #include "support/test_install.h"

@@ -1,8 +1,8 @@
 #include "main_window_fixture.h"
 
-#include "common/text_file.h"
-#include "mainwindow/month_edit.h"
-#include "platform/spread_grid.h"
+#include "base/text_file.h"
+#include "widgets/month_edit.h"
+#include "widgets/spread_grid.h"
 
 #include <QRadioButton>
 #include <algorithm>

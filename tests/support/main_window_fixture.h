@@ -1,12 +1,12 @@
 #pragma once
 // The main window as the command tests use it: loaded on the fixture installation with the
 // start-up checks passed, the month set, the list extracted for everyone.
-#include "common/globals.h"
-#include "common/text_file.h"
-#include "mainwindow/grid_sort.h"
-#include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
-#include "platform/spread_grid.h"
+#include "base/globals.h"
+#include "base/text_file.h"
+#include "widgets/grid_sort.h"
+#include "windows/main_window.h"
+#include "widgets/month_edit.h"
+#include "widgets/spread_grid.h"
 #include "support/list_fixture.h"
 
 #include <QAction>

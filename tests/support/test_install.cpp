@@ -1,7 +1,7 @@
 #include "test_install.h"
 
-#include "common/globals.h"
-#include "common/text_file.h"
+#include "base/globals.h"
+#include "base/text_file.h"
 
 #include <QDir>
 #include <QDirIterator>

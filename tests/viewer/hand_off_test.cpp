@@ -6,10 +6,10 @@
 #include "viewer_test_util.h"
 
 #include "db/table_checks.h"
-#include "mainwindow/main_window.h"
-#include "mainwindow/month_edit.h"
+#include "windows/main_window.h"
+#include "widgets/month_edit.h"
 #include "mainwindow/target_list.h"
-#include "platform/spread_grid.h"
+#include "widgets/spread_grid.h"
 #include "reports/over16_print.h"
 #include "support/list_fixture.h"
 #include "support/program_run.h"

@@ -2,7 +2,7 @@
 #include "command_file.h"
 #include "csv_reader.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

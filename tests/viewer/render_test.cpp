@@ -2,7 +2,7 @@
 #include "viewer_job.h"
 #include "viewer_test_util.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "support/program_run.h"
 
 #include <QDir>

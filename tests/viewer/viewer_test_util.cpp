@@ -1,6 +1,6 @@
 #include "viewer_test_util.h"
 
-#include "common/text_file.h"
+#include "base/text_file.h"
 #include "support/test_install.h"
 
 #include <QProcess>

@@ -1,6 +1,6 @@
 #pragma once
 // clsT_HanSpr: the list's header sort with up to three keys.
-#include "grid_sort_keys.h"
+#include "mainwindow/grid_sort_keys.h"
 
 #include <QString>
 #include <optional>

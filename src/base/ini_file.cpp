@@ -1,7 +1,6 @@
 #include "ini_file.h"
 
 #include "paths.h"
-#include "sys_settings.h"
 #include "text_file.h"
 #include "vb.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "process_start.h"
+#include "platform/process_start.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,6 +1,7 @@
 #include "paths.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 QString nativePath(const QString& p)
 {
@@ -19,4 +20,9 @@ QString nativePath(const QString& p)
 QString programFolder()
 {
     return QCoreApplication::applicationDirPath();
+}
+
+bool bFileExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(nativePath(path)).isFile();
 }

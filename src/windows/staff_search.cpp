@@ -1,12 +1,12 @@
 #include "staff_search.h"
 
 #include "common/online_help.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
-#include "platform/number_input.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
+#include "widgets/number_input.h"
 #include "platform/platform.h"
-#include "platform/spread_grid.h"
-#include "platform/widget_names.h"
+#include "widgets/spread_grid.h"
+#include "widgets/widget_names.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -6,5 +6,8 @@
 // collapse. Every file open / exists / delete / rename / program start goes through it.
 QString nativePath(const QString& windowsStylePath);
 
+// True when a normal file (not a folder) exists at the path (Windows-style text allowed).
+bool bFileExists(const QString& path);
+
 // The program folder: the folder of the running executable.
 QString programFolder();

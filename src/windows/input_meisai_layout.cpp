@@ -2,20 +2,20 @@
 // certifier, built with their captions, notes, tool tips and names.
 #include "input_meisai.h"
 
-#include "common/globals.h"
-#include "common/opl_string.h"
-#include "common/text_file.h"
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/globals.h"
+#include "base/opl_string.h"
+#include "base/text_file.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "continuation/entry_lookups.h"
 #include "continuation/over16_record.h"
-#include "continuation/staff_search.h"
+#include "staff_search.h"
 #include "db/table_checks.h"
-#include "platform/bounded_text.h"
-#include "platform/date_input.h"
-#include "platform/number_input.h"
+#include "widgets/bounded_text.h"
+#include "widgets/date_input.h"
+#include "widgets/number_input.h"
 #include "platform/platform.h"
-#include "platform/widget_names.h"
+#include "widgets/widget_names.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -2,9 +2,9 @@
 // entry window for one row, and the row is refreshed when it closes.
 #include "main_window.h"
 
-#include "continuation/input_meisai.h"
+#include "input_meisai.h"
 #include "platform/platform.h"
-#include "platform/spread_grid.h"
+#include "widgets/spread_grid.h"
 
 void frmPrint利用者別月間実績表::cmdEditCommand()
 {

@@ -1,6 +1,6 @@
 #include "grid_sort.h"
 
-#include "platform/spread_grid.h"
+#include "spread_grid.h"
 
 void clsT_HanSpr::vSortLineASC2DSC(int firstRow, int lastRow, int column, std::optional<short> order)
 {

@@ -1,6 +1,6 @@
 #include "frm_print16_hindo.h"
 
-#include "platform/widget_names.h"
+#include "widgets/widget_names.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

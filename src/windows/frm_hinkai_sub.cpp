@@ -1,12 +1,12 @@
 #include "frm_hinkai_sub.h"
 
-#include "hinkai_view.h"
+#include "reports/hinkai_view.h"
 
-#include "common/vb.h"
-#include "common/vb_error.h"
+#include "base/vb.h"
+#include "base/vb_error.h"
 #include "platform/platform.h"
-#include "platform/spread_grid.h"
-#include "platform/widget_names.h"
+#include "widgets/spread_grid.h"
+#include "widgets/widget_names.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,14 +1,15 @@
 #include "main_window.h"
 
-#include "common/globals.h"
+#include "base/globals.h"
+#include "base/paths.h"
 #include "common/sys_settings.h"
-#include "common/vb.h"
+#include "base/vb.h"
 #include "db/table_checks.h"
-#include "mainwindow/grid_sort.h"
-#include "mainwindow/month_edit.h"
+#include "widgets/grid_sort.h"
+#include "widgets/month_edit.h"
 #include "platform/platform.h"
-#include "platform/spread_grid.h"
-#include "platform/widget_names.h"
+#include "widgets/spread_grid.h"
+#include "widgets/widget_names.h"
 
 #include <QAction>
 #include <QActionGroup>

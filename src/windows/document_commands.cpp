@@ -5,9 +5,9 @@
 #include "reports/monthly_actual_table.h"
 #include "reports/monthly_schedule_table.h"
 #include "reports/over16_print.h"
-#include "platform/spread_grid.h"
-#include "reports/frm_hinkai_sub.h"
-#include "reports/frm_print16_hindo.h"
+#include "widgets/spread_grid.h"
+#include "frm_hinkai_sub.h"
+#include "frm_print16_hindo.h"
 #include "common/online_help.h"
 
 #include <QRadioButton>

@@ -1,6 +1,6 @@
 #pragma once
 // Platform services for the desktop: Qt message boxes, override cursor, real program starts.
-#include "platform.h"
+#include "platform/platform.h"
 
 class QtPlatform : public PlatformServices {
 public:
