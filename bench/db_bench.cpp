@@ -55,10 +55,11 @@ int main(int argc, char** argv)
                         .arg(i)
                         .arg(i % 28 + 1);
         if (db.iConnect() != 0
-            || db.iExecSQL(QStringLiteral("insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                                          "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) values ")
-                           + rows)
-                   != 0) {
+            || db.iExecSQL(
+                   QStringLiteral("insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                                  "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) values ")
+                   + rows)
+                != 0) {
             QTextStream(stderr) << db.sErrMsg() << '\n';
             return 1;
         }

@@ -32,7 +32,8 @@ using Row = std::tuple<long, QString, QString>;
 QString setBasedQuery(int condition, int threshold, bool wholeMonth, const QDate& month)
 {
     const QDate first = QDate(month.year(), month.month(), 1);
-    QString sql = QStringLiteral(R"(
+    QString sql =
+        QStringLiteral(R"(
 WITH m AS (
   SELECT g.患者IDNo AS id, g.施術回数 AS cnt, r.iHinkaiKeikaku AS plan,
          date(r.tSyoryoDay, 'start of month', '+12 months',
@@ -65,13 +66,13 @@ WITH m AS (
 SELECT id, CASE WHEN annym = '%5' AND NOT %8 THEN anncount ELSE cnt END,
        CASE WHEN elapsed < 24 THEN '-' WHEN plan >= 1 THEN '計画済' ELSE CAST(freq AS TEXT) END
   FROM e WHERE 1 = 1)")
-                      .arg(month.year())
-                      .arg(month.month())
-                      .arg(gKyotenCd)
-                      .arg(gKyotenEb)
-                      .arg(month.toString(QStringLiteral("yyyyMM")), first.addMonths(1).toString(QStringLiteral("yyyy-MM-dd")),
-                           first.addMonths(-23).toString(QStringLiteral("yyyyMM")))
-                      .arg(wholeMonth ? 1 : 0);
+            .arg(month.year())
+            .arg(month.month())
+            .arg(gKyotenCd)
+            .arg(gKyotenEb)
+            .arg(month.toString(QStringLiteral("yyyyMM")), first.addMonths(1).toString(QStringLiteral("yyyy-MM-dd")),
+                 first.addMonths(-23).toString(QStringLiteral("yyyyMM")))
+            .arg(wholeMonth ? 1 : 0);
     if (condition == 3)
         sql += QStringLiteral(" AND cnt >= 16 AND (annym < '%1' OR (annym = '%1' AND anncount >= 16))")
                    .arg(month.toString(QStringLiteral("yyyyMM")));
@@ -82,7 +83,6 @@ SELECT id, CASE WHEN annym = '%5' AND NOT %8 THEN anncount ELSE cnt END,
 }
 
 QString text(const QVariant& v) { return v.toString(); }
-
 
 } // namespace
 
@@ -137,7 +137,8 @@ int main(int argc, char** argv)
                     oneUser = static_cast<long>(l.rows.front()[colIDNo].toLongLong());
                 programRows.clear();
                 for (const ListRow& r : l.rows)
-                    programRows.emplace_back(static_cast<long>(r[colIDNo].toLongLong()), text(r[colCount]), text(r[colHinkai]));
+                    programRows.emplace_back(static_cast<long>(r[colIDNo].toLongLong()), text(r[colCount]),
+                                             text(r[colHinkai]));
 
                 if (qEnvironmentVariableIsSet("LIST_BENCH_PROGRAM_ONLY"))
                     continue;
@@ -150,7 +151,8 @@ int main(int argc, char** argv)
                 }
                 setRows.clear();
                 while (q.next())
-                    setRows.emplace_back(static_cast<long>(q.value(0).toLongLong()), text(q.value(1)), text(q.value(2)));
+                    setRows.emplace_back(static_cast<long>(q.value(0).toLongLong()), text(q.value(1)),
+                                         text(q.value(2)));
                 const double setMs = t.nsecsElapsed() / 1e6;
                 bestSet = bestSet < 0 ? setMs : qMin(bestSet, setMs);
             }
@@ -159,7 +161,8 @@ int main(int argc, char** argv)
                 if (programRows[k] != setRows[k]) {
                     std::fprintf(stderr, "first difference: %ld %s %s / %ld %s %s\n", std::get<0>(programRows[k]),
                                  qPrintable(std::get<1>(programRows[k])), qPrintable(std::get<2>(programRows[k])),
-                                 std::get<0>(setRows[k]), qPrintable(std::get<1>(setRows[k])), qPrintable(std::get<2>(setRows[k])));
+                                 std::get<0>(setRows[k]), qPrintable(std::get<1>(setRows[k])),
+                                 qPrintable(std::get<2>(setRows[k])));
                     break;
                 }
             allSame = allSame && same;
@@ -179,7 +182,8 @@ int main(int argc, char** argv)
             const double r = t.nsecsElapsed() / 1e6;
             refresh = refresh < 0 ? r : qMin(refresh, r);
         }
-        std::printf("%-15s one user %ld: frequency count %.2f ms, row refresh %.2f ms\n", d.name, oneUser, count, refresh);
+        std::printf("%-15s one user %ld: frequency count %.2f ms, row refresh %.2f ms\n", d.name, oneUser, count,
+                    refresh);
         direct.close();
     }
     std::printf("messages during the run: %lld\n", static_cast<long long>(quiet.messages.size()));

@@ -24,7 +24,10 @@ struct Ticked : MainWindowView {
     QList<qlonglong> ids;
     QDate monthValue() const override { return month; }
     int gridMaxRows() const override { return static_cast<int>(ids.size()); }
-    QVariant gridValue(int row, int col) const override { return col == 1 ? QVariant(1) : QVariant(ids.value(row - 1)); }
+    QVariant gridValue(int row, int col) const override
+    {
+        return col == 1 ? QVariant(1) : QVariant(ids.value(row - 1));
+    }
     int selectedCondition() const override { return 3; }
     bool countWholeAnniversaryMonth() const override { return false; }
 };
@@ -49,8 +52,10 @@ int main(int argc, char** argv)
         direct.setDatabaseName(branch.database);
         direct.open();
         QSqlQuery q(direct);
-        q.exec(QStringLiteral("SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 ORDER BY 施術回数 DESC, 患者IDNo LIMIT %1")
-                   .arg(ticked));
+        q.exec(
+            QStringLiteral(
+                "SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 ORDER BY 施術回数 DESC, 患者IDNo LIMIT %1")
+                .arg(ticked));
         while (q.next())
             window.ids << q.value(0).toLongLong();
     }
@@ -66,8 +71,8 @@ int main(int argc, char** argv)
             short formatOutput;
             bool plan;
         };
-        for (const Run& r : {Run{"form (entries only)", 0, false}, Run{"form (blank format)", 1, false},
-                             Run{"plan", 0, true}}) {
+        for (const Run& r :
+             {Run{"form (entries only)", 0, false}, Run{"form (blank format)", 1, false}, Run{"plan", 0, true}}) {
             std::vector<double> times;
             size_t records = 0;
             for (int i = 0; i < repeats; ++i) {

@@ -91,7 +91,8 @@ int main(int argc, char** argv)
                 }
                 std::printf("%-15s %-14s %-12s %6lld %8.1f %8.1f\n", d.name, table.name,
                             condition == 4 ? "every user" : "listed (3)",
-                            static_cast<long long>(dataLines(branch.dir.filePath(QStringLiteral("TMP/") + QString::fromUtf8(table.csv)))),
+                            static_cast<long long>(
+                                dataLines(branch.dir.filePath(QStringLiteral("TMP/") + QString::fromUtf8(table.csv)))),
                             best, bestCpu);
             }
         }

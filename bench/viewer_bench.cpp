@@ -26,18 +26,25 @@ void writeLines(const QString& path, const QStringList& lines)
 
 QStringList monthlyTable(int users)
 {
-    QStringList header{q("拠点名"), q("対象年月"), q("出力日"), q("出力時刻"), q("利用者コード"), q("利用者名"), q("施術区分"), q("保険有無")};
+    QStringList header{q("拠点名"),       q("対象年月"), q("出力日"),   q("出力時刻"),
+                       q("利用者コード"), q("利用者名"), q("施術区分"), q("保険有無")};
     for (int d = 1; d <= 31; ++d)
         header << q(QStringLiteral("%1日施術師名").arg(d));
     for (int d = 1; d <= 31; ++d)
         header << q(QStringLiteral("%1日通院").arg(d));
     header << q("回数");
     QStringList lines{header.join(u',')};
-    const QStringList staff{QStringLiteral("山田"), QStringLiteral("佐々木"), QStringLiteral("ｽﾐｽ"), QStringLiteral("森")};
+    const QStringList staff{QStringLiteral("山田"), QStringLiteral("佐々木"), QStringLiteral("ｽﾐｽ"),
+                            QStringLiteral("森")};
     for (int i = 0; i < users; ++i) {
-        QStringList f{q("ほっと訪問マッサージ～東京"), q("2024/04"), q("2024/05/02"), q("9:5:7"),
-                      QString::number(10101 + i * 100), q(QStringLiteral("利用者　%1番").arg(i + 1)),
-                      QString::number(i % 2), QString::number(i % 3)};
+        QStringList f{q("ほっと訪問マッサージ～東京"),
+                      q("2024/04"),
+                      q("2024/05/02"),
+                      q("9:5:7"),
+                      QString::number(10101 + i * 100),
+                      q(QStringLiteral("利用者　%1番").arg(i + 1)),
+                      QString::number(i % 2),
+                      QString::number(i % 3)};
         int count = 0;
         for (int d = 1; d <= 31; ++d) {
             const bool on = d <= 30 && (d + i) % 3 != 0;
@@ -54,14 +61,60 @@ QStringList monthlyTable(int users)
 
 QStringList continuationForms(int users)
 {
-    const QStringList names{"i枠線表示", "拠点番号", "拠点枝番", "利用者コード", "施術年", "施術月", "施術年月日", "施術区分",
-                            "施術回数", "利用者名", "生年月日", "生年月日元号", "初療年月日", "初療年月日元号", "麻痺", "拘縮",
-                            "症状その他", "症状その他文章", "寝返り", "起き上がり", "座位", "立ち上がり", "立位", "NRS",
-                            "前回評価有無", "前回変化", "理由", "評価日", "施術者コード", "施術者名", "証明日",
-                            "マッサージ傷病名", "施術部位1", "施術部位2", "施術部位3", "施術部位4", "施術部位5", "はり", "きゅう",
-                            "はりきゅう電気", "鍼灸傷病名01", "鍼灸傷病名02", "鍼灸傷病名03", "鍼灸傷病名04", "鍼灸傷病名05",
-                            "鍼灸傷病名06", "鍼灸傷病名07", "鍼灸傷病名文章", "フォーマット印刷", "過去16回以上施術月1",
-                            "過去16回以上施術月2", "過去16回以上施術月3", "過去16回以上施術月4", "過去16回以上施術月5"};
+    const QStringList names{"i枠線表示",
+                            "拠点番号",
+                            "拠点枝番",
+                            "利用者コード",
+                            "施術年",
+                            "施術月",
+                            "施術年月日",
+                            "施術区分",
+                            "施術回数",
+                            "利用者名",
+                            "生年月日",
+                            "生年月日元号",
+                            "初療年月日",
+                            "初療年月日元号",
+                            "麻痺",
+                            "拘縮",
+                            "症状その他",
+                            "症状その他文章",
+                            "寝返り",
+                            "起き上がり",
+                            "座位",
+                            "立ち上がり",
+                            "立位",
+                            "NRS",
+                            "前回評価有無",
+                            "前回変化",
+                            "理由",
+                            "評価日",
+                            "施術者コード",
+                            "施術者名",
+                            "証明日",
+                            "マッサージ傷病名",
+                            "施術部位1",
+                            "施術部位2",
+                            "施術部位3",
+                            "施術部位4",
+                            "施術部位5",
+                            "はり",
+                            "きゅう",
+                            "はりきゅう電気",
+                            "鍼灸傷病名01",
+                            "鍼灸傷病名02",
+                            "鍼灸傷病名03",
+                            "鍼灸傷病名04",
+                            "鍼灸傷病名05",
+                            "鍼灸傷病名06",
+                            "鍼灸傷病名07",
+                            "鍼灸傷病名文章",
+                            "フォーマット印刷",
+                            "過去16回以上施術月1",
+                            "過去16回以上施術月2",
+                            "過去16回以上施術月3",
+                            "過去16回以上施術月4",
+                            "過去16回以上施術月5"};
     QStringList header;
     for (const QString& n : names)
         header << q(n);
@@ -72,13 +125,61 @@ QStringList continuationForms(int users)
         reason += QStringLiteral("関節の拘縮が進み歩行が不安定なため、週四回以上の施術で可動域を保つ必要がある。\r\n");
     for (int i = 0; i < users; ++i) {
         const int kind = i % 2;
-        lines << QStringList{"1", "1", "3", QString::number(10101 + i * 100), "2024", "4", q("2024/04/01"),
-                             QString::number(kind), "18", q(QStringLiteral("利用者　%1番").arg(i + 1)), q("1940/05/10"), "3",
-                             q("2022/03/15"), "5", "1", "0", "1", q("しびれ"), "0", "1", "2", "1", "0", "7", "0", "3",
-                             q(reason), q("2024/04/25"), q("7"), q("山田　太郎"), q("2024/04/30"), q("脳梗塞後遺症"), "1",
-                             "0", "1", "0", "1", "1", "1", "0", "0", "0", "0", "0", "1", "0", "1", q("坐骨神経痛"), "0",
-                             q("2024/04"), q("2024/02"), q(""), q(""), q("")}
-                      .join(u',');
+        lines << QStringList{"1",
+                             "1",
+                             "3",
+                             QString::number(10101 + i * 100),
+                             "2024",
+                             "4",
+                             q("2024/04/01"),
+                             QString::number(kind),
+                             "18",
+                             q(QStringLiteral("利用者　%1番").arg(i + 1)),
+                             q("1940/05/10"),
+                             "3",
+                             q("2022/03/15"),
+                             "5",
+                             "1",
+                             "0",
+                             "1",
+                             q("しびれ"),
+                             "0",
+                             "1",
+                             "2",
+                             "1",
+                             "0",
+                             "7",
+                             "0",
+                             "3",
+                             q(reason),
+                             q("2024/04/25"),
+                             q("7"),
+                             q("山田　太郎"),
+                             q("2024/04/30"),
+                             q("脳梗塞後遺症"),
+                             "1",
+                             "0",
+                             "1",
+                             "0",
+                             "1",
+                             "1",
+                             "1",
+                             "0",
+                             "0",
+                             "0",
+                             "0",
+                             "0",
+                             "1",
+                             "0",
+                             "1",
+                             q("坐骨神経痛"),
+                             "0",
+                             q("2024/04"),
+                             q("2024/02"),
+                             q(""),
+                             q(""),
+                             q("")}
+                     .join(u',');
     }
     return lines;
 }
@@ -89,10 +190,11 @@ void run(const QString& dir, const QString& label, const QString& layout, const 
     const QString csvPath = QDir(dir).filePath(dataName + QStringLiteral(".csv"));
     const QString comPath = QDir(dir).filePath(dataName + QStringLiteral(".dat"));
     writeLines(csvPath, csv);
-    writeLines(comPath, {QStringLiteral("FileName,\"%1\"").arg(QStringLiteral(MONTHLY_SOURCE_DIR "/layouts/") + layout),
-                         QStringLiteral("Title,\"%1\"").arg(dataName),
-                         QStringLiteral("SetDataText,\"%1\",\"%2\"").arg(dataName, csvPath), QStringLiteral("PrintPaper, A4"),
-                         QStringLiteral("ShowWindow,2")});
+    writeLines(comPath,
+               {QStringLiteral("FileName,\"%1\"").arg(QStringLiteral(MONTHLY_SOURCE_DIR "/layouts/") + layout),
+                QStringLiteral("Title,\"%1\"").arg(dataName),
+                QStringLiteral("SetDataText,\"%1\",\"%2\"").arg(dataName, csvPath), QStringLiteral("PrintPaper, A4"),
+                QStringLiteral("ShowWindow,2")});
     QElapsedTimer t;
     t.start();
     ViewerJob job;
@@ -110,8 +212,9 @@ void run(const QString& dir, const QString& label, const QString& layout, const 
     }
     const double render = t.nsecsElapsed() / 1e6;
     std::printf("%-34s %5lld records  %4d pages  read+parse %7.1f ms  PDF %8.1f ms (%.2f ms/page, %.1f MB)\n",
-                qPrintable(label), qlonglong(job.document.reports.first().data.records.size()), job.document.pageCount(),
-                load, render, render / job.document.pageCount(), QFile(pdf).size() / 1048576.0);
+                qPrintable(label), qlonglong(job.document.reports.first().data.records.size()),
+                job.document.pageCount(), load, render, render / job.document.pageCount(),
+                QFile(pdf).size() / 1048576.0);
 }
 
 } // namespace

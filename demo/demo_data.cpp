@@ -29,12 +29,14 @@ struct Options {
 
 class Random {
 public:
-    explicit Random(quint32 seed) : m_engine(seed) {}
+    explicit Random(quint32 seed) : m_engine(seed) { }
     // Uniform in [lo, hi]; built on the engine's raw output so every platform draws the same.
     int between(int lo, int hi) { return lo + static_cast<int>(m_engine() % static_cast<quint32>(hi - lo + 1)); }
     bool chance(int percent) { return between(1, 100) <= percent; }
-    template <typename T>
-    const T& pick(const QList<T>& list) { return list.at(between(0, static_cast<int>(list.size()) - 1)); }
+    template <typename T> const T& pick(const QList<T>& list)
+    {
+        return list.at(between(0, static_cast<int>(list.size()) - 1));
+    }
 
 private:
     std::mt19937 m_engine;
@@ -81,14 +83,17 @@ QString sqlText(const QString& s)
 {
     return QStringLiteral("N'") + QString(s).replace(u'\'', QStringLiteral("''")) + u'\'';
 }
-QString sqlDate(const QDate& d) { return d.isValid() ? u'\'' + d.toString(QStringLiteral("yyyy/MM/dd")) + u'\'' : QStringLiteral("NULL"); }
+QString sqlDate(const QDate& d)
+{
+    return d.isValid() ? u'\'' + d.toString(QStringLiteral("yyyy/MM/dd")) + u'\'' : QStringLiteral("NULL");
+}
 QString sqlDateTime(const QDateTime& d) { return u'\'' + d.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + u'\''; }
 QString num(qint64 n) { return QString::number(n); }
 
 // Rows of one table, written as multi-row INSERT statements.
 class Inserts {
 public:
-    Inserts(QString head, QStringList* out) : m_head(std::move(head)), m_out(out) {}
+    Inserts(QString head, QStringList* out) : m_head(std::move(head)), m_out(out) { }
     ~Inserts() { flush(); }
     void add(const QStringList& values)
     {
@@ -118,16 +123,16 @@ struct Staff {
 
 struct User {
     int id = 0;
-    int kind = 0;              // 0 massage, 1 acupuncture
-    QDate firstTreatment;      // invalid: none recorded
+    int kind = 0;         // 0 massage, 1 acupuncture
+    QDate firstTreatment; // invalid: none recorded
     int tantou = 1;
-    int baseVisits = 8;        // visits in an ordinary month
-    bool frequent = false;     // 16 or more in many months
+    int baseVisits = 8;    // visits in an ordinary month
+    bool frequent = false; // 16 or more in many months
 };
 
 class Generator {
 public:
-    Generator(const Options& o) : opt(o), rnd(o.seed), current(o.today.year(), o.today.month(), 1) {}
+    Generator(const Options& o) : opt(o), rnd(o.seed), current(o.today.year(), o.today.month(), 1) { }
 
     QStringList statements;
     int jisseki = 0, schedules = 0, over16 = 0, usersWritten = 0;
@@ -142,24 +147,25 @@ public:
 private:
     void corp()
     {
-        Inserts c(QStringLiteral("insert into CORP (iKyotenCd, iKyotenEb, iType, cShamei1, cShamei2, cTel)"), &statements);
+        Inserts c(QStringLiteral("insert into CORP (iKyotenCd, iKyotenEb, iType, cShamei1, cShamei2, cTel)"),
+                  &statements);
         c.add({num(1), num(3), num(0), sqlText(QStringLiteral("株式会社さくら訪問マッサージ")),
                sqlText(QStringLiteral("さくら治療院")), sqlText(QStringLiteral("03-1234-5678"))});
-        c.add({num(1), num(3), num(1), sqlText(QStringLiteral("さくら介護サービス")), QStringLiteral("NULL"), QStringLiteral("NULL")});
-        c.add({num(1), num(4), num(0), sqlText(QStringLiteral("株式会社さくら訪問マッサージ　北支店")), QStringLiteral("NULL"),
+        c.add({num(1), num(3), num(1), sqlText(QStringLiteral("さくら介護サービス")), QStringLiteral("NULL"),
                QStringLiteral("NULL")});
+        c.add({num(1), num(4), num(0), sqlText(QStringLiteral("株式会社さくら訪問マッサージ　北支店")),
+               QStringLiteral("NULL"), QStringLiteral("NULL")});
     }
 
     QList<Staff> staff(int cd, int eb, int count)
     {
-        static const QList<Name> staffFamily = {{QStringLiteral("山田"), QStringLiteral("ヤマダ")},
-                                                {QStringLiteral("佐藤"), QStringLiteral("サトウ")},
-                                                {QStringLiteral("伊藤"), QStringLiteral("イトウ")},
-                                                {QStringLiteral("吉田"), QStringLiteral("ヨシダ")},
-                                                {QStringLiteral("山口"), QStringLiteral("ヤマグチ")},
-                                                {QStringLiteral("松田"), QStringLiteral("マツダ")}};
-        Inserts s(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo, cName, cNameRyaku, cNameKana, iChusiFlg)"),
-                  &statements);
+        static const QList<Name> staffFamily = {
+            {QStringLiteral("山田"), QStringLiteral("ヤマダ")},   {QStringLiteral("佐藤"), QStringLiteral("サトウ")},
+            {QStringLiteral("伊藤"), QStringLiteral("イトウ")},   {QStringLiteral("吉田"), QStringLiteral("ヨシダ")},
+            {QStringLiteral("山口"), QStringLiteral("ヤマグチ")}, {QStringLiteral("松田"), QStringLiteral("マツダ")}};
+        Inserts s(
+            QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo, cName, cNameRyaku, cNameKana, iChusiFlg)"),
+            &statements);
         QList<Staff> r;
         for (int i = 1; i <= count; ++i) {
             const Name f = rnd.pick(staffFamily);
@@ -168,7 +174,8 @@ private:
             QString name = f.kanji + QStringLiteral("　") + g.kanji;
             if (i == 2)
                 name = QStringLiteral("Abcdefgh Taro"); // a name written in Latin letters
-            s.add({num(cd), num(eb), num(i), sqlText(name), sqlText(f.kanji), sqlText(f.kana + QStringLiteral("　") + g.kana),
+            s.add({num(cd), num(eb), num(i), sqlText(name), sqlText(f.kanji),
+                   sqlText(f.kana + QStringLiteral("　") + g.kana),
                    ended ? num(1) : (i % 3 == 0 ? QStringLiteral("NULL") : num(0))});
             r.append({i, !ended});
         }
@@ -188,7 +195,7 @@ private:
     QDate firstTreatment(int index, const QDate& start)
     {
         if (index % 17 == 16)
-            return QDate(); // never recorded
+            return QDate();   // never recorded
         if (index % 9 == 3) { // the first year completes this month
             const QDate a = current.addYears(-1);
             return QDate(a.year(), a.month(), qMin(rnd.between(2, 25), a.daysInMonth()));
@@ -229,31 +236,40 @@ private:
                 users << second;
             }
         }
-        Inserts r(QStringLiteral("insert into RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSex, tBirthDay, "
-                                 "tSyoryoDay, iSejutsuKubun, iKaigoLv, nTantou, iHinkaiKeikaku, cHinkaiKeikakuYM, cByoumei, "
-                                 "nHKSyobyouCd, cHKSyobyouName, iMahi, iKoushuku, iHoseUmu, nLenFix)"),
-                  &statements);
-        Inserts sub(QStringLiteral("insert into RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou02Flg, "
-                                   "iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, "
-                                   "iSyoujouSonota, cSyoujouSonota)"),
-                    &statements);
-        Inserts doui(QStringLiteral("insert into RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, tDouiKaryoE, "
-                                    "iHenkeiFlg, cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, "
-                                    "iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH)"),
+        Inserts r(
+            QStringLiteral("insert into RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSex, tBirthDay, "
+                           "tSyoryoDay, iSejutsuKubun, iKaigoLv, nTantou, iHinkaiKeikaku, cHinkaiKeikakuYM, cByoumei, "
+                           "nHKSyobyouCd, cHKSyobyouName, iMahi, iKoushuku, iHoseUmu, nLenFix)"),
+            &statements);
+        Inserts sub(
+            QStringLiteral("insert into RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou02Flg, "
+                           "iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, "
+                           "iSyoujouSonota, cSyoujouSonota)"),
+            &statements);
+        Inserts doui(QStringLiteral(
+                         "insert into RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, tDouiKaryoE, "
+                         "iHenkeiFlg, cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, "
+                         "iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH)"),
                      &statements);
-        Inserts totals(QStringLiteral("insert into 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数)"), &statements);
-        Inserts records(QStringLiteral("insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                                       "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iSejutuBui1, iSejutuBui2, iSejutuBui3, "
-                                       "iSejutuBui4, iSejutuBui5, iHariUmu, iKyuuUmu, iDenkiHariKyuuUmu, iHoseUmu, nLenFix, "
-                                       "iDelFlg_Henrei)"),
-                        &statements);
-        Inserts plans(QStringLiteral("insert into SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, "
-                                     "iSeikyuKbn, iHoseUmu, nLenFix)"),
-                      &statements);
-        Inserts entries(QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
-                                       "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, "
-                                       "cHyoukaDay, nStaffID, cSyoumeiDay)"),
-                        &statements);
+        Inserts totals(
+            QStringLiteral("insert into 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数)"),
+            &statements);
+        Inserts records(
+            QStringLiteral("insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                           "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iSejutuBui1, iSejutuBui2, iSejutuBui3, "
+                           "iSejutuBui4, iSejutuBui5, iHariUmu, iKyuuUmu, iDenkiHariKyuuUmu, iHoseUmu, nLenFix, "
+                           "iDelFlg_Henrei)"),
+            &statements);
+        Inserts plans(
+            QStringLiteral("insert into SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, "
+                           "iSeikyuKbn, iHoseUmu, nLenFix)"),
+            &statements);
+        Inserts entries(
+            QStringLiteral(
+                "insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
+                "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, "
+                "cHyoukaDay, nStaffID, cSyoumeiDay)"),
+            &statements);
         int recordNo = cd * 1000000 + eb * 100000, scheduleNo = recordNo;
         for (int i = 0; i < users.size(); ++i) {
             const User& u = users[i];
@@ -261,19 +277,33 @@ private:
             const int code = u.kind == 1 ? rnd.between(1, 7) : 0;
             const bool plan = u.frequent && i % 3 == 0;
             const int hoseUmu = rnd.between(0, 1), lenFix = rnd.between(0, 8);
-            r.add({num(cd), num(eb), num(u.id), sqlText(f.kanji + QStringLiteral("　") + g.kanji),
-                   sqlText(f.kana + QStringLiteral("　") + g.kana), num(rnd.between(1, 2)), sqlDate(birthday(i)),
-                   sqlDate(u.firstTreatment), num(u.kind), num(rnd.between(0, 5)), num(u.tantou), num(plan ? 1 : 0),
+            r.add({num(cd),
+                   num(eb),
+                   num(u.id),
+                   sqlText(f.kanji + QStringLiteral("　") + g.kanji),
+                   sqlText(f.kana + QStringLiteral("　") + g.kana),
+                   num(rnd.between(1, 2)),
+                   sqlDate(birthday(i)),
+                   sqlDate(u.firstTreatment),
+                   num(u.kind),
+                   num(rnd.between(0, 5)),
+                   num(u.tantou),
+                   num(plan ? 1 : 0),
                    plan ? sqlText(current.addMonths(-2).toString(QStringLiteral("yyyy/MM"))) : QStringLiteral("NULL"),
-                   u.kind == 0 ? sqlText(rnd.pick(kMassageDiseases)) : QStringLiteral("NULL"), num(code),
-                   code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL"), num(rnd.chance(30)),
-                   num(rnd.chance(40)), num(hoseUmu), num(lenFix)});
+                   u.kind == 0 ? sqlText(rnd.pick(kMassageDiseases)) : QStringLiteral("NULL"),
+                   num(code),
+                   code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL"),
+                   num(rnd.chance(30)),
+                   num(rnd.chance(40)),
+                   num(hoseUmu),
+                   num(lenFix)});
             ++usersWritten;
             QStringList flags;
             for (int k = 1; k <= 7; ++k)
                 flags << num(u.kind == 1 && (k == code - 1 || (code == 1 && k == 7) || (k == 5 && i % 2 == 0)) ? 1 : 0);
             sub.add(QStringList{num(cd), num(eb), num(u.id)} + flags
-                    + QStringList{num(i % 5 == 0), i % 5 == 0 ? sqlText(QStringLiteral("しびれ")) : QStringLiteral("NULL")});
+                    + QStringList{num(i % 5 == 0),
+                                  i % 5 == 0 ? sqlText(QStringLiteral("しびれ")) : QStringLiteral("NULL")});
             if (u.firstTreatment.isValid()) {
                 for (QDate d = u.firstTreatment; d <= opt.today; d = d.addMonths(6)) {
                     if (d < first.addMonths(-6))
@@ -282,18 +312,21 @@ private:
                     doui.add(QStringList{num(cd), num(eb), num(u.id), num(d.year() * 10000 + d.month() * 100 + d.day()),
                                          sqlDate(d), sqlDate(d.addMonths(6).addDays(-1)), num(changed ? 1 : 0),
                                          u.kind == 0 ? sqlText(rnd.pick(kMassageDiseases)) : QStringLiteral("NULL")}
-                             + flags + QStringList{code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL")});
+                             + flags
+                             + QStringList{code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL")});
                 }
             }
 
             // Treatment records and the month's totals that agree with them.
-            const QDate from = u.firstTreatment.isValid() ? qMax(first, QDate(u.firstTreatment.year(), u.firstTreatment.month(), 1))
-                                                          : first;
+            const QDate from = u.firstTreatment.isValid()
+                ? qMax(first, QDate(u.firstTreatment.year(), u.firstTreatment.month(), 1))
+                : first;
             for (QDate m = from; m <= current; m = m.addMonths(1)) {
                 // The current month is written whole, as an office that has entered the month's records.
                 const bool thisMonth = m == current;
                 const int lastDay = m.daysInMonth();
-                const int visits = u.frequent && rnd.chance(75) ? rnd.between(16, 22) : qMax(1, u.baseVisits + rnd.between(-3, 3));
+                const int visits =
+                    u.frequent && rnd.chance(75) ? rnd.between(16, 22) : qMax(1, u.baseVisits + rnd.between(-3, 3));
                 QList<int> days;
                 for (int d = 1; d <= lastDay; ++d)
                     if (!u.firstTreatment.isValid() || QDate(m.year(), m.month(), d) >= u.firstTreatment)
@@ -304,7 +337,8 @@ private:
                 std::sort(days.begin(), days.end());
                 int counted = 0;
                 for (int d : days) {
-                    const QDateTime start(QDate(m.year(), m.month(), d), QTime(rnd.between(9, 16), rnd.chance(50) ? 0 : 30));
+                    const QDateTime start(QDate(m.year(), m.month(), d),
+                                          QTime(rnd.between(9, 16), rnd.chance(50) ? 0 : 30));
                     const int billing = rnd.chance(3) ? 1 : 0;
                     const bool returned = billing == 0 && rnd.chance(2);
                     if (billing == 0 && !returned)
@@ -315,8 +349,8 @@ private:
                                  sqlDateTime(start.addSecs(30 * 60)), num(billing), num(acu ? 0 : rnd.between(0, 1)),
                                  num(acu ? 0 : rnd.between(0, 1)), num(acu ? 0 : rnd.between(0, 2)),
                                  num(acu ? 0 : rnd.between(0, 2)), num(acu ? 0 : rnd.between(0, 1)), num(acu ? 1 : 0),
-                                 num(acu ? rnd.between(0, 1) : 0), num(acu ? rnd.between(0, 1) : 0), num(hoseUmu), num(lenFix),
-                                 returned ? num(1) : (rnd.chance(20) ? QStringLiteral("NULL") : num(0))});
+                                 num(acu ? rnd.between(0, 1) : 0), num(acu ? rnd.between(0, 1) : 0), num(hoseUmu),
+                                 num(lenFix), returned ? num(1) : (rnd.chance(20) ? QStringLiteral("NULL") : num(0))});
                     ++jisseki;
                 }
                 if (counted > 0)
@@ -326,10 +360,10 @@ private:
                 if (counted >= 16 && eligible && (thisMonth ? i % 2 == 0 : rnd.chance(60))) {
                     const QDate evaluated(m.year(), m.month(), qMin(20, m.daysInMonth()));
                     entries.add({num(cd), num(eb), num(u.id), num(m.year()), num(m.month()), num(rnd.between(0, 2)),
-                                 num(rnd.between(0, 2)), num(rnd.between(0, 2)), num(rnd.between(0, 2)), num(rnd.between(0, 2)),
-                                 num(rnd.between(0, 10)), num(rnd.between(0, 1)), num(rnd.between(0, 5)),
-                                 sqlText(rnd.pick(kReasons)), sqlText(evaluated.toString(QStringLiteral("yyyy/MM/dd"))),
-                                 num(rnd.pick(active)),
+                                 num(rnd.between(0, 2)), num(rnd.between(0, 2)), num(rnd.between(0, 2)),
+                                 num(rnd.between(0, 2)), num(rnd.between(0, 10)), num(rnd.between(0, 1)),
+                                 num(rnd.between(0, 5)), sqlText(rnd.pick(kReasons)),
+                                 sqlText(evaluated.toString(QStringLiteral("yyyy/MM/dd"))), num(rnd.pick(active)),
                                  sqlText(evaluated.addDays(3).toString(QStringLiteral("yyyy/MM/dd")))});
                     ++over16;
                 }
@@ -346,7 +380,8 @@ private:
                 days = days.mid(0, planned);
                 std::sort(days.begin(), days.end());
                 for (int d : days) {
-                    plans.add({num(cd), num(eb), num(++scheduleNo), num(u.id), num(rnd.chance(85) ? u.tantou : rnd.pick(active)),
+                    plans.add({num(cd), num(eb), num(++scheduleNo), num(u.id),
+                               num(rnd.chance(85) ? u.tantou : rnd.pick(active)),
                                num(m.year() * 10000 + m.month() * 100 + d), num(rnd.chance(3) ? 1 : 0), num(hoseUmu),
                                num(lenFix)});
                     ++schedules;
@@ -362,8 +397,9 @@ private:
 
 int usage(const QString& why)
 {
-    QTextStream(stderr) << why << "\nusage: monthly-demo-data --out FILE [--users N] [--months N] [--seed N] "
-                                  "[--today yyyy-mm-dd] [--force]\n";
+    QTextStream(stderr) << why
+                        << "\nusage: monthly-demo-data --out FILE [--users N] [--months N] [--seed N] "
+                           "[--today yyyy-mm-dd] [--force]\n";
     return 2;
 }
 
@@ -432,8 +468,8 @@ int main(int argc, char** argv)
         return 1;
     }
     db.iDisConnect();
-    QTextStream(stdout) << "wrote " << opt.out << ": " << gen.usersWritten << " users, " << gen.jisseki << " treatment records, "
-                        << gen.schedules << " schedules, " << gen.over16 << " continuation entries (today "
-                        << opt.today.toString(QStringLiteral("yyyy-MM-dd")) << ")\n";
+    QTextStream(stdout) << "wrote " << opt.out << ": " << gen.usersWritten << " users, " << gen.jisseki
+                        << " treatment records, " << gen.schedules << " schedules, " << gen.over16
+                        << " continuation entries (today " << opt.today.toString(QStringLiteral("yyyy-MM-dd")) << ")\n";
     return 0;
 }

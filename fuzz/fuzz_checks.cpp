@@ -1,8 +1,8 @@
 #include "fuzz_checks.h"
 
-#include "command_file.h"
 #include "base/ini_file.h"
 #include "base/text_file.h"
+#include "command_file.h"
 #include "csv_reader.h"
 #include "db/connection_string.h"
 #include "db/tsql_rewriter.h"
@@ -69,10 +69,7 @@ QList<RawLine> rawLines(const QByteArray& file, QByteArray* lineEnd)
     return lines;
 }
 
-bool isTrimChar(QChar c)
-{
-    return (c.unicode() >= 0x09 && c.unicode() <= 0x0D) || c == u' ' || c == u'\x1A';
-}
+bool isTrimChar(QChar c) { return (c.unicode() >= 0x09 && c.unicode() <= 0x0D) || c == u' ' || c == u'\x1A'; }
 
 // A name or value the file can hold and give back as written.
 bool storable(const QString& s, TextEncoding e)
@@ -130,7 +127,8 @@ QString ini(const QByteArray& data)
     while (p < before.size() && p < after.size() && same(before[p], after[p]))
         ++p;
     qsizetype q = 0;
-    while (q < before.size() - p && q < after.size() - p && same(before[before.size() - 1 - q], after[after.size() - 1 - q]))
+    while (q < before.size() - p && q < after.size() - p
+           && same(before[before.size() - 1 - q], after[after.size() - 1 - q]))
         ++q;
     const qsizetype removed = before.size() - p - q, added = after.size() - p - q;
 
@@ -176,7 +174,8 @@ QString cp932(const QByteArray& data)
     // replacement, or "?".
     const QString utf16(reinterpret_cast<const QChar*>(data.constData()), data.size() / 2);
     for (qsizetype i = 0; i < utf16.size(); ++i) {
-        const qsizetype n = utf16.at(i).isHighSurrogate() && i + 1 < utf16.size() && utf16.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const qsizetype n =
+            utf16.at(i).isHighSurrogate() && i + 1 < utf16.size() && utf16.at(i + 1).isLowSurrogate() ? 2 : 1;
         const QString ch = utf16.mid(i, n);
         const QString back = decodeCp932(encodeCp932(ch));
         static const QString bestFitFrom = QString::fromUtf16(u"\u301C\u2212\u2016\u00A2\u00A3\u00AC\u2014");
@@ -186,7 +185,8 @@ QString cp932(const QByteArray& data)
         if (!ok)
             return QStringLiteral("U+%1 came back as \"%2\"").arg(ch.at(0).unicode(), 4, 16, QChar(u'0')).arg(back);
         if (fitsCp932(ch) != (back == ch))
-            return QStringLiteral("fitsCp932 disagrees with the round trip of U+%1").arg(ch.at(0).unicode(), 4, 16, QChar(u'0'));
+            return QStringLiteral("fitsCp932 disagrees with the round trip of U+%1")
+                .arg(ch.at(0).unicode(), 4, 16, QChar(u'0'));
         i += n - 1;
     }
     return {};
@@ -234,7 +234,9 @@ QString csv(const QByteArray& data)
         for (int r = 0; r < table.records.size(); ++r) {
             if (table.records[r].fields.size() != table.columns.size())
                 return QStringLiteral("record %1 has %2 fields for %3 columns")
-                    .arg(r).arg(table.records[r].fields.size()).arg(table.columns.size());
+                    .arg(r)
+                    .arg(table.records[r].fields.size())
+                    .arg(table.columns.size());
             table.value(r, QStringLiteral("a"));
             table.value(r, QStringLiteral("none"));
         }
@@ -410,9 +412,10 @@ QString connectionString(const QByteArray& data)
             QStringList keys;
             for (const auto& [k, v] : odbcPairs(t.odbcString))
                 keys << k;
-            const QStringList allowed{QStringLiteral("Driver"), QStringLiteral("Server"), QStringLiteral("Port"),
-                                      QStringLiteral("Database"), QStringLiteral("UID"), QStringLiteral("PWD"),
-                                      QStringLiteral("APP"), QStringLiteral("TDS_Version"), QStringLiteral("ClientCharset")};
+            const QStringList allowed{
+                QStringLiteral("Driver"),   QStringLiteral("Server"),      QStringLiteral("Port"),
+                QStringLiteral("Database"), QStringLiteral("UID"),         QStringLiteral("PWD"),
+                QStringLiteral("APP"),      QStringLiteral("TDS_Version"), QStringLiteral("ClientCharset")};
             for (const QString& k : keys)
                 if (!allowed.contains(k) || keys.count(k) > 1)
                     return QStringLiteral("mapped string %1 has keyword \"%2\"").arg(t.odbcString, k);
@@ -427,13 +430,8 @@ QString connectionString(const QByteArray& data)
 const std::vector<Target>& targets()
 {
     static const std::vector<Target> all{
-        {"ini", &ini},
-        {"cp932", &cp932},
-        {"command_file", &commandFile},
-        {"csv", &csv},
-        {"layout", &layout},
-        {"tsql", &tsql},
-        {"connection_string", &connectionString},
+        {"ini", &ini},       {"cp932", &cp932}, {"command_file", &commandFile},           {"csv", &csv},
+        {"layout", &layout}, {"tsql", &tsql},   {"connection_string", &connectionString},
     };
     return all;
 }

@@ -38,8 +38,8 @@ struct CommandFile {
     double offsetXmm = 0; // PrintOffsetX/Y are in 0.1 mm
     double offsetYmm = 0;
     int zoomPercent = 100;
-    int repeatStart = 0;  // first detail row slot on the first page (1-based); 0 none
-    QString paper;        // "A4", "A5", "B5"; empty: the layout's own size
+    int repeatStart = 0; // first detail row slot on the first page (1-based); 0 none
+    QString paper;       // "A4", "A5", "B5"; empty: the layout's own size
     QList<ItemValue> items;
     ViewerAction action = ViewerAction::None;
 

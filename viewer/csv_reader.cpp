@@ -94,8 +94,8 @@ QString CsvTable::value(int record, const QString& name) const
     return records.at(record).fields.value(c);
 }
 
-bool buildCsvTable(const QString& text, const CsvOptions& options, bool hasHeader,
-                   const QStringList& positionNames, CsvTable* table, QString* error)
+bool buildCsvTable(const QString& text, const CsvOptions& options, bool hasHeader, const QStringList& positionNames,
+                   CsvTable* table, QString* error)
 {
     QList<CsvRecord> recs;
     if (!parseCsvRecords(text, options, &recs, error))

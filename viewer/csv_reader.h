@@ -19,8 +19,7 @@ struct CsvRecord {
 
 // Splits the whole text into records. Empty lines between records are skipped. False with
 // *error set when a quoted field is never closed.
-bool parseCsvRecords(const QString& text, const CsvOptions& options, QList<CsvRecord>* records,
-                     QString* error);
+bool parseCsvRecords(const QString& text, const CsvOptions& options, QList<CsvRecord>* records, QString* error);
 
 // A CSV file bound to column names: from its header line, or by position from the names
 // the layout declares.
@@ -38,5 +37,5 @@ struct CsvTable {
 // without names the columns are called "1", "2", ... by position.
 // Every record must have as many fields as there are columns; otherwise false with *error
 // naming the line.
-bool buildCsvTable(const QString& text, const CsvOptions& options, bool hasHeader,
-                   const QStringList& positionNames, CsvTable* table, QString* error);
+bool buildCsvTable(const QString& text, const CsvOptions& options, bool hasHeader, const QStringList& positionNames,
+                   CsvTable* table, QString* error);

@@ -218,7 +218,8 @@ struct Parser {
         } else if (o.value(u"notEmpty").toBool()) {
             c->op = Condition::Op::NotEmpty;
         } else {
-            return fail(where, QStringLiteral("条件の種類（equals、notEquals、in、notIn、empty、notEmpty）がありません。"));
+            return fail(where,
+                        QStringLiteral("条件の種類（equals、notEquals、in、notIn、empty、notEmpty）がありません。"));
         }
         return true;
     }
@@ -337,10 +338,7 @@ struct Parser {
     }
 };
 
-int lineOfOffset(const QByteArray& json, int offset)
-{
-    return int(json.left(offset).count('\n')) + 1;
-}
+int lineOfOffset(const QByteArray& json, int offset) { return int(json.left(offset).count('\n')) + 1; }
 
 void addColumns(const QString& text, QStringList* out)
 {

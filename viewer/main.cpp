@@ -3,8 +3,8 @@
 #include "preview_window.h"
 #include "viewer_job.h"
 
-#include "widgets/qt_platform.h"
 #include "platform/scripted_platform.h"
+#include "widgets/qt_platform.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -205,7 +205,8 @@ PrintFit fitToPrintable(const QSizeF& paperMm, const QMarginsF& unprintableMm)
     PrintFit fit;
     fit.scale = qMin(1.0, qMin(printable.width() / content.width(), printable.height() / content.height()));
     const QPointF placed = printable.topLeft()
-        + QPointF(printable.width() - fit.scale * content.width(), printable.height() - fit.scale * content.height()) / 2;
+        + QPointF(printable.width() - fit.scale * content.width(), printable.height() - fit.scale * content.height())
+            / 2;
     fit.offsetMm = placed - fit.scale * QPointF(m, m);
     return fit;
 }
@@ -233,7 +234,7 @@ struct Context {
     int record = -1; // -1: no record
     int page = 0;
     int pages = 0;
-    double dy = 0;   // detail rows: the row's top
+    double dy = 0; // detail rows: the row's top
 };
 
 QString lookup(const Context& c, const QString& name)
@@ -316,9 +317,7 @@ void compose(const Context& c, const QList<LayoutItem>& items, QList<DrawOp>* op
             ops->append(op);
             break;
         }
-        case LayoutItem::Kind::Box:
-            ops->append(baseOp(it, DrawOp::Kind::Rect, c.dy));
-            break;
+        case LayoutItem::Kind::Box: ops->append(baseOp(it, DrawOp::Kind::Rect, c.dy)); break;
         case LayoutItem::Kind::Mark: {
             const QString v = lookup(c, it.column);
             for (const MarkOption& o : it.options) {
@@ -337,8 +336,8 @@ void compose(const Context& c, const QList<LayoutItem>& items, QList<DrawOp>* op
                     ops->append(t);
                 }
                 if (sameValue(v, o.value) && !v.trimmed().isEmpty()) {
-                    DrawOp m = baseOp(it, it.shape == MarkShape::Circle ? DrawOp::Kind::Ellipse : DrawOp::Kind::Tick,
-                                      c.dy);
+                    DrawOp m =
+                        baseOp(it, it.shape == MarkShape::Circle ? DrawOp::Kind::Ellipse : DrawOp::Kind::Tick, c.dy);
                     m.rect = o.rect.translated(0, c.dy);
                     m.fill = QColor();
                     m.penWidth = qMax(it.penWidth, 0.3);

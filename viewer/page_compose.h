@@ -5,8 +5,8 @@
 #include "layout.h"
 
 #include <QHash>
-#include <QMarginsF>
 #include <QList>
+#include <QMarginsF>
 #include <QPageLayout>
 #include <QSizeF>
 #include <functional>
@@ -14,12 +14,12 @@
 struct DrawOp {
     enum class Kind { Text, Line, Rect, Ellipse, Tick, GridText };
     Kind kind = Kind::Text;
-    QRectF rect;      // mm
-    QLineF line;      // mm
-    QString text;     // Text
+    QRectF rect;       // mm
+    QLineF line;       // mm
+    QString text;      // Text
     QStringList lines; // GridText: the wrapped lines
-    int cols = 0;     // GridText
-    int rows = 0;     // GridText
+    int cols = 0;      // GridText
+    int rows = 0;      // GridText
     FontStyle font;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool fit = false;
@@ -27,7 +27,7 @@ struct DrawOp {
     Qt::PenStyle penStyle = Qt::SolidLine;
     QColor color = Qt::black;
     QColor fill;
-    QString name;     // the layout item's name, if any
+    QString name;          // the layout item's name, if any
     bool overflow = false; // GridText: the text did not fit and was cut
 };
 
@@ -53,9 +53,9 @@ double gridCellWidth(QChar c);
 QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow = nullptr);
 
 // Legibility and the printable edge of paper.
-constexpr double kMinTextPt = 7.0;           // shrink-to-fit stops here
-constexpr double kWrapPitchEm = 1.2;         // line pitch of text wrapped at that size
-constexpr double kPrintableMarginMm = 5.0;   // layouts keep every box this far inside the paper
+constexpr double kMinTextPt = 7.0;         // shrink-to-fit stops here
+constexpr double kWrapPitchEm = 1.2;       // line pitch of text wrapped at that size
+constexpr double kPrintableMarginMm = 5.0; // layouts keep every box this far inside the paper
 
 // A text fitted into a box ("fit" items): the size it is drawn at and its lines. It shrinks
 // to fit down to kMinTextPt (or its own size, when that is smaller); text still too long there
@@ -101,7 +101,7 @@ public:
     bool hasData = false;
     QHash<QString, QString> itemValues; // SetItemValue: item name -> text
     QString title;
-    int repeatStart = 0;                // SectionRepeatStart (1-based; 0 none)
+    int repeatStart = 0; // SectionRepeatStart (1-based; 0 none)
 
     int pageCount() const;
     PageContent composePage(int page) const;
@@ -114,7 +114,7 @@ private:
 
 // Output settings of the command file.
 struct OutputSettings {
-    QString paper;        // empty: each layout's own size
+    QString paper; // empty: each layout's own size
     int zoomPercent = 100;
     QPointF offsetMm;
 };

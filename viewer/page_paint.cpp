@@ -14,7 +14,7 @@ namespace {
 
 struct Painter {
     QPainter& p;
-    double k;       // px per mm
+    double k; // px per mm
     QPointF origin;
     double fontScale; // point sizes -> device points at this zoom
 
@@ -154,9 +154,7 @@ void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPoin
     Painter P{painter, pxPerMm, origin, pxPerMm / deviceMm};
     for (const DrawOp& op : page.ops) {
         switch (op.kind) {
-        case DrawOp::Kind::Text:
-            P.text(op);
-            break;
+        case DrawOp::Kind::Text: P.text(op); break;
         case DrawOp::Kind::Line:
             P.setPen(op);
             painter.drawLine(P.pt(op.line.p1()), P.pt(op.line.p2()));
@@ -172,12 +170,8 @@ void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPoin
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(P.rc(op.rect));
             break;
-        case DrawOp::Kind::Tick:
-            P.tick(op);
-            break;
-        case DrawOp::Kind::GridText:
-            P.grid(op);
-            break;
+        case DrawOp::Kind::Tick: P.tick(op); break;
+        case DrawOp::Kind::GridText: P.grid(op); break;
         }
     }
     painter.restore();

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QEvent>
-#include <QTextStream>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPainter>
@@ -20,6 +19,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextStream>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -131,7 +131,8 @@ PreviewWindow::PreviewWindow(Document document, const QStringList& warnings, QWi
     auto add = [&](const QString& text, const QKeySequence& key, auto handler) {
         QAction* a = bar->addAction(text);
         a->setShortcut(key);
-        a->setToolTip(key.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
+        a->setToolTip(key.isEmpty() ? text
+                                    : QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
@@ -234,8 +235,7 @@ void PreviewWindow::render()
 void PreviewWindow::savePdf()
 {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("PDF 保存"),
-                                                      pdfFileNameForTitle(m_doc.title),
-                                                      QStringLiteral("PDF (*.pdf)"));
+                                                      pdfFileNameForTitle(m_doc.title), QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     QString error;
@@ -294,8 +294,7 @@ int runViewerWithWindow(const ViewerArguments& args)
             return fail(error, ExitOutputFailed);
         return okCode;
     case ViewerAction::Preview:
-    case ViewerAction::None:
-        break;
+    case ViewerAction::None: break;
     }
     PreviewWindow window(std::move(doc), warnings, nullptr, archive);
     window.show();

@@ -74,11 +74,12 @@ QString documentMonth(const Document& doc, const QDate& fallback)
 
 QString documentLayoutName(const Document& doc)
 {
-    const QString file = doc.reports.isEmpty() ? QString() : QFileInfo(doc.reports.first().layoutFile).completeBaseName();
+    const QString file =
+        doc.reports.isEmpty() ? QString() : QFileInfo(doc.reports.first().layoutFile).completeBaseName();
     if (!file.isEmpty())
         return file;
     return doc.reports.isEmpty() || doc.reports.first().layout.name.isEmpty() ? doc.title
-                                                                             : doc.reports.first().layout.name;
+                                                                              : doc.reports.first().layout.name;
 }
 
 bool archivePrintedDocument(const Document& doc, const QString& folder, const QDateTime& printedAt, int from, int to,
@@ -113,8 +114,8 @@ bool archivePrintedDocument(const Document& doc, const QString& folder, const QD
     const QString stem = pdfFileNameForTitle(documentLayoutName(doc)).chopped(4) + u'_'
         + printedAt.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int n = 1; n < 1000; ++n) {
-        const QString target = month.filePath(n == 1 ? stem + QStringLiteral(".pdf")
-                                                     : QStringLiteral("%1_%2.pdf").arg(stem).arg(n));
+        const QString target =
+            month.filePath(n == 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1_%2.pdf").arg(stem).arg(n));
         if (QFileInfo::exists(target))
             continue;
         // QFile::rename never replaces an existing file (an exclusive rename or a link
@@ -129,7 +130,8 @@ bool archivePrintedDocument(const Document& doc, const QString& folder, const QD
             return false;
         }
     }
-    *error = QStringLiteral("控えのフォルダ %1 に同じ時刻の PDF が多すぎます。").arg(QDir::toNativeSeparators(month.path()));
+    *error =
+        QStringLiteral("控えのフォルダ %1 に同じ時刻の PDF が多すぎます。").arg(QDir::toNativeSeparators(month.path()));
     return false;
 }
 

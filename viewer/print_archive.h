@@ -28,8 +28,8 @@ QString documentLayoutName(const Document& doc);
 
 // Files pages [from, to] (0-based) of a printed document. False with *error set; the print
 // itself is never affected. *path receives the file written.
-bool archivePrintedDocument(const Document& doc, const QString& folder, const QDateTime& printedAt, int from,
-                            int to, QString* path, QString* error);
+bool archivePrintedDocument(const Document& doc, const QString& folder, const QDateTime& printedAt, int from, int to,
+                            QString* path, QString* error);
 
 // The message shown when a printed document could not be filed.
 QString archiveFailureMessage(const QString& error);

@@ -74,9 +74,9 @@ bool bindReport(const Layout& layout, const QString& layoutName, const QList<Dat
         QStringList names;
         for (const DataText& d : data)
             names.append(QStringLiteral("「%1」").arg(d.source.name));
-        *error = QStringLiteral("レイアウト %1 はデータ「%2」を使いますが、渡されたデータは %3 です。")
-                     .arg(layoutName, layout.dataName,
-                          names.isEmpty() ? QStringLiteral("ありません") : names.join(u'、'));
+        *error =
+            QStringLiteral("レイアウト %1 はデータ「%2」を使いますが、渡されたデータは %3 です。")
+                .arg(layoutName, layout.dataName, names.isEmpty() ? QStringLiteral("ありません") : names.join(u'、'));
         return false;
     }
     QString e;

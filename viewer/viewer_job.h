@@ -11,8 +11,8 @@ class QTextStream;
 
 enum ViewerExit {
     ExitOk = 0,
-    ExitOutputFailed = 1, // the PDF or the printer could not be written
-    ExitBadInput = 2,     // unreadable files, unusable layout or data: nothing was output
+    ExitOutputFailed = 1,   // the PDF or the printer could not be written
+    ExitBadInput = 2,       // unreadable files, unusable layout or data: nothing was output
     ExitUnknownCommand = 3, // the document was output, but the command file had lines not understood
 };
 

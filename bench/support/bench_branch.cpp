@@ -22,9 +22,10 @@ BenchBranch::BenchBranch(int users)
     // The program's folders for the documents' files.
     QFile massage(dir.filePath(QStringLiteral("Massage.ini")));
     massage.open(QIODevice::WriteOnly);
-    massage.write(cp932Lines({QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_SYS=\\SYS"), QStringLiteral("SYSTEM_TMP=\\TMP"),
-                              QStringLiteral("SYSTEM_ICON=\\ICON"), QStringLiteral("SYSTEM_DATA=\\DATA"),
-                              QStringLiteral("BASEID=0103"), QStringLiteral("ANBUN_FLG=0")}));
+    massage.write(
+        cp932Lines({QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_SYS=\\SYS"), QStringLiteral("SYSTEM_TMP=\\TMP"),
+                    QStringLiteral("SYSTEM_ICON=\\ICON"), QStringLiteral("SYSTEM_DATA=\\DATA"),
+                    QStringLiteral("BASEID=0103"), QStringLiteral("ANBUN_FLG=0")}));
     massage.close();
     for (const char* folder : {"SYS", "TMP", "ICON", "DATA"})
         QDir(dir.path()).mkdir(QString::fromLatin1(folder));
@@ -38,7 +39,7 @@ BenchBranch::BenchBranch(int users)
     useDriver(false);
     ScopedRecordingPlatform quiet;
     ok = iChkOver16Count() == 0 && iChkDouiRec() == 0 && iChkHKSyobyou07Flg() == 0 && iChkSyoujouSonota() == 0
-         && iChkJissekiField() == 0;
+        && iChkJissekiField() == 0;
     if (!ok)
         std::fprintf(stderr, "start-up checks failed: %s\n", qPrintable(quiet.messages.value(0).text));
 }
@@ -48,9 +49,9 @@ bool BenchBranch::generate(int users) const
     QElapsedTimer t;
     t.start();
     const int rc = QProcess::execute(QStringLiteral(DEMO_DATA_BINARY),
-                                     {QStringLiteral("--out"), database, QStringLiteral("--users"), QString::number(users),
-                                      QStringLiteral("--months"), QStringLiteral("36"), QStringLiteral("--today"),
-                                      QStringLiteral("2024-06-15")});
+                                     {QStringLiteral("--out"), database, QStringLiteral("--users"),
+                                      QString::number(users), QStringLiteral("--months"), QStringLiteral("36"),
+                                      QStringLiteral("--today"), QStringLiteral("2024-06-15")});
     if (rc != 0) {
         std::fprintf(stderr, "generator failed (%d)\n", rc);
         return false;

@@ -38,11 +38,11 @@ QString stripQuotes(const QString& v)
 enum class LineKind { Blank, Comment, Section, Entry };
 
 struct Line {
-    QByteArray raw;      // the bytes of the line without its end
-    QByteArray ending;   // CR LF, LF or CR in the file's own units; empty at the end of the file
+    QByteArray raw;    // the bytes of the line without its end
+    QByteArray ending; // CR LF, LF or CR in the file's own units; empty at the end of the file
     LineKind kind = LineKind::Blank;
-    QString name;        // section name or key name
-    QString value;       // value of an entry (raw, after the first '=')
+    QString name;  // section name or key name
+    QString value; // value of an entry (raw, after the first '=')
     bool hasValue = false;
 };
 
@@ -150,10 +150,7 @@ QByteArray serialize(const IniDoc& doc)
     return out + doc.oddByte;
 }
 
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 // Index of the first section header with that name, or -1.
 qsizetype findSection(const IniDoc& doc, const QString& section)
@@ -269,8 +266,8 @@ QByteArray applyWrite(const QByteArray& fileBytes, const QString& section, const
     return serialize(doc);
 }
 
-QString getString(const QString& section, const QString& key, const QString& defaultValue,
-                  const QString& path, int bufferBytes)
+QString getString(const QString& section, const QString& key, const QString& defaultValue, const QString& path,
+                  int bufferBytes)
 {
     QString result = defaultValue;
     while (!result.isEmpty() && (result.back() == u' ' || result.back() == u'\t'))
@@ -304,9 +301,16 @@ qint32 getInt(const QString& section, const QString& key, qint32 defaultValue, c
     int base = 10;
     if (i + 1 < s.size() && s.at(i) == u'0') {
         const QChar p = s.at(i + 1).toLower();
-        if (p == u'x') { base = 16; i += 2; }
-        else if (p == u'o') { base = 8; i += 2; }
-        else if (p == u'b') { base = 2; i += 2; }
+        if (p == u'x') {
+            base = 16;
+            i += 2;
+        } else if (p == u'o') {
+            base = 8;
+            i += 2;
+        } else if (p == u'b') {
+            base = 2;
+            i += 2;
+        }
     }
     quint32 v = 0;
     for (; i < s.size(); ++i) {
@@ -320,8 +324,8 @@ qint32 getInt(const QString& section, const QString& key, qint32 defaultValue, c
     return static_cast<qint32>(v);
 }
 
-bool writeString(const QString& section, const std::optional<QString>& key,
-                 const std::optional<QString>& value, const QString& pathText)
+bool writeString(const QString& section, const std::optional<QString>& key, const std::optional<QString>& value,
+                 const QString& pathText)
 {
     const QString path = nativePath(pathText);
     if (section.isEmpty())
@@ -346,7 +350,8 @@ short clsOplIniFile::iInit(const QString& iniPath)
     }
     m_path = iniPath;
     if (!bFileExists(iniPath)) {
-        m_err = QStringLiteral("指定されたIni（") + nativePath(iniPath) + QStringLiteral("）ファイルが見つかりません。");
+        m_err =
+            QStringLiteral("指定されたIni（") + nativePath(iniPath) + QStringLiteral("）ファイルが見つかりません。");
         return -1;
     }
     return 0;

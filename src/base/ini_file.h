@@ -6,13 +6,13 @@
 
 namespace profile {
 // GetPrivateProfileStringA into a buffer of bufferBytes (CP932 bytes, NUL included).
-QString getString(const QString& section, const QString& key, const QString& defaultValue,
-                  const QString& path, int bufferBytes = 256);
+QString getString(const QString& section, const QString& key, const QString& defaultValue, const QString& path,
+                  int bufferBytes = 256);
 // GetPrivateProfileIntA.
 qint32 getInt(const QString& section, const QString& key, qint32 defaultValue, const QString& path);
 // WritePrivateProfileStringA. No value deletes the key; no key deletes the section.
-bool writeString(const QString& section, const std::optional<QString>& key,
-                 const std::optional<QString>& value, const QString& path);
+bool writeString(const QString& section, const std::optional<QString>& key, const std::optional<QString>& value,
+                 const QString& path);
 
 // The same on a file's bytes. findValue: the value as stored (trimmed, quotes kept), none
 // when the section, the key or its "=" is missing. applyWrite: the file's bytes after the

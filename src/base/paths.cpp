@@ -17,12 +17,6 @@ QString nativePath(const QString& p)
     return out;
 }
 
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
+QString programFolder() { return QCoreApplication::applicationDirPath(); }
 
-bool bFileExists(const QString& path)
-{
-    return !path.isEmpty() && QFileInfo(nativePath(path)).isFile();
-}
+bool bFileExists(const QString& path) { return !path.isEmpty() && QFileInfo(nativePath(path)).isFile(); }

@@ -9,7 +9,7 @@ std::function<void()>& handler()
     static std::function<void()> h;
     return h;
 }
-}
+} // namespace
 
 void setEndProgramHandler(std::function<void()> h) { handler() = std::move(h); }
 

@@ -44,10 +44,7 @@ QString decodeRaw(const QByteArray& b)
 // ICU's windows-31j exchanges the control codes 0x1A, 0x1C and 0x7F (IBM's order) and puts
 // U+001A for an invalid sequence; Windows maps each of the three to itself. None of them is
 // ever a trail byte, so text is converted in runs between them and they are mapped here.
-bool isExchangedControl(char16_t c)
-{
-    return c == 0x1A || c == 0x1C || c == 0x7F;
-}
+bool isExchangedControl(char16_t c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
 
 QByteArray encodeRun(const QString& run)
 {
@@ -110,10 +107,7 @@ QString decodeCp932(const QByteArray& bytes)
     return out;
 }
 
-bool fitsCp932(const QString& text)
-{
-    return decodeCp932(encodeCp932(text)) == text;
-}
+bool fitsCp932(const QString& text) { return decodeCp932(encodeCp932(text)) == text; }
 
 TextEncoding detectEncoding(const QByteArray& b)
 {
@@ -230,8 +224,9 @@ bool writeFileReplacing(const QString& path, const QByteArray& bytes, VbError* e
     const int sysError = errno;
     if (!written || !f.commit()) {
         if (error)
-            *error = (sysError == ENOSPC || sysError == EFBIG || sysError == EDQUOT) ? vberr::diskFull()
-                                                                                    : errorForFile(path, f.error(), true);
+            *error = (sysError == ENOSPC || sysError == EFBIG || sysError == EDQUOT)
+                ? vberr::diskFull()
+                : errorForFile(path, f.error(), true);
         return false;
     }
     return true;

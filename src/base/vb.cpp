@@ -11,15 +11,9 @@ namespace vb {
 
 QDate dateAddMonths(const QDate& d, int months) { return d.addMonths(months); }
 
-QDateTime dateAddMonths(const QDateTime& d, int months)
-{
-    return QDateTime(d.date().addMonths(months), d.time());
-}
+QDateTime dateAddMonths(const QDateTime& d, int months) { return QDateTime(d.date().addMonths(months), d.time()); }
 
-int dateDiffMonths(const QDate& a, const QDate& b)
-{
-    return (b.year() - a.year()) * 12 + (b.month() - a.month());
-}
+int dateDiffMonths(const QDate& a, const QDate& b) { return (b.year() - a.year()) * 12 + (b.month() - a.month()); }
 
 namespace {
 const std::array<Era, 5>& eras()
@@ -58,10 +52,7 @@ int eraCodeOfText(const QString& text)
     return d ? eraCode(d->date()) : 0;
 }
 
-QString format(const QDate& d, const QString& pattern)
-{
-    return format(QDateTime(d, QTime(0, 0)), pattern);
-}
+QString format(const QDate& d, const QString& pattern) { return format(QDateTime(d, QTime(0, 0)), pattern); }
 
 QString format(const QDateTime& dt, const QString& p)
 {
@@ -196,8 +187,7 @@ std::optional<double> toNumber(const QVariant& v)
     case QMetaType::Double:
     case QMetaType::Float:
     case QMetaType::Short:
-    case QMetaType::Long:
-        return v.toDouble();
+    case QMetaType::Long: return v.toDouble();
     case QMetaType::Bool: return v.toBool() ? -1.0 : 0.0;
     default: break;
     }
@@ -242,7 +232,8 @@ double val(const QString& s)
     for (QChar c : s)
         if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
             t += c;
-    if (t.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive) || t.startsWith(QStringLiteral("&O"), Qt::CaseInsensitive)) {
+    if (t.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive)
+        || t.startsWith(QStringLiteral("&O"), Qt::CaseInsensitive)) {
         const int base = t.at(1).toUpper() == u'H' ? 16 : 8;
         qsizetype i = 2;
         long long v = 0;

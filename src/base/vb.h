@@ -16,7 +16,7 @@ int dateDiffMonths(const QDate& a, const QDate& b);
 
 // Japanese eras as Windows knows them.
 struct Era {
-    int code;       // 1 Meiji .. 5 Reiwa
+    int code; // 1 Meiji .. 5 Reiwa
     QDate start;
     QString g, gg, ggg;
 };

@@ -16,6 +16,6 @@ VbError badFileName() { return {75, QStringLiteral("パス名が無効です。"
 VbError permissionDenied() { return {70, QStringLiteral("書き込みできません。")}; }
 VbError diskFull() { return {61, QStringLiteral("ディスクの空き容量が不足しています。")}; }
 VbError driver(const QString& firstDiagnostic) { return {-2147467259L, firstDiagnostic}; }
-}
+} // namespace vberr
 
 void vbRaise(const VbError& e) { throw VbRuntimeError(e); }

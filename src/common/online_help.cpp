@@ -64,8 +64,8 @@ QString helpAddressWithQuery(const QString& address, bool haveAccount, const QSt
 {
     if (!haveAccount)
         return address;
-    const QString query = QStringLiteral("zi=") + encoded(reversed(user)) + QStringLiteral("&zp=") + encoded(reversed(password))
-                          + QStringLiteral("&lk=") + QString::number(topic >= 1 ? topic : 1);
+    const QString query = QStringLiteral("zi=") + encoded(reversed(user)) + QStringLiteral("&zp=")
+        + encoded(reversed(password)) + QStringLiteral("&lk=") + QString::number(topic >= 1 ? topic : 1);
     return address + (address.contains(u'?') ? u'&' : u'?') + query;
 }
 

@@ -10,10 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString appFile(const QString& fileName)
-{
-    return nativePath(gAppPath + u'\\' + fileName);
-}
+QString appFile(const QString& fileName) { return nativePath(gAppPath + u'\\' + fileName); }
 
 QString vGetMassageIni(const QString& key, bool reportMissing)
 {

@@ -31,11 +31,11 @@ std::optional<short> iCountJissekiFromDay(long userId, const QString& fromDay);
 // iLoadSejutuBui: the month's treatment areas, kinds and last treatment day, as what the
 // window ticks and fills. Values the rules do not name leave their control untouched.
 struct SejutuBui {
-    short status = 0;             // 0 done; 1 failed (reported), nothing to apply
-    std::array<bool, 5> bui1{};   // tick chkBui1(0)-(4): 左上肢, 右上肢, 左下肢, 右下肢, 躯幹
-    std::array<bool, 4> bui2{};   // tick chkBui2(0)-(3): 変形徒手 of the same limbs
+    short status = 0;               // 0 done; 1 failed (reported), nothing to apply
+    std::array<bool, 5> bui1{};     // tick chkBui1(0)-(4): 左上肢, 右上肢, 左下肢, 右下肢, 躯幹
+    std::array<bool, 4> bui2{};     // tick chkBui2(0)-(3): 変形徒手 of the same limbs
     std::array<long, 3> harikyu2{}; // chkHarikyu2(0)-(2) gets the value when 1 or more
-    QString lastDay;              // imLastJissekiDay(0)/(1), "yyyy/mm/dd"; empty: untouched
+    QString lastDay;                // imLastJissekiDay(0)/(1), "yyyy/mm/dd"; empty: untouched
 };
 SejutuBui iLoadSejutuBui(long userId, const QString& firstDay);
 

@@ -27,9 +27,9 @@ QDate monthOf(const QString& month)
 QString textValue(const QString& text) { return u'N' + sqlQuote(text); }
 
 const QString kSymptoms16 = QStringLiteral(" ,OVER16COUNT.iKoushuku AS iKoushuku_16")
-                            + QStringLiteral(" ,OVER16COUNT.iMahi AS iMahi_16")
-                            + QStringLiteral(" ,OVER16COUNT.iSyoujouSonota AS iSyoujouSonota_16")
-                            + QStringLiteral(" ,OVER16COUNT.cSyoujouSonota AS cSyoujouSonota_16");
+    + QStringLiteral(" ,OVER16COUNT.iMahi AS iMahi_16")
+    + QStringLiteral(" ,OVER16COUNT.iSyoujouSonota AS iSyoujouSonota_16")
+    + QStringLiteral(" ,OVER16COUNT.cSyoujouSonota AS cSyoujouSonota_16");
 
 // The symptom and acupuncture-diagnosis columns both reads select, by the presence flags.
 QString symptomAndDiagnosisColumns()
@@ -40,25 +40,25 @@ QString symptomAndDiagnosisColumns()
     else
         sql += kSymptoms16;
     if (iHasHKSyobyou07Flg == 1)
-        sql += QStringLiteral(" ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
+        sql += QStringLiteral(
+            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
     else
         sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
     return sql;
 }
 
 const QString kEvaluationColumns = QStringLiteral(" ,OVER16COUNT.iNegaeri") + QStringLiteral(" ,OVER16COUNT.iOkiagari")
-                                   + QStringLiteral(" ,OVER16COUNT.iZai") + QStringLiteral(" ,OVER16COUNT.iTachiagari")
-                                   + QStringLiteral(" ,OVER16COUNT.iRitsui") + QStringLiteral(" ,OVER16COUNT.iNRS")
-                                   + QStringLiteral(" ,OVER16COUNT.iZenkaiHyoukaUmu")
-                                   + QStringLiteral(" ,OVER16COUNT.iZenkaiHyoukaHenaka")
-                                   + QStringLiteral(" ,OVER16COUNT.cRiyuu") + QStringLiteral(" ,OVER16COUNT.cHyoukaDay")
-                                   + QStringLiteral(" ,OVER16COUNT.nStaffID") + QStringLiteral(" ,OVER16COUNT.cSyoumeiDay")
-                                   + QStringLiteral(" ,STAFF.cName as cSTAFFName ");
+    + QStringLiteral(" ,OVER16COUNT.iZai") + QStringLiteral(" ,OVER16COUNT.iTachiagari")
+    + QStringLiteral(" ,OVER16COUNT.iRitsui") + QStringLiteral(" ,OVER16COUNT.iNRS")
+    + QStringLiteral(" ,OVER16COUNT.iZenkaiHyoukaUmu") + QStringLiteral(" ,OVER16COUNT.iZenkaiHyoukaHenaka")
+    + QStringLiteral(" ,OVER16COUNT.cRiyuu") + QStringLiteral(" ,OVER16COUNT.cHyoukaDay")
+    + QStringLiteral(" ,OVER16COUNT.nStaffID") + QStringLiteral(" ,OVER16COUNT.cSyoumeiDay")
+    + QStringLiteral(" ,STAFF.cName as cSTAFFName ");
 
 QString branchCondition()
 {
-    return QStringLiteral(" WHERE 月間実績.iKyotenCd = ") + num(gKyotenCd) + QStringLiteral(" AND   月間実績.iKyotenEb = ")
-           + num(gKyotenEb);
+    return QStringLiteral(" WHERE 月間実績.iKyotenCd = ") + num(gKyotenCd)
+        + QStringLiteral(" AND   月間実績.iKyotenEb = ") + num(gKyotenEb);
 }
 
 Over16Read readEntry(const QString& sql, const QString& routine)
@@ -96,9 +96,11 @@ QString over16EntryProblem(const Over16Entry& v)
     // A NUL (pasted, never typed) would end the statement's text in the engine: refused, so
     // nothing after it is lost unseen.
     if (v.cRiyuu.contains(QChar(0)))
-        return QStringLiteral("施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
+        return QStringLiteral(
+            "施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
     if (iHasSyoujouSonota != 1 && v.cSyoujouSonota.contains(QChar(0)))
-        return QStringLiteral("症状その他の内容に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
+        return QStringLiteral(
+            "症状その他の内容に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
     return QString();
 }
 
@@ -106,9 +108,9 @@ QString over16DeleteStatement(long userId, const QString& month)
 {
     const QDate m = monthOf(month);
     return QStringLiteral(" delete from OVER16COUNT ") + QStringLiteral(" WHERE iKyotenCd = ") + num(gKyotenCd)
-           + QStringLiteral(" AND iKyotenEb = ") + num(gKyotenEb) + QStringLiteral(" AND nKanjaID = ") + num(userId)
-           + QStringLiteral(" AND iYear = ") + vb::format(m, QStringLiteral("yyyy")) + QStringLiteral(" AND iMonth = ")
-           + vb::format(m, QStringLiteral("m"));
+        + QStringLiteral(" AND iKyotenEb = ") + num(gKyotenEb) + QStringLiteral(" AND nKanjaID = ") + num(userId)
+        + QStringLiteral(" AND iYear = ") + vb::format(m, QStringLiteral("yyyy")) + QStringLiteral(" AND iMonth = ")
+        + vb::format(m, QStringLiteral("m"));
 }
 
 QString over16InsertStatement(long userId, const QString& month, const Over16Entry& v)
@@ -117,13 +119,13 @@ QString over16InsertStatement(long userId, const QString& month, const Over16Ent
     const bool symptoms = iHasSyoujouSonota != 1;
     QString sql = QStringLiteral(" insert into ") + QStringLiteral("   OVER16COUNT (");
     sql += QStringLiteral("      iKyotenCd");
-    for (const char* c : {"iKyotenEb", "nKanjaID", "iYear", "iMonth", "iNegaeri", "iOkiagari", "iZai", "iTachiagari",
-                          "iRitsui", "iNRS", "iZenkaiHyoukaUmu", "iZenkaiHyoukaHenaka", "cRiyuu", "cHyoukaDay",
-                          "nStaffID", "cSyoumeiDay"})
+    for (const char* c :
+         {"iKyotenEb", "nKanjaID", "iYear", "iMonth", "iNegaeri", "iOkiagari", "iZai", "iTachiagari", "iRitsui", "iNRS",
+          "iZenkaiHyoukaUmu", "iZenkaiHyoukaHenaka", "cRiyuu", "cHyoukaDay", "nStaffID", "cSyoumeiDay"})
         sql += QStringLiteral("     ,") + QString::fromLatin1(c);
     if (symptoms)
-        sql += QStringLiteral("     ,iKoushuku ") + QStringLiteral("     ,iMahi") + QStringLiteral("     ,iSyoujouSonota")
-               + QStringLiteral("     ,cSyoujouSonota");
+        sql += QStringLiteral("     ,iKoushuku ") + QStringLiteral("     ,iMahi")
+            + QStringLiteral("     ,iSyoujouSonota") + QStringLiteral("     ,cSyoujouSonota");
     sql += QStringLiteral(" )values( ");
     sql += QStringLiteral("      ") + num(gKyotenCd);
     auto number = [&sql](long value) { sql += QStringLiteral("     ,") + num(value); };
@@ -132,8 +134,8 @@ QString over16InsertStatement(long userId, const QString& month, const Over16Ent
     number(userId);
     number(m.year());
     number(m.month());
-    for (short value : {v.iNegaeri, v.iOkiagari, v.iZai, v.iTachiagari, v.iRitsui, v.iNRS, v.iZenkaiHyoukaUmu,
-                        v.iZenkaiHyoukaHenaka})
+    for (short value :
+         {v.iNegaeri, v.iOkiagari, v.iZai, v.iTachiagari, v.iRitsui, v.iNRS, v.iZenkaiHyoukaUmu, v.iZenkaiHyoukaHenaka})
         number(value);
     text(v.cRiyuu);
     text(v.cHyoukaDay);
@@ -194,8 +196,8 @@ Over16SaveResult saveOver16Entry(long userId, const QString& month, const Over16
         out.status = 0;
         return out;
     } catch (const VbRuntimeError& e) {
-        out.unshownError = QStringLiteral("iDataSaveでエラー\r\n") + QString::number(e.err.number) + QStringLiteral("\r\n")
-                           + e.err.description;
+        out.unshownError = QStringLiteral("iDataSaveでエラー\r\n") + QString::number(e.err.number)
+            + QStringLiteral("\r\n") + e.err.description;
         if (db) {
             if (inTransaction)
                 db->iRollback();
@@ -232,7 +234,8 @@ QString previousEntryQuery(long userId, const QString& month)
 {
     const QDate before = vb::dateAddMonths(monthOf(month), -1);
     const bool exactId = gTZSVer == 1;
-    QString sql = QStringLiteral("SELECT TOP 1 月間実績.患者IDNo, 月間実績.実績年, 月間実績.実績月, 月間実績.施術回数, RIYOUSHA.*");
+    QString sql = QStringLiteral(
+        "SELECT TOP 1 月間実績.患者IDNo, 月間実績.実績年, 月間実績.実績月, 月間実績.施術回数, RIYOUSHA.*");
     sql += QStringLiteral(" ,cByoumei,nHKSyobyouCd");
     sql += symptomAndDiagnosisColumns();
     sql += kEvaluationColumns;
@@ -248,7 +251,7 @@ QString previousEntryQuery(long userId, const QString& month)
     // differently: the user's own ID first, then the lowest.
     if (!exactId)
         sql += QStringLiteral(" ,CASE WHEN OVER16COUNT.nKanjaID = ") + num(userId)
-               + QStringLiteral(" THEN 0 ELSE 1 END, OVER16COUNT.nKanjaID ");
+            + QStringLiteral(" THEN 0 ELSE 1 END, OVER16COUNT.nKanjaID ");
     return sql;
 }
 

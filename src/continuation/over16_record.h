@@ -9,7 +9,7 @@
 // The values a save writes. The four symptom values are written only while RIYOUSHA_SUB has
 // no iSyoujouSonota (iHasSyoujouSonota 0); otherwise the user master holds them.
 struct Over16Entry {
-    short iNegaeri = 0;            // 0 自立, 1 一部介助, 2 全介助
+    short iNegaeri = 0; // 0 自立, 1 一部介助, 2 全介助
     short iOkiagari = 0;
     short iZai = 0;
     short iTachiagari = 0;
@@ -20,7 +20,7 @@ struct Over16Entry {
     QString cRiyuu;                // as typed, line breaks CR LF
     QString cHyoukaDay;            // "yyyy/mm/dd" or empty
     long nStaffID = 0;
-    QString cSyoumeiDay;           // "yyyy/mm/dd" or empty
+    QString cSyoumeiDay; // "yyyy/mm/dd" or empty
     short iKoushuku = 0;
     short iMahi = 0;
     short iSyoujouSonota = 0;
@@ -40,7 +40,7 @@ QString over16DeleteStatement(long userId, const QString& month);
 QString over16InsertStatement(long userId, const QString& month, const Over16Entry& v);
 
 struct Over16SaveResult {
-    short status = 0;      // 0 saved, -1 failed (nothing changed)
+    short status = 0; // 0 saved, -1 failed (nothing changed)
     // A failure nothing has shown yet (transaction start, commit, a value too long, an
     // unexpected error); the window shows it and keeps it as its last-error text.
     QString unshownError;
@@ -57,8 +57,8 @@ QString monthEntryQuery(long userId, const QString& month);
 QString previousEntryQuery(long userId, const QString& month);
 
 struct Over16Read {
-    short status = 0;     // 0 read (also after a connection failure); 1 the query failed
-    bool failed = false;  // a failure was reported (connection or query)
+    short status = 0;                // 0 read (also after a connection failure); 1 the query failed
+    bool failed = false;             // a failure was reported (connection or query)
     std::optional<AdoRecordset> row; // at its first row; empty when there is none or on failure
 };
 // Routine names in the recipe's messages: "iDataLoad" and "iDataLoad_Zenkai".

@@ -8,7 +8,9 @@
 QString staffSearchCondition(const StaffSearchConditions& c)
 {
     QString w;
-    auto add = [&w](const QString& piece) { w += (w.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + piece; };
+    auto add = [&w](const QString& piece) {
+        w += (w.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + piece;
+    };
     if (!c.name.isEmpty())
         add(QStringLiteral(" cName LIKE ") + likeContains(c.name));
     if (!c.kana.isEmpty())
@@ -25,9 +27,10 @@ QString staffSearchCondition(const StaffSearchConditions& c)
 QString staffSearchQuery(const StaffSearchConditions& c)
 {
     QString sql;
-    for (const char* piece : {" select", "      *", " from", "      (", "         select", "              nIDNo",
-                              "             ,iKyotenCd", "             ,iKyotenEb", "             ,cName",
-                              "             ,cNameRyaku ", "             ,cNameKana ", "         from", "              STAFF"})
+    for (const char* piece :
+         {" select", "      *", " from", "      (", "         select", "              nIDNo", "             ,iKyotenCd",
+          "             ,iKyotenEb", "             ,cName", "             ,cNameRyaku ", "             ,cNameKana ",
+          "         from", "              STAFF"})
         sql += QString::fromLatin1(piece);
     sql += staffSearchCondition(c);
     for (const char* piece : {"      )staff", " order by", "     nIDNo", "    ,cName "})

@@ -81,7 +81,8 @@ QDateTime parseStoredDate(const QString& s)
         }
     }
     static const char* const formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
-                                          "yyyy-MM-dd HH:mm", "yyyy/MM/dd HH:mm:ss", "yyyy-MM-dd", "yyyy/MM/dd"};
+                                          "yyyy-MM-dd HH:mm",    "yyyy/MM/dd HH:mm:ss",     "yyyy-MM-dd",
+                                          "yyyy/MM/dd"};
     for (const char* f : formats) {
         const QDateTime dt = QDateTime::fromString(s, QString::fromLatin1(f));
         if (dt.isValid())
@@ -123,7 +124,7 @@ QVariant convertValue(const QVariant& v, bool declaredDate)
         static const QRegularExpression exact(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
         // The separators first: most texts are no date, and the expression is costly.
         const bool dateShape = s.size() == 19 && s.at(4) == u'-' && s.at(7) == u'-' && s.at(10) == u' '
-                               && s.at(13) == u':' && s.at(16) == u':';
+            && s.at(13) == u':' && s.at(16) == u':';
         if (declaredDate || (dateShape && exact.match(s).hasMatch())) {
             const QDateTime dt = parseStoredDate(s);
             if (dt.isValid())
@@ -167,7 +168,7 @@ std::atomic<unsigned> g_connectionCounter{0};
 FileIdentity identityOf(const QString& path)
 {
     FileIdentity id;
-    struct stat st {};
+    struct stat st { };
     const QByteArray native = QFile::encodeName(path);
     if (path.isEmpty() || ::stat(native.constData(), &st) != 0)
         return id;
@@ -390,8 +391,8 @@ bool AdoConnection::connect(const ConnectionTarget& target)
                 sqlite3_busy_timeout(h, engineMs(timeout));
                 sqlite3_stmt* st = nullptr;
                 if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
-                    sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                               sqliteFloor, nullptr, nullptr, nullptr);
+                    sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteFloor,
+                                               nullptr, nullptr, nullptr);
                 sqlite3_finalize(st);
             }
         }

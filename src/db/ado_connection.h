@@ -81,11 +81,11 @@ public:
     QString sqlitePath, odbcString, source, dbName;
     std::unique_ptr<tsql::Session> session;
 
-    QString reuseKey;        // the connection target this connection serves
-    QString filePath;        // the SQLite database file, through either driver
-    FileIdentity file;       // that file when it was opened
-    bool dirty = false;      // ran something other than a plain query
-    bool broken = false;     // a failure that leaves the link or the file unusable
+    QString reuseKey;    // the connection target this connection serves
+    QString filePath;    // the SQLite database file, through either driver
+    FileIdentity file;   // that file when it was opened
+    bool dirty = false;  // ran something other than a plain query
+    bool broken = false; // a failure that leaves the link or the file unusable
 
 private:
     bool probe();

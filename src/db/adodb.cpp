@@ -14,10 +14,7 @@ const char* const kObjectClosedText = "オブジェクトが閉じている場�
 const char* const kConnectionUnusableText = "接続が閉じているか無効なため、この操作は実行できません。";
 
 // N of the error texts: a blank before a number that is zero or positive, "-" before a negative one.
-QString adoNumber(long n)
-{
-    return n >= 0 ? u' ' + QString::number(n) : QString::number(n);
-}
+QString adoNumber(long n) { return n >= 0 ? u' ' + QString::number(n) : QString::number(n); }
 
 } // namespace
 
@@ -103,7 +100,8 @@ void cT_ADODB::vAddAdoErrorLog(QString& text)
         r += QStringLiteral("\r  SQL State: ") + e.sqlState;
         r += QStringLiteral("\r  Native Error: ") + QString::number(e.nativeError);
     }
-    r += QStringLiteral("\r\r") + QString::number(m_conn->errors.size()) + QStringLiteral(" provider error(s) occurred.");
+    r += QStringLiteral("\r\r") + QString::number(m_conn->errors.size())
+        + QStringLiteral(" provider error(s) occurred.");
     m_conn->errors.clear();
     text = r;
 }

@@ -19,9 +19,9 @@ constexpr long adOptionUnspecified = -1;
 
 // One line of the emulated ADO Errors collection.
 struct AdoError {
-    long number = 0;        // the native error
-    QString description;    // the diagnostic text
-    QString source;         // the driver's name
+    long number = 0;     // the native error
+    QString description; // the diagnostic text
+    QString source;      // the driver's name
     QString sqlState;
     long nativeError = 0;
 };
@@ -33,7 +33,11 @@ class AdoRecordset {
 public:
     bool isOpen() const { return m_open; }
     bool EOF_() const { return !m_open || m_pos >= m_rows.size(); }
-    void MoveNext() { if (m_pos < m_rows.size()) ++m_pos; }
+    void MoveNext()
+    {
+        if (m_pos < m_rows.size())
+            ++m_pos;
+    }
     void MoveFirst() { m_pos = 0; }
     void Close();
     int fieldCount() const { return static_cast<int>(m_names.size()); }
@@ -43,7 +47,11 @@ public:
     QVariant field(const QString& name) const;
     QVariant field(int index) const;
     bool hasField(const QString& name) const { return indexOf(name) >= 0; }
-    bool isNull(const QString& name) const { const QVariant v = field(name); return v.isNull() || !v.isValid(); }
+    bool isNull(const QString& name) const
+    {
+        const QVariant v = field(name);
+        return v.isNull() || !v.isValid();
+    }
     // Recordset!name shorthand.
     QVariant operator[](const QString& name) const { return field(name); }
     qsizetype rowCount() const { return m_rows.size(); }

@@ -60,7 +60,8 @@ QString sqlServerOdbcDriver()
 namespace {
 
 // The value of the last matching key (OLE DB: a repeated keyword, the last one wins).
-QString valueOf(const QList<QPair<QString, QString>>& pairs, std::initializer_list<const char*> keys, bool* found = nullptr)
+QString valueOf(const QList<QPair<QString, QString>>& pairs, std::initializer_list<const char*> keys,
+                bool* found = nullptr)
 {
     QString v;
     if (found)
@@ -107,9 +108,11 @@ ConnectionTarget sqlServer(const QList<QPair<QString, QString>>& pairs)
         return invalid(QStringLiteral("接続文字列に Data Source（サーバー名）がありません。"));
     if (source.startsWith(QLatin1String("tcp:"), Qt::CaseInsensitive))
         source = source.mid(4).trimmed();
-    if (source.startsWith(QLatin1String("np:"), Qt::CaseInsensitive) || source.startsWith(QLatin1String("lpc:"), Qt::CaseInsensitive)
+    if (source.startsWith(QLatin1String("np:"), Qt::CaseInsensitive)
+        || source.startsWith(QLatin1String("lpc:"), Qt::CaseInsensitive)
         || source.startsWith(QLatin1String("(localdb)"), Qt::CaseInsensitive))
-        return invalid(QStringLiteral("Data Source「%1」はこの環境では使えません（TCP/IP の接続だけが使えます）。").arg(source));
+        return invalid(
+            QStringLiteral("Data Source「%1」はこの環境では使えません（TCP/IP の接続だけが使えます）。").arg(source));
     QString port;
     if (const qsizetype comma = source.indexOf(u','); comma >= 0) {
         port = source.mid(comma + 1).trimmed();
@@ -169,15 +172,17 @@ ConnectionTarget parseConnectionString(const QString& text, const QString& progr
                 return invalid(QStringLiteral("接続文字列に Data Source（データベースファイル）がありません。"));
             static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
             if (drive.match(source).hasMatch() || source.startsWith(QLatin1String("\\\\")))
-                return invalid(QStringLiteral("Data Source「%1」は Windows のパスです。プログラムフォルダからの相対パスか、"
-                                              "この環境の絶対パスを指定してください。").arg(source));
+                return invalid(
+                    QStringLiteral("Data Source「%1」は Windows のパスです。プログラムフォルダからの相対パスか、"
+                                   "この環境の絶対パスを指定してください。")
+                        .arg(source));
             ConnectionTarget t;
             t.kind = ConnectionTarget::Kind::Sqlite;
             t.sqlitePath = source.startsWith(u'/') ? nativePath(source) : nativePath(programFolder + u'\\' + source);
             return t;
         }
-        static const QRegularExpression sqlServerProviders(
-            QStringLiteral("^(SQLOLEDB|SQLNCLI|MSOLEDBSQL)"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression sqlServerProviders(QStringLiteral("^(SQLOLEDB|SQLNCLI|MSOLEDBSQL)"),
+                                                           QRegularExpression::CaseInsensitiveOption);
         if (sqlServerProviders.match(provider).hasMatch())
             return sqlServer(pairs);
         if (provider.startsWith(QLatin1String("MSDASQL"), Qt::CaseInsensitive)) {
@@ -192,9 +197,11 @@ ConnectionTarget parseConnectionString(const QString& text, const QString& progr
             t.odbcString = rest.join(u';');
             return t;
         }
-        return invalid(QStringLiteral("プロバイダ「%1」はこの環境では使えません。"
-                                      "Provider=SQLite、SQL Server の OLE DB プロバイダ、または ODBC の接続文字列を指定してください。")
-                           .arg(provider));
+        return invalid(
+            QStringLiteral(
+                "プロバイダ「%1」はこの環境では使えません。"
+                "Provider=SQLite、SQL Server の OLE DB プロバイダ、または ODBC の接続文字列を指定してください。")
+                .arg(provider));
     }
     bool odbc = false;
     valueOf(pairs, {"Driver", "DSN", "FILEDSN"}, &odbc);
@@ -204,7 +211,8 @@ ConnectionTarget parseConnectionString(const QString& text, const QString& progr
         t.odbcString = text.trimmed();
         const QString database = valueOf(pairs, {"Database"}).trimmed();
         if (valueOf(pairs, {"Driver"}).contains(QLatin1String("SQLite"), Qt::CaseInsensitive) && !database.isEmpty())
-            t.sqliteFile = database.startsWith(u'/') ? nativePath(database) : nativePath(programFolder + u'\\' + database);
+            t.sqliteFile =
+                database.startsWith(u'/') ? nativePath(database) : nativePath(programFolder + u'\\' + database);
         return t;
     }
     return invalid(QStringLiteral("接続文字列の形式が分かりません（Provider=、Driver= または DSN= がありません）。"));

@@ -10,14 +10,14 @@
 struct ConnectionTarget {
     enum class Kind { Invalid, Sqlite, Odbc };
     Kind kind = Kind::Invalid;
-    QString sqlitePath;         // Sqlite: native path of the database file
-    QString odbcString;         // Odbc: the string handed to the ODBC driver manager
+    QString sqlitePath; // Sqlite: native path of the database file
+    QString odbcString; // Odbc: the string handed to the ODBC driver manager
     bool mappedFromOleDb = false;
     // Odbc: the database file of an SQLite ODBC driver named in the string (native path).
     // That driver would create a missing file; the connection refuses it instead.
     QString sqliteFile;
     int loginTimeoutSeconds = 15; // ADO's default; "Connect Timeout" of the OLE DB form
-    QString error;              // Invalid: why the string cannot be used here
+    QString error;                // Invalid: why the string cannot be used here
 };
 
 // key=value pairs separated by ';' (values may be quoted with " or ' or braced with {});

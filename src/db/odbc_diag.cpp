@@ -32,8 +32,7 @@ std::vector<AdoError> diagnostics(short handleType, void* handle, const QString&
         SQLINTEGER native = 0;
         SQLWCHAR text[SQL_MAX_MESSAGE_LENGTH + 1] = {};
         SQLSMALLINT len = 0;
-        const SQLRETURN r =
-            SQLGetDiagRecW(handleType, handle, i, state, &native, text, SQL_MAX_MESSAGE_LENGTH, &len);
+        const SQLRETURN r = SQLGetDiagRecW(handleType, handle, i, state, &native, text, SQL_MAX_MESSAGE_LENGTH, &len);
         if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO)
             break;
         AdoError e;
@@ -62,8 +61,8 @@ bool setQueryTimeout(void* stmt, int seconds)
 {
     if (!stmt)
         return false;
-    return SQL_SUCCEEDED(SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
-                                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0));
+    return SQL_SUCCEEDED(
+        SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0));
 }
 
 bool connectionDead(void* dbc)

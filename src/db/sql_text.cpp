@@ -21,7 +21,4 @@ QString likeContains(const QString& typed)
     return QStringLiteral("'%") + esc + QStringLiteral("%' ESCAPE '!'");
 }
 
-QString sqlQuote(const QString& text)
-{
-    return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
-}
+QString sqlQuote(const QString& text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; }

@@ -7,7 +7,7 @@
 
 namespace statementlog {
 
-void setEnabled(bool on);   // on: starts empty
+void setEnabled(bool on); // on: starts empty
 bool enabled();
 void record(const QString& sql);
 QStringList texts();

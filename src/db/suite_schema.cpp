@@ -43,8 +43,8 @@ bool createSuiteDatabaseFile(const QString& path, SuiteLayout layout, QString* e
     if (script.isEmpty())
         return failed(QStringLiteral("The schema resource is missing."));
     sqlite3* handle = nullptr;
-    const int rc = sqlite3_open_v2(absolute.toUtf8().constData(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc =
+        sqlite3_open_v2(absolute.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     const QString openError = rc == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(handle));
     sqlite3_close(handle);
     if (rc != SQLITE_OK)

@@ -7,7 +7,7 @@
 
 namespace {
 QString num(long v) { return QString::number(v); }
-}
+} // namespace
 
 QString firstOfNextMonth(const QString& dateText)
 {
@@ -29,7 +29,7 @@ QString jissekiQuery(const QString& userCondition, const QString& fromDate, Jiss
     const QString next = firstOfNextMonth(fromDate);
     const bool grouped = rows == Rows::CountPerUser;
     QString sql = rows == Rows::EachRecord ? QStringLiteral("SELECT nRiyoushaIDNo, tServicyDayStart ")
-                  : grouped                ? QStringLiteral("SELECT nRiyoushaIDNo, count(*) as cnt ")
+        : grouped                          ? QStringLiteral("SELECT nRiyoushaIDNo, count(*) as cnt ")
                                            : QStringLiteral("SELECT count(*) as cnt ");
     if (columns == JissekiColumns::CountAreasAndLastDay)
         sql += QStringLiteral(" ,MAX(isnull(tServicyDayStart,0)) as tServicyDayStart");
@@ -99,33 +99,30 @@ QString douiRecordsByUserQuery(const QString& ids, const QString& monthStart)
 
 QString monthTotalsWithUserJoins()
 {
-    return QStringLiteral(" FROM 月間実績 ")
-           + QStringLiteral(" LEFT JOIN RIYOUSHA ")
-           + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd ")
-           + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb ")
-           + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA.nIDNo ")
-           + QStringLiteral(" LEFT JOIN RIYOUSHA_SUB ")
-           + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd ")
-           + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA_SUB.iKyotenEb ")
-           + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo ");
+    return QStringLiteral(" FROM 月間実績 ") + QStringLiteral(" LEFT JOIN RIYOUSHA ")
+        + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd ")
+        + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb ")
+        + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA.nIDNo ") + QStringLiteral(" LEFT JOIN RIYOUSHA_SUB ")
+        + QStringLiteral(" ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd ")
+        + QStringLiteral(" AND 月間実績.iKyotenEb = RIYOUSHA_SUB.iKyotenEb ")
+        + QStringLiteral(" AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo ");
 }
 
 QString over16EntryJoin(bool exactId)
 {
-    return QStringLiteral(" LEFT JOIN OVER16COUNT ")
-           + QStringLiteral(" ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd ")
-           + QStringLiteral(" AND 月間実績.iKyotenEb = OVER16COUNT.iKyotenEb ")
-           + (exactId ? QStringLiteral(" AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID ")
-                      : QStringLiteral(" AND floor(月間実績.患者IDNo / 100) = floor(OVER16COUNT.nKanjaID / 100) "))
-           + QStringLiteral(" AND 月間実績.実績年 = OVER16COUNT.iYear ")
-           + QStringLiteral(" AND 月間実績.実績月 = OVER16COUNT.iMonth ");
+    return QStringLiteral(" LEFT JOIN OVER16COUNT ") + QStringLiteral(" ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd ")
+        + QStringLiteral(" AND 月間実績.iKyotenEb = OVER16COUNT.iKyotenEb ")
+        + (exactId ? QStringLiteral(" AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID ")
+                   : QStringLiteral(" AND floor(月間実績.患者IDNo / 100) = floor(OVER16COUNT.nKanjaID / 100) "))
+        + QStringLiteral(" AND 月間実績.実績年 = OVER16COUNT.iYear ")
+        + QStringLiteral(" AND 月間実績.実績月 = OVER16COUNT.iMonth ");
 }
 
 QString certifierJoin(const QString& alias)
 {
     const bool plain = alias == QLatin1String("STAFF");
     return (plain ? QStringLiteral(" LEFT JOIN STAFF ") : QStringLiteral(" LEFT JOIN STAFF AS ") + alias + u' ')
-           + QStringLiteral(" ON OVER16COUNT.iKyotenCd = ") + alias + QStringLiteral(".iKyotenCd ")
-           + QStringLiteral(" AND OVER16COUNT.iKyotenEb = ") + alias + QStringLiteral(".iKyotenEb ")
-           + QStringLiteral(" AND OVER16COUNT.nStaffID = ") + alias + QStringLiteral(".nIDNo ");
+        + QStringLiteral(" ON OVER16COUNT.iKyotenCd = ") + alias + QStringLiteral(".iKyotenCd ")
+        + QStringLiteral(" AND OVER16COUNT.iKyotenEb = ") + alias + QStringLiteral(".iKyotenEb ")
+        + QStringLiteral(" AND OVER16COUNT.nStaffID = ") + alias + QStringLiteral(".nIDNo ");
 }

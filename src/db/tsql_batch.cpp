@@ -78,9 +78,9 @@ private:
     bool startsStatement(int j) const
     {
         static const QSet<QString> starters = {
-            QStringLiteral("CREATE"), QStringLiteral("ALTER"), QStringLiteral("DROP"), QStringLiteral("INSERT"),
-            QStringLiteral("UPDATE"), QStringLiteral("DELETE"), QStringLiteral("IF"), QStringLiteral("DECLARE"),
-            QStringLiteral("PRINT"), QStringLiteral("TRUNCATE"), QStringLiteral("BEGIN"), QStringLiteral("COMMIT"),
+            QStringLiteral("CREATE"),  QStringLiteral("ALTER"),    QStringLiteral("DROP"),  QStringLiteral("INSERT"),
+            QStringLiteral("UPDATE"),  QStringLiteral("DELETE"),   QStringLiteral("IF"),    QStringLiteral("DECLARE"),
+            QStringLiteral("PRINT"),   QStringLiteral("TRUNCATE"), QStringLiteral("BEGIN"), QStringLiteral("COMMIT"),
             QStringLiteral("ROLLBACK")};
         const Token& x = T(j);
         if (!x.isWordIn(starters))
@@ -90,11 +90,10 @@ private:
         if (prev.isWord("ON") || prev.isWord("OR"))
             return false;
         if (x.isWord("IF")) {
-            static const QSet<QString> objects = {QStringLiteral("TABLE"), QStringLiteral("VIEW"),
-                                                  QStringLiteral("INDEX"), QStringLiteral("TRIGGER"),
-                                                  QStringLiteral("PROCEDURE"), QStringLiteral("PROC"),
-                                                  QStringLiteral("FUNCTION"), QStringLiteral("SCHEMA"),
-                                                  QStringLiteral("DATABASE")};
+            static const QSet<QString> objects = {
+                QStringLiteral("TABLE"),    QStringLiteral("VIEW"),      QStringLiteral("INDEX"),
+                QStringLiteral("TRIGGER"),  QStringLiteral("PROCEDURE"), QStringLiteral("PROC"),
+                QStringLiteral("FUNCTION"), QStringLiteral("SCHEMA"),    QStringLiteral("DATABASE")};
             if (prev.isWordIn(objects))
                 return false;
         }

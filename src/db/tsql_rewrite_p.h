@@ -26,8 +26,7 @@ std::vector<Token> withoutDbo(const std::vector<Token>& in);
 class Rewriter {
 public:
     Rewriter(const std::vector<Token>& tokens, const CatalogGetter* catalog)
-        : t(withoutDbo(tokens)), out(t.size()), prefix(t.size()), suffix(t.size()), gone(t.size(), false),
-          cat(catalog)
+        : t(withoutDbo(tokens)), out(t.size()), prefix(t.size()), suffix(t.size()), gone(t.size(), false), cat(catalog)
     {
         for (int i = 0; i < static_cast<int>(t.size()); ++i) {
             if (t[i].isSignificant())

@@ -10,8 +10,8 @@ void Rewriter::general()
 {
     for (int k = 0; k < n(); ++k) {
         const Token& x = T(k);
-        if (x.isName() && x.value.compare(QLatin1String("sys"), Qt::CaseInsensitive) == 0
-            && T(k + 1).isSymbol(".") && T(k + 2).isName() && !T(k - 1).isSymbol(".")) {
+        if (x.isName() && x.value.compare(QLatin1String("sys"), Qt::CaseInsensitive) == 0 && T(k + 1).isSymbol(".")
+            && T(k + 2).isName() && !T(k - 1).isSymbol(".")) {
             const QString view = sysView(T(k + 2).value.toLower());
             if (!view.isEmpty()) {
                 const Token& after = T(k + 3);
@@ -58,8 +58,9 @@ void Rewriter::objectId(int k)
         else if (kind == u"V")
             types = QStringLiteral("'view'");
     }
-    set(k, QStringLiteral("(SELECT rowid FROM sqlite_schema WHERE type IN (") + types
-               + QStringLiteral(") AND name = ") + quoteString(name) + QStringLiteral(" COLLATE NOCASE)"));
+    set(k,
+        QStringLiteral("(SELECT rowid FROM sqlite_schema WHERE type IN (") + types + QStringLiteral(") AND name = ")
+            + quoteString(name) + QStringLiteral(" COLLATE NOCASE)"));
     removeRange(k + 1, matching(k + 1));
 }
 

@@ -182,8 +182,7 @@ QString Rewriter::typeOf(int a, int b)
     if (T(a).isSymbol("(") && matching(a) == b)
         return typeOf(a + 1, b - 1);
     static const QSet<QString> passThrough = {QStringLiteral("ISNULL"), QStringLiteral("IFNULL"),
-                                              QStringLiteral("COALESCE"), QStringLiteral("MAX"),
-                                              QStringLiteral("MIN")};
+                                              QStringLiteral("COALESCE"), QStringLiteral("MAX"), QStringLiteral("MIN")};
     if (T(a).isWordIn(passThrough) && T(a + 1).isSymbol("(") && matching(a + 1) == b) {
         const auto args = arguments(a + 1);
         if (!args.empty())

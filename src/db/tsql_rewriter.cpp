@@ -35,15 +35,16 @@ bool isDateType(const QString& declaredType)
     const qsizetype paren = t.indexOf(u'(');
     if (paren >= 0)
         t = t.left(paren).trimmed();
-    return t == u"datetime" || t == u"date" || t == u"smalldatetime" || t == u"datetime2"
-        || t == u"datetimeoffset";
+    return t == u"datetime" || t == u"date" || t == u"smalldatetime" || t == u"datetime2" || t == u"datetimeoffset";
 }
 
 std::optional<QString> normalizeDateLiteral(const QString& text)
 {
     static const QString timePart = QStringLiteral("(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,7}))?)?)?");
-    static const QRegularExpression ymd(QStringLiteral("^(\\d{4})[/\\-.](\\d{1,2})[/\\-.](\\d{1,2})") + timePart + u'$');
-    static const QRegularExpression mdy(QStringLiteral("^(\\d{1,2})[/\\-.](\\d{1,2})[/\\-.](\\d{4})") + timePart + u'$');
+    static const QRegularExpression ymd(QStringLiteral("^(\\d{4})[/\\-.](\\d{1,2})[/\\-.](\\d{1,2})") + timePart
+                                        + u'$');
+    static const QRegularExpression mdy(QStringLiteral("^(\\d{1,2})[/\\-.](\\d{1,2})[/\\-.](\\d{4})") + timePart
+                                        + u'$');
     static const QRegularExpression compact(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})") + timePart + u'$');
     const QString s = text.trimmed();
     int y = 0, m = 0, d = 0;
@@ -81,18 +82,18 @@ bool isNumericText(const QString& s)
 const QSet<QString>& boundaryWords()
 {
     static const QSet<QString> s = {
-        QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT"), QStringLiteral("WHERE"),
-        QStringLiteral("ON"), QStringLiteral("HAVING"), QStringLiteral("WHEN"), QStringLiteral("THEN"),
-        QStringLiteral("ELSE"), QStringLiteral("END"), QStringLiteral("CASE"), QStringLiteral("SELECT"),
-        QStringLiteral("SET"), QStringLiteral("BY"), QStringLiteral("IS"), QStringLiteral("IN"),
-        QStringLiteral("LIKE"), QStringLiteral("BETWEEN"), QStringLiteral("AS"), QStringLiteral("FROM"),
-        QStringLiteral("JOIN"), QStringLiteral("ORDER"), QStringLiteral("GROUP"), QStringLiteral("UNION"),
-        QStringLiteral("VALUES"), QStringLiteral("DISTINCT"), QStringLiteral("TOP"), QStringLiteral("EXISTS"),
-        QStringLiteral("LIMIT"), QStringLiteral("ESCAPE"), QStringLiteral("INTO"), QStringLiteral("RETURN"),
-        QStringLiteral("IF"), QStringLiteral("BEGIN"), QStringLiteral("LEFT"), QStringLiteral("RIGHT"),
-        QStringLiteral("INNER"), QStringLiteral("OUTER"), QStringLiteral("CROSS"), QStringLiteral("FULL"),
-        QStringLiteral("ALL"), QStringLiteral("ANY"), QStringLiteral("SOME"), QStringLiteral("EXCEPT"),
-        QStringLiteral("INTERSECT"), QStringLiteral("ASC"), QStringLiteral("DESC"), QStringLiteral("WITH"),
+        QStringLiteral("AND"),       QStringLiteral("OR"),       QStringLiteral("NOT"),   QStringLiteral("WHERE"),
+        QStringLiteral("ON"),        QStringLiteral("HAVING"),   QStringLiteral("WHEN"),  QStringLiteral("THEN"),
+        QStringLiteral("ELSE"),      QStringLiteral("END"),      QStringLiteral("CASE"),  QStringLiteral("SELECT"),
+        QStringLiteral("SET"),       QStringLiteral("BY"),       QStringLiteral("IS"),    QStringLiteral("IN"),
+        QStringLiteral("LIKE"),      QStringLiteral("BETWEEN"),  QStringLiteral("AS"),    QStringLiteral("FROM"),
+        QStringLiteral("JOIN"),      QStringLiteral("ORDER"),    QStringLiteral("GROUP"), QStringLiteral("UNION"),
+        QStringLiteral("VALUES"),    QStringLiteral("DISTINCT"), QStringLiteral("TOP"),   QStringLiteral("EXISTS"),
+        QStringLiteral("LIMIT"),     QStringLiteral("ESCAPE"),   QStringLiteral("INTO"),  QStringLiteral("RETURN"),
+        QStringLiteral("IF"),        QStringLiteral("BEGIN"),    QStringLiteral("LEFT"),  QStringLiteral("RIGHT"),
+        QStringLiteral("INNER"),     QStringLiteral("OUTER"),    QStringLiteral("CROSS"), QStringLiteral("FULL"),
+        QStringLiteral("ALL"),       QStringLiteral("ANY"),      QStringLiteral("SOME"),  QStringLiteral("EXCEPT"),
+        QStringLiteral("INTERSECT"), QStringLiteral("ASC"),      QStringLiteral("DESC"),  QStringLiteral("WITH"),
     };
     return s;
 }
@@ -101,8 +102,8 @@ bool isComparison(const Token& t)
 {
     if (t.kind != TokenKind::Symbol)
         return false;
-    static const QSet<QString> ops = {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("!="),
-                                      QStringLiteral("<"), QStringLiteral("<="), QStringLiteral(">"),
+    static const QSet<QString> ops = {QStringLiteral("="),  QStringLiteral("<>"), QStringLiteral("!="),
+                                      QStringLiteral("<"),  QStringLiteral("<="), QStringLiteral(">"),
                                       QStringLiteral(">="), QStringLiteral("!<"), QStringLiteral("!>")};
     return ops.contains(t.text);
 }
@@ -155,12 +156,15 @@ QString sysView(const QString& lowerName)
     if (lowerName == u"columns")
         return QString::fromLatin1(kSysColumns);
     if (lowerName == u"tables")
-        return QStringLiteral("(SELECT rowid AS object_id, name COLLATE NOCASE AS name FROM sqlite_schema WHERE type = 'table')");
+        return QStringLiteral(
+            "(SELECT rowid AS object_id, name COLLATE NOCASE AS name FROM sqlite_schema WHERE type = 'table')");
     if (lowerName == u"views")
-        return QStringLiteral("(SELECT rowid AS object_id, name COLLATE NOCASE AS name FROM sqlite_schema WHERE type = 'view')");
+        return QStringLiteral(
+            "(SELECT rowid AS object_id, name COLLATE NOCASE AS name FROM sqlite_schema WHERE type = 'view')");
     if (lowerName == u"objects")
-        return QStringLiteral("(SELECT rowid AS object_id, name COLLATE NOCASE AS name, CASE type WHEN 'table' THEN 'U' ELSE 'V' END"
-                              " AS type FROM sqlite_schema WHERE type IN ('table', 'view'))");
+        return QStringLiteral(
+            "(SELECT rowid AS object_id, name COLLATE NOCASE AS name, CASE type WHEN 'table' THEN 'U' ELSE 'V' END"
+            " AS type FROM sqlite_schema WHERE type IN ('table', 'view'))");
     return QString();
 }
 
@@ -207,9 +211,9 @@ Translation translateStatement(const std::vector<Token>& tokens, const CatalogGe
         return tr;
     }
     const Token& first = r.T(0);
-    if (first.isWord("SET") && (r.T(1).isWord("NOCOUNT") || r.T(1).isWord("ANSI_NULLS")
-                                || r.T(1).isWord("QUOTED_IDENTIFIER") || r.T(1).isWord("ANSI_PADDING")
-                                || r.T(1).isWord("DATEFORMAT") || r.T(1).isWord("XACT_ABORT"))) {
+    if (first.isWord("SET")
+        && (r.T(1).isWord("NOCOUNT") || r.T(1).isWord("ANSI_NULLS") || r.T(1).isWord("QUOTED_IDENTIFIER")
+            || r.T(1).isWord("ANSI_PADDING") || r.T(1).isWord("DATEFORMAT") || r.T(1).isWord("XACT_ABORT"))) {
         tr.kind = Translation::Kind::Nothing;
         return tr;
     }
@@ -258,8 +262,8 @@ Translation translateStatement(const std::vector<Token>& tokens, const CatalogGe
                     --depth;
                 if (atEnd) {
                     if (j > start)
-                        tr.sql << QStringLiteral("ALTER TABLE ") + sqliteIdentifier(table) + QStringLiteral(" ADD COLUMN ")
-                                      + r.render(start, j - 1);
+                        tr.sql << QStringLiteral("ALTER TABLE ") + sqliteIdentifier(table)
+                                + QStringLiteral(" ADD COLUMN ") + r.render(start, j - 1);
                     start = j + 1;
                 }
             }
@@ -277,8 +281,8 @@ Translation translateStatement(const std::vector<Token>& tokens, const CatalogGe
     while (sql.endsWith(u';'))
         sql.chop(1);
     tr.sql << sql.trimmed();
-    tr.returnsRows = first.isWord("SELECT") || first.isWord("WITH") || first.isWord("VALUES")
-        || first.isWord("PRAGMA") || first.isSymbol("(");
+    tr.returnsRows = first.isWord("SELECT") || first.isWord("WITH") || first.isWord("VALUES") || first.isWord("PRAGMA")
+        || first.isSymbol("(");
     return tr;
 }
 
@@ -302,8 +306,8 @@ QString replaceColumnDefinition(const QString& createSql, const QString& column,
         return QString();
     }
     static const QSet<QString> constraintWords = {
-        QStringLiteral("CONSTRAINT"), QStringLiteral("PRIMARY"), QStringLiteral("NOT"), QStringLiteral("NULL"),
-        QStringLiteral("UNIQUE"), QStringLiteral("CHECK"), QStringLiteral("DEFAULT"), QStringLiteral("COLLATE"),
+        QStringLiteral("CONSTRAINT"), QStringLiteral("PRIMARY"),   QStringLiteral("NOT"),     QStringLiteral("NULL"),
+        QStringLiteral("UNIQUE"),     QStringLiteral("CHECK"),     QStringLiteral("DEFAULT"), QStringLiteral("COLLATE"),
         QStringLiteral("REFERENCES"), QStringLiteral("GENERATED"), QStringLiteral("AS")};
     int itemStart = p + 1, depth = 0;
     for (int j = p + 1; j <= q; ++j) {
@@ -338,7 +342,8 @@ QString replaceColumnDefinition(const QString& createSql, const QString& column,
                 r.remove(x);
             }
         }
-        r.append(a, QStringLiteral(" ") + columnType + (notNull ? QStringLiteral(" NOT NULL") : QStringLiteral(" NULL")));
+        r.append(a,
+                 QStringLiteral(" ") + columnType + (notNull ? QStringLiteral(" NOT NULL") : QStringLiteral(" NULL")));
         return r.render();
     }
     *error = QStringLiteral("Column '%1' does not exist.").arg(column);
@@ -359,7 +364,8 @@ QString toSqlite(const QString& tsql, const CatalogData& catalog)
             const Translation tr = translateStatement(st.tokens, getter);
             if (tr.kind == Translation::Kind::AlterColumn)
                 out << QStringLiteral("/* ALTER COLUMN %1.%2 %3%4 */")
-                           .arg(tr.table, tr.column, tr.columnType, tr.notNull ? QStringLiteral(" NOT NULL") : QString());
+                           .arg(tr.table, tr.column, tr.columnType,
+                                tr.notNull ? QStringLiteral(" NOT NULL") : QString());
             else
                 out << tr.sql;
         }

@@ -38,9 +38,9 @@ std::optional<QString> normalizeDateLiteral(const QString& text);
 struct Statement {
     enum class Kind { Plain, If };
     Kind kind = Kind::Plain;
-    std::vector<Token> tokens;         // Plain: the statement; If: the condition after IF
-    std::vector<Statement> thenBody;   // If
-    std::vector<Statement> elseBody;   // If
+    std::vector<Token> tokens;       // Plain: the statement; If: the condition after IF
+    std::vector<Statement> thenBody; // If
+    std::vector<Statement> elseBody; // If
 };
 
 // The word after BEGIN / COMMIT / ROLLBACK that makes it a transaction statement, not a block.

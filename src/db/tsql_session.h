@@ -32,7 +32,7 @@ public:
 
 class Session {
 public:
-    explicit Session(Backend& backend) : m_backend(backend) {}
+    explicit Session(Backend& backend) : m_backend(backend) { }
 
     // iExecSQL: every statement of the text; *affected sums the rows of INSERT, UPDATE and
     // DELETE statements (-1 when the text had none).

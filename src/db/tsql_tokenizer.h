@@ -18,8 +18,8 @@ enum class TokenKind {
 
 struct Token {
     TokenKind kind = TokenKind::Space;
-    QString text;   // exactly as in the input
-    QString value;  // identifier name / string content; for other kinds the text
+    QString text;          // exactly as in the input
+    QString value;         // identifier name / string content; for other kinds the text
     bool national = false; // N'...'
     bool unterminated = false;
 

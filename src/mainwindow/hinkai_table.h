@@ -10,11 +10,11 @@
 struct HinkaiRecord {
     long userNo = 0;
     QString name;
-    short kind = 0;           // iSejutsuKubun
-    short frequency = 0;      // F: months with 16 or more treatments
-    short planFlag = 0;       // iHinkaiKeikaku
-    QString planMonth;        // cHinkaiKeikakuYM
-    std::array<QString, 25> months;  // "yyyymm", index 0 = first month of the window
+    short kind = 0;                 // iSejutsuKubun
+    short frequency = 0;            // F: months with 16 or more treatments
+    short planFlag = 0;             // iHinkaiKeikaku
+    QString planMonth;              // cHinkaiKeikakuYM
+    std::array<QString, 25> months; // "yyyymm", index 0 = first month of the window
     std::array<short, 25> counts{};
 };
 

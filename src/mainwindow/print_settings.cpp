@@ -1,8 +1,8 @@
 #include "print_settings.h"
 
 #include "base/ini_file.h"
-#include "common/sys_settings.h"
 #include "base/vb.h"
+#include "common/sys_settings.h"
 #include "platform/platform.h"
 
 #include <optional>
@@ -12,10 +12,7 @@ namespace {
 const QString kSection = QStringLiteral("利用者別月間実績表");
 
 // The text as a whole reads as a number.
-std::optional<double> numeric(const QString& v)
-{
-    return vb::isNumeric(v) ? vb::toNumber(v) : std::nullopt;
-}
+std::optional<double> numeric(const QString& v) { return vb::isNumeric(v) ? vb::toNumber(v) : std::nullopt; }
 
 } // namespace
 

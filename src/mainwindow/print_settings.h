@@ -3,13 +3,13 @@
 #include <QString>
 
 struct PrintSettings {
-    bool tuuinDisp = false;       // chkTuuinDisp
-    int sortIndex = 0;            // optSort
-    int printType = 0;            // optPrintType
-    int sejutuKaisuCnt = 0;       // the ticked item of mnSejutuKaisuCnt
-    int riyusyoType = 1;          // the ticked item of mnRiyusyoTypeSel
-    short pastMonths = 0;         // the window's past-months flag
-    short threshold = 0;          // imnHinkaiKaisu
+    bool tuuinDisp = false; // chkTuuinDisp
+    int sortIndex = 0;      // optSort
+    int printType = 0;      // optPrintType
+    int sejutuKaisuCnt = 0; // the ticked item of mnSejutuKaisuCnt
+    int riyusyoType = 1;    // the ticked item of mnRiyusyoTypeSel
+    short pastMonths = 0;   // the window's past-months flag
+    short threshold = 0;    // imnHinkaiKaisu
 };
 
 QString printSettingsPath();

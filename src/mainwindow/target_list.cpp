@@ -25,12 +25,15 @@ QString num(long v) { return QString::number(v); }
 QString monthAndBranch(const QDate& month)
 {
     return QStringLiteral(" WHERE 実績年 = ") + vb::format(month, QStringLiteral("yyyy"))
-           + QStringLiteral(" AND   実績月 = ") + vb::format(month, QStringLiteral("m"))
-           + QStringLiteral(" and   月間実績.iKyotenCd = ") + num(gKyotenCd)
-           + QStringLiteral(" and   月間実績.iKyotenEb = ") + num(gKyotenEb);
+        + QStringLiteral(" AND   実績月 = ") + vb::format(month, QStringLiteral("m"))
+        + QStringLiteral(" and   月間実績.iKyotenCd = ") + num(gKyotenCd)
+        + QStringLiteral(" and   月間実績.iKyotenEb = ") + num(gKyotenEb);
 }
 
-QString keizokuText(const QVariant& kanjaId) { return nNullToLong(kanjaId) == 0 ? QStringLiteral("なし") : QStringLiteral("あり"); }
+QString keizokuText(const QVariant& kanjaId)
+{
+    return nNullToLong(kanjaId) == 0 ? QStringLiteral("なし") : QStringLiteral("あり");
+}
 
 QString eraDate(const QVariant& v)
 {
@@ -46,16 +49,18 @@ QString elapsedText(int e) { return (e == 0 ? QString() : QString::number(e)) + 
 
 QString listTitle(const QDate& month)
 {
-    return QStringLiteral("施術継続理由・状態記入を必要とする対象者一覧（") + vb::format(month, QStringLiteral("gggee年m月"))
-           + QStringLiteral("分）");
+    return QStringLiteral("施術継続理由・状態記入を必要とする対象者一覧（")
+        + vb::format(month, QStringLiteral("gggee年m月")) + QStringLiteral("分）");
 }
 
 QString buildListQuery(const ListConditions& c)
 {
     QString sql;
-    sql += QStringLiteral("SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID ");
+    sql += QStringLiteral(
+        "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID ");
     if (iHasHKSyobyou07Flg != 0)
-        sql += QStringLiteral(" ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
+        sql += QStringLiteral(
+            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
     else
         sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
     sql += QStringLiteral(" ,STAFF.cName as cStaffName ");
@@ -123,8 +128,7 @@ int columnOf(const AdoRecordset& rs, const QString& name)
 
 // The 24 months ending with a listed month.
 struct HinkaiWindow {
-    explicit HinkaiWindow(const QDate& lastMonth)
-        : first(vb::dateAddMonths(lastMonth, -23)), last(lastMonth)
+    explicit HinkaiWindow(const QDate& lastMonth) : first(vb::dateAddMonths(lastMonth, -23)), last(lastMonth)
     {
         for (int k = 0; k < 24; ++k) {
             const QDate m = vb::dateAddMonths(first, k);
@@ -133,7 +137,7 @@ struct HinkaiWindow {
         }
     }
     QDate first, last;
-    std::array<QString, 25> months;  // index 24 stays empty
+    std::array<QString, 25> months; // index 24 stays empty
     std::array<long, 24> numbers{};
 };
 
@@ -155,7 +159,8 @@ HinkaiQueries hinkaiQueries(const HinkaiWindow& w, std::optional<long> userNo)
         const long n = *userNo / 100;
         const long low = n > 0 ? n * 100 : n * 100 - 99;
         const long high = n < 0 ? n * 100 : n * 100 + 99;
-        group = QStringLiteral(" BETWEEN ") + num(low) + QStringLiteral(" AND ") + num(high) + QStringLiteral("   AND ");
+        group =
+            QStringLiteral(" BETWEEN ") + num(low) + QStringLiteral(" AND ") + num(high) + QStringLiteral("   AND ");
     }
     HinkaiQueries q;
     q.months = QStringLiteral("SELECT 患者IDNo, 実績年 * 100 + 実績月 AS JissekiYM ");
@@ -312,7 +317,7 @@ namespace {
 struct RowDates {
     bool listable = false; // S is not empty
     QDate anniversary;
-    int relation = 0;      // M against A's month: -1 before, 0 the same, 1 after
+    int relation = 0; // M against A's month: -1 before, 0 the same, 1 after
     int elapsed = 0;
 };
 
@@ -347,8 +352,9 @@ std::optional<std::map<AnniversaryKey, short>> anniversaryCounts(const std::set<
     for (const auto& [user, day] : wanted)
         if (users.isEmpty() || users.last() != num(user))
             users << num(user);
-    auto rs = recipeQuery(jissekiRecordsFromDayQuery(users.join(u','), vb::format(monthFirst, QStringLiteral("yyyy/mm/dd"))),
-                          kCountRoutine);
+    auto rs =
+        recipeQuery(jissekiRecordsFromDayQuery(users.join(u','), vb::format(monthFirst, QStringLiteral("yyyy/mm/dd"))),
+                    kCountRoutine);
     if (!rs)
         return std::nullopt;
     const int user = columnOf(*rs, QStringLiteral("nRiyoushaIDNo"));
@@ -467,7 +473,8 @@ ListLoad iDataLoad(const ListConditions& c)
             row[colSel] = 0;
             row[colIDNo] = static_cast<qlonglong>(userNo);
             row[colName] = csNullToStr(rs[QStringLiteral("cName")]);
-            row[colKubun] = nNullToLong(rs[QStringLiteral("iSejutsuKubun")]) == 0 ? QStringLiteral("マッサ") : QStringLiteral("鍼灸");
+            row[colKubun] = nNullToLong(rs[QStringLiteral("iSejutsuKubun")]) == 0 ? QStringLiteral("マッサ")
+                                                                                  : QStringLiteral("鍼灸");
             row[colBirthDay] = eraDate(rs[QStringLiteral("tBirthDay")]);
             row[colKeizoku] = keizokuText(rs[QStringLiteral("nKanjaID")]);
             row[colSyoryo] = eraDate(syoryo);
@@ -492,8 +499,9 @@ ListLoad iDataLoad(const ListConditions& c)
             if (flagColumns)
                 for (int i = 0; i < 7; ++i)
                     flags[static_cast<size_t>(i)] = rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i + 1)];
-            row[colByoumei] = diseaseText(rs[QStringLiteral("iSejutsuKubun")], rs[QStringLiteral("cByoumei")], flagColumns,
-                                          flags, rs[QStringLiteral("nHKSyobyouCd")], rs[QStringLiteral("cHKSyobyouName")]);
+            row[colByoumei] =
+                diseaseText(rs[QStringLiteral("iSejutsuKubun")], rs[QStringLiteral("cByoumei")], flagColumns, flags,
+                            rs[QStringLiteral("nHKSyobyouCd")], rs[QStringLiteral("cHKSyobyouName")]);
             row[colKoushin] = QString();
             row[colYMD] = vb::format(c.month, QStringLiteral("yyyy/mm/01"));
             out.rows.push_back(std::move(row));

@@ -13,27 +13,42 @@
 
 // The conditions the window hands to the list.
 struct ListConditions {
-    QDate month;                 // imD_Out (any day of the month)
-    int condition = 3;           // optSerchSel index: 2 frequent, 3 one year / 16 times, 4 all
-    int threshold = 0;           // imnHinkaiKaisu
+    QDate month;                  // imD_Out (any day of the month)
+    int condition = 3;            // optSerchSel index: 2 frequent, 3 one year / 16 times, 4 all
+    int threshold = 0;            // imnHinkaiKaisu
     bool countWholeMonth = false; // mnSejutuKaisuCnt(1) ticked
-    QString searchNo;            // txt_SiboriNo
-    QString searchName;          // txt_SiboriName
-    QString searchKana;          // txt_SiboriKana
+    QString searchNo;             // txt_SiboriNo
+    QString searchName;           // txt_SiboriName
+    QString searchKana;           // txt_SiboriKana
 };
 
 // List columns 1..16 (index 0 unused). Numbers are numbers, texts are texts.
 enum ListColumn {
-    colSel = 1, colIDNo, colName, colKubun, colBirthDay, colKeizoku, colSyoryo, colElapsed, colCount,
-    colHinkai, colHinkaiButton, colStaff, colSyoumei, colByoumei, colKoushin, colYMD, listColumnCount = 16
+    colSel = 1,
+    colIDNo,
+    colName,
+    colKubun,
+    colBirthDay,
+    colKeizoku,
+    colSyoryo,
+    colElapsed,
+    colCount,
+    colHinkai,
+    colHinkaiButton,
+    colStaff,
+    colSyoumei,
+    colByoumei,
+    colKoushin,
+    colYMD,
+    listColumnCount = 16
 };
 using ListRow = std::array<QVariant, listColumnCount + 1>;
 
-QString listTitle(const QDate& month);   // lblMes text
+QString listTitle(const QDate& month); // lblMes text
 QString buildListQuery(const ListConditions& c);
 
 struct ListLoad {
-    short status = 0;   // iDataLoad's result: 1 when the list query cannot be opened
+    short status = 0;      // iDataLoad's result: 1 when the list query cannot be opened
     bool replaced = false; // the query opened: the grid is replaced by rows
     std::vector<ListRow> rows;
 };
@@ -46,8 +61,8 @@ short iGetHinkaiCount(long userNo, const QString& month, short* frequency, short
 struct RowRefresh {
     short status = 0;
     bool found = false;
-    QString keizoku;   // column 6
-    QString syoumei;   // column 13
+    QString keizoku; // column 6
+    QString syoumei; // column 13
 };
 RowRefresh iDataLoad_16OVER_UMU(long userNo, const QDate& month);
 

@@ -20,7 +20,7 @@ PlatformServices*& current()
     static PlatformServices* p = nullptr;
     return p;
 }
-}
+} // namespace
 
 PlatformServices& platform()
 {

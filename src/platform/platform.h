@@ -11,8 +11,14 @@ enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
 // VB window styles (vbHide 0, vbNormalFocus 1, vbMinimizedFocus 2, vbMaximizedFocus 3,
 // vbNormalNoFocus 4, vbMinimizedNoFocus 6). Recorded; not applied on Linux.
-enum class WindowStyle { Hide = 0, NormalFocus = 1, MinimizedFocus = 2, MaximizedFocus = 3,
-                         NormalNoFocus = 4, MinimizedNoFocus = 6 };
+enum class WindowStyle {
+    Hide = 0,
+    NormalFocus = 1,
+    MinimizedFocus = 2,
+    MaximizedFocus = 3,
+    NormalNoFocus = 4,
+    MinimizedNoFocus = 6
+};
 
 QString iconName(MsgIcon icon);
 

@@ -32,12 +32,17 @@ public:
     std::deque<MsgResult> answers; // next answers; the first button when empty
     int busyDepth = 0;
     int maxBusyDepth = 0;
-    int busySpells = 0;             // times the hourglass came up (one per command that shows it)
+    int busySpells = 0; // times the hourglass came up (one per command that shows it)
     int beeps = 0;
-    bool reallyStart = false;       // carry starts out for real
-    bool startSucceeds = true;      // result of a recorded start when not carried out
+    bool reallyStart = false;  // carry starts out for real
+    bool startSucceeds = true; // result of a recorded start when not carried out
 
-    void clear() { messages.clear(); starts.clear(); opened.clear(); }
+    void clear()
+    {
+        messages.clear();
+        starts.clear();
+        opened.clear();
+    }
 };
 
 // Installs a RecordingPlatform for the lifetime of the object.

@@ -38,9 +38,6 @@ bool ScriptedPlatform::startProgram(const QString& program, const QStringList& a
     return startDetachedProgram(program, args, error);
 }
 
-void ScriptedPlatform::openUrl(const QString& address)
-{
-    writeErr(QStringLiteral("OPEN\t") + address);
-}
+void ScriptedPlatform::openUrl(const QString& address) { writeErr(QStringLiteral("OPEN\t") + address); }
 
 QString ScriptedPlatform::computerName() { return QSysInfo::machineHostName(); }

@@ -6,8 +6,8 @@
 class ScriptedPlatform : public PlatformServices {
 public:
     MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
-    void setBusy(bool) override {}
-    void beep() override {}
+    void setBusy(bool) override { }
+    void beep() override { }
     bool startProgram(const QString& program, const QStringList& args, WindowStyle style, VbError* error) override;
     void openUrl(const QString& address) override;
     QString computerName() override;

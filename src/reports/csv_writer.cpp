@@ -3,9 +3,9 @@
 #include "base/ini_file.h"
 #include "base/opl_string.h"
 #include "base/paths.h"
-#include "common/sys_settings.h"
 #include "base/text_file.h"
 #include "base/vb.h"
+#include "common/sys_settings.h"
 
 #include <QFile>
 
@@ -73,23 +73,14 @@ void CsvWriter::row(const CsvRow& row)
     ++m_rows;
 }
 
-bool CsvWriter::close(VbError* error)
-{
-    return writeFileReplacing(m_path, cp932Lines(m_lines), error);
-}
+bool CsvWriter::close(VbError* error) { return writeFileReplacing(m_path, cp932Lines(m_lines), error); }
 
 namespace {
 std::optional<QDateTime> g_fixedNow;
 }
 
-QDateTime reportNow()
-{
-    return g_fixedNow ? *g_fixedNow : QDateTime::currentDateTime();
-}
+QDateTime reportNow() { return g_fixedNow ? *g_fixedNow : QDateTime::currentDateTime(); }
 
-ScopedFixedReportClock::ScopedFixedReportClock(const QDateTime& at) : m_previous(g_fixedNow)
-{
-    g_fixedNow = at;
-}
+ScopedFixedReportClock::ScopedFixedReportClock(const QDateTime& at) : m_previous(g_fixedNow) { g_fixedNow = at; }
 
 ScopedFixedReportClock::~ScopedFixedReportClock() { g_fixedNow = m_previous; }

@@ -7,7 +7,7 @@
 #include <array>
 
 struct HinkaiCell {
-    QString text;   // the month's count, or empty
+    QString text; // the month's count, or empty
     QColor background;
 };
 
@@ -18,10 +18,10 @@ struct HinkaiView {
 };
 
 namespace hinkaiColors {
-const QColor inWindow(255, 255, 255);   // white: a month of the 24
-const QColor outside(211, 211, 211);    // light grey
-const QColor frequent(255, 192, 192);   // light red: 16 or more
-}
+const QColor inWindow(255, 255, 255); // white: a month of the 24
+const QColor outside(211, 211, 211);  // light grey
+const QColor frequent(255, 192, 192); // light red: 16 or more
+} // namespace hinkaiColors
 
 // The frame for month M ("yyyy/mm/01" as a date): years of M, M − 1 year, M − 2 years; every
 // cell empty, white inside the 24 months ending with M, grey outside.

@@ -2,10 +2,10 @@
 
 #include "csv_writer.h"
 
-#include "base/opl_string.h"
-#include "common/sys_settings.h"
-#include "base/vb.h"
 #include "base/globals.h"
+#include "base/opl_string.h"
+#include "base/vb.h"
+#include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
 #include "platform/platform.h"
@@ -20,10 +20,7 @@ const QString kTitle = QStringLiteral("利用者別月間実績表印刷");
 const QString kRoutine = QStringLiteral("iGetJissekiData00");
 
 // A 16-bit column: Null counts as 0, anything else as CInt.
-short shortField(const QVariant& v)
-{
-    return (v.isNull() || !v.isValid()) ? 0 : vb::cint(v);
-}
+short shortField(const QVariant& v) { return (v.isNull() || !v.isValid()) ? 0 : vb::cint(v); }
 
 } // namespace
 
@@ -87,9 +84,10 @@ short iGetPrintJoukenJisseki(const MainWindowView& window)
 short iPrintJissekiHyo(short outputKind)
 {
     s.records.clear();
-    return runReportDriver(outputKind,
-                           tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"), QStringLiteral("利用者別月間実績.csv")),
-                           {iGetJissekiData00, [] { return true; }, iOutputJissekiCsv});
+    return runReportDriver(
+        outputKind,
+        tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"), QStringLiteral("利用者別月間実績.csv")),
+        {iGetJissekiData00, [] { return true; }, iOutputJissekiCsv});
 }
 
 ReportOutput tableOutput(const QString& title, const QString& layout, const QString& dataName, const QString& csvName)
@@ -106,7 +104,8 @@ QString jissekiQuery(const QDate& monthStart)
     const QString N = vb::format(vb::dateAddMonths(monthStart, 1), QStringLiteral("mm-dd-yyyy"));
     const QString& L = s.userIdText;
     QString sql;
-    sql += QStringLiteral("SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, JISSEKI.tServicyDayStart, STAFF.cName as StaffNane ");
+    sql += QStringLiteral(
+        "SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, JISSEKI.tServicyDayStart, STAFF.cName as StaffNane ");
     sql += QStringLiteral(" ,RIYOUSHA.iSejutsuKubun, RIYOUSHA.iKaigoLv");
     if (iHasJissekiHoseUmu == 1)
         sql += QStringLiteral(" , JISSEKI.iHoseUmu, JISSEKI.nLenFix ");
@@ -150,11 +149,12 @@ void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day)
 
 short iGetJissekiData00()
 {
-    return loadTableRecords(s.targetMonth, kRoutine, s.records, jissekiQuery, [](typJissekiUser& user, const AdoRecordset& rs) {
-        // A row without a readable start time belongs to its user but to no day.
-        const auto started = vb::toDate(rs["tServicyDayStart"]);
-        applyTableRow(user, rs, started ? started->date().day() : 0);
-    });
+    return loadTableRecords(s.targetMonth, kRoutine, s.records, jissekiQuery,
+                            [](typJissekiUser& user, const AdoRecordset& rs) {
+                                // A row without a readable start time belongs to its user but to no day.
+                                const auto started = vb::toDate(rs["tServicyDayStart"]);
+                                applyTableRow(user, rs, started ? started->date().day() : 0);
+                            });
 }
 
 QString csStaffShortName(const QString& name)
@@ -172,9 +172,9 @@ QString csStaffShortName(const QString& name)
 
 QStringList tableCsvHeader()
 {
-    QStringList h{QStringLiteral("拠点名"), QStringLiteral("対象年月"), QStringLiteral("出力日"), QStringLiteral("出力時刻"),
-                  QStringLiteral("利用者コード"), QStringLiteral("利用者名"), QStringLiteral("施術区分"),
-                  QStringLiteral("保険有無")};
+    QStringList h{QStringLiteral("拠点名"),   QStringLiteral("対象年月"),     QStringLiteral("出力日"),
+                  QStringLiteral("出力時刻"), QStringLiteral("利用者コード"), QStringLiteral("利用者名"),
+                  QStringLiteral("施術区分"), QStringLiteral("保険有無")};
     for (int d = 1; d <= 31; ++d)
         h << QString::number(d) + QStringLiteral("日施術師名");
     for (int d = 1; d <= 31; ++d)

@@ -3,14 +3,14 @@
 // practitioner of each day of the month, from the month's treatment records (JISSEKI), written
 // to 利用者別月間実績.csv and handed to the report viewer. The per-user record, the CSV line and
 // the short practitioner name are shared with the monthly schedule table.
-#include "csv_writer.h"
-#include "report_output.h"
-#include "main_window_view.h"
-#include "common/sys_settings.h"
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/sys_settings.h"
+#include "csv_writer.h"
 #include "db/connection_recipe.h"
+#include "main_window_view.h"
+#include "report_output.h"
 
 #include <QDateTime>
 #include <QString>
@@ -35,10 +35,10 @@ struct typJissekiUser {
 
 // Module state, overwritten by each run in the order conditions, records, CSV.
 struct JissekiState {
-    QString targetMonth;          // "yyyy/mm"
-    std::vector<long> userIds;    // grdData column 2 of every row
-    QString userIdText;           // the same joined by commas
-    short selectionMode = 1;      // 0 year+16 rule, 2 frequent users, 1 everyone
+    QString targetMonth;       // "yyyy/mm"
+    std::vector<long> userIds; // grdData column 2 of every row
+    QString userIdText;        // the same joined by commas
+    short selectionMode = 1;   // 0 year+16 rule, 2 frequent users, 1 everyone
     QString layoutFile;
     std::vector<typJissekiUser> records;
 };
@@ -46,10 +46,10 @@ const JissekiState& state();
 
 void vPrintJissekiHyo(short outputKind, const MainWindowView& window); // 0 preview, 1 print
 short iGetPrintJoukenJisseki(const MainWindowView& window);
-short iPrintJissekiHyo(short outputKind);   // 0 done, 1 nothing to print, -1 failure
-short iGetJissekiData00();                  // 0 loaded, 1 no rows, -1 failure
+short iPrintJissekiHyo(short outputKind); // 0 done, 1 nothing to print, -1 failure
+short iGetJissekiData00();                // 0 loaded, 1 no rows, -1 failure
 QString csStaffShortName(const QString& name);
-int iOutputJissekiCsv();                    // data lines written, or -1
+int iOutputJissekiCsv(); // data lines written, or -1
 
 // The loader's query for the current conditions and the given month start.
 QString jissekiQuery(const QDate& monthStart);

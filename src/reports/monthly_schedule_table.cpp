@@ -4,8 +4,8 @@
 
 #include "base/globals.h"
 #include "base/opl_string.h"
-#include "common/sys_settings.h"
 #include "base/vb.h"
+#include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
 #include "platform/platform.h"
@@ -28,14 +28,12 @@ int dayOfNumber(long yyyymmdd)
 {
     if (yyyymmdd < 10000000 || yyyymmdd > 99999999)
         return 0;
-    const QDate d(static_cast<int>(yyyymmdd / 10000), static_cast<int>(yyyymmdd / 100 % 100), static_cast<int>(yyyymmdd % 100));
+    const QDate d(static_cast<int>(yyyymmdd / 10000), static_cast<int>(yyyymmdd / 100 % 100),
+                  static_cast<int>(yyyymmdd % 100));
     return d.isValid() ? d.day() : 0;
 }
 
-long dateNumber(const QDate& d)
-{
-    return d.year() * 10000L + d.month() * 100L + d.day();
-}
+long dateNumber(const QDate& d) { return d.year() * 10000L + d.month() * 100L + d.day(); }
 
 } // namespace
 
@@ -65,9 +63,10 @@ short iGetPrintJoukenYotei(const MainWindowView& window)
 short iPrintYoteiHyo(short outputKind)
 {
     s.records.clear();
-    return runReportDriver(outputKind,
-                           tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"), QStringLiteral("利用者別月間予定.csv")),
-                           {iGetYoteiData00, [] { return true; }, iOutputYoteiCsv});
+    return runReportDriver(
+        outputKind,
+        tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"), QStringLiteral("利用者別月間予定.csv")),
+        {iGetYoteiData00, [] { return true; }, iOutputYoteiCsv});
 }
 
 QString yoteiQuery(const QDate& month)
@@ -78,7 +77,8 @@ QString yoteiQuery(const QDate& month)
     const QString B1 = QString::number(month.year() * 10000L + month.month() * 100L);
     const QString B2 = QString::number(month.year() * 10000L + (month.month() + 1) * 100L);
     QString sql;
-    sql += QStringLiteral("SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, SCHEDULE.nDate, STAFF.cName as StaffNane ");
+    sql +=
+        QStringLiteral("SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, SCHEDULE.nDate, STAFF.cName as StaffNane ");
     sql += QStringLiteral(" ,RIYOUSHA.iSejutsuKubun, RIYOUSHA.iKaigoLv");
     if (iHasJissekiHoseUmu == 1)
         sql += QStringLiteral(" , SCHEDULE.iHoseUmu, SCHEDULE.nLenFix ");

@@ -13,19 +13,19 @@ struct typYoteiUser : modPrint利用者別月間実績表::typJissekiUser {
 };
 
 struct YoteiState {
-    QString targetMonth;      // "yyyy/mm"
-    short selectionMode = 1;  // as in the actual-record table
+    QString targetMonth;     // "yyyy/mm"
+    short selectionMode = 1; // as in the actual-record table
     QString layoutFile;
-    short branchSharing = 0;  // 1: Massage.ini 施術者拠点間共有 is a non-zero number
+    short branchSharing = 0; // 1: Massage.ini 施術者拠点間共有 is a non-zero number
     std::vector<typYoteiUser> records;
 };
 const YoteiState& state();
 
 void vPrintYoteiHyo(short outputKind, const MainWindowView& window); // 0 preview, 1 print
 short iGetPrintJoukenYotei(const MainWindowView& window);
-short iPrintYoteiHyo(short outputKind);   // 0 done, 1 nothing to print, -1 failure
-short iGetYoteiData00();                  // 0 loaded, 1 no rows, -1 failure
-int iOutputYoteiCsv();                    // data lines written, or -1
+short iPrintYoteiHyo(short outputKind); // 0 done, 1 nothing to print, -1 failure
+short iGetYoteiData00();                // 0 loaded, 1 no rows, -1 failure
+int iOutputYoteiCsv();                  // data lines written, or -1
 
 // The loader's query for the current conditions and the month (any day of it).
 QString yoteiQuery(const QDate& month);

@@ -5,9 +5,9 @@
 
 #include "base/globals.h"
 #include "base/opl_string.h"
-#include "common/sys_settings.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
 #include "db/treatment_queries.h"
@@ -40,7 +40,10 @@ QString dateText(const QVariant& v)
     return d ? vb::format(*d, QStringLiteral("yyyy/mm/dd")) : vb::trim(csNullToStr(v));
 }
 
-QString monthStartText() { return QStringLiteral("%1/%2/01").arg(s.year, 4, 10, QChar(u'0')).arg(s.month, 2, 10, QChar(u'0')); }
+QString monthStartText()
+{
+    return QStringLiteral("%1/%2/01").arg(s.year, 4, 10, QChar(u'0')).arg(s.month, 2, 10, QChar(u'0'));
+}
 
 void runTimeErrorInLoad(const VbError& e)
 {
@@ -49,8 +52,8 @@ void runTimeErrorInLoad(const VbError& e)
 
 void douiRunTimeError(const VbError& e)
 {
-    platform().messageBox(QStringLiteral("getDouiRecord()でエラー\r\n") + num(e.number) + QStringLiteral("  (") + e.description
-                              + u')',
+    platform().messageBox(QStringLiteral("getDouiRecord()でエラー\r\n") + num(e.number) + QStringLiteral("  (")
+                              + e.description + u')',
                           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("同意履歴テーブルより、情報取得"));
 }
 
@@ -117,8 +120,9 @@ struct MonthLookups {
 bool readMonthLookups(const QString& monthStart, MonthLookups& out)
 {
     try {
-        const auto areas = recipeQuery(jissekiFromDayByUserQuery(s.idListText, monthStart, JissekiColumns::CountAndAreas),
-                                       QStringLiteral("csInpKey_Isi"));
+        const auto areas =
+            recipeQuery(jissekiFromDayByUserQuery(s.idListText, monthStart, JissekiColumns::CountAndAreas),
+                        QStringLiteral("csInpKey_Isi"));
         if (!areas)
             return false;
         for (auto rs = *areas; !rs.EOF_(); rs.MoveNext())
@@ -149,7 +153,8 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
     return true;
 }
 
-const QString kFlagColumns = QStringLiteral(" ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
+const QString kFlagColumns = QStringLiteral(
+    " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
 
 QString diagnosisColumns()
 {
@@ -278,7 +283,8 @@ short loadRecords(Document doc)
 {
     if (s.idListText.isEmpty())
         return 1;
-    const QString routine = doc == Document::Form ? QStringLiteral("iGetJissekiData") : QStringLiteral("iGetKeikakuData");
+    const QString routine =
+        doc == Document::Form ? QStringLiteral("iGetJissekiData") : QStringLiteral("iGetKeikakuData");
     auto db = openRecipeConnection(routine);
     if (!db)
         return 0;
@@ -344,19 +350,38 @@ CsvRow& addTail(CsvRow& r, const Over16PrintRec& rec)
     return r;
 }
 
-const char* const kHeadColumns[] = {"i枠線表示", "拠点番号", "拠点枝番", "利用者コード", "施術年", "施術月", "施術年月日",
-                                    "施術区分", "施術回数", "利用者名", "生年月日", "生年月日元号", "初療年月日",
-                                    "初療年月日元号", "麻痺", "拘縮", "症状その他", "症状その他文章"};
-const char* const kEvaluationColumns[] = {"寝返り", "起き上がり", "座位", "立ち上がり", "立位", "NRS", "前回評価有無",
-                                          "前回変化", "理由", "評価日", "施術者コード", "施術者名", "証明日"};
-const char* const kTailColumns[] = {"マッサージ傷病名", "施術部位1", "施術部位2", "施術部位3", "施術部位4", "施術部位5",
-                                    "はり", "きゅう", "はりきゅう電気", "鍼灸傷病名01", "鍼灸傷病名02", "鍼灸傷病名03",
-                                    "鍼灸傷病名04", "鍼灸傷病名05", "鍼灸傷病名06", "鍼灸傷病名07", "鍼灸傷病名文章",
-                                    "フォーマット印刷", "過去16回以上施術月1", "過去16回以上施術月2", "過去16回以上施術月3",
-                                    "過去16回以上施術月4", "過去16回以上施術月5"};
+const char* const kHeadColumns[] = {"i枠線表示", "拠点番号",     "拠点枝番",      "利用者コード",   "施術年",
+                                    "施術月",    "施術年月日",   "施術区分",      "施術回数",       "利用者名",
+                                    "生年月日",  "生年月日元号", "初療年月日",    "初療年月日元号", "麻痺",
+                                    "拘縮",      "症状その他",   "症状その他文章"};
+const char* const kEvaluationColumns[] = {"寝返り",       "起き上がり",   "座位",     "立ち上がり", "立位",
+                                          "NRS",          "前回評価有無", "前回変化", "理由",       "評価日",
+                                          "施術者コード", "施術者名",     "証明日"};
+const char* const kTailColumns[] = {"マッサージ傷病名",
+                                    "施術部位1",
+                                    "施術部位2",
+                                    "施術部位3",
+                                    "施術部位4",
+                                    "施術部位5",
+                                    "はり",
+                                    "きゅう",
+                                    "はりきゅう電気",
+                                    "鍼灸傷病名01",
+                                    "鍼灸傷病名02",
+                                    "鍼灸傷病名03",
+                                    "鍼灸傷病名04",
+                                    "鍼灸傷病名05",
+                                    "鍼灸傷病名06",
+                                    "鍼灸傷病名07",
+                                    "鍼灸傷病名文章",
+                                    "フォーマット印刷",
+                                    "過去16回以上施術月1",
+                                    "過去16回以上施術月2",
+                                    "過去16回以上施術月3",
+                                    "過去16回以上施術月4",
+                                    "過去16回以上施術月5"};
 
-template <size_t N>
-void append(QStringList& list, const char* const (&names)[N])
+template <size_t N> void append(QStringList& list, const char* const (&names)[N])
 {
     for (const char* n : names)
         list << QString::fromUtf8(n);
@@ -395,7 +420,7 @@ ReportOutput outputOf(Document doc)
     const QString enterReasons = nothing + u'\n' + QStringLiteral("継続理由を入力してください。");
     if (doc == Document::Form)
         return {kTitle, keizokuLayout(s.newStyle), kTitle, kTitle + QStringLiteral(".csv"), nothing, enterReasons};
-    return {kPlanTitle, kPlanTitle + QStringLiteral(".wfd"), kPlanTitle, kPlanTitle + QStringLiteral(".csv"), nothing,
+    return {kPlanTitle,  kPlanTitle + QStringLiteral(".wfd"), kPlanTitle, kPlanTitle + QStringLiteral(".csv"), nothing,
             enterReasons};
 }
 

@@ -23,11 +23,11 @@ struct Over16PrintRec {
     short year = 0;
     short month = 0;
     QString userName;
-    QString monthStart;          // "yyyy/mm/01"
+    QString monthStart; // "yyyy/mm/01"
     short iSejutsuKubun = 0;
-    short count = 0;             // 施術回数
-    QString birthday;            // "yyyy/mm/dd"
-    QString firstTreatment;      // "yyyy/mm/dd"
+    short count = 0;        // 施術回数
+    QString birthday;       // "yyyy/mm/dd"
+    QString firstTreatment; // "yyyy/mm/dd"
     short iMahi = 0;
     short iKoushuku = 0;
     short iSyoujouSonota = 0;
@@ -41,10 +41,10 @@ struct Over16PrintRec {
     short iZenkaiHyoukaUmu = 0;
     short iZenkaiHyoukaHenaka = 0;
     QString cRiyuu;
-    QString evaluationDay;       // "yyyy/mm/dd" or empty
-    QString staffCode;           // nStaffID in decimal
+    QString evaluationDay; // "yyyy/mm/dd" or empty
+    QString staffCode;     // nStaffID in decimal
     QString staffName;
-    QString certificationDay;    // "yyyy/mm/dd" or empty
+    QString certificationDay; // "yyyy/mm/dd" or empty
     QString massageInjury;
     std::array<short, 5> iSejutuBui{};
     short iHariUmu = 0;
@@ -62,12 +62,12 @@ struct PrintConditions {
     short month = 0;
     long selectedCount = 0;
     std::vector<long> selectedIds;
-    QString idListText;          // "101,205,311"; empty when nobody is ticked
-    short countOption = 0;       // 1: mnSejutuKaisuCnt(1) ticked
+    QString idListText;    // "101,205,311"; empty when nobody is ticked
+    short countOption = 0; // 1: mnSejutuKaisuCnt(1) ticked
     std::vector<Over16PrintRec> records;
-    short formatOutput = 0;      // non-zero: the evaluation part blank, every ticked user
-    short pastMonths = 0;        // 1: fill 過去16回以上施術月1-5
-    short newStyle = 0;          // non-zero: the R03 layout
+    short formatOutput = 0; // non-zero: the evaluation part blank, every ticked user
+    short pastMonths = 0;   // 1: fill 過去16回以上施術月1-5
+    short newStyle = 0;     // non-zero: the R03 layout
 };
 const PrintConditions& printConditions();
 // Back to the state of a program that has printed nothing yet (tests).
@@ -77,9 +77,9 @@ void resetPrintConditions();
 void vPrintKeizokuRiyuu(short outputMode, short pastMonths, short newStyle, const MainWindowView& window,
                         short formatOutput);
 short iGetPrintJouken(const MainWindowView& window);
-short iPrintKeizokuRiyuu(short outputMode);   // -1 failed, 0 done, 1 nothing to print
-short iGetJissekiData();                      // -1 error, 0 loaded (maybe nothing), 1 nothing queried
-int iOutputKeizokuCsv();                      // data lines, or -1
+short iPrintKeizokuRiyuu(short outputMode); // -1 failed, 0 done, 1 nothing to print
+short iGetJissekiData();                    // -1 error, 0 loaded (maybe nothing), 1 nothing queried
+int iOutputKeizokuCsv();                    // data lines, or -1
 
 // The treatment plan.
 void vPrintKeikakusyo(short outputMode, const MainWindowView& window, short formatOutput);
@@ -89,7 +89,7 @@ int iOutputKeikakuCsv();
 
 // The per-user lookups.
 short getDouiRecord(long userId, const QString& monthStart, Over16PrintRec& rec); // 0 found, -1 none / failed
-short iGetKaisuAfterDay(long userId, const QString& fromDate);                   // count; 1 after a failure
+short iGetKaisuAfterDay(long userId, const QString& fromDate);                    // count; 1 after a failure
 short iGetSejutuBui(long userId, const QString& monthStart, Over16PrintRec& rec); // 0 done, 1 failed
 
 // The loaders' queries for the current conditions.

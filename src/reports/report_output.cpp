@@ -6,10 +6,7 @@
 #include "common/sys_settings.h"
 #include "platform/platform.h"
 
-void showRunTimeError(const VbError& error)
-{
-    platform().messageBox(error.parenText(), MsgButtons::Ok, MsgIcon::None);
-}
+void showRunTimeError(const VbError& error) { platform().messageBox(error.parenText(), MsgButtons::Ok, MsgIcon::None); }
 
 short handToViewer(short outputKind, const QString& title, const QString& layout, const QString& dataName,
                    const QString& csvName)
@@ -36,12 +33,8 @@ short runReportDriver(short outputKind, const ReportOutput& out, const ReportSte
     };
     const QString failed = QStringLiteral("データの出力に失敗しました。");
     switch (steps.load()) {
-    case -1:
-        tell(failed);
-        return -1;
-    case 1:
-        tell(out.nothingToOutput);
-        return 1;
+    case -1: tell(failed); return -1;
+    case 1: tell(out.nothingToOutput); return 1;
     default: break;
     }
     if (!steps.haveRecords()) {
@@ -65,9 +58,7 @@ void runReportEntry(short outputKind, const MainWindowView& window, const QStrin
                     const std::function<short(const MainWindowView&)>& conditions,
                     const std::function<short(short)>& driver)
 {
-    auto tell = [&](const QString& text) {
-        platform().messageBox(text, MsgButtons::Ok, MsgIcon::Information, title);
-    };
+    auto tell = [&](const QString& text) { platform().messageBox(text, MsgButtons::Ok, MsgIcon::Information, title); };
     if (conditions(window) == -1) {
         tell(QStringLiteral("印刷条件の取得に失敗しました。"));
         return;

@@ -2,8 +2,8 @@
 // What every document of the program shares: the entry (conditions, then the print driver),
 // the print driver (hourglass, loader, CSV, hand-off) with its messages titled by the document,
 // and the hand-off of layout and CSV to the report viewer.
-#include "main_window_view.h"
 #include "base/vb_error.h"
+#include "main_window_view.h"
 
 #include <QString>
 #include <functional>
@@ -21,9 +21,9 @@ struct ReportOutput {
 
 // The steps of a print driver; haveRecords is asked after a successful load.
 struct ReportSteps {
-    std::function<short()> load;       // 0 loaded, 1 nothing, -1 failure
+    std::function<short()> load; // 0 loaded, 1 nothing, -1 failure
     std::function<bool()> haveRecords;
-    std::function<int()> writeCsv;     // data lines written, or -1
+    std::function<int()> writeCsv; // data lines written, or -1
 };
 
 // Hourglass, load, CSV, hand-off. 0 done, 1 nothing to output, -1 failure; every outcome but

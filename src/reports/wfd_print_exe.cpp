@@ -1,10 +1,10 @@
 #include "wfd_print_exe.h"
 
 #include "base/paths.h"
-#include "common/sys_settings.h"
 #include "base/text_file.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/sys_settings.h"
 #include "platform/platform.h"
 
 #include <QDeadlineTimer>
@@ -178,10 +178,7 @@ short cls_WfdPrintExe::iPreview(short paper)
     return startViewer(m_viewer, {QStringLiteral("/c"), comFilePath()}, false);
 }
 
-short cls_WfdPrintExe::iPreviewData()
-{
-    return iMakeComFile(Output::Preview, 0);
-}
+short cls_WfdPrintExe::iPreviewData() { return iMakeComFile(Output::Preview, 0); }
 
 short cls_WfdPrintExe::iPreviewActX()
 {
@@ -213,15 +210,14 @@ short cls_WfdPrintExe::addPrint(short reportCount, const QString& dataName, cons
 
 short cls_WfdPrintExe::addPrint_addCSV(short reportCount, const QString& dataName, const QStringList& dataFiles,
                                        const QString& dataName2, const QStringList& dataFiles2,
-                                       const QStringList& layouts, const QList<int>& addFlags,
-                                       const QString& title)
+                                       const QStringList& layouts, const QList<int>& addFlags, const QString& title)
 {
     return mergeReports(reportCount, dataName, dataFiles, &dataName2, &dataFiles2, layouts, &addFlags, title);
 }
 
 short cls_WfdPrintExe::mergeReports(short reportCount, const QString& dataName, const QStringList& dataFiles,
-                                    const QString* dataName2, const QStringList* dataFiles2,
-                                    const QStringList& layouts, const QList<int>* addFlags, const QString& title)
+                                    const QString* dataName2, const QStringList* dataFiles2, const QStringList& layouts,
+                                    const QList<int>* addFlags, const QString& title)
 {
     try {
         auto element = [](const auto& list, int i) {
@@ -276,8 +272,9 @@ short cls_WfdPrintExe::mergeReports(short reportCount, const QString& dataName, 
             }
         }
 
-        writeLines(comFilePath(), {QStringLiteral("Title,") + quoted(title), QStringLiteral("FileName,") + quoted(merged),
-                                   QStringLiteral("PrintOutFromDialog")});
+        writeLines(comFilePath(),
+                   {QStringLiteral("Title,") + quoted(title), QStringLiteral("FileName,") + quoted(merged),
+                    QStringLiteral("PrintOutFromDialog")});
         return startViewer(m_viewer, {QStringLiteral("/c"), comFilePath()}, false);
     } catch (const VbRuntimeError& e) {
         m_errMsg = e.err.parenText();

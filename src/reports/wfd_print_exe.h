@@ -2,9 +2,9 @@
 // cls_WfdPrintExe: writes the report viewer's command file WfdCom.dat (CP932, CRLF) into the
 // temporary folder and starts the viewer with it. Members return 0 or -1; a failure leaves
 // "(" number ")" description in sErrMsg and shows nothing.
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <QList>
 #include <array>
 
 class cls_WfdPrintExe {
@@ -20,24 +20,23 @@ public:
     short iSetOffset(long x, long y);
     short iSetPrintZoom(short zoom);
     // Item name: first, "." second (when not blank), "." third.
-    short iSetItemValue(const QString& first, const QString& second, const QString& third,
-                        const QString& value);
+    short iSetItemValue(const QString& first, const QString& second, const QString& third, const QString& value);
     short iSetRepeatStart(short row);
 
     // Paper code 1 A5, 2 B5, -1 no paper line, anything else A4.
     short iPreview(short paper);
-    short iPreviewData();   // writes the command file only
+    short iPreviewData(); // writes the command file only
     short iPreviewActX();
     short iPrintBk();
     short iPrintDialog(short paper);
 
     // Merges reports into the work folder's tmp.wfd with "wfrimg10.exe", then opens it with
     // the print dialog. Element i-1 of each list belongs to report i.
-    short addPrint(short reportCount, const QString& dataName, const QStringList& dataFiles,
-                   const QStringList& layouts, const QString& title);
+    short addPrint(short reportCount, const QString& dataName, const QStringList& dataFiles, const QStringList& layouts,
+                   const QString& title);
     short addPrint_addCSV(short reportCount, const QString& dataName, const QStringList& dataFiles,
-                          const QString& dataName2, const QStringList& dataFiles2,
-                          const QStringList& layouts, const QList<int>& addFlags, const QString& title);
+                          const QString& dataName2, const QStringList& dataFiles2, const QStringList& layouts,
+                          const QList<int>& addFlags, const QString& title);
 
     // How long the merge path waits for the merged document (milliseconds).
     static int mergeWaitMs;
@@ -57,8 +56,8 @@ private:
     short iMakeComFile(Output mode, short paper);
     short startViewer(const QString& program, const QStringList& args, bool maximized);
     short mergeReports(short reportCount, const QString& dataName, const QStringList& dataFiles,
-                       const QString* dataName2, const QStringList* dataFiles2,
-                       const QStringList& layouts, const QList<int>* addFlags, const QString& title);
+                       const QString* dataName2, const QStringList* dataFiles2, const QStringList& layouts,
+                       const QList<int>* addFlags, const QString& title);
     QString comFilePath() const;
 
     QString m_errMsg;

@@ -2,8 +2,8 @@
 
 #include "base/ini_file.h"
 #include "base/paths.h"
-#include "common/sys_settings.h"
 #include "base/text_file.h"
+#include "common/sys_settings.h"
 #include "db/connection_string.h"
 
 #include <QCryptographicHash>
@@ -33,12 +33,18 @@ QFileDevice::Permissions newFilePermissions()
     ::umask(mask);
     const mode_t mode = 0666 & ~mask;
     QFileDevice::Permissions p;
-    if (mode & S_IRUSR) p |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
-    if (mode & S_IWUSR) p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
-    if (mode & S_IRGRP) p |= QFileDevice::ReadGroup;
-    if (mode & S_IWGRP) p |= QFileDevice::WriteGroup;
-    if (mode & S_IROTH) p |= QFileDevice::ReadOther;
-    if (mode & S_IWOTH) p |= QFileDevice::WriteOther;
+    if (mode & S_IRUSR)
+        p |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
+    if (mode & S_IWUSR)
+        p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
+    if (mode & S_IRGRP)
+        p |= QFileDevice::ReadGroup;
+    if (mode & S_IWGRP)
+        p |= QFileDevice::WriteGroup;
+    if (mode & S_IROTH)
+        p |= QFileDevice::ReadOther;
+    if (mode & S_IWOTH)
+        p |= QFileDevice::WriteOther;
     return p;
 }
 
@@ -46,14 +52,14 @@ class Setup {
 public:
     Setup(const SetupSources& s, const SetupOptions& o, SetupReport* r)
         : src(s), opt(o), rep(r), dir(QDir(QDir::cleanPath(QDir::current().absoluteFilePath(o.target))))
-    {
-    }
+    { }
 
     bool run()
     {
         if (!makeFolder(dir.path()))
             return false;
-        if (!placeBinary(src.program, QStringLiteral("monthly-records")) || !placeBinary(src.viewer, QStringLiteral("report-viewer")))
+        if (!placeBinary(src.program, QStringLiteral("monthly-records"))
+            || !placeBinary(src.viewer, QStringLiteral("report-viewer")))
             return false;
         for (const char* name : kViewerNames)
             if (!placeViewerLink(QString::fromLatin1(name)))
@@ -62,7 +68,8 @@ public:
         if (!placeSetting(QStringLiteral("Massage.ini"), dir.filePath(QStringLiteral("Massage.ini"))))
             return false;
         if (newMassage && !opt.demo)
-            rep->notes.append(QStringLiteral("Massage.ini の BASEID は見本の 0103 です。この事務所の拠点に合わせて書き換えてください。"));
+            rep->notes.append(QStringLiteral(
+                "Massage.ini の BASEID は見本の 0103 です。この事務所の拠点に合わせて書き換えてください。"));
         QByteArray massage;
         if (!readWholeFile(dir.filePath(QStringLiteral("Massage.ini")), &massage))
             return fail(QStringLiteral("%1 が読めません。").arg(shown(dir.filePath(QStringLiteral("Massage.ini")))));
@@ -71,7 +78,8 @@ public:
             const QString k = QString::fromLatin1(key);
             const std::optional<QString> value = massageIniValue(massage, k);
             if (!value || value->trimmed().isEmpty()) {
-                rep->notes.append(QStringLiteral("Massage.ini に %1 がないため、そのフォルダは作りませんでした。").arg(k));
+                rep->notes.append(
+                    QStringLiteral("Massage.ini に %1 がないため、そのフォルダは作りませんでした。").arg(k));
                 continue;
             }
             const QString folder = nativePath(dir.path() + u'\\' + *value + u'\\');
@@ -79,9 +87,11 @@ public:
                 return false;
             folders.insert(k, folder);
         }
-        if (folders.contains(QStringLiteral("SYSTEM_SYS")) && !placeLayouts(folders.value(QStringLiteral("SYSTEM_SYS"))))
+        if (folders.contains(QStringLiteral("SYSTEM_SYS"))
+            && !placeLayouts(folders.value(QStringLiteral("SYSTEM_SYS"))))
             return false;
-        if (folders.contains(QStringLiteral("SYSTEM_ICON")) && !placeWallpaper(massage, folders.value(QStringLiteral("SYSTEM_ICON"))))
+        if (folders.contains(QStringLiteral("SYSTEM_ICON"))
+            && !placeWallpaper(massage, folders.value(QStringLiteral("SYSTEM_ICON"))))
             return false;
         if (folders.contains(QStringLiteral("SYSTEM_DATA"))) {
             const QDir data(folders.value(QStringLiteral("SYSTEM_DATA")));
@@ -94,7 +104,8 @@ public:
         if (!placeSetting(opt.demo ? QStringLiteral("adodb.ini") : QStringLiteral("adodb-sqlserver.ini"), adodb))
             return false;
         if (newAdodb && !opt.demo)
-            rep->notes.append(QStringLiteral("adodb.ini の接続文字列を、この事務所の SQL Server に合わせて書き換えてください。"));
+            rep->notes.append(
+                QStringLiteral("adodb.ini の接続文字列を、この事務所の SQL Server に合わせて書き換えてください。"));
         if (!placeViewerSettings())
             return false;
         if (opt.demo && !placeDemoDatabase(adodb))
@@ -118,8 +129,9 @@ private:
             return true;
         errno = 0;
         if (fi.exists() || !QDir().mkpath(path))
-            return fail(QStringLiteral("フォルダ %1 を作れません（%2）。")
-                            .arg(shown(path), fi.exists() ? QStringLiteral("同じ名前のファイルがあります") : systemReason()));
+            return fail(
+                QStringLiteral("フォルダ %1 を作れません（%2）。")
+                    .arg(shown(path), fi.exists() ? QStringLiteral("同じ名前のファイルがあります") : systemReason()));
         rep->created.append(shown(path) + u'/');
         return true;
     }
@@ -246,7 +258,8 @@ private:
     {
         const QStringList layouts = QDir(src.layoutsDir).entryList({QStringLiteral("*.wfd")}, QDir::Files, QDir::Name);
         if (layouts.isEmpty())
-            return fail(QStringLiteral("インストール元 %1 にレイアウト（*.wfd）がありません。").arg(shown(src.layoutsDir)));
+            return fail(
+                QStringLiteral("インストール元 %1 にレイアウト（*.wfd）がありません。").arg(shown(src.layoutsDir)));
         for (const QString& name : layouts)
             if (!placeCopy(QDir(src.layoutsDir).filePath(name), QDir(sys).filePath(name)))
                 return false;
@@ -267,7 +280,8 @@ private:
 
     bool placeDemoDatabase(const QString& adodb)
     {
-        const QString connection = profile::getString(QStringLiteral("接続情報"), QStringLiteral("接続情報"), QString(), adodb);
+        const QString connection =
+            profile::getString(QStringLiteral("接続情報"), QStringLiteral("接続情報"), QString(), adodb);
         const ConnectionTarget t = parseConnectionString(connection, dir.path());
         if (t.kind != ConnectionTarget::Kind::Sqlite) {
             rep->notes.append(QStringLiteral("adodb.ini が組み込みデータベース（Provider=SQLite）を指していないため、"
@@ -411,7 +425,8 @@ QString desktopEntryText(const QString& programFolder, const QString& iconPath)
         QStringLiteral("GenericName[ja]=施術継続理由書／頻回施術計画書"),
         QStringLiteral("Comment=The month's users, continuation forms, treatment plans and monthly tables of %1")
             .arg(entryString(QDir::toNativeSeparators(dir.path()))),
-        QStringLiteral("Comment[ja]=月間の利用者一覧から継続理由・状況記入書、施術計画書、月間実績表・予定表を印刷します（%1）")
+        QStringLiteral(
+            "Comment[ja]=月間の利用者一覧から継続理由・状況記入書、施術計画書、月間実績表・予定表を印刷します（%1）")
             .arg(entryString(QDir::toNativeSeparators(dir.path()))),
         QStringLiteral("Exec=%1 1").arg(entryString(execArgument(program))),
         QStringLiteral("Path=%1").arg(entryString(dir.path())),
@@ -432,7 +447,8 @@ QStringList reportLines(const SetupReport& r)
     for (const QString& p : r.replaced)
         out.append(QStringLiteral("置き換えました: %1").arg(p));
     for (const QString& p : r.differs)
-        out.append(QStringLiteral("そのままにしました（インストール版と異なります。置き換えるには --update）: %1").arg(p));
+        out.append(
+            QStringLiteral("そのままにしました（インストール版と異なります。置き換えるには --update）: %1").arg(p));
     for (const QString& n : r.notes)
         out.append(QStringLiteral("注意: %1").arg(n));
     if (r.error.isEmpty() && r.created.isEmpty() && r.replaced.isEmpty())

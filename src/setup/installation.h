@@ -23,11 +23,11 @@ struct SetupSources {
 SetupSources installedSources(const QString& setupFolder);
 
 struct SetupOptions {
-    QString target;             // the installation folder
-    bool demo = false;          // an embedded database with generated data
-    bool update = false;        // replace a program, viewer or layout that differs from the sources
-    bool desktopEntry = false;  // write a desktop entry for the folder
-    QString applicationsDir;    // where the desktop entry goes
+    QString target;            // the installation folder
+    bool demo = false;         // an embedded database with generated data
+    bool update = false;       // replace a program, viewer or layout that differs from the sources
+    bool desktopEntry = false; // write a desktop entry for the folder
+    QString applicationsDir;   // where the desktop entry goes
 };
 
 struct SetupReport {

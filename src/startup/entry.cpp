@@ -2,9 +2,9 @@
 
 #include "base/paths.h"
 #include "base/program_end.h"
-#include "windows/main_window.h"
 #include "platform/platform.h"
 #include "startup/back_window.h"
+#include "windows/main_window.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -21,7 +21,8 @@ int runEntryProcedure(const QStringList& args)
     const QString mode = args.join(u' ');
     if (mode.isEmpty()) {
         const QString title = QStringLiteral("\u3000エラー！！");
-        platform().messageBox(QStringLiteral("処理モードが設定されていません。"), MsgButtons::Ok, MsgIcon::Exclamation, title);
+        platform().messageBox(QStringLiteral("処理モードが設定されていません。"), MsgButtons::Ok, MsgIcon::Exclamation,
+                              title);
         platform().messageBox(QStringLiteral("起動できません！"), MsgButtons::Ok, MsgIcon::Critical, title);
         endProgramNow();
     }

@@ -1,7 +1,7 @@
 #include "base/time_zone.h"
-#include "widgets/qt_platform.h"
 #include "platform/scripted_platform.h"
 #include "startup/entry.h"
+#include "widgets/qt_platform.h"
 
 #include <QApplication>
 

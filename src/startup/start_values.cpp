@@ -29,7 +29,8 @@ QString loadStartValues(const QString& programFolder)
     const auto eb = parseBaseId(baseEb);
     if (!cd || !eb) {
         platform().messageBox(QStringLiteral("システム設定ファイルの拠点番号（BASEID）が正しくありません。\r[BASEID=")
-                                  + baseCd + QStringLiteral("]\r拠点番号2桁と拠点枝番2桁の4桁の数字を設定してください。"),
+                                  + baseCd
+                                  + QStringLiteral("]\r拠点番号2桁と拠点枝番2桁の4桁の数字を設定してください。"),
                               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("警告！"));
         endProgramNow();
     }

@@ -35,8 +35,7 @@ class LengthValidator : public QValidator {
 public:
     LengthValidator(int limit, const int* lastLength, QObject* parent)
         : QValidator(parent), m_limit(limit), m_lastLength(lastLength)
-    {
-    }
+    { }
     State validate(QString& input, int&) const override
     {
         return input.size() > m_limit && input.size() > *m_lastLength ? Invalid : Acceptable;
@@ -170,7 +169,8 @@ void BoundedTextEdit::inputMethodEvent(QInputMethodEvent* e)
 BoundedLineEdit::BoundedLineEdit(int limit, QWidget* parent) : QLineEdit(parent), m_limit(limit)
 {
     setValidator(new LengthValidator(limit, &m_lastLength, this));
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { m_lastLength = static_cast<int>(t.size()); });
+    connect(this, &QLineEdit::textChanged, this,
+            [this](const QString& t) { m_lastLength = static_cast<int>(t.size()); });
     connect(this, &QLineEdit::inputRejected, this, [this] {
         if (!isReadOnly())
             showLimitNote(this, QStringLiteral("これ以上入力できません（%1文字まで）。").arg(m_limit));

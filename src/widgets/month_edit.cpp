@@ -78,7 +78,8 @@ void MonthEdit::showCalendar()
     opt.frame = true;
     opt.subControls = QStyle::SC_All;
     const QPointF arrow = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, this).center();
-    QMouseEvent press(QEvent::MouseButtonPress, arrow, mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, arrow, mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     mousePressEvent(&press);
     QMouseEvent release(QEvent::MouseButtonRelease, arrow, mapToGlobal(arrow), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);

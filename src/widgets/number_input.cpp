@@ -9,7 +9,7 @@ namespace {
 
 class RangeValidator : public QValidator {
 public:
-    RangeValidator(long minimum, long maximum, QObject* parent) : QValidator(parent), m_min(minimum), m_max(maximum) {}
+    RangeValidator(long minimum, long maximum, QObject* parent) : QValidator(parent), m_min(minimum), m_max(maximum) { }
 
     State validate(QString& input, int&) const override
     {
@@ -42,7 +42,8 @@ private:
 
 } // namespace
 
-NumberInput::NumberInput(long minimum, long maximum, QWidget* parent) : QLineEdit(parent), m_min(minimum), m_max(maximum)
+NumberInput::NumberInput(long minimum, long maximum, QWidget* parent)
+    : QLineEdit(parent), m_min(minimum), m_max(maximum)
 {
     setValidator(new RangeValidator(minimum, maximum, this));
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -9,9 +9,9 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QSysInfo>
+#include <QTranslator>
 #include <QUrl>
 
 void installJapaneseUi()
@@ -47,7 +47,10 @@ MsgResult QtPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIco
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     }
     switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); box.setDefaultButton(QMessageBox::Ok); break;
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
     case MsgButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);

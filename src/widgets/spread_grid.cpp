@@ -20,10 +20,8 @@ bool isNumber(const QVariant& v)
     case QMetaType::ULongLong:
     case QMetaType::Double:
     case QMetaType::Short:
-    case QMetaType::Long:
-        return true;
-    default:
-        return false;
+    case QMetaType::Long: return true;
+    default: return false;
     }
 }
 
@@ -50,10 +48,8 @@ bool isActivationKey(const QKeyEvent* e)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-    case Qt::Key_Select:
-        return true;
-    default:
-        return false;
+    case Qt::Key_Select: return true;
+    default: return false;
     }
 }
 
@@ -155,8 +151,7 @@ void GridHeader::keyPressEvent(QKeyEvent* e)
             return;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     QHeaderView::keyPressEvent(e);
 }
@@ -244,10 +239,7 @@ SpreadGrid::SpreadGrid(int maxCols, QWidget* parent) : QTableWidget(0, maxCols, 
     };
 }
 
-void SpreadGrid::setMaxRows(int rows)
-{
-    setRowCount(rows);
-}
+void SpreadGrid::setMaxRows(int rows) { setRowCount(rows); }
 
 void SpreadGrid::setHeaderText(int col, const QString& t)
 {
@@ -329,14 +321,12 @@ void SpreadGrid::setValue(int row, int col, const QVariant& v)
         it->setData(Qt::AccessibleDescriptionRole, QStringLiteral("ボタン"));
     }
     it->setData(Qt::DisplayRole, v);
-    const bool number = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Double;
+    const bool number =
+        v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::Double;
     it->setTextAlignment(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
 }
 
-QString SpreadGrid::text(int row, int col) const
-{
-    return value(row, col).toString();
-}
+QString SpreadGrid::text(int row, int col) const { return value(row, col).toString(); }
 
 void SpreadGrid::setCheckColumn(int col)
 {
@@ -459,8 +449,7 @@ void SpreadGrid::keyPressEvent(QKeyEvent* e)
 
 ButtonCellDelegate::ButtonCellDelegate(SpreadGrid* grid, QString caption)
     : QStyledItemDelegate(grid), m_grid(grid), m_caption(std::move(caption))
-{
-}
+{ }
 
 void ButtonCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& idx) const
 {
@@ -474,7 +463,8 @@ void ButtonCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt, con
     (w ? w->style() : QApplication::style())->drawControl(QStyle::CE_PushButton, &b, p, w);
 }
 
-bool ButtonCellDelegate::editorEvent(QEvent* e, QAbstractItemModel*, const QStyleOptionViewItem&, const QModelIndex& idx)
+bool ButtonCellDelegate::editorEvent(QEvent* e, QAbstractItemModel*, const QStyleOptionViewItem&,
+                                     const QModelIndex& idx)
 {
     if (e->type() == QEvent::MouseButtonPress) {
         m_pressed = idx;
@@ -490,7 +480,7 @@ bool ButtonCellDelegate::editorEvent(QEvent* e, QAbstractItemModel*, const QStyl
     return false;
 }
 
-CheckCellDelegate::CheckCellDelegate(SpreadGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+CheckCellDelegate::CheckCellDelegate(SpreadGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) { }
 
 bool CheckCellDelegate::editorEvent(QEvent* e, QAbstractItemModel* model, const QStyleOptionViewItem& opt,
                                     const QModelIndex& idx)
@@ -507,9 +497,7 @@ bool CheckCellDelegate::editorEvent(QEvent* e, QAbstractItemModel* model, const 
             m_grid->toggleCheck(idx.row() + 1);
         return e->type() == QEvent::MouseButtonRelease;
     }
-    case QEvent::KeyPress:
-        return false; // Space is the grid's own
-    default:
-        return QStyledItemDelegate::editorEvent(e, model, opt, idx);
+    case QEvent::KeyPress: return false; // Space is the grid's own
+    default: return QStyledItemDelegate::editorEvent(e, model, opt, idx);
     }
 }

@@ -6,8 +6,7 @@
 #include <QPushButton>
 #include <QString>
 
-template <class W>
-W* named(W* w, const QString& label, const QString& controlName)
+template <class W> W* named(W* w, const QString& label, const QString& controlName)
 {
     w->setObjectName(controlName);
     w->setAccessibleName(label);

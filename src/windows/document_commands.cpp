@@ -1,14 +1,14 @@
 // The main window's document commands.
 #include "main_window.h"
 
+#include "common/online_help.h"
+#include "frm_hinkai_sub.h"
+#include "frm_print16_hindo.h"
 #include "platform/platform.h"
 #include "reports/monthly_actual_table.h"
 #include "reports/monthly_schedule_table.h"
 #include "reports/over16_print.h"
 #include "widgets/spread_grid.h"
-#include "frm_hinkai_sub.h"
-#include "frm_print16_hindo.h"
-#include "common/online_help.h"
 
 #include <QRadioButton>
 
@@ -31,8 +31,9 @@ void frmPrint利用者別月間実績表::menuPreview()
 void frmPrint利用者別月間実績表::menuPrint()
 {
     // The same question before the schedule table.
-    if (platform().messageBox(QStringLiteral("利用者別月間実績表の印刷を行います。よろしいですか？"), MsgButtons::OkCancel,
-                              MsgIcon::Question) != MsgResult::Ok)
+    if (platform().messageBox(QStringLiteral("利用者別月間実績表の印刷を行います。よろしいですか？"),
+                              MsgButtons::OkCancel, MsgIcon::Question)
+        != MsgResult::Ok)
         return;
     printTable(*this, 1);
     saveSettings();
@@ -57,7 +58,8 @@ bool frmPrint利用者別月間実績表::checkUsersSelected()
 {
     if (grdData->MaxRows() > 0 && !selectedRows().empty())
         return true;
-    platform().messageBox(QStringLiteral("利用者を選択してください。"), MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
+    platform().messageBox(QStringLiteral("利用者を選択してください。"), MsgButtons::Ok, MsgIcon::None,
+                          QStringLiteral("確認"));
     return false;
 }
 
@@ -99,7 +101,8 @@ void frmPrint利用者別月間実績表::openHinkaiSub(int row)
         return;
     sub.exec();
     if (refreshRow(row) != 0)
-        platform().messageBox(QStringLiteral("再表示に失敗しました。"), MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
+        platform().messageBox(QStringLiteral("再表示に失敗しました。"), MsgButtons::Ok, MsgIcon::None,
+                              QStringLiteral("確認"));
 }
 
 void frmPrint利用者別月間実績表::menuDispHelp()

@@ -14,8 +14,8 @@ void frmPrint利用者別月間実績表::cmdEditCommand()
         if (!isRowSelected(r))
             continue;
         if (selected != 0) {
-            platform().messageBox(QStringLiteral("理由記載の場合は、該当利用者１人を選択してください。"), MsgButtons::Ok,
-                                  MsgIcon::Information, QStringLiteral("確認"));
+            platform().messageBox(QStringLiteral("理由記載の場合は、該当利用者１人を選択してください。"),
+                                  MsgButtons::Ok, MsgIcon::Information, QStringLiteral("確認"));
             return;
         }
         selected = r;
@@ -44,5 +44,6 @@ void frmPrint利用者別月間実績表::openDetailEntry(int row)
         return;
     entry.exec();
     if (refreshRow(row) != 0)
-        platform().messageBox(QStringLiteral("再表示に失敗しました。"), MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
+        platform().messageBox(QStringLiteral("再表示に失敗しました。"), MsgButtons::Ok, MsgIcon::None,
+                              QStringLiteral("確認"));
 }

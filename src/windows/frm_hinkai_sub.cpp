@@ -57,7 +57,8 @@ frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
     txtSejutsuKbn->setMaximumWidth(110);
     root->addLayout(user);
 
-    Frame1 = named(new QGroupBox(QStringLiteral("施術頻回の対応")), QStringLiteral("施術頻回の対応"), QStringLiteral("Frame1"));
+    Frame1 = named(new QGroupBox(QStringLiteral("施術頻回の対応")), QStringLiteral("施術頻回の対応"),
+                   QStringLiteral("Frame1"));
     auto* frame = new QGridLayout(Frame1);
     txtHinkaiKaisuu = namedDisplay(QStringLiteral("施術頻回カウント"), QStringLiteral("txtHinkaiKaisuu"));
     txtKeikakusyo = namedDisplay(QStringLiteral("頻回施術計画書"), QStringLiteral("txtKeikakusyo"));
@@ -71,7 +72,8 @@ frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
     }
     root->addWidget(Frame1);
 
-    Label1 = named(new QLabel(QStringLiteral("施術頻回（直近2年）")), QStringLiteral("施術頻回（直近2年）"), QStringLiteral("Label1"));
+    Label1 = named(new QLabel(QStringLiteral("施術頻回（直近2年）")), QStringLiteral("施術頻回（直近2年）"),
+                   QStringLiteral("Label1"));
     root->addWidget(Label1);
     grdData = named(new SpreadGrid(14), QStringLiteral("施術頻回（直近2年）"), QStringLiteral("grdData"));
     grdData->setDisplayOnly();
@@ -79,7 +81,8 @@ frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
     grdData->setHeaderText(1, QStringLiteral("施術年"));
     grdData->setHeaderText(2, QStringLiteral("施術頻回（直近２年）"));
     grdData->setHeaderText(3, QStringLiteral("1月"));
-    static const char* const months[] = {"２月", "３月", "４月", "５月", "６月", "７月", "８月", "９月", "１０月", "１１月", "１２月"};
+    static const char* const months[] = {"２月", "３月", "４月",   "５月",   "６月",  "７月",
+                                         "８月", "９月", "１０月", "１１月", "１２月"};
     for (int m = 0; m < 11; ++m)
         grdData->setHeaderText(m + 4, QString::fromUtf8(months[m]));
     grdData->setColumnWidth(0, 96);
@@ -114,7 +117,8 @@ short frmHinkaiSub::iControlInit()
 {
     try {
         const HinkaiView v = hinkaiFrame(monthOf(m_month));
-        for (QLineEdit* e : {txtRiyoushaID, txtRiyoushaName, txtSejutsuKbn, txtHinkaiKaisuu, txtKeikakusyo, txtKeikakusyoYM})
+        for (QLineEdit* e :
+             {txtRiyoushaID, txtRiyoushaName, txtSejutsuKbn, txtHinkaiKaisuu, txtKeikakusyo, txtKeikakusyoYM})
             e->clear();
         grdData->setMaxRows(3);
         for (int r = 1; r <= 3; ++r) {
@@ -138,8 +142,9 @@ short frmHinkaiSub::iDataDisp()
         const QDate month = monthOf(m_month);
         HinkaiView v = hinkaiFrame(month);
         if (!hinkaiFill(v, m_userNo, month)) {
-            platform().messageBox(QStringLiteral("初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。"),
-                                  MsgButtons::Ok, MsgIcon::Information, QStringLiteral("情報"));
+            platform().messageBox(
+                QStringLiteral("初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。"), MsgButtons::Ok,
+                MsgIcon::Information, QStringLiteral("情報"));
             return -1;
         }
         txtRiyoushaID->setText(v.riyoushaId);

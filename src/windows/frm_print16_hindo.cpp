@@ -17,10 +17,11 @@ frmPrint16Hindo::frmPrint16Hindo(QWidget* parent) : QDialog(parent)
     auto* root = new QVBoxLayout(this);
     Fre1 = named(new QGroupBox(QStringLiteral("出力帳票")), QStringLiteral("出力帳票"), QStringLiteral("Fre1"));
     auto* frame = new QVBoxLayout(Fre1);
-    optPrintType[0] = named(new QRadioButton(QStringLiteral("施術継続理由・状態記入書")), QStringLiteral("施術継続理由・状態記入書"),
-                            QStringLiteral("optPrintType(0)"));
+    optPrintType[0] = named(new QRadioButton(QStringLiteral("施術継続理由・状態記入書")),
+                            QStringLiteral("施術継続理由・状態記入書"), QStringLiteral("optPrintType(0)"));
     optPrintType[1] = named(new QRadioButton(QStringLiteral("頻回な施術を必要とした詳細な理由及び今後の施術計画書")),
-                            QStringLiteral("頻回な施術を必要とした詳細な理由及び今後の施術計画書"), QStringLiteral("optPrintType(1)"));
+                            QStringLiteral("頻回な施術を必要とした詳細な理由及び今後の施術計画書"),
+                            QStringLiteral("optPrintType(1)"));
     Label1 = named(new QLabel(QStringLiteral("（施術頻回による指導を受けた場合に提出）")),
                    QStringLiteral("（施術頻回による指導を受けた場合に提出）"), QStringLiteral("Label1"));
     chkPrintKakoJisseki = named(new QCheckBox(QStringLiteral("過去の頻回施術月を表示する。")),
@@ -42,7 +43,8 @@ frmPrint16Hindo::frmPrint16Hindo(QWidget* parent) : QDialog(parent)
     auto* buttons = new QHBoxLayout;
     btnJisseki[0] = namedButton(QStringLiteral("印刷"), QStringLiteral("btnJisseki(0)"));
     btnJisseki[1] = namedButton(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("btnJisseki(1)"));
-    btnCancel = namedButton(QStringLiteral("閉じる"), QStringLiteral("btnCancel"), QStringLiteral("前の処理に戻ります。"));
+    btnCancel =
+        namedButton(QStringLiteral("閉じる"), QStringLiteral("btnCancel"), QStringLiteral("前の処理に戻ります。"));
     buttons->addStretch(1);
     for (QPushButton* b : {btnJisseki[0], btnJisseki[1], btnCancel}) {
         // No button presses itself on an Enter meant for another control.

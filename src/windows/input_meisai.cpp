@@ -7,12 +7,12 @@
 #include "base/vb_error.h"
 #include "continuation/entry_lookups.h"
 #include "continuation/over16_record.h"
-#include "staff_search.h"
 #include "db/table_checks.h"
+#include "platform/platform.h"
+#include "staff_search.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
 #include "widgets/number_input.h"
-#include "platform/platform.h"
 #include "widgets/widget_names.h"
 
 #include <QApplication>
@@ -88,7 +88,6 @@ void replaceUndoable(BoundedLineEdit* e, const QString& t)
         e->setStoredText(t);
 }
 
-
 const char* const kHenka[] = {"", "悪化", "維持", "改善小", "改善中", "改善大"};
 
 } // namespace
@@ -97,7 +96,8 @@ BoundedLineEdit* frmInputMeisai::symptomText() const { return static_cast<Bounde
 
 void frmInputMeisai::storeError(const QString& routine, long number, const QString& description)
 {
-    m_lastError = routine + QStringLiteral("でエラー\r\n") + QString::number(number) + QStringLiteral("\r\n") + description;
+    m_lastError =
+        routine + QStringLiteral("でエラー\r\n") + QString::number(number) + QStringLiteral("\r\n") + description;
 }
 
 short frmInputMeisai::iInit(long userId, const QString& month)
@@ -394,7 +394,8 @@ short frmInputMeisai::iDataLoad_Zenkai()
         if (!r.row)
             return 0;
         const AdoRecordset& rs = *r.row;
-        const QString m = QStringLiteral("%1/%2/01").arg(number(rs, "実績年")).arg(number(rs, "実績月"), 2, 10, QChar(u'0'));
+        const QString m =
+            QStringLiteral("%1/%2/01").arg(number(rs, "実績年")).arg(number(rs, "実績月"), 2, 10, QChar(u'0'));
         if (iHasDouiRec == 1)
             applyDoui(getDouiRecord(m_userId, m_month));
         applyEvaluation(rs);
@@ -476,7 +477,8 @@ bool frmInputMeisai::requireNothingUnprintable(QWidget* field, const QString& t)
     }
     if (bad.isEmpty())
         return true;
-    refuse(QStringLiteral("次の文字は帳票に印刷できません。別の文字に置き換えてください。\r\n") + bad.join(QStringLiteral("　")),
+    refuse(QStringLiteral("次の文字は帳票に印刷できません。別の文字に置き換えてください。\r\n")
+               + bad.join(QStringLiteral("　")),
            field);
     return false;
 }
@@ -579,11 +581,11 @@ void frmInputMeisai::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         // No default button: Enter presses only the button that has the focus.
-        if (QWidget* f = focusWidget(); f && f->isEnabled() && (qobject_cast<QPushButton*>(f) || qobject_cast<QToolButton*>(f)))
+        if (QWidget* f = focusWidget();
+            f && f->isEnabled() && (qobject_cast<QPushButton*>(f) || qobject_cast<QToolButton*>(f)))
             static_cast<QAbstractButton*>(f)->click();
         e->accept();
         return;
-    default:
-        QDialog::keyPressEvent(e);
+    default: QDialog::keyPressEvent(e);
     }
 }

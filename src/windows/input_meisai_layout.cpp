@@ -9,12 +9,12 @@
 #include "base/vb_error.h"
 #include "continuation/entry_lookups.h"
 #include "continuation/over16_record.h"
-#include "staff_search.h"
 #include "db/table_checks.h"
+#include "platform/platform.h"
+#include "staff_search.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
 #include "widgets/number_input.h"
-#include "platform/platform.h"
 #include "widgets/widget_names.h"
 
 #include <QApplication>
@@ -79,7 +79,8 @@ QPushButton* button(const QString& captionText, const QString& designName, const
 // as "group caption", added to the row in the order given (and to an exclusive group).
 template <class Button, size_t N>
 void addMembers(std::array<Button*, N>& members, const char* design, const QString& group,
-                std::initializer_list<std::pair<int, const char*>> items, QBoxLayout* row, QButtonGroup* exclusive = nullptr)
+                std::initializer_list<std::pair<int, const char*>> items, QBoxLayout* row,
+                QButtonGroup* exclusive = nullptr)
 {
     for (const auto& [index, text] : items) {
         const QString t = QString::fromUtf8(text);
@@ -254,8 +255,8 @@ QGroupBox* frmInputMeisai::buildMassageScreen()
     left->addWidget(caption(QStringLiteral("施術部位")), 3, 0);
     left->addLayout(areas, 3, 1);
     auto* deform = new QHBoxLayout;
-    addMembers(chkBui2, "chkBui2", QStringLiteral("変形徒手"), {{0, "左上肢"}, {1, "右上肢"}, {2, "左下肢"}, {3, "右下肢"}},
-               deform);
+    addMembers(chkBui2, "chkBui2", QStringLiteral("変形徒手"),
+               {{0, "左上肢"}, {1, "右上肢"}, {2, "左下肢"}, {3, "右下肢"}}, deform);
     chkBui1[5] = named(new QCheckBox(QStringLiteral("変形徒手矯正術あり")), QStringLiteral("変形徒手矯正術あり"),
                        arrayName("chkBui1", 5));
     deform->addSpacing(12);
@@ -341,7 +342,8 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     g->addWidget(txtSyoryoDay[1], 0, 1, Qt::AlignLeft);
 
     auto* kinds = new QHBoxLayout;
-    addMembers(chkHarikyu2, "chkHarikyu2", QStringLiteral("施術内容"), {{0, "はり"}, {1, "きゅう"}, {2, "電気を使用"}}, kinds);
+    addMembers(chkHarikyu2, "chkHarikyu2", QStringLiteral("施術内容"), {{0, "はり"}, {1, "きゅう"}, {2, "電気を使用"}},
+               kinds);
     kinds->addStretch(1);
     g->addWidget(caption(QStringLiteral("施術内容")), 1, 0);
     g->addLayout(kinds, 1, 1);
@@ -349,7 +351,13 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     // Diagnoses (1)-(6) and the other one (0) with its name.
     auto* diag = new QHBoxLayout;
     addMembers(chkSyouByo, "chkSyouByo", QStringLiteral("鍼灸（傷病名）"),
-               {{1, "神経痛"}, {2, "リウマチ"}, {3, "頸腕症候群"}, {4, "五十肩"}, {5, "腰痛症"}, {6, "頸椎捻挫後遺症"}, {0, "その他"}},
+               {{1, "神経痛"},
+                {2, "リウマチ"},
+                {3, "頸腕症候群"},
+                {4, "五十肩"},
+                {5, "腰痛症"},
+                {6, "頸椎捻挫後遺症"},
+                {0, "その他"}},
                diag);
     txtSyobyo[1] = display(QStringLiteral("鍼灸（傷病名） その他の傷病名"), arrayName("txtSyobyo", 1), 160);
     diag->addWidget(txtSyobyo[1], 1);
@@ -360,7 +368,8 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     auto* pain = new QGroupBox(QStringLiteral("痛みの強さ"));
     auto* pv = new QVBoxLayout(pain);
     pv->setSpacing(2);
-    pv->addWidget(new QLabel(QStringLiteral("NRS（Numerical Rating Scale：ニューメリカル　レーティングスケール）による評価")));
+    pv->addWidget(
+        new QLabel(QStringLiteral("NRS（Numerical Rating Scale：ニューメリカル　レーティングスケール）による評価")));
     auto* scale = new QGridLayout;
     scale->setHorizontalSpacing(10);
     m_painGroup = new QButtonGroup(pain);
@@ -380,7 +389,8 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     scaleRow->addLayout(scale);
     scaleRow->addStretch(1);
     pv->addLayout(scaleRow);
-    pv->addWidget(new QLabel(QStringLiteral("（注)全く痛みがない状態を「0」、自分が考え想像しうる最悪の痛みを「10」として、")));
+    pv->addWidget(
+        new QLabel(QStringLiteral("（注)全く痛みがない状態を「0」、自分が考え想像しうる最悪の痛みを「10」として、")));
     pv->addWidget(new QLabel(QStringLiteral("　　今感じている痛みの点数を患者に聞き、該当の点数に印をつけること。")));
     g->addWidget(pain, 3, 0, 1, 2);
 
@@ -411,11 +421,13 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
 
 QGroupBox* frmInputMeisai::buildReason()
 {
-    const QString title = QStringLiteral("（症状、経過及び初療の日から１年以上経過して、月１６回以上の施術が必要な理由）");
+    const QString title =
+        QStringLiteral("（症状、経過及び初療の日から１年以上経過して、月１６回以上の施術が必要な理由）");
     auto* box = named(new QGroupBox(title), title, arrayName("fraMeisai", 2));
     fraMeisai[2] = box;
     auto* v = new QVBoxLayout(box);
-    txtRiyuu = named(new BoundedTextEdit(kRiyuuMaxLength), QStringLiteral("施術が必要な理由"), QStringLiteral("txtRiyuu"));
+    txtRiyuu =
+        named(new BoundedTextEdit(kRiyuuMaxLength), QStringLiteral("施術が必要な理由"), QStringLiteral("txtRiyuu"));
     // Room for the printed box: 41 characters by 10 lines.
     const QFontMetrics fm(txtRiyuu->font());
     txtRiyuu->setMinimumSize(fm.horizontalAdvance(QString(41, QChar(0x3042))) + 30, fm.lineSpacing() * 10 + 14);
@@ -458,4 +470,3 @@ std::array<const std::array<QRadioButton*, 3>*, 5> frmInputMeisai::movements() c
 {
     return {&optNegaeri, &optOkiagari, &optZai, &optTachiagari, &OptRitsui};
 }
-

@@ -2,12 +2,12 @@
 
 #include "base/globals.h"
 #include "base/paths.h"
-#include "common/sys_settings.h"
 #include "base/vb.h"
+#include "common/sys_settings.h"
 #include "db/table_checks.h"
+#include "platform/platform.h"
 #include "widgets/grid_sort.h"
 #include "widgets/month_edit.h"
-#include "platform/platform.h"
 #include "widgets/spread_grid.h"
 #include "widgets/widget_names.h"
 
@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QGuiApplication>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -76,10 +76,12 @@ void frmPrint利用者別月間実績表::buildUi()
                       QStringLiteral("施術継続理由／頻回施術の対象者抽出"), QStringLiteral("fraJyoken"));
     auto* cond = new QGridLayout(fraJyoken);
     optSerchSel[3] = named(new QRadioButton(QStringLiteral("1年以上／月16回以上の施術がある利用者（施術継続理由書）")),
-                           QStringLiteral("1年以上／月16回以上の施術がある利用者（施術継続理由書）"), QStringLiteral("optSerchSel(3)"));
+                           QStringLiteral("1年以上／月16回以上の施術がある利用者（施術継続理由書）"),
+                           QStringLiteral("optSerchSel(3)"));
     optSerchSel[2] = named(new QRadioButton(QStringLiteral("頻回な施術の利用者（頻回施術計画書） ")),
                            QStringLiteral("頻回な施術の利用者（頻回施術計画書）"), QStringLiteral("optSerchSel(2)"));
-    optSerchSel[4] = named(new QRadioButton(QStringLiteral("全利用者")), QStringLiteral("全利用者"), QStringLiteral("optSerchSel(4)"));
+    optSerchSel[4] = named(new QRadioButton(QStringLiteral("全利用者")), QStringLiteral("全利用者"),
+                           QStringLiteral("optSerchSel(4)"));
     imnHinkaiKaisu = named(new QSpinBox, QStringLiteral("施術頻回カウント"), QStringLiteral("imnHinkaiKaisu"));
     // Whatever 抽出頻回回数 can hold (a 16-bit number): a count over several sub-numbers of a
     // user can pass 24, and a stored value must come back unchanged.
@@ -109,9 +111,9 @@ void frmPrint利用者別月間実績表::buildUi()
     txt_SiboriNo = named(new QLineEdit, QStringLiteral("IDNo."), QStringLiteral("txt_SiboriNo"));
     txt_SiboriName = named(new QLineEdit, QStringLiteral("利用者名"), QStringLiteral("txt_SiboriName"));
     txt_SiboriKana = named(new QLineEdit, QStringLiteral("フリガナ"), QStringLiteral("txt_SiboriKana"));
-    const std::pair<QString, QLineEdit*> searches[] = {
-        {QStringLiteral("IDNo."), txt_SiboriNo}, {QStringLiteral("利用者名"), txt_SiboriName},
-        {QStringLiteral("フリガナ"), txt_SiboriKana}};
+    const std::pair<QString, QLineEdit*> searches[] = {{QStringLiteral("IDNo."), txt_SiboriNo},
+                                                       {QStringLiteral("利用者名"), txt_SiboriName},
+                                                       {QStringLiteral("フリガナ"), txt_SiboriKana}};
     int r = 0;
     for (const auto& [label, edit] : searches) {
         auto* l = new QLabel(label);
@@ -129,8 +131,22 @@ void frmPrint利用者別月間実績表::buildUi()
     grdData = named(new SpreadGrid(listColumnCount), QStringLiteral("対象者一覧"), QStringLiteral("grdData"));
     grdData->setCheckColumn(colSel);
     grdData->setButtonColumn(colHinkaiButton, QStringLiteral("頻回確認"));
-    const char* const headers[] = {"選", "IDNo.", "利用者名", "区分", "生年月日", "継続理由", "初療日", "初療日からの経過月",
-                                   "当月の施術回数", "施術頻回カウント", "", "主担当", "証明者", "傷病名", "更新日", "YMD"};
+    const char* const headers[] = {"選",
+                                   "IDNo.",
+                                   "利用者名",
+                                   "区分",
+                                   "生年月日",
+                                   "継続理由",
+                                   "初療日",
+                                   "初療日からの経過月",
+                                   "当月の施術回数",
+                                   "施術頻回カウント",
+                                   "",
+                                   "主担当",
+                                   "証明者",
+                                   "傷病名",
+                                   "更新日",
+                                   "YMD"};
     const int widths[] = {34, 64, 130, 50, 132, 66, 132, 96, 96, 112, 84, 110, 110, 220, 80, 90};
     for (int c = 1; c <= listColumnCount; ++c) {
         grdData->setHeaderText(c, QString::fromUtf8(headers[c - 1]));
@@ -164,8 +180,10 @@ void frmPrint利用者別月間実績表::buildUi()
 
     auto* tables = new QGroupBox(QStringLiteral("チェック表"));
     auto* tl = new QGridLayout(tables);
-    optPrintType[0] = named(new QRadioButton(QStringLiteral("実績データ")), QStringLiteral("実績データ"), QStringLiteral("optPrintType(0)"));
-    optPrintType[1] = named(new QRadioButton(QStringLiteral("予定データ")), QStringLiteral("予定データ"), QStringLiteral("optPrintType(1)"));
+    optPrintType[0] = named(new QRadioButton(QStringLiteral("実績データ")), QStringLiteral("実績データ"),
+                            QStringLiteral("optPrintType(0)"));
+    optPrintType[1] = named(new QRadioButton(QStringLiteral("予定データ")), QStringLiteral("予定データ"),
+                            QStringLiteral("optPrintType(1)"));
     btnYoteiJisseki[1] = namedButton(QStringLiteral("実績チェック表"), QStringLiteral("btnYoteiJisseki(1)"));
     btnYoteiJisseki[0] = namedButton(QStringLiteral("予定チェック"), QStringLiteral("btnYoteiJisseki(0)"));
     tl->addWidget(optPrintType[0], 0, 0);
@@ -176,8 +194,10 @@ void frmPrint利用者別月間実績表::buildUi()
 
     auto* sortBox = new QGroupBox(QStringLiteral("並び順"));
     auto* sl = new QVBoxLayout(sortBox);
-    optSort[0] = named(new QRadioButton(QStringLiteral("ID番号")), QStringLiteral("ID番号"), QStringLiteral("optSort(0)"));
-    optSort[1] = named(new QRadioButton(QStringLiteral("フリガナ")), QStringLiteral("フリガナ"), QStringLiteral("optSort(1)"));
+    optSort[0] =
+        named(new QRadioButton(QStringLiteral("ID番号")), QStringLiteral("ID番号"), QStringLiteral("optSort(0)"));
+    optSort[1] =
+        named(new QRadioButton(QStringLiteral("フリガナ")), QStringLiteral("フリガナ"), QStringLiteral("optSort(1)"));
     sl->addWidget(optSort[0]);
     sl->addWidget(optSort[1]);
     cmds->addWidget(sortBox);
@@ -254,8 +274,10 @@ void frmPrint利用者別月間実績表::buildMenus()
         mnSejutuKaisuCnt[static_cast<size_t>(i)]->setObjectName(QStringLiteral("mnSejutuKaisuCnt(%1)").arg(i));
         mnRiyusyoTypeSel[static_cast<size_t>(i)]->setCheckable(true);
         mnRiyusyoTypeSel[static_cast<size_t>(i)]->setObjectName(QStringLiteral("mnRiyusyoTypeSel(%1)").arg(i));
-        connect(mnSejutuKaisuCnt[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { chooseSejutuKaisuCnt(i); });
-        connect(mnRiyusyoTypeSel[static_cast<size_t>(i)], &QAction::triggered, this, [this, i] { chooseRiyusyoType(i); });
+        connect(mnSejutuKaisuCnt[static_cast<size_t>(i)], &QAction::triggered, this,
+                [this, i] { chooseSejutuKaisuCnt(i); });
+        connect(mnRiyusyoTypeSel[static_cast<size_t>(i)], &QAction::triggered, this,
+                [this, i] { chooseRiyusyoType(i); });
     }
     // Initial state: the default reading of each pair.
     mnSejutuKaisuCnt[0]->setChecked(true);
@@ -284,9 +306,10 @@ void frmPrint利用者別月間実績表::load()
 {
     for (int i = 0; i < 5; ++i) {
         if (startupChecks[static_cast<size_t>(i)]() != 0)
-            platform().messageBox(QStringLiteral("バージョンチェックに失敗しました。(%1)").arg(i + 1) + u'\n'
-                                      + QStringLiteral("Kovaniのバージョンと更新プログラムのバージョンを確認してください。"),
-                                  MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
+            platform().messageBox(
+                QStringLiteral("バージョンチェックに失敗しました。(%1)").arg(i + 1) + u'\n'
+                    + QStringLiteral("Kovaniのバージョンと更新プログラムのバージョンを確認してください。"),
+                MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
     }
     gTZSVer = bFileExists(appFile(QStringLiteral("KovaniTZSVer.ini"))) ? 1 : 0;
     PrintSettings s = currentSettings();
@@ -398,10 +421,7 @@ short frmPrint利用者別月間実績表::refreshRow(int row)
     return r.status;
 }
 
-void frmPrint利用者別月間実績表::conditionChanged()
-{
-    imnHinkaiKaisu->setEnabled(optSerchSel[2]->isChecked());
-}
+void frmPrint利用者別月間実績表::conditionChanged() { imnHinkaiKaisu->setEnabled(optSerchSel[2]->isChecked()); }
 
 void frmPrint利用者別月間実績表::selectAll(int index)
 {

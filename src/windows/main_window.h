@@ -43,18 +43,18 @@ public:
     void chooseSejutuKaisuCnt(int index); // menu pair
     void chooseRiyusyoType(int index);    // menu pair
     short iInitScreen();
-    short iDataLoad();                    // loads the list; 1 when the query cannot be opened
-    short refreshRow(int row);            // iDataLoad_16OVER_UMU for a grid row (its column 16 month)
+    short iDataLoad();         // loads the list; 1 when the query cannot be opened
+    short refreshRow(int row); // iDataLoad_16OVER_UMU for a grid row (its column 16 month)
 
     // Detail entry (entry_commands.cpp).
-    void cmdEditCommand();                // cmdEdit: the one selected row
+    void cmdEditCommand();                  // cmdEdit: the one selected row
     void gridDoubleClick(int row, int col); // data row: detail entry; header: sort
     void openDetailEntry(int row);
 
     // Document commands of the tables.
-    void menuPreview();                   // mnMenuPreview
-    void menuPrint();                     // mnMenuPrint (asks first)
-    void yoteiJissekiButton(int index);   // btnYoteiJisseki(0) schedule, (1) actual records
+    void menuPreview();                 // mnMenuPreview
+    void menuPrint();                   // mnMenuPrint (asks first)
+    void yoteiJissekiButton(int index); // btnYoteiJisseki(0) schedule, (1) actual records
     // Continuation form: btnJisseki(0) print, (1) preview, (2) preview of the blank format.
     void btnJissekiClick(int index);
     // btnJissekiSelect(1): the document dialog, then the form or the plan; settings saved.

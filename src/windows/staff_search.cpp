@@ -1,10 +1,10 @@
 #include "staff_search.h"
 
-#include "common/online_help.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
-#include "widgets/number_input.h"
+#include "common/online_help.h"
 #include "platform/platform.h"
+#include "widgets/number_input.h"
 #include "widgets/spread_grid.h"
 #include "widgets/widget_names.h"
 
@@ -12,8 +12,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -70,13 +70,15 @@ void frm施術者検索::buildUi()
     addActions({mnF04, mnF05, mnF12});
     root->setMenuBar(bar);
 
-    fraJyoken = named(new QGroupBox(QStringLiteral("抽出条件")), QStringLiteral("抽出条件"), QStringLiteral("fraJyoken"));
+    fraJyoken =
+        named(new QGroupBox(QStringLiteral("抽出条件")), QStringLiteral("抽出条件"), QStringLiteral("fraJyoken"));
     auto* cond = new QGridLayout(fraJyoken);
     txt_SiboriName = named(new QLineEdit, QStringLiteral("名称"), QStringLiteral("txt_SiboriName"));
     txt_SiboriKana = named(new QLineEdit, QStringLiteral("カナ"), QStringLiteral("txt_SiboriKana"));
     in_SiboriID = named(new NumberInput(0, 2147483647), QStringLiteral("ＩＤ"), QStringLiteral("in_SiboriID"));
     in_SiboriID->setMaximumWidth(120);
-    const std::pair<const char*, QWidget*> inputs[] = {{"名称", txt_SiboriName}, {"カナ", txt_SiboriKana}, {"ＩＤ", in_SiboriID}};
+    const std::pair<const char*, QWidget*> inputs[] = {
+        {"名称", txt_SiboriName}, {"カナ", txt_SiboriKana}, {"ＩＤ", in_SiboriID}};
     int r = 0;
     for (const auto& [label, input] : inputs) {
         auto* l = new QLabel(QString::fromUtf8(label));
@@ -87,8 +89,8 @@ void frm施術者検索::buildUi()
     }
     chkEndSejutsuha = named(new QCheckBox(QStringLiteral("管理を終了した施術者も表示する")),
                             QStringLiteral("管理を終了した施術者も表示する"), QStringLiteral("chkEndSejutsuha"));
-    chkEndKanja = named(new QCheckBox(QStringLiteral("施術の終了した患者も表示する。")), QStringLiteral("施術の終了した患者も表示する。"),
-                        QStringLiteral("chkEndKanja"));
+    chkEndKanja = named(new QCheckBox(QStringLiteral("施術の終了した患者も表示する。")),
+                        QStringLiteral("施術の終了した患者も表示する。"), QStringLiteral("chkEndKanja"));
     but_Read = named(new QPushButton(QStringLiteral("抽出")), QStringLiteral("抽出"), QStringLiteral("but_Read"));
     but_Read->setToolTip(QStringLiteral("施術者データを検索します"));
     cond->addWidget(chkEndSejutsuha, 3, 0, 1, 2);
@@ -231,7 +233,8 @@ void frm施術者検索::searchBody()
         return;
     }
     if (list.rows.empty())
-        platform().messageBox(QStringLiteral("該当する施術者データがありません。"), MsgButtons::Ok, MsgIcon::Information);
+        platform().messageBox(QStringLiteral("該当する施術者データがありません。"), MsgButtons::Ok,
+                              MsgIcon::Information);
     spr_1ran->setMaxRows(static_cast<int>(list.rows.size()));
     int r = 1;
     for (const StaffRow& row : list.rows) {
@@ -322,7 +325,8 @@ void frm施術者検索::showSystemError()
 {
     for (int i = 0; i < 3; ++i)
         platform().beep();
-    platform().messageBox(QStringLiteral("システムエラーが発生しました！\r\r") + m_errStr, MsgButtons::Ok, MsgIcon::Critical);
+    platform().messageBox(QStringLiteral("システムエラーが発生しました！\r\r") + m_errStr, MsgButtons::Ok,
+                          MsgIcon::Critical);
 }
 
 bool frm施術者検索::eventFilter(QObject* watched, QEvent* e)
@@ -341,23 +345,16 @@ bool frm施術者検索::eventFilter(QObject* watched, QEvent* e)
         return false;
     auto* key = static_cast<QKeyEvent*>(e);
     switch (key->key()) {
-    case Qt::Key_F4:
-        search();
-        return true;
-    case Qt::Key_F5:
-        vWhenSeledOK();
-        return true;
-    case Qt::Key_F12:
-        closeWithoutChoice();
-        return true;
+    case Qt::Key_F4: search(); return true;
+    case Qt::Key_F5: vWhenSeledOK(); return true;
+    case Qt::Key_F12: closeWithoutChoice(); return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (qobject_cast<QLineEdit*>(target) || qobject_cast<QRadioButton*>(target) || qobject_cast<QCheckBox*>(target)
             || qobject_cast<QComboBox*>(target))
             focusNextChild();
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

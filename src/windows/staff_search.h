@@ -29,10 +29,10 @@ public:
     short selectedFlag() const { return m_seled; }
 
     // Commands (the operator's actions call these; each is dropped while the window is busy).
-    void search();                  // but_Read, mnF04
+    void search();                   // but_Read, mnF04
     void vWhenSeledOK(int row = -1); // but_Act(0), mnF05 (the active row); a data row's double click
-    void closeWithoutChoice();      // but_Act(1), mnF12, F12
-    void dispHelp();                // mnDispHelp
+    void closeWithoutChoice();       // but_Act(1), mnF12, F12
+    void dispHelp();                 // mnDispHelp
     bool isBusy() const { return m_busy; }
     // The opening steps have run.
     bool opened() const { return m_opened; }
@@ -82,7 +82,7 @@ private:
 
 class cls施術者検索 {
 public:
-    explicit cls施術者検索(QWidget* parent = nullptr) : m_parent(parent) {}
+    explicit cls施術者検索(QWidget* parent = nullptr) : m_parent(parent) { }
 
     QString CsErrStr() const { return m_errStr; }
     // The chosen practitioner's code; a value above 0 on entry marks that practitioner.

@@ -37,17 +37,22 @@ TEST_F(IniFixture, ReadsLikeGetPrivateProfileString)
           "other=later section\r\n"
           "[Sec2] trailing text\r\n"
           "k=\x82\xa0\r\n"); // あ in CP932
-    struct Case { const char* sec; const char* key; const char* def; const char* want; };
+    struct Case {
+        const char* sec;
+        const char* key;
+        const char* def;
+        const char* want;
+    };
     const Case cases[] = {
-        {"section1", "key1", "", "val1"},        // case-insensitive, trimmed
+        {"section1", "key1", "", "val1"}, // case-insensitive, trimmed
         {"SECTION1", "KEY1", "", "val1"},
-        {"section1", "quoted", "", "val2"},       // one pair of quotes removed
+        {"section1", "quoted", "", "val2"}, // one pair of quotes removed
         {"section1", "single", "", "x"},
-        {"section1", "mismatch", "", "\"abc'"},   // mismatched quotes stay
-        {"section1", "inline", "", "v ;x"},       // no inline comments
-        {"section1", "novalue", "def", "def"},    // entry without '=' gives the default
-        {"section1", "dup", "", "first"},         // first key wins
-        {"section1", "other", "d", "d"},          // only the first section is searched
+        {"section1", "mismatch", "", "\"abc'"}, // mismatched quotes stay
+        {"section1", "inline", "", "v ;x"},     // no inline comments
+        {"section1", "novalue", "def", "def"},  // entry without '=' gives the default
+        {"section1", "dup", "", "first"},       // first key wins
+        {"section1", "other", "d", "d"},        // only the first section is searched
         {"sec2", "k", "", "あ"},
         {"section1", "missing", "dflt  ", "dflt"}, // default loses trailing blanks
         {"nosuch", "key1", "x", "x"},
@@ -74,8 +79,12 @@ TEST_F(IniFixture, LongValuesAreCutAtACharacterBoundary)
 TEST_F(IniFixture, IntegersParseLikeTheWindowsFunction)
 {
     write("[s]\r\na=-1\r\nb=+1\r\nc=42A94967297\r\nd=B4294967297\r\ne=4294967297\r\nf=\r\ng=\"12\"\r\nh=0x1F\r\n");
-    struct Case { const char* key; int want; };
-    const Case cases[] = {{"a", -1}, {"b", 1}, {"c", 42}, {"d", 0}, {"e", 1}, {"f", 7}, {"g", 12}, {"h", 31}, {"zz", 7}};
+    struct Case {
+        const char* key;
+        int want;
+    };
+    const Case cases[] = {{"a", -1}, {"b", 1},  {"c", 42}, {"d", 0}, {"e", 1},
+                          {"f", 7},  {"g", 12}, {"h", 31}, {"zz", 7}};
     for (const Case& c : cases)
         EXPECT_EQ(profile::getInt(QStringLiteral("s"), QString::fromLatin1(c.key), 7, path), c.want) << c.key;
     EXPECT_EQ(profile::getInt(QStringLiteral("s"), QStringLiteral("a"), 7, inst.file(QStringLiteral("none.ini"))), 7);
@@ -109,7 +118,8 @@ TEST_F(IniFixture, WritesEditOnlyTheAffectedLine)
     // No value deletes the key, no key deletes the section.
     ASSERT_TRUE(profile::writeString(QStringLiteral("A"), QStringLiteral("z"), std::nullopt, path));
     ASSERT_TRUE(profile::writeString(QStringLiteral("印刷"), std::nullopt, std::nullopt, path));
-    EXPECT_EQ(bytes(), original.left(original.indexOf("Key")) + "Key=new\r\n  ; keep me\r\nx=1\r\n\r\n[B]\ny=\xfb\xfc\n");
+    EXPECT_EQ(bytes(),
+              original.left(original.indexOf("Key")) + "Key=new\r\n  ; keep me\r\nx=1\r\n\r\n[B]\ny=\xfb\xfc\n");
 }
 
 TEST_F(IniFixture, WriteCreatesTheFileAndKeepsAByteOrderMark)
@@ -154,12 +164,14 @@ TEST_F(IniFixture, ClassReportsItsErrors)
     EXPECT_EQ(ini.iInit(QString()), -1);
     EXPECT_EQ(ini.CsErrStr(), QStringLiteral("Iniファイル名を指定してください。"));
     EXPECT_EQ(ini.iInit(inst.file(QStringLiteral("none.ini"))), -1);
-    EXPECT_EQ(ini.CsErrStr(), QStringLiteral("指定されたIni（") + inst.file(QStringLiteral("none.ini"))
-                                  + QStringLiteral("）ファイルが見つかりません。"));
+    EXPECT_EQ(ini.CsErrStr(),
+              QStringLiteral("指定されたIni（") + inst.file(QStringLiteral("none.ini"))
+                  + QStringLiteral("）ファイルが見つかりません。"));
     // A path built the Windows way is shown as the native path it names.
     EXPECT_EQ(ini.iInit(inst.path() + QStringLiteral("\\DATA\\none.ini")), -1);
-    EXPECT_EQ(ini.CsErrStr(), QStringLiteral("指定されたIni（") + inst.file(QStringLiteral("DATA/none.ini"))
-                                  + QStringLiteral("）ファイルが見つかりません。"));
+    EXPECT_EQ(ini.CsErrStr(),
+              QStringLiteral("指定されたIni（") + inst.file(QStringLiteral("DATA/none.ini"))
+                  + QStringLiteral("）ファイルが見つかりません。"));
 
     write("[S]\r\nn=12\r\nt=abc   \r\n");
     ASSERT_EQ(ini.iInit(path), 0);

@@ -16,10 +16,10 @@ TEST(OnlineHelp, AddressAccountAndTopicMakeTheAddressOpened)
 {
     struct Case {
         const char* what;
-        QStringList kovani;     // lines of Kovani.Ver; empty: no file
-        QByteArray account;     // EmapUser.ini bytes; null: no file
+        QStringList kovani; // lines of Kovani.Ver; empty: no file
+        QByteArray account; // EmapUser.ini bytes; null: no file
         short topic;
-        QStringList opened;     // what the browser gets
+        QStringList opened; // what the browser gets
         QStringList messages;
     };
     const QStringList version{"[OnlineHelp]", "ADDRESS=" + kAddress};
@@ -35,16 +35,32 @@ TEST(OnlineHelp, AddressAccountAndTopicMakeTheAddressOpened)
         {"topic 0", version, abc, 0, {kAddress + reversedQuery + "1"}, {}},
         {"topic 3", version, abc, 3, {kAddress + reversedQuery + "3"}, {}},
         // Fields split at commas and line ends; the last of each kind wins.
-        {"repeated fields", version, "ZENRIN_USER=old\r\nZENRIN_PWD=old,ZENRIN_USER=abc\nZENRIN_PWD=xyz\r\n", 1,
-         {kAddress + reversedQuery + "1"}, {}},
+        {"repeated fields",
+         version,
+         "ZENRIN_USER=old\r\nZENRIN_PWD=old,ZENRIN_USER=abc\nZENRIN_PWD=xyz\r\n",
+         1,
+         {kAddress + reversedQuery + "1"},
+         {}},
         {"an empty account file", version, "", 1, {kAddress + "?zi=&zp=&lk=1"}, {}},
         // Values that would cut or split the address travel percent-encoded (UTF-8).
-        {"a Japanese name", version, encodeCp932(QStringLiteral("ZENRIN_USER=山田,ZENRIN_PWD=a b")), 1,
-         {kAddress + "?zi=%E7%94%B0%E5%B1%B1&zp=b%20a&lk=1"}, {}},
-        {"&#%+ in the password", version, "ZENRIN_USER=u,ZENRIN_PWD=p&#%+=", 1,
-         {kAddress + "?zi=u&zp=%3D%2B%25%23%26p&lk=1"}, {}},
-        {"ADDRESS with a query", {"[OnlineHelp]", "ADDRESS=https://help.example.jp/?site=kv "}, abc, 1,
-         {"https://help.example.jp/?site=kv&zi=cba&zp=zyx&lk=1"}, {}},
+        {"a Japanese name",
+         version,
+         encodeCp932(QStringLiteral("ZENRIN_USER=山田,ZENRIN_PWD=a b")),
+         1,
+         {kAddress + "?zi=%E7%94%B0%E5%B1%B1&zp=b%20a&lk=1"},
+         {}},
+        {"&#%+ in the password",
+         version,
+         "ZENRIN_USER=u,ZENRIN_PWD=p&#%+=",
+         1,
+         {kAddress + "?zi=u&zp=%3D%2B%25%23%26p&lk=1"},
+         {}},
+        {"ADDRESS with a query",
+         {"[OnlineHelp]", "ADDRESS=https://help.example.jp/?site=kv "},
+         abc,
+         1,
+         {"https://help.example.jp/?site=kv&zi=cba&zp=zyx&lk=1"},
+         {}},
     };
     for (const Case& c : cases) {
         TestInstall inst;

@@ -3,8 +3,8 @@
 #include "base/opl_string.h"
 #include "base/paths.h"
 #include "base/program_end.h"
-#include "common/sys_settings.h"
 #include "base/text_file.h"
+#include "common/sys_settings.h"
 #include "support/test_install.h"
 
 #include <QDateTime>
@@ -12,12 +12,15 @@
 
 namespace {
 
-struct ProgramEnded {};
+struct ProgramEnded { };
 
 struct SettingsFixture : ::testing::Test {
     TestInstall inst;
     ScopedRecordingPlatform rec;
-    void SetUp() override { setEndProgramHandler([] { throw ProgramEnded{}; }); }
+    void SetUp() override
+    {
+        setEndProgramHandler([] { throw ProgramEnded{}; });
+    }
     void TearDown() override { setEndProgramHandler(nullptr); }
     void massage(const QByteArray& bytes) { inst.writeBytes(QStringLiteral("Massage.ini"), bytes); }
 };

@@ -25,11 +25,11 @@ TEST(Cp932, ControlCodesAreThemselvesAndInvalidBytesAreMarked)
     const QString asText = QString(QChar(0x1A)) + QChar(0x1C) + QChar(0x7F) + QChar(0x1A);
     EXPECT_EQ(decodeCp932(controls), asText);
     EXPECT_EQ(encodeCp932(asText), controls);
-    EXPECT_EQ(encodeCp932(QStringLiteral("表") + QChar(0x1A) + QStringLiteral("ソ")), QByteArray("\x95\x5c\x1a\x83\x5c"));
+    EXPECT_EQ(encodeCp932(QStringLiteral("表") + QChar(0x1A) + QStringLiteral("ソ")),
+              QByteArray("\x95\x5c\x1a\x83\x5c"));
     // A lead byte without its trail, a byte CP932 does not use: U+FFFD, and the next
     // character is kept.
-    EXPECT_EQ(decodeCp932("\x81\r\n\xa0,\x82\x7f\x82\xa0"),
-              QString::fromUtf16(u"\uFFFD\r\n\uFFFD,\uFFFD\u007Fあ"));
+    EXPECT_EQ(decodeCp932("\x81\r\n\xa0,\x82\x7f\x82\xa0"), QString::fromUtf16(u"\uFFFD\r\n\uFFFD,\uFFFD\u007Fあ"));
     EXPECT_EQ(encodeCp932(QString(QChar(QChar::ReplacementCharacter))), QByteArray("?"));
 }
 

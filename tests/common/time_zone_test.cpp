@@ -2,8 +2,8 @@
 #include "base/time_zone.h"
 
 #include <QDateTime>
-#include <gtest/gtest.h>
 #include <ctime>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -22,12 +22,16 @@ TEST(VbDates, MonthArithmeticClampsAndCountsBoundaries)
 
 TEST(VbDates, ErasAtTheirBoundaries)
 {
-    struct Case { QDate date; int code; const char* full; };
+    struct Case {
+        QDate date;
+        int code;
+        const char* full;
+    };
     const Case cases[] = {
-        {d(1912, 7, 29), 1, "明治45年07月29日"}, {d(1912, 7, 30), 2, "大正01年07月30日"},
+        {d(1912, 7, 29), 1, "明治45年07月29日"},  {d(1912, 7, 30), 2, "大正01年07月30日"},
         {d(1926, 12, 24), 2, "大正15年12月24日"}, {d(1926, 12, 25), 3, "昭和01年12月25日"},
-        {d(1989, 1, 7), 3, "昭和64年01月07日"}, {d(1989, 1, 8), 4, "平成01年01月08日"},
-        {d(2019, 4, 30), 4, "平成31年04月30日"}, {d(2019, 5, 1), 5, "令和01年05月01日"},
+        {d(1989, 1, 7), 3, "昭和64年01月07日"},   {d(1989, 1, 8), 4, "平成01年01月08日"},
+        {d(2019, 4, 30), 4, "平成31年04月30日"},  {d(2019, 5, 1), 5, "令和01年05月01日"},
         {d(1868, 1, 1), 1, "明治01年01月01日"},
     };
     for (const Case& c : cases) {
@@ -45,12 +49,28 @@ TEST(VbDates, ErasAtTheirBoundaries)
 TEST(VbFormat, PatternsTheProgramUses)
 {
     const QDateTime t(d(2024, 5, 1), QTime(17, 4, 23));
-    struct Case { const char* pattern; const char* want; };
+    struct Case {
+        const char* pattern;
+        const char* want;
+    };
     const Case cases[] = {
-        {"yyyy", "2024"}, {"m", "5"}, {"mm", "05"}, {"yyyy/mm", "2024/05"}, {"yyyy/mm/dd", "2024/05/01"},
-        {"yyyy/mm/01", "2024/05/01"}, {"yyyymm", "202405"}, {"h:m:s", "17:4:23"}, {"gggee年m月", "令和06年5月"},
-        {"gggee年mm月dd日", "令和06年05月01日"}, {"gggee年m月d日", "令和06年5月1日"}, {"gggee年", "令和06年"},
-        {"yyyy\\.mmdd", "2024.0501"}, {"g", "R"}, {"gg", "令"}, {"e", "6"}, {"hh:mm:ss", "17:04:23"},
+        {"yyyy", "2024"},
+        {"m", "5"},
+        {"mm", "05"},
+        {"yyyy/mm", "2024/05"},
+        {"yyyy/mm/dd", "2024/05/01"},
+        {"yyyy/mm/01", "2024/05/01"},
+        {"yyyymm", "202405"},
+        {"h:m:s", "17:4:23"},
+        {"gggee年m月", "令和06年5月"},
+        {"gggee年mm月dd日", "令和06年05月01日"},
+        {"gggee年m月d日", "令和06年5月1日"},
+        {"gggee年", "令和06年"},
+        {"yyyy\\.mmdd", "2024.0501"},
+        {"g", "R"},
+        {"gg", "令"},
+        {"e", "6"},
+        {"hh:mm:ss", "17:04:23"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(vb::format(t, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.want)) << c.pattern;

@@ -16,18 +16,29 @@ protected:
     void consent(long id, int nDate, const QString& start, int henkei, const QString& massage, const QString& flags,
                  const QString& other, int kyotenEb = 3) const
     {
-        sql({QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
-                            "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, "
-                            "iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, %1, %2, %3, '%4', %5, '%6', %7, '%8')")
-                 .arg(kyotenEb).arg(id).arg(nDate).arg(start).arg(henkei).arg(massage, flags, other)});
+        sql({QStringLiteral(
+                 "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
+                 "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, "
+                 "iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, %1, %2, %3, '%4', %5, '%6', %7, '%8')")
+                 .arg(kyotenEb)
+                 .arg(id)
+                 .arg(nDate)
+                 .arg(start)
+                 .arg(henkei)
+                 .arg(massage, flags, other)});
     }
     // A treatment record with its areas (1-5), kinds (hari, kyuu, denki), billing category and return flag.
     void record(const QString& start, const QString& areas, const QString& kinds, int seikyu = 0, int henrei = 0) const
     {
-        sql({QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
-                            "iSeikyuKbn, iDelFlg_Henrei, iSejutuBui1, iSejutuBui2, iSejutuBui3, iSejutuBui4, iSejutuBui5, "
-                            "iHariUmu, iKyuuUmu, iDenkiHariKyuuUmu) VALUES (1, 3, %1, 10101, 5, '%2', %3, %4, %5, %6)")
-                 .arg(++m_no).arg(start).arg(seikyu).arg(henrei).arg(areas, kinds)});
+        sql({QStringLiteral(
+                 "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
+                 "iSeikyuKbn, iDelFlg_Henrei, iSejutuBui1, iSejutuBui2, iSejutuBui3, iSejutuBui4, iSejutuBui5, "
+                 "iHariUmu, iKyuuUmu, iDenkiHariKyuuUmu) VALUES (1, 3, %1, 10101, 5, '%2', %3, %4, %5, %6)")
+                 .arg(++m_no)
+                 .arg(start)
+                 .arg(seikyu)
+                 .arg(henrei)
+                 .arg(areas, kinds)});
     }
     mutable int m_no = 0;
 };
@@ -37,19 +48,24 @@ TEST_P(EntryLookups, TheNewestConsentRecordBeforeTheNextMonthGivesTheDiagnoses)
     const QString may = QStringLiteral("2024/05/01");
     EXPECT_EQ(getDouiRecord(10101, may).status, -1); // none
     // Starts on the first day of the next month: not used; other branch and replaced ones neither.
-    consent(10101, 20240601, QStringLiteral("2024-06-01"), 0, QStringLiteral("六月"), QStringLiteral("1,1,1,1,1,1,1"), QStringLiteral("x"));
-    consent(10101, 20240530, QStringLiteral("2024-05-01"), 1, QStringLiteral("置換"), QStringLiteral("1,1,1,1,1,1,1"), QStringLiteral("x"));
-    consent(10101, 20240529, QStringLiteral("2024-05-01"), 0, QStringLiteral("他拠点"), QStringLiteral("1,1,1,1,1,1,1"), QStringLiteral("x"), 4);
+    consent(10101, 20240601, QStringLiteral("2024-06-01"), 0, QStringLiteral("六月"), QStringLiteral("1,1,1,1,1,1,1"),
+            QStringLiteral("x"));
+    consent(10101, 20240530, QStringLiteral("2024-05-01"), 1, QStringLiteral("置換"), QStringLiteral("1,1,1,1,1,1,1"),
+            QStringLiteral("x"));
+    consent(10101, 20240529, QStringLiteral("2024-05-01"), 0, QStringLiteral("他拠点"), QStringLiteral("1,1,1,1,1,1,1"),
+            QStringLiteral("x"), 4);
     EXPECT_EQ(getDouiRecord(10101, may).status, -1);
     // Starting on the last day of the month: used.
-    consent(10101, 20240401, QStringLiteral("2024-05-31"), 0, QStringLiteral("  腰部変形  "), QStringLiteral("0,1,0,0,0,0,2"), QStringLiteral("坐骨神経  "));
+    consent(10101, 20240401, QStringLiteral("2024-05-31"), 0, QStringLiteral("  腰部変形  "),
+            QStringLiteral("0,1,0,0,0,0,2"), QStringLiteral("坐骨神経  "));
     DouiRecord d = getDouiRecord(10101, may);
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(d.byoumeiM, QStringLiteral("腰部変形"));
     EXPECT_EQ(d.byoumeiH, QStringLiteral("坐骨神経"));
     EXPECT_EQ(d.syouByo, (std::array<long, 7>{2, 0, 1, 0, 0, 0, 0})); // (0) from flag 07, (1)-(6) from 01-06
     // A larger nDate wins even when its period started earlier.
-    consent(10101, 20240402, QStringLiteral("2023-01-01"), 0, QStringLiteral("古い期間"), QStringLiteral("1,0,0,0,0,0,0"), QString());
+    consent(10101, 20240402, QStringLiteral("2023-01-01"), 0, QStringLiteral("古い期間"),
+            QStringLiteral("1,0,0,0,0,0,0"), QString());
     d = getDouiRecord(10101, may);
     EXPECT_EQ(d.byoumeiM, QStringLiteral("古い期間"));
     EXPECT_EQ(d.syouByo, (std::array<long, 7>{0, 1, 0, 0, 0, 0, 0}));
@@ -126,8 +142,7 @@ TEST_P(EntryLookups, TheMonthsAreasKindsAndLastDayAreTheirMaxima)
     expectSaid(rec, {{"csInpKey_Isi() でエラー\r\n…"}});
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, EntryLookups, ::testing::Values(Via::Embedded, Via::Odbc),
-                         viaName);
+INSTANTIATE_TEST_SUITE_P(Drivers, EntryLookups, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 TEST(AgeCalc, WholeYearsFromTheDecimalDatesBelowOneAsZero)
 {
@@ -136,11 +151,12 @@ TEST(AgeCalc, WholeYearsFromTheDecimalDatesBelowOneAsZero)
         QDate today;
         std::optional<short> age;
     };
-    for (const Case& c : {Case{"1950/08/01", QDate(2021, 7, 15), 70}, Case{"1950/07/15", QDate(2021, 7, 15), 71},
-                          Case{"1950/07/16", QDate(2021, 7, 15), 70}, Case{"2000/02/29", QDate(2021, 2, 28), 20},
-                          Case{"2000/02/29", QDate(2021, 3, 1), 21}, Case{"2021/01/01", QDate(2021, 7, 15), 0},
-                          Case{"2022/01/01", QDate(2021, 7, 15), 0}, Case{"1950-08-01 00:00:00", QDate(2021, 8, 1), 71},
-                          Case{"1950/13/01", QDate(2021, 7, 15), std::nullopt}, Case{"", QDate(2021, 7, 15), std::nullopt}})
+    for (const Case& c :
+         {Case{"1950/08/01", QDate(2021, 7, 15), 70}, Case{"1950/07/15", QDate(2021, 7, 15), 71},
+          Case{"1950/07/16", QDate(2021, 7, 15), 70}, Case{"2000/02/29", QDate(2021, 2, 28), 20},
+          Case{"2000/02/29", QDate(2021, 3, 1), 21}, Case{"2021/01/01", QDate(2021, 7, 15), 0},
+          Case{"2022/01/01", QDate(2021, 7, 15), 0}, Case{"1950-08-01 00:00:00", QDate(2021, 8, 1), 71},
+          Case{"1950/13/01", QDate(2021, 7, 15), std::nullopt}, Case{"", QDate(2021, 7, 15), std::nullopt}})
         EXPECT_EQ(ageOn(QString::fromLatin1(c.birthday), c.today), c.age) << c.birthday;
 }
 

@@ -5,15 +5,15 @@
 
 #include "base/globals.h"
 #include "continuation/over16_record.h"
-#include "windows/staff_search.h"
 #include "db/table_checks.h"
+#include "reports/recorded_messages.h"
+#include "support/list_fixture.h"
+#include "support/modal.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
 #include "widgets/number_input.h"
 #include "widgets/spread_grid.h"
-#include "reports/recorded_messages.h"
-#include "support/list_fixture.h"
-#include "support/modal.h"
+#include "windows/staff_search.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -51,7 +51,8 @@ protected:
         addStaff(7, QStringLiteral("他拠点　三郎"), 1, 4);
         addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ　タロウ"), 0, QStringLiteral("1940-04-01"),
                  QStringLiteral("2020-01-10"), 6, 0, QStringLiteral("腰痛症")});
-        addUser({10201, QStringLiteral("鈴木　花子"), QStringLiteral("スズキ　ハナコ"), 1, QString(), QStringLiteral("2019-11-02"), 6});
+        addUser({10201, QStringLiteral("鈴木　花子"), QStringLiteral("スズキ　ハナコ"), 1, QString(),
+                 QStringLiteral("2019-11-02"), 6});
         sql({QStringLiteral("UPDATE RIYOUSHA SET iSex = 2 WHERE nIDNo = 10201")});
         addMonth(10101, 2024, 5, 18);
         addMonth(10201, 2024, 5, 20);
@@ -59,10 +60,16 @@ protected:
     // A stored row: "col=value, …" over the defaults of a saved entry.
     void stored(long id, int year, int month, const QString& assignments) const
     {
-        sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth) VALUES (1, 3, %1, %2, %3)")
-                 .arg(id).arg(year).arg(month),
+        sql({QStringLiteral(
+                 "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth) VALUES (1, 3, %1, %2, %3)")
+                 .arg(id)
+                 .arg(year)
+                 .arg(month),
              QStringLiteral("UPDATE OVER16COUNT SET %1 WHERE nKanjaID = %2 AND iYear = %3 AND iMonth = %4")
-                 .arg(assignments).arg(id).arg(year).arg(month)});
+                 .arg(assignments)
+                 .arg(id)
+                 .arg(year)
+                 .arg(month)});
     }
     short open(long id = 10101, const QString& month = kMay)
     {
@@ -78,9 +85,13 @@ protected:
     // The row as the save wrote it: iNegaeri|…|cSyoumeiDay.
     QString row(long id = 10101, int month = 5) const
     {
-        return queryFile(db, QStringLiteral("SELECT iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, "
-                                            "iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, cSyoumeiDay FROM OVER16COUNT "
-                                            "WHERE nKanjaID = %1 AND iYear = 2024 AND iMonth = %2").arg(id).arg(month))
+        return queryFile(
+                   db,
+                   QStringLiteral("SELECT iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, "
+                                  "iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, cSyoumeiDay FROM OVER16COUNT "
+                                  "WHERE nKanjaID = %1 AND iYear = 2024 AND iMonth = %2")
+                       .arg(id)
+                       .arg(month))
             .join(u'\n');
     }
     // The diagnosis boxes: 0 unticked, 1 grey, 2 ticked.
@@ -105,7 +116,8 @@ protected:
 TEST_F(EntryWindow, OpensWithLabelledControlsTheDefaultsAndTheUsersFacts)
 {
     ASSERT_EQ(open(), 0);
-    static const QRegularExpression design(QStringLiteral(R"(^(txt|num|chk|opt|Opt|cmb|im|pic|btn|fra)\w+(\(\d+\))?$)"));
+    static const QRegularExpression design(
+        QStringLiteral(R"(^(txt|num|chk|opt|Opt|cmb|im|pic|btn|fra)\w+(\(\d+\))?$)"));
     int controls = 0;
     for (QWidget* c : w->findChildren<QWidget*>()) {
         if (!design.match(c->objectName()).hasMatch())
@@ -127,23 +139,27 @@ TEST_F(EntryWindow, OpensWithLabelledControlsTheDefaultsAndTheUsersFacts)
     // Displays and what stores nothing take no input.
     EXPECT_TRUE(w->txtName->isReadOnly());
     EXPECT_TRUE(w->imLastJissekiDay[0]->isReadOnly());
-    for (QCheckBox* c : {w->chkKoushukuMahi[2], w->chkBui1[5], w->chkBui1[0], w->chkBui2[3], w->chkHarikyu2[0], w->chkSyouByo[4]})
+    for (QCheckBox* c :
+         {w->chkKoushukuMahi[2], w->chkBui1[5], w->chkBui1[0], w->chkBui2[3], w->chkHarikyu2[0], w->chkSyouByo[4]})
         EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
 
     // A month without a row: the defaults and the user's facts.
-    EXPECT_EQ(texts({w->txtSejutsuMonth, w->txtSejutsuKbn, w->numKaisu, w->numIDNo, w->txtName, w->txtKana, w->txtBirthday,
-                     w->txtSyoryoDay[0], w->txtSyoryoDay[1], w->txtSyobyo[0], w->txtStaffName[0], w->txtStaffName[1]}),
-              (QStringList{"令和06年5月", "マッサージ", "18", "10101", "山田　太郎", "ヤマダ　タロウ", "昭和15年4月1日",
-                           "令和02年1月10日", "令和02年1月10日", "腰痛症", "高橋　二郎", "高橋　二郎"}));
+    EXPECT_EQ(
+        texts({w->txtSejutsuMonth, w->txtSejutsuKbn, w->numKaisu, w->numIDNo, w->txtName, w->txtKana, w->txtBirthday,
+               w->txtSyoryoDay[0], w->txtSyoryoDay[1], w->txtSyobyo[0], w->txtStaffName[0], w->txtStaffName[1]}),
+        (QStringList{"令和06年5月", "マッサージ", "18", "10101", "山田　太郎", "ヤマダ　タロウ", "昭和15年4月1日",
+                     "令和02年1月10日", "令和02年1月10日", "腰痛症", "高橋　二郎", "高橋　二郎"}));
     EXPECT_EQ(w->screens->currentWidget(), static_cast<QWidget*>(w->fraMeisai[0]));
     for (auto* group : {&w->optNegaeri, &w->optOkiagari, &w->optZai, &w->optTachiagari, &w->OptRitsui})
         EXPECT_TRUE((*group)[0]->isChecked());
     // 無し on both screens, no change chosen, pain 0, no dates, reason or practitioner.
-    EXPECT_EQ((std::tuple{w->optZenkaiUmu[1]->isChecked(), w->optZenkaiUmuHK[1]->isChecked(), w->cmbZenkaiHenka[0]->currentIndex(),
-                          w->painValue(), w->picDamage[0]->isChecked(), w->imHyoukaDay[0]->isBlank(), w->imSyoumeiDay->isBlank(),
-                          w->txtRiyuu->storedText(), w->imTantou->text()}),
+    EXPECT_EQ((std::tuple{w->optZenkaiUmu[1]->isChecked(), w->optZenkaiUmuHK[1]->isChecked(),
+                          w->cmbZenkaiHenka[0]->currentIndex(), w->painValue(), w->picDamage[0]->isChecked(),
+                          w->imHyoukaDay[0]->isBlank(), w->imSyoumeiDay->isBlank(), w->txtRiyuu->storedText(),
+                          w->imTantou->text()}),
               (std::tuple{true, true, 0, 0, true, true, true, QString(), QString()}));
-    EXPECT_EQ((std::tuple{w->cmbZenkaiHenka[0]->count(), w->cmbZenkaiHenka[0]->itemText(5), w->cmbZenkaiHenka[0]->itemData(5).toInt()}),
+    EXPECT_EQ((std::tuple{w->cmbZenkaiHenka[0]->count(), w->cmbZenkaiHenka[0]->itemText(5),
+                          w->cmbZenkaiHenka[0]->itemData(5).toInt()}),
               (std::tuple{6, QStringLiteral("改善大"), 5}));
     EXPECT_EQ(w->picDamage[0]->icon().pixmap(30, 30).toImage(), w->picDefault(1).toImage());
     EXPECT_EQ(w->picDamage[1]->icon().pixmap(30, 30).toImage(), w->picDefault(0).toImage());
@@ -179,27 +195,32 @@ TEST_F(EntryWindow, SymptomsFollowTheirTableAndTheEditionMarker)
     struct Case {
         SchemaVariant schema;
         short marker;
-        const char* ticked;   // chkKoushukuMahi (0), (1), (3)
+        const char* ticked; // chkKoushukuMahi (0), (1), (3)
         const char* enabled;
         const char* other;
     };
-    for (const Case& c : {Case{SchemaVariant::Current, 0, "101", "000", "しびれ"}, Case{SchemaVariant::Current, 1, "101", "000", "しびれ"},
-                          Case{SchemaVariant::Old, 0, "101", "001", "むくみ"}, Case{SchemaVariant::Old, 1, "011", "111", "むくみ"}}) {
+    for (const Case& c :
+         {Case{SchemaVariant::Current, 0, "101", "000", "しびれ"},
+          Case{SchemaVariant::Current, 1, "101", "000", "しびれ"}, Case{SchemaVariant::Old, 0, "101", "001", "むくみ"},
+          Case{SchemaVariant::Old, 1, "011", "111", "むくみ"}}) {
         createDatabase(c.schema);
         seed();
         gTZSVer = c.marker;
         sql({QStringLiteral("UPDATE RIYOUSHA SET iMahi = 1, iKoushuku = 0 WHERE nIDNo = 10101")});
         if (c.schema == SchemaVariant::Current)
-            sql({QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iSyoujouSonota, cSyoujouSonota) "
-                                "VALUES (1, 3, 10101, 1, '  しびれ  ')")});
-        stored(10101, 2024, 5, QStringLiteral("iMahi = 0, iKoushuku = 1, iSyoujouSonota = 1, cSyoujouSonota = 'むくみ '"));
+            sql({QStringLiteral(
+                "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iSyoujouSonota, cSyoujouSonota) "
+                "VALUES (1, 3, 10101, 1, '  しびれ  ')")});
+        stored(10101, 2024, 5,
+               QStringLiteral("iMahi = 0, iKoushuku = 1, iSyoujouSonota = 1, cSyoujouSonota = 'むくみ '"));
         ASSERT_EQ(open(), 0);
         QString ticked, enabled;
         for (int i : {0, 1, 3}) {
             ticked += w->chkKoushukuMahi[static_cast<size_t>(i)]->isChecked() ? u'1' : u'0';
             enabled += w->chkKoushukuMahi[static_cast<size_t>(i)]->isEnabled() ? u'1' : u'0';
         }
-        SCOPED_TRACE(std::string(c.schema == SchemaVariant::Old ? "old" : "current") + " tables, marker " + std::to_string(c.marker));
+        SCOPED_TRACE(std::string(c.schema == SchemaVariant::Old ? "old" : "current") + " tables, marker "
+                     + std::to_string(c.marker));
         EXPECT_EQ(ticked, QString::fromLatin1(c.ticked));
         EXPECT_EQ(enabled, QString::fromLatin1(c.enabled));
         EXPECT_EQ(w->txtSyobyo[2]->text(), QString::fromUtf8(c.other));
@@ -211,9 +232,10 @@ TEST_F(EntryWindow, SymptomsFollowTheirTableAndTheEditionMarker)
 TEST_F(EntryWindow, DiagnosesComeFromTheConsentRecordOrTheUserMaster)
 {
     // Current tables: the consent record; without one, the master's massage diagnosis.
-    sql({QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, cByoumeiM, "
-                        "iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, 3, 10201, 20240401, '2024-04-01', 0, "
-                        "'頸椎症', 1, 1, 2, '坐骨神経痛')")});
+    sql({QStringLiteral(
+        "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, cByoumeiM, "
+        "iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, 3, 10201, 20240401, '2024-04-01', 0, "
+        "'頸椎症', 1, 1, 2, '坐骨神経痛')")});
     ASSERT_EQ(open(10201), 0);
     EXPECT_EQ(w->txtSyobyo[0]->text(), QStringLiteral("頸椎症"));
     EXPECT_EQ(w->txtSyobyo[1]->text(), QStringLiteral("坐骨神経痛"));
@@ -223,8 +245,10 @@ TEST_F(EntryWindow, DiagnosesComeFromTheConsentRecordOrTheUserMaster)
 
     // Without the consent table: the master's flags, or on the oldest tables its code.
     iHasDouiRec = 0;
-    sql({QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou02Flg, iHKSyobyou07Flg) VALUES (1, 3, 10201, 1, 1)"),
-         QStringLiteral("UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の痛み', nHKSyobyouCd = 1, cByoumei = '膝関節症' WHERE nIDNo = 10201")});
+    sql({QStringLiteral(
+             "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou02Flg, iHKSyobyou07Flg) VALUES (1, 3, 10201, 1, 1)"),
+         QStringLiteral(
+             "UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の痛み', nHKSyobyouCd = 1, cByoumei = '膝関節症' WHERE nIDNo = 10201")});
     ASSERT_EQ(open(10201), 0);
     EXPECT_EQ(w->txtSyobyo[0]->text(), QStringLiteral("膝関節症"));
     EXPECT_EQ(w->txtSyobyo[1]->text(), QStringLiteral("その他の痛み"));
@@ -239,14 +263,15 @@ TEST_F(EntryWindow, DiagnosesComeFromTheConsentRecordOrTheUserMaster)
 
 TEST_F(EntryWindow, StoredValuesTheControlsCannotShowOpenEmptyAndAreKept)
 {
-    stored(10101, 2024, 5, QStringLiteral("iNegaeri = 7, iNRS = 15, iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 9, "
-                                          "cHyoukaDay = 'abc', cSyoumeiDay = '2024/02/30', cRiyuu = '%1'")
-                               .arg(QString(1200, u'長')));
+    stored(10101, 2024, 5,
+           QStringLiteral("iNegaeri = 7, iNRS = 15, iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 9, "
+                          "cHyoukaDay = 'abc', cSyoumeiDay = '2024/02/30', cRiyuu = '%1'")
+               .arg(QString(1200, u'長')));
     ASSERT_EQ(open(), 0);
     // No pain button, no change, no dates; the reason loaded whole.
     const auto painButtons = std::ranges::count_if(w->picDamage, [](const QToolButton* b) { return b->isChecked(); });
-    EXPECT_EQ((std::tuple{w->optNegaeri[0]->isChecked(), painButtons, w->cmbZenkaiHenka[0]->currentIndex(), w->imHyoukaDay[0]->isBlank(),
-                          w->imSyoumeiDay->isBlank(), w->txtRiyuu->storedText().size()}),
+    EXPECT_EQ((std::tuple{w->optNegaeri[0]->isChecked(), painButtons, w->cmbZenkaiHenka[0]->currentIndex(),
+                          w->imHyoukaDay[0]->isBlank(), w->imSyoumeiDay->isBlank(), w->txtRiyuu->storedText().size()}),
               (std::tuple{true, 0L, -1, true, true, qsizetype(1200)}));
     EXPECT_TRUE(rec.messages.isEmpty());
     // Saving asks for the text to be shortened; the unlisted values go back as they were.
@@ -281,7 +306,8 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
         {10201, false, 0, "", "理由", "評価日を設定してください。", "imHyoukaDay(1)"},
         {10201, true, 5, "20240520", "", "施術が必要な理由を入力してください。", "txtRiyuu"},
         {10201, true, 5, "20240520", "理由～①髙", "", ""},
-        {10101, false, 0, "20240520", "吉と𠮷😀", "次の文字は帳票に印刷できません。別の文字に置き換えてください。\r\n𠮷　😀", "txtRiyuu"},
+        {10101, false, 0, "20240520", "吉と𠮷😀",
+         "次の文字は帳票に印刷できません。別の文字に置き換えてください。\r\n𠮷　😀", "txtRiyuu"},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(open(c.user), 0);
@@ -296,7 +322,8 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
         rec.clear();
         const bool passes = *c.message == 0;
         EXPECT_EQ(w->iInpDataCheck(), passes ? 0 : 1) << c.user << " " << c.message;
-        expectSaid(rec, passes ? QList<Said>{} : QList<Said>{{QString::fromUtf8(c.message), MsgIcon::Information, "確認"}});
+        expectSaid(rec,
+                   passes ? QList<Said>{} : QList<Said>{{QString::fromUtf8(c.message), MsgIcon::Information, "確認"}});
         if (passes)
             continue;
         ASSERT_TRUE(w->focusWidget());
@@ -319,35 +346,45 @@ TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
     for (int m : {1, 2, 3, 4})
         addMonth(10101, 2024, m, 16);
     addMonth(10101, 2023, 12, 16);
-    const QString full = QStringLiteral("iNegaeri = 2, iOkiagari = 1, iZai = 1, iTachiagari = 2, iRitsui = 1, iNRS = 6, "
-                                        "iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 4, cHyoukaDay = '2024/03/15', "
-                                        "cSyoumeiDay = '2024/03/31', nStaffID = 5, cRiyuu = '前回の理由' || char(13) || char(10) || '二行目'");
+    const QString full = QStringLiteral(
+        "iNegaeri = 2, iOkiagari = 1, iZai = 1, iTachiagari = 2, iRitsui = 1, iNRS = 6, "
+        "iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 4, cHyoukaDay = '2024/03/15', "
+        "cSyoumeiDay = '2024/03/31', nStaffID = 5, cRiyuu = '前回の理由' || char(13) || char(10) || '二行目'");
     struct Case {
-        const char* rowMonth;  // the stored earlier row ("" none)
+        const char* rowMonth; // the stored earlier row ("" none)
         long rowId;
         short marker;
         const char* windowMonth;
         bool copied;
         bool ari;
     };
-    for (const Case& c : {Case{"2024/04", 10101, 0, "2024/05/01", true, true}, Case{"2024/03", 10101, 0, "2024/05/01", true, false},
-                          Case{"2023/12", 10101, 0, "2024/01/01", true, true}, Case{"2024/04", 10102, 0, "2024/05/01", true, true},
-                          Case{"2024/04", 10102, 1, "2024/05/01", false, false}, Case{"", 0, 0, "2024/05/01", false, false}}) {
+    for (const Case& c :
+         {Case{"2024/04", 10101, 0, "2024/05/01", true, true}, Case{"2024/03", 10101, 0, "2024/05/01", true, false},
+          Case{"2023/12", 10101, 0, "2024/01/01", true, true}, Case{"2024/04", 10102, 0, "2024/05/01", true, true},
+          Case{"2024/04", 10102, 1, "2024/05/01", false, false}, Case{"", 0, 0, "2024/05/01", false, false}}) {
         sql({QStringLiteral("DELETE FROM OVER16COUNT")});
         gTZSVer = c.marker;
         if (*c.rowMonth)
-            stored(c.rowId, QString::fromLatin1(c.rowMonth).left(4).toInt(), QString::fromLatin1(c.rowMonth).mid(5).toInt(), full);
+            stored(c.rowId, QString::fromLatin1(c.rowMonth).left(4).toInt(),
+                   QString::fromLatin1(c.rowMonth).mid(5).toInt(), full);
         ASSERT_EQ(open(10101, QString::fromLatin1(c.windowMonth)), 0) << c.rowMonth;
         typeText(w->txtRiyuu, QStringLiteral("入力中の理由"));
         rec.clear();
         QTest::mouseClick(w->btnGetZenkai, Qt::LeftButton);
         EXPECT_TRUE(rec.messages.isEmpty());
-        const std::string what = std::string(c.rowMonth) + " id " + std::to_string(c.rowId) + " marker " + std::to_string(c.marker);
-        EXPECT_EQ((std::tuple{w->optNegaeri[2]->isChecked(), w->OptRitsui[1]->isChecked(), w->painValue(), w->picDamage[6]->isChecked(),
-                              w->cmbZenkaiHenka[0]->currentIndex(), w->cmbZenkaiHenka[1]->currentIndex()}),
-                  (std::tuple{c.copied, c.copied, c.copied ? 6 : 0, c.copied, c.copied ? 4 : 0, c.copied ? 4 : 0})) << what;
-        EXPECT_EQ((std::pair{w->optZenkaiUmu[0]->isChecked(), w->optZenkaiUmuHK[0]->isChecked()}), (std::pair{c.ari, c.ari})) << what;
-        EXPECT_EQ(w->txtRiyuu->storedText(), c.copied ? QStringLiteral("前回の理由\r\n二行目") : QStringLiteral("入力中の理由")) << what;
+        const std::string what =
+            std::string(c.rowMonth) + " id " + std::to_string(c.rowId) + " marker " + std::to_string(c.marker);
+        EXPECT_EQ((std::tuple{w->optNegaeri[2]->isChecked(), w->OptRitsui[1]->isChecked(), w->painValue(),
+                              w->picDamage[6]->isChecked(), w->cmbZenkaiHenka[0]->currentIndex(),
+                              w->cmbZenkaiHenka[1]->currentIndex()}),
+                  (std::tuple{c.copied, c.copied, c.copied ? 6 : 0, c.copied, c.copied ? 4 : 0, c.copied ? 4 : 0}))
+            << what;
+        EXPECT_EQ((std::pair{w->optZenkaiUmu[0]->isChecked(), w->optZenkaiUmuHK[0]->isChecked()}),
+                  (std::pair{c.ari, c.ari}))
+            << what;
+        EXPECT_EQ(w->txtRiyuu->storedText(),
+                  c.copied ? QStringLiteral("前回の理由\r\n二行目") : QStringLiteral("入力中の理由"))
+            << what;
         EXPECT_EQ(w->txtTantou->text(), c.copied ? QStringLiteral("佐藤　一郎") : QString()) << what;
         EXPECT_TRUE(w->imHyoukaDay[0]->isBlank()) << what; // dates are not copied
         EXPECT_TRUE(w->imSyoumeiDay->isBlank()) << what;
@@ -399,9 +436,11 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
 
     // Reopened, the window shows what was saved; saving again keeps one row.
     ASSERT_EQ(open(), 0);
-    EXPECT_EQ((std::tuple{w->optNegaeri[1]->isChecked(), w->optZenkaiUmu[0]->isChecked(), w->cmbZenkaiHenka[0]->currentIndex(),
-                          w->imHyoukaDay[0]->dateText(), w->imTantou->value(), w->txtTantou->text(), w->txtRiyuu->storedText()}),
-              (std::tuple{true, true, 3, QStringLiteral("2024/05/20"), 5L, QStringLiteral("佐藤　一郎"), QStringLiteral("It's 50% [確認]\r\n二行目")}));
+    EXPECT_EQ((std::tuple{w->optNegaeri[1]->isChecked(), w->optZenkaiUmu[0]->isChecked(),
+                          w->cmbZenkaiHenka[0]->currentIndex(), w->imHyoukaDay[0]->dateText(), w->imTantou->value(),
+                          w->txtTantou->text(), w->txtRiyuu->storedText()}),
+              (std::tuple{true, true, 3, QStringLiteral("2024/05/20"), 5L, QStringLiteral("佐藤　一郎"),
+                          QStringLiteral("It's 50% [確認]\r\n二行目")}));
     EXPECT_EQ(w->iDataSave(), 0);
     EXPECT_EQ(row(), saved);
 
@@ -449,8 +488,7 @@ TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
     expectSaid(rec, {{"iDataLoad() でエラー\r\n(-2147467259)…"}, {"Error : 型が一致しません。"}});
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc),
-                         viaName);
+INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
 {
@@ -508,7 +546,7 @@ TEST_F(EntryWindow, ThePractitionerByNumberByEnterOrLeavingAndBySearch)
     QTest::keyClicks(w->imTantou, QStringLiteral("6"));
     QTest::keyClick(w->imTantou, Qt::Key_Return);
     EXPECT_EQ(w->txtTantou->text(), QStringLiteral("高橋　二郎"));
-    EXPECT_EQ(w->focusWidget(), w->imTantou); // Enter stays in the field
+    EXPECT_EQ(w->focusWidget(), w->imTantou);  // Enter stays in the field
     w->imTantou->setText(QStringLiteral("7")); // another branch's
     w->imSyoumeiDay->setFocus();
     EXPECT_EQ(w->txtTantou->text(), QStringLiteral("該当施術者なし"));
@@ -519,11 +557,12 @@ TEST_F(EntryWindow, ThePractitionerByNumberByEnterOrLeavingAndBySearch)
 
     // The search: a choice fills both; closing it without one changes nothing.
     whenModal<frm施術者検索>([](frm施術者検索* d) { d->spr_1ran->onDoubleClick(1, 2); },
-                            [](frm施術者検索* d) { return d->opened(); });
+                             [](frm施術者検索* d) { return d->opened(); });
     QTest::mouseClick(w->btnStaffSelect, Qt::LeftButton);
     EXPECT_EQ(w->imTantou->value(), 5);
     EXPECT_EQ(w->txtTantou->text(), QStringLiteral("佐藤　一郎"));
-    whenModal<frm施術者検索>([](frm施術者検索* d) { d->closeWithoutChoice(); }, [](frm施術者検索* d) { return d->opened(); });
+    whenModal<frm施術者検索>([](frm施術者検索* d) { d->closeWithoutChoice(); },
+                             [](frm施術者検索* d) { return d->opened(); });
     w->vStaffSelect();
     EXPECT_EQ(w->imTantou->value(), 5);
     EXPECT_TRUE(rec.messages.isEmpty());

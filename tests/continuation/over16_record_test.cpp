@@ -13,9 +13,21 @@ const QString kMay = QStringLiteral("2024/05/01");
 
 Over16Entry sampleEntry()
 {
-    return {.iNegaeri = 1, .iOkiagari = 2, .iZai = 0, .iTachiagari = 1, .iRitsui = 2, .iNRS = 7, .iZenkaiHyoukaUmu = 0,
-            .iZenkaiHyoukaHenaka = 3, .cRiyuu = QStringLiteral("理由"), .cHyoukaDay = QStringLiteral("2024/05/20"), .nStaffID = 5,
-            .cSyoumeiDay = QStringLiteral("2024/05/31"), .iKoushuku = 1, .iMahi = 0, .iSyoujouSonota = 1,
+    return {.iNegaeri = 1,
+            .iOkiagari = 2,
+            .iZai = 0,
+            .iTachiagari = 1,
+            .iRitsui = 2,
+            .iNRS = 7,
+            .iZenkaiHyoukaUmu = 0,
+            .iZenkaiHyoukaHenaka = 3,
+            .cRiyuu = QStringLiteral("理由"),
+            .cHyoukaDay = QStringLiteral("2024/05/20"),
+            .nStaffID = 5,
+            .cSyoumeiDay = QStringLiteral("2024/05/31"),
+            .iKoushuku = 1,
+            .iMahi = 0,
+            .iSyoujouSonota = 1,
             .cSyoujouSonota = QStringLiteral("しびれ")};
 }
 
@@ -38,10 +50,12 @@ protected:
     // The stored rows of the user as "iNegaeri|…|cSyoujouSonota".
     QStringList stored(long id = 10101) const
     {
-        return queryFile(db, QStringLiteral("SELECT iYear, iMonth, iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, "
-                                            "iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, "
-                                            "cSyoumeiDay, iKoushuku, iMahi, iSyoujouSonota, cSyoujouSonota "
-                                            "FROM OVER16COUNT WHERE nKanjaID = %1 ORDER BY iYear, iMonth").arg(id));
+        return queryFile(db,
+                         QStringLiteral("SELECT iYear, iMonth, iNegaeri, iOkiagari, iZai, iTachiagari, iRitsui, "
+                                        "iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, "
+                                        "cSyoumeiDay, iKoushuku, iMahi, iSyoujouSonota, cSyoujouSonota "
+                                        "FROM OVER16COUNT WHERE nKanjaID = %1 ORDER BY iYear, iMonth")
+                             .arg(id));
     }
 };
 
@@ -58,8 +72,9 @@ TEST_P(Over16Record, SaveReplacesTheRowAndStoresTypedTextsExactly)
     const Over16SaveResult second = saveOver16Entry(10101, kMay, v);
     EXPECT_EQ(second.status, 0);
     EXPECT_TRUE(second.unshownError.isEmpty());
-    EXPECT_EQ(stored(), QStringList{QStringLiteral("2024|5|2|2|0|1|2|10|0|3|二度目||5|2024/05/31|")
-                                    + (oldSchema() ? QStringLiteral("1|0|1|しびれ") : QStringLiteral("NULL|NULL|NULL|NULL"))});
+    EXPECT_EQ(stored(),
+              QStringList{QStringLiteral("2024|5|2|2|0|1|2|10|0|3|二度目||5|2024/05/31|")
+                          + (oldSchema() ? QStringLiteral("1|0|1|しびれ") : QStringLiteral("NULL|NULL|NULL|NULL"))});
 
     for (const QString& reason : {QStringLiteral("It's 'quoted' -- ; DROP TABLE OVER16COUNT; --"),
                                   QStringLiteral("一行目\r\n二行目\n三行目\r\n"), QStringLiteral("' OR 1=1 --"),
@@ -87,14 +102,17 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
     v.cRiyuu = QStringLiteral("あ").repeated(kRiyuuMaxLength + 1);
     Over16SaveResult r = saveOver16Entry(10101, kMay, v);
     EXPECT_EQ(r.status, -1);
-    EXPECT_EQ(r.unshownError, QStringLiteral("施術が必要な理由が長すぎます。改行を含めて1000文字以内で入力してください。（現在1001文字）"));
+    EXPECT_EQ(
+        r.unshownError,
+        QStringLiteral("施術が必要な理由が長すぎます。改行を含めて1000文字以内で入力してください。（現在1001文字）"));
     v = sampleEntry();
     v.cSyoujouSonota = QStringLiteral("症").repeated(25);
     r = saveOver16Entry(10101, kMay, v);
     // The symptom text is written only to tables of the older layout.
     EXPECT_EQ(r.status, oldSchema() ? -1 : 0);
     EXPECT_EQ(r.unshownError,
-              oldSchema() ? QStringLiteral("症状その他の内容が長すぎます。24文字以内で入力してください。（現在25文字）") : QString());
+              oldSchema() ? QStringLiteral("症状その他の内容が長すぎます。24文字以内で入力してください。（現在25文字）")
+                          : QString());
     EXPECT_EQ(stored(), before);
     EXPECT_TRUE(rec.messages.isEmpty());
 
@@ -104,10 +122,11 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
         const char* trigger;
         const char* statement; // the failing statement's head in the message
     };
-    for (const Case& c : {Case{"CREATE TRIGGER t BEFORE DELETE ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no delete'); END",
-                               "\rSQL= delete from OVER16COUNT "},
-                          Case{"CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END",
-                               "\rSQL= insert into    OVER16COUNT ("}}) {
+    for (const Case& c :
+         {Case{"CREATE TRIGGER t BEFORE DELETE ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no delete'); END",
+               "\rSQL= delete from OVER16COUNT "},
+          Case{"CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END",
+               "\rSQL= insert into    OVER16COUNT ("}}) {
         execPlainSqlite(db, {QString::fromLatin1(c.trigger)});
         rec.clear();
         const Over16SaveResult failed = saveOver16Entry(10101, kMay, v);
@@ -126,7 +145,8 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
     Over16SaveResult busy;
     whileReaderHoldsFile(db, [&] { busy = saveOver16Entry(10101, kMay, v); });
     EXPECT_EQ(busy.status, -1);
-    EXPECT_TRUE(busy.unshownError.startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)"))) << busy.unshownError.toStdString();
+    EXPECT_TRUE(busy.unshownError.startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)")))
+        << busy.unshownError.toStdString();
     EXPECT_TRUE(rec.messages.isEmpty());
     EXPECT_EQ(stored(), before);
     ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0);
@@ -138,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(Drivers, Over16Record,
                                             ::testing::Values(SchemaVariant::Current, SchemaVariant::Old)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param) == Via::Odbc ? "Odbc" : "Embedded")
-                                    + (std::get<1>(info.param) == SchemaVariant::Old ? "OldTables" : "CurrentTables");
+                                 + (std::get<1>(info.param) == SchemaVariant::Old ? "OldTables" : "CurrentTables");
                          });
 
 using Over16Statements = ListFixture;
@@ -147,8 +167,10 @@ TEST_F(Over16Statements, DeleteAndInsertAreBuiltFromTheirPieces)
 {
     gKyotenCd = 1;
     gKyotenEb = 3;
-    EXPECT_EQ(over16DeleteStatement(10101, QStringLiteral("2024/01/01")),
-              QStringLiteral(" delete from OVER16COUNT  WHERE iKyotenCd = 1 AND iKyotenEb = 3 AND nKanjaID = 10101 AND iYear = 2024 AND iMonth = 1"));
+    EXPECT_EQ(
+        over16DeleteStatement(10101, QStringLiteral("2024/01/01")),
+        QStringLiteral(
+            " delete from OVER16COUNT  WHERE iKyotenCd = 1 AND iKyotenEb = 3 AND nKanjaID = 10101 AND iYear = 2024 AND iMonth = 1"));
     const QString head = QStringLiteral(
         " insert into    OVER16COUNT (      iKyotenCd     ,iKyotenEb     ,nKanjaID     ,iYear     ,iMonth     ,iNegaeri"
         "     ,iOkiagari     ,iZai     ,iTachiagari     ,iRitsui     ,iNRS     ,iZenkaiHyoukaUmu     ,iZenkaiHyoukaHenaka"
@@ -175,7 +197,8 @@ protected:
             connectThroughOdbc();
         addStaff(5, QStringLiteral("佐藤　一郎"));
         addStaff(6, QStringLiteral("高橋　二郎"));
-        addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(), QStringLiteral("2020-01-10"), 6});
+        addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(),
+                 QStringLiteral("2020-01-10"), 6});
         for (int m = 1; m <= 12; ++m)
             addMonth(10101, 2023, m, 16);
         addMonth(10101, 2024, 1, 20);
@@ -184,9 +207,14 @@ protected:
     // A row saved for another ID under branch 1-3, with its staff and a marker in cRiyuu.
     void entry(long id, int year, int month, const QString& reason, int staff = 5) const
     {
-        sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNRS, cRiyuu, nStaffID) "
-                            "VALUES (1, 3, %1, %2, %3, 4, '%4', %5)")
-                 .arg(id).arg(year).arg(month).arg(reason).arg(staff)});
+        sql({QStringLiteral(
+                 "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNRS, cRiyuu, nStaffID) "
+                 "VALUES (1, 3, %1, %2, %3, 4, '%4', %5)")
+                 .arg(id)
+                 .arg(year)
+                 .arg(month)
+                 .arg(reason)
+                 .arg(staff)});
     }
     QString previous(const QString& month) const
     {
@@ -198,7 +226,8 @@ protected:
         return QStringLiteral("%1/%2 %3 %4")
             .arg(r.row->field(QStringLiteral("実績年")).toInt())
             .arg(r.row->field(QStringLiteral("実績月")).toInt())
-            .arg(r.row->field(QStringLiteral("cRiyuu")).toString(), r.row->field(QStringLiteral("cSTAFFName")).toString());
+            .arg(r.row->field(QStringLiteral("cRiyuu")).toString(),
+                 r.row->field(QStringLiteral("cSTAFFName")).toString());
     }
 };
 
@@ -233,9 +262,10 @@ TEST_P(Over16Reads, ThePreviousEntryFollowsTheEditionRule)
         const char* month;
         const char* expected;
     };
-    for (const Case& c : {Case{0, "2024/01/01", "2023/12 sub-dec 高橋　二郎"}, Case{1, "2024/01/01", "2023/11 own-nov 佐藤　一郎"},
-                          Case{0, "2024/03/01", "2023/12 sub-dec 高橋　二郎"}, Case{0, "2023/11/01", "none"},
-                          Case{1, "2023/12/01", "2023/11 own-nov 佐藤　一郎"}}) {
+    for (const Case& c :
+         {Case{0, "2024/01/01", "2023/12 sub-dec 高橋　二郎"}, Case{1, "2024/01/01", "2023/11 own-nov 佐藤　一郎"},
+          Case{0, "2024/03/01", "2023/12 sub-dec 高橋　二郎"}, Case{0, "2023/11/01", "none"},
+          Case{1, "2023/12/01", "2023/11 own-nov 佐藤　一郎"}}) {
         gTZSVer = c.marker;
         EXPECT_EQ(previous(QString::fromLatin1(c.month)), QString::fromUtf8(c.expected))
             << "marker " << c.marker << " month " << c.month;
@@ -265,7 +295,6 @@ TEST_P(Over16Reads, ReadFailuresAreReportedWithTheirStatus)
     expectSaid(rec, {{"iDataLoad_Zenkai() でエラー\r\n(-2147467259)…", MsgIcon::Critical}});
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, Over16Reads, ::testing::Values(Via::Embedded, Via::Odbc),
-                         viaName);
+INSTANTIATE_TEST_SUITE_P(Drivers, Over16Reads, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 } // namespace

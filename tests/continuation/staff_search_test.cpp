@@ -2,11 +2,11 @@
 // matched literally, confirming and closing by buttons, keys and double clicks, failures.
 #include "windows/staff_search.h"
 
-#include "widgets/number_input.h"
-#include "widgets/spread_grid.h"
 #include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "support/modal.h"
+#include "widgets/number_input.h"
+#include "widgets/spread_grid.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,8 +29,10 @@ protected:
     }
     void staff(int id, const char* name, const char* kana, const char* ended, int kyotenEb = 3) const
     {
-        sql({QStringLiteral("INSERT INTO STAFF (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iChusiFlg) VALUES (1, %1, %2, %3, %4, %5)")
-                 .arg(kyotenEb).arg(id)
+        sql({QStringLiteral(
+                 "INSERT INTO STAFF (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iChusiFlg) VALUES (1, %1, %2, %3, %4, %5)")
+                 .arg(kyotenEb)
+                 .arg(id)
                  .arg(u'\'' + QString::fromUtf8(name).replace(u'\'', QStringLiteral("''")) + u'\'',
                       u'\'' + QString::fromUtf8(kana) + u'\'', QString::fromLatin1(ended))});
     }
@@ -93,10 +95,10 @@ TEST_P(StaffSearch, TypedConditionsMatchLiterallyAndTrailingBlanksCount)
         QList<long> expected;
         const char* shownName; // the name input after the search
     };
-    for (const Case& c : {Case{"%", "", {10}, "%"}, Case{"_", "", {12}, "_"}, Case{"[", "", {14}, "["},
-                          Case{"'", "", {16}, "'"}, Case{"O'Neil", "オニ", {16}, "O'Neil"},
-                          Case{"' OR 1=1 --", "", {}, "' OR 1=1 --"}, Case{"山田 ", "", {17}, "山田"},
-                          Case{"山田", "ダハ", {18}, "山田"}, Case{"", "ヤマダ", {17, 18}, ""}}) {
+    for (const Case& c :
+         {Case{"%", "", {10}, "%"}, Case{"_", "", {12}, "_"}, Case{"[", "", {14}, "["}, Case{"'", "", {16}, "'"},
+          Case{"O'Neil", "オニ", {16}, "O'Neil"}, Case{"' OR 1=1 --", "", {}, "' OR 1=1 --"},
+          Case{"山田 ", "", {17}, "山田"}, Case{"山田", "ダハ", {18}, "山田"}, Case{"", "ヤマダ", {17, 18}, ""}}) {
         rec.clear();
         w->txt_SiboriName->setText(QString::fromUtf8(c.name));
         w->txt_SiboriKana->setText(QString::fromUtf8(c.kana));
@@ -104,8 +106,9 @@ TEST_P(StaffSearch, TypedConditionsMatchLiterallyAndTrailingBlanksCount)
         EXPECT_EQ(codes(), c.expected) << c.name;
         EXPECT_EQ(w->txt_SiboriName->text(), QString::fromUtf8(c.shownName));
         EXPECT_EQ(w->but_Act[0]->isEnabled(), !c.expected.isEmpty());
-        expectSaid(rec, c.expected.isEmpty() ? QList<Said>{{"該当する施術者データがありません。", MsgIcon::Information, ""}}
-                                             : QList<Said>{});
+        expectSaid(rec,
+                   c.expected.isEmpty() ? QList<Said>{{"該当する施術者データがありません。", MsgIcon::Information, ""}}
+                                        : QList<Said>{});
     }
     // Letters never reach the ID condition.
     w->in_SiboriID->clear();
@@ -166,8 +169,9 @@ TEST_P(StaffSearch, ConfirmingByKeyButtonOrDoubleClickAndClosingWithoutAChoice)
 TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)
 {
     open();
-    for (QWidget* c : std::initializer_list<QWidget*>{w->txt_SiboriName, w->txt_SiboriKana, w->in_SiboriID, w->chkEndSejutsuha,
-                                                      w->chkEndKanja, w->but_Read, w->but_Act[0], w->but_Act[1], w->spr_1ran}) {
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{w->txt_SiboriName, w->txt_SiboriKana, w->in_SiboriID, w->chkEndSejutsuha,
+                                         w->chkEndKanja, w->but_Read, w->but_Act[0], w->but_Act[1], w->spr_1ran}) {
         EXPECT_EQ(c->accessibleDescription(), c->objectName());
         EXPECT_FALSE(c->accessibleName().isEmpty());
     }
@@ -201,7 +205,6 @@ TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)
     EXPECT_TRUE(w->isVisible());
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, StaffSearch, ::testing::Values(Via::Embedded, Via::Odbc),
-                         viaName);
+INSTANTIATE_TEST_SUITE_P(Drivers, StaffSearch, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 } // namespace

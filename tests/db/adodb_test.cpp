@@ -4,8 +4,9 @@
 #include "support/file_faults.h"
 
 // The error lines an SQLite error adds to sErrMsg.
-const QString kNoSuchLines = QStringLiteral("\rConnection State=1\rError Number: 1\r  Description: no such table: NOSUCH\r  Source: SQLite"
-                                            "\r  SQL State: HY000\r  Native Error: 1\r\r1 provider error(s) occurred.");
+const QString kNoSuchLines =
+    QStringLiteral("\rConnection State=1\rError Number: 1\r  Description: no such table: NOSUCH\r  Source: SQLite"
+                   "\r  SQL State: HY000\r  Native Error: 1\r\r1 provider error(s) occurred.");
 
 TEST(DbAdodb, FailedConnectionsGiveOneLineAndNoPendingErrors)
 {
@@ -22,8 +23,9 @@ TEST(DbAdodb, FailedConnectionsGiveOneLineAndNoPendingErrors)
          QStringLiteral("Windows 統合認証（Integrated Security）はこの環境では使えません。"
                         "接続文字列に User ID と Password を指定してください。")},
         {QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb"),
-         QStringLiteral("プロバイダ「Microsoft.Jet.OLEDB.4.0」はこの環境では使えません。"
-                        "Provider=SQLite、SQL Server の OLE DB プロバイダ、または ODBC の接続文字列を指定してください。")},
+         QStringLiteral(
+             "プロバイダ「Microsoft.Jet.OLEDB.4.0」はこの環境では使えません。"
+             "Provider=SQLite、SQL Server の OLE DB プロバイダ、または ODBC の接続文字列を指定してください。")},
         {QString(), QStringLiteral("接続文字列が空です。")},
     };
     for (const auto& [connectionString, expected] : cases) {
@@ -59,19 +61,24 @@ TEST(DbAdodb, ErrorTextsTimeoutsReconnectingAndValues)
     EXPECT_EQ(db.sErrMsg(), QStringLiteral("(-2147467259)no such table: NOSUCH\rSQL=") + sql80 + kNoSuchLines);
     EXPECT_TRUE(db.pendingErrors().empty());
     EXPECT_EQ(db.iOpenRecSet(rs, sql81), -1);
-    EXPECT_EQ(db.sErrMsg(), QStringLiteral("(-2147467259)no such table: NOSUCH\rSQL=") + sql81.left(80)
-                                 + QStringLiteral("・・・") + kNoSuchLines);
+    EXPECT_EQ(db.sErrMsg(),
+              QStringLiteral("(-2147467259)no such table: NOSUCH\rSQL=") + sql81.left(80) + QStringLiteral("・・・")
+                  + kNoSuchLines);
     EXPECT_FALSE(rs.isOpen());
 
-    const QString sql = QStringLiteral("insert into NOSUCH values (1) ") + QString(100, u' ') + QStringLiteral("-- end");
+    const QString sql =
+        QStringLiteral("insert into NOSUCH values (1) ") + QString(100, u' ') + QStringLiteral("-- end");
     long affected = 99;
     EXPECT_EQ(db.iExecSQL(sql, &affected), -1);
     EXPECT_EQ(affected, 99);
     EXPECT_EQ(db.sErrMsg(),
-              QStringLiteral("ERR:iExecSQL (-2147467259)no such table: NOSUCH") + kNoSuchLines + QStringLiteral("\rSQL=") + sql);
+              QStringLiteral("ERR:iExecSQL (-2147467259)no such table: NOSUCH") + kNoSuchLines
+                  + QStringLiteral("\rSQL=") + sql);
     EXPECT_EQ(db.iCommitTrans(), -1);
-    EXPECT_TRUE(db.sErrMsg().startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)cannot commit - no transaction is active\r"
-                                                        "Connection State=1\rError Number: 1\r"))) << db.sErrMsg().toStdString();
+    EXPECT_TRUE(
+        db.sErrMsg().startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)cannot commit - no transaction is active\r"
+                                               "Connection State=1\rError Number: 1\r")))
+        << db.sErrMsg().toStdString();
     // iConnect on an open connection keeps it (a temporary table survives) and sets 180 again.
     ASSERT_EQ(db.iExecSQL(QStringLiteral("CREATE TEMP TABLE kept (a int)")), 0);
     EXPECT_EQ(db.iConnect(), 0);
@@ -87,7 +94,8 @@ TEST(DbAdodb, ErrorTextsTimeoutsReconnectingAndValues)
     EXPECT_EQ(db.iDisConnect(), -1);
     EXPECT_EQ(db.sErrMsg(), QStringLiteral("( 3704)オブジェクトが閉じている場合は、操作は許可されません。"));
     EXPECT_EQ(db.iOpenRecSet(rs, QStringLiteral("SELECT 1")), -1);
-    EXPECT_EQ(db.sErrMsg(), QStringLiteral("( 3709)接続が閉じているか無効なため、この操作は実行できません。\rSQL=SELECT 1"));
+    EXPECT_EQ(db.sErrMsg(),
+              QStringLiteral("( 3709)接続が閉じているか無効なため、この操作は実行できません。\rSQL=SELECT 1"));
     EXPECT_EQ(db.iCloseRecSet(rs), -1);
     EXPECT_EQ(db.sErrMsg(), QStringLiteral("3704\r\nオブジェクトが閉じている場合は、操作は許可されません。"));
     // A later use starts from a fresh connection; recordset values come converted.
@@ -96,8 +104,9 @@ TEST(DbAdodb, ErrorTextsTimeoutsReconnectingAndValues)
     ASSERT_EQ(db.iExecSQL(QStringLiteral("insert into RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay) "
                                          "values (1, 3, 10101, N'青木　一郎 ', '1950/08/01')")),
               0);
-    ASSERT_EQ(db.iOpenRecSet(rs, QStringLiteral("SELECT nIDNo, cName, tBirthDay, tSyoryoDay, 1.5 AS r, nIDNo AS NIDNO2, "
-                                                "iKyotenEb AS nIDNo FROM RIYOUSHA")),
+    ASSERT_EQ(db.iOpenRecSet(rs,
+                             QStringLiteral("SELECT nIDNo, cName, tBirthDay, tSyoryoDay, 1.5 AS r, nIDNo AS NIDNO2, "
+                                            "iKyotenEb AS nIDNo FROM RIYOUSHA")),
               0);
     EXPECT_EQ(rs["nidno"].typeId(), QMetaType::LongLong); // case-insensitive; the first of duplicates
     EXPECT_EQ(rs["r"].typeId(), QMetaType::Double);

@@ -69,7 +69,7 @@ TEST_P(ConnectionReuse, AHandedOutConnectionIsLikeANewOne)
     EXPECT_EQ(idleConnectionCount(), afterClose - 1); // the idle one, not a new one
     EXPECT_EQ(db.commandTimeout(), 180);
     EXPECT_EQ(queryRows(db, kCount), QStringList{QStringLiteral("0")}); // rolled back
-    EXPECT_EQ(db.iBeginTrans(), 0) << db.sErrMsg().toStdString();  // none was left open
+    EXPECT_EQ(db.iBeginTrans(), 0) << db.sErrMsg().toStdString();       // none was left open
     EXPECT_EQ(db.iCommitTrans(), 0);
     // A temporary table does not reach the next routine: that connection is not kept.
     ASSERT_EQ(db.iExecSQL(QStringLiteral("CREATE TEMP TABLE scratch (a int)")), 0);
@@ -117,7 +117,7 @@ TEST_P(ConnectionReuse, AChangedConnectionStringReachesTheOtherDatabase)
     };
     EXPECT_EQ(count(), QStringLiteral("0"));
     fx.install.writeAdodbIni(GetParam() == DriverKind::Odbc ? sqliteOdbcConnectionString(otherPath)
-                                                             : QStringLiteral("Provider=SQLite;Data Source=other.db"));
+                                                            : QStringLiteral("Provider=SQLite;Data Source=other.db"));
     EXPECT_EQ(count(), QStringLiteral("1"));
     EXPECT_TRUE(rec.messages.isEmpty());
 }

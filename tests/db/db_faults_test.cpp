@@ -1,21 +1,21 @@
 // Database faults against the program's routines on both drivers: each routine answers with
 // its own message and result, nothing is half-written, no lock or journal is left behind,
 // and the same routine works again once the fault is gone.
-#include "windows/input_meisai.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
-#include "widgets/bounded_text.h"
-#include "widgets/date_input.h"
 #include "support/file_faults.h"
 #include "support/list_fixture.h"
+#include "widgets/bounded_text.h"
+#include "widgets/date_input.h"
+#include "windows/input_meisai.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
 #include <functional>
 
 namespace {
@@ -64,7 +64,9 @@ protected:
     // The stored reason of the user's May row.
     QStringList storedReason() const
     {
-        return queryFile(db, QStringLiteral("SELECT cRiyuu FROM OVER16COUNT WHERE nKanjaID = 10101 AND iYear = 2024 AND iMonth = 5"));
+        return queryFile(
+            db,
+            QStringLiteral("SELECT cRiyuu FROM OVER16COUNT WHERE nKanjaID = 10101 AND iYear = 2024 AND iMonth = 5"));
     }
     // No transaction or lock of ours is left: another connection gets the file for itself at once.
     bool fileIsFree() const
@@ -80,11 +82,11 @@ protected:
 struct Routine {
     const char* name;
     std::function<Outcome()> run;
-    QString routineName;   // P of its messages
-    short connectFailed;   // result after a connection failure
-    short queryFailed;     // result after a failed query or statement
-    bool writes;           // writes to the database
-    std::function<void()> prepare = [] {}; // before the fault is made
+    QString routineName;                                      // P of its messages
+    short connectFailed;                                      // result after a connection failure
+    short queryFailed;                                        // result after a failed query or statement
+    bool writes;                                              // writes to the database
+    std::function<void()> prepare = [] {};                    // before the fault is made
     std::function<QString()> kept = [] { return QString(); }; // after a failure: what was lost, if anything
 };
 
@@ -109,7 +111,9 @@ std::vector<Routine> routines()
     };
     auto save = [] {
         const Over16SaveResult r = saveOver16Entry(10101, kMay, entry(QStringLiteral("新しい理由")));
-        return Outcome{r.status, r.unshownError.isEmpty() ? QStringList{} : QStringList{QStringLiteral("unshown|") + r.unshownError}};
+        return Outcome{r.status,
+                       r.unshownError.isEmpty() ? QStringList{}
+                                                : QStringList{QStringLiteral("unshown|") + r.unshownError}};
     };
     return {{"start-up checks", checks, QStringLiteral("csInpKey_Isi"), 5, 5, false},
             {"list", list, QStringLiteral("iDataLoad"), 0, 1, false},
@@ -149,24 +153,21 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
          Stage::Connect, "データベースファイルではありません。("},
         {"not a database", [write](OtherConnection&) { return write(QByteArray("not a database\r\n").repeated(300)); },
          restore, Stage::Connect, "file is not a database ("},
-        {"truncated",
-         [this, write](OtherConnection&) { return write(sound.left(sound.size() / 2)); }, restore, Stage::Any,
-         "database disk image is malformed"},
+        {"truncated", [this, write](OtherConnection&) { return write(sound.left(sound.size() / 2)); }, restore,
+         Stage::Any, "database disk image is malformed"},
         {"read-only", [path](OtherConnection&) { return makeReadOnly(path); },
-         [path](OtherConnection&) { undoReadOnly(path); },
-         Stage::Write, "attempt to write a readonly database"},
-        {"locked by a writer",
-         [path](OtherConnection& o) { return o.open(path, "BEGIN EXCLUSIVE"); },
+         [path](OtherConnection&) { undoReadOnly(path); }, Stage::Write, "attempt to write a readonly database"},
+        {"locked by a writer", [path](OtherConnection& o) { return o.open(path, "BEGIN EXCLUSIVE"); },
          [](OtherConnection& o) { o.close(); }, Stage::Connect, "database is locked ("},
-        {"a writer's reservation",
-         [path](OtherConnection& o) { return o.open(path, "BEGIN IMMEDIATE"); },
+        {"a writer's reservation", [path](OtherConnection& o) { return o.open(path, "BEGIN IMMEDIATE"); },
          [](OtherConnection& o) { o.close(); }, Stage::Write, "database is locked"},
         {"a reader during the commit",
          [path](OtherConnection& o) { return o.open(path, "BEGIN; SELECT count(*) FROM OVER16COUNT;"); },
          [](OtherConnection& o) { o.close(); }, Stage::Commit, "database is locked"},
         {"a trigger failing the insert",
          [path](OtherConnection& o) {
-             const bool made = o.open(path, "CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END");
+             const bool made = o.open(
+                 path, "CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END");
              o.close();
              return made;
          },
@@ -182,35 +183,36 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
     std::unique_ptr<frmInputMeisai> window;
     Over16Entry entered;
     std::vector<Routine> all = routines();
-    all.push_back(
-        {"entry window", [&] {
-             window->btnRegist->click();
-             return Outcome{short(window->isVisible() ? -1 : 0), {}};
-         },
-         QStringLiteral("iDataLoad"), -1, -1, true,
-         [&] {
-             window = std::make_unique<frmInputMeisai>();
-             ASSERT_EQ(window->iInit(10101, kMay), 0) << shown().join(u'\n').toStdString();
-             window->show();
-             window->optNegaeri[2]->click();
-             window->optOkiagari[1]->click();
-             window->OptRitsui[2]->click();
-             window->optZenkaiUmu[0]->click();
-             window->cmbZenkaiHenka[0]->setCurrentIndex(3);
-             window->imHyoukaDay[0]->setDate(QDate(2024, 5, 20));
-             window->imSyoumeiDay->setDate(QDate(2024, 5, 31));
-             window->txtRiyuu->setStoredText(QStringLiteral("入力中の理由\r\n二行目"));
-             entered = window->entryValues();
-         },
-         [&] {
-             const Over16Entry now = window->entryValues();
-             if (!window->isVisible())
-                 return QStringLiteral("the window closed");
-             if (now.cRiyuu != entered.cRiyuu || now.iNegaeri != entered.iNegaeri || now.iOkiagari != entered.iOkiagari
-                 || now.cHyoukaDay != entered.cHyoukaDay || now.cSyoumeiDay != entered.cSyoumeiDay || now.nStaffID != entered.nStaffID)
-                 return QStringLiteral("the entry changed");
-             return QString();
-         }});
+    all.push_back({"entry window",
+                   [&] {
+                       window->btnRegist->click();
+                       return Outcome{short(window->isVisible() ? -1 : 0), {}};
+                   },
+                   QStringLiteral("iDataLoad"), -1, -1, true,
+                   [&] {
+                       window = std::make_unique<frmInputMeisai>();
+                       ASSERT_EQ(window->iInit(10101, kMay), 0) << shown().join(u'\n').toStdString();
+                       window->show();
+                       window->optNegaeri[2]->click();
+                       window->optOkiagari[1]->click();
+                       window->OptRitsui[2]->click();
+                       window->optZenkaiUmu[0]->click();
+                       window->cmbZenkaiHenka[0]->setCurrentIndex(3);
+                       window->imHyoukaDay[0]->setDate(QDate(2024, 5, 20));
+                       window->imSyoumeiDay->setDate(QDate(2024, 5, 31));
+                       window->txtRiyuu->setStoredText(QStringLiteral("入力中の理由\r\n二行目"));
+                       entered = window->entryValues();
+                   },
+                   [&] {
+                       const Over16Entry now = window->entryValues();
+                       if (!window->isVisible())
+                           return QStringLiteral("the window closed");
+                       if (now.cRiyuu != entered.cRiyuu || now.iNegaeri != entered.iNegaeri
+                           || now.iOkiagari != entered.iOkiagari || now.cHyoukaDay != entered.cHyoukaDay
+                           || now.cSyoumeiDay != entered.cSyoumeiDay || now.nStaffID != entered.nStaffID)
+                           return QStringLiteral("the entry changed");
+                       return QString();
+                   }});
 
     const bool odbc = GetParam() == Via::Odbc;
     int tried = 0;
@@ -250,7 +252,8 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
                 EXPECT_EQ(o.status, routine.name == std::string("month entry") ? 10 : 0);
             } else if (fault.stage == Stage::Connect) {
                 EXPECT_EQ(o.status, routine.connectFailed);
-                ASSERT_EQ(o.messages.size(), routine.connectFailed == 5 ? 5 : 1) << o.messages.join(u'\n').toStdString();
+                ASSERT_EQ(o.messages.size(), routine.connectFailed == 5 ? 5 : 1)
+                    << o.messages.join(u'\n').toStdString();
                 EXPECT_TRUE(o.messages[0].startsWith(head)) << o.messages[0].toStdString();
                 if (!odbc || fault.name == std::string("missing") || fault.name == std::string("a folder")) {
                     EXPECT_EQ(o.messages[0], head + QString::fromUtf8(fault.sqliteText) + db + u')');
@@ -260,18 +263,22 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
                 EXPECT_EQ(o.status, -1);
                 ASSERT_EQ(o.messages.size(), 1);
                 EXPECT_TRUE(o.messages[0].startsWith(QStringLiteral("unshown|ERR:CommitTrans (-2147467259)"))
-                            || o.messages[0].startsWith(QStringLiteral("確認|%1|保存できませんでした。\r\nERR:CommitTrans (-2147467259)")
-                                                            .arg(int(MsgIcon::Exclamation))))
+                            || o.messages[0].startsWith(
+                                QStringLiteral("確認|%1|保存できませんでした。\r\nERR:CommitTrans (-2147467259)")
+                                    .arg(int(MsgIcon::Exclamation))))
                     << o.messages[0].toStdString();
             } else if (routine.writes) {
                 // A failed statement of the save: sErrMsg titled 確認, the transaction rolled back.
                 EXPECT_EQ(o.status, -1);
                 ASSERT_EQ(o.messages.size(), 1) << o.messages.join(u'\n').toStdString();
-                EXPECT_TRUE(o.messages[0].startsWith(QStringLiteral("確認|%1|ERR:iExecSQL (-2147467259)").arg(int(MsgIcon::None))))
+                EXPECT_TRUE(o.messages[0].startsWith(
+                    QStringLiteral("確認|%1|ERR:iExecSQL (-2147467259)").arg(int(MsgIcon::None))))
                     << o.messages[0].toStdString();
                 EXPECT_TRUE(o.messages[0].contains(QString::fromUtf8(fault.sqliteText))) << o.messages[0].toStdString();
-                if (!odbc && fault.name != std::string("a trigger failing the insert")) { // the engine's text names the file
-                    EXPECT_TRUE(o.messages[0].contains(QString::fromUtf8(fault.sqliteText) + QStringLiteral(" (") + db + u')'))
+                if (!odbc
+                    && fault.name != std::string("a trigger failing the insert")) { // the engine's text names the file
+                    EXPECT_TRUE(
+                        o.messages[0].contains(QString::fromUtf8(fault.sqliteText) + QStringLiteral(" (") + db + u')'))
                         << o.messages[0].toStdString();
                 }
             } else {

@@ -65,7 +65,8 @@ inline QString fieldsText(const AdoRecordset& rs, const QStringList& names)
 inline QStringList queryRows(cT_ADODB& db, const QString& sql)
 {
     AdoRecordset rs;
-    EXPECT_EQ(db.iOpenRecSet(rs, sql), 0) << db.sErrMsg().toStdString(); // a recordset that failed to open is at its end
+    EXPECT_EQ(db.iOpenRecSet(rs, sql), 0)
+        << db.sErrMsg().toStdString(); // a recordset that failed to open is at its end
     QStringList rows;
     for (; !rs.EOF_(); rs.MoveNext()) {
         QStringList cells;

@@ -1,25 +1,25 @@
 // Hostile text in every typed field: every statement the program sends keeps, outside its
 // string literals, exactly the tokens it has with a plain text, and nothing typed is lost
 // or changes the database.
-#include "windows/input_meisai.h"
 #include "continuation/over16_record.h"
-#include "windows/staff_search.h"
 #include "db/sql_text.h"
 #include "db/statement_log.h"
 #include "db/table_checks.h"
 #include "db/tsql_tokenizer.h"
 #include "mainwindow/target_list.h"
+#include "support/list_fixture.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
 #include "widgets/number_input.h"
 #include "widgets/spread_grid.h"
-#include "support/list_fixture.h"
+#include "windows/input_meisai.h"
+#include "windows/staff_search.h"
 
-#include <QCryptographicHash>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <functional>
 
@@ -57,19 +57,16 @@ QStringList shape(const QString& sql)
     for (const tsql::Token& t : tsql::tokenize(sql)) {
         if (!t.isSignificant())
             continue;
-        out << (t.kind == tsql::TokenKind::String   ? QStringLiteral("<string>")
-                : t.kind == tsql::TokenKind::Number ? QStringLiteral("<number>")
-                                                    : t.text);
+        out << (t.kind == tsql::TokenKind::String       ? QStringLiteral("<string>")
+                    : t.kind == tsql::TokenKind::Number ? QStringLiteral("<number>")
+                                                        : t.text);
         if (t.unterminated)
             out << QStringLiteral("<unterminated>");
     }
     return out;
 }
 
-QByteArray digest(const QString& path)
-{
-    return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
-}
+QByteArray digest(const QString& path) { return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256); }
 
 // Types text as key presses, as an operator would (number inputs drop what is no digit).
 void typeText(QWidget* w, const QString& text)
@@ -99,7 +96,8 @@ protected:
     // The stored reason and other symptom: "cRiyuu|cSyoujouSonota".
     QString stored() const
     {
-        const QStringList r = queryFile(db, QStringLiteral("SELECT cRiyuu, cSyoujouSonota FROM OVER16COUNT WHERE nKanjaID = 10101"));
+        const QStringList r =
+            queryFile(db, QStringLiteral("SELECT cRiyuu, cSyoujouSonota FROM OVER16COUNT WHERE nKanjaID = 10101"));
         return r.value(0);
     }
     mutable QString expectedStored; // what the entry window was saving, as stored() gives it
@@ -157,19 +155,23 @@ protected:
             {"txt_SiboriName", list([](ListConditions& c, const QString& t) { c.searchName = t; })},
             {"txt_SiboriKana", list([](ListConditions& c, const QString& t) { c.searchKana = t; })},
             {"txt_SiboriNo", list([](ListConditions& c, const QString& t) { c.searchNo = t; })},
-            {"practitioner search txt_SiboriName", staff([](frm施術者検索& w, const QString& t) { w.txt_SiboriName->setText(t); })},
-            {"practitioner search txt_SiboriKana", staff([](frm施術者検索& w, const QString& t) { w.txt_SiboriKana->setText(t); })},
+            {"practitioner search txt_SiboriName",
+             staff([](frm施術者検索& w, const QString& t) { w.txt_SiboriName->setText(t); })},
+            {"practitioner search txt_SiboriKana",
+             staff([](frm施術者検索& w, const QString& t) { w.txt_SiboriKana->setText(t); })},
             {"practitioner search in_SiboriID", staff([](frm施術者検索& w, const QString& t) {
                  w.in_SiboriID->clear();
                  typeText(w.in_SiboriID, t.left(50));
-             }), false, QStringLiteral("1"), false},
+             }),
+             false, QStringLiteral("1"), false},
             {"txtRiyuu", entry([](frmInputMeisai& w, const QString& t) { w.txtRiyuu->setStoredText(t); }), true},
             {"imTantou", entry([](frmInputMeisai& w, const QString& t) {
                  w.imTantou->clear();
                  w.imTantou->setFocus();
                  typeText(w.imTantou, t.left(50));
                  QTest::keyClick(w.imTantou, Qt::Key_Return);
-             }), true, QStringLiteral("1")},
+             }),
+             true, QStringLiteral("1")},
             // Typed only while RIYOUSHA_SUB has no column of its own for it (older databases).
             {"txtSyobyo(2)", entry([](frmInputMeisai& w, const QString& t) { w.txtSyobyo[2]->setText(t); }), true},
         };
@@ -215,7 +217,8 @@ void HostileText::checkField(const Field& field, int* inputs)
         for (const QString& sql : sent)
             EXPECT_TRUE(plainShapes.contains(shape(sql))) << sql.left(600).toStdString();
         for (const auto& m : rec.messages) // a clear message at most, never a driver's syntax error
-            EXPECT_FALSE(m.text.contains(QStringLiteral("syntax error")) || m.text.contains(QStringLiteral("unrecognized token")))
+            EXPECT_FALSE(m.text.contains(QStringLiteral("syntax error"))
+                         || m.text.contains(QStringLiteral("unrecognized token")))
                 << m.text.toStdString();
     }
 }
@@ -250,14 +253,17 @@ TEST(TypedText, SearchPatternsHoldWhatTheOldInputControlsHeld)
     EXPECT_EQ(likeContains(QStringLiteral("O'Neil 50%_[!]")), QStringLiteral("'%O''Neil 50!%!_![!!]%' ESCAPE '!'"));
     // The text ends at a NUL; what CP932 lacks is "?", best fit first.
     EXPECT_EQ(likeContains(QStringLiteral("a") + QChar(0) + QStringLiteral("b")), QStringLiteral("'%a%' ESCAPE '!'"));
-    EXPECT_EQ(likeContains(QStringLiteral("😀é") + QChar(0x301C) + QChar(0xD800)), QStringLiteral("'%??～?%' ESCAPE '!'"));
+    EXPECT_EQ(likeContains(QStringLiteral("😀é") + QChar(0x301C) + QChar(0xD800)),
+              QStringLiteral("'%??～?%' ESCAPE '!'"));
 }
 
 TEST(TypedText, AReasonWithANulIsRefusedBeforeAnythingIsSent)
 {
     Over16Entry v;
     v.cRiyuu = QStringLiteral("前") + QChar(0) + QStringLiteral("後");
-    EXPECT_EQ(over16EntryProblem(v), QStringLiteral("施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。"));
+    EXPECT_EQ(
+        over16EntryProblem(v),
+        QStringLiteral("施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。"));
 }
 
 } // namespace

@@ -20,46 +20,55 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
         FixtureDb fx(kind);
         auto db = fx.connect();
         long affected = 0;
-        EXPECT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo, cName) values (1, 3, 1, N'山田　太郎'), "
-                                              "(1, 3, 2, NULL)"), &affected), 0);
+        EXPECT_EQ(
+            db->iExecSQL(QStringLiteral(
+                             "insert into STAFF (iKyotenCd, iKyotenEb, nIDNo, cName) values (1, 3, 1, N'山田　太郎'), "
+                             "(1, 3, 2, NULL)"),
+                         &affected),
+            0);
         EXPECT_EQ(affected, 2);
         for (const bool commit : {false, true}) {
             EXPECT_EQ(db->iBeginTrans(), 0);
             EXPECT_EQ(db->iExecSQL(QStringLiteral("delete from STAFF WHERE nIDNo = 2"), &affected), 0);
             EXPECT_EQ(affected, 1);
             EXPECT_EQ(commit ? db->iCommitTrans() : db->iRollback(), 0) << db->sErrMsg().toStdString();
-            EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT count(*) FROM STAFF")), QStringList{QString::number(commit ? 1 : 2)});
+            EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT count(*) FROM STAFF")),
+                      QStringList{QString::number(commit ? 1 : 2)});
         }
         if (kind == DriverKind::Odbc) {
             // The ODBC driver's diagnostic records, each with its SQLSTATE and native error.
-            EXPECT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 1)")), -1);
+            EXPECT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 1)")),
+                      -1);
             const QString msg = db->sErrMsg();
             static const QRegularExpression shape(QStringLiteral(
                 "^ERR:iExecSQL \\(-2147467259\\)(.+)\\rConnection State=1(\\rError Number: -?\\d+\\r  Description: .+\\r  Source: .+"
                 "\\r  SQL State: [0-9A-Z]{5}\\r  Native Error: -?\\d+)+\\r\\r\\d+ provider error\\(s\\) occurred\\.\\rSQL=insert into STAFF"));
-            EXPECT_TRUE(shape.match(msg).hasMatch() && msg.contains(QStringLiteral("UNIQUE constraint failed"))) << msg.toStdString();
+            EXPECT_TRUE(shape.match(msg).hasMatch() && msg.contains(QStringLiteral("UNIQUE constraint failed")))
+                << msg.toStdString();
             AdoRecordset rs;
             EXPECT_EQ(db->iOpenRecSet(rs, QStringLiteral("SELECT * FROM NOSUCH")), -1);
             // The SQLite ODBC driver reports the ODBC 2 state of a general error.
             EXPECT_TRUE(db->sErrMsg().contains(QStringLiteral("no such table: NOSUCH"))
-                        && db->sErrMsg().contains(QStringLiteral("\r  SQL State: S1000"))) << db->sErrMsg().toStdString();
+                        && db->sErrMsg().contains(QStringLiteral("\r  SQL State: S1000")))
+                << db->sErrMsg().toStdString();
         }
         ASSERT_EQ(db->iBeginTrans(), 0);
         ASSERT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 3)")), 0);
         EXPECT_EQ(db->iDisConnect(), 0);
         qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
         auto other = fx.connect();
-        EXPECT_EQ(other->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 4)")), 0)
+        EXPECT_EQ(other->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 4)")),
+                  0)
             << other->sErrMsg().toStdString();
         qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
         EXPECT_EQ(queryRows(*other, QStringLiteral("SELECT nIDNo FROM STAFF ORDER BY nIDNo")), QStringList({"1", "4"}));
     }
 }
 
-
 TEST(DbOdbc, OleDbFormMapsToFreeTds)
 {
-    const std::pair<const char*, const char*> cases[] = { // empty: the form is refused
+    const std::pair<const char*, const char*> cases[] = {
+        // empty: the form is refused
         {"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=secret;Initial Catalog=SUITE;"
          "Data Source=HOST\\SQLEXPRESS",
          "Driver={FreeTDS};Server=HOST\\SQLEXPRESS;Database=SUITE;UID=sa;PWD=secret;TDS_Version=7.4;ClientCharset=UTF-8"},
@@ -83,9 +92,12 @@ TEST(DbOdbc, OleDbFormMapsToFreeTds)
     EXPECT_TRUE(parseConnectionString(QStringLiteral("Provider=SQLOLEDB;Data Source=H;User ID=u"), QString())
                     .odbcString.startsWith(QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=H;")));
     qunsetenv("MONTHLY_RECORDS_ODBC_DRIVER");
-    EXPECT_EQ(parseConnectionString(QStringLiteral("Provider=SQLite;Data Source=DATA\\suite.db"), QStringLiteral("/opt/app")).sqlitePath,
-              QStringLiteral("/opt/app/DATA/suite.db"));
-    EXPECT_EQ(parseConnectionString(QStringLiteral("DSN=suite;UID=u"), QString()).odbcString, QStringLiteral("DSN=suite;UID=u"));
+    EXPECT_EQ(
+        parseConnectionString(QStringLiteral("Provider=SQLite;Data Source=DATA\\suite.db"), QStringLiteral("/opt/app"))
+            .sqlitePath,
+        QStringLiteral("/opt/app/DATA/suite.db"));
+    EXPECT_EQ(parseConnectionString(QStringLiteral("DSN=suite;UID=u"), QString()).odbcString,
+              QStringLiteral("DSN=suite;UID=u"));
 }
 
 // A real FreeTDS connection to a loopback port that is closed, or that listens and never answers
@@ -105,8 +117,10 @@ TEST(DbOdbc, FreeTdsToAClosedOrSilentPortFailsQuickly)
             close(fd);
         }
         cT_ADODB db;
-        db.iInit(QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=x;Initial Catalog=SUITE;"
-                                "Data Source=127.0.0.1,%1").arg(ntohs(a.sin_port)));
+        db.iInit(QStringLiteral(
+                     "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=x;Initial Catalog=SUITE;"
+                     "Data Source=127.0.0.1,%1")
+                     .arg(ntohs(a.sin_port)));
         QElapsedTimer timer;
         timer.start();
         EXPECT_EQ(db.iConnect(), -1);
@@ -116,7 +130,8 @@ TEST(DbOdbc, FreeTdsToAClosedOrSilentPortFailsQuickly)
             close(fd);
         // One diagnostic, no error lines; the closed port gives the driver's own text.
         const QString msg = db.sErrMsg();
-        EXPECT_TRUE(msg.startsWith(QString::fromLatin1(listening ? "(-2147467259)" : "(-2147467259)[FreeTDS]")) && !msg.contains(u'\r'))
+        EXPECT_TRUE(msg.startsWith(QString::fromLatin1(listening ? "(-2147467259)" : "(-2147467259)[FreeTDS]"))
+                    && !msg.contains(u'\r'))
             << msg.toStdString();
         EXPECT_TRUE(listening || msg.contains(QStringLiteral("Unable to connect"))) << msg.toStdString();
         EXPECT_TRUE(db.pendingErrors().empty());

@@ -14,9 +14,9 @@
 #include "reports/monthly_schedule_table.h"
 #include "reports/over16_print.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QRegularExpression>
 #include <QSqlRecord>
 #include <functional>
 
@@ -74,21 +74,26 @@ const struct {
      [] { loadTable(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 4); }},
     {"iGetJissekiData00, listed users", Runs::OncePerCommand,
      [] { loadTable(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 3); }},
-    {"iGetYoteiData00 and the anniversary counts", Runs::OncePerCommand, [] {
+    {"iGetYoteiData00 and the anniversary counts", Runs::OncePerCommand,
+     [] {
          loadTable(yotei::iGetPrintJoukenYotei, yotei::iGetYoteiData00, 3);
          EXPECT_EQ(yotei::iOutputYoteiCsv(), 1);
      }},
     {"saveOver16Entry", Runs::OncePerCommand, [] { EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}).status, 0); }},
     {"readMonthEntry", Runs::OncePerCommand, [] { readMonthEntry(10101, QStringLiteral("2024/06/01")); }},
     {"readPreviousEntry", Runs::OncePerCommand, [] { readPreviousEntry(10101, QStringLiteral("2024/06/01")); }},
-    {"iGetJissekiData, ticked users", Runs::OncePerCommand, [] { loadTable(form::iGetPrintJouken, form::iGetJissekiData, 3); }},
-    {"iGetKeikakuData, ticked users", Runs::OncePerCommand, [] { loadTable(form::iGetPrintJouken, form::iGetKeikakuData, 3); }},
-    {"getDouiRecord", Runs::OncePerUser, [] {
+    {"iGetJissekiData, ticked users", Runs::OncePerCommand,
+     [] { loadTable(form::iGetPrintJouken, form::iGetJissekiData, 3); }},
+    {"iGetKeikakuData, ticked users", Runs::OncePerCommand,
+     [] { loadTable(form::iGetPrintJouken, form::iGetKeikakuData, 3); }},
+    {"getDouiRecord", Runs::OncePerUser,
+     [] {
          form::Over16PrintRec rec;
          form::getDouiRecord(10101, QStringLiteral("2024/06/01"), rec);
      }},
     {"iGetKaisuAfterDay", Runs::OncePerUser, [] { form::iGetKaisuAfterDay(10101, QStringLiteral("2024/06/10")); }},
-    {"iGetSejutuBui", Runs::OncePerUser, [] {
+    {"iGetSejutuBui", Runs::OncePerUser,
+     [] {
          form::Over16PrintRec rec;
          form::iGetSejutuBui(10101, QStringLiteral("2024/06/01"), rec);
      }},
@@ -116,8 +121,9 @@ protected:
         QStringList schedules;
         for (int d = 1; d <= 20; ++d)
             schedules << QStringLiteral("(1, 3, %1, 10101, 1, %2, 0)").arg(d).arg(20240610 + d % 20);
-        fx.exec({"INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) VALUES "
-                 + schedules.join(u',')});
+        fx.exec(
+            {"INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) VALUES "
+             + schedules.join(u',')});
         direct = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plans"));
         direct.setDatabaseName(fx.path);
         ASSERT_TRUE(direct.open());
@@ -138,17 +144,18 @@ protected:
     {
         QStringList sqlite;
         const tsql::CatalogGetter getter = [this]() -> const tsql::CatalogData& { return catalog; };
-        std::function<void(const std::vector<tsql::Statement>&)> add = [&](const std::vector<tsql::Statement>& statements) {
-            for (const tsql::Statement& st : statements) {
-                if (st.kind == tsql::Statement::Kind::If) {
-                    sqlite << tsql::translateCondition(st.tokens, getter);
-                    add(st.thenBody);
-                    add(st.elseBody);
-                } else {
-                    sqlite << tsql::translateStatement(st.tokens, getter).sql;
+        std::function<void(const std::vector<tsql::Statement>&)> add =
+            [&](const std::vector<tsql::Statement>& statements) {
+                for (const tsql::Statement& st : statements) {
+                    if (st.kind == tsql::Statement::Kind::If) {
+                        sqlite << tsql::translateCondition(st.tokens, getter);
+                        add(st.thenBody);
+                        add(st.elseBody);
+                    } else {
+                        sqlite << tsql::translateStatement(st.tokens, getter).sql;
+                    }
                 }
-            }
-        };
+            };
         for (const auto& batch : tsql::splitGoBatches(tsql::tokenize(tsql))) {
             QString error;
             add(tsql::parseBatch(batch, &error));
@@ -190,12 +197,16 @@ TEST_F(QueryPlans, LargeTablesAreReadByTheirKeys)
             for (const QString& line : plan(text)) {
                 for (const auto& [table, user] : kLarge) {
                     const QString name = QString::fromUtf8(table);
-                    if (!line.startsWith(QStringLiteral("SCAN ") + name) && !line.startsWith(QStringLiteral("SEARCH ") + name))
+                    if (!line.startsWith(QStringLiteral("SCAN ") + name)
+                        && !line.startsWith(QStringLiteral("SEARCH ") + name))
                         continue;
-                    EXPECT_TRUE(line.startsWith(QStringLiteral("SEARCH ")) && line.contains(QStringLiteral("iKyotenEb=?")))
-                        << routine.name << " reads a whole table: " << line.toStdString() << "\n" << text.toStdString();
+                    EXPECT_TRUE(line.startsWith(QStringLiteral("SEARCH "))
+                                && line.contains(QStringLiteral("iKyotenEb=?")))
+                        << routine.name << " reads a whole table: " << line.toStdString() << "\n"
+                        << text.toStdString();
                     if (routine.runs == Runs::OncePerUser) {
-                        EXPECT_TRUE(line.contains(QString::fromUtf8(user) + u'=') || line.contains(QString::fromUtf8(user) + u'>'))
+                        EXPECT_TRUE(line.contains(QString::fromUtf8(user) + u'=')
+                                    || line.contains(QString::fromUtf8(user) + u'>'))
                             << routine.name << " reads a branch for one user: " << line.toStdString() << "\n"
                             << text.toStdString();
                     }

@@ -50,7 +50,8 @@ TEST(DbRecipe, MessagesForUnreachableData)
          db + QStringLiteral("データベースファイルが見つかりません。(") + app + QStringLiteral("/DATA/nosuch.db)")},
         {"Driver={No Such Driver};Database=x", "iDataLoad", db + QStringLiteral("[unixODBC][Driver Manager]…")},
         // A query that cannot be opened: the message carries the SQL and the error lines.
-        {"", "getDouiRecord", db + QStringLiteral("no such table: NOSUCH\rSQL=select * from NOSUCH\rConnection State=1\r…"),
+        {"", "getDouiRecord",
+         db + QStringLiteral("no such table: NOSUCH\rSQL=select * from NOSUCH\rConnection State=1\r…"),
          QStringLiteral("select * from NOSUCH")},
     };
     for (const auto& c : cases) {
@@ -59,7 +60,9 @@ TEST(DbRecipe, MessagesForUnreachableData)
         else
             fx.install.writeAdodbIni(*c.ini ? QString::fromLatin1(c.ini) : fx.connectionString);
         const QString shown = recipeMessage(QString::fromLatin1(c.routine), c.sql);
-        const QString expected = c.detail.isEmpty() ? QString() : QString::fromLatin1(c.routine) + QStringLiteral("() でエラー\r\n") + c.detail;
+        const QString expected = c.detail.isEmpty()
+            ? QString()
+            : QString::fromLatin1(c.routine) + QStringLiteral("() でエラー\r\n") + c.detail;
         if (expected.endsWith(u'…'))
             EXPECT_TRUE(shown.startsWith(expected.chopped(1))) << shown.toStdString();
         else

@@ -9,11 +9,18 @@ namespace {
 
 QString flags()
 {
-    return QStringLiteral("%1 %2 %3 %4 %5").arg(iHasDouiRec).arg(iHasHKSyobyou07Flg).arg(iHasSyoujouSonota).arg(iHasDelFlgHenrei)
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(iHasDouiRec)
+        .arg(iHasHKSyobyou07Flg)
+        .arg(iHasSyoujouSonota)
+        .arg(iHasDelFlgHenrei)
         .arg(iHasJissekiHoseUmu);
 }
 
-void resetFlags(short value) { iHasDouiRec = iHasHKSyobyou07Flg = iHasSyoujouSonota = iHasDelFlgHenrei = iHasJissekiHoseUmu = value; }
+void resetFlags(short value)
+{
+    iHasDouiRec = iHasHKSyobyou07Flg = iHasSyoujouSonota = iHasDelFlgHenrei = iHasJissekiHoseUmu = value;
+}
 
 } // namespace
 
@@ -26,15 +33,18 @@ TEST(DbTableChecks, FreshAndOldLayoutsEndCurrentKeepingEveryRow)
         QStringList rows; // OVER16COUNT after the checks
     } cases[] = {
         {SchemaVariant::Current, "1 1 1 1 1", {}},
-        {SchemaVariant::Old, "0 0 0 0 0",
+        {SchemaVariant::Old,
+         "0 0 0 0 0",
          {QStringLiteral("10101|") + reason + QStringLiteral("|2|NULL"), QStringLiteral("10201|It's fine|NULL|NULL")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.flags);
         FixtureDb fx(DriverKind::Embedded, c.variant);
         if (c.variant == SchemaVariant::Old)
-            fx.exec({QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, cRiyuu, nStaffID) "
-                                    "values (1, 3, 10101, 2021, 3, N'%1', 2)").arg(reason),
+            fx.exec({QStringLiteral(
+                         "insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, cRiyuu, nStaffID) "
+                         "values (1, 3, 10101, 2021, 3, N'%1', 2)")
+                         .arg(reason),
                      QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, cRiyuu) "
                                     "values (1, 3, 10201, 2021, 4, N'It''s fine')")});
         ScopedRecordingPlatform rec;
@@ -44,12 +54,18 @@ TEST(DbTableChecks, FreshAndOldLayoutsEndCurrentKeepingEveryRow)
         EXPECT_TRUE(rec.messages.isEmpty());
         EXPECT_EQ(flags(), QString::fromLatin1(c.flags));
         auto db = fx.connect();
-        EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT name, max_length FROM sys.Columns WHERE object_id = "
-                                                "Object_ID('[dbo].[OVER16COUNT]') ORDER BY column_id")).join(u' '),
-                  QStringLiteral("iKyotenCd|4 iKyotenEb|4 nKanjaID|4 iYear|4 iMonth|4 iNegaeri|4 iOkiagari|4 iZai|4 iTachiagari|4 "
-                                 "iRitsui|4 iNRS|4 iZenkaiHyoukaUmu|4 iZenkaiHyoukaHenaka|4 cRiyuu|2000 cHyoukaDay|20 nStaffID|4 "
-                                 "cSyoumeiDay|20 iKoushuku|4 iMahi|4 iSyoujouSonota|4 cSyoujouSonota|48"));
-        EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT nKanjaID, cRiyuu, nStaffID, iMahi FROM OVER16COUNT ORDER BY nKanjaID")), c.rows);
+        EXPECT_EQ(queryRows(*db,
+                            QStringLiteral("SELECT name, max_length FROM sys.Columns WHERE object_id = "
+                                           "Object_ID('[dbo].[OVER16COUNT]') ORDER BY column_id"))
+                      .join(u' '),
+                  QStringLiteral(
+                      "iKyotenCd|4 iKyotenEb|4 nKanjaID|4 iYear|4 iMonth|4 iNegaeri|4 iOkiagari|4 iZai|4 iTachiagari|4 "
+                      "iRitsui|4 iNRS|4 iZenkaiHyoukaUmu|4 iZenkaiHyoukaHenaka|4 cRiyuu|2000 cHyoukaDay|20 nStaffID|4 "
+                      "cSyoumeiDay|20 iKoushuku|4 iMahi|4 iSyoujouSonota|4 cSyoujouSonota|48"));
+        EXPECT_EQ(
+            queryRows(*db,
+                      QStringLiteral("SELECT nKanjaID, cRiyuu, nStaffID, iMahi FROM OVER16COUNT ORDER BY nKanjaID")),
+            c.rows);
         // The key survived (or came with the table).
         EXPECT_NE(db->iExecSQL(QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth) "
                                               "values (1, 3, 1, 2021, 3), (1, 3, 1, 2021, 3)")),
@@ -68,7 +84,8 @@ TEST(DbTableChecks, FailuresShowTheirMessageAndKeepTheFlags)
     // JISSEKI and OVER16COUNT as views whose table is gone: their catalogue queries fail.
     fx.exec({QStringLiteral("DROP TABLE JISSEKI"), QStringLiteral("CREATE TABLE GONE (a int)"),
              QStringLiteral("CREATE VIEW JISSEKI AS SELECT a AS iHoseUmu FROM GONE"),
-             QStringLiteral("CREATE VIEW OVER16COUNT AS SELECT a AS cRiyuu FROM GONE"), QStringLiteral("DROP TABLE GONE")});
+             QStringLiteral("CREATE VIEW OVER16COUNT AS SELECT a AS cRiyuu FROM GONE"),
+             QStringLiteral("DROP TABLE GONE")});
     ScopedRecordingPlatform rec;
     resetFlags(1);
     EXPECT_EQ(iChkJissekiField(), -1);
@@ -80,8 +97,10 @@ TEST(DbTableChecks, FailuresShowTheirMessageAndKeepTheFlags)
     EXPECT_EQ(iHasDouiRec, 0);
     // One critical message each, in that order.
     ASSERT_EQ(rec.messages.size(), 3);
-    const QString texts[] = { // its start … a piece further on
-        QStringLiteral("csInpKey_Isi() でエラー\r\n(-2147467259)…\rSQL= SELECT * From sys.Columns WHERE name = 'iDelFlg_Henrei'"),
+    const QString texts[] = {
+        // its start … a piece further on
+        QStringLiteral(
+            "csInpKey_Isi() でエラー\r\n(-2147467259)…\rSQL= SELECT * From sys.Columns WHERE name = 'iDelFlg_Henrei'"),
         QStringLiteral("setDouiNewestFlg() でエラー\r\nERR:iExecSQL (-2147467259)…\rSQL= IF NOT EXISTS (     SELECT *"),
         QStringLiteral("csInpKey_Isi() でエラー\r\n指定されたIni（…")};
     for (int i = 0; i < 3; ++i) {
@@ -109,17 +128,19 @@ TEST(DbTableChecks, ColumnNamesCompareWithoutRegardToCaseAndWideningIsNotRepeate
     for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
         SCOPED_TRACE(kind == DriverKind::Odbc ? "odbc" : "embedded");
         FixtureDb fx(kind);
-        execPlainSqlite(fx.path, {QStringLiteral("ALTER TABLE JISSEKI RENAME COLUMN iHoseUmu TO ihoseumu"),
-                            QStringLiteral("ALTER TABLE JISSEKI RENAME COLUMN iDelFlg_Henrei TO IDELFLG_HENREI"),
-                            QStringLiteral("ALTER TABLE RIYOUSHA_SUB RENAME COLUMN iHKSyobyou07Flg TO ihksyobyou07flg"),
-                            QStringLiteral("ALTER TABLE RIYOUSHA_SUB RENAME COLUMN iSyoujouSonota TO isyoujousonota"),
-                            QStringLiteral("CREATE TABLE over16count (ikyotencd int NOT NULL, ikyotenEb int NOT NULL, "
-                                           "nkanjaid int NOT NULL, iyear int NOT NULL, imonth int NOT NULL, "
-                                           "criyuu nvarchar(1000) NULL, ikoushuku int NULL, imahi int NULL, "
-                                           "ISYOUJOUSONOTA int NULL, csyoujousonota nvarchar(24) NULL, "
-                                           "PRIMARY KEY (ikyotencd, ikyotenEb, nkanjaid, iyear, imonth))"),
-                            QStringLiteral("INSERT INTO over16count (ikyotencd, ikyotenEb, nkanjaid, iyear, imonth, criyuu) "
-                                           "VALUES (1, 3, 10101, 2024, 5, 'kept')")});
+        execPlainSqlite(
+            fx.path,
+            {QStringLiteral("ALTER TABLE JISSEKI RENAME COLUMN iHoseUmu TO ihoseumu"),
+             QStringLiteral("ALTER TABLE JISSEKI RENAME COLUMN iDelFlg_Henrei TO IDELFLG_HENREI"),
+             QStringLiteral("ALTER TABLE RIYOUSHA_SUB RENAME COLUMN iHKSyobyou07Flg TO ihksyobyou07flg"),
+             QStringLiteral("ALTER TABLE RIYOUSHA_SUB RENAME COLUMN iSyoujouSonota TO isyoujousonota"),
+             QStringLiteral("CREATE TABLE over16count (ikyotencd int NOT NULL, ikyotenEb int NOT NULL, "
+                            "nkanjaid int NOT NULL, iyear int NOT NULL, imonth int NOT NULL, "
+                            "criyuu nvarchar(1000) NULL, ikoushuku int NULL, imahi int NULL, "
+                            "ISYOUJOUSONOTA int NULL, csyoujousonota nvarchar(24) NULL, "
+                            "PRIMARY KEY (ikyotencd, ikyotenEb, nkanjaid, iyear, imonth))"),
+             QStringLiteral("INSERT INTO over16count (ikyotencd, ikyotenEb, nkanjaid, iyear, imonth, criyuu) "
+                            "VALUES (1, 3, 10101, 2024, 5, 'kept')")});
         ScopedRecordingPlatform rec;
         resetFlags(0);
         auto db = fx.connect();
@@ -129,7 +150,8 @@ TEST(DbTableChecks, ColumnNamesCompareWithoutRegardToCaseAndWideningIsNotRepeate
         EXPECT_TRUE(rec.messages.isEmpty());
         EXPECT_EQ(flags(), QStringLiteral("1 1 1 1 1"));
         EXPECT_EQ(storedDefinition(*db), before);
-        EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT nKanjaID, cRiyuu FROM OVER16COUNT")), QStringList{"10101|kept"});
+        EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT nKanjaID, cRiyuu FROM OVER16COUNT")),
+                  QStringList{"10101|kept"});
 
         // Statement 1 makes cRiyuu 2000 bytes long already: statement 3 leaves a table it created as it is.
         FixtureDb fresh(kind);

@@ -8,7 +8,7 @@
 
 namespace {
 
-class FuzzInputs : public ::testing::TestWithParam<fuzzcheck::Target> {};
+class FuzzInputs : public ::testing::TestWithParam<fuzzcheck::Target> { };
 
 int replay(const fuzzcheck::Target& target, const QString& folder)
 {

@@ -2,9 +2,9 @@
 // buttons (selection checks, layout by the form menu, print or preview, the blank format, the
 // past-months flag, no settings saved), the document dialog, the frequency button cell with its
 // row refresh, and the online help (modal windows answered while they are open).
-#include "windows/frm_print16_hindo.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
+#include "windows/frm_print16_hindo.h"
 
 namespace {
 
@@ -64,11 +64,11 @@ TEST_F(DocumentCommands, ButtonsPrintPreviewAndFormatWithTheChosenLayout)
     w->grdData->setValue(rowOf(10101), colSel, 1);
     w->grdData->setValue(rowOf(10201), colSel, 1); // no entry for May: left out unless the blank format
     struct Case {
-        int menu;       // mnRiyusyoTypeSel index ticked
-        int button;     // btnJisseki index
+        int menu;   // mnRiyusyoTypeSel index ticked
+        int button; // btnJisseki index
         const char* layout;
         const char* last; // the command file's last line
-        int lines;      // data lines of the CSV
+        int lines;        // data lines of the CSV
         const char* format;
     };
     const Case cases[] = {{1, 1, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 1, "0"},
@@ -105,10 +105,12 @@ TEST_F(DocumentCommands, ThePastMonthsFlagOfTheWindowReachesTheForm)
     w->grdData->setValue(rowOf(10101), colSel, 1);
     w->setPastMonthsFlag(1);
     w->btnJisseki[1]->click();
-    EXPECT_EQ(tmpLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"2024/05\",\"2023/12\",\"2023/09\",\"2023/06\",\"2023/03\""));
+    EXPECT_EQ(tmpLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49),
+              QStringLiteral("\"2024/05\",\"2023/12\",\"2023/09\",\"2023/06\",\"2023/03\""));
     w->setPastMonthsFlag(0);
     w->btnJisseki[1]->click();
-    EXPECT_EQ(tmpLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49), QStringLiteral("\"\",\"\",\"\",\"\",\"\""));
+    EXPECT_EQ(tmpLines(QStringLiteral("継続理由・状況記入書.csv")).value(1).section(u',', 49),
+              QStringLiteral("\"\",\"\",\"\",\"\",\"\""));
 }
 
 TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)

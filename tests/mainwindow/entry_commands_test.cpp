@@ -1,11 +1,11 @@
 // The main window's detail entry commands offscreen on both drivers: cmdEdit's selection
 // rule, the list's double click and Enter, and the whole round from the list through the entry window
 // back to the refreshed row.
-#include "windows/input_meisai.h"
 #include "continuation/over16_record.h"
-#include "widgets/date_input.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
+#include "widgets/date_input.h"
+#include "windows/input_meisai.h"
 
 namespace {
 
@@ -18,9 +18,10 @@ protected:
         seedThreeUsers();
         addStaff(5, QStringLiteral("鈴木　五郎"));
         addMonth(10101, 2024, 4, 17);
-        sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iNRS, "
-                            "iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, nStaffID) VALUES (1, 3, 10101, 2024, 4, 2, 4, 1, 2, "
-                            "'先月の理由', 5)")});
+        sql({QStringLiteral(
+            "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iNRS, "
+            "iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, nStaffID) VALUES (1, 3, 10101, 2024, 4, 2, 4, 1, 2, "
+            "'先月の理由', 5)")});
         w = loadedMainWindow(QDate(2024, 5, 1));
         extractEveryone(*w);
         ASSERT_EQ(w->grdData->MaxRows(), 3);
@@ -128,7 +129,8 @@ TEST_P(EntryCommands, FromTheListThroughTheEntryBackToTheRefreshedRow)
     w->grdData->onDoubleClick(row, 2);
     execPlainSqlite(db, {QStringLiteral("ALTER TABLE STAFF_OLD RENAME TO STAFF")});
     EXPECT_EQ(month, QStringLiteral("2024/05/01"));
-    for (auto field : {&Over16Entry::iNegaeri, &Over16Entry::iNRS, &Over16Entry::iZenkaiHyoukaUmu, &Over16Entry::iZenkaiHyoukaHenaka})
+    for (auto field : {&Over16Entry::iNegaeri, &Over16Entry::iNRS, &Over16Entry::iZenkaiHyoukaUmu,
+                       &Over16Entry::iZenkaiHyoukaHenaka})
         EXPECT_EQ(reopened.*field, saved.*field);
     EXPECT_EQ(reopened.cRiyuu, saved.cRiyuu);
     EXPECT_EQ(reopened.cHyoukaDay, QStringLiteral("2024/05/20"));
@@ -138,7 +140,6 @@ TEST_P(EntryCommands, FromTheListThroughTheEntryBackToTheRefreshedRow)
     EXPECT_EQ(w->grdData->text(row, colKeizoku), QStringLiteral("あり")); // May's row, not June's
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, EntryCommands, ::testing::Values(Via::Embedded, Via::Odbc),
-                         viaName);
+INSTANTIATE_TEST_SUITE_P(Drivers, EntryCommands, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 } // namespace

@@ -23,8 +23,13 @@ TEST(SortKeys, KeySequence)
         int column;
         std::optional<short> order;
         Keys want;
-    } steps[] = {{3, {}, {{3, 1}}}, {3, {}, {{3, 2}}}, {5, {}, {{5, 1}, {3, 2}}}, {7, {}, {{7, 1}, {5, 1}, {3, 2}}},
-                 {9, {}, {{9, 1}, {7, 1}, {5, 1}}}, {5, {}, {{5, 1}, {9, 1}, {7, 1}}}, {5, 2, {{5, 2}, {9, 1}, {7, 1}}},
+    } steps[] = {{3, {}, {{3, 1}}},
+                 {3, {}, {{3, 2}}},
+                 {5, {}, {{5, 1}, {3, 2}}},
+                 {7, {}, {{7, 1}, {5, 1}, {3, 2}}},
+                 {9, {}, {{9, 1}, {7, 1}, {5, 1}}},
+                 {5, {}, {{5, 1}, {9, 1}, {7, 1}}},
+                 {5, 2, {{5, 2}, {9, 1}, {7, 1}}},
                  {4, 2, {{4, 2}, {5, 2}, {9, 1}}}};
     SortKeys k;
     for (const auto& s : steps) {
@@ -37,8 +42,10 @@ TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
 {
     SpreadGrid g(3);
     g.setCheckColumn(1);
-    const QVariant rows[][2] = {{qlonglong(10), QStringLiteral("b")}, {qlonglong(9), QStringLiteral("a")},
-                                {qlonglong(100), QStringLiteral("b")}, {QStringLiteral("計画済"), QStringLiteral("a")},
+    const QVariant rows[][2] = {{qlonglong(10), QStringLiteral("b")},
+                                {qlonglong(9), QStringLiteral("a")},
+                                {qlonglong(100), QStringLiteral("b")},
+                                {QStringLiteral("計画済"), QStringLiteral("a")},
                                 {QStringLiteral("-"), QStringLiteral("c")}};
     g.setMaxRows(5);
     for (int r = 0; r < 5; ++r) {
@@ -56,7 +63,7 @@ TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
     };
     sorter.vSortLineASC2DSC(1, -1, 2);
     EXPECT_EQ(rowsText(), (QStringList{"9a", "10b", "100b", "-c", "計画済a"}));
-    EXPECT_EQ(g.value(1, 1), 1); // the check box moved with its row
+    EXPECT_EQ(g.value(1, 1), 1);       // the check box moved with its row
     sorter.vSortLineASC2DSC(1, -1, 3); // by column 3, then column 2
     EXPECT_EQ(rowsText(), (QStringList{"9a", "計画済a", "10b", "100b", "-c"}));
     sorter.vSortLineASC2DSC(1, -1, 3); // descending, ties keep the column 2 order

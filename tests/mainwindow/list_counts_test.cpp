@@ -27,7 +27,12 @@ QString entryText(const HinkaiRecord& e)
     for (size_t k = 0; k < 25; ++k)
         counts << e.months[k] + u'=' + QString::number(e.counts[k]);
     return QStringLiteral("%1 %2 kind %3 F %4 plan %5 %6 | %7")
-        .arg(e.userNo).arg(e.name).arg(e.kind).arg(e.frequency).arg(e.planFlag).arg(e.planMonth, counts.join(u' '));
+        .arg(e.userNo)
+        .arg(e.name)
+        .arg(e.kind)
+        .arg(e.frequency)
+        .arg(e.planFlag)
+        .arg(e.planMonth, counts.join(u' '));
 }
 
 QStringList tableText()
@@ -58,7 +63,9 @@ protected:
     void generate(int persons, quint32 seed)
     {
         std::mt19937 rnd(seed);
-        auto between = [&rnd](int lo, int hi) { return lo + static_cast<int>(rnd() % static_cast<unsigned>(hi - lo + 1)); };
+        auto between = [&rnd](int lo, int hi) {
+            return lo + static_cast<int>(rnd() % static_cast<unsigned>(hi - lo + 1));
+        };
         QStringList users, months, records;
         int recordNo = 1;
         for (int p = 0; p < persons; ++p) {
@@ -78,13 +85,14 @@ protected:
                 case 2: person.start = monthsBack(22); break; // E = 23
                 case 3: person.start = monthsBack(between(25, 48)); break;
                 case 4: person.start = monthsBack(between(0, 11)); break;
-                default: break;                               // none
+                default: break; // none
                 }
                 this->persons.push_back(person);
                 const int plan = between(0, 9);
                 users << QStringLiteral("(1, 3, %1, '利用者%1', 'リヨウシャ', %2, %3, %4, %5)")
                              .arg(person.id)
-                             .arg(person.start.isValid() ? person.start.toString(QStringLiteral("''yyyy-MM-dd''")) : QStringLiteral("NULL"))
+                             .arg(person.start.isValid() ? person.start.toString(QStringLiteral("''yyyy-MM-dd''"))
+                                                         : QStringLiteral("NULL"))
                              .arg(between(0, 1))
                              .arg(plan < 2 ? 1 : 0)
                              .arg(plan % 2 ? QStringLiteral("'2023/0%1'").arg(plan) : QStringLiteral("NULL"));
@@ -94,12 +102,17 @@ protected:
                     if (!listed && (back == 0 || between(0, 4) == 0))
                         continue; // a gap
                     const int count = back == 0 && p < 5 ? 20 : between(8, 24);
-                    months << QStringLiteral("(1, 3, %1, %2, %3, %4)").arg(person.id).arg(m.year()).arg(m.month()).arg(count);
+                    months << QStringLiteral("(1, 3, %1, %2, %3, %4)")
+                                  .arg(person.id)
+                                  .arg(m.year())
+                                  .arg(m.month())
+                                  .arg(count);
                 }
                 if (kind == 0) {
                     const QDate first(month.year(), month.month(), 1);
                     for (int i = between(10, 30); i > 0; --i) {
-                        const QDateTime at(first.addDays(between(0, first.daysInMonth() - 1)), QTime(between(8, 18), 0));
+                        const QDateTime at(first.addDays(between(0, first.daysInMonth() - 1)),
+                                           QTime(between(8, 18), 0));
                         records << QStringLiteral("(1, 3, %1, %2, 1, '%3', '%3', %4, %5)")
                                        .arg(recordNo++)
                                        .arg(person.id)
@@ -110,14 +123,17 @@ protected:
                 }
             }
         }
-        QStringList sqlText{QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
-                                           "iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES ") + users.join(u','),
-                            QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) VALUES ")
-                                + months.join(u',')};
+        QStringList sqlText{
+            QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
+                           "iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES ")
+                + users.join(u','),
+            QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) VALUES ")
+                + months.join(u',')};
         if (!records.isEmpty())
-            sqlText << QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                                      "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES ")
-                           + records.join(u',');
+            sqlText << QStringLiteral(
+                           "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                           "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES ")
+                    + records.join(u',');
         // Another branch's rows under the same numbers never count.
         sqlText << QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) "
                                   "SELECT 1, 4, 患者IDNo, 実績年, 実績月, 30 FROM 月間実績");
@@ -148,9 +164,12 @@ protected:
         for (const Person& p : persons)
             starts[p.id] = p.start;
         std::map<long, int> counts; // the list query's rows
-        for (const QString& row : queryFile(db, QStringLiteral("SELECT 患者IDNo, 施術回数 FROM 月間実績 WHERE iKyotenCd = 1 "
-                                                               "AND iKyotenEb = 3 AND 実績年 = %1 AND 実績月 = %2")
-                                                    .arg(month.year()).arg(month.month())))
+        for (const QString& row :
+             queryFile(db,
+                       QStringLiteral("SELECT 患者IDNo, 施術回数 FROM 月間実績 WHERE iKyotenCd = 1 "
+                                      "AND iKyotenEb = 3 AND 実績年 = %1 AND 実績月 = %2")
+                           .arg(month.year())
+                           .arg(month.month())))
             counts[row.section(u'|', 0, 0).toLong()] = row.section(u'|', 1, 1).toInt();
         QStringList rows;
         const QString monthText = month.toString(QStringLiteral("yyyy/MM"));
@@ -191,7 +210,10 @@ protected:
     {
         sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, "
                             "iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES (1, 3, %1, '%2', '2020-01-01', %3, %4, %5)")
-                 .arg(id).arg(name).arg(kind).arg(plan)
+                 .arg(id)
+                 .arg(name)
+                 .arg(kind)
+                 .arg(plan)
                  .arg(planMonth.isEmpty() ? QStringLiteral("NULL") : u'\'' + planMonth + u'\'')});
     }
 
@@ -202,8 +224,8 @@ protected:
 TEST_P(ListCounts, SameRowsAndTableAsRowByRowCounts)
 {
     generate(60, 7);
-    const ListConditions cases[] = {conditions(4), conditions(4, 3, true), conditions(3), conditions(3, 3, true),
-                                    conditions(2, 1), conditions(2, 3), conditions(2, 6)};
+    const ListConditions cases[] = {conditions(4),    conditions(4, 3, true), conditions(3),   conditions(3, 3, true),
+                                    conditions(2, 1), conditions(2, 3),       conditions(2, 6)};
     for (const ListConditions& c : cases) {
         const ListLoad l = iDataLoad(c);
         const QStringList rows = rowsText(l.rows), table = tableText();
@@ -222,8 +244,12 @@ TEST_P(ListCounts, AGroupsOwnNumberDecidesItsEntry)
     planUser(10101, QStringLiteral("甲"), 0, 0, QString());
     planUser(10102, QStringLiteral("乙"), 1, 1, QStringLiteral("2024/01"));
     planUser(10103, QStringLiteral("丙"), 0, 0, QString());
-    for (const auto& [id, y, m, n] : {std::tuple{10101L, 2024, 5, 20}, {10101L, 2024, 4, 16}, {10101L, 2023, 1, 10},
-                                      {10102L, 2024, 5, 17}, {10102L, 2023, 1, 18}, {10102L, 2022, 5, 30}})
+    for (const auto& [id, y, m, n] : {std::tuple{10101L, 2024, 5, 20},
+                                      {10101L, 2024, 4, 16},
+                                      {10101L, 2023, 1, 10},
+                                      {10102L, 2024, 5, 17},
+                                      {10102L, 2023, 1, 18},
+                                      {10102L, 2022, 5, 30}})
         addMonth(id, y, m, n);
     ListConditions c = conditions(4);
     c.month = QDate(2024, 5, 1);

@@ -3,10 +3,10 @@
 
 #include <QAbstractSpinBox>
 #include <QCalendarWidget>
-#include <QTableView>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSpinBox>
+#include <QTableView>
 
 namespace {
 
@@ -85,8 +85,8 @@ TEST_F(MainWindowTest, ExtractionFillsTheGridSavesTheSettingsAndSortsByTheHeader
 
 TEST_F(MainWindowTest, SettingsRestoreIntoTheControlsAndMenuPairsSaveTheirChoice)
 {
-    writeSettings({"通院の表示=1", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1",
-                   "抽出頻回回数=30"});
+    writeSettings({"通院の表示=1", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0",
+                   "過去頻回実績月表示=1", "抽出頻回回数=30"});
     const QByteArray before = settingsBytes();
     load();
     EXPECT_TRUE(w->chkTuuinDisp->isChecked() && w->optSort[1]->isChecked() && w->optPrintType[1]->isChecked());
@@ -218,7 +218,7 @@ TEST_F(ShownWindowFixture, ADayPickedInTheCalendarExtractsAtOnce)
     auto* view = cal->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
     ASSERT_NE(view, nullptr);
     QTest::keyClick(view, Qt::Key_PageUp); // the month before: April
-    EXPECT_EQ(extractions(), 0);          // moving in the pop-up is no commit
+    EXPECT_EQ(extractions(), 0);           // moving in the pop-up is no commit
     QModelIndex fifteenth;
     for (int r = 0; r < view->model()->rowCount() && !fifteenth.isValid(); ++r)
         for (int c = 0; c < view->model()->columnCount(); ++c)
@@ -288,8 +288,8 @@ TEST_F(ShownWindowFixture, AFailedExtractionKeepsTheRowsAndSavesNothing)
     QTest::mouseClick(w->but_Read, Qt::LeftButton);
     ASSERT_EQ(rec.messages.size(), 1);
     EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad() でエラー")));
-    EXPECT_EQ(shownMonth(), QString::fromUtf8(april));          // the title follows the attempt
-    ASSERT_EQ(w->grdData->MaxRows(), 3);                        // the rows stay, ticks included
+    EXPECT_EQ(shownMonth(), QString::fromUtf8(april)); // the title follows the attempt
+    ASSERT_EQ(w->grdData->MaxRows(), 3);               // the rows stay, ticks included
     EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10101)));
     EXPECT_TRUE(w->isRowSelected(2));
     EXPECT_EQ(settingsBytes(), before);

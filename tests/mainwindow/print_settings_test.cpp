@@ -11,8 +11,15 @@ namespace {
 // A state as one line, for whole comparisons.
 std::string text(const PrintSettings& s)
 {
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7").arg(s.tuuinDisp).arg(s.sortIndex).arg(s.printType).arg(s.sejutuKaisuCnt)
-        .arg(s.riyusyoType).arg(s.pastMonths).arg(s.threshold).toStdString();
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+        .arg(s.tuuinDisp)
+        .arg(s.sortIndex)
+        .arg(s.printType)
+        .arg(s.sejutuKaisuCnt)
+        .arg(s.riyusyoType)
+        .arg(s.pastMonths)
+        .arg(s.threshold)
+        .toStdString();
 }
 
 struct PrintSettingsFixture : ::testing::Test {
@@ -20,7 +27,8 @@ struct PrintSettingsFixture : ::testing::Test {
     ScopedRecordingPlatform rec;
     void settingsFile(const QStringList& lines)
     {
-        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines(QStringList{QStringLiteral("[利用者別月間実績表]")} + lines));
+        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"),
+                        cp932Lines(QStringList{QStringLiteral("[利用者別月間実績表]")} + lines));
     }
     PrintSettings loaded(const QStringList& lines)
     {
@@ -50,14 +58,15 @@ TEST_F(PrintSettingsFixture, ValuesAndFallbacks)
         QStringList lines;
         PrintSettings want; // tuuinDisp, sortIndex, printType, sejutuKaisuCnt, riyusyoType, pastMonths, threshold
     } cases[] = {
-        {{"通院の表示=2x", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=5"},
+        {{"通院の表示=2x", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1",
+          "抽出頻回回数=5"},
          {true, 1, 1, 1, 0, 1, 5}},
         // Unusable values: the first option, the newer form ticked, the threshold 0.
-        {{"通院の表示=x", "並び順=2", "出力帳票=abc", "初療日月の施術回数=-3", "継続理由書様式=abc", "過去頻回実績月表示=yes",
-          "抽出頻回回数=abc"},
+        {{"通院の表示=x", "並び順=2", "出力帳票=abc", "初療日月の施術回数=-3", "継続理由書様式=abc",
+          "過去頻回実績月表示=yes", "抽出頻回回数=abc"},
          {false, 0, 0, 0, 1, 0, 0}},
         {{"並び順=x", "並び順=1", "抽出頻回回数=99999"}, {}}, // the first key wins; out of the 16-bit range
-        {{"並び順=-1"}, {}},                                     // no such option
+        {{"並び順=-1"}, {}},                                  // no such option
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.join(u' ').toStdString());
@@ -78,9 +87,10 @@ TEST_F(PrintSettingsFixture, SaveWritesEveryKeyInOrderAndKeepsOtherSections)
     s.pastMonths = 1;
     s.threshold = 3;
     vSavePrintSettings(s);
-    EXPECT_EQ(inst.readBytes(QStringLiteral("DATA/印刷設定.ini")),
-              cp932Lines({"[他の帳票]", "並び順=9", "", "[利用者別月間実績表]", "並び順=1", "通院の表示=1", "出力帳票=1",
-                          "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=3"}));
+    EXPECT_EQ(
+        inst.readBytes(QStringLiteral("DATA/印刷設定.ini")),
+        cp932Lines({"[他の帳票]", "並び順=9", "", "[利用者別月間実績表]", "並び順=1", "通院の表示=1", "出力帳票=1",
+                    "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1", "抽出頻回回数=3"}));
 }
 
 TEST_F(PrintSettingsFixture, AFailedWriteIsShownOnceAndStopsTheSave)

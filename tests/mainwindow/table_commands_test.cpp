@@ -7,10 +7,12 @@ struct TableCommandsFixture : MainWindowTest {
     void SetUp() override
     {
         seedThreeUsers();
-        sql({QStringLiteral("INSERT INTO CORP (iKyotenCd, iKyotenEb, iType, cShamei1) VALUES (1, 3, 0, '訪問治療院')")});
+        sql({QStringLiteral(
+            "INSERT INTO CORP (iKyotenCd, iKyotenEb, iType, cShamei1) VALUES (1, 3, 0, '訪問治療院')")});
         addJissekiDays(10101, QDate(2024, 5, 1), 3);
-        sql({QStringLiteral("INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) "
-                            "VALUES (1, 3, 1, 10101, 1, 20240502, 0)")});
+        sql({QStringLiteral(
+            "INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) "
+            "VALUES (1, 3, 1, 10101, 1, 20240502, 0)")});
         writeSettings();
         load(QDate(2024, 5, 1));
         extractEveryone(*w);
@@ -24,10 +26,12 @@ TEST_F(TableCommandsFixture, PreviewWritesBothFilesAndStartsTheViewer)
     ASSERT_EQ(rec.starts.size(), 1);
     EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
     EXPECT_EQ(rec.starts[0].args, (QStringList{QStringLiteral("/c"), inst.path() + QStringLiteral("/TMP/WfdCom.dat")}));
-    EXPECT_EQ(comFile(), QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/利用者別月間実績チェック表.wfd\"\r\n"
-                             "Title,\"利用者別月間実績表印刷\"\r\n"
-                             "SetDataText,\"利用者別月間実績\",\"") + inst.path()
-                             + QStringLiteral("/TMP/利用者別月間実績.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
+    EXPECT_EQ(comFile(),
+              QStringLiteral("FileName,\"") + inst.path()
+                  + QStringLiteral("/SYS/利用者別月間実績チェック表.wfd\"\r\n"
+                                   "Title,\"利用者別月間実績表印刷\"\r\n"
+                                   "SetDataText,\"利用者別月間実績\",\"")
+                  + inst.path() + QStringLiteral("/TMP/利用者別月間実績.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
     const QStringList csv = tmpLines(QStringLiteral("利用者別月間実績.csv"));
     ASSERT_EQ(csv.size(), 2); // header and the one user with records
     EXPECT_TRUE(csv[1].startsWith(QStringLiteral("\"訪問治療院\",\"2024/05\",")));

@@ -31,13 +31,14 @@ struct TargetListFixture : ListFixture {
     }
     void user(long id, const QString& syoryo, int kubun = 0, int plan = 0)
     {
-        addUser({id, QStringLiteral("利用者%1").arg(id), QStringLiteral("リヨウシャ"), kubun, QStringLiteral("1950-01-01"), syoryo, 0, plan});
+        addUser({id, QStringLiteral("利用者%1").arg(id), QStringLiteral("リヨウシャ"), kubun,
+                 QStringLiteral("1950-01-01"), syoryo, 0, plan});
     }
 };
 
 TEST_F(TargetListFixture, FirstTreatmentDateDecidesAndIsRequired)
 {
-    user(10101, QString());               // no first-treatment date
+    user(10101, QString()); // no first-treatment date
     user(10201, QStringLiteral("2023-03-10"));
     for (long id : {10101L, 10201L})
         for (int m : {2, 3, 4})
@@ -46,8 +47,8 @@ TEST_F(TargetListFixture, FirstTreatmentDateDecidesAndIsRequired)
     addJissekiDays(10201, QDate(2024, 3, 10), 15); // the 10th on: 15
 
     EXPECT_EQ(ids(iDataLoad(cond(2024, 2, 4))), std::vector<long>{10201});
-    EXPECT_TRUE(ids(iDataLoad(cond(2024, 2, 3))).empty());  // eleven months
-    EXPECT_TRUE(ids(iDataLoad(cond(2024, 3, 3))).empty());  // 15 from the 10th
+    EXPECT_TRUE(ids(iDataLoad(cond(2024, 2, 3))).empty()); // eleven months
+    EXPECT_TRUE(ids(iDataLoad(cond(2024, 3, 3))).empty()); // 15 from the 10th
     addJisseki(10201, QDateTime(QDate(2024, 3, 31), QTime(23, 0)), 1);
     addJisseki(10201, QDateTime(QDate(2024, 3, 31), QTime(9, 0)), 1, 1); // billing category 1: not counted
     const ListLoad march = iDataLoad(cond(2024, 3, 3));
@@ -140,17 +141,24 @@ TEST_F(TargetListFixture, ColumnsOfARowOfThisBranch)
     addMonth(10101, 2024, 5, 18);
     addOver16(10101, 2024, 5, 8);
     // Other branches' rows under the same numbers never show.
-    addUser({10101, QStringLiteral("他拠点"), QString(), 0, QString(), QStringLiteral("2020-01-01"), 0, 0, QString(), 2, 1});
+    addUser({10101, QStringLiteral("他拠点"), QString(), 0, QString(), QStringLiteral("2020-01-01"), 0, 0, QString(), 2,
+             1});
     addMonth(10101, 2024, 5, 20, 2, 1);
     addMonth(10901, 2024, 5, 20, 1, 4);
     const ListLoad l = iDataLoad(cond(2024, 5, 4));
     ASSERT_EQ(l.rows.size(), 1u);
-    const std::pair<int, QVariant> want[] = {
-        {colSel, 0}, {colName, QStringLiteral("山田　太郎")}, {colKubun, QStringLiteral("マッサ")},
-        {colBirthDay, QStringLiteral("昭和64年01月07日")}, {colKeizoku, QStringLiteral("あり")},
-        {colSyoryo, QStringLiteral("令和01年05月01日")}, {colElapsed, QStringLiteral("61ヶ月")}, {colCount, qlonglong(18)},
-        {colStaff, QStringLiteral("佐藤　一郎")}, {colSyoumei, QStringLiteral("証明　者")}, {colByoumei, QStringLiteral("腰痛")},
-        {colYMD, QStringLiteral("2024/05/01")}};
+    const std::pair<int, QVariant> want[] = {{colSel, 0},
+                                             {colName, QStringLiteral("山田　太郎")},
+                                             {colKubun, QStringLiteral("マッサ")},
+                                             {colBirthDay, QStringLiteral("昭和64年01月07日")},
+                                             {colKeizoku, QStringLiteral("あり")},
+                                             {colSyoryo, QStringLiteral("令和01年05月01日")},
+                                             {colElapsed, QStringLiteral("61ヶ月")},
+                                             {colCount, qlonglong(18)},
+                                             {colStaff, QStringLiteral("佐藤　一郎")},
+                                             {colSyoumei, QStringLiteral("証明　者")},
+                                             {colByoumei, QStringLiteral("腰痛")},
+                                             {colYMD, QStringLiteral("2024/05/01")}};
     for (const auto& [column, value] : want)
         EXPECT_EQ(l.rows[0][column], value) << "column " << column;
 
@@ -167,10 +175,12 @@ TEST_F(TargetListFixture, DiseaseTextsOfBothLayouts)
 {
     user(10101, QStringLiteral("2020-01-01"), 1);
     addMonth(10101, 2024, 5, 3);
-    sql({QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg) VALUES (1, 3, 10101, 1, 1, 1)"),
+    sql({QStringLiteral(
+             "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg) VALUES (1, 3, 10101, 1, 1, 1)"),
          QStringLiteral("UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の病' WHERE nIDNo = 10101")});
     EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QStringLiteral("神経痛,腰痛症,その他の病")));
-    sql({QStringLiteral("UPDATE RIYOUSHA_SUB SET iHKSyobyou01Flg = 0, iHKSyobyou05Flg = 0, iHKSyobyou06Flg = 1, iHKSyobyou07Flg = 0")});
+    sql({QStringLiteral(
+        "UPDATE RIYOUSHA_SUB SET iHKSyobyou01Flg = 0, iHKSyobyou05Flg = 0, iHKSyobyou06Flg = 1, iHKSyobyou07Flg = 0")});
     EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QStringLiteral("頸椎捻挫後遺症")));
 
     createDatabase(SchemaVariant::Old);
@@ -194,9 +204,13 @@ TEST_F(TargetListFixture, SearchTextsMatchLiterally)
         addMonth(id, 2024, 5, 20);
         id += 100;
     }
-    struct Case { const char* typed; std::vector<long> want; };
+    struct Case {
+        const char* typed;
+        std::vector<long> want;
+    };
     const Case cases[] = {
-        {"'", {10101}}, {"%", {10201}}, {"_", {10301}}, {"[", {10401}}, {"!", {10501}}, {"b", {10101, 10301, 10501, 10601}},
+        {"'", {10101}},      {"%", {10201}},  {"_", {10301}},
+        {"[", {10401}},      {"!", {10501}},  {"b", {10101, 10301, 10501, 10601}},
         {"' OR 1=1 --", {}}, {"x]", {10401}},
     };
     for (const Case& c : cases) {
@@ -224,7 +238,8 @@ TEST_F(TargetListFixture, ExactQueryText)
     gKyotenCd = 2;
     gKyotenEb = 5;
     iHasHKSyobyou07Flg = 1;
-    ListConditions c{QDate(2024, 3, 9), 3, 0, false, QStringLiteral("12"), QStringLiteral("山'"), QStringLiteral("ヤ%")};
+    ListConditions c{QDate(2024, 3, 9),    3, 0, false, QStringLiteral("12"), QStringLiteral("山'"),
+                     QStringLiteral("ヤ%")};
     const char* want =
         "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID "
         " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  "
@@ -245,7 +260,8 @@ TEST_F(TargetListFixture, ExactQueryText)
     c.searchName.clear();
     c.searchKana.clear();
     const QString q = buildListQuery(c);
-    EXPECT_TRUE(q.contains(QStringLiteral("cByoumei,OVER16COUNT.nKanjaID  ,nHKSyobyouCd ,cHKSyobyouName ,STAFF.cName")));
+    EXPECT_TRUE(
+        q.contains(QStringLiteral("cByoumei,OVER16COUNT.nKanjaID  ,nHKSyobyouCd ,cHKSyobyouName ,STAFF.cName")));
     EXPECT_TRUE(q.endsWith(QStringLiteral("月間実績.iKyotenEb = 5 order by 月間実績.患者IDNo")));
 }
 

@@ -1,13 +1,13 @@
 // The two frequency windows: the sub-window filled from the list's frequency table (colours,
 // years, counts, texts) and the document dialog's values, by mouse and by keyboard.
+#include "reports/hinkai_view.h"
 #include "windows/frm_hinkai_sub.h"
 #include "windows/frm_print16_hindo.h"
-#include "reports/hinkai_view.h"
 
 #include "mainwindow/target_list.h"
-#include "widgets/spread_grid.h"
 #include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "widgets/spread_grid.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -54,7 +54,8 @@ struct FrequencyWindows : ListFixture {
 TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
 {
     // 10101: first treated in 2019; counts in every month from 2019/07 to 2021/12.
-    addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(), QStringLiteral("2019-01-10"), 0, 1});
+    addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(), QStringLiteral("2019-01-10"),
+             0, 1});
     sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '2020/11' WHERE nIDNo = 10101")});
     for (QDate d(2019, 3, 1); d <= QDate(2021, 12, 1); d = d.addMonths(1))
         addMonth(10101, d.year(), d.month(), d.month() == 4 ? 16 : d.month() == 8 ? 15 : d.month() == 9 ? 0 : 10);
@@ -84,13 +85,16 @@ TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
     list(QDate(2021, 5, 1));
     frmHinkaiSub w;
     ASSERT_EQ(w.iInit(10101, QStringLiteral("2021/05/01")), 0);
-    EXPECT_EQ(row(*w.grdData, 1), (QStringList{"令和03年", "", "10", "10", "10", "16", "10", "", "", "", "", "", "", ""}));
-    EXPECT_EQ(row(*w.grdData, 3), (QStringList{"令和01年", "", "", "", "", "", "", "10", "10", "15", "0", "10", "10", "10"}));
+    EXPECT_EQ(row(*w.grdData, 1),
+              (QStringList{"令和03年", "", "10", "10", "10", "16", "10", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(row(*w.grdData, 3),
+              (QStringList{"令和01年", "", "", "", "", "", "", "10", "10", "15", "0", "10", "10", "10"}));
     // The count: April 2020 and April 2021.
-    EXPECT_EQ((QStringList{w.txtRiyoushaID->text(), w.txtRiyoushaName->text(), w.txtSejutsuKbn->text(), w.txtHinkaiKaisuu->text(),
-                           w.txtKeikakusyo->text(), w.txtKeikakusyoYM->text()}),
+    EXPECT_EQ((QStringList{w.txtRiyoushaID->text(), w.txtRiyoushaName->text(), w.txtSejutsuKbn->text(),
+                           w.txtHinkaiKaisuu->text(), w.txtKeikakusyo->text(), w.txtKeikakusyoYM->text()}),
               (QStringList{"10101", "山田　太郎", "マッサージ", "2回", "提出済", "令和02年11月"}));
-    EXPECT_EQ((QStringList{w.grdData->headerText(1), w.grdData->headerText(3), w.grdData->headerText(4), w.grdData->headerText(14)}),
+    EXPECT_EQ((QStringList{w.grdData->headerText(1), w.grdData->headerText(3), w.grdData->headerText(4),
+                           w.grdData->headerText(14)}),
               (QStringList{"施術年", "1月", "２月", "１２月"}));
     // Text colour stays dark on every coloured cell (a dark theme draws light text otherwise).
     EXPECT_EQ(w.grdData->cellForeground(1, 6), QColor(Qt::black));
@@ -106,8 +110,11 @@ TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
         const char* planMonth;
     };
     for (const User& u : {User{20101, 1, 0, "   "}, User{20201, 0, 0, "来年"}, User{20102, 0, 1, "2020/11"}}) {
-        addUser({u.id, QStringLiteral("利用者"), QStringLiteral("カナ"), u.kubun, QString(), QStringLiteral("2019-01-10"), 0, u.plan});
-        sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '%1' WHERE nIDNo = %2").arg(QString::fromUtf8(u.planMonth)).arg(u.id)});
+        addUser({u.id, QStringLiteral("利用者"), QStringLiteral("カナ"), u.kubun, QString(),
+                 QStringLiteral("2019-01-10"), 0, u.plan});
+        sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '%1' WHERE nIDNo = %2")
+                 .arg(QString::fromUtf8(u.planMonth))
+                 .arg(u.id)});
         addMonth(u.id, 2021, 5, u.id == 20102 ? 20 : 3);
     }
     addMonth(20101, 2021, 4, 18);
@@ -124,27 +131,29 @@ TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
         ASSERT_EQ(w.iInit(c.id, QStringLiteral("2021/05/01")), 0);
         EXPECT_EQ((QStringList{w.txtSejutsuKbn->text(), w.txtHinkaiKaisuu->text(), w.txtKeikakusyo->text(),
                                w.txtKeikakusyoYM->text()}),
-                  c.texts) << c.id;
+                  c.texts)
+            << c.id;
     }
     // Under two years since the first treatment: no entry, the message, no window.
     frmHinkaiSub w;
     EXPECT_EQ(w.iInit(30101, QStringLiteral("2021/05/01")), -1);
     EXPECT_EQ(w.iInit(20101, QStringLiteral("いつか")), -1);
-    expectSaid(rec, {{"初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。", MsgIcon::Information, "情報"},
-                     {"iControlInitでエラー\r\n13\r\n型が一致しません。", std::nullopt, "エラー"}});
+    expectSaid(rec,
+               {{"初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。", MsgIcon::Information, "情報"},
+                {"iControlInitでエラー\r\n13\r\n型が一致しません。", std::nullopt, "エラー"}});
 }
 
 TEST_F(FrequencyWindows, DocumentDialogReturnsTheChoice)
 {
     struct Case {
-        int button;       // btnJisseki index
-        int document;     // optPrintType to choose
-        bool ticked;      // chkPrintKakoJisseki
+        int button;   // btnJisseki index
+        int document; // optPrintType to choose
+        bool ticked;  // chkPrintKakoJisseki
         short enabling;
         short action, doc, past;
     };
-    const Case cases[] = {{0, 0, true, 1, 0, 0, 1},  {1, 0, true, 1, 1, 0, 1}, {0, 0, false, 1, 0, 0, 0},
-                          {1, 1, true, 1, 1, 1, 0},  {0, 1, false, 1, 0, 1, 0}, {1, 0, true, 0, 1, 0, 1}};
+    const Case cases[] = {{0, 0, true, 1, 0, 0, 1}, {1, 0, true, 1, 1, 0, 1},  {0, 0, false, 1, 0, 0, 0},
+                          {1, 1, true, 1, 1, 1, 0}, {0, 1, false, 1, 0, 1, 0}, {1, 0, true, 0, 1, 0, 1}};
     for (const Case& c : cases) {
         frmPrint16Hindo d;
         d.pastMonths = c.ticked ? 1 : 0;
@@ -154,7 +163,8 @@ TEST_F(FrequencyWindows, DocumentDialogReturnsTheChoice)
         EXPECT_EQ(d.chkPrintKakoJisseki->isEnabled(), c.enabling != 0);
         QTest::mouseClick(d.optPrintType[static_cast<size_t>(c.document)], Qt::LeftButton);
         QTest::mouseClick(d.btnJisseki[static_cast<size_t>(c.button)], Qt::LeftButton);
-        EXPECT_EQ((std::array<short, 3>{d.action, d.document, d.pastMonths}), (std::array<short, 3>{c.action, c.doc, c.past}))
+        EXPECT_EQ((std::array<short, 3>{d.action, d.document, d.pastMonths}),
+                  (std::array<short, 3>{c.action, c.doc, c.past}))
             << c.button << c.document << c.ticked;
         EXPECT_FALSE(d.isVisible());
     }
@@ -201,9 +211,9 @@ TEST_F(FrequencyWindows, DialogsByKeyboardAndForScreenReaders)
         QTest::keyClick(sub.btnExit, static_cast<Qt::Key>(key));
         EXPECT_FALSE(sub.isVisible()) << key;
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{d.optPrintType[0], d.optPrintType[1], d.chkPrintKakoJisseki, d.btnJisseki[0],
-                                                     d.btnJisseki[1], d.btnCancel, sub.txtRiyoushaID, sub.txtKeikakusyoYM,
-                                                     sub.grdData, sub.btnExit}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{d.optPrintType[0], d.optPrintType[1], d.chkPrintKakoJisseki,
+                                                      d.btnJisseki[0], d.btnJisseki[1], d.btnCancel, sub.txtRiyoushaID,
+                                                      sub.txtKeikakusyoYM, sub.grdData, sub.btnExit}) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         EXPECT_EQ(w->accessibleDescription(), w->objectName());
     }

@@ -13,13 +13,13 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <fcntl.h>
 #include <functional>
-#include <optional>
-#include <unistd.h>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -59,7 +59,8 @@ QString line(const QString& month, long id, const QString& name, int category, i
 // The whole file: the 71 quoted column names, then the data lines.
 QByteArray csvBytes(const QStringList& dataLines)
 {
-    QString h = "\"拠点名\",\"対象年月\",\"出力日\",\"出力時刻\",\"利用者コード\",\"利用者名\",\"施術区分\",\"保険有無\"";
+    QString h =
+        "\"拠点名\",\"対象年月\",\"出力日\",\"出力時刻\",\"利用者コード\",\"利用者名\",\"施術区分\",\"保険有無\"";
     for (const char* column : {"日施術師名", "日通院"})
         for (int d = 1; d <= 31; ++d)
             h += ",\"" + QString::number(d) + QString::fromUtf8(column) + u'"';
@@ -71,7 +72,11 @@ QString treatment(int no, long user, int staff, const QString& start, const QStr
 {
     return QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
                           "tServicyDayStart, tServicyDayEnd) VALUES (1, %1, %2, %3, %4, '%5', '%6')")
-        .arg(eb).arg(no).arg(user).arg(staff).arg(start, end);
+        .arg(eb)
+        .arg(no)
+        .arg(user)
+        .arg(staff)
+        .arg(start, end);
 }
 
 // Both tables' data: actual records in April 2024; the schedule tests add their schedules.
@@ -126,7 +131,11 @@ protected:
         for (int d = from; d <= to; ++d)
             sql << QStringLiteral("INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, "
                                   "nDate, iSeikyuKbn) VALUES (1, 3, %1, %2, %3, %4, %5)")
-                       .arg(++m_no).arg(user).arg(staff).arg(yyyymm * 100 + d).arg(billing);
+                       .arg(++m_no)
+                       .arg(user)
+                       .arg(staff)
+                       .arg(yyyymm * 100 + d)
+                       .arg(billing);
         execSuiteSql(db, sql);
     }
     QByteArray csv() const { return fileBytes(tmp + QStringLiteral("利用者別月間実績.csv")); }
@@ -157,16 +166,18 @@ TEST_F(ReportActualTable, PreviewAndPrintWriteTheCsvAndTheCommandFile)
     EXPECT_EQ(csv(), csvBytes({takahashi, mori, yamada}));
     // The command file byte for byte, its CP932 spelled out (the temporary folder is ASCII).
     const QByteArray root = inst.path().toUtf8(), name = QByteArray::fromHex("979897708ed295ca8c8e8ad48ec090d1");
-    EXPECT_EQ(fileBytes(comFile), "FileName,\"" + root + "/SYS/" + name + QByteArray::fromHex("836083468362834e955c2e776664")
-                                      + "\"\r\nTitle,\"" + name + QByteArray::fromHex("955c88f38dfc") + "\"\r\nSetDataText,\""
-                                      + name + "\",\"" + root + "/TMP/" + name + ".csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n");
+    EXPECT_EQ(fileBytes(comFile),
+              "FileName,\"" + root + "/SYS/" + name + QByteArray::fromHex("836083468362834e955c2e776664")
+                  + "\"\r\nTitle,\"" + name + QByteArray::fromHex("955c88f38dfc") + "\"\r\nSetDataText,\"" + name
+                  + "\",\"" + root + "/TMP/" + name + ".csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n");
     ASSERT_EQ(rec.starts.size(), 1);
     EXPECT_EQ(rec.starts[0].style, WindowStyle::MinimizedFocus);
     EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0); // the hourglass while the table is made
 
     // Print: the print dialog, and the layout 帳票Format.ini names without its trailing blanks.
     inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
-                    cp932Lines({QStringLiteral("[利用者別月間実績表]"), QStringLiteral("利用者別月間実績チェック表=自社様式.wfd   ")}));
+                    cp932Lines({QStringLiteral("[利用者別月間実績表]"),
+                                QStringLiteral("利用者別月間実績チェック表=自社様式.wfd   ")}));
     jisseki::vPrintJissekiHyo(1, window);
     EXPECT_TRUE(rec.messages.isEmpty());
     EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/自社様式.wfd\"\r\n"));
@@ -187,20 +198,39 @@ TEST_F(ReportActualTable, PreviewAndPrintWriteTheCsvAndTheCommandFile)
 TEST_F(ReportActualTable, SelectionModesMonthsAndTheGridsUsers)
 {
     // December ends before the first of January.
-    execSuiteSql(db, {treatment(201, 10101, 1, "2024-12-31 22:00:00", "2024-12-31 23:59:59"),
-                      treatment(202, 10101, 2, "2024-12-31 23:30:00", "2025-01-01 00:00:00"),
-                      treatment(203, 10101, 2, "2024-11-30 23:30:00", "2024-12-01 00:00:00")});
+    execSuiteSql(db,
+                 {treatment(201, 10101, 1, "2024-12-31 22:00:00", "2024-12-31 23:59:59"),
+                  treatment(202, 10101, 2, "2024-12-31 23:30:00", "2025-01-01 00:00:00"),
+                  treatment(203, 10101, 2, "2024-11-30 23:30:00", "2024-12-01 00:00:00")});
     const QDate april(2024, 4, 20);
-    struct Case { QDate month; int condition; QList<QVariant> ids; QString in /* the query's user list */; QByteArray csv; };
+    struct Case {
+        QDate month;
+        int condition;
+        QList<QVariant> ids;
+        QString in /* the query's user list */;
+        QByteArray csv;
+    };
     const Case cases[] = {
         {april, 3, {10101, 10201}, "10101,10201", csvBytes({})}, // year and 16: nobody of the grid reaches 16
         {april, 3, {10101, 10201, 10301}, "10101,10201,10301", csvBytes({mori})},
-        {april, 2, {10201, QVariant()}, "10201,0", csvBytes({takahashi})}, // frequent users, whatever their count; Null is 0
-        {april, 4, {10201, QVariant()}, "", csvBytes({takahashi, mori, yamada})}, // everyone: the grid does not restrict
-        {april, 2, {}, "", csvBytes({takahashi, mori, yamada})},                   // an empty grid never restricts
-        {april, 3, {}, "", csvBytes({mori})},                                      // not in mode 0 either
-        {QDate(2024, 6, 1), 4, {}, "", QByteArray()}, // a month without records: no file at all
-        {QDate(2024, 12, 1), 4, {}, "", csvBytes({line("2024/12", 10101, "山田\"花子", 1, 2, {{30, "Abc"}, {31, "佐藤"}}, 2)})},
+        {april,
+         2,
+         {10201, QVariant()},
+         "10201,0",
+         csvBytes({takahashi})}, // frequent users, whatever their count; Null is 0
+        {april,
+         4,
+         {10201, QVariant()},
+         "",
+         csvBytes({takahashi, mori, yamada})},                   // everyone: the grid does not restrict
+        {april, 2, {}, "", csvBytes({takahashi, mori, yamada})}, // an empty grid never restricts
+        {april, 3, {}, "", csvBytes({mori})},                    // not in mode 0 either
+        {QDate(2024, 6, 1), 4, {}, "", QByteArray()},            // a month without records: no file at all
+        {QDate(2024, 12, 1),
+         4,
+         {},
+         "",
+         csvBytes({line("2024/12", 10101, "山田\"花子", 1, 2, {{30, "Abc"}, {31, "佐藤"}}, 2)})},
     };
     for (const Case& c : cases) {
         rec.clear();
@@ -209,11 +239,14 @@ TEST_F(ReportActualTable, SelectionModesMonthsAndTheGridsUsers)
         window.condition = c.condition;
         window.ids = c.ids;
         jisseki::vPrintJissekiHyo(0, window);
-        EXPECT_EQ(jisseki::jissekiQuery(QDate(2024, 4, 1)).section(QStringLiteral("in ("), 1).section(u')', 0, 0), c.in);
+        EXPECT_EQ(jisseki::jissekiQuery(QDate(2024, 4, 1)).section(QStringLiteral("in ("), 1).section(u')', 0, 0),
+                  c.in);
         EXPECT_EQ(csv(), c.csv) << c.month.toString().toStdString() << " " << c.in.toStdString();
         const bool nothing = c.csv.count("\r\n") <= 1; // the header at most
-        expectSaid(rec, nothing ? QList<Said>{{"出力対象データが存在しません。", MsgIcon::Information, "利用者別月間実績表印刷"}}
-                                : QList<Said>{});
+        expectSaid(rec,
+                   nothing
+                       ? QList<Said>{{"出力対象データが存在しません。", MsgIcon::Information, "利用者別月間実績表印刷"}}
+                       : QList<Said>{});
         EXPECT_EQ(rec.starts.size(), nothing ? 0 : 1);
     }
 }
@@ -238,7 +271,8 @@ TEST_F(ReportActualTable, AnUnusedSettingDoesNotStopTheTable)
 
 TEST_F(ReportActualTable, FailuresAreShownAndNothingIsStarted)
 {
-    const Said outputFailed{"データの出力に失敗しました。"}, printFailed{"帳票の印刷に失敗しました。", std::nullopt, "利用者別月間実績表印刷"};
+    const Said outputFailed{"データの出力に失敗しました。"},
+        printFailed{"帳票の印刷に失敗しました。", std::nullopt, "利用者別月間実績表印刷"};
     auto run = [&](const QList<Said>& want) {
         rec.clear();
         jisseki::vPrintJissekiHyo(0, window);
@@ -272,9 +306,14 @@ TEST_F(ReportActualTable, FailuresAreShownAndNothingIsStarted)
 TEST(ReportStaffShortName, FamilyNameOrFirstThreeCharacters)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"佐藤　一郎", "佐藤"},       {"長谷川　花子", "長谷川"}, {"Abcdefgh Taro", "Abc"},
-        {"A B　C", "A B"},            {"森", "森"},               {"", ""},
-        {"勅使河原　蒼", "勅使河"},   {"𠮷野家太郎", "𠮷野家"},
+        {"佐藤　一郎", "佐藤"},
+        {"長谷川　花子", "長谷川"},
+        {"Abcdefgh Taro", "Abc"},
+        {"A B　C", "A B"},
+        {"森", "森"},
+        {"", ""},
+        {"勅使河原　蒼", "勅使河"},
+        {"𠮷野家太郎", "𠮷野家"},
     };
     for (const auto& [name, expected] : cases)
         EXPECT_EQ(jisseki::csStaffShortName(QString::fromUtf8(name)), QString::fromUtf8(expected)) << name;
@@ -284,9 +323,9 @@ TEST(ReportStaffShortName, FamilyNameOrFirstThreeCharacters)
 
 TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
 {
-    schedules(20001, 1, 20);  // first treatment 14 months ago: written
-    schedules(20101, 1, 20);  // 6 months ago: not written
-    schedules(20201, 1, 20);  // no first-treatment date: never written
+    schedules(20001, 1, 20); // first treatment 14 months ago: written
+    schedules(20101, 1, 20); // 6 months ago: not written
+    schedules(20201, 1, 20); // no first-treatment date: never written
     // Anniversary month (2024/05/10): 17 schedules of billing category 0 from that day on.
     schedules(20301, 1, 3);
     schedules(20301, 10, 26);
@@ -294,7 +333,7 @@ TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
     schedules(20401, 1, 5);
     schedules(20401, 10, 24);
     schedules(20401, 25, 25, 1);
-    schedules(20501, 1, 15);  // a year past, but 15 in the month
+    schedules(20501, 1, 15); // a year past, but 15 in the month
     // Exactly 16 from the anniversary day on, the first on that day: the day itself counts.
     schedules(20601, 1, 2);
     schedules(20601, 10, 25);
@@ -308,12 +347,15 @@ TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
     expectSaid(rec, {});
     EXPECT_EQ(yotei::state().records.at(0).firstTreatment, QStringLiteral("2023/03/10"));
     const QString kikuchi = line("2024/05", 20601, "菊池", 1, 0, days(10, 25, "佐藤", days(1, 2, "佐藤")), 18);
-    EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(1, 20, "佐藤"), 20),
-                                       line("2024/05", 20301, "遠藤", 2, 1, days(10, 26, "佐藤", days(1, 3, "佐藤")), 20),
-                                       kikuchi}));
+    EXPECT_EQ(scheduleCsv(),
+              csvBytes({line("2024/05", 20001, "青木", 1, 0, days(1, 20, "佐藤"), 20),
+                        line("2024/05", 20301, "遠藤", 2, 1, days(10, 26, "佐藤", days(1, 3, "佐藤")), 20), kikuchi}));
     ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(com(), "FileName,\"" + inst.path() + "/SYS/利用者別月間予定チェック表.wfd\"\r\nTitle,\"利用者別月間予定表印刷\"\r\n"
-                     "SetDataText,\"利用者別月間予定\",\"" + tmp + "利用者別月間予定.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n");
+    EXPECT_EQ(com(),
+              "FileName,\"" + inst.path()
+                  + "/SYS/利用者別月間予定チェック表.wfd\"\r\nTitle,\"利用者別月間予定表印刷\"\r\n"
+                    "SetDataText,\"利用者別月間予定\",\""
+                  + tmp + "利用者別月間予定.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n");
 
     // December ends before the first of January.
     schedules(20001, 30, 30, 0, 2, 202411);
@@ -329,12 +371,14 @@ TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
 TEST_F(ReportScheduleTable, BranchSharingReadsTheSharedView)
 {
     // The shared view shows another branch's schedules as this branch's.
-    execSuiteSql(db, {
-        "DROP VIEW SCHEDULE_JOIN",
-        "CREATE VIEW SCHEDULE_JOIN AS SELECT 1 AS iKyotenCd, 3 AS iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, "
-        "nDate, iSeikyuKbn, iHoseUmu, nLenFix FROM SCHEDULE WHERE iKyotenCd = 1 AND iKyotenEb = 4",
-        "INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) VALUES (1, 4, 900, 20101, 2, 20240507, 0)",
-    });
+    execSuiteSql(
+        db,
+        {
+            "DROP VIEW SCHEDULE_JOIN",
+            "CREATE VIEW SCHEDULE_JOIN AS SELECT 1 AS iKyotenCd, 3 AS iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, "
+            "nDate, iSeikyuKbn, iHoseUmu, nLenFix FROM SCHEDULE WHERE iKyotenCd = 1 AND iKyotenEb = 4",
+            "INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) VALUES (1, 4, 900, 20101, 2, 20240507, 0)",
+        });
     schedules(20001, 2, 2);
     window.month = QDate(2024, 5, 1);
     const QByteArray own = csvBytes({line("2024/05", 20001, "青木", 1, 0, {{2, "佐藤"}}, 1)});
@@ -382,10 +426,12 @@ TEST_F(ReportScheduleTable, OlderDatabaseLayoutKeyAndTheLoadersMessages)
     schedules(20001, 2, 3);
     window.month = QDate(2024, 5, 1);
     inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
-                    cp932Lines({QStringLiteral("[利用者別月間予定表]"), QStringLiteral("利用者別月間予定チェック表=自社予定.wfd")}));
+                    cp932Lines({QStringLiteral("[利用者別月間予定表]"),
+                                QStringLiteral("利用者別月間予定チェック表=自社予定.wfd")}));
     yotei::vPrintYoteiHyo(0, window);
     expectSaid(rec, {});
-    EXPECT_TRUE(yotei::yoteiQuery(QDate(2024, 5, 1)).contains(QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ")));
+    EXPECT_TRUE(
+        yotei::yoteiQuery(QDate(2024, 5, 1)).contains(QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ")));
     EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(2, 3, "佐藤"), 2)}));
     EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/自社予定.wfd\"\r\n"));
 
@@ -393,8 +439,10 @@ TEST_F(ReportScheduleTable, OlderDatabaseLayoutKeyAndTheLoadersMessages)
     rec.clear();
     QFile::remove(inst.file(QStringLiteral("adodb.ini")));
     yotei::vPrintYoteiHyo(0, window);
-    expectSaid(rec, {{"iGetJissekiData00() でエラー\r…"}, {"データの出力に失敗しました。"},
-                     {"帳票の印刷に失敗しました。", std::nullopt, "利用者別月間予定表印刷"}});
+    expectSaid(rec,
+               {{"iGetJissekiData00() でエラー\r…"},
+                {"データの出力に失敗しました。"},
+                {"帳票の印刷に失敗しました。", std::nullopt, "利用者別月間予定表印刷"}});
 }
 
 // The temporary and data folders damaged around one preview of the actual-record table: the
@@ -402,7 +450,8 @@ TEST_F(ReportScheduleTable, OlderDatabaseLayoutKeyAndTheLoadersMessages)
 // run does not write (and, when it fails, the old output too) byte for byte as before.
 TEST_F(ReportActualTable, FolderAndFileFaultsAroundTheOutput)
 {
-    const QString outputFailed = QStringLiteral("データの出力に失敗しました。"), printFailed = QStringLiteral("帳票の印刷に失敗しました。");
+    const QString outputFailed = QStringLiteral("データの出力に失敗しました。"),
+                  printFailed = QStringLiteral("帳票の印刷に失敗しました。");
     const QString csvName = QStringLiteral("利用者別月間実績.csv");
     // The CSV afterwards: as it was, the new data, or deleted (opening it deletes the old one).
     enum class Csv { Kept, Written, Deleted };
@@ -415,12 +464,16 @@ TEST_F(ReportActualTable, FolderAndFileFaultsAroundTheOutput)
         std::function<void()> undo = [] {};
     };
     const Row rows[] = {
-        {"temporary folder read-only", [&] { return makeReadOnly(tmp); },
-         {QStringLiteral("(70)書き込みできません。"), outputFailed, printFailed}, Csv::Kept, false, [&] { undoReadOnly(tmp); }},
+        {"temporary folder read-only",
+         [&] { return makeReadOnly(tmp); },
+         {QStringLiteral("(70)書き込みできません。"), outputFailed, printFailed},
+         Csv::Kept,
+         false,
+         [&] { undoReadOnly(tmp); }},
         {"temporary folder full of odd names",
          [&] {
-             for (const char* odd : {" ", "-", "...", "\n", "*", "WfdCom.dat.tmp", "WfdCom.dat~", "利用者別月間実績.csv.part",
-                                     "利用者別月間実績.csv~", "\xe3\x81", "\xff\xfe"}) {
+             for (const char* odd : {" ", "-", "...", "\n", "*", "WfdCom.dat.tmp", "WfdCom.dat~",
+                                     "利用者別月間実績.csv.part", "利用者別月間実績.csv~", "\xe3\x81", "\xff\xfe"}) {
                  const QByteArray name = QFile::encodeName(tmp) + odd;
                  const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
                  if (fd < 0)
@@ -430,31 +483,49 @@ TEST_F(ReportActualTable, FolderAndFileFaultsAroundTheOutput)
              return QFile::link(tmp + QStringLiteral("nowhere"), tmp + QStringLiteral("dangling"))
                  && QDir().mkpath(tmp + QStringLiteral("利用者別月間実績.csv.d"));
          },
-         {}, Csv::Written, true},
+         {},
+         Csv::Written,
+         true},
         {"the CSV a folder",
          [&] {
              QFile::remove(tmp + csvName);
              inst.writeBytes(QStringLiteral("TMP/") + csvName + QStringLiteral("/inside.txt"), "kept");
              return true;
          },
-         {QStringLiteral("(70)書き込みできません。"), outputFailed, printFailed}, Csv::Kept, false},
+         {QStringLiteral("(70)書き込みできません。"), outputFailed, printFailed},
+         Csv::Kept,
+         false},
         {"the command file a folder",
          [&] {
              QFile::remove(comFile);
              return QDir().mkpath(comFile);
          },
-         {printFailed + QStringLiteral("\r[(70)書き込みできません。]")}, Csv::Written, false},
-        {"the disk full", [] { return true; }, {QStringLiteral("(61)ディスクの空き容量が不足しています。"), outputFailed, printFailed},
-         Csv::Deleted, false},
-        {"no data folder", [&] { return QDir(inst.file(QStringLiteral("DATA"))).removeRecursively(); }, {}, Csv::Written, true},
-        {"no system folder", [&] { return QDir(inst.file(QStringLiteral("SYS"))).removeRecursively(); }, {}, Csv::Written, true},
+         {printFailed + QStringLiteral("\r[(70)書き込みできません。]")},
+         Csv::Written,
+         false},
+        {"the disk full",
+         [] { return true; },
+         {QStringLiteral("(61)ディスクの空き容量が不足しています。"), outputFailed, printFailed},
+         Csv::Deleted,
+         false},
+        {"no data folder",
+         [&] { return QDir(inst.file(QStringLiteral("DATA"))).removeRecursively(); },
+         {},
+         Csv::Written,
+         true},
+        {"no system folder",
+         [&] { return QDir(inst.file(QStringLiteral("SYS"))).removeRecursively(); },
+         {},
+         Csv::Written,
+         true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         // The output of an earlier run is there.
         inst.writeBytes(QStringLiteral("TMP/") + csvName, "earlier,csv\r\n");
         inst.writeBytes(QStringLiteral("TMP/WfdCom.dat"), "FileName,\"earlier.wfd\"\r\n");
-        inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"), cp932Lines({QStringLiteral("[他の帳票]"), QStringLiteral("x=1")}));
+        inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
+                        cp932Lines({QStringLiteral("[他の帳票]"), QStringLiteral("x=1")}));
         inst.writeBytes(QStringLiteral("SYS/利用者別月間実績チェック表.wfd"), "{\"wfd\":1}");
         if (!row.damage()) {
             row.undo();

@@ -93,21 +93,24 @@ protected:
     }
     void seedDocuments() const
     {
-        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tBirthDay, tSyoryoDay, "
-                            "iSejutsuKubun, cByoumei, iMahi, iKoushuku) VALUES "
-                            "(1, 3, 10101, '山田　太郎', 'ヤマダ', '1940-04-01 00:00:00', '2020-01-10 00:00:00', 0, '腰痛症', 1, 0), "
-                            "(1, 3, 10201, '鈴木　表示', 'スズキ', '1989-01-07 00:00:00', '1989-01-08 00:00:00', 1, NULL, NULL, NULL), "
-                            "(1, 3, 10301, '阿部　次郎', 'アベ', NULL, '2020-01-10 00:00:00', 0, NULL, 0, 0)"),
+        sql({QStringLiteral(
+                 "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tBirthDay, tSyoryoDay, "
+                 "iSejutsuKubun, cByoumei, iMahi, iKoushuku) VALUES "
+                 "(1, 3, 10101, '山田　太郎', 'ヤマダ', '1940-04-01 00:00:00', '2020-01-10 00:00:00', 0, '腰痛症', 1, 0), "
+                 "(1, 3, 10201, '鈴木　表示', 'スズキ', '1989-01-07 00:00:00', '1989-01-08 00:00:00', 1, NULL, NULL, NULL), "
+                 "(1, 3, 10301, '阿部　次郎', 'アベ', NULL, '2020-01-10 00:00:00', 0, NULL, 0, 0)"),
              QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iSyoujouSonota, cSyoujouSonota) "
                             "VALUES (1, 3, 10101, 1, 'しびれ')"),
-             QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
-                            "cByoumeiM, iHKSyobyou01Flg, cByoumeiH) VALUES (1, 3, 10101, 20240401, '2024-04-01 00:00:00', 0, "
-                            "'変形性膝関節症', 0, '')"),
-             QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
-                            "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, "
-                            "nStaffID, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 1, 2, 0, 1, 2, 0, 0, 3, "
-                            "'歩行時に\"ふらつき\",転倒の危険。' || char(13) || char(10) || '家族の負担' || char(10) || 'ソ\"', '2024/05/20', 5, "
-                            "'2024/05/31')")});
+             QStringLiteral(
+                 "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
+                 "cByoumeiM, iHKSyobyou01Flg, cByoumeiH) VALUES (1, 3, 10101, 20240401, '2024-04-01 00:00:00', 0, "
+                 "'変形性膝関節症', 0, '')"),
+             QStringLiteral(
+                 "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
+                 "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, "
+                 "nStaffID, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 1, 2, 0, 1, 2, 0, 0, 3, "
+                 "'歩行時に\"ふらつき\",転倒の危険。' || char(13) || char(10) || '家族の負担' || char(10) || 'ソ\"', '2024/05/20', 5, "
+                 "'2024/05/31')")});
         addMonth(10101, 2024, 5, 18);
         addMonth(10201, 2024, 5, 20);
         // May's treatments of 10101: areas 1 (left arm) and 3 coded 2 (deformity correction).
@@ -125,7 +128,8 @@ protected:
         const QString t = decodeCp932(tmpFile(name));
         QList<QStringList> out{{}};
         for (qsizetype i = t.indexOf(QStringLiteral("\r\n")) + 2; i > 1 && i < t.size();) {
-            const auto m = field.match(t, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+            const auto m =
+                field.match(t, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
             out.last() << (m.hasCaptured(1) ? m.captured(1) : m.captured(2));
             i = m.capturedEnd() + (t.mid(m.capturedEnd(), 2) == u"\r\n" ? 2 : 1);
             if (i == m.capturedEnd() + 2)
@@ -148,7 +152,7 @@ protected:
 };
 
 // Both documents through either driver: the whole files, byte for byte.
-class Over16PrintBytes : public Over16Print, public ::testing::WithParamInterface<bool> {};
+class Over16PrintBytes : public Over16Print, public ::testing::WithParamInterface<bool> { };
 
 TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
 {
@@ -165,15 +169,20 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     const QString yamadaHead = QStringLiteral("1,1,3,10101,2024,5,\"2024/05/01\",0,18,\"山田　太郎\",\"1940/04/01\",3,"
                                               "\"2020/01/10\",5,1,0,1,\"しびれ\"");
     // A quote before a comma or a line end would end the field for the viewer: it is written "＂".
-    const QString yamadaEvaluation = QStringLiteral(",1,2,0,1,2,0,0,3,\"歩行時に\"ふらつき＂,転倒の危険。\r\n家族の負担\nソ\"\","
-                                                    "\"2024/05/20\",\"5\",\"佐藤　一郎\",\"2024/05/31\"");
-    const QString yamadaTail = QStringLiteral(",\"変形性膝関節症\",1,0,2,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"2024/05\",\"2024/02\","
-                                              "\"2023/11\",\"\",\"\"");
+    const QString yamadaEvaluation =
+        QStringLiteral(",1,2,0,1,2,0,0,3,\"歩行時に\"ふらつき＂,転倒の危険。\r\n家族の負担\nソ\"\","
+                       "\"2024/05/20\",\"5\",\"佐藤　一郎\",\"2024/05/31\"");
+    const QString yamadaTail =
+        QStringLiteral(",\"変形性膝関節症\",1,0,2,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"2024/05\",\"2024/02\","
+                       "\"2023/11\",\"\",\"\"");
     // Only 10101 has an entry for the month; 10401 has no totals at all.
     EXPECT_EQ(tmpFile(kFormCsv), cp932Lines({kHead + kEvaluation + kTail, yamadaHead + yamadaEvaluation + yamadaTail}));
-    EXPECT_EQ(com(), QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/継続理由・状況記入書_R03.wfd\"\r\n"
-                         "Title,\"継続理由・状況記入書\"\r\nSetDataText,\"継続理由・状況記入書\",\"") + inst.path()
-                         + QStringLiteral("/TMP/継続理由・状況記入書.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
+    EXPECT_EQ(com(),
+              QStringLiteral("FileName,\"") + inst.path()
+                  + QStringLiteral("/SYS/継続理由・状況記入書_R03.wfd\"\r\n"
+                                   "Title,\"継続理由・状況記入書\"\r\nSetDataText,\"継続理由・状況記入書\",\"")
+                  + inst.path()
+                  + QStringLiteral("/TMP/継続理由・状況記入書.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
     ASSERT_EQ(rec.starts.size(), 1);
     EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
     EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0);
@@ -186,12 +195,15 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     // The plan: every ticked user with totals, entry or not; the past months of the last form run.
     form::vPrintKeikakusyo(1, window, 0);
     expectSaid(rec, {});
-    const QString suzuki = QStringLiteral("1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
-                                          "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"");
+    const QString suzuki =
+        QStringLiteral("1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
+                       "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"");
     EXPECT_EQ(tmpFile(kPlanCsv), cp932Lines({kHead + kTail, yamadaHead + yamadaTail, suzuki}));
-    EXPECT_EQ(com(), QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/施術計画書.wfd\"\r\n"
-                         "Title,\"施術計画書\"\r\nSetDataText,\"施術計画書\",\"") + inst.path()
-                         + QStringLiteral("/TMP/施術計画書.csv\"\r\nPrintPaper, A4\r\nPrintOutFromDialog\r\n"));
+    EXPECT_EQ(com(),
+              QStringLiteral("FileName,\"") + inst.path()
+                  + QStringLiteral("/SYS/施術計画書.wfd\"\r\n"
+                                   "Title,\"施術計画書\"\r\nSetDataText,\"施術計画書\",\"")
+                  + inst.path() + QStringLiteral("/TMP/施術計画書.csv\"\r\nPrintPaper, A4\r\nPrintOutFromDialog\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Over16PrintBytes, ::testing::Bool(),
@@ -201,9 +213,10 @@ INSTANTIATE_TEST_SUITE_P(Drivers, Over16PrintBytes, ::testing::Bool(),
 TEST_F(Over16Print, HeadersMatchTheLayoutsColumns)
 {
     const QString layouts = QStringLiteral(MONTHLY_SOURCE_DIR "/layouts/");
-    for (const auto& [layout, header] : {std::pair{QStringLiteral("継続理由・状況記入書.wfd"), kHead + kEvaluation + kTail},
-                                         std::pair{QStringLiteral("継続理由・状況記入書_R03.wfd"), kHead + kEvaluation + kTail},
-                                         std::pair{QStringLiteral("施術計画書.wfd"), kHead + kTail}}) {
+    for (const auto& [layout, header] :
+         {std::pair{QStringLiteral("継続理由・状況記入書.wfd"), kHead + kEvaluation + kTail},
+          std::pair{QStringLiteral("継続理由・状況記入書_R03.wfd"), kHead + kEvaluation + kTail},
+          std::pair{QStringLiteral("施術計画書.wfd"), kHead + kTail}}) {
         QFile f(layouts + layout);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << layout.toStdString();
         QStringList columns;
@@ -230,7 +243,8 @@ TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
     EXPECT_EQ(columns(1, 9), (QStringList{"1,1,3,10101,2024,5,2024/05/01,0,0", "1,1,3,10201,2024,5,2024/05/01,1,0"}));
     EXPECT_EQ(columns(18, 32).value(1), ",-1,-1,-1,-1,-1,-1,-1,-1,,,-1,,,");
     EXPECT_EQ(column(49), (QStringList{"1", "1"}));
-    EXPECT_TRUE(com().startsWith(QStringLiteral("FileName,\"") + inst.path() + QStringLiteral("/SYS/継続理由・状況記入書.wfd\"")));
+    EXPECT_TRUE(com().startsWith(QStringLiteral("FileName,\"") + inst.path()
+                                 + QStringLiteral("/SYS/継続理由・状況記入書.wfd\"")));
 }
 
 TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
@@ -281,8 +295,8 @@ TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
     // The consent table: the latest nDate wins even when its period started earlier; a period
     // starting on the first of the next month is ignored; an empty massage name falls back.
     for (long id : {30101L, 30201L, 30301L})
-        addUser({id, QStringLiteral("利用者%1").arg(id), QStringLiteral("カナ"), 1, QString(), QStringLiteral("2019-01-10"), 0,
-                 0, QStringLiteral("マスタの傷病名")});
+        addUser({id, QStringLiteral("利用者%1").arg(id), QStringLiteral("カナ"), 1, QString(),
+                 QStringLiteral("2019-01-10"), 0, 0, QStringLiteral("マスタの傷病名")});
     sql({QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
                         "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES "
                         "(1, 3, 30101, 20240301, '2024-02-01 00:00:00', 0, '新しい方', 1, 1, 1, 'その他の傷病'), "
@@ -310,16 +324,22 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
         int code;
         const char* flags; // 01..07, then the text
     };
-    const Case cases[] = {{40101, 1, "0,0,0,0,0,0,1,その他名"}, {40201, 4, "0,0,1,0,0,0,0,"},
-                          {40301, 0, "0,0,0,0,0,0,0,"}, {40401, 8, "0,0,0,0,0,0,0,"}};
+    const Case cases[] = {{40101, 1, "0,0,0,0,0,0,1,その他名"},
+                          {40201, 4, "0,0,1,0,0,0,0,"},
+                          {40301, 0, "0,0,0,0,0,0,0,"},
+                          {40401, 8, "0,0,0,0,0,0,0,"}};
     for (const Case& c : cases) {
-        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, cByoumei, "
-                            "nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', '2019-01-10 00:00:00', 1, '神経痛', %2, "
-                            "'その他名')").arg(c.id).arg(c.code)});
+        sql({QStringLiteral(
+                 "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, cByoumei, "
+                 "nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', '2019-01-10 00:00:00', 1, '神経痛', %2, "
+                 "'その他名')")
+                 .arg(c.id)
+                 .arg(c.code)});
         addMonth(c.id, 2024, 5, 16);
         addOver16(c.id, 2024, 5);
     }
-    sql({QStringLiteral("UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'")});
+    sql({QStringLiteral(
+        "UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'")});
     window.tick({40101, 40201, 40301, 40401});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     expectSaid(rec, {});
@@ -342,14 +362,19 @@ TEST_F(Over16Print, EraCodesOfTheDates)
         const char* text;
         const char* era;
     };
-    const Case cases[] = {{"'1989-01-07 00:00:00'", "1989/01/07", "3"}, {"'1989-01-08 00:00:00'", "1989/01/08", "4"},
-                          {"'2019-04-30 00:00:00'", "2019/04/30", "4"}, {"'2019-05-01 00:00:00'", "2019/05/01", "5"},
-                          {"'1912-07-29 00:00:00'", "1912/07/29", "1"}, {"'1867-12-31 00:00:00'", "1867/12/31", "0"},
+    const Case cases[] = {{"'1989-01-07 00:00:00'", "1989/01/07", "3"},
+                          {"'1989-01-08 00:00:00'", "1989/01/08", "4"},
+                          {"'2019-04-30 00:00:00'", "2019/04/30", "4"},
+                          {"'2019-05-01 00:00:00'", "2019/05/01", "5"},
+                          {"'1912-07-29 00:00:00'", "1912/07/29", "1"},
+                          {"'1867-12-31 00:00:00'", "1867/12/31", "0"},
                           {"NULL", "", "0"}};
     long id = 50101;
     for (const Case& c : cases) {
         sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay, tSyoryoDay) VALUES "
-                            "(1, 3, %1, '人', %2, NULL)").arg(id).arg(QString::fromLatin1(c.birth))});
+                            "(1, 3, %1, '人', %2, NULL)")
+                 .arg(id)
+                 .arg(QString::fromLatin1(c.birth))});
         addMonth(id, 2024, 5, 16);
         addOver16(id, 2024, 5);
         id += 100;
@@ -368,8 +393,16 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 {
     seedDocuments();
     window.tick({10101});
-    gHinkaiList = {HinkaiRecord{}, hinkai(10101, {{"202405", 16}, {"202403", 30}, {"202401", 16}, {"202310", 17},
-                                                  {"202305", 16}, {"202304", 15}, {"202212", 20}, {"202206", 19}}),
+    gHinkaiList = {HinkaiRecord{},
+                   hinkai(10101,
+                          {{"202405", 16},
+                           {"202403", 30},
+                           {"202401", 16},
+                           {"202310", 17},
+                           {"202305", 16},
+                           {"202304", 15},
+                           {"202212", 20},
+                           {"202206", 19}}),
                    hinkai(10101, {{"202405", 99}})};
     gHinkaiList[0].userNo = 99999;
     gHinkaiCount = 3;
@@ -397,8 +430,10 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 TEST_F(Over16Print, EveryFailureHasItsMessage)
 {
     seedDocuments();
-    const Said nothing{kNothing, MsgIcon::Information, kTitle}, enterReasons{kEnterReasons, MsgIcon::Information, kTitle},
-        outputFailed{kOutputFailed, MsgIcon::Information, kTitle}, printFailed{kPrintFailed, MsgIcon::Information, kTitle};
+    const Said nothing{kNothing, MsgIcon::Information, kTitle},
+        enterReasons{kEnterReasons, MsgIcon::Information, kTitle},
+        outputFailed{kOutputFailed, MsgIcon::Information, kTitle},
+        printFailed{kPrintFailed, MsgIcon::Information, kTitle};
     auto run = [&](auto&& prepare, const QList<Said>& want, const char* what) {
         SCOPED_TRACE(what);
         rec.clear();
@@ -409,8 +444,10 @@ TEST_F(Over16Print, EveryFailureHasItsMessage)
         EXPECT_EQ(rec.busyDepth, 0);
     };
 
-    run([&] { window.month = QDate(); }, {{"(13)型が一致しません。", MsgIcon::None, ""},
-                                          {"印刷条件の取得に失敗しました。", MsgIcon::Information, kTitle}}, "no month");
+    run([&] { window.month = QDate(); },
+        {{"(13)型が一致しません。", MsgIcon::None, ""},
+         {"印刷条件の取得に失敗しました。", MsgIcon::Information, kTitle}},
+        "no month");
     window.month = QDate(2024, 5, 1);
     run([&] { window.rows = {{0, 10101}}; }, {nothing}, "nobody ticked");
     run([&] { window.tick({10201}); }, {enterReasons}, "no entry");
@@ -418,7 +455,8 @@ TEST_F(Over16Print, EveryFailureHasItsMessage)
         {{"iGetJissekiData() でエラー\r\n…", MsgIcon::Critical, ""}, enterReasons}, "no connection");
     inst.useSqliteDatabase();
     rec.startSucceeds = false;
-    run([] {}, {{kPrintFailed + QStringLiteral("\r[(53)ファイルが見つかりません。]"), MsgIcon::Critical, ""}}, "no viewer");
+    run([] {}, {{kPrintFailed + QStringLiteral("\r[(53)ファイルが見つかりません。]"), MsgIcon::Critical, ""}},
+        "no viewer");
     rec.startSucceeds = true;
     QDir(inst.file(QStringLiteral("TMP"))).removeRecursively();
     run([] {}, {{"(76)パスが見つかりません。", MsgIcon::None, ""}, outputFailed, printFailed}, "no TMP folder");
@@ -459,8 +497,11 @@ TEST_F(Over16Print, LookupsKeepTheirOwnResults)
     EXPECT_EQ(form::iGetKaisuAfterDay(10101, QStringLiteral("2024/05/03")), 1); // the designed result of a failure
     EXPECT_EQ(form::iGetSejutuBui(10101, QStringLiteral("2024/05/01"), rec16), 1);
     EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("いつか"), rec16), -1);
-    expectSaid(rec, {{"csInpKey_Isi() でエラー\r\n…"}, {"csInpKey_Isi() でエラー\r\n…"},
-                     {"getDouiRecord()でエラー\r\n13  (型が一致しません。)", std::nullopt, "同意履歴テーブルより、情報取得"}});
+    expectSaid(
+        rec,
+        {{"csInpKey_Isi() でエラー\r\n…"},
+         {"csInpKey_Isi() でエラー\r\n…"},
+         {"getDouiRecord()でエラー\r\n13  (型が一致しません。)", std::nullopt, "同意履歴テーブルより、情報取得"}});
 }
 
 // The month's areas and consent records are read for all ticked users at once; on a generated
@@ -468,9 +509,9 @@ TEST_F(Over16Print, LookupsKeepTheirOwnResults)
 TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
 {
     QFile::remove(db);
-    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN), {QStringLiteral("--out"), db, QStringLiteral("--users"),
-                                                                 QStringLiteral("40"), QStringLiteral("--today"),
-                                                                 QStringLiteral("2024-06-15")}),
+    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN),
+                                {QStringLiteral("--out"), db, QStringLiteral("--users"), QStringLiteral("40"),
+                                 QStringLiteral("--today"), QStringLiteral("2024-06-15")}),
               0);
     ASSERT_EQ(iChkOver16Count() + iChkDouiRec() + iChkHKSyobyou07Flg() + iChkSyoujouSonota() + iChkJissekiField(), 0);
     window.month = QDate(2024, 6, 1);
@@ -478,7 +519,12 @@ TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
     c.iInit(embeddedConnectionString(db));
     ASSERT_EQ(c.iConnect(), 0);
     AdoRecordset ids;
-    ASSERT_EQ(c.iOpenRecSet(ids, QStringLiteral("SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3")), 0);
+    ASSERT_EQ(
+        c.iOpenRecSet(
+            ids,
+            QStringLiteral(
+                "SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3")),
+        0);
     for (; !ids.EOF_(); ids.MoveNext())
         window.rows.append({1, ids.field(0)});
     c.iDisConnect();
@@ -494,7 +540,8 @@ TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
         ASSERT_EQ(form::iGetSejutuBui(r.userId, r.monthStart, own), 0);
         EXPECT_EQ(r.iSejutuBui, own.iSejutuBui) << r.userId;
         EXPECT_EQ(std::tie(r.iHariUmu, r.iKyuuUmu, r.iDenkiHariKyuuUmu),
-                  std::tie(own.iHariUmu, own.iKyuuUmu, own.iDenkiHariKyuuUmu)) << r.userId;
+                  std::tie(own.iHariUmu, own.iKyuuUmu, own.iDenkiHariKyuuUmu))
+            << r.userId;
         withAreas += own.iSejutuBui != std::array<short, 5>{} || own.iHariUmu != 0;
         if (form::getDouiRecord(r.userId, r.monthStart, own) == 0) {
             ++withConsent;

@@ -24,8 +24,8 @@ protected:
 
 TEST_F(ReportCommandFile, LinesInTheirOrderPaperCodesAndOutputs)
 {
-    const std::pair<short, const char*> cases[] = {{0, "PrintPaper, A4\r\n"}, {1, "PrintPaper, A5\r\n"},
-                                                   {2, "PrintPaper, B5\r\n"}, {3, "PrintPaper, A4\r\n"},
+    const std::pair<short, const char*> cases[] = {{0, "PrintPaper, A4\r\n"},  {1, "PrintPaper, A5\r\n"},
+                                                   {2, "PrintPaper, B5\r\n"},  {3, "PrintPaper, A4\r\n"},
                                                    {-2, "PrintPaper, A4\r\n"}, {-1, ""}};
     for (const auto& [paper, line] : cases) {
         cls_WfdPrintExe w;
@@ -58,9 +58,10 @@ TEST_F(ReportCommandFile, LinesInTheirOrderPaperCodesAndOutputs)
     w.iSetItemValue(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("v2"));
     EXPECT_EQ(w.iPrintBk(), 0);
     const QString slotLines = "SetDataText,\"A\",\"/x/a.csv\",,,1\r\nSetDataText,\"C\",\"" + tmp + "c.csv\"\r\n";
-    EXPECT_EQ(com(), "FileName,\"L.wfd\"\r\nTitle,\"T\"\r\n" + slotLines
-                         + "PrintOffsetX, -5\r\nPrintOffsetY, 7\r\nPrintZoom, 90\r\nSectionRepeatStart, 1\r\n"
-                           "PrintPaper, A4\r\nSetItemValue,\"A.C\",\"v1\"\r\nSetItemValue,\"A.B.C\",\"v2\"\r\nPrintOut\r\n");
+    EXPECT_EQ(com(),
+              "FileName,\"L.wfd\"\r\nTitle,\"T\"\r\n" + slotLines
+                  + "PrintOffsetX, -5\r\nPrintOffsetY, 7\r\nPrintZoom, 90\r\nSectionRepeatStart, 1\r\n"
+                    "PrintPaper, A4\r\nSetItemValue,\"A.C\",\"v1\"\r\nSetItemValue,\"A.B.C\",\"v2\"\r\nPrintOut\r\n");
 
     // iInit resets offsets, zoom, repeat start and items, keeps the data slots and, for an empty title, the old title.
     ASSERT_EQ(w.iInit(QStringLiteral("M.wfd"), QString()), 0);
@@ -104,13 +105,15 @@ protected:
     void script(const QString& relative, const QByteArray& body) const
     {
         inst.writeBytes(relative, "#!/bin/sh\n" + body);
-        QFile::setPermissions(inst.file(relative), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(inst.file(relative),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     // A stand-in that keeps a copy of the file named by its argument number `arg`.
     void copyingScript(const QString& relative, int arg, const QString& copy) const
     {
         const QByteArray c = inst.file(copy).toUtf8();
-        script(relative, "cp \"$" + QByteArray::number(arg) + "\" \"" + c + ".part\" && mv \"" + c + ".part\" \"" + c + "\"\n");
+        script(relative,
+               "cp \"$" + QByteArray::number(arg) + "\" \"" + c + ".part\" && mv \"" + c + ".part\" \"" + c + "\"\n");
     }
     // The bytes of a file a started program writes, or empty after the time-out.
     QByteArray waitForFile(const QString& relative) const
@@ -155,8 +158,9 @@ TEST_F(ReportViewerStart, ProgramFolderFirstThenPathThenAnErrorText)
 TEST_F(ReportViewerStart, MergeProgramReadsTheFirstCommandFileBeforeTheSecond)
 {
     // The merge stand-in keeps the command file it reads, then writes the merged document.
-    script(QStringLiteral("wfrimg10.exe"), "cp \"$3\" \"" + inst.file(QStringLiteral("saw-merge.dat")).toUtf8()
-                                               + "\"\nsleep 0.3\necho merged > \"$1\"\n");
+    script(QStringLiteral("wfrimg10.exe"),
+           "cp \"$3\" \"" + inst.file(QStringLiteral("saw-merge.dat")).toUtf8()
+               + "\"\nsleep 0.3\necho merged > \"$1\"\n");
     copyingScript(QStringLiteral("wfrfv10.exe"), 2, QStringLiteral("saw-viewer.dat"));
     inst.writeBytes(QStringLiteral("TMP/tmp.wfd"), "old"); // a stale merge result
     auto data = [&](const char* name, const char* file) {
@@ -164,13 +168,13 @@ TEST_F(ReportViewerStart, MergeProgramReadsTheFirstCommandFileBeforeTheSecond)
     };
 
     cls_WfdPrintExe w;
-    const short merged = w.addPrint_addCSV(2, QStringLiteral("D"), {tmp + "a1.csv", tmp + "a2.csv"}, QStringLiteral("E"),
-                                           {tmp + "b1.csv", tmp + "b2.csv"}, {QStringLiteral("r1.wfd"), QStringLiteral("r2.wfd")},
-                                           {0, 1}, QStringLiteral("まとめ"));
+    const short merged = w.addPrint_addCSV(
+        2, QStringLiteral("D"), {tmp + "a1.csv", tmp + "a2.csv"}, QStringLiteral("E"), {tmp + "b1.csv", tmp + "b2.csv"},
+        {QStringLiteral("r1.wfd"), QStringLiteral("r2.wfd")}, {0, 1}, QStringLiteral("まとめ"));
     ASSERT_EQ(merged, 0) << w.sErrMsg().toStdString();
-    EXPECT_EQ(decodeCp932(inst.readBytes(QStringLiteral("saw-merge.dat"))), "setTitle,\"まとめ\"\r\n" + data("D", "a1.csv")
-                                                    + "setreport,\"r1.wfd\"\r\nAddReport\r\n" + data("D", "a2.csv")
-                                                    + data("E", "b2.csv") + "setreport,\"r2.wfd\"\r\n");
+    EXPECT_EQ(decodeCp932(inst.readBytes(QStringLiteral("saw-merge.dat"))),
+              "setTitle,\"まとめ\"\r\n" + data("D", "a1.csv") + "setreport,\"r1.wfd\"\r\nAddReport\r\n"
+                  + data("D", "a2.csv") + data("E", "b2.csv") + "setreport,\"r2.wfd\"\r\n");
     EXPECT_EQ(fileBytes(tmp + "tmp.wfd"), QByteArray("merged\n"));
     EXPECT_EQ(decodeCp932(waitForFile(QStringLiteral("saw-viewer.dat"))),
               "Title,\"まとめ\"\r\nFileName,\"" + tmp + "tmp.wfd\"\r\nPrintOutFromDialog\r\n");
@@ -180,11 +184,13 @@ TEST_F(ReportViewerStart, MergeProgramReadsTheFirstCommandFileBeforeTheSecond)
 
     // One report: no AddReport. A missing merge program fails at once.
     QFile::remove(inst.file(QStringLiteral("wfrimg10.exe")));
-    EXPECT_EQ(w.addPrint(1, QStringLiteral("D"), {tmp + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")), -1);
+    EXPECT_EQ(w.addPrint(1, QStringLiteral("D"), {tmp + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")),
+              -1);
     EXPECT_EQ(w.sErrMsg(), QStringLiteral("(53)ファイルが見つかりません。"));
     EXPECT_EQ(com(), "setTitle,\"X\"\r\n" + data("D", "a1.csv") + "setreport,\"r1.wfd\"\r\n");
     // More reports than list elements.
-    EXPECT_EQ(w.addPrint(2, QStringLiteral("D"), {tmp + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")), -1);
+    EXPECT_EQ(w.addPrint(2, QStringLiteral("D"), {tmp + "a1.csv"}, {QStringLiteral("r1.wfd")}, QStringLiteral("X")),
+              -1);
     EXPECT_EQ(w.sErrMsg(), QStringLiteral("(9)インデックスが有効範囲にありません。"));
 }
 

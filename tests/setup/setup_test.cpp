@@ -68,10 +68,25 @@ TEST_F(Setup, NewFolderThenASecondRunChangesNothing)
     const QString dir = tmp.filePath("事務所 A/bin");
     const SetupReport first = setUp(dir, true);
     EXPECT_TRUE(first.differs.isEmpty() && first.replaced.isEmpty() && first.notes.isEmpty());
-    const QStringList expected{"", "monthly-records", "report-viewer", "wfrfv10.exe", "wfrimg10.exe", "WrVb6Viewer.exe",
-                               "Massage.ini", "adodb.ini", "report-viewer.ini", "TMP", "SYS", "DATA", "ICON",
-                               "SYS/継続理由・状況記入書_R03.wfd", "SYS/利用者別月間実績チェック表.wfd",
-                               "ICON/wallpaper.png", "DATA/印刷設定.ini", "DATA/帳票Format.ini", "DATA/suite.db"};
+    const QStringList expected{"",
+                               "monthly-records",
+                               "report-viewer",
+                               "wfrfv10.exe",
+                               "wfrimg10.exe",
+                               "WrVb6Viewer.exe",
+                               "Massage.ini",
+                               "adodb.ini",
+                               "report-viewer.ini",
+                               "TMP",
+                               "SYS",
+                               "DATA",
+                               "ICON",
+                               "SYS/継続理由・状況記入書_R03.wfd",
+                               "SYS/利用者別月間実績チェック表.wfd",
+                               "ICON/wallpaper.png",
+                               "DATA/印刷設定.ini",
+                               "DATA/帳票Format.ini",
+                               "DATA/suite.db"};
     for (const QString& name : expected) {
         const QString path = QDir::cleanPath(QDir(dir).filePath(name));
         EXPECT_TRUE(first.created.contains(path) || first.created.contains(path + u'/')) << name.toStdString();
@@ -92,7 +107,8 @@ TEST_F(Setup, NewFolderThenASecondRunChangesNothing)
     EXPECT_TRUE(massage.startsWith("[SYSTEM]\r\nSYSTEM_SYS=\\SYS\r\nSYSTEM_TMP=\\TMP\r\n"));
     EXPECT_FALSE(QByteArray(massage).replace("\r\n", "").contains('\n'));
     EXPECT_EQ(profile::getString("SYSTEM", "施術者拠点間共有", "x", QDir(dir).filePath("Massage.ini")), "0");
-    EXPECT_EQ(QFileInfo(QDir(dir).filePath("Massage.ini")).permissions() & QFileDevice::ReadOther, QFileDevice::ReadOther);
+    EXPECT_EQ(QFileInfo(QDir(dir).filePath("Massage.ini")).permissions() & QFileDevice::ReadOther,
+              QFileDevice::ReadOther);
     EXPECT_EQ(connectionOf(dir), "Provider=SQLite;Data Source=DATA\\suite.db");
     EXPECT_EQ(profile::getString("利用者別月間実績表", "利用者別月間実績チェック表", {},
                                  QDir(dir).filePath("DATA/帳票Format.ini")),
@@ -116,10 +132,12 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     // A folder copied from a suite installation: its own folder names, SQL Server, an old layout
     // of the same name and the old viewer as a file.
     TestInstall suite;
-    suite.writeBytes("Massage.ini", "[SYSTEM]\r\nSYSTEM_SYS=\\SYSTEM\r\nSYSTEM_TMP=\\WORK\r\nSYSTEM_DATA=\\DATA\r\n"
-                                    "WALLPAPER=office.bmp\r\nBASEID=0201\r\n");
-    suite.writeBytes("adodb.ini", "[\x90\xda\x91\xb1\x8f\xee\x95\xf1]\r\n\x90\xda\x91\xb1\x8f\xee\x95\xf1="
-                                  "Provider=SQLOLEDB.1;Data Source=SRV\\SQLEXPRESS;Initial Catalog=SUITE;User ID=sa;Password=x\r\n");
+    suite.writeBytes("Massage.ini",
+                     "[SYSTEM]\r\nSYSTEM_SYS=\\SYSTEM\r\nSYSTEM_TMP=\\WORK\r\nSYSTEM_DATA=\\DATA\r\n"
+                     "WALLPAPER=office.bmp\r\nBASEID=0201\r\n");
+    suite.writeBytes("adodb.ini",
+                     "[\x90\xda\x91\xb1\x8f\xee\x95\xf1]\r\n\x90\xda\x91\xb1\x8f\xee\x95\xf1="
+                     "Provider=SQLOLEDB.1;Data Source=SRV\\SQLEXPRESS;Initial Catalog=SUITE;User ID=sa;Password=x\r\n");
     suite.writeBytes("DATA/印刷設定.ini", "[a]\r\nb=1\r\n");
     suite.writeBytes("SYSTEM/継続理由・状況記入書.wfd", QByteArray("WFD\x00\x01old", 8));
     suite.writeBytes("wfrfv10.exe", "MZ old viewer");
@@ -137,7 +155,8 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
                 EXPECT_EQ(now.value(it.key()), it.value()) << it.key().toStdString();
             }
     };
-    ASSERT_EQ(connectionOf(dir), "Provider=SQLOLEDB.1;Data Source=SRV\\SQLEXPRESS;Initial Catalog=SUITE;User ID=sa;Password=x");
+    ASSERT_EQ(connectionOf(dir),
+              "Provider=SQLOLEDB.1;Data Source=SRV\\SQLEXPRESS;Initial Catalog=SUITE;User ID=sa;Password=x");
 
     const SetupReport r = setUp(dir, true);
     kept([](const QString&) { return false; });
@@ -147,7 +166,8 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     EXPECT_TRUE(r.created.contains(QDir(dir).filePath("report-viewer.ini")));
     EXPECT_FALSE(QFileInfo::exists(QDir(dir).filePath("TMP")) || QFileInfo::exists(QDir(dir).filePath("SYS")));
     EXPECT_FALSE(QFileInfo::exists(QDir(dir).filePath("DATA/suite.db")));
-    EXPECT_EQ(r.differs, (QStringList{QDir(dir).filePath("wfrfv10.exe"), QDir(dir).filePath("SYSTEM/継続理由・状況記入書.wfd")}));
+    EXPECT_EQ(r.differs,
+              (QStringList{QDir(dir).filePath("wfrfv10.exe"), QDir(dir).filePath("SYSTEM/継続理由・状況記入書.wfd")}));
     EXPECT_EQ(r.notes.size(), 2); // no SYSTEM_ICON; adodb.ini is not the embedded database
     EXPECT_TRUE(r.notes.join("\n").contains("SYSTEM_ICON"));
     EXPECT_TRUE(r.notes.join("\n").contains("デモデータベースは作りませんでした"));
@@ -176,7 +196,8 @@ TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
     // The command says so on standard error and fails.
     const ProgramRun cmd = runProgram(SETUP_BIN, {tmp.filePath("file/office"), "--demo"});
     EXPECT_EQ(cmd.exitCode, 1);
-    EXPECT_TRUE(cmd.stderrLines.value(0).startsWith("monthly-records-setup: " + cannot)) << cmd.stderrLines.join('\n').toStdString();
+    EXPECT_TRUE(cmd.stderrLines.value(0).startsWith("monthly-records-setup: " + cannot))
+        << cmd.stderrLines.join('\n').toStdString();
     EXPECT_EQ(runProgram(SETUP_BIN, {}).exitCode, 2);
     EXPECT_EQ(runProgram(SETUP_BIN, {"a", "b"}).exitCode, 2);
 

@@ -27,7 +27,8 @@ QString warning(const QString& text) { return msgbox(QStringLiteral("警告！")
 
 QString missingEntry(const char* key)
 {
-    return warning(QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[") + QString::fromLatin1(key) + u']');
+    return warning(QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[") + QString::fromLatin1(key)
+                   + u']');
 }
 
 QString badBaseId(const QString& value)
@@ -41,10 +42,13 @@ QStringList everyCheckFails(const QString& detail)
 {
     QStringList lines;
     for (int n = 1; n <= 5; ++n) {
-        lines << msgbox(QString(), "critical", QStringLiteral("csInpKey_Isi() でエラー\r\n") + detail)
-              << msgbox(QStringLiteral("確認"), "none",
-                        QStringLiteral("バージョンチェックに失敗しました。(%1)\nKovaniのバージョンと更新プログラムのバージョンを確認してください。")
-                            .arg(n));
+        lines
+            << msgbox(QString(), "critical", QStringLiteral("csInpKey_Isi() でエラー\r\n") + detail)
+            << msgbox(
+                   QStringLiteral("確認"), "none",
+                   QStringLiteral(
+                       "バージョンチェックに失敗しました。(%1)\nKovaniのバージョンと更新プログラムのバージョンを確認してください。")
+                       .arg(n));
     }
     return lines;
 }
@@ -107,45 +111,69 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
     const Row rows[] = {
         {"nothing damaged", nothing, {}},
         // The command line: any text is a processing mode, also one that looks like an option of the window system.
-        {"no processing mode", nothing,
+        {"no processing mode",
+         nothing,
          {msgbox(QStringLiteral("\u3000エラー！！"), "exclamation", QStringLiteral("処理モードが設定されていません。")),
           msgbox(QStringLiteral("\u3000エラー！！"), "critical", QStringLiteral("起動できません！"))},
-         false, {}},
+         false,
+         {}},
         {"mode -reverse", nothing, {}, true, {QStringLiteral("-reverse")}},
         {"mode -title x", nothing, {}, true, {QStringLiteral("-title"), QStringLiteral("x")}},
         {"mode -style fusion", nothing, {}, true, {QStringLiteral("-style"), QStringLiteral("fusion")}},
         // Massage.ini
-        {"Massage.ini missing, before the mode is looked at", removes("Massage.ini"),
-         {warning(QStringLiteral("システム設定ファイルが見つかりません。"))}, false, {}},
+        {"Massage.ini missing, before the mode is looked at",
+         removes("Massage.ini"),
+         {warning(QStringLiteral("システム設定ファイルが見つかりません。"))},
+         false,
+         {}},
         {"Massage.ini empty", writes("Massage.ini", {}), unreadableMassage, false},
         {"Massage.ini binary", writes("Massage.ini", binary.repeated(40)), unreadableMassage, false},
-        {"Massage.ini a folder", folderAt("Massage.ini"), {warning(QStringLiteral("システム設定ファイルが見つかりません。"))}, false},
+        {"Massage.ini a folder",
+         folderAt("Massage.ini"),
+         {warning(QStringLiteral("システム設定ファイルが見つかりません。"))},
+         false},
         {"Massage.ini without SYSTEM_ICON and WALLPAPER: said, and start-up goes on",
-         writes("Massage.ini", massageWith("\r\n", {QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_DATA=\\DATA"),
-                                                     QStringLiteral("SYSTEM_TMP=\\TMP"), QStringLiteral("BASEID=0103")})),
+         writes("Massage.ini",
+                massageWith("\r\n",
+                            {QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_DATA=\\DATA"),
+                             QStringLiteral("SYSTEM_TMP=\\TMP"), QStringLiteral("BASEID=0103")})),
          {missingEntry("SYSTEM_ICON"), missingEntry("WALLPAPER")}},
-        {"Massage.ini with a BASEID of one digit", writes("Massage.ini", "SYSTEM_ICON=\\ICON\r\nWALLPAPER=w.png\r\nBASEID=1\r\n"),
-         {badBaseId(QStringLiteral("1"))}, false},
+        {"Massage.ini with a BASEID of one digit",
+         writes("Massage.ini", "SYSTEM_ICON=\\ICON\r\nWALLPAPER=w.png\r\nBASEID=1\r\n"),
+         {badBaseId(QStringLiteral("1"))},
+         false},
         {"Massage.ini of 10 MB, the keys at its end",
-         writes("Massage.ini", QByteArray("; filler line of a settings file that grew\r\n").repeated(10 * 1024 * 1024 / 44)
-                                   + massageWith("\r\n")),
+         writes("Massage.ini",
+                QByteArray("; filler line of a settings file that grew\r\n").repeated(10 * 1024 * 1024 / 44)
+                    + massageWith("\r\n")),
          {}},
         {"Massage.ini with lone CR line ends", writes("Massage.ini", massageWith("\r")), {}},
         {"Massage.ini with mixed line ends",
-         writes("Massage.ini", "SYSTEM_SYS=\\SYS\nSYSTEM_TMP=\\TMP\r\nSYSTEM_ICON=\\ICON\rSYSTEM_DATA=\\DATA\n\rWALLPAPER=wall.png\r\r\nBASEID=0103"),
+         writes(
+             "Massage.ini",
+             "SYSTEM_SYS=\\SYS\nSYSTEM_TMP=\\TMP\r\nSYSTEM_ICON=\\ICON\rSYSTEM_DATA=\\DATA\n\rWALLPAPER=wall.png\r\r\nBASEID=0103"),
          {}},
         {"Massage.ini with a UTF-8 byte-order mark",
-         writes("Massage.ini", "\xEF\xBB\xBFSYSTEM_ICON=\\ICON\r\nWALLPAPER=wall.png\r\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\r\n"), {}},
+         writes("Massage.ini",
+                "\xEF\xBB\xBFSYSTEM_ICON=\\ICON\r\nWALLPAPER=wall.png\r\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\r\n"),
+         {}},
         {"Massage.ini in UTF-16 with its byte-order mark",
-         writes("Massage.ini", encodeText(QStringLiteral("SYSTEM_ICON=\\ICON\r\nWALLPAPER=壁紙.png\r\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\r\n"),
-                                          TextEncoding::Utf16LeBom)),
+         writes("Massage.ini",
+                encodeText(
+                    QStringLiteral("SYSTEM_ICON=\\ICON\r\nWALLPAPER=壁紙.png\r\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\r\n"),
+                    TextEncoding::Utf16LeBom)),
          {}},
         {"Massage.ini with invalid CP932 right before a key",
-         writes("Massage.ini", "SYSTEM_ICON=\\ICON\r\nNOTE=\x81\r\nWALLPAPER=wall.png\r\nX=\x82\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\xFF\xFD\r\n"),
+         writes(
+             "Massage.ini",
+             "SYSTEM_ICON=\\ICON\r\nNOTE=\x81\r\nWALLPAPER=wall.png\r\nX=\x82\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\xFF\xFD\r\n"),
          {}},
         {"Massage.ini with keys and sections repeated",
-         writes("Massage.ini", massageWith("\r\n") + massageWith("\r\n", {QStringLiteral("[SYSTEM]"), QStringLiteral("BASEID=x"),
-                                                                        QStringLiteral("WALLPAPER=")})),
+         writes(
+             "Massage.ini",
+             massageWith("\r\n")
+                 + massageWith("\r\n",
+                               {QStringLiteral("[SYSTEM]"), QStringLiteral("BASEID=x"), QStringLiteral("WALLPAPER=")})),
          {}},
         // adodb.ini
         {"adodb.ini missing", removes("adodb.ini"), everyCheckFails(noAdodb)},
@@ -154,12 +182,14 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
         {"adodb.ini binary", writes("adodb.ini", QByteArray("\x00\x01[\x8F\xFE\xFF]\x00=\x1A\x81", 12).repeated(100)),
          everyCheckFails(noConnection)},
         {"adodb.ini in UTF-16 with its byte-order mark",
-         writes("adodb.ini", encodeText(QStringLiteral("[接続情報]\r\n接続情報=Provider=SQLite;Data Source=suite.db\r\n"),
-                                        TextEncoding::Utf16BeBom)),
+         writes("adodb.ini",
+                encodeText(QStringLiteral("[接続情報]\r\n接続情報=Provider=SQLite;Data Source=suite.db\r\n"),
+                           TextEncoding::Utf16BeBom)),
          {}},
         {"adodb.ini of 10 MB with lone CRs",
-         writes("adodb.ini", QByteArray("[other]\r").repeated(10 * 1024 * 1024 / 8)
-                                 + encodeCp932(QStringLiteral("[接続情報]\r接続情報=Provider=SQLite;Data Source=suite.db\r"))),
+         writes("adodb.ini",
+                QByteArray("[other]\r").repeated(10 * 1024 * 1024 / 8)
+                    + encodeCp932(QStringLiteral("[接続情報]\r接続情報=Provider=SQLite;Data Source=suite.db\r"))),
          {}},
         // the database
         {"database missing", removes("suite.db"),
@@ -168,11 +198,19 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
          everyCheckFails(QStringLiteral("(-2147467259)データベースファイルではありません。({db})"))},
         {"database not a database", writes("suite.db", QByteArray("SQLite? no.\r\n").repeated(500)),
          everyCheckFails(QStringLiteral("(-2147467259)file is not a database ({db})"))},
-        {"database locked by a writer", nothing, everyCheckFails(QStringLiteral("(-2147467259)database is locked ({db})")),
-         true, {QStringLiteral("1")}, [&](TestInstall&, const QString&) { lock.close(); },
+        {"database locked by a writer",
+         nothing,
+         everyCheckFails(QStringLiteral("(-2147467259)database is locked ({db})")),
+         true,
+         {QStringLiteral("1")},
+         [&](TestInstall&, const QString&) { lock.close(); },
          [&](const QString& db) { ASSERT_TRUE(lock.open(db, "BEGIN EXCLUSIVE")); }},
-        {"database read-only with a current schema", [](TestInstall&, const QString& db) { makeReadOnly(db); }, {}, true,
-         {QStringLiteral("1")}, [](TestInstall&, const QString& db) { undoReadOnly(db); }},
+        {"database read-only with a current schema",
+         [](TestInstall&, const QString& db) { makeReadOnly(db); },
+         {},
+         true,
+         {QStringLiteral("1")},
+         [](TestInstall&, const QString& db) { undoReadOnly(db); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -192,17 +230,19 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
         const QMap<QString, QByteArray> before = userFiles(inst);
         if (row.hold)
             row.hold(db);
-        const ProgramRun r = runInstalledProgram(inst, QStringLiteral(MONTHLY_RECORDS_BINARY), row.args,
-                                                 {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1"),
-                                                  QStringLiteral("MONTHLY_RECORDS_DB_TIMEOUT_MS=300")});
+        const ProgramRun r = runInstalledProgram(
+            inst, QStringLiteral(MONTHLY_RECORDS_BINARY), row.args,
+            {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1"), QStringLiteral("MONTHLY_RECORDS_DB_TIMEOUT_MS=300")});
         if (row.undo)
             row.undo(inst, db);
         EXPECT_TRUE(r.finished);
         EXPECT_EQ(r.exitCode, 0);
-        const QString want = row.messages.join(u'\n').replace(QStringLiteral("{app}"), app).replace(QStringLiteral("{db}"), db);
+        const QString want =
+            row.messages.join(u'\n').replace(QStringLiteral("{app}"), app).replace(QStringLiteral("{db}"), db);
         EXPECT_EQ(r.lines(QStringLiteral("MSGBOX")).join(u'\n').toStdString(), want.toStdString());
         EXPECT_EQ(r.lines(QStringLiteral("START")),
-                  row.mainWindowOpens ? QStringList{QStringLiteral("START\t") + app + QStringLiteral("/Main.exe 2")} : QStringList{});
+                  row.mainWindowOpens ? QStringList{QStringLiteral("START\t") + app + QStringLiteral("/Main.exe 2")}
+                                      : QStringList{});
         const QMap<QString, QByteArray> after = userFiles(inst);
         EXPECT_EQ(after.keys(), before.keys());
         for (auto it = before.begin(); it != before.end(); ++it)

@@ -22,14 +22,17 @@ TEST(StartValues, BaseIdNeedsFourDigits)
         EXPECT_FALSE(parseBaseId(QString::fromUtf8(bad)).has_value()) << bad;
 }
 
-struct ProgramEnded {};
+struct ProgramEnded { };
 
 // The background window's load in this process: the program-wide values and the wallpaper.
 struct BackWindowFixture : ::testing::Test {
     TestInstall inst;
     ScopedRecordingPlatform rec;
     const QString cwd = QDir::currentPath();
-    void SetUp() override { setEndProgramHandler([] { throw ProgramEnded{}; }); }
+    void SetUp() override
+    {
+        setEndProgramHandler([] { throw ProgramEnded{}; });
+    }
     void TearDown() override
     {
         setEndProgramHandler(nullptr);

@@ -12,11 +12,11 @@ struct FixtureUser {
     long id = 0;
     QString name{};
     QString kana{};
-    int kubun = 0;              // iSejutsuKubun
-    QString birth{};              // "yyyy-mm-dd" or empty (Null)
-    QString syoryo{};             // first-treatment date "yyyy-mm-dd" or empty (Null)
-    int tantou = 0;             // nTantou
-    int plan = 0;               // iHinkaiKeikaku
+    int kubun = 0;    // iSejutsuKubun
+    QString birth{};  // "yyyy-mm-dd" or empty (Null)
+    QString syoryo{}; // first-treatment date "yyyy-mm-dd" or empty (Null)
+    int tantou = 0;   // nTantou
+    int plan = 0;     // iHinkaiKeikaku
     QString byoumei{};
     int kyotenCd = 1;
     int kyotenEb = 3;

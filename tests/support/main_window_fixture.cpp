@@ -51,7 +51,8 @@ void MainWindowTest::load(const QDate& month, std::array<short, 5> checks)
 
 void MainWindowTest::writeSettings(const QStringList& lines) const
 {
-    inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"), cp932Lines(QStringList{QStringLiteral("[利用者別月間実績表]")} + lines));
+    inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"),
+                    cp932Lines(QStringList{QStringLiteral("[利用者別月間実績表]")} + lines));
 }
 
 QString MainWindowTest::settings() const { return decodeCp932(settingsBytes()); }

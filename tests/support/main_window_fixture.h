@@ -3,11 +3,11 @@
 // start-up checks passed, the month set, the list extracted for everyone.
 #include "base/globals.h"
 #include "base/text_file.h"
+#include "support/list_fixture.h"
 #include "widgets/grid_sort.h"
-#include "windows/main_window.h"
 #include "widgets/month_edit.h"
 #include "widgets/spread_grid.h"
-#include "support/list_fixture.h"
+#include "windows/main_window.h"
 
 #include <QAction>
 #include <QApplication>

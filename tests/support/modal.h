@@ -7,8 +7,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-template <class W>
-void whenModal(std::function<void(W*)> step, std::function<bool(W*)> ready = {}, int triesLeft = 500)
+template <class W> void whenModal(std::function<void(W*)> step, std::function<bool(W*)> ready = {}, int triesLeft = 500)
 {
     QTimer::singleShot(10, [=] {
         auto* w = dynamic_cast<W*>(QApplication::activeModalWidget());

@@ -42,7 +42,8 @@ ProgramRun runInstalledProgram(const TestInstall& inst, const QString& binary, c
     const QString copy = inst.file(QFileInfo(binary).fileName());
     if (!QFileInfo::exists(copy))
         QFile::copy(binary, copy);
-    return runProgram(copy, args,
-                      QStringList{QStringLiteral("MONTHLY_RECORDS_SCRIPTED=1"), QStringLiteral("QT_QPA_PLATFORM=offscreen")} + env,
-                      inst.path(), timeoutMs);
+    return runProgram(
+        copy, args,
+        QStringList{QStringLiteral("MONTHLY_RECORDS_SCRIPTED=1"), QStringLiteral("QT_QPA_PLATFORM=offscreen")} + env,
+        inst.path(), timeoutMs);
 }

@@ -8,7 +8,7 @@
 struct ProgramRun {
     int exitCode = -1;
     bool finished = false;
-    QString folder;      // the program folder the copy ran in
+    QString folder; // the program folder the copy ran in
     QStringList stderrLines;
     QString stdoutText;
     // The standard error lines that start with the prefix (MSGBOX, START, OPEN).

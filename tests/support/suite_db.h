@@ -4,9 +4,12 @@
 #include <QStringList>
 #include <functional>
 
-enum class SchemaVariant { Current, Old }; // Old: no RIYOUSHA_DOUI_REC, RIYOUSHA_SUB without the flag/symptom
-                                            // columns, JISSEKI without iHoseUmu/nLenFix/iDelFlg_Henrei,
-                                            // an OVER16COUNT of the old layout
+enum class SchemaVariant {
+    Current,
+    Old
+};  // Old: no RIYOUSHA_DOUI_REC, RIYOUSHA_SUB without the flag/symptom
+    // columns, JISSEKI without iHoseUmu/nLenFix/iDelFlg_Henrei,
+    // an OVER16COUNT of the old layout
 // Creates an SQLite database file with the suite's schema. False with *error set on failure.
 bool createSuiteDatabase(const QString& path, SchemaVariant v = SchemaVariant::Current, QString* error = nullptr);
 // Runs T-SQL statements through the T-SQL layer on that file (test data); fails the test on error.

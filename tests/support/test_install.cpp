@@ -25,9 +25,10 @@ TestInstall::~TestInstall() = default;
 
 QStringList TestInstall::defaultMassageLines()
 {
-    return {QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_SYS=\\SYS"), QStringLiteral("SYSTEM_TMP=\\TMP"),
-            QStringLiteral("SYSTEM_ICON=\\ICON"), QStringLiteral("SYSTEM_DATA=\\DATA"),
-            QStringLiteral("WALLPAPER=wall.png"), QStringLiteral("BASEID=0103"), QStringLiteral("ANBUN_FLG=0")};
+    return {QStringLiteral("[SYSTEM]"),           QStringLiteral("SYSTEM_SYS=\\SYS"),
+            QStringLiteral("SYSTEM_TMP=\\TMP"),   QStringLiteral("SYSTEM_ICON=\\ICON"),
+            QStringLiteral("SYSTEM_DATA=\\DATA"), QStringLiteral("WALLPAPER=wall.png"),
+            QStringLiteral("BASEID=0103"),        QStringLiteral("ANBUN_FLG=0")};
 }
 
 void TestInstall::writeBytes(const QString& relative, const QByteArray& bytes) const
@@ -73,16 +74,16 @@ QMap<QString, QByteArray> folderSnapshot(const QString& folder)
         const QString path = it.next();
         const QFileInfo fi = it.fileInfo();
         files.insert(QDir(folder).relativeFilePath(path),
-                     fi.isSymLink() ? "<link>" + QFile::encodeName(fi.symLinkTarget())
-                     : fi.isDir()   ? QByteArrayLiteral("<folder>")
-                                    : fileBytes(path));
+                     fi.isSymLink()   ? "<link>" + QFile::encodeName(fi.symLinkTarget())
+                         : fi.isDir() ? QByteArrayLiteral("<folder>")
+                                      : fileBytes(path));
     }
     return files;
 }
 
 ScopedFullDisk::ScopedFullDisk()
 {
-    struct rlimit limit {};
+    struct rlimit limit { };
     getrlimit(RLIMIT_FSIZE, &limit);
     m_softLimit = limit.rlim_cur;
     m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -92,7 +93,7 @@ ScopedFullDisk::ScopedFullDisk()
 
 ScopedFullDisk::~ScopedFullDisk()
 {
-    struct rlimit limit {};
+    struct rlimit limit { };
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = m_softLimit;
     setrlimit(RLIMIT_FSIZE, &limit);

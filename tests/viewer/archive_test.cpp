@@ -36,10 +36,7 @@ Document loadDocument(const QTemporaryDir& dir, const QString& layout, const QSt
     return job.document;
 }
 
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
+QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 } // namespace
 
@@ -95,8 +92,9 @@ TEST(PrintArchive, PrintedPagesAreFiledUnderTheDocumentsMonthAndLayout)
     EXPECT_EQ(pdfPageCount(dir.filePath("unfiled.pdf")), 1);
     ASSERT_EQ(rec.messages.size(), 1);
     EXPECT_EQ(std::tuple(rec.messages[0].icon, rec.messages[0].title), std::tuple(MsgIcon::Exclamation, kForm));
-    EXPECT_EQ(rec.messages[0].text, "印刷しましたが、控えの PDF を保存できませんでした。\n控えのフォルダ "
-                                        + dir.filePath("file/控え/202404") + " を作れません。");
+    EXPECT_EQ(rec.messages[0].text,
+              "印刷しましたが、控えの PDF を保存できませんでした。\n控えのフォルダ " + dir.filePath("file/控え/202404")
+                  + " を作れません。");
 }
 
 TEST(PrintArchive, TwoPrintsInOneSecondKeepBoth)
@@ -115,8 +113,9 @@ TEST(PrintArchive, TwoPrintsInOneSecondKeepBoth)
     EXPECT_EQ(pdfPageCount(first), 2);
     EXPECT_EQ(pdfPageCount(second), 1);
     // Nothing else: no temporary file stays behind.
-    EXPECT_EQ(filesIn(month), (QStringList{"利用者別月間実績チェック表_20240502-090507.pdf",
-                                           "利用者別月間実績チェック表_20240502-090507_2.pdf"}));
+    EXPECT_EQ(filesIn(month),
+              (QStringList{"利用者別月間実績チェック表_20240502-090507.pdf",
+                           "利用者別月間実績チェック表_20240502-090507_2.pdf"}));
 }
 
 TEST(PrintArchive, TheMonthComesFromTheLayoutsMonthColumn)
@@ -134,10 +133,14 @@ TEST(PrintArchive, TheMonthComesFromTheLayoutsMonthColumn)
     };
     const QString month = R"("month": "m",)";
     const std::tuple<QString, QString, QString> cases[] = {
-        {month, "m\n2024/04\n", "202404"}, {month, "m\n2024/4/30\n2023/01/01\n", "202404"}, // the first record's
-        {month, "m\n202412\n", "202412"}, {month, "m\n2024-03-01 00:00:00\n", "202403"},
+        {month, "m\n2024/04\n", "202404"},
+        {month, "m\n2024/4/30\n2023/01/01\n", "202404"}, // the first record's
+        {month, "m\n202412\n", "202412"},
+        {month, "m\n2024-03-01 00:00:00\n", "202403"},
         // Anything else: the month of printing.
-        {month, "m\n\"\"\n", "202501"}, {month, "m\n2024/13\n", "202501"}, {month, "m\n令和6年4月\n", "202501"},
+        {month, "m\n\"\"\n", "202501"},
+        {month, "m\n2024/13\n", "202501"},
+        {month, "m\n令和6年4月\n", "202501"},
         {"", "m\n2024/04\n", "202501"}};
     for (const auto& [layoutMonth, csv, expected] : cases)
         EXPECT_EQ(monthOf(layoutMonth, csv), expected) << csv.toStdString();
@@ -154,7 +157,8 @@ TEST(PrintArchive, TheViewerFilesPrintsNotPreviews)
     settings("控え");
     auto view = [&](const QString& output, const QString& commandFile = "WfdCom.dat") {
         writeCp932Lines(inst.file(commandFile), commandsFor(kTable, "利用者別月間実績", output));
-        return runInstalledProgram(inst, REPORT_VIEWER_BIN, {"--pdf", inst.file("out.pdf"), "/c", inst.file(commandFile)});
+        return runInstalledProgram(inst, REPORT_VIEWER_BIN,
+                                   {"--pdf", inst.file("out.pdf"), "/c", inst.file(commandFile)});
     };
     const QString month = inst.file("控え/202404");
 

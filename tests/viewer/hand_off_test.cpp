@@ -6,13 +6,13 @@
 #include "viewer_test_util.h"
 
 #include "db/table_checks.h"
-#include "windows/main_window.h"
-#include "widgets/month_edit.h"
 #include "mainwindow/target_list.h"
-#include "widgets/spread_grid.h"
 #include "reports/over16_print.h"
 #include "support/list_fixture.h"
 #include "support/program_run.h"
+#include "widgets/month_edit.h"
+#include "widgets/spread_grid.h"
+#include "windows/main_window.h"
 
 #include <QAction>
 #include <QDir>
@@ -79,7 +79,8 @@ TEST_F(HandOff, MonthlyTableFromTheProgramToPdf)
     QStringList rows{"INSERT INTO CORP (iKyotenCd, iKyotenEb, iType, cShamei1) VALUES (1, 3, 0, 'やすらぎ治療院')"};
     for (const char* user : {"10101, '山田\"花子', 'ヤマダ', 0, 2", "10201, '髙橋　一郎', 'タカハシ', 1, 0"})
         rows << QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSejutsuKubun, "
-                               "iKaigoLv) VALUES (1, 3, %1)").arg(user);
+                               "iKaigoLv) VALUES (1, 3, %1)")
+                    .arg(user);
     sql(rows);
     addStaff(1, QStringLiteral("長谷川　花子"));
     for (int d = 1; d <= 3; ++d)
@@ -88,8 +89,9 @@ TEST_F(HandOff, MonthlyTableFromTheProgramToPdf)
     modPrint利用者別月間実績表::vPrintJissekiHyo(0, Window());
     ASSERT_EQ(rec.starts.size(), 1);
     expectAll(render("利用者別月間実績表印刷.pdf"),
-              {"利用者別月間実績チェック表", "拠点名:やすらぎ治療院", "対象年月:令和6年4月分", "出力日時:2024/05/07 9:05",
-               "10101 山田\"花子 マッサ 2", "10201 髙橋 一郎 鍼灸 0", "長谷"}); // 長谷川 wraps in its day cell
+              {"利用者別月間実績チェック表", "拠点名:やすらぎ治療院", "対象年月:令和6年4月分",
+               "出力日時:2024/05/07 9:05", "10101 山田\"花子 マッサ 2", "10201 髙橋 一郎 鍼灸 0",
+               "長谷"}); // 長谷川 wraps in its day cell
 }
 
 TEST_F(HandOff, ContinuationFormsAndPlanShowTheEntry)
@@ -98,9 +100,10 @@ TEST_F(HandOff, ContinuationFormsAndPlanShowTheEntry)
     addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QStringLiteral("1940-04-01"),
              QStringLiteral("2020-01-10"), 5, 0, QStringLiteral("腰痛症")});
     addMonth(10101, 2024, 5, 18);
-    sql({QStringLiteral("INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNRS, cRiyuu, nStaffID, "
-                        "cHyoukaDay, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 3, '歩行が不安定で転倒の危険がある。', 5, "
-                        "'2024/05/20', '2024/05/31')")});
+    sql({QStringLiteral(
+        "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNRS, cRiyuu, nStaffID, "
+        "cHyoukaDay, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 3, '歩行が不安定で転倒の危険がある。', 5, "
+        "'2024/05/20', '2024/05/31')")});
     HinkaiRecord e;
     e.userNo = 10101;
     for (int k = 0; k < 24; ++k)
@@ -135,7 +138,8 @@ TEST_F(HandOff, PreviewFromTheMainWindowOfTheDemoWritesAPdfOfTheListedUsers)
     rec.reallyStart = true;
     ASSERT_TRUE(QFile::copy(QStringLiteral(REPORT_VIEWER_BIN), inst.file("wfrfv10.exe")));
     QFile::remove(db);
-    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN), {"--out", db, "--users", "20", "--today", "2024-06-15"}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN), {"--out", db, "--users", "20", "--today", "2024-06-15"}),
+              0);
     QTemporaryDir pdfDir;
     qputenv("REPORT_VIEWER_PDF_DIR", pdfDir.path().toUtf8());
 

@@ -62,11 +62,19 @@ TEST(ViewerLayout, UnusableLayoutsAreRefusedWithTheReason)
 TEST(ViewerLayout, ValuesAndFormats)
 {
     const std::tuple<QString, QString, QString> cases[] = {
-        {"2024/04/01", "date:ggge年m月", "令和6年4月"}, {"2024/04", "date:ggge年m月", "令和6年4月"},
-        {"1989/01/07", "date:e", "64"}, {"1989/01/08", "date:ggge", "平成1"}, {"9:5:7", "date:h:nn", "9:05"},
-        {"", "date:e", ""}, {"未定", "date:e", ""}, {"0", "map:0=マッサ;*=鍼灸", "マッサ"},
-        {"2", "map:0=マッサ;*=鍼灸", "鍼灸"}, {"-1", "map:-1=", ""}, {"7", "map:-1=", "7"},
-        {"2024/04", "weekday:1", "月"}, {"2024/04", "weekday:31", ""},
+        {"2024/04/01", "date:ggge年m月", "令和6年4月"},
+        {"2024/04", "date:ggge年m月", "令和6年4月"},
+        {"1989/01/07", "date:e", "64"},
+        {"1989/01/08", "date:ggge", "平成1"},
+        {"9:5:7", "date:h:nn", "9:05"},
+        {"", "date:e", ""},
+        {"未定", "date:e", ""},
+        {"0", "map:0=マッサ;*=鍼灸", "マッサ"},
+        {"2", "map:0=マッサ;*=鍼灸", "鍼灸"},
+        {"-1", "map:-1=", ""},
+        {"7", "map:-1=", "7"},
+        {"2024/04", "weekday:1", "月"},
+        {"2024/04", "weekday:31", ""},
     };
     for (const auto& [value, format, expected] : cases)
         EXPECT_EQ(formatValue(value, format), expected) << format.toStdString() << " " << value.toStdString();
@@ -149,7 +157,8 @@ TEST(ViewerLayout, GridWrapsAt41CellsKeepingLineBreaks)
     // Text cut off by a grid is reported by page.
     Document d;
     d.reports.append(reportOf(R"({"wfd":1,"items":[{"type":"grid","x":0,"y":0,"w":20,"h":10,"cols":2,"rows":2,
-                                                   "text":"{r}"}]})", "\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n"));
+                                                   "text":"{r}"}]})",
+                              "\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n"));
     d.finish();
     EXPECT_EQ(d.overflowNotes(), QStringList{"2 ページ: 2 文字 × 2 行の枠に入りきらない文字は印刷されません。"});
 }
@@ -221,9 +230,9 @@ struct Placed {
     QRectF rect;
     QString what;
     QList<Condition> when;
-    bool text = false;       // holds text (texts, option labels, grids)
+    bool text = false; // holds text (texts, option labels, grids)
     bool mayOverlap = false;
-    double size = 0;         // its text's designed size
+    double size = 0; // its text's designed size
 };
 
 void collect(const QList<LayoutItem>& items, const QList<Condition>& when, double dy, const QString& where,
@@ -246,11 +255,10 @@ void collect(const QList<LayoutItem>& items, const QList<Condition>& when, doubl
         }
         case LayoutItem::Kind::Mark:
             for (const MarkOption& o : it.options)
-                out->append({o.rect.translated(0, dy), what + u' ' + o.text, when, !o.text.isEmpty(), false, it.font.size});
+                out->append(
+                    {o.rect.translated(0, dy), what + u' ' + o.text, when, !o.text.isEmpty(), false, it.font.size});
             break;
-        case LayoutItem::Kind::Group:
-            collect(it.items, when + it.when, dy, where, out);
-            break;
+        case LayoutItem::Kind::Group: collect(it.items, when + it.when, dy, where, out); break;
         }
     }
 }
@@ -258,7 +266,8 @@ void collect(const QList<LayoutItem>& items, const QList<Condition>& when, doubl
 // Whether a value of its column meets a condition (as the viewer decides it).
 bool meets(const Condition& c, const QString& v)
 {
-    const bool listed = std::any_of(c.values.begin(), c.values.end(), [&](const QString& w) { return sameValue(v, w); });
+    const bool listed =
+        std::any_of(c.values.begin(), c.values.end(), [&](const QString& w) { return sameValue(v, w); });
     switch (c.op) {
     case Condition::Op::Equals:
     case Condition::Op::In: return listed;
@@ -277,8 +286,9 @@ bool exclusive(const QList<Condition>& a, const QList<Condition>& b)
     for (const Condition& x : a)
         for (const Condition& y : b) {
             const QStringList values = x.values + y.values + QStringList{QString(), QStringLiteral("(another value)")};
-            if (x.column == y.column
-                && std::none_of(values.begin(), values.end(), [&](const QString& v) { return meets(x, v) && meets(y, v); }))
+            if (x.column == y.column && std::none_of(values.begin(), values.end(), [&](const QString& v) {
+                    return meets(x, v) && meets(y, v);
+                }))
                 return true;
         }
     return false;
@@ -291,8 +301,8 @@ TEST(ViewerLayout, EveryBoxInsideThePrintableMarginNoTextTooSmallNoTextsOverlap)
     // Printed pages are filed: nothing may fall into the edge printers cannot reach, no text is
     // designed below legibility, and no text may run into another one (texts shown under
     // exclusive conditions never meet).
-    const char* const layouts[] = {"利用者別月間実績チェック表.wfd", "利用者別月間予定チェック表.wfd", "継続理由・状況記入書.wfd",
-                                   "継続理由・状況記入書_R03.wfd", "施術計画書.wfd"};
+    const char* const layouts[] = {"利用者別月間実績チェック表.wfd", "利用者別月間予定チェック表.wfd",
+                                   "継続理由・状況記入書.wfd", "継続理由・状況記入書_R03.wfd", "施術計画書.wfd"};
     for (const char* name : layouts) {
         SCOPED_TRACE(name);
         Layout l;
@@ -315,8 +325,8 @@ TEST(ViewerLayout, EveryBoxInsideThePrintableMarginNoTextTooSmallNoTextsOverlap)
             }
             EXPECT_TRUE(p.rect.left() >= m - eps && p.rect.top() >= m - eps && p.rect.right() <= page.width() - m + eps
                         && p.rect.bottom() <= page.height() - m + eps)
-                << p.what.toStdString() << " at " << p.rect.left() << "," << p.rect.top() << " - " << p.rect.right() << ","
-                << p.rect.bottom();
+                << p.what.toStdString() << " at " << p.rect.left() << "," << p.rect.top() << " - " << p.rect.right()
+                << "," << p.rect.bottom();
         }
         for (qsizetype i = 0; i < placed.size(); ++i)
             for (qsizetype j = i + 1; j < placed.size(); ++j) {
@@ -335,14 +345,21 @@ TEST(ViewerLayout, ShrinkToFitStopsAtALegibleSizeThenWrapsOrCuts)
     // Every character a full em wide; lines 1.45 em high (as the CJK fonts measure).
     const auto width = [](const QString& t, double pt) { return t.size() * pt * 25.4 / 72; };
     const auto line = [](double pt) { return 1.45 * pt * 25.4 / 72; };
-    struct Case { QString text; double pt; QSizeF box; double size; QStringList lines; bool cut; };
+    struct Case {
+        QString text;
+        double pt;
+        QSizeF box;
+        double size;
+        QStringList lines;
+        bool cut;
+    };
     const Case cases[] = {
-        {"佐藤", 9, {20, 6}, 9, {"佐藤"}, false},                              // fits as it is
+        {"佐藤", 9, {20, 6}, 9, {"佐藤"}, false},                                           // fits as it is
         {"山田太郎", 9, {11, 6}, 9 * 11 / (4 * 9 * 25.4 / 72) * 0.98, {"山田太郎"}, false}, // shrinks, above 7 pt
-        {"長谷川", 7, {6.2, 6}, 7, {"長谷", "川"}, false},                     // at 7 pt it wraps onto two lines
+        {"長谷川", 7, {6.2, 6}, 7, {"長谷", "川"}, false}, // at 7 pt it wraps onto two lines
         {QString(25, u'あ'), 9, {28.5, 6}, 7, {QString(11, u'あ'), QString(10, u'あ') + "…"}, true}, // then cuts
-        {"長谷川", 7, {6.2, 3}, 7, {"長…"}, true},                             // one line only
-        {"お客様の名前", 6, {30, 3}, 6, {"お客様の名前"}, false},               // designed below 7 pt: kept
+        {"長谷川", 7, {6.2, 3}, 7, {"長…"}, true},                                                   // one line only
+        {"お客様の名前", 6, {30, 3}, 6, {"お客様の名前"}, false}, // designed below 7 pt: kept
     };
     for (const Case& c : cases) {
         const FittedText f = fitText(c.text, c.pt, c.box, width, line);

@@ -12,7 +12,9 @@ TEST(ViewerCommandLine, SplitsAtCommasOutsideQuotes)
     const std::pair<QString, QStringList> cases[] = {
         {"FileName,\"C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd\"",
          {"FileName", "C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd"}},
-        {"PrintOffsetX, 15", {"PrintOffsetX", "15"}}, {"PrintOut", {"PrintOut"}}, {"Title,\"a, b\"", {"Title", "a, b"}},
+        {"PrintOffsetX, 15", {"PrintOffsetX", "15"}},
+        {"PrintOut", {"PrintOut"}},
+        {"Title,\"a, b\"", {"Title", "a, b"}},
         {"Title,\"say \"\"hi\"\"\"", {"Title", "say \"hi\""}},
         {"Title,\"  blanks kept inside  \"", {"Title", "  blanks kept inside  "}},
         {"SetDataText,\"名\",\"x.csv\",,,1", {"SetDataText", "名", "x.csv", "", "", "1"}},
@@ -29,15 +31,17 @@ TEST(ViewerCommandFile, PreviewOfTheMonthlyTableAsTheProgramWritesIt)
     QTemporaryDir dir;
     const QString path = dir.filePath("WfdCom.dat");
     ASSERT_TRUE(writeFileReplacing(
-        path, cp932Lines({"FileName,\"C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd\"", "Title,\"利用者別月間実績表印刷\"",
-                          "SetDataText,\"利用者別月間実績\",\"C:\\Suite\\TMP\\利用者別月間実績.csv\"", "PrintPaper, A4",
-                          "ShowWindow,2"})));
+        path,
+        cp932Lines({"FileName,\"C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd\"", "Title,\"利用者別月間実績表印刷\"",
+                    "SetDataText,\"利用者別月間実績\",\"C:\\Suite\\TMP\\利用者別月間実績.csv\"", "PrintPaper, A4",
+                    "ShowWindow,2"})));
     CommandFile c;
     QString error;
     ASSERT_TRUE(readCommandFile(path, &c, &error)) << error.toStdString();
     EXPECT_TRUE(c.problems.isEmpty()) << c.problems.join(u'\n').toStdString();
     EXPECT_EQ(std::tuple(c.layoutPath, c.title, c.paper, c.action, c.merge),
-              std::tuple("C:/Suite/SYS/利用者別月間実績チェック表.wfd", "利用者別月間実績表印刷", "A4", ViewerAction::Preview, false));
+              std::tuple("C:/Suite/SYS/利用者別月間実績チェック表.wfd", "利用者別月間実績表印刷", "A4",
+                         ViewerAction::Preview, false));
     ASSERT_EQ(c.data.size(), 1);
     EXPECT_EQ(std::tuple(c.data[0].name, c.data[0].path, c.data[0].hasHeader),
               std::tuple("利用者別月間実績", "C:/Suite/TMP/利用者別月間実績.csv", true));
@@ -70,11 +74,12 @@ TEST(ViewerCommandFile, EveryCommandTakesEffect)
 
 TEST(ViewerCommandFile, MergeCommandsCollectReports)
 {
-    const CommandFile c = parseCommandText("setTitle,\"まとめ\"\r\n"
-                                           "SetDataText,\"利用者別月間実績\",\"C:\\T\\a.csv\",\",\", \"\"\"\", True\r\n"
-                                           "setreport,\"C:\\S\\a.wfd\"\r\nAddReport\r\n"
-                                           "SetDataText,\"利用者別月間予定\",\"C:\\T\\b.csv\",\",\", \"\"\"\", False\r\n"
-                                           "setreport,\"C:\\S\\b.wfd\"\r\n");
+    const CommandFile c =
+        parseCommandText("setTitle,\"まとめ\"\r\n"
+                         "SetDataText,\"利用者別月間実績\",\"C:\\T\\a.csv\",\",\", \"\"\"\", True\r\n"
+                         "setreport,\"C:\\S\\a.wfd\"\r\nAddReport\r\n"
+                         "SetDataText,\"利用者別月間予定\",\"C:\\T\\b.csv\",\",\", \"\"\"\", False\r\n"
+                         "setreport,\"C:\\S\\b.wfd\"\r\n");
     EXPECT_EQ(std::tuple(c.merge, c.mergeTitle), std::tuple(true, "まとめ"));
     ASSERT_EQ(c.reports.size(), 2);
     ASSERT_EQ(c.reports[0].data.size(), 1);
@@ -121,9 +126,11 @@ TEST(ViewerCsv, ColumnsByHeaderOrByPosition)
 {
     CsvTable t;
     QString error;
-    ASSERT_TRUE(buildCsvTable("\"利用者コード\",\"利用者名\"\r\n10101,\"佐藤　一郎\"\r\n", CsvOptions(), true, {}, &t, &error));
+    ASSERT_TRUE(
+        buildCsvTable("\"利用者コード\",\"利用者名\"\r\n10101,\"佐藤　一郎\"\r\n", CsvOptions(), true, {}, &t, &error));
     EXPECT_EQ(t.columns, (QStringList{"利用者コード", "利用者名"}));
-    EXPECT_EQ(std::tuple(t.records.size(), t.value(0, "利用者名"), t.value(0, "無い列")), std::tuple(1, "佐藤　一郎", ""));
+    EXPECT_EQ(std::tuple(t.records.size(), t.value(0, "利用者名"), t.value(0, "無い列")),
+              std::tuple(1, "佐藤　一郎", ""));
     // A record with another number of fields is refused with its line.
     EXPECT_FALSE(buildCsvTable("\"a\",\"b\"\r\n1,2\r\n1,2,3\r\n", CsvOptions(), true, {}, &t, &error));
     EXPECT_TRUE(error.contains("3 行目の項目数が 3 です")) << error.toStdString();

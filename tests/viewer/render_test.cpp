@@ -41,24 +41,46 @@ TEST_F(ViewerRun, TheFiveLayoutsAsPdf)
 {
     // "<page>:<text>": the text is on that page ("*": on every page); "-<page>:<text>": it is not.
     // Compared without white space (texts drawn cell by cell come out spaced).
-    const QStringList continuation{
-        "1:継続理由・状況記入書", "1:令和6年4月分", "1:佐藤 一郎", "1:脳梗塞後遺症", "1:山田 太郎", "1:利用者の状態の評価(マッサージ)",
-        "1:歩行時に\"ふらつき\"があり", "1:(症状、経過及び初療の日から1年以上経過して、月16回以上の施術が必要な理由)",
-        "2:利用者の状態の評価(はり・きゅう)", "2:坐骨神経痛", "2:今感じている痛みの点数を患者に聞き", "-2:寝返り", "3:髙橋 健太"};
+    const QStringList continuation{"1:継続理由・状況記入書",
+                                   "1:令和6年4月分",
+                                   "1:佐藤 一郎",
+                                   "1:脳梗塞後遺症",
+                                   "1:山田 太郎",
+                                   "1:利用者の状態の評価(マッサージ)",
+                                   "1:歩行時に\"ふらつき\"があり",
+                                   "1:(症状、経過及び初療の日から1年以上経過して、月16回以上の施術が必要な理由)",
+                                   "2:利用者の状態の評価(はり・きゅう)",
+                                   "2:坐骨神経痛",
+                                   "2:今感じている痛みの点数を患者に聞き",
+                                   "-2:寝返り",
+                                   "3:髙橋 健太"};
     // The CSV is tests/viewer/data/<data>.csv.
-    const struct { QString layout, data; int pages; QStringList expect; } samples[] = {
+    const struct {
+        QString layout, data;
+        int pages;
+        QStringList expect;
+    } samples[] = {
         // 26 users a page, the header on every page.
-        {"利用者別月間実績チェック表.wfd", "利用者別月間実績", 2,
-         {"*:利用者別月間実績チェック表", "*:拠点名:ほっと訪問マッサージ～東京", "*:対象年月:令和6年4月分 出力日時:2024/05/02 9:05",
-          "1:1 / 2 ページ", "2:2 / 2 ページ", "1:10101 佐藤 一郎 マッサ", "1:ｽﾐｽ", "1:髙橋", "1:鍼灸", "1:12601", "-2:12601",
-          "2:12701", "-1:12701"}},
-        {"利用者別月間予定チェック表.wfd", "利用者別月間予定", 1,
+        {"利用者別月間実績チェック表.wfd",
+         "利用者別月間実績",
+         2,
+         {"*:利用者別月間実績チェック表", "*:拠点名:ほっと訪問マッサージ～東京",
+          "*:対象年月:令和6年4月分 出力日時:2024/05/02 9:05", "1:1 / 2 ページ", "2:2 / 2 ページ",
+          "1:10101 佐藤 一郎 マッサ", "1:ｽﾐｽ", "1:髙橋", "1:鍼灸", "1:12601", "-2:12601", "2:12701", "-1:12701"}},
+        {"利用者別月間予定チェック表.wfd",
+         "利用者別月間予定",
+         1,
          {"1:利用者別月間予定チェック表", "1:対象年月:令和6年5月分", "1:予定 利用者3", "1:1 / 1 ページ"}},
         // Only the R03 layout lists the past months with 16 or more treatments.
-        {"継続理由・状況記入書.wfd", "継続理由・状況記入書", 3, continuation + QStringList{"-1:施術を行った月", "-1:令和5年11月"}},
-        {"継続理由・状況記入書_R03.wfd", "継続理由・状況記入書", 3, continuation + QStringList{"1:施術を行った月", "1:令和5年11月"}},
-        {"施術計画書.wfd", "施術計画書", 2, {"1:頻回な施術を必要とした詳細な理由及び今後の施術計画書", "1:佐藤 一郎", "1:令和6年4月",
-                                             "1:令和6年2月", "1:今後の施術計画", "2:鈴木 花子"}},
+        {"継続理由・状況記入書.wfd", "継続理由・状況記入書", 3,
+         continuation + QStringList{"-1:施術を行った月", "-1:令和5年11月"}},
+        {"継続理由・状況記入書_R03.wfd", "継続理由・状況記入書", 3,
+         continuation + QStringList{"1:施術を行った月", "1:令和5年11月"}},
+        {"施術計画書.wfd",
+         "施術計画書",
+         2,
+         {"1:頻回な施術を必要とした詳細な理由及び今後の施術計画書", "1:佐藤 一郎", "1:令和6年4月", "1:令和6年2月",
+          "1:今後の施術計画", "2:鈴木 花子"}},
     };
     for (const auto& s : samples) {
         SCOPED_TRACE(s.layout.toStdString());
@@ -86,7 +108,8 @@ TEST_F(ViewerRun, ItemValuesRepeatStartAndPaperReachThePdf)
     writeCp932Lines(path("d.csv"), {"\"n\"", "\"r1\"", "\"r2\"", "\"r3\""});
     ASSERT_EQ(render({"FileName,\"" + layout + "\"", "SetDataText,\"d\",\"" + path("d.csv") + "\"",
                       "SectionRepeatStart, 3", "SetItemValue,\"Head..Note\",\"ignored\"",
-                      "SetItemValue,\"Head.Note\",\"差し替え\"", "PrintPaper, B5"}), ExitOk);
+                      "SetItemValue,\"Head.Note\",\"差し替え\"", "PrintPaper, B5"}),
+              ExitOk);
     EXPECT_EQ(pdfPageCount(pdf()), 2); // r1 in row 3 of 3 on page 1, then r2 and r3
     const QString first = pdfText(pdf(), 1);
     EXPECT_TRUE(first.contains("差し替え") && first.contains("r1") && !first.contains("r2")) << first.toStdString();
@@ -120,8 +143,9 @@ TEST_F(ViewerRun, TheProgramsNamesStartTheRealBinary)
     EXPECT_TRUE(pdfText(pdf(), 3).contains("鈴木 花子"));
 
     // The preview under the program's name, headless through REPORT_VIEWER_PDF_DIR; Windows-style separators.
-    writeCp932Lines(path("WfdCom.dat"), previewCommands(layoutsDir() + "利用者別月間予定チェック表.wfd", "予定表/印刷",
-                                                        "利用者別月間予定", viewerDataDir() + "利用者別月間予定.csv"));
+    writeCp932Lines(path("WfdCom.dat"),
+                    previewCommands(layoutsDir() + "利用者別月間予定チェック表.wfd", "予定表/印刷", "利用者別月間予定",
+                                    viewerDataDir() + "利用者別月間予定.csv"));
     QDir(dir.path()).mkdir("pdf");
     const QString windowsPath = path("WfdCom.dat").replace(u'/', u'\\');
     EXPECT_EQ(start("wfrfv10.exe", {"/c", windowsPath}, {"REPORT_VIEWER_PDF_DIR=" + path("pdf")}), ExitOk)
@@ -164,48 +188,59 @@ TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
         QDir().mkpath(path(name));
         return path(name);
     };
-    auto commands = [&](const QString& l, const QString& c) { return cp932Lines(previewCommands(l, "題", "施術計画書", c)); };
+    auto commands = [&](const QString& l, const QString& c) {
+        return cp932Lines(previewCommands(l, "題", "施術計画書", c));
+    };
     const QByteArray good = commands(layout, csv);
     struct Row {
         const char* name;
-        QByteArray commandFile;        // empty with asFolder: WfdCom.dat is a folder
+        QByteArray commandFile; // empty with asFolder: WfdCom.dat is a folder
         bool asFolder;
         int exit;
-        QString message;               // part of what the viewer says
+        QString message; // part of what the viewer says
     };
     const Row rows[] = {
         {"command file empty", "", false, ExitBadInput, "FileName"},
-        {"command file without FileName", cp932Lines({"Title,\"題\"", "ShowWindow,2"}), false, ExitBadInput, "FileName"},
+        {"command file without FileName", cp932Lines({"Title,\"題\"", "ShowWindow,2"}), false, ExitBadInput,
+         "FileName"},
         {"command file garbage", garbage, false, ExitBadInput, "FileName"},
         {"command file cut inside a path", good.left(good.indexOf(".wfd")), false, ExitBadInput, "が見つかりません"},
         {"command file a folder", "", true, ExitBadInput, "フォルダ"},
         {"command file in UTF-16", encodeText(decodeCp932(good), TextEncoding::Utf16LeBom), false, ExitOk, ""},
-        {"data of another name", cp932Lines(previewCommands(layout, "題", "継続理由・状況記入書", csv)), false, ExitBadInput,
-         "データ「施術計画書」を使いますが、渡されたデータは 「継続理由・状況記入書」"},
-        {"CSV missing", commands(layout, path("none.csv")), false, ExitBadInput, path("none.csv") + " が見つかりません"},
+        {"data of another name", cp932Lines(previewCommands(layout, "題", "継続理由・状況記入書", csv)), false,
+         ExitBadInput, "データ「施術計画書」を使いますが、渡されたデータは 「継続理由・状況記入書」"},
+        {"CSV missing", commands(layout, path("none.csv")), false, ExitBadInput,
+         path("none.csv") + " が見つかりません"},
         {"CSV path empty", commands(layout, path("")), false, ExitBadInput, "フォルダ"},
         {"CSV empty", commands(layout, put("empty.csv", "")), false, ExitBadInput, "empty.csv"},
-        {"CSV without a column", commands(layout, put("few.csv", cp932Lines({"\"i枠線表示\",\"利用者名\"", "1,\"佐藤\""}))), false,
+        {"CSV without a column",
+         commands(layout, put("few.csv", cp932Lines({"\"i枠線表示\",\"利用者名\"", "1,\"佐藤\""}))), false,
          ExitBadInput, "「生年月日」"},
         {"CSV with a short record", commands(layout, put("short.csv", csvBytes + "1,2,3\r\n")), false, ExitBadInput,
          "4 行目の項目数が 3 です"},
-        {"CSV header only", commands(layout, put("header.csv", csvBytes.left(csvBytes.indexOf('\n') + 1))), false, ExitBadInput,
-         "0 件"},
-        {"CSV cut inside a quoted field", commands(layout, put("cut.csv", csvBytes.left(csvBytes.lastIndexOf('"') - 2))), false,
-         ExitBadInput, "cut.csv"},
+        {"CSV header only", commands(layout, put("header.csv", csvBytes.left(csvBytes.indexOf('\n') + 1))), false,
+         ExitBadInput, "0 件"},
+        {"CSV cut inside a quoted field",
+         commands(layout, put("cut.csv", csvBytes.left(csvBytes.lastIndexOf('"') - 2))), false, ExitBadInput,
+         "cut.csv"},
         {"CSV garbage", commands(layout, put("garbage.csv", garbage)), false, ExitBadInput, "garbage.csv"},
         {"CSV a folder", commands(layout, folder("folder.csv")), false, ExitBadInput, "フォルダ"},
-        {"layout missing", commands(path("none.wfd"), csv), false, ExitBadInput, path("none.wfd") + " が見つかりません"},
-        {"layout broken on line 2", commands(put("broken.wfd", "{\"wfd\":1,\n\"items\":["), csv), false, ExitBadInput, "2 行目"},
-        {"layout with an unknown item", commands(put("item.wfd", R"({"wfd":1,"items":[{"type":"video"}]})"), csv), false,
-         ExitBadInput, "項目の種類「video」は使えません"},
+        {"layout missing", commands(path("none.wfd"), csv), false, ExitBadInput,
+         path("none.wfd") + " が見つかりません"},
+        {"layout broken on line 2", commands(put("broken.wfd", "{\"wfd\":1,\n\"items\":["), csv), false, ExitBadInput,
+         "2 行目"},
+        {"layout with an unknown item", commands(put("item.wfd", R"({"wfd":1,"items":[{"type":"video"}]})"), csv),
+         false, ExitBadInput, "項目の種類「video」は使えません"},
         {"layout empty", commands(put("empty.wfd", ""), csv), false, ExitBadInput, "JSON として読めません"},
-        {"layout cut in half", commands(put("half.wfd", layoutBytes.left(layoutBytes.size() / 2)), csv), false, ExitBadInput,
-         "JSON として読めません"},
+        {"layout cut in half", commands(put("half.wfd", layoutBytes.left(layoutBytes.size() / 2)), csv), false,
+         ExitBadInput, "JSON として読めません"},
         {"layout garbage", commands(put("garbage.wfd", garbage), csv), false, ExitBadInput, "JSON として読めません"},
         {"layout a folder", commands(folder("folder.wfd"), csv), false, ExitBadInput, "フォルダ"},
         {"layout with a row height of 0",
-         commands(put("zero.wfd", R"({"wfd":1,"data":"施術計画書","detail":{"x":0,"w":10,"top":0,"bottom":100,"height":0,"items":[]}})"), csv),
+         commands(
+             put("zero.wfd",
+                 R"({"wfd":1,"data":"施術計画書","detail":{"x":0,"w":10,"top":0,"bottom":100,"height":0,"items":[]}})"),
+             csv),
          false, ExitBadInput, "zero.wfd"},
     };
     for (const Row& row : rows) {

@@ -44,8 +44,8 @@ QString normalised(const QString& text)
     t.replace(QChar(0x2027), QChar(0x30FB));
     t.replace(QChar(0x301C), QChar(0xFF5E));
     // Radicals-supplement look-alikes that NFKC leaves alone (長 comes out as U+2ED1).
-    static const std::pair<char16_t, char16_t> radicals[] = {
-        {0x2ED1, u'長'}, {0x2EC4, u'西'}, {0x2ED8, u'青'}, {0x2EE9, u'黄'}, {0x2EF2, u'亀'}, {0x2EDD, u'食'}};
+    static const std::pair<char16_t, char16_t> radicals[] = {{0x2ED1, u'長'}, {0x2EC4, u'西'}, {0x2ED8, u'青'},
+                                                             {0x2EE9, u'黄'}, {0x2EF2, u'亀'}, {0x2EDD, u'食'}};
     for (const auto& [from, to] : radicals)
         t.replace(QChar(from), QChar(to));
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));

@@ -30,4 +30,3 @@ int pdfPageCount(const QString& pdf);
 QString normalised(const QString& text);
 // The same without any white space (texts drawn cell by cell come out spaced).
 QString squeezed(const QString& text);
-
