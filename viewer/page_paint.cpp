@@ -1,7 +1,7 @@
 #include "page_paint.h"
 
 #include <QFontMetricsF>
-#include <QPaintDevice>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <map>
@@ -183,4 +183,16 @@ void paintDocumentPage(QPainter& painter, const Document& doc, int index, const 
     const double k = deviceMm * doc.contentScale(index) * fit.scale;
     const QPointF origin = (fit.offsetMm + doc.output.offsetMm * fit.scale) * deviceMm;
     paintPage(painter, doc.page(index), k, origin);
+}
+
+void paintDocumentPages(QPainter& painter, QPagedPaintDevice& device, const Document& doc, int from, int to,
+                        const std::function<PrintFit()>& fitOfPage)
+{
+    for (int i = from; i <= to; ++i) {
+        if (i > from) {
+            device.setPageLayout(doc.pageLayout(i));
+            device.newPage();
+        }
+        paintDocumentPage(painter, doc, i, fitOfPage ? fitOfPage() : PrintFit{});
+    }
 }

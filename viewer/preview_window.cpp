@@ -62,13 +62,7 @@ bool printDocument(const Document& doc, QPrinter& printer, QString* error, const
         *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
         return false;
     }
-    for (int i = from; i <= to; ++i) {
-        if (i > from) {
-            printer.setPageLayout(doc.pageLayout(i));
-            printer.newPage();
-        }
-        paintDocumentPage(painter, doc, i, printableFit(printer));
-    }
+    paintDocumentPages(painter, printer, doc, from, to, [&printer] { return printableFit(printer); });
     if (!painter.end()) {
         *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
         return false;

@@ -280,13 +280,7 @@ bool renderDocumentPdf(const Document& doc, int from, int to, QByteArray* bytes,
             *error = QStringLiteral("PDF を作れません。");
             return false;
         }
-        for (int i = from; i <= to; ++i) {
-            if (i > from) {
-                writer.setPageLayout(doc.pageLayout(i));
-                writer.newPage();
-            }
-            paintDocumentPage(painter, doc, i);
-        }
+        paintDocumentPages(painter, writer, doc, from, to);
         painter.end();
     }
     return true;
