@@ -53,14 +53,14 @@ QString formatValue(const QString& value, const QString& format)
     return value;
 }
 
-bool sameValue(const QString& a, const QString& b)
+bool sameValue(const QString& value, const QString& option)
 {
-    const QString x = a.trimmed(), y = b.trimmed();
-    if (x == y)
+    const QString valueText = value.trimmed(), optionText = option.trimmed();
+    if (valueText == optionText)
         return true;
-    bool okx = false, oky = false;
-    const double nx = x.toDouble(&okx), ny = y.toDouble(&oky);
-    return okx && oky && nx == ny;
+    bool valueIsNumber = false, optionIsNumber = false;
+    const double valueNumber = valueText.toDouble(&valueIsNumber), optionNumber = optionText.toDouble(&optionIsNumber);
+    return valueIsNumber && optionIsNumber && valueNumber == optionNumber;
 }
 
 double gridCellWidth(QChar c)
