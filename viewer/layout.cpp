@@ -268,23 +268,17 @@ struct Parser {
         out->mayOverlap = object.value(u"overlap").toBool();
         if (!font(object, where, &out->font) || !pen(object, where, out))
             return false;
-        if (type == u"text")
-            return textItem(object, where, out);
-        if (type == u"line")
-            return lineItem(object, where, out);
-        if (type == u"box") {
-            out->kind = LayoutItem::Kind::Box;
-            return rect(object, where, &out->rect);
-        }
-        if (type == u"mark")
-            return markItem(object, where, out);
-        if (type == u"grid")
-            return gridItem(object, where, out);
-        if (type == u"group") {
-            out->kind = LayoutItem::Kind::Group;
-            return conditions(object.value(u"when"), where, &out->when)
-                && items(object.value(u"items"), where + QStringLiteral(".items"), out->font, &out->items);
-        }
+        using ItemReader = bool (Parser::*)(const QJsonObject&, const QString&, LayoutItem*);
+        ItemReader reader = nullptr;
+        if (keywordValue<ItemReader>(type,
+                                     {{u"text", &Parser::textItem},
+                                      {u"line", &Parser::lineItem},
+                                      {u"box", &Parser::boxItem},
+                                      {u"mark", &Parser::markItem},
+                                      {u"grid", &Parser::gridItem},
+                                      {u"group", &Parser::groupItem}},
+                                     &reader))
+            return (this->*reader)(object, where, out);
         if (type.isEmpty())
             return fail(where, QStringLiteral("「type」がありません。"));
         return fail(where, QStringLiteral("項目の種類「%1」は使えません。").arg(type));
@@ -296,6 +290,12 @@ struct Parser {
         item->text = object.value(u"text").toString();
         item->fit = object.value(u"fit").toBool();
         return rect(object, where, &item->rect) && alignment(object, where, &item->align);
+    }
+
+    bool boxItem(const QJsonObject& object, const QString& where, LayoutItem* item)
+    {
+        item->kind = LayoutItem::Kind::Box;
+        return rect(object, where, &item->rect);
     }
 
     bool lineItem(const QJsonObject& object, const QString& where, LayoutItem* item)
@@ -351,6 +351,13 @@ struct Parser {
         if (item->cols < 1 || item->rows < 1 || item->cols > 500 || item->rows > 500)
             return fail(where, QStringLiteral("「cols」と「rows」は 1〜500 でなければなりません。"));
         return rect(object, where, &item->rect);
+    }
+
+    bool groupItem(const QJsonObject& object, const QString& where, LayoutItem* item)
+    {
+        item->kind = LayoutItem::Kind::Group;
+        return conditions(object.value(u"when"), where, &item->when)
+            && items(object.value(u"items"), where + QStringLiteral(".items"), item->font, &item->items);
     }
 
     bool page(const QJsonObject& settings, Layout* layout)
