@@ -5,14 +5,14 @@ namespace {
 bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
 
 // Skips one line end (CRLF, CR or LF) at pos; returns the new position.
-qsizetype skipLineEnd(const QString& t, qsizetype pos, int* line)
+qsizetype skipLineEnd(const QString& text, qsizetype pos, int* line)
 {
-    if (pos < t.size() && t.at(pos) == u'\r') {
+    if (pos < text.size() && text.at(pos) == u'\r') {
         ++pos;
-        if (pos < t.size() && t.at(pos) == u'\n')
+        if (pos < text.size() && text.at(pos) == u'\n')
             ++pos;
         ++*line;
-    } else if (pos < t.size() && t.at(pos) == u'\n') {
+    } else if (pos < text.size() && text.at(pos) == u'\n') {
         ++pos;
         ++*line;
     }
@@ -20,13 +20,13 @@ qsizetype skipLineEnd(const QString& t, qsizetype pos, int* line)
 }
 
 // Counts the line ends inside a piece of text (for the line numbers of later records).
-int lineEndsIn(const QString& t, qsizetype from, qsizetype to)
+int lineEndsIn(const QString& text, qsizetype from, qsizetype to)
 {
     int n = 0;
     for (qsizetype i = from; i < to; ++i) {
-        if (t.at(i) == u'\n')
+        if (text.at(i) == u'\n')
             ++n;
-        else if (t.at(i) == u'\r' && !(i + 1 < to && t.at(i + 1) == u'\n'))
+        else if (text.at(i) == u'\r' && !(i + 1 < to && text.at(i + 1) == u'\n'))
             ++n;
     }
     return n;
@@ -34,28 +34,28 @@ int lineEndsIn(const QString& t, qsizetype from, qsizetype to)
 
 } // namespace
 
-bool parseCsvRecords(const QString& t, const CsvOptions& o, QList<CsvRecord>* records, QString* error)
+bool parseCsvRecords(const QString& text, const CsvOptions& options, QList<CsvRecord>* records, QString* error)
 {
     records->clear();
     qsizetype pos = 0;
     int line = 1;
-    const qsizetype n = t.size();
+    const qsizetype n = text.size();
     while (pos < n) {
-        if (isLineEnd(t.at(pos))) { // empty line
-            pos = skipLineEnd(t, pos, &line);
+        if (isLineEnd(text.at(pos))) { // empty line
+            pos = skipLineEnd(text, pos, &line);
             continue;
         }
         CsvRecord rec;
         rec.line = line;
         for (;;) {
             QString field;
-            if (pos < n && t.at(pos) == o.quote) {
+            if (pos < n && text.at(pos) == options.quote) {
                 const qsizetype start = pos + 1;
                 qsizetype end = -1;
                 for (qsizetype i = start; i < n; ++i) {
-                    if (t.at(i) != o.quote)
+                    if (text.at(i) != options.quote)
                         continue;
-                    if (i + 1 == n || t.at(i + 1) == o.delimiter || isLineEnd(t.at(i + 1))) {
+                    if (i + 1 == n || text.at(i + 1) == options.delimiter || isLineEnd(text.at(i + 1))) {
                         end = i;
                         break;
                     }
@@ -64,21 +64,21 @@ bool parseCsvRecords(const QString& t, const CsvOptions& o, QList<CsvRecord>* re
                     *error = QStringLiteral("%1 行目: 引用符で始まる項目が閉じられていません。").arg(line);
                     return false;
                 }
-                field = t.mid(start, end - start);
-                line += lineEndsIn(t, start, end);
+                field = text.mid(start, end - start);
+                line += lineEndsIn(text, start, end);
                 pos = end + 1;
             } else {
                 const qsizetype start = pos;
-                while (pos < n && t.at(pos) != o.delimiter && !isLineEnd(t.at(pos)))
+                while (pos < n && text.at(pos) != options.delimiter && !isLineEnd(text.at(pos)))
                     ++pos;
-                field = t.mid(start, pos - start);
+                field = text.mid(start, pos - start);
             }
             rec.fields.append(field);
-            if (pos < n && t.at(pos) == o.delimiter) {
+            if (pos < n && text.at(pos) == options.delimiter) {
                 ++pos;
                 continue;
             }
-            pos = skipLineEnd(t, pos, &line);
+            pos = skipLineEnd(text, pos, &line);
             break;
         }
         records->append(rec);
@@ -88,44 +88,44 @@ bool parseCsvRecords(const QString& t, const CsvOptions& o, QList<CsvRecord>* re
 
 QString CsvTable::value(int record, const QString& name) const
 {
-    const int c = columnIndex(name);
-    if (c < 0 || record < 0 || record >= records.size())
+    const int column = columnIndex(name);
+    if (column < 0 || record < 0 || record >= records.size())
         return QString();
-    return records.at(record).fields.value(c);
+    return records.at(record).fields.value(column);
 }
 
 bool buildCsvTable(const QString& text, const CsvOptions& options, bool hasHeader, const QStringList& positionNames,
                    CsvTable* table, QString* error)
 {
-    QList<CsvRecord> recs;
-    if (!parseCsvRecords(text, options, &recs, error))
+    QList<CsvRecord> parsed;
+    if (!parseCsvRecords(text, options, &parsed, error))
         return false;
     table->columns.clear();
     table->records.clear();
     if (hasHeader) {
-        if (recs.isEmpty()) {
+        if (parsed.isEmpty()) {
             *error = QStringLiteral("見出し行がありません。");
             return false;
         }
-        table->columns = recs.takeFirst().fields;
+        table->columns = parsed.takeFirst().fields;
     } else {
         table->columns = positionNames;
-        if (!recs.isEmpty() && !positionNames.isEmpty() && recs.first().fields == positionNames)
-            recs.removeFirst();
-        if (positionNames.isEmpty() && !recs.isEmpty()) // no names at all: "1", "2", ...
-            for (qsizetype i = 1; i <= recs.first().fields.size(); ++i)
+        if (!parsed.isEmpty() && !positionNames.isEmpty() && parsed.first().fields == positionNames)
+            parsed.removeFirst();
+        if (positionNames.isEmpty() && !parsed.isEmpty()) // no names at all: "1", "2", ...
+            for (qsizetype i = 1; i <= parsed.first().fields.size(); ++i)
                 table->columns.append(QString::number(i));
     }
     const qsizetype want = table->columns.size();
-    for (const CsvRecord& r : recs) {
-        if (r.fields.size() != want) {
+    for (const CsvRecord& record : parsed) {
+        if (record.fields.size() != want) {
             *error = QStringLiteral("%1 行目の項目数が %2 です（%3 項目のはずです）。")
-                         .arg(r.line)
-                         .arg(r.fields.size())
+                         .arg(record.line)
+                         .arg(record.fields.size())
                          .arg(want);
             return false;
         }
     }
-    table->records = std::move(recs);
+    table->records = std::move(parsed);
     return true;
 }

@@ -11,19 +11,19 @@ QString formatValue(const QString& value, const QString& format)
     const qsizetype colon = format.indexOf(u':');
     const QString kind = colon < 0 ? format : format.left(colon);
     const QString arg = colon < 0 ? QString() : format.mid(colon + 1);
-    const QString v = value.trimmed();
+    const QString trimmed = value.trimmed();
     if (kind == u"date") {
-        if (v.isEmpty())
+        if (trimmed.isEmpty())
             return QString();
         static const QRegularExpression month(QStringLiteral("^(\\d{4})/(\\d{1,2})$"));
         static const QRegularExpression time(QStringLiteral("^(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?$"));
-        if (const auto m = time.match(v); m.hasMatch()) {
-            const QTime t(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-            return t.isValid() ? vb::format(QDateTime(QDate(2000, 1, 1), t), arg) : QString();
+        if (const auto match = time.match(trimmed); match.hasMatch()) {
+            const QTime clock(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+            return clock.isValid() ? vb::format(QDateTime(QDate(2000, 1, 1), clock), arg) : QString();
         }
-        const QString dateText = month.match(v).hasMatch() ? v + QStringLiteral("/01") : v;
-        const auto d = vb::toDate(dateText);
-        return d ? vb::format(*d, arg) : QString();
+        const QString dateText = month.match(trimmed).hasMatch() ? trimmed + QStringLiteral("/01") : trimmed;
+        const auto date = vb::toDate(dateText);
+        return date ? vb::format(*date, arg) : QString();
     }
     if (kind == u"map") {
         QString fallback = value;
@@ -34,33 +34,33 @@ QString formatValue(const QString& value, const QString& format)
             const QString key = entry.left(eq);
             if (key == u"*")
                 fallback = entry.mid(eq + 1);
-            else if (sameValue(key, v))
+            else if (sameValue(key, trimmed))
                 return entry.mid(eq + 1);
         }
         return fallback;
     }
     if (kind == u"weekday") {
         static const QRegularExpression month(QStringLiteral("^(\\d{4})/(\\d{1,2})"));
-        const auto m = month.match(v);
-        if (!m.hasMatch())
+        const auto match = month.match(trimmed);
+        if (!match.hasMatch())
             return QString();
-        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), arg.toInt());
-        if (!d.isValid())
+        const QDate day(match.captured(1).toInt(), match.captured(2).toInt(), arg.toInt());
+        if (!day.isValid())
             return QString();
         static const QString names = QStringLiteral("月火水木金土日");
-        return names.at(d.dayOfWeek() - 1);
+        return names.at(day.dayOfWeek() - 1);
     }
     return value;
 }
 
-bool sameValue(const QString& a, const QString& b)
+bool sameValue(const QString& value, const QString& option)
 {
-    const QString x = a.trimmed(), y = b.trimmed();
-    if (x == y)
+    const QString valueText = value.trimmed(), optionText = option.trimmed();
+    if (valueText == optionText)
         return true;
-    bool okx = false, oky = false;
-    const double nx = x.toDouble(&okx), ny = y.toDouble(&oky);
-    return okx && oky && nx == ny;
+    bool valueIsNumber = false, optionIsNumber = false;
+    const double valueNumber = valueText.toDouble(&valueIsNumber), optionNumber = optionText.toDouble(&optionIsNumber);
+    return valueIsNumber && optionIsNumber && valueNumber == optionNumber;
 }
 
 double gridCellWidth(QChar c)
@@ -74,7 +74,7 @@ double gridCellWidth(QChar c)
 QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow)
 {
     QStringList out;
-    QString cur;
+    QString line;
     double used = 0;
     bool justFilled = false; // the line ended because it was full
     const double eps = 1e-9;
@@ -84,8 +84,8 @@ QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow)
             if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
                 ++i;
             if (!justFilled)
-                out.append(cur);
-            cur.clear();
+                out.append(line);
+            line.clear();
             used = 0;
             justFilled = false;
             continue;
@@ -93,24 +93,24 @@ QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow)
         QString unit(c);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
             unit += text.at(++i);
-        const double w = gridCellWidth(c);
-        if (used + w > cols + eps) { // a full-width character that no longer fits
-            out.append(cur);
-            cur.clear();
+        const double width = gridCellWidth(c);
+        if (used + width > cols + eps) { // a full-width character that no longer fits
+            out.append(line);
+            line.clear();
             used = 0;
         }
-        cur += unit;
-        used += w;
+        line += unit;
+        used += width;
         justFilled = false;
         if (used >= cols - eps) {
-            out.append(cur);
-            cur.clear();
+            out.append(line);
+            line.clear();
             used = 0;
             justFilled = true;
         }
     }
-    if (!cur.isEmpty())
-        out.append(cur);
+    if (!line.isEmpty())
+        out.append(line);
     while (!out.isEmpty() && out.last().isEmpty())
         out.removeLast();
     const bool over = out.size() > rows;
@@ -145,8 +145,8 @@ FittedText fitText(const QString& text, double sizePt, const QSizeF& boxMm,
     FittedText out;
     const QStringList given = text.split(u'\n');
     double widest = 0;
-    for (const QString& l : given)
-        widest = qMax(widest, widthMm(l, sizePt));
+    for (const QString& line : given)
+        widest = qMax(widest, widthMm(line, sizePt));
     const double tall = lineMm(sizePt) * given.size();
     double factor = 1.0;
     if (widest > boxMm.width() && widest > 0)
@@ -165,15 +165,15 @@ FittedText fitText(const QString& text, double sizePt, const QSizeF& boxMm,
     const int capacity = qMax(1, int((boxMm.height() + 1e-6) / pitch));
     QStringList lines;
     for (const QString& para : given) {
-        QString cur;
+        QString line;
         for (const QString& unit : unitsOf(para)) {
-            if (!cur.isEmpty() && widthMm(cur + unit, floorPt) > boxMm.width()) {
-                lines.append(cur);
-                cur.clear();
+            if (!line.isEmpty() && widthMm(line + unit, floorPt) > boxMm.width()) {
+                lines.append(line);
+                line.clear();
             }
-            cur += unit;
+            line += unit;
         }
-        lines.append(cur);
+        lines.append(line);
     }
     if (lines.size() > capacity) {
         lines = lines.mid(0, capacity);
@@ -193,13 +193,15 @@ FittedText fitText(const QString& text, double sizePt, const QSizeF& boxMm,
 
 PrintFit fitToPrintable(const QSizeF& paperMm, const QMarginsF& unprintableMm)
 {
-    const double m = kPrintableMarginMm;
-    const QMarginsF u = unprintableMm;
-    if (u.left() <= m && u.top() <= m && u.right() <= m && u.bottom() <= m)
+    const double margin = kPrintableMarginMm;
+    const QMarginsF& unprintable = unprintableMm;
+    if (unprintable.left() <= margin && unprintable.top() <= margin && unprintable.right() <= margin
+        && unprintable.bottom() <= margin)
         return {};
-    const QRectF printable(u.left(), u.top(), paperMm.width() - u.left() - u.right(),
-                           paperMm.height() - u.top() - u.bottom());
-    const QSizeF content(paperMm.width() - 2 * m, paperMm.height() - 2 * m);
+    const QRectF printable(unprintable.left(), unprintable.top(),
+                           paperMm.width() - unprintable.left() - unprintable.right(),
+                           paperMm.height() - unprintable.top() - unprintable.bottom());
+    const QSizeF content(paperMm.width() - 2 * margin, paperMm.height() - 2 * margin);
     if (printable.width() <= 0 || printable.height() <= 0 || content.width() <= 0 || content.height() <= 0)
         return {};
     PrintFit fit;
@@ -207,7 +209,7 @@ PrintFit fitToPrintable(const QSizeF& paperMm, const QMarginsF& unprintableMm)
     const QPointF placed = printable.topLeft()
         + QPointF(printable.width() - fit.scale * content.width(), printable.height() - fit.scale * content.height())
             / 2;
-    fit.offsetMm = placed - fit.scale * QPointF(m, m);
+    fit.offsetMm = placed - fit.scale * QPointF(margin, margin);
     return fit;
 }
 
@@ -217,13 +219,13 @@ QList<PageSlice> paginate(int records, int rowsPerPage, int firstSlot)
         return {{0, records, 0}};
     int slot = qBound(0, firstSlot, rowsPerPage - 1);
     QList<PageSlice> pages;
-    int i = 0;
+    int first = 0;
     do {
-        const int n = qMin(rowsPerPage - slot, records - i);
-        pages.append({i, n, slot});
-        i += n;
+        const int count = qMin(rowsPerPage - slot, records - first);
+        pages.append({first, count, slot});
+        first += count;
         slot = 0;
-    } while (i < records);
+    } while (first < records);
     return pages;
 }
 
@@ -234,146 +236,163 @@ struct Context {
     int record = -1; // -1: no record
     int page = 0;
     int pages = 0;
-    double dy = 0; // detail rows: the row's top
+    double rowTop = 0; // detail rows: the row's top
 };
 
-QString lookup(const Context& c, const QString& name)
+QString lookup(const Context& context, const QString& name)
 {
     if (name.startsWith(u'@')) {
         if (name == u"@page")
-            return QString::number(c.page + 1);
+            return QString::number(context.page + 1);
         if (name == u"@pages")
-            return QString::number(c.pages);
+            return QString::number(context.pages);
         if (name == u"@title")
-            return c.report->title;
+            return context.report->title;
         return QString();
     }
-    if (c.record < 0 || !c.report->hasData)
+    if (context.record < 0 || !context.report->hasData)
         return QString();
-    return c.report->data.value(c.record, name);
+    return context.report->data.value(context.record, name);
 }
 
-QString expand(const Context& c, const QString& text)
+QString expand(const Context& context, const QString& text)
 {
     if (!text.contains(u'{') && !text.contains(u'}'))
         return text;
     QString out;
-    for (const TextPiece& p : splitPlaceholders(text))
-        out += p.placeholder ? formatValue(lookup(c, p.text), p.format) : p.text;
+    for (const TextPiece& piece : splitPlaceholders(text))
+        out += piece.placeholder ? formatValue(lookup(context, piece.text), piece.format) : piece.text;
     return out;
 }
 
-bool holds(const Context& c, const Condition& cond)
+bool holds(const Context& context, const Condition& condition)
 {
-    const QString v = lookup(c, cond.column);
+    const QString value = lookup(context, condition.column);
     auto any = [&] {
-        for (const QString& x : cond.values)
-            if (sameValue(v, x))
+        for (const QString& wanted : condition.values)
+            if (sameValue(value, wanted))
                 return true;
         return false;
     };
-    switch (cond.op) {
+    switch (condition.op) {
     case Condition::Op::Equals:
     case Condition::Op::In: return any();
     case Condition::Op::NotEquals:
     case Condition::Op::NotIn: return !any();
-    case Condition::Op::Empty: return v.trimmed().isEmpty();
-    case Condition::Op::NotEmpty: return !v.trimmed().isEmpty();
+    case Condition::Op::Empty: return value.trimmed().isEmpty();
+    case Condition::Op::NotEmpty: return !value.trimmed().isEmpty();
     }
     return false;
 }
 
-DrawOp baseOp(const LayoutItem& it, DrawOp::Kind kind, double dy)
+bool allHold(const Context& context, const QList<Condition>& conditions)
+{
+    bool all = true;
+    for (const Condition& condition : conditions)
+        all = all && holds(context, condition);
+    return all;
+}
+
+DrawOp baseOp(const LayoutItem& item, DrawOp::Kind kind, double rowTop)
 {
     DrawOp op;
     op.kind = kind;
-    op.rect = it.rect.translated(0, dy);
-    op.font = it.font;
-    op.align = it.align;
-    op.fit = it.fit;
-    op.penWidth = it.penWidth;
-    op.penStyle = it.penStyle;
-    op.color = it.color;
-    op.fill = it.fill;
-    op.name = it.name;
+    op.rect = item.rect.translated(0, rowTop);
+    op.font = item.font;
+    op.align = item.align;
+    op.fit = item.fit;
+    op.penWidth = item.penWidth;
+    op.penStyle = item.penStyle;
+    op.color = item.color;
+    op.fill = item.fill;
+    op.name = item.name;
     return op;
 }
 
-void compose(const Context& c, const QList<LayoutItem>& items, QList<DrawOp>* ops)
+// A text item: SetItemValue's text for a named item, else its text with the placeholders filled.
+void composeText(const Context& context, const LayoutItem& item, QList<DrawOp>* ops)
 {
-    for (const LayoutItem& it : items) {
-        switch (it.kind) {
-        case LayoutItem::Kind::Text: {
-            auto named = it.name.isEmpty() ? c.report->itemValues.constEnd() : c.report->itemValues.constFind(it.name);
-            DrawOp op = baseOp(it, DrawOp::Kind::Text, c.dy);
-            op.text = named != c.report->itemValues.constEnd() ? *named : expand(c, it.text);
-            if (!op.text.isEmpty())
-                ops->append(op);
-            break;
+    const QHash<QString, QString>& values = context.report->itemValues;
+    const auto named = item.name.isEmpty() ? values.constEnd() : values.constFind(item.name);
+    DrawOp op = baseOp(item, DrawOp::Kind::Text, context.rowTop);
+    op.text = named != values.constEnd() ? *named : expand(context, item.text);
+    if (!op.text.isEmpty())
+        ops->append(op);
+}
+
+void composeLine(const Context& context, const LayoutItem& item, QList<DrawOp>* ops)
+{
+    DrawOp op = baseOp(item, DrawOp::Kind::Line, context.rowTop);
+    op.line = item.line.translated(0, context.rowTop);
+    ops->append(op);
+}
+
+// Each option: its box (if the item draws boxes), its text, and the mark when the column holds its value.
+void composeMark(const Context& context, const LayoutItem& item, QList<DrawOp>* ops)
+{
+    const QString value = lookup(context, item.column);
+    for (const MarkOption& option : item.options) {
+        const QRectF rect = option.rect.translated(0, context.rowTop);
+        if (item.boxes) {
+            DrawOp box = baseOp(item, DrawOp::Kind::Rect, context.rowTop);
+            box.rect = rect;
+            box.fill = QColor();
+            ops->append(box);
         }
-        case LayoutItem::Kind::Line: {
-            DrawOp op = baseOp(it, DrawOp::Kind::Line, c.dy);
-            op.line = it.line.translated(0, c.dy);
-            ops->append(op);
-            break;
+        if (!option.text.isEmpty()) {
+            DrawOp text = baseOp(item, DrawOp::Kind::Text, context.rowTop);
+            text.rect = rect;
+            text.text = expand(context, option.text);
+            text.align = Qt::AlignCenter;
+            text.fit = true;
+            ops->append(text);
         }
-        case LayoutItem::Kind::Box: ops->append(baseOp(it, DrawOp::Kind::Rect, c.dy)); break;
-        case LayoutItem::Kind::Mark: {
-            const QString v = lookup(c, it.column);
-            for (const MarkOption& o : it.options) {
-                if (it.boxes) {
-                    DrawOp box = baseOp(it, DrawOp::Kind::Rect, c.dy);
-                    box.rect = o.rect.translated(0, c.dy);
-                    box.fill = QColor();
-                    ops->append(box);
-                }
-                if (!o.text.isEmpty()) {
-                    DrawOp t = baseOp(it, DrawOp::Kind::Text, c.dy);
-                    t.rect = o.rect.translated(0, c.dy);
-                    t.text = expand(c, o.text);
-                    t.align = Qt::AlignCenter;
-                    t.fit = true;
-                    ops->append(t);
-                }
-                if (sameValue(v, o.value) && !v.trimmed().isEmpty()) {
-                    DrawOp m =
-                        baseOp(it, it.shape == MarkShape::Circle ? DrawOp::Kind::Ellipse : DrawOp::Kind::Tick, c.dy);
-                    m.rect = o.rect.translated(0, c.dy);
-                    m.fill = QColor();
-                    m.penWidth = qMax(it.penWidth, 0.3);
-                    ops->append(m);
-                }
-            }
-            break;
+        if (sameValue(value, option.value) && !value.trimmed().isEmpty()) {
+            const DrawOp::Kind shape = item.shape == MarkShape::Circle ? DrawOp::Kind::Ellipse : DrawOp::Kind::Tick;
+            DrawOp mark = baseOp(item, shape, context.rowTop);
+            mark.rect = rect;
+            mark.fill = QColor();
+            mark.penWidth = qMax(item.penWidth, 0.3);
+            ops->append(mark);
         }
-        case LayoutItem::Kind::Grid: {
-            DrawOp op = baseOp(it, DrawOp::Kind::GridText, c.dy);
-            op.cols = it.cols;
-            op.rows = it.rows;
-            op.lines = wrapToGrid(expand(c, it.text), it.cols, it.rows, &op.overflow);
-            if (it.ruled) {
-                const double rh = op.rect.height() / it.rows;
-                for (int r = 1; r < it.rows; ++r) { // the box's own frame closes the last row
-                    DrawOp rule = baseOp(it, DrawOp::Kind::Line, c.dy);
-                    const double y = op.rect.top() + r * rh;
-                    rule.line = QLineF(op.rect.left(), y, op.rect.right(), y);
-                    rule.penStyle = Qt::DotLine;
-                    rule.penWidth = 0.15;
-                    rule.color = QColor(0x80, 0x80, 0x80);
-                    ops->append(rule);
-                }
-            }
-            ops->append(op);
-            break;
+    }
+}
+
+// The text wrapped into the grid's cells, after the dotted rules between its rows if it is ruled.
+void composeGrid(const Context& context, const LayoutItem& item, QList<DrawOp>* ops)
+{
+    DrawOp op = baseOp(item, DrawOp::Kind::GridText, context.rowTop);
+    op.cols = item.cols;
+    op.rows = item.rows;
+    op.lines = wrapToGrid(expand(context, item.text), item.cols, item.rows, &op.overflow);
+    if (item.ruled) {
+        const double rowHeight = op.rect.height() / item.rows;
+        for (int row = 1; row < item.rows; ++row) { // the box's own frame closes the last row
+            DrawOp rule = baseOp(item, DrawOp::Kind::Line, context.rowTop);
+            const double y = op.rect.top() + row * rowHeight;
+            rule.line = QLineF(op.rect.left(), y, op.rect.right(), y);
+            rule.penStyle = Qt::DotLine;
+            rule.penWidth = 0.15;
+            rule.color = QColor(0x80, 0x80, 0x80);
+            ops->append(rule);
         }
-        case LayoutItem::Kind::Group: {
-            bool all = true;
-            for (const Condition& cond : it.when)
-                all = all && holds(c, cond);
-            if (all)
-                compose(c, it.items, ops);
+    }
+    ops->append(op);
+}
+
+void compose(const Context& context, const QList<LayoutItem>& items, QList<DrawOp>* ops)
+{
+    for (const LayoutItem& item : items) {
+        switch (item.kind) {
+        case LayoutItem::Kind::Text: composeText(context, item, ops); break;
+        case LayoutItem::Kind::Line: composeLine(context, item, ops); break;
+        case LayoutItem::Kind::Box: ops->append(baseOp(item, DrawOp::Kind::Rect, context.rowTop)); break;
+        case LayoutItem::Kind::Mark: composeMark(context, item, ops); break;
+        case LayoutItem::Kind::Grid: composeGrid(context, item, ops); break;
+        case LayoutItem::Kind::Group:
+            if (allHold(context, item.when))
+                compose(context, item.items, ops);
             break;
-        }
         }
     }
 }
@@ -383,14 +402,14 @@ void compose(const Context& c, const QList<LayoutItem>& items, QList<DrawOp>* op
 const QList<PageSlice>& Report::slices() const
 {
     if (!m_sliced) {
-        const int n = hasData ? int(data.records.size()) : 0;
+        const int records = hasData ? int(data.records.size()) : 0;
         if (layout.hasDetail) {
-            m_slices = paginate(n, layout.rowsPerPage(), repeatStart > 0 ? repeatStart - 1 : 0);
+            m_slices = paginate(records, layout.rowsPerPage(), repeatStart > 0 ? repeatStart - 1 : 0);
         } else if (!hasData) {
             m_slices = {{0, 0, 0}}; // a layout without data: its fixed page
         } else {
             m_slices.clear();
-            for (int i = 0; i < n; ++i)
+            for (int i = 0; i < records; ++i)
                 m_slices.append({i, 1, 0});
         }
         m_sliced = true;
@@ -402,20 +421,20 @@ int Report::pageCount() const { return int(slices().size()); }
 
 PageContent Report::composePage(int page) const
 {
-    PageContent pc;
-    pc.sizeMm = layout.pageSizeMm();
+    PageContent content;
+    content.sizeMm = layout.pageSizeMm();
     const QList<PageSlice>& all = slices();
     if (page < 0 || page >= all.size())
-        return pc;
-    const PageSlice& s = all.at(page);
-    Context c;
-    c.report = this;
-    c.page = page;
-    c.pages = int(all.size());
-    c.record = (hasData && s.count > 0) ? s.first : -1;
+        return content;
+    const PageSlice& slice = all.at(page);
+    Context context;
+    context.report = this;
+    context.page = page;
+    context.pages = int(all.size());
+    context.record = (hasData && slice.count > 0) ? slice.first : -1;
     if (layout.hasDetail && layout.stripe.isValid()) {
-        for (int k = 0; k < s.count; ++k) {
-            const int slot = s.firstSlot + k;
+        for (int k = 0; k < slice.count; ++k) {
+            const int slot = slice.firstSlot + k;
             if (slot % 2 == 0)
                 continue;
             DrawOp op;
@@ -424,19 +443,19 @@ PageContent Report::composePage(int page) const
                              layout.detailArea.width(), layout.rowHeight);
             op.penWidth = 0;
             op.fill = layout.stripe;
-            pc.ops.append(op);
+            content.ops.append(op);
         }
     }
-    compose(c, layout.items, &pc.ops);
+    compose(context, layout.items, &content.ops);
     if (layout.hasDetail) {
-        for (int k = 0; k < s.count; ++k) {
-            Context row = c;
-            row.record = s.first + k;
-            row.dy = layout.detailArea.top() + (s.firstSlot + k) * layout.rowHeight;
-            compose(row, layout.detailItems, &pc.ops);
+        for (int k = 0; k < slice.count; ++k) {
+            Context row = context;
+            row.record = slice.first + k;
+            row.rowTop = layout.detailArea.top() + (slice.firstSlot + k) * layout.rowHeight;
+            compose(row, layout.detailItems, &content.ops);
         }
     }
-    return pc;
+    return content;
 }
 
 void Document::finish()
@@ -451,19 +470,19 @@ PageContent Document::page(int index) const
 {
     if (index < 0 || index >= m_index.size())
         return {};
-    const auto [r, p] = m_index.at(index);
-    return reports.at(r).composePage(p);
+    const auto [report, pageOfReport] = m_index.at(index);
+    return reports.at(report).composePage(pageOfReport);
 }
 
 QPageLayout Document::pageLayout(int index) const
 {
     if (index < 0 || index >= m_index.size())
         return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
-    const Layout& l = reports.at(m_index.at(index).first).layout;
-    QPageSize::PageSizeId paper = l.paper;
+    const Layout& layout = reports.at(m_index.at(index).first).layout;
+    QPageSize::PageSizeId paper = layout.paper;
     if (!output.paper.isEmpty())
         paperFromName(output.paper, &paper);
-    return QPageLayout(QPageSize(paper), l.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+    return QPageLayout(QPageSize(paper), layout.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
@@ -471,8 +490,7 @@ double Document::contentScale(int index) const
 {
     if (index < 0 || index >= m_index.size())
         return 1.0;
-    const Layout& l = reports.at(m_index.at(index).first).layout;
-    const QSizeF from = l.pageSizeMm();
+    const QSizeF from = reports.at(m_index.at(index).first).layout.pageSizeMm();
     const QSizeF to = pageLayout(index).fullRect(QPageLayout::Millimeter).size();
     const double fit = qMin(to.width() / from.width(), to.height() / from.height());
     return fit * output.zoomPercent / 100.0;

@@ -43,7 +43,7 @@ struct PageContent {
 QString formatValue(const QString& value, const QString& format);
 
 // True when a value selects an option: equal texts, or equal numbers.
-bool sameValue(const QString& a, const QString& b);
+bool sameValue(const QString& value, const QString& option);
 
 // The width of a character in grid cells: 1/2 for half-width characters, else 1.
 double gridCellWidth(QChar c);

@@ -1,7 +1,7 @@
 #include "page_paint.h"
 
 #include <QFontMetricsF>
-#include <QPaintDevice>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <map>
@@ -12,33 +12,34 @@ QString serifFamily() { return QStringLiteral("Noto Serif CJK JP"); }
 
 namespace {
 
-struct Painter {
-    QPainter& p;
-    double k; // px per mm
+// Draws the operations of a page on one device, at one scale.
+struct DevicePainter {
+    QPainter& painter;
+    double pxPerMm;
     QPointF origin;
     double fontScale; // point sizes -> device points at this zoom
 
-    QPointF pt(QPointF mm) const { return origin + mm * k; }
-    QRectF rc(const QRectF& mm) const { return QRectF(pt(mm.topLeft()), mm.size() * k); }
+    QPointF devicePoint(QPointF mm) const { return origin + mm * pxPerMm; }
+    QRectF deviceRect(const QRectF& mm) const { return QRectF(devicePoint(mm.topLeft()), mm.size() * pxPerMm); }
 
-    QFont font(const FontStyle& f, double factor = 1.0) const
+    QFont font(const FontStyle& style, double factor = 1.0) const
     {
-        QFont font(f.serif ? serifFamily() : sansFamily());
-        font.setPointSizeF(qMax(0.5, f.size * fontScale * factor));
-        font.setBold(f.bold);
+        QFont font(style.serif ? serifFamily() : sansFamily());
+        font.setPointSizeF(qMax(0.5, style.size * fontScale * factor));
+        font.setBold(style.bold);
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setStyleStrategy(QFont::PreferNoShaping);
         return font;
     }
 
     // Most texts of a page share a few fonts: the painter changes font only when it changes.
-    void useFont(const FontStyle& f, double factor = 1.0)
+    void useFont(const FontStyle& style, double factor = 1.0)
     {
-        if (fontSet && f == lastStyle && factor == lastFactor)
+        if (fontSet && style == lastStyle && factor == lastFactor)
             return;
-        p.setFont(font(f, factor));
+        painter.setFont(font(style, factor));
         fontSet = true;
-        lastStyle = f;
+        lastStyle = style;
         lastFactor = factor;
     }
     bool fontSet = false;
@@ -46,14 +47,14 @@ struct Painter {
     double lastFactor = 1.0;
 
     // Metrics of a layout font at a point size; fitting asks the same few again and again.
-    const QFontMetricsF& metricsAt(const FontStyle& f, double pt)
+    const QFontMetricsF& metricsAt(const FontStyle& style, double pt)
     {
-        const auto key = std::make_tuple(f.serif, f.bold, pt);
+        const auto key = std::make_tuple(style.serif, style.bold, pt);
         auto it = metricsCache.find(key);
         if (it == metricsCache.end()) {
-            FontStyle s = f;
-            s.size = pt;
-            it = metricsCache.emplace(key, QFontMetricsF(font(s), p.device())).first;
+            FontStyle sized = style;
+            sized.size = pt;
+            it = metricsCache.emplace(key, QFontMetricsF(font(sized), painter.device())).first;
         }
         return it->second;
     }
@@ -62,84 +63,84 @@ struct Painter {
     void setPen(const DrawOp& op)
     {
         if (op.penWidth <= 0) {
-            p.setPen(Qt::NoPen);
+            painter.setPen(Qt::NoPen);
             return;
         }
-        QPen pen(op.color, qMax(op.penWidth * k, 0.5), op.penStyle, Qt::FlatCap, Qt::MiterJoin);
-        p.setPen(pen);
+        QPen pen(op.color, qMax(op.penWidth * pxPerMm, 0.5), op.penStyle, Qt::FlatCap, Qt::MiterJoin);
+        painter.setPen(pen);
     }
 
     void text(const DrawOp& op)
     {
-        const QRectF r = rc(op.rect);
+        const QRectF box = deviceRect(op.rect);
         if (!op.fit) {
             useFont(op.font);
-            p.setPen(op.color);
-            p.drawText(r, int(op.align), op.text);
+            painter.setPen(op.color);
+            painter.drawText(box, int(op.align), op.text);
             return;
         }
         // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
-        const double mmPerPx = 1.0 / k;
+        const double mmPerPx = 1.0 / pxPerMm;
         const FittedText fitted = fitText(
             op.text, op.font.size, op.rect.size(),
-            [&](const QString& t, double pt) { return metricsAt(op.font, pt).horizontalAdvance(t) * mmPerPx; },
+            [&](const QString& piece, double pt) { return metricsAt(op.font, pt).horizontalAdvance(piece) * mmPerPx; },
             [&](double pt) { return metricsAt(op.font, pt).height() * mmPerPx; });
         const double factor = fitted.sizePt / op.font.size;
         useFont(op.font, factor);
-        p.setPen(op.color);
+        painter.setPen(op.color);
         if (!fitted.wrapped) {
-            p.drawText(r, int(op.align), op.text);
+            painter.drawText(box, int(op.align), op.text);
             return;
         }
         const double pitch = qMin(metricsAt(op.font, fitted.sizePt).height(),
-                                  fitted.sizePt * fontScale * kWrapPitchEm * p.device()->logicalDpiY() / 72.0);
+                                  fitted.sizePt * fontScale * kWrapPitchEm * painter.device()->logicalDpiY() / 72.0);
         const double block = pitch * fitted.lines.size();
-        double y = r.top();
+        double y = box.top();
         if (op.align & Qt::AlignVCenter)
-            y += (r.height() - block) / 2;
+            y += (box.height() - block) / 2;
         else if (op.align & Qt::AlignBottom)
-            y += r.height() - block;
+            y += box.height() - block;
         const int horizontal = int(op.align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
         for (const QString& line : fitted.lines) {
-            p.drawText(QRectF(r.left(), y, r.width(), pitch), horizontal, line);
+            painter.drawText(QRectF(box.left(), y, box.width(), pitch), horizontal, line);
             y += pitch;
         }
     }
 
     void grid(const DrawOp& op)
     {
-        const QRectF r = rc(op.rect);
-        const double cw = r.width() / op.cols;
-        const double rh = r.height() / op.rows;
+        const QRectF box = deviceRect(op.rect);
+        const double cellWidth = box.width() / op.cols;
+        const double rowHeight = box.height() / op.rows;
         useFont(op.font);
-        p.setPen(op.color);
+        painter.setPen(op.color);
         for (int row = 0; row < op.lines.size(); ++row) {
             const QString& line = op.lines.at(row);
-            double x = r.left();
-            const double y = r.top() + row * rh;
+            double x = box.left();
+            const double y = box.top() + row * rowHeight;
             for (qsizetype i = 0; i < line.size(); ++i) {
                 QString unit(line.at(i));
                 if (line.at(i).isHighSurrogate() && i + 1 < line.size())
                     unit += line.at(++i);
-                const double w = gridCellWidth(unit.at(0)) * cw;
+                const double width = gridCellWidth(unit.at(0)) * cellWidth;
                 if (unit != u" " && unit != u"\u3000")
-                    p.drawText(QRectF(x, y, w, rh), Qt::AlignCenter, unit);
-                x += w;
+                    painter.drawText(QRectF(x, y, width, rowHeight), Qt::AlignCenter, unit);
+                x += width;
             }
         }
     }
 
     void tick(const DrawOp& op)
     {
-        const QRectF r = rc(op.rect);
+        const QRectF box = deviceRect(op.rect);
         QPainterPath path;
-        path.moveTo(r.left() + r.width() * 0.18, r.top() + r.height() * 0.52);
-        path.lineTo(r.left() + r.width() * 0.42, r.top() + r.height() * 0.80);
-        path.lineTo(r.left() + r.width() * 0.85, r.top() + r.height() * 0.18);
-        QPen pen(op.color, qMax(op.penWidth * 1.4 * k, 1.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(path);
+        path.moveTo(box.left() + box.width() * 0.18, box.top() + box.height() * 0.52);
+        path.lineTo(box.left() + box.width() * 0.42, box.top() + box.height() * 0.80);
+        path.lineTo(box.left() + box.width() * 0.85, box.top() + box.height() * 0.18);
+        QPen pen(op.color, qMax(op.penWidth * 1.4 * pxPerMm, 1.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
     }
 };
 
@@ -151,27 +152,27 @@ void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPoin
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     const double deviceMm = painter.device()->logicalDpiY() / 25.4;
-    Painter P{painter, pxPerMm, origin, pxPerMm / deviceMm};
+    DevicePainter opPainter{painter, pxPerMm, origin, pxPerMm / deviceMm};
     for (const DrawOp& op : page.ops) {
         switch (op.kind) {
-        case DrawOp::Kind::Text: P.text(op); break;
+        case DrawOp::Kind::Text: opPainter.text(op); break;
         case DrawOp::Kind::Line:
-            P.setPen(op);
-            painter.drawLine(P.pt(op.line.p1()), P.pt(op.line.p2()));
+            opPainter.setPen(op);
+            painter.drawLine(opPainter.devicePoint(op.line.p1()), opPainter.devicePoint(op.line.p2()));
             break;
         case DrawOp::Kind::Rect:
-            P.setPen(op);
+            opPainter.setPen(op);
             painter.setBrush(op.fill.isValid() ? QBrush(op.fill) : QBrush(Qt::NoBrush));
-            painter.drawRect(P.rc(op.rect));
+            painter.drawRect(opPainter.deviceRect(op.rect));
             painter.setBrush(Qt::NoBrush);
             break;
         case DrawOp::Kind::Ellipse:
-            P.setPen(op);
+            opPainter.setPen(op);
             painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(P.rc(op.rect));
+            painter.drawEllipse(opPainter.deviceRect(op.rect));
             break;
-        case DrawOp::Kind::Tick: P.tick(op); break;
-        case DrawOp::Kind::GridText: P.grid(op); break;
+        case DrawOp::Kind::Tick: opPainter.tick(op); break;
+        case DrawOp::Kind::GridText: opPainter.grid(op); break;
         }
     }
     painter.restore();
@@ -180,7 +181,19 @@ void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPoin
 void paintDocumentPage(QPainter& painter, const Document& doc, int index, const PrintFit& fit)
 {
     const double deviceMm = painter.device()->logicalDpiX() / 25.4;
-    const double k = deviceMm * doc.contentScale(index) * fit.scale;
+    const double pxPerMm = deviceMm * doc.contentScale(index) * fit.scale;
     const QPointF origin = (fit.offsetMm + doc.output.offsetMm * fit.scale) * deviceMm;
-    paintPage(painter, doc.page(index), k, origin);
+    paintPage(painter, doc.page(index), pxPerMm, origin);
+}
+
+void paintDocumentPages(QPainter& painter, QPagedPaintDevice& device, const Document& doc, int from, int to,
+                        const std::function<PrintFit()>& fitOfPage)
+{
+    for (int i = from; i <= to; ++i) {
+        if (i > from) {
+            device.setPageLayout(doc.pageLayout(i));
+            device.newPage();
+        }
+        paintDocumentPage(painter, doc, i, fitOfPage ? fitOfPage() : PrintFit{});
+    }
 }

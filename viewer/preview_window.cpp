@@ -62,13 +62,7 @@ bool printDocument(const Document& doc, QPrinter& printer, QString* error, const
         *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
         return false;
     }
-    for (int i = from; i <= to; ++i) {
-        if (i > from) {
-            printer.setPageLayout(doc.pageLayout(i));
-            printer.newPage();
-        }
-        paintDocumentPage(painter, doc, i, printableFit(printer));
-    }
+    paintDocumentPages(painter, printer, doc, from, to, [&printer] { return printableFit(printer); });
     if (!painter.end()) {
         *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
         return false;
@@ -102,20 +96,20 @@ bool printToDefaultPrinter(const Document& doc, QString* error, const QString& a
     return printDocument(doc, printer, error, archiveFolder);
 }
 
-QImage renderPageImage(const Document& doc, int index, double zoom, double dpr)
+QImage renderPageImage(const Document& doc, int index, double zoom, double devicePixelRatio)
 {
-    const QSizeF mm = doc.pageLayout(index).fullRect(QPageLayout::Millimeter).size();
-    const double dpi = 96.0 * zoom * dpr;
-    const QSize px(qMax(1, qRound(mm.width() * dpi / 25.4)), qMax(1, qRound(mm.height() * dpi / 25.4)));
-    QImage img(px, QImage::Format_ARGB32_Premultiplied);
-    img.setDotsPerMeterX(qRound(dpi / 0.0254));
-    img.setDotsPerMeterY(qRound(dpi / 0.0254));
-    img.fill(Qt::white);
-    QPainter p(&img);
-    paintDocumentPage(p, doc, index);
-    p.end();
-    img.setDevicePixelRatio(dpr);
-    return img;
+    const QSizeF sizeMm = doc.pageLayout(index).fullRect(QPageLayout::Millimeter).size();
+    const double dpi = 96.0 * zoom * devicePixelRatio;
+    const QSize sizePx(qMax(1, qRound(sizeMm.width() * dpi / 25.4)), qMax(1, qRound(sizeMm.height() * dpi / 25.4)));
+    QImage image(sizePx, QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintDocumentPage(painter, doc, index);
+    painter.end();
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
 }
 
 PreviewWindow::PreviewWindow(Document document, const QStringList& warnings, QWidget* parent,
@@ -129,12 +123,12 @@ PreviewWindow::PreviewWindow(Document document, const QStringList& warnings, QWi
     bar->setMovable(false);
     bar->setAccessibleName(QStringLiteral("操作"));
     auto add = [&](const QString& text, const QKeySequence& key, auto handler) {
-        QAction* a = bar->addAction(text);
-        a->setShortcut(key);
-        a->setToolTip(key.isEmpty() ? text
-                                    : QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
-        connect(a, &QAction::triggered, this, handler);
-        return a;
+        QAction* action = bar->addAction(text);
+        action->setShortcut(key);
+        action->setToolTip(key.isEmpty() ? text
+                                         : QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
     };
     m_first = add(QStringLiteral("先頭"), QKeySequence(Qt::Key_Home), [this] { showPage(0); });
     m_prev = add(QStringLiteral("前のページ"), QKeySequence(Qt::Key_PageUp), [this] { showPage(m_page - 1); });
@@ -227,8 +221,8 @@ void PreviewWindow::render()
         const int avail = m_scroll->viewport()->width() - 24 - 4;
         m_zoom = qBound(0.2, avail / (widthMm * 96.0 / 25.4), 4.0);
     }
-    const QImage img = renderPageImage(m_doc, m_page, m_zoom, devicePixelRatioF());
-    m_image->setPixmap(QPixmap::fromImage(img));
+    const QImage image = renderPageImage(m_doc, m_page, m_zoom, devicePixelRatioF());
+    m_image->setPixmap(QPixmap::fromImage(image));
     m_image->adjustSize();
 }
 
@@ -268,8 +262,8 @@ int runViewerWithWindow(const ViewerArguments& args)
     if (commands.merge) { // the merge program shows nothing
         QStringList messages;
         const int rc = runMerge(args, commands, &messages);
-        for (const QString& m : messages)
-            err << "report-viewer: " << m << Qt::endl;
+        for (const QString& message : messages)
+            err << "report-viewer: " << message << Qt::endl;
         if (rc == ExitBadInput)
             platform().messageBox(messages.join(u'\n'), MsgButtons::Ok, MsgIcon::Critical, caption);
         return rc;
@@ -280,8 +274,8 @@ int runViewerWithWindow(const ViewerArguments& args)
         return fail((warnings + QStringList{error}).join(u'\n'), ExitBadInput);
     const int okCode = warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
     warnings += doc.overflowNotes(); // shown, but no reason for another exit code
-    for (const QString& w : warnings)
-        err << "report-viewer: " << w << Qt::endl;
+    for (const QString& warning : warnings)
+        err << "report-viewer: " << warning << Qt::endl;
 
     const QString archive = archiveFolderSetting(QCoreApplication::applicationDirPath());
     switch (commands.action) {

@@ -16,9 +16,9 @@
 
 namespace {
 
-VbError errorOfErrno(int e)
+VbError errorOfErrno(int errorNumber)
 {
-    switch (e) {
+    switch (errorNumber) {
     case ENOSPC:
     case EFBIG:
     case EDQUOT: return vberr::diskFull();
@@ -33,13 +33,13 @@ VbError errorOfErrno(int e)
 QString monthOf(const QString& value)
 {
     static const QRegularExpression re(QStringLiteral("^\\s*(\\d{4})[/\\-.]?(\\d{1,2})(?:\\D|$)"));
-    const QRegularExpressionMatch m = re.match(value);
-    if (!m.hasMatch())
+    const QRegularExpressionMatch match = re.match(value);
+    if (!match.hasMatch())
         return QString();
-    const int month = m.captured(2).toInt();
+    const int month = match.captured(2).toInt();
     if (month < 1 || month > 12)
         return QString();
-    return m.captured(1) + QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
+    return match.captured(1) + QStringLiteral("%1").arg(month, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -62,12 +62,12 @@ QString archiveFolderSetting(const QString& viewerFolder)
 
 QString documentMonth(const Document& doc, const QDate& fallback)
 {
-    for (const Report& r : doc.reports) {
-        if (r.layout.monthColumn.isEmpty() || !r.hasData)
+    for (const Report& report : doc.reports) {
+        if (report.layout.monthColumn.isEmpty() || !report.hasData)
             continue;
-        const QString m = monthOf(r.data.value(0, r.layout.monthColumn));
-        if (!m.isEmpty())
-            return m;
+        const QString month = monthOf(report.data.value(0, report.layout.monthColumn));
+        if (!month.isEmpty())
+            return month;
     }
     return fallback.toString(QStringLiteral("yyyyMM"));
 }

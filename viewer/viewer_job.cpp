@@ -20,34 +20,34 @@
 
 ViewerArguments parseViewerArguments(const QStringList& arguments)
 {
-    ViewerArguments a;
+    ViewerArguments parsed;
     const QString usage = QStringLiteral("使い方: report-viewer [--pdf FILE] [tmp.wfd] /c WfdCom.dat");
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString arg = arguments.at(i);
         auto next = [&](QString* into) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
-                a.error = QStringLiteral("「%1」の後にファイル名がありません。%2").arg(arg, usage);
+                parsed.error = QStringLiteral("「%1」の後にファイル名がありません。%2").arg(arg, usage);
                 return;
             }
             *into = nativePath(arguments.at(++i));
         };
         if (arg == u"--pdf") {
-            next(&a.pdfFile);
+            next(&parsed.pdfFile);
         } else if (arg.compare(u"/c", Qt::CaseInsensitive) == 0 || arg == u"-c") {
-            next(&a.commandFile);
+            next(&parsed.commandFile);
         } else if (arg.startsWith(u"/c ", Qt::CaseInsensitive)) {
-            a.commandFile = nativePath(arg.mid(3).trimmed());
-        } else if (a.mergeOutput.isEmpty() && !arg.isEmpty() && !arg.startsWith(u"--")) {
-            a.mergeOutput = nativePath(arg);
+            parsed.commandFile = nativePath(arg.mid(3).trimmed());
+        } else if (parsed.mergeOutput.isEmpty() && !arg.isEmpty() && !arg.startsWith(u"--")) {
+            parsed.mergeOutput = nativePath(arg);
         } else {
-            a.error = QStringLiteral("引数「%1」は使えません。%2").arg(arg, usage);
+            parsed.error = QStringLiteral("引数「%1」は使えません。%2").arg(arg, usage);
         }
-        if (!a.error.isEmpty())
-            return a;
+        if (!parsed.error.isEmpty())
+            return parsed;
     }
-    if (a.commandFile.isEmpty())
-        a.error = QStringLiteral("コマンドファイルが指定されていません。%1").arg(usage);
-    return a;
+    if (parsed.commandFile.isEmpty())
+        parsed.error = QStringLiteral("コマンドファイルが指定されていません。%1").arg(usage);
+    return parsed;
 }
 
 namespace {
@@ -58,39 +58,51 @@ struct DataText {
     QString text;
 };
 
+QString unusableLayout(const QString& layoutName, const QString& reason)
+{
+    return QStringLiteral("レイアウト %1 を使えません。%2").arg(layoutName, reason);
+}
+
+// The data a layout reads: the one its data name names, or the only one when it names none.
+const DataText* dataOfLayout(const Layout& layout, const QList<DataText>& data)
+{
+    const DataText* chosen = nullptr;
+    for (const DataText& candidate : data)
+        if (candidate.source.name == layout.dataName)
+            chosen = &candidate;
+    if (!chosen && layout.dataName.isEmpty() && data.size() == 1)
+        chosen = &data.first();
+    return chosen;
+}
+
 bool bindReport(const Layout& layout, const QString& layoutName, const QList<DataText>& data, Report* report,
                 QString* error)
 {
     report->layout = layout;
-    const DataText* chosen = nullptr;
-    for (const DataText& d : data)
-        if (d.source.name == layout.dataName)
-            chosen = &d;
-    if (!chosen && layout.dataName.isEmpty() && data.size() == 1)
-        chosen = &data.first();
+    const DataText* chosen = dataOfLayout(layout, data);
     if (!chosen) {
         if (layout.dataName.isEmpty())
             return true; // a layout without data: its fixed page
         QStringList names;
-        for (const DataText& d : data)
-            names.append(QStringLiteral("「%1」").arg(d.source.name));
+        for (const DataText& given : data)
+            names.append(QStringLiteral("「%1」").arg(given.source.name));
         *error =
             QStringLiteral("レイアウト %1 はデータ「%2」を使いますが、渡されたデータは %3 です。")
                 .arg(layoutName, layout.dataName, names.isEmpty() ? QStringLiteral("ありません") : names.join(u'、'));
         return false;
     }
-    QString e;
-    CsvOptions o;
-    o.delimiter = chosen->source.delimiter;
-    o.quote = chosen->source.quote;
-    if (!buildCsvTable(chosen->text, o, chosen->source.hasHeader, layout.columns, &report->data, &e)) {
-        *error = QStringLiteral("データ %1: %2").arg(chosen->source.path, e);
+    QString reason;
+    CsvOptions options;
+    options.delimiter = chosen->source.delimiter;
+    options.quote = chosen->source.quote;
+    if (!buildCsvTable(chosen->text, options, chosen->source.hasHeader, layout.columns, &report->data, &reason)) {
+        *error = QStringLiteral("データ %1: %2").arg(chosen->source.path, reason);
         return false;
     }
     QStringList missing;
-    for (const QString& c : referencedColumns(layout))
-        if (report->data.columnIndex(c) < 0)
-            missing.append(QStringLiteral("「%1」").arg(c));
+    for (const QString& column : referencedColumns(layout))
+        if (report->data.columnIndex(column) < 0)
+            missing.append(QStringLiteral("「%1」").arg(column));
     if (!missing.isEmpty()) {
         *error = QStringLiteral("データ %1 の列がレイアウト %2 と合いません。列 %3 がありません。")
                      .arg(chosen->source.path, layoutName, missing.join(u'、'));
@@ -100,114 +112,154 @@ bool bindReport(const Layout& layout, const QString& layoutName, const QList<Dat
     return true;
 }
 
-bool readData(const DataSource& s, DataText* out, QString* error)
+bool readData(const DataSource& source, DataText* out, QString* error)
 {
     QByteArray bytes;
-    if (!readViewerFile(s.path, QStringLiteral("データ"), &bytes, error))
+    if (!readViewerFile(source.path, QStringLiteral("データ"), &bytes, error))
         return false;
-    out->source = s;
+    out->source = source;
     out->text = decodeText(bytes);
     return true;
 }
 
-DataSource sourceFromJson(const QJsonObject& o)
+bool readAllData(const QList<DataSource>& sources, QList<DataText>* out, QString* error)
 {
-    DataSource s;
-    s.name = o.value(u"name").toString();
-    s.path = o.value(u"path").toString();
-    s.hasHeader = o.value(u"header").toBool(true);
-    const QString delim = o.value(u"delimiter").toString(QStringLiteral(","));
-    const QString quote = o.value(u"quote").toString(QStringLiteral("\""));
-    s.delimiter = delim.isEmpty() ? QChar(u',') : delim.at(0);
-    s.quote = quote.isEmpty() ? QChar(u'"') : quote.at(0);
-    return s;
+    for (const DataSource& source : sources) {
+        DataText data;
+        if (!readData(source, &data, error))
+            return false;
+        out->append(data);
+    }
+    return true;
+}
+
+// A data file as a merged document embeds it, and back.
+QJsonObject dataToJson(const DataText& data)
+{
+    const DataSource& source = data.source;
+    return QJsonObject{{QStringLiteral("name"), source.name},
+                       {QStringLiteral("path"), source.path},
+                       {QStringLiteral("header"), source.hasHeader},
+                       {QStringLiteral("delimiter"), QString(source.delimiter)},
+                       {QStringLiteral("quote"), QString(source.quote)},
+                       {QStringLiteral("text"), data.text}};
+}
+
+DataText dataFromJson(const QJsonObject& object)
+{
+    DataText data;
+    DataSource& source = data.source;
+    source.name = object.value(u"name").toString();
+    source.path = object.value(u"path").toString();
+    source.hasHeader = object.value(u"header").toBool(true);
+    const QString delimiter = object.value(u"delimiter").toString(QStringLiteral(","));
+    const QString quote = object.value(u"quote").toString(QStringLiteral("\""));
+    source.delimiter = delimiter.isEmpty() ? QChar(u',') : delimiter.at(0);
+    source.quote = quote.isEmpty() ? QChar(u'"') : quote.at(0);
+    data.text = object.value(u"text").toString();
+    return data;
+}
+
+// The reports of a merged document, each with its layout and data embedded.
+bool mergedReports(const QJsonObject& root, const QString& fileName, QList<Report>* reports, QString* error)
+{
+    const QJsonArray entries = root.value(u"reports").toArray();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QJsonObject entry = entries.at(i).toObject();
+        const QString layoutPath = entry.value(u"layoutPath").toString();
+        const QString name =
+            QStringLiteral("%1（%2 番目: %3）").arg(fileName).arg(i + 1).arg(QFileInfo(layoutPath).fileName());
+        Layout layout;
+        QString reason;
+        if (!parseLayoutObject(entry.value(u"layout").toObject(), &layout, &reason)) {
+            *error = unusableLayout(name, reason);
+            return false;
+        }
+        QList<DataText> embedded;
+        for (const QJsonValue& data : entry.value(u"data").toArray())
+            embedded.append(dataFromJson(data.toObject()));
+        Report report;
+        if (!bindReport(layout, name, embedded, &report, error))
+            return false;
+        report.layoutFile = layoutPath;
+        reports->append(report);
+    }
+    return true;
+}
+
+// The report of a layout file, with the data the command file names.
+bool layoutFileReport(const QByteArray& bytes, const QString& path, const QList<DataText>& data, Report* report,
+                      QString* error)
+{
+    Layout layout;
+    QString reason;
+    if (!parseLayout(bytes, &layout, &reason)) {
+        *error = unusableLayout(path, reason);
+        return false;
+    }
+    if (!bindReport(layout, path, data, report, error))
+        return false;
+    report->layoutFile = path;
+    return true;
+}
+
+// What the command file sets for the whole document: output, title, item values, first row.
+void applyCommands(const CommandFile& commands, Document* document)
+{
+    document->output.paper = commands.paper;
+    document->output.zoomPercent = commands.zoomPercent;
+    document->output.offsetMm = QPointF(commands.offsetXmm, commands.offsetYmm);
+    if (!commands.title.isEmpty())
+        document->title = commands.title;
+    if (document->title.isEmpty())
+        document->title = QFileInfo(commands.layoutPath).completeBaseName();
+    QHash<QString, QString> items;
+    for (const ItemValue& item : commands.items)
+        items.insert(item.name, item.value);
+    for (Report& report : document->reports) {
+        report.title = document->title;
+        report.itemValues = items;
+        report.repeatStart = commands.repeatStart;
+    }
 }
 
 } // namespace
 
-bool buildDocument(const CommandFile& c, Document* doc, QStringList* warnings, QString* error)
+bool buildDocument(const CommandFile& commands, Document* doc, QStringList* warnings, QString* error)
 {
-    *warnings = c.problems;
-    if (c.layoutPath.isEmpty()) {
+    *warnings = commands.problems;
+    if (commands.layoutPath.isEmpty()) {
         *error = QStringLiteral("コマンドファイルに FileName（レイアウト）がありません。");
         return false;
     }
     QByteArray layoutBytes;
-    if (!readViewerFile(c.layoutPath, QStringLiteral("レイアウト"), &layoutBytes, error))
+    if (!readViewerFile(commands.layoutPath, QStringLiteral("レイアウト"), &layoutBytes, error))
         return false;
-    const QString layoutName = QFileInfo(c.layoutPath).fileName();
-
     // Read every data file first: nothing is read after this point.
     QList<DataText> data;
-    for (const DataSource& s : c.data) {
-        DataText d;
-        if (!readData(s, &d, error))
-            return false;
-        data.append(d);
-    }
+    if (!readAllData(commands.data, &data, error))
+        return false;
 
-    Document out;
-    out.output.paper = c.paper;
-    out.output.zoomPercent = c.zoomPercent;
-    out.output.offsetMm = QPointF(c.offsetXmm, c.offsetYmm);
-    QHash<QString, QString> items;
-    for (const ItemValue& iv : c.items)
-        items.insert(iv.name, iv.value);
-
+    Document document;
+    const QString layoutName = QFileInfo(commands.layoutPath).fileName();
     const QJsonDocument json = QJsonDocument::fromJson(layoutBytes);
     if (json.isObject() && json.object().contains(u"wfdMerged")) {
-        const QJsonObject root = json.object();
-        out.title = root.value(u"title").toString();
-        const QJsonArray reps = root.value(u"reports").toArray();
-        for (qsizetype i = 0; i < reps.size(); ++i) {
-            const QJsonObject r = reps.at(i).toObject();
-            const QString name = QStringLiteral("%1（%2 番目: %3）")
-                                     .arg(layoutName)
-                                     .arg(i + 1)
-                                     .arg(QFileInfo(r.value(u"layoutPath").toString()).fileName());
-            Layout layout;
-            QString e;
-            if (!parseLayoutObject(r.value(u"layout").toObject(), &layout, &e)) {
-                *error = QStringLiteral("レイアウト %1 を使えません。%2").arg(name, e);
-                return false;
-            }
-            QList<DataText> embedded;
-            for (const QJsonValue& d : r.value(u"data").toArray())
-                embedded.append({sourceFromJson(d.toObject()), d.toObject().value(u"text").toString()});
-            Report rep;
-            if (!bindReport(layout, name, embedded, &rep, error))
-                return false;
-            rep.layoutFile = r.value(u"layoutPath").toString();
-            out.reports.append(rep);
-        }
+        document.title = json.object().value(u"title").toString();
+        if (!mergedReports(json.object(), layoutName, &document.reports, error))
+            return false;
     } else {
-        Layout layout;
-        QString e;
-        if (!parseLayout(layoutBytes, &layout, &e)) {
-            *error = QStringLiteral("レイアウト %1 を使えません。%2").arg(c.layoutPath, e);
+        Report report;
+        if (!layoutFileReport(layoutBytes, commands.layoutPath, data, &report, error))
             return false;
-        }
-        Report rep;
-        if (!bindReport(layout, c.layoutPath, data, &rep, error))
-            return false;
-        rep.layoutFile = c.layoutPath;
-        out.reports.append(rep);
+        document.reports.append(report);
     }
-    if (!c.title.isEmpty())
-        out.title = c.title;
-    if (out.title.isEmpty())
-        out.title = QFileInfo(c.layoutPath).completeBaseName();
-    for (Report& r : out.reports) {
-        r.title = out.title;
-        r.itemValues = items;
-        r.repeatStart = c.repeatStart;
-    }
-    out.finish();
-    if (out.pageCount() == 0) {
+    applyCommands(commands, &document);
+    document.finish();
+    if (document.pageCount() == 0) {
         *error = QStringLiteral("印刷するデータがありません（%1 に 0 件）。").arg(layoutName);
         return false;
     }
-    *doc = std::move(out);
+    *doc = std::move(document);
     return true;
 }
 
@@ -218,45 +270,39 @@ bool loadViewerJob(const QString& commandFile, ViewerJob* job, QString* error)
     return buildDocument(job->commands, &job->document, &job->warnings, error);
 }
 
-bool writeMergedDocument(const CommandFile& c, const QString& path, QString* error)
+bool writeMergedDocument(const CommandFile& commands, const QString& path, QString* error)
 {
     QJsonArray reports;
-    for (const MergeReport& r : c.reports) {
+    for (const MergeReport& merged : commands.reports) {
         QByteArray bytes;
-        if (!readViewerFile(r.layoutPath, QStringLiteral("レイアウト"), &bytes, error))
+        if (!readViewerFile(merged.layoutPath, QStringLiteral("レイアウト"), &bytes, error))
             return false;
         Layout check;
-        QString e;
-        if (!parseLayout(bytes, &check, &e)) {
-            *error = QStringLiteral("レイアウト %1 を使えません。%2").arg(r.layoutPath, e);
+        QString reason;
+        if (!parseLayout(bytes, &check, &reason)) {
+            *error = unusableLayout(merged.layoutPath, reason);
             return false;
         }
-        QJsonArray data;
-        for (const DataSource& s : r.data) {
-            DataText d;
-            if (!readData(s, &d, error))
-                return false;
-            data.append(QJsonObject{{QStringLiteral("name"), s.name},
-                                    {QStringLiteral("path"), s.path},
-                                    {QStringLiteral("header"), s.hasHeader},
-                                    {QStringLiteral("delimiter"), QString(s.delimiter)},
-                                    {QStringLiteral("quote"), QString(s.quote)},
-                                    {QStringLiteral("text"), d.text}});
-        }
-        reports.append(QJsonObject{{QStringLiteral("layoutPath"), r.layoutPath},
+        QList<DataText> data;
+        if (!readAllData(merged.data, &data, error))
+            return false;
+        QJsonArray embedded;
+        for (const DataText& one : data)
+            embedded.append(dataToJson(one));
+        reports.append(QJsonObject{{QStringLiteral("layoutPath"), merged.layoutPath},
                                    {QStringLiteral("layout"), QJsonDocument::fromJson(bytes).object()},
-                                   {QStringLiteral("data"), data}});
+                                   {QStringLiteral("data"), embedded}});
     }
     if (reports.isEmpty()) {
         *error = QStringLiteral("結合するレポート（setreport）がありません。");
         return false;
     }
     const QJsonObject root{{QStringLiteral("wfdMerged"), 1},
-                           {QStringLiteral("title"), c.mergeTitle},
+                           {QStringLiteral("title"), commands.mergeTitle},
                            {QStringLiteral("reports"), reports}};
-    VbError ve;
-    if (!writeFileReplacing(path, QJsonDocument(root).toJson(QJsonDocument::Compact), &ve)) {
-        *error = QStringLiteral("結合した文書 %1 を書けません。%2").arg(path, ve.parenText());
+    VbError writeError;
+    if (!writeFileReplacing(path, QJsonDocument(root).toJson(QJsonDocument::Compact), &writeError)) {
+        *error = QStringLiteral("結合した文書 %1 を書けません。%2").arg(path, writeError.parenText());
         return false;
     }
     return true;
@@ -280,13 +326,7 @@ bool renderDocumentPdf(const Document& doc, int from, int to, QByteArray* bytes,
             *error = QStringLiteral("PDF を作れません。");
             return false;
         }
-        for (int i = from; i <= to; ++i) {
-            if (i > from) {
-                writer.setPageLayout(doc.pageLayout(i));
-                writer.newPage();
-            }
-            paintDocumentPage(painter, doc, i);
-        }
+        paintDocumentPages(painter, writer, doc, from, to);
         painter.end();
     }
     return true;
@@ -297,9 +337,9 @@ bool writeDocumentPdf(const Document& doc, const QString& path, QString* error)
     QByteArray bytes;
     if (!renderDocumentPdf(doc, 0, doc.pageCount() - 1, &bytes, error))
         return false;
-    VbError ve;
-    if (!writeFileReplacing(path, bytes, &ve)) {
-        *error = QStringLiteral("PDF %1 を書けません。%2").arg(path, ve.parenText());
+    VbError writeError;
+    if (!writeFileReplacing(path, bytes, &writeError)) {
+        *error = QStringLiteral("PDF %1 を書けません。%2").arg(path, writeError.parenText());
         return false;
     }
     return true;
@@ -340,10 +380,10 @@ QString mergeOutputPath(const ViewerArguments& args)
 
 int runMerge(const ViewerArguments& args, const CommandFile& commands, QStringList* messages)
 {
-    QString e;
+    QString error;
     *messages = commands.problems;
-    if (!writeMergedDocument(commands, mergeOutputPath(args), &e)) {
-        messages->append(e);
+    if (!writeMergedDocument(commands, mergeOutputPath(args), &error)) {
+        messages->append(error);
         return ExitBadInput;
     }
     return commands.problems.isEmpty() ? ExitOk : ExitUnknownCommand;
@@ -351,36 +391,36 @@ int runMerge(const ViewerArguments& args, const CommandFile& commands, QStringLi
 
 int runWithoutWindow(const ViewerArguments& args, QTextStream& err)
 {
-    auto say = [&](const QString& m) { err << "report-viewer: " << m << Qt::endl; };
+    auto say = [&](const QString& message) { err << "report-viewer: " << message << Qt::endl; };
     if (!args.error.isEmpty()) {
         say(args.error);
         return ExitBadInput;
     }
     CommandFile commands;
-    QString e;
-    if (!readCommandFile(args.commandFile, &commands, &e)) {
-        say(e);
+    QString error;
+    if (!readCommandFile(args.commandFile, &commands, &error)) {
+        say(error);
         return ExitBadInput;
     }
     if (commands.merge) {
         QStringList messages;
         const int rc = runMerge(args, commands, &messages);
-        for (const QString& m : messages)
-            say(m);
+        for (const QString& message : messages)
+            say(message);
         return rc;
     }
     Document doc;
     QStringList warnings;
-    if (!buildDocument(commands, &doc, &warnings, &e)) {
-        for (const QString& w : warnings)
-            say(w);
-        say(e);
+    if (!buildDocument(commands, &doc, &warnings, &error)) {
+        for (const QString& warning : warnings)
+            say(warning);
+        say(error);
         return ExitBadInput;
     }
-    for (const QString& w : warnings + doc.overflowNotes())
-        say(w);
-    if (!writeDocumentPdf(doc, headlessPdfPath(args, doc.title), &e)) {
-        say(e);
+    for (const QString& warning : warnings + doc.overflowNotes())
+        say(warning);
+    if (!writeDocumentPdf(doc, headlessPdfPath(args, doc.title), &error)) {
+        say(error);
         return ExitOutputFailed;
     }
     // The PDF stands in for the printer here, so a print command is filed as a print is.
@@ -388,8 +428,9 @@ int runWithoutWindow(const ViewerArguments& args, QTextStream& err)
         const QString archive = archiveFolderSetting(QCoreApplication::applicationDirPath());
         QString filed;
         if (!archive.isEmpty()
-            && !archivePrintedDocument(doc, archive, QDateTime::currentDateTime(), 0, doc.pageCount() - 1, &filed, &e))
-            say(archiveFailureMessage(e));
+            && !archivePrintedDocument(doc, archive, QDateTime::currentDateTime(), 0, doc.pageCount() - 1, &filed,
+                                       &error))
+            say(archiveFailureMessage(error));
     }
     return warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
 }
