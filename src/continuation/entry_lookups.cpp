@@ -4,6 +4,7 @@
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "db/connection_recipe.h"
 #include "db/treatment_queries.h"
 #include "platform/platform.h"
@@ -11,11 +12,6 @@
 namespace {
 
 QString num(long v) { return QString::number(v); }
-
-void showErrorColon(const VbError& e)
-{
-    platform().messageBox(QStringLiteral("Error : ") + e.description, MsgButtons::Ok, MsgIcon::Critical);
-}
 
 // The treatment-record read of iCountJissekiFromDay and iLoadSejutuBui: one row, or nothing
 // after a failure (reported under csInpKey_Isi).
@@ -75,7 +71,7 @@ QString csInpKey_Staff(long staffNo, short* status)
                 }
             }
         } catch (const VbRuntimeError& e) {
-            showErrorColon(e.err);
+            showErrorDescription(e.err);
             name.clear();
         }
     }
@@ -94,7 +90,7 @@ std::optional<short> iCountJissekiFromDay(long userId, const QString& fromDay)
             return short(0);
         return static_cast<short>(nNullToLong(rs->field(QStringLiteral("cnt"))));
     } catch (const VbRuntimeError& e) {
-        showErrorColon(e.err);
+        showErrorDescription(e.err);
         return std::nullopt;
     }
 }
@@ -125,7 +121,7 @@ SejutuBui iLoadSejutuBui(long userId, const QString& firstDay)
         if (!vb::trim(csNullToStr(last)).isEmpty())
             out.lastDay = vb::formatValue(last, QStringLiteral("yyyy/mm/dd"));
     } catch (const VbRuntimeError& e) {
-        showErrorColon(e.err);
+        showErrorDescription(e.err);
         out = SejutuBui();
         out.status = 1;
     }

@@ -4,11 +4,11 @@
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 #include "db/table_checks.h"
 #include "db/treatment_queries.h"
-#include "platform/platform.h"
 
 #include <QHash>
 #include <algorithm>
@@ -283,7 +283,7 @@ short iCountJisseki(long userNo, const QString& startDate)
             return 0;
         return static_cast<short>(nNullToLong(rs->field(QStringLiteral("cnt"))));
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
+        showErrorDescription(e.err);
         return 0;
     }
 }
@@ -507,7 +507,7 @@ ListLoad iDataLoad(const ListConditions& c)
             out.rows.push_back(std::move(row));
         }
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
+        showErrorDescription(e.err);
     }
     rs.Close();
     db->iDisConnect();

@@ -7,6 +7,7 @@
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
@@ -45,11 +46,6 @@ QString monthStartText()
     return QStringLiteral("%1/%2/01").arg(s.year, 4, 10, QChar(u'0')).arg(s.month, 2, 10, QChar(u'0'));
 }
 
-void runTimeErrorInLoad(const VbError& e)
-{
-    platform().messageBox(QStringLiteral("Error : ") + e.description, MsgButtons::Ok, MsgIcon::Critical);
-}
-
 void douiRunTimeError(const VbError& e)
 {
     platform().messageBox(QStringLiteral("getDouiRecord()でエラー\r\n") + num(e.number) + QStringLiteral("  (")
@@ -65,7 +61,7 @@ std::optional<AdoRecordset> treatmentsFromDay(long userId, const QString& fromDa
         return recipeQuery(jissekiFromDayQuery(userId, fromDate, JissekiColumns::CountAndAreas),
                            QStringLiteral("csInpKey_Isi"));
     } catch (const VbRuntimeError& e) {
-        runTimeErrorInLoad(e.err);
+        showErrorDescription(e.err);
         return std::nullopt;
     }
 }
@@ -128,7 +124,7 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
         for (auto rs = *areas; !rs.EOF_(); rs.MoveNext())
             applyAreas(rs, out.areas[nNullToLong(rs[QStringLiteral("nRiyoushaIDNo")])]);
     } catch (const VbRuntimeError& e) {
-        runTimeErrorInLoad(e.err);
+        showErrorDescription(e.err);
         return false;
     }
     if (iHasDouiRec != 1)
@@ -306,7 +302,7 @@ short loadRecords(Document doc)
         }
         return 0;
     } catch (const VbRuntimeError& e) {
-        runTimeErrorInLoad(e.err);
+        showErrorDescription(e.err);
         if (db->connectionState() == adStateOpen)
             db->iDisConnect();
         return -1;

@@ -5,6 +5,7 @@
 #include "base/text_file.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "continuation/entry_lookups.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
@@ -222,7 +223,7 @@ short frmInputMeisai::iDataLoad()
             applyMonthRow(rs);
         return 0;
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
+        showErrorDescription(e.err);
         return -1;
     }
 }
@@ -413,7 +414,7 @@ short frmInputMeisai::iDataLoad_Zenkai()
             setUmu(0);
         return 0;
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
+        showErrorDescription(e.err);
         return -1;
     }
 }
