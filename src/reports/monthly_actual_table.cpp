@@ -14,7 +14,7 @@ namespace modPrint利用者別月間実績表 {
 
 namespace {
 
-JissekiState s;
+JissekiState actualTable;
 
 const QString kTitle = QStringLiteral("利用者別月間実績表印刷");
 const QString kRoutine = QStringLiteral("iGetJissekiData00");
@@ -24,7 +24,7 @@ short shortField(const QVariant& v) { return (v.isNull() || !v.isValid()) ? 0 : 
 
 } // namespace
 
-const JissekiState& state() { return s; }
+const JissekiState& state() { return actualTable; }
 
 short selectionModeOf(int condition)
 {
@@ -63,17 +63,17 @@ short iGetPrintJoukenJisseki(const MainWindowView& window)
 {
     try {
         readMonthAndLayout(window, QStringLiteral("利用者別月間実績表"), QStringLiteral("利用者別月間実績チェック表"),
-                           &s.targetMonth, &s.layoutFile);
-        s.userIds.clear();
-        s.userIdText.clear();
+                           &actualTable.targetMonth, &actualTable.layoutFile);
+        actualTable.userIds.clear();
+        actualTable.userIdText.clear();
         for (int row = 1; row <= window.gridMaxRows(); ++row) {
             const long id = nNullToLong(window.gridValue(row, 2));
-            if (!s.userIds.empty())
-                s.userIdText += u',';
-            s.userIds.push_back(id);
-            s.userIdText += QString::number(id);
+            if (!actualTable.userIds.empty())
+                actualTable.userIdText += u',';
+            actualTable.userIds.push_back(id);
+            actualTable.userIdText += QString::number(id);
         }
-        s.selectionMode = selectionModeOf(window.selectedCondition());
+        actualTable.selectionMode = selectionModeOf(window.selectedCondition());
         return 0;
     } catch (const VbRuntimeError& e) {
         showRunTimeError(e.err);
@@ -83,11 +83,11 @@ short iGetPrintJoukenJisseki(const MainWindowView& window)
 
 short iPrintJissekiHyo(short outputKind)
 {
-    s.records.clear();
-    return runReportDriver(
-        outputKind,
-        tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"), QStringLiteral("利用者別月間実績.csv")),
-        {iGetJissekiData00, [] { return true; }, iOutputJissekiCsv});
+    actualTable.records.clear();
+    return runReportDriver(outputKind,
+                           tableOutput(kTitle, actualTable.layoutFile, QStringLiteral("利用者別月間実績"),
+                                       QStringLiteral("利用者別月間実績.csv")),
+                           {iGetJissekiData00, [] { return true; }, iOutputJissekiCsv});
 }
 
 ReportOutput tableOutput(const QString& title, const QString& layout, const QString& dataName, const QString& csvName)
@@ -102,7 +102,7 @@ QString jissekiQuery(const QDate& monthStart)
     const QString E = QString::number(gKyotenEb);
     const QString S = vb::format(monthStart, QStringLiteral("mm-dd-yyyy"));
     const QString N = vb::format(vb::dateAddMonths(monthStart, 1), QStringLiteral("mm-dd-yyyy"));
-    const QString& L = s.userIdText;
+    const QString& L = actualTable.userIdText;
     QString sql;
     sql += QStringLiteral(
         "SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, JISSEKI.tServicyDayStart, STAFF.cName as StaffNane ");
@@ -127,7 +127,7 @@ QString jissekiQuery(const QDate& monthStart)
     sql += QStringLiteral("   AND RIYOUSHA.iKyotenCd = CORP.iKyotenCd");
     sql += QStringLiteral("   AND RIYOUSHA.iKyotenEb = CORP.iKyotenEb");
     sql += QStringLiteral("   AND CORP.iType = 0");
-    if (!L.isEmpty() && (s.selectionMode == 0 || s.selectionMode == 2))
+    if (!L.isEmpty() && (actualTable.selectionMode == 0 || actualTable.selectionMode == 2))
         sql += QStringLiteral("   AND JISSEKI.nRiyoushaIDNo in (") + L + QStringLiteral(")");
     sql += QStringLiteral(" order by RIYOUSHA.cNameKana,  RIYOUSHA.nIDNo ");
     return sql;
@@ -149,7 +149,7 @@ void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day)
 
 short iGetJissekiData00()
 {
-    return loadTableRecords(s.targetMonth, kRoutine, s.records, jissekiQuery,
+    return loadTableRecords(actualTable.targetMonth, kRoutine, actualTable.records, jissekiQuery,
                             [](typJissekiUser& user, const AdoRecordset& rs) {
                                 // A row without a readable start time belongs to its user but to no day.
                                 const auto started = vb::toDate(rs["tServicyDayStart"]);
@@ -204,8 +204,8 @@ CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const
 
 int iOutputJissekiCsv()
 {
-    return writeTableCsv(QStringLiteral("利用者別月間実績.csv"), s.targetMonth, s.records,
-                         [](const typJissekiUser& u) { return s.selectionMode != 0 || u.count >= 16; });
+    return writeTableCsv(QStringLiteral("利用者別月間実績.csv"), actualTable.targetMonth, actualTable.records,
+                         [](const typJissekiUser& u) { return actualTable.selectionMode != 0 || u.count >= 16; });
 }
 
 } // namespace modPrint利用者別月間実績表

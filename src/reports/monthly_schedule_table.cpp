@@ -19,7 +19,7 @@ using namespace modPrint利用者別月間実績表;
 
 namespace {
 
-YoteiState s;
+YoteiState scheduleTable;
 
 const QString kTitle = QStringLiteral("利用者別月間予定表印刷");
 
@@ -37,7 +37,7 @@ long dateNumber(const QDate& d) { return d.year() * 10000L + d.month() * 100L + 
 
 } // namespace
 
-const YoteiState& state() { return s; }
+const YoteiState& state() { return scheduleTable; }
 
 void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
 {
@@ -48,11 +48,11 @@ short iGetPrintJoukenYotei(const MainWindowView& window)
 {
     try {
         readMonthAndLayout(window, QStringLiteral("利用者別月間予定表"), QStringLiteral("利用者別月間予定チェック表"),
-                           &s.targetMonth, &s.layoutFile);
-        s.selectionMode = selectionModeOf(window.selectedCondition());
+                           &scheduleTable.targetMonth, &scheduleTable.layoutFile);
+        scheduleTable.selectionMode = selectionModeOf(window.selectedCondition());
         // A missing item counts as 0; a value that is no number fails the conditions.
         const QString sharing = vGetMassageIni(QStringLiteral("施術者拠点間共有"), false);
-        s.branchSharing = (!sharing.isEmpty() && vb::cint(sharing) != 0) ? 1 : 0;
+        scheduleTable.branchSharing = (!sharing.isEmpty() && vb::cint(sharing) != 0) ? 1 : 0;
         return 0;
     } catch (const VbRuntimeError& e) {
         showRunTimeError(e.err);
@@ -62,11 +62,11 @@ short iGetPrintJoukenYotei(const MainWindowView& window)
 
 short iPrintYoteiHyo(short outputKind)
 {
-    s.records.clear();
-    return runReportDriver(
-        outputKind,
-        tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"), QStringLiteral("利用者別月間予定.csv")),
-        {iGetYoteiData00, [] { return true; }, iOutputYoteiCsv});
+    scheduleTable.records.clear();
+    return runReportDriver(outputKind,
+                           tableOutput(kTitle, scheduleTable.layoutFile, QStringLiteral("利用者別月間予定"),
+                                       QStringLiteral("利用者別月間予定.csv")),
+                           {iGetYoteiData00, [] { return true; }, iOutputYoteiCsv});
 }
 
 QString yoteiQuery(const QDate& month)
@@ -86,7 +86,7 @@ QString yoteiQuery(const QDate& month)
         sql += QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ");
     sql += QStringLiteral(" , CORP.cShamei1 AS cCorpName ");
     sql += QStringLiteral(" ,RIYOUSHA.tSyoryoDay");
-    if (s.branchSharing == 1)
+    if (scheduleTable.branchSharing == 1)
         sql += QStringLiteral(" FROM RIYOUSHA, SCHEDULE_JOIN AS SCHEDULE, STAFF, CORP ");
     else
         sql += QStringLiteral(" FROM RIYOUSHA, SCHEDULE, STAFF, CORP ");
@@ -114,8 +114,8 @@ short iGetYoteiData00()
     // A user's rows carry the same first-treatment date: it is formatted once per value.
     QVariant lastFirst;
     QString lastText;
-    return loadTableRecords(s.targetMonth, QStringLiteral("iGetJissekiData00"), s.records, yoteiQuery,
-                            [&](typYoteiUser& u, const AdoRecordset& rs) {
+    return loadTableRecords(scheduleTable.targetMonth, QStringLiteral("iGetJissekiData00"), scheduleTable.records,
+                            yoteiQuery, [&](typYoteiUser& u, const AdoRecordset& rs) {
                                 applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
                                 const QVariant first = rs["tSyoryoDay"];
                                 if (first != lastFirst || first.typeId() != lastFirst.typeId()) {
@@ -139,7 +139,7 @@ QString yoteiFromDayQuery(const QString& users, const QDate& from)
     const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
     QString sql;
     sql += QStringLiteral("SELECT nIDRiyoushaNo, nDate ");
-    sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
+    sql += scheduleTable.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
     sql += QStringLiteral(" WHERE nIDRiyoushaNo IN (") + users + u')';
     sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
     sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
@@ -158,7 +158,7 @@ std::optional<QDate> anniversaryInTargetMonth(const typYoteiUser& u)
     if (!first)
         return std::nullopt;
     const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != s.targetMonth)
+    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != scheduleTable.targetMonth)
         return std::nullopt;
     return anniversary;
 }
@@ -205,25 +205,26 @@ int iOutputYoteiCsv()
     // The anniversary-month counts are read once, when the first record needs one, rather
     // than one query (and connection) per record.
     std::optional<std::map<AnniversaryKey, short>> anniversaryCounts;
-    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), s.targetMonth, s.records, [&](const typYoteiUser& u) {
-        if (s.selectionMode != 0)
-            return true;
-        if (u.count < 16 || u.firstTreatment.isEmpty())
-            return false;
-        // One year after the first treatment: later months always, the anniversary month
-        // itself only with 16 schedules from the anniversary day on.
-        const auto first = vb::toDate(u.firstTreatment);
-        if (!first)
-            vbRaise(vberr::typeMismatch());
-        const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-        const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
-        if (s.targetMonth != anniversaryMonth)
-            return s.targetMonth > anniversaryMonth;
-        if (!anniversaryCounts)
-            anniversaryCounts = anniversaryYoteiCounts(s.records);
-        const auto it = anniversaryCounts->find({u.userCode, anniversary});
-        return it != anniversaryCounts->end() && it->second >= 16;
-    });
+    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), scheduleTable.targetMonth, scheduleTable.records,
+                         [&](const typYoteiUser& u) {
+                             if (scheduleTable.selectionMode != 0)
+                                 return true;
+                             if (u.count < 16 || u.firstTreatment.isEmpty())
+                                 return false;
+                             // One year after the first treatment: later months always, the anniversary month
+                             // itself only with 16 schedules from the anniversary day on.
+                             const auto first = vb::toDate(u.firstTreatment);
+                             if (!first)
+                                 vbRaise(vberr::typeMismatch());
+                             const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+                             const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
+                             if (scheduleTable.targetMonth != anniversaryMonth)
+                                 return scheduleTable.targetMonth > anniversaryMonth;
+                             if (!anniversaryCounts)
+                                 anniversaryCounts = anniversaryYoteiCounts(scheduleTable.records);
+                             const auto it = anniversaryCounts->find({u.userCode, anniversary});
+                             return it != anniversaryCounts->end() && it->second >= 16;
+                         });
 }
 
 } // namespace modPrint利用者別月間予定表

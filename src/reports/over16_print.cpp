@@ -21,7 +21,7 @@ namespace modPrintOver16Count {
 
 namespace {
 
-PrintConditions s;
+PrintConditions conditions;
 
 const QString kTitle = QStringLiteral("継続理由・状況記入書");
 const QString kPlanTitle = QStringLiteral("施術計画書");
@@ -43,7 +43,9 @@ QString dateText(const QVariant& v)
 
 QString monthStartText()
 {
-    return QStringLiteral("%1/%2/01").arg(s.year, 4, 10, QChar(u'0')).arg(s.month, 2, 10, QChar(u'0'));
+    return QStringLiteral("%1/%2/01")
+        .arg(conditions.year, 4, 10, QChar(u'0'))
+        .arg(conditions.month, 2, 10, QChar(u'0'));
 }
 
 void douiRunTimeError(const VbError& e)
@@ -117,7 +119,7 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
 {
     try {
         const auto areas =
-            recipeQuery(jissekiFromDayByUserQuery(s.idListText, monthStart, JissekiColumns::CountAndAreas),
+            recipeQuery(jissekiFromDayByUserQuery(conditions.idListText, monthStart, JissekiColumns::CountAndAreas),
                         QStringLiteral("csInpKey_Isi"));
         if (!areas)
             return false;
@@ -130,7 +132,7 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
     if (iHasDouiRec != 1)
         return true;
     try {
-        const QString sql = douiRecordsByUserQuery(s.idListText, monthStart);
+        const QString sql = douiRecordsByUserQuery(conditions.idListText, monthStart);
         auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
         if (!db)
             return true;
@@ -161,9 +163,9 @@ QString conditionsAndOrder(bool entriesOnly)
 {
     QString sql = QStringLiteral(" WHERE 月間実績.iKyotenCd = ") + num(gKyotenCd);
     sql += QStringLiteral(" AND   月間実績.iKyotenEb = ") + num(gKyotenEb);
-    sql += QStringLiteral(" AND   実績年 = ") + num(s.year);
-    sql += QStringLiteral(" AND   実績月 = ") + num(s.month);
-    sql += QStringLiteral(" AND   患者IDno in (") + s.idListText + u')';
+    sql += QStringLiteral(" AND   実績年 = ") + num(conditions.year);
+    sql += QStringLiteral(" AND   実績月 = ") + num(conditions.month);
+    sql += QStringLiteral(" AND   患者IDno in (") + conditions.idListText + u')';
     if (entriesOnly)
         sql += QStringLiteral(" AND   OVER16COUNT.nKanjaID IS NOT NULL");
     sql += QStringLiteral(" order by 月間実績.iKyotenCd, 月間実績.iKyotenEb, 患者IDNo ");
@@ -208,14 +210,14 @@ bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookup
     rec.iKyotenCd = shortOf(rs[QStringLiteral("iKyotenCd")]);
     rec.iKyotenEb = shortOf(rs[QStringLiteral("iKyotenEb")]);
     rec.userId = nNullToLong(rs[QStringLiteral("患者IDNo")]);
-    rec.year = s.year;
-    rec.month = s.month;
+    rec.year = conditions.year;
+    rec.month = conditions.month;
     rec.monthStart = monthStartText();
     rec.firstTreatment = dateText(rs[QStringLiteral("tSyoryoDay")]);
 
-    const bool blankForm = doc == Document::Form && s.formatOutput != 0;
+    const bool blankForm = doc == Document::Form && conditions.formatOutput != 0;
     std::optional<short> afterDay;
-    if (!blankForm && !rec.firstTreatment.isEmpty() && s.countOption != 1) {
+    if (!blankForm && !rec.firstTreatment.isEmpty() && conditions.countOption != 1) {
         const auto first = vb::toDate(rec.firstTreatment);
         if (!first)
             vbRaise(vberr::typeMismatch());
@@ -277,7 +279,7 @@ bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookup
 // the query failed.
 short loadRecords(Document doc)
 {
-    if (s.idListText.isEmpty())
+    if (conditions.idListText.isEmpty())
         return 1;
     const QString routine =
         doc == Document::Form ? QStringLiteral("iGetJissekiData") : QStringLiteral("iGetKeikakuData");
@@ -298,7 +300,7 @@ short loadRecords(Document doc)
             Over16PrintRec rec;
             if (!fillRecord(rs, doc, lookups, rec))
                 return -1;
-            s.records.push_back(std::move(rec));
+            conditions.records.push_back(std::move(rec));
         }
         return 0;
     } catch (const VbRuntimeError& e) {
@@ -340,7 +342,7 @@ CsvRow& addTail(CsvRow& r, const Over16PrintRec& rec)
     r.number(rec.iHariUmu).number(rec.iKyuuUmu).number(rec.iDenkiHariKyuuUmu);
     for (short f : rec.acupunctureFlags)
         r.number(f);
-    r.text(rec.acupunctureInjury).number(s.formatOutput);
+    r.text(rec.acupunctureInjury).number(conditions.formatOutput);
     for (const QString& m : pastFrequentMonths(rec.userId))
         r.text(m);
     return r;
@@ -386,7 +388,7 @@ template <size_t N> void append(QStringList& list, const char* const (&names)[N]
 int writeCsv(const QString& fileName, const QStringList& header, bool evaluation)
 {
     return writeReportCsv(fileName, header, [evaluation](CsvWriter& csv) {
-        for (const Over16PrintRec& rec : s.records) {
+        for (const Over16PrintRec& rec : conditions.records) {
             CsvRow r;
             addHead(r, rec);
             if (evaluation) {
@@ -415,7 +417,8 @@ ReportOutput outputOf(Document doc)
     const QString nothing = QStringLiteral("出力対象データがありませんでした。");
     const QString enterReasons = nothing + u'\n' + QStringLiteral("継続理由を入力してください。");
     if (doc == Document::Form)
-        return {kTitle, keizokuLayout(s.newStyle), kTitle, kTitle + QStringLiteral(".csv"), nothing, enterReasons};
+        return {kTitle,      keizokuLayout(conditions.newStyle), kTitle, kTitle + QStringLiteral(".csv"), nothing,
+                enterReasons};
     return {kPlanTitle,  kPlanTitle + QStringLiteral(".wfd"), kPlanTitle, kPlanTitle + QStringLiteral(".csv"), nothing,
             enterReasons};
 }
@@ -424,21 +427,21 @@ ReportOutput outputOf(Document doc)
 // document's own.
 short runDriver(short outputMode, Document doc)
 {
-    s.records.clear();
+    conditions.records.clear();
     ReportOutput out = outputOf(doc);
     out.viewerTitle = out.title;
     out.title = kTitle;
     ReportSteps steps{[doc] { return doc == Document::Form ? iGetJissekiData() : iGetKeikakuData(); },
-                      [] { return !s.records.empty(); },
+                      [] { return !conditions.records.empty(); },
                       [doc] { return doc == Document::Form ? iOutputKeizokuCsv() : iOutputKeikakuCsv(); }};
     return runReportDriver(outputMode, out, steps);
 }
 
 } // namespace
 
-const PrintConditions& printConditions() { return s; }
+const PrintConditions& printConditions() { return conditions; }
 
-void resetPrintConditions() { s = PrintConditions{}; }
+void resetPrintConditions() { conditions = PrintConditions{}; }
 
 QString keizokuLayout(short newStyle)
 {
@@ -448,15 +451,15 @@ QString keizokuLayout(short newStyle)
 void vPrintKeizokuRiyuu(short outputMode, short pastMonths, short newStyle, const MainWindowView& window,
                         short formatOutput)
 {
-    s.formatOutput = formatOutput;
-    s.pastMonths = pastMonths;
-    s.newStyle = newStyle;
+    conditions.formatOutput = formatOutput;
+    conditions.pastMonths = pastMonths;
+    conditions.newStyle = newStyle;
     runReportEntry(outputMode, window, kTitle, iGetPrintJouken, iPrintKeizokuRiyuu);
 }
 
 void vPrintKeikakusyo(short outputMode, const MainWindowView& window, short formatOutput)
 {
-    s.formatOutput = formatOutput;
+    conditions.formatOutput = formatOutput;
     runReportEntry(outputMode, window, kTitle, iGetPrintJouken, iPrintKeikakusyo);
 }
 
@@ -466,22 +469,22 @@ short iGetPrintJouken(const MainWindowView& window)
         const QDate month = window.monthValue();
         if (!month.isValid())
             vbRaise(vberr::typeMismatch());
-        s.year = static_cast<short>(vb::format(month, QStringLiteral("yyyy")).toInt());
-        s.month = static_cast<short>(vb::format(month, QStringLiteral("m")).toInt());
-        s.selectedIds.clear();
-        s.selectedCount = 0;
-        s.idListText.clear();
+        conditions.year = static_cast<short>(vb::format(month, QStringLiteral("yyyy")).toInt());
+        conditions.month = static_cast<short>(vb::format(month, QStringLiteral("m")).toInt());
+        conditions.selectedIds.clear();
+        conditions.selectedCount = 0;
+        conditions.idListText.clear();
         for (int row = 1; row <= window.gridMaxRows(); ++row) {
             if (nNullToLong(window.gridValue(row, 1)) != 1)
                 continue;
             const long id = nNullToLong(window.gridValue(row, 2));
-            if (!s.idListText.isEmpty())
-                s.idListText += u',';
-            s.idListText += num(id);
-            s.selectedIds.push_back(id);
-            ++s.selectedCount;
+            if (!conditions.idListText.isEmpty())
+                conditions.idListText += u',';
+            conditions.idListText += num(id);
+            conditions.selectedIds.push_back(id);
+            ++conditions.selectedCount;
         }
-        s.countOption = window.countWholeAnniversaryMonth() ? 1 : 0;
+        conditions.countOption = window.countWholeAnniversaryMonth() ? 1 : 0;
         return 0;
     } catch (const VbRuntimeError& e) {
         showRunTimeError(e.err);
@@ -514,7 +517,7 @@ QString keizokuQuery()
     sql += monthTotalsWithUserJoins();
     sql += over16EntryJoin();
     sql += certifierJoin();
-    sql += conditionsAndOrder(s.formatOutput == 0);
+    sql += conditionsAndOrder(conditions.formatOutput == 0);
     return sql;
 }
 
@@ -565,7 +568,7 @@ short iGetSejutuBui(long userId, const QString& monthStart, Over16PrintRec& rec)
 std::array<QString, 5> pastFrequentMonths(long userId)
 {
     std::array<QString, 5> months;
-    if (s.pastMonths != 1)
+    if (conditions.pastMonths != 1)
         return months;
     const int i = findHinkaiEntry(userId);
     if (i < 0)
@@ -573,7 +576,8 @@ std::array<QString, 5> pastFrequentMonths(long userId)
     const HinkaiRecord& e = gHinkaiList[static_cast<size_t>(i)];
     // The table describes the month the list was last loaded for; another month's counts
     // must not appear on this month's form.
-    if (e.months[23] != QStringLiteral("%1%2").arg(s.year, 4, 10, QChar(u'0')).arg(s.month, 2, 10, QChar(u'0')))
+    if (e.months[23]
+        != QStringLiteral("%1%2").arg(conditions.year, 4, 10, QChar(u'0')).arg(conditions.month, 2, 10, QChar(u'0')))
         return months;
     size_t found = 0;
     for (int k = 23; k >= 0 && found < months.size(); --k) {

@@ -21,7 +21,7 @@ const QString kMergeProgram = QStringLiteral("wfrimg10.exe");
 const QString kActXViewer = QStringLiteral("WrVb6Viewer.exe");
 const QString kMergedDoc = QStringLiteral("tmp.wfd");
 
-QString quoted(const QString& s) { return u'"' + s + u'"'; }
+QString quoted(const QString& text) { return u'"' + text + u'"'; }
 
 // A path the viewer must open has to survive CP932, or the command file would name another file.
 void requireCp932Path(const QString& path)
@@ -115,12 +115,12 @@ short cls_WfdPrintExe::iMakeComFile(Output mode, short paper)
         lines << QStringLiteral("FileName,") + quoted(m_layout);
         if (!m_title.isEmpty())
             lines << QStringLiteral("Title,") + quoted(m_title);
-        for (const DataSlot& s : m_slots) {
-            if (s.name.isEmpty())
+        for (const DataSlot& data : m_slots) {
+            if (data.name.isEmpty())
                 continue;
-            requireCp932Path(s.path);
-            QString line = QStringLiteral("SetDataText,") + quoted(s.name) + u',' + quoted(s.path);
-            if (s.noTitle)
+            requireCp932Path(data.path);
+            QString line = QStringLiteral("SetDataText,") + quoted(data.name) + u',' + quoted(data.path);
+            if (data.noTitle)
                 line += QStringLiteral(",,,1");
             lines << line;
         }
