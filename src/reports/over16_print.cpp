@@ -203,6 +203,66 @@ void fillInjuries(const AdoRecordset& rs, const MonthLookups& lookups, Over16Pri
     }
 }
 
+// The count from the anniversary day when the month is the anniversary month of the first
+// treatment; nothing else. False when that count cannot be read (its message shown).
+bool anniversaryCount(const Over16PrintRec& rec, std::optional<short>& count)
+{
+    const auto first = vb::toDate(rec.firstTreatment);
+    if (!first)
+        vbRaise(vberr::typeMismatch());
+    const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != rec.monthStart.left(7))
+        return true;
+    count = kaisuAfterDay(rec.userId, vb::format(anniversary, QStringLiteral("yyyy/mm/dd")));
+    return count.has_value();
+}
+
+// The symptoms: the user master where RIYOUSHA_SUB holds them, else the month's entry.
+void fillSymptoms(const AdoRecordset& rs, Document doc, Over16PrintRec& rec)
+{
+    const bool master = doc == Document::Plan || iHasSyoujouSonota == 1;
+    const QString suffix = master ? QString() : QStringLiteral("_16");
+    rec.iMahi = shortOf(rs[QStringLiteral("iMahi") + suffix]);
+    rec.iKoushuku = shortOf(rs[QStringLiteral("iKoushuku") + suffix]);
+    rec.iSyoujouSonota = shortOf(rs[QStringLiteral("iSyoujouSonota") + suffix]);
+    rec.cSyoujouSonota = csNullToStr(rs[QStringLiteral("cSyoujouSonota") + suffix]);
+}
+
+// The evaluation part of the form; -1 in every value of a blank form.
+void fillEvaluation(const AdoRecordset& rs, bool blankForm, Over16PrintRec& rec)
+{
+    if (blankForm) {
+        rec.iNegaeri = rec.iOkiagari = rec.iZai = rec.iTachiagari = rec.iRitsui = -1;
+        rec.iNRS = rec.iZenkaiHyoukaUmu = rec.iZenkaiHyoukaHenaka = -1;
+        rec.staffCode = QStringLiteral("-1");
+        return;
+    }
+    rec.iNegaeri = shortOf(rs[QStringLiteral("iNegaeri")]);
+    rec.iOkiagari = shortOf(rs[QStringLiteral("iOkiagari")]);
+    rec.iZai = shortOf(rs[QStringLiteral("iZai")]);
+    rec.iTachiagari = shortOf(rs[QStringLiteral("iTachiagari")]);
+    rec.iRitsui = shortOf(rs[QStringLiteral("iRitsui")]);
+    rec.iNRS = shortOf(rs[QStringLiteral("iNRS")]);
+    rec.iZenkaiHyoukaUmu = shortOf(rs[QStringLiteral("iZenkaiHyoukaUmu")]);
+    rec.iZenkaiHyoukaHenaka = shortOf(rs[QStringLiteral("iZenkaiHyoukaHenaka")]);
+    rec.cRiyuu = csNullToStr(rs[QStringLiteral("cRiyuu")]);
+    rec.evaluationDay = dateText(rs[QStringLiteral("cHyoukaDay")]);
+    rec.staffCode = num(nNullToLong(rs[QStringLiteral("nStaffID")]));
+    rec.staffName = csNullToStr(rs[QStringLiteral("cSTAFFName")]);
+    rec.certificationDay = dateText(rs[QStringLiteral("cSyoumeiDay")]);
+}
+
+void copyAreas(const MonthLookups& lookups, Over16PrintRec& rec)
+{
+    const auto a = lookups.areas.find(rec.userId);
+    if (a == lookups.areas.end())
+        return;
+    rec.iSejutuBui = a->second.iSejutuBui;
+    rec.iHariUmu = a->second.iHariUmu;
+    rec.iKyuuUmu = a->second.iKyuuUmu;
+    rec.iDenkiHariKyuuUmu = a->second.iDenkiHariKyuuUmu;
+}
+
 // One record from a result row. False when a lookup the printed values depend on failed
 // (its message shown): the count or the areas would be invented.
 bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookups, Over16PrintRec& rec)
@@ -217,58 +277,17 @@ bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookup
 
     const bool blankForm = doc == Document::Form && conditions.formatOutput != 0;
     std::optional<short> afterDay;
-    if (!blankForm && !rec.firstTreatment.isEmpty() && conditions.countOption != 1) {
-        const auto first = vb::toDate(rec.firstTreatment);
-        if (!first)
-            vbRaise(vberr::typeMismatch());
-        const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-        if (vb::format(anniversary, QStringLiteral("yyyy/mm")) == rec.monthStart.left(7)) {
-            afterDay = kaisuAfterDay(rec.userId, vb::format(anniversary, QStringLiteral("yyyy/mm/dd")));
-            if (!afterDay)
-                return false;
-        }
-    }
-    if (const auto a = lookups.areas.find(rec.userId); a != lookups.areas.end()) {
-        rec.iSejutuBui = a->second.iSejutuBui;
-        rec.iHariUmu = a->second.iHariUmu;
-        rec.iKyuuUmu = a->second.iKyuuUmu;
-        rec.iDenkiHariKyuuUmu = a->second.iDenkiHariKyuuUmu;
-    }
+    if (!blankForm && !rec.firstTreatment.isEmpty() && conditions.countOption != 1 && !anniversaryCount(rec, afterDay))
+        return false;
+    copyAreas(lookups, rec);
     rec.count = blankForm ? short(0) : afterDay ? *afterDay : shortOf(rs[QStringLiteral("施術回数")]);
 
     rec.userName = csNullToStr(rs[QStringLiteral("cName")]);
     rec.iSejutsuKubun = shortOf(rs[QStringLiteral("iSejutsuKubun")]);
     rec.birthday = dateText(rs[QStringLiteral("tBirthday")]);
-
-    // The symptoms: the user master where RIYOUSHA_SUB holds them, else the month's entry.
-    const bool master = doc == Document::Plan || iHasSyoujouSonota == 1;
-    const QString suffix = master ? QString() : QStringLiteral("_16");
-    rec.iMahi = shortOf(rs[QStringLiteral("iMahi") + suffix]);
-    rec.iKoushuku = shortOf(rs[QStringLiteral("iKoushuku") + suffix]);
-    rec.iSyoujouSonota = shortOf(rs[QStringLiteral("iSyoujouSonota") + suffix]);
-    rec.cSyoujouSonota = csNullToStr(rs[QStringLiteral("cSyoujouSonota") + suffix]);
-
-    if (doc == Document::Form) {
-        if (blankForm) {
-            rec.iNegaeri = rec.iOkiagari = rec.iZai = rec.iTachiagari = rec.iRitsui = -1;
-            rec.iNRS = rec.iZenkaiHyoukaUmu = rec.iZenkaiHyoukaHenaka = -1;
-            rec.staffCode = QStringLiteral("-1");
-        } else {
-            rec.iNegaeri = shortOf(rs[QStringLiteral("iNegaeri")]);
-            rec.iOkiagari = shortOf(rs[QStringLiteral("iOkiagari")]);
-            rec.iZai = shortOf(rs[QStringLiteral("iZai")]);
-            rec.iTachiagari = shortOf(rs[QStringLiteral("iTachiagari")]);
-            rec.iRitsui = shortOf(rs[QStringLiteral("iRitsui")]);
-            rec.iNRS = shortOf(rs[QStringLiteral("iNRS")]);
-            rec.iZenkaiHyoukaUmu = shortOf(rs[QStringLiteral("iZenkaiHyoukaUmu")]);
-            rec.iZenkaiHyoukaHenaka = shortOf(rs[QStringLiteral("iZenkaiHyoukaHenaka")]);
-            rec.cRiyuu = csNullToStr(rs[QStringLiteral("cRiyuu")]);
-            rec.evaluationDay = dateText(rs[QStringLiteral("cHyoukaDay")]);
-            rec.staffCode = num(nNullToLong(rs[QStringLiteral("nStaffID")]));
-            rec.staffName = csNullToStr(rs[QStringLiteral("cSTAFFName")]);
-            rec.certificationDay = dateText(rs[QStringLiteral("cSyoumeiDay")]);
-        }
-    }
+    fillSymptoms(rs, doc, rec);
+    if (doc == Document::Form)
+        fillEvaluation(rs, blankForm, rec);
     rec.birthdayEra = static_cast<short>(vb::eraCodeOfText(rec.birthday));
     rec.firstTreatmentEra = static_cast<short>(vb::eraCodeOfText(rec.firstTreatment));
     fillInjuries(rs, lookups, rec);
