@@ -1,6 +1,5 @@
 #include "entry_lookups.h"
 
-#include "base/globals.h"
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
@@ -26,21 +25,15 @@ DouiRecord getDouiRecord(long userId, const QString& month)
 {
     DouiRecord out;
     try {
-        const QString sql = douiRecordQuery(userId, month);
-        auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
-        if (!db)
+        const auto rs =
+            recipeQuery(douiRecordQuery(userId, month), QStringLiteral("iDataLoad"), QStringLiteral("getDouiRecord"));
+        if (!rs || rs->EOF_())
             return out;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, QStringLiteral("getDouiRecord")))
-            return out;
-        db->iDisConnect();
-        if (rs.EOF_())
-            return out;
-        out.byoumeiM = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiM")]));
-        out.syouByo[0] = nNullToLong(rs[QStringLiteral("iHKSyobyou07Flg")]);
+        out.byoumeiM = vb::trim(csNullToStr(rs->field(QStringLiteral("cByoumeiM"))));
+        out.syouByo[0] = nNullToLong(rs->field(QStringLiteral("iHKSyobyou07Flg")));
         for (int i = 1; i <= 6; ++i)
-            out.syouByo[static_cast<size_t>(i)] = nNullToLong(rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i)]);
-        out.byoumeiH = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiH")]));
+            out.syouByo[static_cast<size_t>(i)] = nNullToLong(rs->field(QStringLiteral("iHKSyobyou0%1Flg").arg(i)));
+        out.byoumeiH = vb::trim(csNullToStr(rs->field(QStringLiteral("cByoumeiH"))));
         out.status = 0;
     } catch (const VbRuntimeError& e) {
         platform().messageBox(QStringLiteral("getDouiRecord()でエラー\r\n") + num(e.err.number) + QStringLiteral("  (")
@@ -59,8 +52,7 @@ QString csInpKey_Staff(long staffNo, short* status)
         QString sql = QStringLiteral("SELECT cName ");
         sql += QStringLiteral(" FROM STAFF ");
         sql += QStringLiteral(" WHERE nIDNo = ") + num(staffNo);
-        sql += QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd);
-        sql += QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);
+        sql += branchFilter();
         try {
             if (const auto rs = recipeQuery(sql, QStringLiteral("csInpKey_Staff"))) {
                 if (!rs->EOF_()) {

@@ -42,5 +42,9 @@ QString over16EntryJoin(bool exactId = true);
 // an alias unless alias is "STAFF".
 QString certifierJoin(const QString& alias = QStringLiteral("STAFF"));
 
+// " and iKyotenCd = " gKyotenCd " and iKyotenEb = " gKyotenEb: the rows of the program's branch,
+// after a first condition.
+QString branchFilter();
+
 // "yyyy/mm/dd" of the first day of the month after the month of a date text.
 QString firstOfNextMonth(const QString& dateText);

@@ -8,7 +8,6 @@
 #include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
-#include "platform/platform.h"
 
 namespace modPrint利用者別月間実績表 {
 
@@ -61,39 +60,32 @@ void vPrintJissekiHyo(short outputKind, const MainWindowView& window)
 
 short iGetPrintJoukenJisseki(const MainWindowView& window)
 {
-    try {
-        readMonthAndLayout(window, QStringLiteral("利用者別月間実績表"), QStringLiteral("利用者別月間実績チェック表"),
-                           &actualTable.targetMonth, &actualTable.layoutFile);
-        actualTable.userIds.clear();
-        actualTable.userIdText.clear();
-        for (int row = 1; row <= window.gridMaxRows(); ++row) {
-            const long id = nNullToLong(window.gridValue(row, 2));
-            if (!actualTable.userIds.empty())
-                actualTable.userIdText += u',';
-            actualTable.userIds.push_back(id);
-            actualTable.userIdText += QString::number(id);
-        }
-        actualTable.selectionMode = selectionModeOf(window.selectedCondition());
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return readTableConditions(window, QStringLiteral("利用者別月間実績表"),
+                               QStringLiteral("利用者別月間実績チェック表"), actualTable, [&] {
+                                   actualTable.userIds.clear();
+                                   actualTable.userIdText.clear();
+                                   for (int row = 1; row <= window.gridMaxRows(); ++row) {
+                                       const long id = nNullToLong(window.gridValue(row, 2));
+                                       if (!actualTable.userIds.empty())
+                                           actualTable.userIdText += u',';
+                                       actualTable.userIds.push_back(id);
+                                       actualTable.userIdText += QString::number(id);
+                                   }
+                               });
 }
 
 short iPrintJissekiHyo(short outputKind)
 {
-    actualTable.records.clear();
-    return runReportDriver(outputKind,
-                           tableOutput(kTitle, actualTable.layoutFile, QStringLiteral("利用者別月間実績"),
-                                       QStringLiteral("利用者別月間実績.csv")),
-                           {iGetJissekiData00, [] { return true; }, iOutputJissekiCsv});
+    return printTable(outputKind, kTitle, actualTable, QStringLiteral("利用者別月間実績"), iGetJissekiData00,
+                      iOutputJissekiCsv);
 }
 
-ReportOutput tableOutput(const QString& title, const QString& layout, const QString& dataName, const QString& csvName)
+short runTableDriver(short outputKind, const QString& title, const QString& layout, const QString& dataName,
+                     short (*load)(), int (*writeCsv)())
 {
     const QString nothing = QStringLiteral("出力対象データが存在しません。");
-    return {title, layout, dataName, csvName, nothing, nothing};
+    return runReportDriver(outputKind, {title, layout, dataName, dataName + QStringLiteral(".csv"), nothing, nothing},
+                           {load, [] { return true; }, writeCsv});
 }
 
 QString jissekiQuery(const QDate& monthStart)
@@ -149,12 +141,11 @@ void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day)
 
 short iGetJissekiData00()
 {
-    return loadTableRecords(actualTable.targetMonth, kRoutine, actualTable.records, jissekiQuery,
-                            [](typJissekiUser& user, const AdoRecordset& rs) {
-                                // A row without a readable start time belongs to its user but to no day.
-                                const auto started = vb::toDate(rs["tServicyDayStart"]);
-                                applyTableRow(user, rs, started ? started->date().day() : 0);
-                            });
+    return loadTableRecords(actualTable, kRoutine, jissekiQuery, [](typJissekiUser& user, const AdoRecordset& rs) {
+        // A row without a readable start time belongs to its user but to no day.
+        const auto started = vb::toDate(rs["tServicyDayStart"]);
+        applyTableRow(user, rs, started ? started->date().day() : 0);
+    });
 }
 
 QString csStaffShortName(const QString& name)
@@ -204,7 +195,7 @@ CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const
 
 int iOutputJissekiCsv()
 {
-    return writeTableCsv(QStringLiteral("利用者別月間実績.csv"), actualTable.targetMonth, actualTable.records,
+    return writeTableCsv(QStringLiteral("利用者別月間実績.csv"), actualTable,
                          [](const typJissekiUser& u) { return actualTable.selectionMode != 0 || u.count >= 16; });
 }
 

@@ -8,7 +8,7 @@
 #include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
-#include "platform/platform.h"
+#include "db/treatment_queries.h"
 
 #include <map>
 #include <optional>
@@ -46,27 +46,18 @@ void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
 
 short iGetPrintJoukenYotei(const MainWindowView& window)
 {
-    try {
-        readMonthAndLayout(window, QStringLiteral("利用者別月間予定表"), QStringLiteral("利用者別月間予定チェック表"),
-                           &scheduleTable.targetMonth, &scheduleTable.layoutFile);
-        scheduleTable.selectionMode = selectionModeOf(window.selectedCondition());
-        // A missing item counts as 0; a value that is no number fails the conditions.
-        const QString sharing = vGetMassageIni(QStringLiteral("施術者拠点間共有"), false);
-        scheduleTable.branchSharing = (!sharing.isEmpty() && vb::cint(sharing) != 0) ? 1 : 0;
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return readTableConditions(window, QStringLiteral("利用者別月間予定表"),
+                               QStringLiteral("利用者別月間予定チェック表"), scheduleTable, [] {
+                                   // A missing item counts as 0; a value that is no number fails the conditions.
+                                   const QString sharing = vGetMassageIni(QStringLiteral("施術者拠点間共有"), false);
+                                   scheduleTable.branchSharing = (!sharing.isEmpty() && vb::cint(sharing) != 0) ? 1 : 0;
+                               });
 }
 
 short iPrintYoteiHyo(short outputKind)
 {
-    scheduleTable.records.clear();
-    return runReportDriver(outputKind,
-                           tableOutput(kTitle, scheduleTable.layoutFile, QStringLiteral("利用者別月間予定"),
-                                       QStringLiteral("利用者別月間予定.csv")),
-                           {iGetYoteiData00, [] { return true; }, iOutputYoteiCsv});
+    return printTable(outputKind, kTitle, scheduleTable, QStringLiteral("利用者別月間予定"), iGetYoteiData00,
+                      iOutputYoteiCsv);
 }
 
 QString yoteiQuery(const QDate& month)
@@ -114,18 +105,17 @@ short iGetYoteiData00()
     // A user's rows carry the same first-treatment date: it is formatted once per value.
     QVariant lastFirst;
     QString lastText;
-    return loadTableRecords(scheduleTable.targetMonth, QStringLiteral("iGetJissekiData00"), scheduleTable.records,
-                            yoteiQuery, [&](typYoteiUser& u, const AdoRecordset& rs) {
-                                applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
-                                const QVariant first = rs["tSyoryoDay"];
-                                if (first != lastFirst || first.typeId() != lastFirst.typeId()) {
-                                    lastFirst = first;
-                                    lastText = csNullToStr(first).isEmpty()
-                                        ? QString()
-                                        : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
-                                }
-                                u.firstTreatment = lastText;
-                            });
+    return loadTableRecords(
+        scheduleTable, QStringLiteral("iGetJissekiData00"), yoteiQuery, [&](typYoteiUser& u, const AdoRecordset& rs) {
+            applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
+            const QVariant first = rs["tSyoryoDay"];
+            if (first != lastFirst || first.typeId() != lastFirst.typeId()) {
+                lastFirst = first;
+                lastText =
+                    csNullToStr(first).isEmpty() ? QString() : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+            }
+            u.firstTreatment = lastText;
+        });
 }
 
 namespace {
@@ -141,8 +131,7 @@ QString yoteiFromDayQuery(const QString& users, const QDate& from)
     sql += QStringLiteral("SELECT nIDRiyoushaNo, nDate ");
     sql += scheduleTable.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
     sql += QStringLiteral(" WHERE nIDRiyoushaNo IN (") + users + u')';
-    sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
-    sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
+    sql += branchFilter();
     sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
     sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
     sql += QStringLiteral(" and  iSeikyuKbn = 0");
@@ -205,26 +194,25 @@ int iOutputYoteiCsv()
     // The anniversary-month counts are read once, when the first record needs one, rather
     // than one query (and connection) per record.
     std::optional<std::map<AnniversaryKey, short>> anniversaryCounts;
-    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), scheduleTable.targetMonth, scheduleTable.records,
-                         [&](const typYoteiUser& u) {
-                             if (scheduleTable.selectionMode != 0)
-                                 return true;
-                             if (u.count < 16 || u.firstTreatment.isEmpty())
-                                 return false;
-                             // One year after the first treatment: later months always, the anniversary month
-                             // itself only with 16 schedules from the anniversary day on.
-                             const auto first = vb::toDate(u.firstTreatment);
-                             if (!first)
-                                 vbRaise(vberr::typeMismatch());
-                             const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-                             const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
-                             if (scheduleTable.targetMonth != anniversaryMonth)
-                                 return scheduleTable.targetMonth > anniversaryMonth;
-                             if (!anniversaryCounts)
-                                 anniversaryCounts = anniversaryYoteiCounts(scheduleTable.records);
-                             const auto it = anniversaryCounts->find({u.userCode, anniversary});
-                             return it != anniversaryCounts->end() && it->second >= 16;
-                         });
+    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), scheduleTable, [&](const typYoteiUser& u) {
+        if (scheduleTable.selectionMode != 0)
+            return true;
+        if (u.count < 16 || u.firstTreatment.isEmpty())
+            return false;
+        // One year after the first treatment: later months always, the anniversary month
+        // itself only with 16 schedules from the anniversary day on.
+        const auto first = vb::toDate(u.firstTreatment);
+        if (!first)
+            vbRaise(vberr::typeMismatch());
+        const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+        const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
+        if (scheduleTable.targetMonth != anniversaryMonth)
+            return scheduleTable.targetMonth > anniversaryMonth;
+        if (!anniversaryCounts)
+            anniversaryCounts = anniversaryYoteiCounts(scheduleTable.records);
+        const auto it = anniversaryCounts->find({u.userCode, anniversary});
+        return it != anniversaryCounts->end() && it->second >= 16;
+    });
 }
 
 } // namespace modPrint利用者別月間予定表

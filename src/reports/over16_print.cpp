@@ -86,6 +86,12 @@ void applyAreas(const AdoRecordset& rs, Over16PrintRec& rec)
     rec.iDenkiHariKyuuUmu = shortOf(vb::trim(csNullToStr(rs.field(QStringLiteral("iDenkiHariKyuuUmu")))));
 }
 
+// Consent records: the connection's messages name "iDataLoad", the query's "getDouiRecord".
+std::optional<AdoRecordset> consentRecords(const QString& sql)
+{
+    return recipeQuery(sql, QStringLiteral("iDataLoad"), QStringLiteral("getDouiRecord"));
+}
+
 // The injury data of a consent record.
 void applyConsent(const AdoRecordset& rs, Over16PrintRec& rec)
 {
@@ -132,15 +138,10 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
     if (iHasDouiRec != 1)
         return true;
     try {
-        const QString sql = douiRecordsByUserQuery(conditions.idListText, monthStart);
-        auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
-        if (!db)
+        auto records = consentRecords(douiRecordsByUserQuery(conditions.idListText, monthStart));
+        if (!records)
             return true;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, QStringLiteral("getDouiRecord")))
-            return true;
-        db->iDisConnect();
-        for (; !rs.EOF_(); rs.MoveNext()) {
+        for (auto& rs = *records; !rs.EOF_(); rs.MoveNext()) {
             const long id = nNullToLong(rs[QStringLiteral("nIDNo")]);
             if (!out.consent.count(id)) // the newest record of the user comes first
                 applyConsent(rs, out.consent[id]);
@@ -559,17 +560,10 @@ QString keikakuQuery()
 short getDouiRecord(long userId, const QString& monthStart, Over16PrintRec& rec)
 {
     try {
-        const QString sql = douiRecordQuery(userId, monthStart);
-        auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
-        if (!db)
+        const auto rs = consentRecords(douiRecordQuery(userId, monthStart));
+        if (!rs || rs->EOF_())
             return -1;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, QStringLiteral("getDouiRecord")))
-            return -1;
-        db->iDisConnect();
-        if (rs.EOF_())
-            return -1;
-        applyConsent(rs, rec);
+        applyConsent(*rs, rec);
         return 0;
     } catch (const VbRuntimeError& e) {
         douiRunTimeError(e.err);
