@@ -196,27 +196,21 @@ bool isNumeric(const QVariant& v) { return toNumber(v).has_value(); }
 
 static double roundEven(double x) { return std::nearbyint(x); } // default mode: to even
 
-short cint(const QVariant& v)
+// The value rounded to even; a type mismatch when it is no number, an overflow outside low-high.
+static double roundedWithin(const QVariant& v, double low, double high)
 {
     auto n = toNumber(v);
     if (!n)
         vbRaise(vberr::typeMismatch());
     double r = roundEven(*n);
-    if (r < -32768 || r > 32767)
+    if (r < low || r > high)
         vbRaise(vberr::overflow());
-    return static_cast<short>(r);
+    return r;
 }
 
-long clng(const QVariant& v)
-{
-    auto n = toNumber(v);
-    if (!n)
-        vbRaise(vberr::typeMismatch());
-    double r = roundEven(*n);
-    if (r < -2147483648.0 || r > 2147483647.0)
-        vbRaise(vberr::overflow());
-    return static_cast<long>(r);
-}
+short cint(const QVariant& v) { return static_cast<short>(roundedWithin(v, -32768, 32767)); }
+
+long clng(const QVariant& v) { return static_cast<long>(roundedWithin(v, -2147483648.0, 2147483647.0)); }
 
 double val(const QString& s)
 {
