@@ -9,6 +9,14 @@ namespace {
 QString num(long v) { return QString::number(v); }
 } // namespace
 
+QString diagnosisColumns(bool flagColumns)
+{
+    return flagColumns
+        ? QStringLiteral(
+            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ")
+        : QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+}
+
 QString branchFilter()
 {
     return QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd) + QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);

@@ -58,11 +58,7 @@ QString buildListQuery(const ListConditions& c)
     QString sql;
     sql += QStringLiteral(
         "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID ");
-    if (iHasHKSyobyou07Flg != 0)
-        sql += QStringLiteral(
-            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
-    else
-        sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+    sql += diagnosisColumns(iHasHKSyobyou07Flg != 0);
     sql += QStringLiteral(" ,STAFF.cName as cStaffName ");
     sql += QStringLiteral(" ,SYOUMEISHA.cName as cSyoumeiStaffName ");
     sql += monthTotalsWithUserJoins();

@@ -152,14 +152,6 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
     return true;
 }
 
-const QString kFlagColumns = QStringLiteral(
-    " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
-
-QString diagnosisColumns()
-{
-    return iHasHKSyobyou07Flg == 1 ? kFlagColumns : QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
-}
-
 QString conditionsAndOrder(bool entriesOnly)
 {
     QString sql = QStringLiteral(" WHERE 月間実績.iKyotenCd = ") + num(gKyotenCd);
@@ -529,7 +521,7 @@ QString keizokuQuery()
         sql += QStringLiteral(" ,OVER16COUNT.iSyoujouSonota AS iSyoujouSonota_16");
         sql += QStringLiteral(" ,OVER16COUNT.cSyoujouSonota AS cSyoujouSonota_16");
     }
-    sql += diagnosisColumns();
+    sql += diagnosisColumns(iHasHKSyobyou07Flg == 1);
     for (const char* c : {"iNegaeri", "iOkiagari", "iZai", "iTachiagari", "iRitsui", "iNRS", "iZenkaiHyoukaUmu",
                           "iZenkaiHyoukaHenaka", "cRiyuu", "cHyoukaDay", "nStaffID", "cSyoumeiDay"})
         sql += QStringLiteral(" ,OVER16COUNT.") + QString::fromLatin1(c);
@@ -549,7 +541,7 @@ QString keikakuQuery()
     const bool subSymptoms = iHasSyoujouSonota == 1;
     sql += subSymptoms ? QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota")
                        : QStringLiteral(" ,OVER16COUNT.iSyoujouSonota,OVER16COUNT.cSyoujouSonota");
-    sql += diagnosisColumns();
+    sql += diagnosisColumns(iHasHKSyobyou07Flg == 1);
     sql += monthTotalsWithUserJoins();
     if (!subSymptoms)
         sql += over16EntryJoin();
