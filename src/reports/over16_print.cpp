@@ -196,8 +196,9 @@ void fillInjuries(const AdoRecordset& rs, const MonthLookups& lookups, Over16Pri
     }
 }
 
-// The count from the anniversary day when the month is the anniversary month of the first
-// treatment; nothing else. False when that count cannot be read (its message shown).
+// In the anniversary month of the first treatment, count becomes the treatments from the
+// anniversary day; in other months it stays empty. False when that count cannot be read (its
+// message shown).
 bool anniversaryCount(const Over16PrintRec& rec, std::optional<short>& count)
 {
     const auto first = vb::toDate(rec.firstTreatment);
