@@ -84,6 +84,95 @@ SELECT id, CASE WHEN annym = '%5' AND NOT %8 THEN anncount ELSE cnt END,
 
 QString text(const QVariant& v) { return v.toString(); }
 
+double bestOf(double best, double ms) { return best < 0 ? ms : qMin(best, ms); }
+
+// One condition's timings on one driver and whether both ways give the same rows.
+struct ConditionRun {
+    double best = -1, bestSet = -1, bestCpu = -1;
+    std::vector<Row> programRows, setRows;
+    bool failed = false; // the set-based query failed
+};
+
+std::vector<Row> programRowsOf(const ListLoad& l)
+{
+    std::vector<Row> rows;
+    for (const ListRow& r : l.rows)
+        rows.emplace_back(static_cast<long>(r[colIDNo].toLongLong()), text(r[colCount]), text(r[colHinkai]));
+    return rows;
+}
+
+// The set-based rows, or false with the message written.
+bool setBasedRows(QSqlDatabase& direct, const ListConditions& c, std::vector<Row>& rows)
+{
+    QSqlQuery q(direct);
+    q.setForwardOnly(true);
+    if (!q.exec(setBasedQuery(c.condition, c.threshold, c.countWholeMonth, c.month))) {
+        std::fprintf(stderr, "set-based query failed: %s\n", qPrintable(q.lastError().text()));
+        return false;
+    }
+    rows.clear();
+    while (q.next())
+        rows.emplace_back(static_cast<long>(q.value(0).toLongLong()), text(q.value(1)), text(q.value(2)));
+    return true;
+}
+
+// The best of the repeats of the program's extraction and of the set-based query. oneUser
+// becomes the first user a frequency (2) list holds.
+ConditionRun timeCondition(QSqlDatabase& direct, const ListConditions& c, int repeats, long& oneUser)
+{
+    ConditionRun run;
+    QElapsedTimer t;
+    for (int i = 0; i < repeats; ++i) {
+        t.restart();
+        const double cpu0 = benchCpuMs();
+        const ListLoad l = iDataLoad(c);
+        run.best = bestOf(run.best, t.nsecsElapsed() / 1e6);
+        run.bestCpu = bestOf(run.bestCpu, benchCpuMs() - cpu0);
+        if (c.condition == 2 && !l.rows.empty())
+            oneUser = static_cast<long>(l.rows.front()[colIDNo].toLongLong());
+        run.programRows = programRowsOf(l);
+
+        if (qEnvironmentVariableIsSet("LIST_BENCH_PROGRAM_ONLY"))
+            continue;
+        t.restart();
+        if (!setBasedRows(direct, c, run.setRows)) {
+            run.failed = true;
+            return run;
+        }
+        run.bestSet = bestOf(run.bestSet, t.nsecsElapsed() / 1e6);
+    }
+    return run;
+}
+
+void reportFirstDifference(const std::vector<Row>& programRows, const std::vector<Row>& setRows)
+{
+    for (size_t k = 0; k < programRows.size() && k < setRows.size(); ++k)
+        if (programRows[k] != setRows[k]) {
+            std::fprintf(stderr, "first difference: %ld %s %s / %ld %s %s\n", std::get<0>(programRows[k]),
+                         qPrintable(std::get<1>(programRows[k])), qPrintable(std::get<2>(programRows[k])),
+                         std::get<0>(setRows[k]), qPrintable(std::get<1>(setRows[k])),
+                         qPrintable(std::get<2>(setRows[k])));
+            return;
+        }
+}
+
+// One user, as the frequency sub-window and the row refresh ask.
+void timeOneUser(const char* driver, long oneUser, const QDate& month, int repeats)
+{
+    QElapsedTimer t;
+    double count = -1, refresh = -1;
+    for (int i = 0; i < repeats * 10; ++i) {
+        t.restart();
+        short f = 0, plan = 0;
+        iGetHinkaiCount(oneUser, month.toString(QStringLiteral("yyyy/MM")), &f, &plan);
+        count = bestOf(count, t.nsecsElapsed() / 1e6);
+        t.restart();
+        iDataLoad_16OVER_UMU(oneUser, month);
+        refresh = bestOf(refresh, t.nsecsElapsed() / 1e6);
+    }
+    std::printf("%-15s one user %ld: frequency count %.2f ms, row refresh %.2f ms\n", driver, oneUser, count, refresh);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -95,7 +184,6 @@ int main(int argc, char** argv)
     if (!branch.ok)
         return 1;
 
-    QElapsedTimer t;
     ScopedRecordingPlatform quiet;
     const QDate month(2024, 6, 1);
     const struct {
@@ -124,66 +212,17 @@ int main(int argc, char** argv)
             c.month = month;
             c.condition = condition;
             c.threshold = 3;
-            double best = -1, bestSet = -1, bestCpu = -1;
-            std::vector<Row> programRows, setRows;
-            for (int i = 0; i < repeats; ++i) {
-                t.restart();
-                const double cpu0 = benchCpuMs();
-                const ListLoad l = iDataLoad(c);
-                const double ms = t.nsecsElapsed() / 1e6;
-                best = best < 0 ? ms : qMin(best, ms);
-                bestCpu = bestCpu < 0 ? benchCpuMs() - cpu0 : qMin(bestCpu, benchCpuMs() - cpu0);
-                if (condition == 2 && !l.rows.empty())
-                    oneUser = static_cast<long>(l.rows.front()[colIDNo].toLongLong());
-                programRows.clear();
-                for (const ListRow& r : l.rows)
-                    programRows.emplace_back(static_cast<long>(r[colIDNo].toLongLong()), text(r[colCount]),
-                                             text(r[colHinkai]));
-
-                if (qEnvironmentVariableIsSet("LIST_BENCH_PROGRAM_ONLY"))
-                    continue;
-                t.restart();
-                QSqlQuery q(direct);
-                q.setForwardOnly(true);
-                if (!q.exec(setBasedQuery(condition, c.threshold, c.countWholeMonth, month))) {
-                    std::fprintf(stderr, "set-based query failed: %s\n", qPrintable(q.lastError().text()));
-                    return 1;
-                }
-                setRows.clear();
-                while (q.next())
-                    setRows.emplace_back(static_cast<long>(q.value(0).toLongLong()), text(q.value(1)),
-                                         text(q.value(2)));
-                const double setMs = t.nsecsElapsed() / 1e6;
-                bestSet = bestSet < 0 ? setMs : qMin(bestSet, setMs);
-            }
-            const bool same = programRows == setRows;
-            for (size_t k = 0; !same && k < programRows.size() && k < setRows.size(); ++k)
-                if (programRows[k] != setRows[k]) {
-                    std::fprintf(stderr, "first difference: %ld %s %s / %ld %s %s\n", std::get<0>(programRows[k]),
-                                 qPrintable(std::get<1>(programRows[k])), qPrintable(std::get<2>(programRows[k])),
-                                 std::get<0>(setRows[k]), qPrintable(std::get<1>(setRows[k])),
-                                 qPrintable(std::get<2>(setRows[k])));
-                    break;
-                }
+            const ConditionRun r = timeCondition(direct, c, repeats, oneUser);
+            if (r.failed)
+                return 1;
+            const bool same = r.programRows == r.setRows;
+            if (!same)
+                reportFirstDifference(r.programRows, r.setRows);
             allSame = allSame && same;
-            std::printf("%-15s %-9d %6zu %11.1f %8.1f %13.1f %7.2f %s\n", d.name, condition, programRows.size(), best,
-                        bestCpu, bestSet, bestSet > 0 ? best / bestSet : 0.0, same ? "yes" : "NO");
+            std::printf("%-15s %-9d %6zu %11.1f %8.1f %13.1f %7.2f %s\n", d.name, condition, r.programRows.size(),
+                        r.best, r.bestCpu, r.bestSet, r.bestSet > 0 ? r.best / r.bestSet : 0.0, same ? "yes" : "NO");
         }
-        // One user, as the frequency sub-window and the row refresh ask.
-        double count = -1, refresh = -1;
-        for (int i = 0; i < repeats * 10; ++i) {
-            t.restart();
-            short f = 0, plan = 0;
-            iGetHinkaiCount(oneUser, month.toString(QStringLiteral("yyyy/MM")), &f, &plan);
-            const double ms = t.nsecsElapsed() / 1e6;
-            count = count < 0 ? ms : qMin(count, ms);
-            t.restart();
-            iDataLoad_16OVER_UMU(oneUser, month);
-            const double r = t.nsecsElapsed() / 1e6;
-            refresh = refresh < 0 ? r : qMin(refresh, r);
-        }
-        std::printf("%-15s one user %ld: frequency count %.2f ms, row refresh %.2f ms\n", d.name, oneUser, count,
-                    refresh);
+        timeOneUser(d.name, oneUser, month, repeats);
         direct.close();
     }
     std::printf("messages during the run: %lld\n", static_cast<long long>(quiet.messages.size()));

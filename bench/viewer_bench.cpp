@@ -4,6 +4,8 @@
 #include "viewer_job.h"
 
 #include "base/text_file.h"
+#include "reports/monthly_actual_table.h"
+#include "reports/over16_print.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +18,15 @@ namespace {
 
 QString q(const QString& s) { return u'"' + s + u'"'; }
 
+// The program's CSV column names, each between double quotes.
+QString quotedHeader(const QStringList& names)
+{
+    QStringList quoted;
+    for (const QString& n : names)
+        quoted << q(n);
+    return quoted.join(u',');
+}
+
 void writeLines(const QString& path, const QStringList& lines)
 {
     QFile f(path);
@@ -26,14 +37,7 @@ void writeLines(const QString& path, const QStringList& lines)
 
 QStringList monthlyTable(int users)
 {
-    QStringList header{q("拠点名"),       q("対象年月"), q("出力日"),   q("出力時刻"),
-                       q("利用者コード"), q("利用者名"), q("施術区分"), q("保険有無")};
-    for (int d = 1; d <= 31; ++d)
-        header << q(QStringLiteral("%1日施術師名").arg(d));
-    for (int d = 1; d <= 31; ++d)
-        header << q(QStringLiteral("%1日通院").arg(d));
-    header << q("回数");
-    QStringList lines{header.join(u',')};
+    QStringList lines{quotedHeader(modPrint利用者別月間実績表::tableCsvHeader())};
     const QStringList staff{QStringLiteral("山田"), QStringLiteral("佐々木"), QStringLiteral("ｽﾐｽ"),
                             QStringLiteral("森")};
     for (int i = 0; i < users; ++i) {
@@ -59,128 +63,30 @@ QStringList monthlyTable(int users)
     return lines;
 }
 
+// One user's line of the continuation form: the head, evaluation and tail columns.
+QString continuationLine(int i, const QString& reason)
+{
+    const QString head = QStringLiteral("1,1,3,%1,2024,4,\"2024/04/01\",%2,18,\"利用者　%3番\",\"1940/05/10\",3,"
+                                        "\"2022/03/15\",5,1,0,1,\"しびれ\"")
+                             .arg(10101 + i * 100)
+                             .arg(i % 2)
+                             .arg(i + 1);
+    const QString evaluation = QStringLiteral("0,1,2,1,0,7,0,3,") + q(reason)
+        + QStringLiteral(",\"2024/04/25\",\"7\",\"山田　太郎\",\"2024/04/30\"");
+    const QString tail = QStringLiteral("\"脳梗塞後遺症\",1,0,1,0,1,1,1,0,0,0,0,0,1,0,1,\"坐骨神経痛\",0,"
+                                        "\"2024/04\",\"2024/02\",\"\",\"\",\"\"");
+    return head + u',' + evaluation + u',' + tail;
+}
+
 QStringList continuationForms(int users)
 {
-    const QStringList names{"i枠線表示",
-                            "拠点番号",
-                            "拠点枝番",
-                            "利用者コード",
-                            "施術年",
-                            "施術月",
-                            "施術年月日",
-                            "施術区分",
-                            "施術回数",
-                            "利用者名",
-                            "生年月日",
-                            "生年月日元号",
-                            "初療年月日",
-                            "初療年月日元号",
-                            "麻痺",
-                            "拘縮",
-                            "症状その他",
-                            "症状その他文章",
-                            "寝返り",
-                            "起き上がり",
-                            "座位",
-                            "立ち上がり",
-                            "立位",
-                            "NRS",
-                            "前回評価有無",
-                            "前回変化",
-                            "理由",
-                            "評価日",
-                            "施術者コード",
-                            "施術者名",
-                            "証明日",
-                            "マッサージ傷病名",
-                            "施術部位1",
-                            "施術部位2",
-                            "施術部位3",
-                            "施術部位4",
-                            "施術部位5",
-                            "はり",
-                            "きゅう",
-                            "はりきゅう電気",
-                            "鍼灸傷病名01",
-                            "鍼灸傷病名02",
-                            "鍼灸傷病名03",
-                            "鍼灸傷病名04",
-                            "鍼灸傷病名05",
-                            "鍼灸傷病名06",
-                            "鍼灸傷病名07",
-                            "鍼灸傷病名文章",
-                            "フォーマット印刷",
-                            "過去16回以上施術月1",
-                            "過去16回以上施術月2",
-                            "過去16回以上施術月3",
-                            "過去16回以上施術月4",
-                            "過去16回以上施術月5"};
-    QStringList header;
-    for (const QString& n : names)
-        header << q(n);
-    QStringList lines{header.join(u',')};
+    QStringList lines{quotedHeader(modPrintOver16Count::keizokuCsvHeader())};
     // A reason that fills the 41 x 10 box.
     QString reason;
     for (int l = 0; l < 10; ++l)
         reason += QStringLiteral("関節の拘縮が進み歩行が不安定なため、週四回以上の施術で可動域を保つ必要がある。\r\n");
-    for (int i = 0; i < users; ++i) {
-        const int kind = i % 2;
-        lines << QStringList{"1",
-                             "1",
-                             "3",
-                             QString::number(10101 + i * 100),
-                             "2024",
-                             "4",
-                             q("2024/04/01"),
-                             QString::number(kind),
-                             "18",
-                             q(QStringLiteral("利用者　%1番").arg(i + 1)),
-                             q("1940/05/10"),
-                             "3",
-                             q("2022/03/15"),
-                             "5",
-                             "1",
-                             "0",
-                             "1",
-                             q("しびれ"),
-                             "0",
-                             "1",
-                             "2",
-                             "1",
-                             "0",
-                             "7",
-                             "0",
-                             "3",
-                             q(reason),
-                             q("2024/04/25"),
-                             q("7"),
-                             q("山田　太郎"),
-                             q("2024/04/30"),
-                             q("脳梗塞後遺症"),
-                             "1",
-                             "0",
-                             "1",
-                             "0",
-                             "1",
-                             "1",
-                             "1",
-                             "0",
-                             "0",
-                             "0",
-                             "0",
-                             "0",
-                             "1",
-                             "0",
-                             "1",
-                             q("坐骨神経痛"),
-                             "0",
-                             q("2024/04"),
-                             q("2024/02"),
-                             q(""),
-                             q(""),
-                             q("")}
-                     .join(u',');
-    }
+    for (int i = 0; i < users; ++i)
+        lines << continuationLine(i, reason);
     return lines;
 }
 

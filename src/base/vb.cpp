@@ -3,6 +3,7 @@
 #include "vb_error.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -54,19 +55,59 @@ int eraCodeOfText(const QString& text)
 
 QString format(const QDate& d, const QString& pattern) { return format(QDateTime(d, QTime(0, 0)), pattern); }
 
-QString format(const QDateTime& dt, const QString& p)
+namespace {
+
+// One or two digits, as one letter or a run of two or more asks.
+QString digits(int v, qsizetype letters)
+{
+    return letters >= 2 ? QString::number(v).rightJustified(2, u'0') : QString::number(v);
+}
+
+// Appends the field that a run of n letters lc starts and returns the letters it takes, or
+// nothing when lc names no field. afterHour: m / mm right after h / hh are minutes.
+std::optional<qsizetype> appendField(QString& out, QChar lc, qsizetype n, const QDateTime& dt, const Era* era,
+                                     bool& afterHour)
 {
     const QDate d = dt.date();
     const QTime t = dt.time();
-    const Era* era = eraOf(d);
+    const qsizetype upToTwo = std::min<qsizetype>(n, 2);
+    switch (lc.unicode()) {
+    case u'y':
+        if (n < 3) { // yy: two-digit year
+            out += QString::number(d.year() % 100).rightJustified(2, u'0');
+            return n;
+        }
+        out += QString::number(d.year()).rightJustified(4, u'0');
+        afterHour = false;
+        return std::min<qsizetype>(n, 4);
+    case u'm': out += digits(afterHour ? t.minute() : d.month(), n); break;
+    case u'd': out += digits(d.day(), n); return upToTwo;
+    case u'h':
+        out += digits(t.hour(), n);
+        afterHour = true;
+        return upToTwo;
+    case u'n': out += digits(t.minute(), n); break;
+    case u's': out += digits(t.second(), n); break;
+    case u'g':
+        // Before the first era: no era name (the Gregorian year is used for e).
+        if (era)
+            out += n >= 3 ? era->ggg : (n == 2 ? era->gg : era->g);
+        return std::min<qsizetype>(n, 3);
+    case u'e': out += digits(era ? d.year() - era->start.year() + 1 : d.year(), n); return upToTwo;
+    default: return std::nullopt;
+    }
+    // m, n and s end a run of hours.
+    afterHour = false;
+    return upToTwo;
+}
+
+} // namespace
+
+QString format(const QDateTime& dt, const QString& p)
+{
+    const Era* era = eraOf(dt.date());
     QString out;
-    bool afterHour = false; // m / mm right after h / hh are minutes
-    auto run = [&](qsizetype i, QChar c) {
-        qsizetype n = 0;
-        while (i + n < p.size() && p.at(i + n).toLower() == c)
-            ++n;
-        return n;
-    };
+    bool afterHour = false;
     for (qsizetype i = 0; i < p.size();) {
         const QChar c = p.at(i);
         const QChar lc = c.toLower();
@@ -75,60 +116,11 @@ QString format(const QDateTime& dt, const QString& p)
             i += 2;
             continue;
         }
-        qsizetype n = run(i, lc);
-        if (lc == u'y' && n >= 3) {
-            out += QString::number(d.year()).rightJustified(4, u'0');
-            i += 4 > n ? n : 4;
-            afterHour = false;
-            continue;
-        }
-        if (lc == u'y') {
-            // yy: two-digit year
-            out += QString::number(d.year() % 100).rightJustified(2, u'0');
-            i += n;
-            continue;
-        }
-        if (lc == u'm') {
-            int v = afterHour ? t.minute() : d.month();
-            out += n >= 2 ? QString::number(v).rightJustified(2, u'0') : QString::number(v);
-            i += n >= 2 ? 2 : 1;
-            afterHour = false;
-            continue;
-        }
-        if (lc == u'd') {
-            out += n >= 2 ? QString::number(d.day()).rightJustified(2, u'0') : QString::number(d.day());
-            i += n >= 2 ? 2 : 1;
-            continue;
-        }
-        if (lc == u'h') {
-            out += n >= 2 ? QString::number(t.hour()).rightJustified(2, u'0') : QString::number(t.hour());
-            i += n >= 2 ? 2 : 1;
-            afterHour = true;
-            continue;
-        }
-        if (lc == u'n') {
-            out += n >= 2 ? QString::number(t.minute()).rightJustified(2, u'0') : QString::number(t.minute());
-            i += n >= 2 ? 2 : 1;
-            afterHour = false;
-            continue;
-        }
-        if (lc == u's') {
-            out += n >= 2 ? QString::number(t.second()).rightJustified(2, u'0') : QString::number(t.second());
-            i += n >= 2 ? 2 : 1;
-            afterHour = false;
-            continue;
-        }
-        if (lc == u'g') {
-            // Before the first era: no era name (the Gregorian year is used for e).
-            if (era)
-                out += n >= 3 ? era->ggg : (n == 2 ? era->gg : era->g);
-            i += n >= 3 ? 3 : n;
-            continue;
-        }
-        if (lc == u'e') {
-            int y = era ? d.year() - era->start.year() + 1 : d.year();
-            out += n >= 2 ? QString::number(y).rightJustified(2, u'0') : QString::number(y);
-            i += n >= 2 ? 2 : 1;
+        qsizetype n = 0;
+        while (i + n < p.size() && p.at(i + n).toLower() == lc)
+            ++n;
+        if (const auto taken = appendField(out, lc, n, dt, era, afterHour)) {
+            i += *taken;
             continue;
         }
         if (c != u':')
@@ -204,27 +196,21 @@ bool isNumeric(const QVariant& v) { return toNumber(v).has_value(); }
 
 static double roundEven(double x) { return std::nearbyint(x); } // default mode: to even
 
-short cint(const QVariant& v)
+// The value rounded to even; a type mismatch when it is no number, an overflow outside low-high.
+static double roundedWithin(const QVariant& v, double low, double high)
 {
     auto n = toNumber(v);
     if (!n)
         vbRaise(vberr::typeMismatch());
     double r = roundEven(*n);
-    if (r < -32768 || r > 32767)
+    if (r < low || r > high)
         vbRaise(vberr::overflow());
-    return static_cast<short>(r);
+    return r;
 }
 
-long clng(const QVariant& v)
-{
-    auto n = toNumber(v);
-    if (!n)
-        vbRaise(vberr::typeMismatch());
-    double r = roundEven(*n);
-    if (r < -2147483648.0 || r > 2147483647.0)
-        vbRaise(vberr::overflow());
-    return static_cast<long>(r);
-}
+short cint(const QVariant& v) { return static_cast<short>(roundedWithin(v, -32768, 32767)); }
+
+long clng(const QVariant& v) { return static_cast<long>(roundedWithin(v, -2147483648.0, 2147483647.0)); }
 
 double val(const QString& s)
 {

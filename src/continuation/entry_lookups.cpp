@@ -1,9 +1,9 @@
 #include "entry_lookups.h"
 
-#include "base/globals.h"
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "db/connection_recipe.h"
 #include "db/treatment_queries.h"
 #include "platform/platform.h"
@@ -11,11 +11,6 @@
 namespace {
 
 QString num(long v) { return QString::number(v); }
-
-void showErrorColon(const VbError& e)
-{
-    platform().messageBox(QStringLiteral("Error : ") + e.description, MsgButtons::Ok, MsgIcon::Critical);
-}
 
 // The treatment-record read of iCountJissekiFromDay and iLoadSejutuBui: one row, or nothing
 // after a failure (reported under csInpKey_Isi).
@@ -30,21 +25,15 @@ DouiRecord getDouiRecord(long userId, const QString& month)
 {
     DouiRecord out;
     try {
-        const QString sql = douiRecordQuery(userId, month);
-        auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
-        if (!db)
+        const auto rs =
+            recipeQuery(douiRecordQuery(userId, month), QStringLiteral("iDataLoad"), QStringLiteral("getDouiRecord"));
+        if (!rs || rs->EOF_())
             return out;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, QStringLiteral("getDouiRecord")))
-            return out;
-        db->iDisConnect();
-        if (rs.EOF_())
-            return out;
-        out.byoumeiM = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiM")]));
-        out.syouByo[0] = nNullToLong(rs[QStringLiteral("iHKSyobyou07Flg")]);
+        out.byoumeiM = vb::trim(csNullToStr(rs->field(QStringLiteral("cByoumeiM"))));
+        out.syouByo[0] = nNullToLong(rs->field(QStringLiteral("iHKSyobyou07Flg")));
         for (int i = 1; i <= 6; ++i)
-            out.syouByo[static_cast<size_t>(i)] = nNullToLong(rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i)]);
-        out.byoumeiH = vb::trim(csNullToStr(rs[QStringLiteral("cByoumeiH")]));
+            out.syouByo[static_cast<size_t>(i)] = nNullToLong(rs->field(QStringLiteral("iHKSyobyou0%1Flg").arg(i)));
+        out.byoumeiH = vb::trim(csNullToStr(rs->field(QStringLiteral("cByoumeiH"))));
         out.status = 0;
     } catch (const VbRuntimeError& e) {
         platform().messageBox(QStringLiteral("getDouiRecord()でエラー\r\n") + num(e.err.number) + QStringLiteral("  (")
@@ -63,8 +52,7 @@ QString csInpKey_Staff(long staffNo, short* status)
         QString sql = QStringLiteral("SELECT cName ");
         sql += QStringLiteral(" FROM STAFF ");
         sql += QStringLiteral(" WHERE nIDNo = ") + num(staffNo);
-        sql += QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd);
-        sql += QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);
+        sql += branchFilter();
         try {
             if (const auto rs = recipeQuery(sql, QStringLiteral("csInpKey_Staff"))) {
                 if (!rs->EOF_()) {
@@ -75,7 +63,7 @@ QString csInpKey_Staff(long staffNo, short* status)
                 }
             }
         } catch (const VbRuntimeError& e) {
-            showErrorColon(e.err);
+            showErrorDescription(e.err);
             name.clear();
         }
     }
@@ -94,7 +82,7 @@ std::optional<short> iCountJissekiFromDay(long userId, const QString& fromDay)
             return short(0);
         return static_cast<short>(nNullToLong(rs->field(QStringLiteral("cnt"))));
     } catch (const VbRuntimeError& e) {
-        showErrorColon(e.err);
+        showErrorDescription(e.err);
         return std::nullopt;
     }
 }
@@ -125,7 +113,7 @@ SejutuBui iLoadSejutuBui(long userId, const QString& firstDay)
         if (!vb::trim(csNullToStr(last)).isEmpty())
             out.lastDay = vb::formatValue(last, QStringLiteral("yyyy/mm/dd"));
     } catch (const VbRuntimeError& e) {
-        showErrorColon(e.err);
+        showErrorDescription(e.err);
         out = SejutuBui();
         out.status = 1;
     }

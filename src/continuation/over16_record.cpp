@@ -39,11 +39,7 @@ QString symptomAndDiagnosisColumns()
         sql += QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota");
     else
         sql += kSymptoms16;
-    if (iHasHKSyobyou07Flg == 1)
-        sql += QStringLiteral(
-            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
-    else
-        sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+    sql += diagnosisColumns(iHasHKSyobyou07Flg == 1);
     return sql;
 }
 

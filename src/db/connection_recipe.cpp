@@ -44,11 +44,17 @@ bool openRecipeQuery(cT_ADODB& db, AdoRecordset& rs, const QString& sql, const Q
 
 std::optional<AdoRecordset> recipeQuery(const QString& sql, const QString& routine)
 {
-    auto db = openRecipeConnection(routine);
+    return recipeQuery(sql, routine, routine);
+}
+
+std::optional<AdoRecordset> recipeQuery(const QString& sql, const QString& connectionRoutine,
+                                        const QString& queryRoutine)
+{
+    auto db = openRecipeConnection(connectionRoutine);
     if (!db)
         return std::nullopt;
     AdoRecordset rs;
-    if (!openRecipeQuery(*db, rs, sql, routine))
+    if (!openRecipeQuery(*db, rs, sql, queryRoutine))
         return std::nullopt;
     db->iDisConnect();
     return rs;

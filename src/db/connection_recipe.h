@@ -20,3 +20,6 @@ bool openRecipeQuery(cT_ADODB& db, AdoRecordset& rs, const QString& sql, const Q
 // The whole recipe for one query: its own connection, the query read front to back, the
 // disconnect. The rows stay readable afterwards. std::nullopt after a failure (message shown).
 std::optional<AdoRecordset> recipeQuery(const QString& sql, const QString& routine);
+// The same where the connection's messages name one routine and the query's another.
+std::optional<AdoRecordset> recipeQuery(const QString& sql, const QString& connectionRoutine,
+                                        const QString& queryRoutine);

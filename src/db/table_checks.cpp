@@ -3,16 +3,14 @@
 #include "connection_recipe.h"
 
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "platform/platform.h"
+
+#include <functional>
 
 namespace {
 
 const QString kRoutine = QStringLiteral("csInpKey_Isi");
-
-void showUnexpected(const VbError& e)
-{
-    platform().messageBox(QStringLiteral("Error : ") + e.description, MsgButtons::Ok, MsgIcon::Critical);
-}
 
 // " SELECT * From sys.Columns" + condition + object; the flag is 1 when a row comes back.
 // A query that cannot be opened leaves the flag as it was.
@@ -27,20 +25,25 @@ bool presence(cT_ADODB& db, const QString& condition, const QString& object, sho
     return true;
 }
 
-short presenceCheck(const QString& condition, const QString& object, short& flag)
+// A check on a connection of its own: 0, or -1 when the connection, the check (which has shown
+// its message and disconnected) or anything unexpected fails.
+short runCheck(const std::function<bool(cT_ADODB&)>& check)
 {
     try {
         auto db = openRecipeConnection(kRoutine);
-        if (!db)
-            return -1;
-        if (!presence(*db, condition, object, flag))
+        if (!db || !check(*db))
             return -1;
         db->iDisConnect();
         return 0;
     } catch (const VbRuntimeError& e) {
-        showUnexpected(e.err);
+        showErrorDescription(e.err);
         return -1;
     }
+}
+
+short presenceCheck(const QString& condition, const QString& object, short& flag)
+{
+    return runCheck([&](cT_ADODB& db) { return presence(db, condition, object, flag); });
 }
 
 } // namespace
@@ -91,26 +94,18 @@ QStringList over16CountStatements()
 
 short iChkOver16Count()
 {
-    std::unique_ptr<cT_ADODB> db;
-    try {
-        db = openRecipeConnection(kRoutine);
-        if (!db)
-            return -1;
+    return runCheck([](cT_ADODB& db) {
         // No transaction: statements that ran before a failure stay applied.
         for (const QString& sql : over16CountStatements()) {
-            if (db->iExecSQL(sql) != 0) {
-                platform().messageBox(QStringLiteral("setDouiNewestFlg() でエラー\r\n") + db->sErrMsg(), MsgButtons::Ok,
+            if (db.iExecSQL(sql) != 0) {
+                platform().messageBox(QStringLiteral("setDouiNewestFlg() でエラー\r\n") + db.sErrMsg(), MsgButtons::Ok,
                                       MsgIcon::Critical);
-                db->iDisConnect();
-                return -1;
+                db.iDisConnect();
+                return false;
             }
         }
-        db->iDisConnect();
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showUnexpected(e.err);
-        return -1;
-    }
+        return true;
+    });
 }
 
 short iChkDouiRec()
@@ -133,20 +128,9 @@ short iChkSyoujouSonota()
 
 short iChkJissekiField()
 {
-    try {
-        auto db = openRecipeConnection(kRoutine);
-        if (!db)
-            return -1;
-        if (!presence(*db, QStringLiteral(" WHERE name = 'iDelFlg_Henrei'"),
-                      QStringLiteral(" and   object_id = Object_ID('[dbo].[JISSEKI]')"), iHasDelFlgHenrei))
-            return -1;
-        if (!presence(*db, QStringLiteral(" WHERE name = 'iHoseUmu'"),
-                      QStringLiteral(" and   object_id = Object_ID('[dbo].[JISSEKI]')"), iHasJissekiHoseUmu))
-            return -1;
-        db->iDisConnect();
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showUnexpected(e.err);
-        return -1;
-    }
+    const QString jisseki = QStringLiteral(" and   object_id = Object_ID('[dbo].[JISSEKI]')");
+    return runCheck([&](cT_ADODB& db) {
+        return presence(db, QStringLiteral(" WHERE name = 'iDelFlg_Henrei'"), jisseki, iHasDelFlgHenrei)
+            && presence(db, QStringLiteral(" WHERE name = 'iHoseUmu'"), jisseki, iHasJissekiHoseUmu);
+    });
 }

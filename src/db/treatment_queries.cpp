@@ -9,6 +9,19 @@ namespace {
 QString num(long v) { return QString::number(v); }
 } // namespace
 
+QString diagnosisColumns(bool flagColumns)
+{
+    return flagColumns
+        ? QStringLiteral(
+            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ")
+        : QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+}
+
+QString branchFilter()
+{
+    return QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd) + QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);
+}
+
 QString firstOfNextMonth(const QString& dateText)
 {
     const auto d = vb::toDate(dateText);
@@ -42,8 +55,7 @@ QString jissekiQuery(const QString& userCondition, const QString& fromDate, Jiss
     }
     sql += QStringLiteral(" FROM JISSEKI");
     sql += QStringLiteral(" WHERE nRiyoushaidno") + userCondition;
-    sql += QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd);
-    sql += QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);
+    sql += branchFilter();
     sql += QStringLiteral(" AND   tServicyDayStart >= '") + fromDate + u'\'';
     sql += QStringLiteral(" AND   tServicyDayStart < '") + next + u'\'';
     sql += QStringLiteral(" and  iSeikyuKbn = 0");
@@ -61,8 +73,7 @@ QString douiQuery(const QString& userCondition, const QString& monthStart, const
     sql += QStringLiteral(" from RIYOUSHA_DOUI_REC  ");
     sql += QStringLiteral(" WHERE ");
     sql += QStringLiteral("     nIDNo") + userCondition;
-    sql += QStringLiteral(" and iKyotenCd = ") + num(gKyotenCd);
-    sql += QStringLiteral(" and iKyotenEb = ") + num(gKyotenEb);
+    sql += branchFilter();
     sql += QStringLiteral(" and tDouiKaryoS < '") + next + u'\'';
     sql += QStringLiteral(" and iHenkeiFlg = 0 ");
     sql += order;

@@ -42,5 +42,13 @@ QString over16EntryJoin(bool exactId = true);
 // an alias unless alias is "STAFF".
 QString certifierJoin(const QString& alias = QStringLiteral("STAFF"));
 
+// The acupuncture diagnosis columns of the user master: the seven flags and the other name where
+// the flags exist (flagColumns), else the code and the other name.
+QString diagnosisColumns(bool flagColumns);
+
+// " and iKyotenCd = " gKyotenCd " and iKyotenEb = " gKyotenEb: the rows of the program's branch,
+// after a first condition.
+QString branchFilter();
+
 // "yyyy/mm/dd" of the first day of the month after the month of a date text.
 QString firstOfNextMonth(const QString& dateText);

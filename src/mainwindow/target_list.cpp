@@ -4,11 +4,11 @@
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "db/connection_recipe.h"
 #include "db/sql_text.h"
 #include "db/table_checks.h"
 #include "db/treatment_queries.h"
-#include "platform/platform.h"
 
 #include <QHash>
 #include <algorithm>
@@ -58,11 +58,7 @@ QString buildListQuery(const ListConditions& c)
     QString sql;
     sql += QStringLiteral(
         "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID ");
-    if (iHasHKSyobyou07Flg != 0)
-        sql += QStringLiteral(
-            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
-    else
-        sql += QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+    sql += diagnosisColumns(iHasHKSyobyou07Flg != 0);
     sql += QStringLiteral(" ,STAFF.cName as cStaffName ");
     sql += QStringLiteral(" ,SYOUMEISHA.cName as cSyoumeiStaffName ");
     sql += monthTotalsWithUserJoins();
@@ -283,7 +279,7 @@ short iCountJisseki(long userNo, const QString& startDate)
             return 0;
         return static_cast<short>(nNullToLong(rs->field(QStringLiteral("cnt"))));
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
+        showErrorDescription(e.err);
         return 0;
     }
 }
@@ -379,6 +375,164 @@ std::vector<const HinkaiRow*> groupOf(const QHash<long, std::vector<HinkaiRow>>&
     return rows;
 }
 
+// What the rows of one extraction share: the listed month and the counts its rules need,
+// each read in one query for the whole list rather than a query and connection per row.
+struct ListContext {
+    explicit ListContext(const QDate& month)
+        : monthYM(vb::format(month, QStringLiteral("yyyy/mm"))), monthFirst(month.year(), month.month(), 1),
+          window(monthFirst)
+    { }
+    QString monthYM;
+    QDate monthFirst;
+    bool flagColumns = iHasHKSyobyou07Flg != 0;
+    HinkaiWindow window;
+    // Empty after a failed read (its message shown once; the rows then fare as after a failed count)
+    // and, for the frequency counts, when no row has 24 months.
+    std::optional<std::map<AnniversaryKey, short>> anniversaryCounts;
+    std::optional<QHash<long, std::vector<HinkaiRow>>> hinkaiGroups; // by user number / 100
+};
+
+// The first pass: which anniversary counts the rows ask for and whether any row has 24 months
+// or more; then both are read. The recordset is back at its first row afterwards.
+void readListCounts(AdoRecordset& rs, ListContext& ctx)
+{
+    std::set<AnniversaryKey> wanted;
+    bool needHinkai = false;
+    try {
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            const RowDates d = rowDates(rs[QStringLiteral("tSyoryoDay")], ctx.monthYM, ctx.monthFirst);
+            if (d.listable && d.relation == 0)
+                wanted.insert({nNullToLong(rs[QStringLiteral("患者IDNo")]), d.anniversary});
+            needHinkai = needHinkai || (d.listable && d.elapsed >= 24);
+        }
+    } catch (const VbRuntimeError&) {
+        // Rows end here: the second pass reports the error when it reaches this row.
+    }
+    rs.MoveFirst();
+    ctx.anniversaryCounts = anniversaryCounts(wanted, ctx.monthFirst);
+    if (!needHinkai)
+        return;
+    if (auto rows = readHinkaiRows(hinkaiQueries(ctx.window, std::nullopt))) {
+        ctx.hinkaiGroups.emplace();
+        for (HinkaiRow& r : *rows)
+            (*ctx.hinkaiGroups)[r.userNo / 100].push_back(std::move(r));
+    }
+}
+
+// The frequency-table entry of a row with 24 months or more; gHinkaiCount counts it.
+const HinkaiRecord& addHinkaiEntry(long userNo, const ListContext& ctx)
+{
+    HinkaiRecord& e = nextHinkaiEntry();
+    fillHinkaiEntry(e, userNo, ctx.window, groupOf(*ctx.hinkaiGroups, userNo));
+    ++gHinkaiCount;
+    return e;
+}
+
+// Column 10's own count gives the table a second entry of the same content.
+void repeatLastHinkaiEntry()
+{
+    HinkaiRecord copy = gHinkaiList[static_cast<size_t>(gHinkaiCount) - 1];
+    nextHinkaiEntry() = std::move(copy);
+    ++gHinkaiCount;
+}
+
+// What the condition rules decide for a row with a first treatment.
+struct RowVerdict {
+    bool listed = false;
+    bool countComputed = false; // the anniversary month: column 9 may show the anniversary count
+    short annivCount = 0;
+    bool hinkaiKnown = false; // 24 months or more and the frequency counts were read
+    short frequency = 0;
+    short plan = 0;
+};
+
+// The condition rules of a row. A row of 24 months or more adds its frequency-table entry
+// whether or not the rules then list it.
+RowVerdict conditionRules(const ListConditions& c, const RowDates& d, long userNo, const ListContext& ctx)
+{
+    RowVerdict v;
+    if (d.relation == 0) {
+        if (ctx.anniversaryCounts) {
+            const auto it = ctx.anniversaryCounts->find({userNo, d.anniversary});
+            v.annivCount = it == ctx.anniversaryCounts->end() ? short(0) : it->second;
+        }
+        v.countComputed = true;
+        if (c.condition == 3 && v.annivCount < 16)
+            return v;
+    } else if (d.relation < 0 && c.condition == 3) {
+        return v;
+    }
+    if (d.elapsed < 24) {
+        v.listed = c.condition != 2;
+        return v;
+    }
+    v.hinkaiKnown = ctx.hinkaiGroups.has_value();
+    if (v.hinkaiKnown) {
+        const HinkaiRecord& e = addHinkaiEntry(userNo, ctx);
+        v.frequency = e.frequency;
+        v.plan = e.planFlag;
+    }
+    v.listed = c.condition != 2 || (v.hinkaiKnown && v.frequency >= c.threshold);
+    return v;
+}
+
+// The 16 columns of a listed row.
+ListRow listRow(const AdoRecordset& rs, const ListConditions& c, const RowDates& d, const RowVerdict& v,
+                bool flagColumns)
+{
+    ListRow row;
+    row[colSel] = 0;
+    row[colIDNo] = static_cast<qlonglong>(nNullToLong(rs[QStringLiteral("患者IDNo")]));
+    row[colName] = csNullToStr(rs[QStringLiteral("cName")]);
+    row[colKubun] =
+        nNullToLong(rs[QStringLiteral("iSejutsuKubun")]) == 0 ? QStringLiteral("マッサ") : QStringLiteral("鍼灸");
+    row[colBirthDay] = eraDate(rs[QStringLiteral("tBirthDay")]);
+    row[colKeizoku] = keizokuText(rs[QStringLiteral("nKanjaID")]);
+    row[colSyoryo] = eraDate(rs[QStringLiteral("tSyoryoDay")]);
+    row[colElapsed] = elapsedText(d.elapsed);
+    const long monthCount = nNullToLong(rs[QStringLiteral("施術回数")]);
+    row[colCount] = static_cast<qlonglong>((c.countWholeMonth || !v.countComputed) ? monthCount : v.annivCount);
+    if (d.elapsed < 24)
+        row[colHinkai] = QStringLiteral("-");
+    else if (v.hinkaiKnown)
+        row[colHinkai] =
+            v.plan >= 1 ? QVariant(QStringLiteral("計画済")) : QVariant(static_cast<qlonglong>(v.frequency));
+    else
+        row[colHinkai] = QString(); // unknown: the failure was reported
+    row[colHinkaiButton] = QStringLiteral("頻回確認");
+    row[colStaff] = csNullToStr(rs[QStringLiteral("cStaffName")]);
+    row[colSyoumei] = csNullToStr(rs[QStringLiteral("cSyoumeiStaffName")]);
+    std::array<QVariant, 7> flags;
+    if (flagColumns)
+        for (int i = 0; i < 7; ++i)
+            flags[static_cast<size_t>(i)] = rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i + 1)];
+    row[colByoumei] = diseaseText(rs[QStringLiteral("iSejutsuKubun")], rs[QStringLiteral("cByoumei")], flagColumns,
+                                  flags, rs[QStringLiteral("nHKSyobyouCd")], rs[QStringLiteral("cHKSyobyouName")]);
+    row[colKoushin] = QString();
+    row[colYMD] = vb::format(c.month, QStringLiteral("yyyy/mm/01"));
+    return row;
+}
+
+// The second pass: the rows the rules list. A run-time error ends the list at its row.
+void listRows(AdoRecordset& rs, const ListConditions& c, const ListContext& ctx, std::vector<ListRow>& rows)
+{
+    try {
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            const RowDates d = rowDates(rs[QStringLiteral("tSyoryoDay")], ctx.monthYM, ctx.monthFirst);
+            if (!d.listable)
+                continue;
+            const RowVerdict v = conditionRules(c, d, nNullToLong(rs[QStringLiteral("患者IDNo")]), ctx);
+            if (!v.listed)
+                continue;
+            if (v.hinkaiKnown)
+                repeatLastHinkaiEntry();
+            rows.push_back(listRow(rs, c, d, v, ctx.flagColumns));
+        }
+    } catch (const VbRuntimeError& e) {
+        showErrorDescription(e.err);
+    }
+}
+
 } // namespace
 
 ListLoad iDataLoad(const ListConditions& c)
@@ -396,119 +550,9 @@ ListLoad iDataLoad(const ListConditions& c)
     out.replaced = true;
     gHinkaiCount = 0;
     gHinkaiList.assign(1, HinkaiRecord{});
-
-    const QString monthYM = vb::format(c.month, QStringLiteral("yyyy/mm"));
-    const QDate monthFirst(c.month.year(), c.month.month(), 1);
-    const bool flagColumns = iHasHKSyobyou07Flg != 0;
-
-    // The counts the rules need are read ahead, each in one query for the whole list rather
-    // than a query and connection per row: the anniversary counts of rows in their
-    // anniversary month, and the branch's frequency counts when a row has 24 months or more.
-    // A read that fails shows its message once; the rows then fare as after a failed count.
-    std::set<AnniversaryKey> wanted;
-    bool needHinkai = false;
-    try {
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            const RowDates d = rowDates(rs[QStringLiteral("tSyoryoDay")], monthYM, monthFirst);
-            if (d.listable && d.relation == 0)
-                wanted.insert({nNullToLong(rs[QStringLiteral("患者IDNo")]), d.anniversary});
-            needHinkai = needHinkai || (d.listable && d.elapsed >= 24);
-        }
-    } catch (const VbRuntimeError&) {
-        // Rows end here: the row loop reports the error when it reaches this row.
-    }
-    rs.MoveFirst();
-    const auto annivCounts = anniversaryCounts(wanted, monthFirst);
-    const HinkaiWindow window(monthFirst);
-    std::optional<QHash<long, std::vector<HinkaiRow>>> groups; // by user number / 100
-    if (needHinkai) {
-        if (auto rows = readHinkaiRows(hinkaiQueries(window, std::nullopt))) {
-            groups.emplace();
-            for (HinkaiRow& r : *rows)
-                (*groups)[r.userNo / 100].push_back(std::move(r));
-        }
-    }
-
-    try {
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            const QVariant syoryo = rs[QStringLiteral("tSyoryoDay")];
-            const RowDates d = rowDates(syoryo, monthYM, monthFirst);
-            if (!d.listable)
-                continue;
-            const long userNo = nNullToLong(rs[QStringLiteral("患者IDNo")]);
-            bool countComputed = false;
-            short annivCount = 0;
-            if (d.relation == 0) {
-                if (annivCounts) {
-                    const auto it = annivCounts->find({userNo, d.anniversary});
-                    annivCount = it == annivCounts->end() ? short(0) : it->second;
-                }
-                countComputed = true;
-                if (c.condition == 3 && annivCount < 16)
-                    continue;
-            } else if (d.relation < 0) {
-                if (c.condition == 3)
-                    continue;
-            }
-            const int elapsed = d.elapsed;
-            short f = 0, plan = 0;
-            const bool hinkaiOk = elapsed >= 24 && groups.has_value();
-            if (elapsed < 24) {
-                if (c.condition == 2)
-                    continue;
-            } else {
-                if (hinkaiOk) {
-                    // The entry the row's frequency count appends.
-                    HinkaiRecord& e = nextHinkaiEntry();
-                    fillHinkaiEntry(e, userNo, window, groupOf(*groups, userNo));
-                    f = e.frequency;
-                    plan = e.planFlag;
-                    ++gHinkaiCount;
-                }
-                if (c.condition == 2 && !(hinkaiOk && f >= c.threshold))
-                    continue;
-            }
-
-            ListRow row;
-            row[colSel] = 0;
-            row[colIDNo] = static_cast<qlonglong>(userNo);
-            row[colName] = csNullToStr(rs[QStringLiteral("cName")]);
-            row[colKubun] = nNullToLong(rs[QStringLiteral("iSejutsuKubun")]) == 0 ? QStringLiteral("マッサ")
-                                                                                  : QStringLiteral("鍼灸");
-            row[colBirthDay] = eraDate(rs[QStringLiteral("tBirthDay")]);
-            row[colKeizoku] = keizokuText(rs[QStringLiteral("nKanjaID")]);
-            row[colSyoryo] = eraDate(syoryo);
-            row[colElapsed] = elapsedText(elapsed);
-            const long monthCount = nNullToLong(rs[QStringLiteral("施術回数")]);
-            row[colCount] = static_cast<qlonglong>((c.countWholeMonth || !countComputed) ? monthCount : annivCount);
-            if (elapsed < 24) {
-                row[colHinkai] = QStringLiteral("-");
-            } else if (hinkaiOk) {
-                // Column 10's own count gives the table a second entry of the same content.
-                HinkaiRecord copy = gHinkaiList[static_cast<size_t>(gHinkaiCount) - 1];
-                nextHinkaiEntry() = std::move(copy);
-                ++gHinkaiCount;
-                row[colHinkai] = plan >= 1 ? QVariant(QStringLiteral("計画済")) : QVariant(static_cast<qlonglong>(f));
-            } else {
-                row[colHinkai] = QString(); // unknown: the failure was reported
-            }
-            row[colHinkaiButton] = QStringLiteral("頻回確認");
-            row[colStaff] = csNullToStr(rs[QStringLiteral("cStaffName")]);
-            row[colSyoumei] = csNullToStr(rs[QStringLiteral("cSyoumeiStaffName")]);
-            std::array<QVariant, 7> flags;
-            if (flagColumns)
-                for (int i = 0; i < 7; ++i)
-                    flags[static_cast<size_t>(i)] = rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i + 1)];
-            row[colByoumei] =
-                diseaseText(rs[QStringLiteral("iSejutsuKubun")], rs[QStringLiteral("cByoumei")], flagColumns, flags,
-                            rs[QStringLiteral("nHKSyobyouCd")], rs[QStringLiteral("cHKSyobyouName")]);
-            row[colKoushin] = QString();
-            row[colYMD] = vb::format(c.month, QStringLiteral("yyyy/mm/01"));
-            out.rows.push_back(std::move(row));
-        }
-    } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
-    }
+    ListContext ctx(c.month);
+    readListCounts(rs, ctx);
+    listRows(rs, c, ctx, out.rows);
     rs.Close();
     db->iDisConnect();
     return out;

@@ -8,13 +8,12 @@
 #include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
-#include "platform/platform.h"
 
 namespace modPrint利用者別月間実績表 {
 
 namespace {
 
-JissekiState s;
+JissekiState actualTable;
 
 const QString kTitle = QStringLiteral("利用者別月間実績表印刷");
 const QString kRoutine = QStringLiteral("iGetJissekiData00");
@@ -24,7 +23,7 @@ short shortField(const QVariant& v) { return (v.isNull() || !v.isValid()) ? 0 : 
 
 } // namespace
 
-const JissekiState& state() { return s; }
+const JissekiState& state() { return actualTable; }
 
 short selectionModeOf(int condition)
 {
@@ -61,39 +60,32 @@ void vPrintJissekiHyo(short outputKind, const MainWindowView& window)
 
 short iGetPrintJoukenJisseki(const MainWindowView& window)
 {
-    try {
-        readMonthAndLayout(window, QStringLiteral("利用者別月間実績表"), QStringLiteral("利用者別月間実績チェック表"),
-                           &s.targetMonth, &s.layoutFile);
-        s.userIds.clear();
-        s.userIdText.clear();
-        for (int row = 1; row <= window.gridMaxRows(); ++row) {
-            const long id = nNullToLong(window.gridValue(row, 2));
-            if (!s.userIds.empty())
-                s.userIdText += u',';
-            s.userIds.push_back(id);
-            s.userIdText += QString::number(id);
-        }
-        s.selectionMode = selectionModeOf(window.selectedCondition());
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return readTableConditions(window, QStringLiteral("利用者別月間実績表"),
+                               QStringLiteral("利用者別月間実績チェック表"), actualTable, [&] {
+                                   actualTable.userIds.clear();
+                                   actualTable.userIdText.clear();
+                                   for (int row = 1; row <= window.gridMaxRows(); ++row) {
+                                       const long id = nNullToLong(window.gridValue(row, 2));
+                                       if (!actualTable.userIds.empty())
+                                           actualTable.userIdText += u',';
+                                       actualTable.userIds.push_back(id);
+                                       actualTable.userIdText += QString::number(id);
+                                   }
+                               });
 }
 
 short iPrintJissekiHyo(short outputKind)
 {
-    s.records.clear();
-    return runReportDriver(
-        outputKind,
-        tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間実績"), QStringLiteral("利用者別月間実績.csv")),
-        {iGetJissekiData00, [] { return true; }, iOutputJissekiCsv});
+    return printTable(outputKind, kTitle, actualTable, QStringLiteral("利用者別月間実績"), iGetJissekiData00,
+                      iOutputJissekiCsv);
 }
 
-ReportOutput tableOutput(const QString& title, const QString& layout, const QString& dataName, const QString& csvName)
+short runTableDriver(short outputKind, const QString& title, const QString& layout, const QString& dataName,
+                     short (*load)(), int (*writeCsv)())
 {
     const QString nothing = QStringLiteral("出力対象データが存在しません。");
-    return {title, layout, dataName, csvName, nothing, nothing};
+    return runReportDriver(outputKind, {title, layout, dataName, dataName + QStringLiteral(".csv"), nothing, nothing},
+                           {load, [] { return true; }, writeCsv});
 }
 
 QString jissekiQuery(const QDate& monthStart)
@@ -102,7 +94,7 @@ QString jissekiQuery(const QDate& monthStart)
     const QString E = QString::number(gKyotenEb);
     const QString S = vb::format(monthStart, QStringLiteral("mm-dd-yyyy"));
     const QString N = vb::format(vb::dateAddMonths(monthStart, 1), QStringLiteral("mm-dd-yyyy"));
-    const QString& L = s.userIdText;
+    const QString& L = actualTable.userIdText;
     QString sql;
     sql += QStringLiteral(
         "SELECT RIYOUSHA.cName as RiyouName, RIYOUSHA.nIDNo, JISSEKI.tServicyDayStart, STAFF.cName as StaffNane ");
@@ -127,7 +119,7 @@ QString jissekiQuery(const QDate& monthStart)
     sql += QStringLiteral("   AND RIYOUSHA.iKyotenCd = CORP.iKyotenCd");
     sql += QStringLiteral("   AND RIYOUSHA.iKyotenEb = CORP.iKyotenEb");
     sql += QStringLiteral("   AND CORP.iType = 0");
-    if (!L.isEmpty() && (s.selectionMode == 0 || s.selectionMode == 2))
+    if (!L.isEmpty() && (actualTable.selectionMode == 0 || actualTable.selectionMode == 2))
         sql += QStringLiteral("   AND JISSEKI.nRiyoushaIDNo in (") + L + QStringLiteral(")");
     sql += QStringLiteral(" order by RIYOUSHA.cNameKana,  RIYOUSHA.nIDNo ");
     return sql;
@@ -149,12 +141,11 @@ void applyTableRow(typJissekiUser& user, const AdoRecordset& rs, int day)
 
 short iGetJissekiData00()
 {
-    return loadTableRecords(s.targetMonth, kRoutine, s.records, jissekiQuery,
-                            [](typJissekiUser& user, const AdoRecordset& rs) {
-                                // A row without a readable start time belongs to its user but to no day.
-                                const auto started = vb::toDate(rs["tServicyDayStart"]);
-                                applyTableRow(user, rs, started ? started->date().day() : 0);
-                            });
+    return loadTableRecords(actualTable, kRoutine, jissekiQuery, [](typJissekiUser& user, const AdoRecordset& rs) {
+        // A row without a readable start time belongs to its user but to no day.
+        const auto started = vb::toDate(rs["tServicyDayStart"]);
+        applyTableRow(user, rs, started ? started->date().day() : 0);
+    });
 }
 
 QString csStaffShortName(const QString& name)
@@ -204,8 +195,8 @@ CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const
 
 int iOutputJissekiCsv()
 {
-    return writeTableCsv(QStringLiteral("利用者別月間実績.csv"), s.targetMonth, s.records,
-                         [](const typJissekiUser& u) { return s.selectionMode != 0 || u.count >= 16; });
+    return writeTableCsv(QStringLiteral("利用者別月間実績.csv"), actualTable,
+                         [](const typJissekiUser& u) { return actualTable.selectionMode != 0 || u.count >= 16; });
 }
 
 } // namespace modPrint利用者別月間実績表

@@ -33,14 +33,18 @@ struct typJissekiUser {
     QString corpName;                   // CORP.cShamei1
 };
 
-// Module state, overwritten by each run in the order conditions, records, CSV.
-struct JissekiState {
-    QString targetMonth;       // "yyyy/mm"
+// What both tables keep from one run to the next, overwritten by each run in the order
+// conditions, records, CSV.
+template <class Record> struct TableRun {
+    QString targetMonth;     // "yyyy/mm"
+    short selectionMode = 1; // 0 year+16 rule, 2 frequent users, 1 everyone
+    QString layoutFile;
+    std::vector<Record> records;
+};
+
+struct JissekiState : TableRun<typJissekiUser> {
     std::vector<long> userIds; // grdData column 2 of every row
     QString userIdText;        // the same joined by commas
-    short selectionMode = 1;   // 0 year+16 rule, 2 frequent users, 1 everyone
-    QString layoutFile;
-    std::vector<typJissekiUser> records;
 };
 const JissekiState& state();
 
@@ -67,28 +71,59 @@ CsvRow tableCsvRow(const typJissekiUser& user, const QString& targetMonth, const
 // 帳票Format.ini section / key, or key + ".wfd" when it names none.
 void readMonthAndLayout(const MainWindowView& window, const QString& section, const QString& key, QString* targetMonth,
                         QString* layoutFile);
+// The conditions both tables read: the month and layout (readMonthAndLayout), the selection
+// mode, then what more() reads. 0, or -1 after the run-time error's message.
+template <class Record, class More>
+short readTableConditions(const MainWindowView& window, const QString& section, const QString& key,
+                          TableRun<Record>& run, More more);
+// The print driver of a table: the records cleared, then the loader, the CSV file dataName
+// ".csv" and the hand-off; nothing to output is "出力対象データが存在しません。".
+template <class Record>
+short printTable(short outputKind, const QString& title, TableRun<Record>& run, const QString& dataName,
+                 short (*load)(), int (*writeCsv)());
+// printTable's part that does not depend on the record type.
+short runTableDriver(short outputKind, const QString& title, const QString& layout, const QString& dataName,
+                     short (*load)(), int (*writeCsv)());
 // The loader both tables share: ANBUN_FLG, the month of the conditions, the query through the
 // recipe (routine names its messages), one record per run of rows with the same nIDNo, each
 // row applied by fill(record, row). 0 loaded, 1 no rows, -1 failure.
 template <class Record, class Query, class Fill>
-short loadTableRecords(const QString& targetMonth, const QString& routine, std::vector<Record>& records, Query query,
-                       Fill fill);
+short loadTableRecords(TableRun<Record>& run, const QString& routine, Query query, Fill fill);
 // The CSV writer both tables share: the file in the temporary folder, the 71-column header,
 // one line per record for which write(record) holds. Lines written, or -1 after the message.
-template <class Record, class Pred>
-int writeTableCsv(const QString& fileName, const QString& targetMonth, const std::vector<Record>& records, Pred write);
+template <class Record, class Pred> int writeTableCsv(const QString& fileName, const TableRun<Record>& run, Pred write);
 // ANBUN_FLG: read with the missing-item warning, not used.
 void readAnbunFlg();
-// The print driver's texts and files of a table: nothing to output is "出力対象データが存在しません。".
-ReportOutput tableOutput(const QString& title, const QString& layout, const QString& dataName, const QString& csvName);
+
+template <class Record, class More>
+short readTableConditions(const MainWindowView& window, const QString& section, const QString& key,
+                          TableRun<Record>& run, More more)
+{
+    try {
+        readMonthAndLayout(window, section, key, &run.targetMonth, &run.layoutFile);
+        run.selectionMode = selectionModeOf(window.selectedCondition());
+        more();
+        return 0;
+    } catch (const VbRuntimeError& e) {
+        showRunTimeError(e.err);
+        return -1;
+    }
+}
+
+template <class Record>
+short printTable(short outputKind, const QString& title, TableRun<Record>& run, const QString& dataName,
+                 short (*load)(), int (*writeCsv)())
+{
+    run.records.clear();
+    return runTableDriver(outputKind, title, run.layoutFile, dataName, load, writeCsv);
+}
 
 template <class Record, class Query, class Fill>
-short loadTableRecords(const QString& targetMonth, const QString& routine, std::vector<Record>& records, Query query,
-                       Fill fill)
+short loadTableRecords(TableRun<Record>& run, const QString& routine, Query query, Fill fill)
 {
     try {
         readAnbunFlg();
-        const auto start = vb::toDate(targetMonth + QStringLiteral("/01"));
+        const auto start = vb::toDate(run.targetMonth + QStringLiteral("/01"));
         if (!start)
             vbRaise(vberr::typeMismatch());
         auto rs = recipeQuery(query(start->date()), routine);
@@ -96,14 +131,14 @@ short loadTableRecords(const QString& targetMonth, const QString& routine, std::
             return -1;
         if (rs->EOF_())
             return 1;
-        records.clear();
+        run.records.clear();
         for (; !rs->EOF_(); rs->MoveNext()) {
             const long id = nNullToLong(rs->field(QStringLiteral("nIDNo")));
-            if (records.empty() || records.back().userCode != id) {
-                records.emplace_back();
-                records.back().userCode = id;
+            if (run.records.empty() || run.records.back().userCode != id) {
+                run.records.emplace_back();
+                run.records.back().userCode = id;
             }
-            fill(records.back(), *rs);
+            fill(run.records.back(), *rs);
         }
         return 0;
     } catch (const VbRuntimeError& e) {
@@ -112,13 +147,12 @@ short loadTableRecords(const QString& targetMonth, const QString& routine, std::
     }
 }
 
-template <class Record, class Pred>
-int writeTableCsv(const QString& fileName, const QString& targetMonth, const std::vector<Record>& records, Pred write)
+template <class Record, class Pred> int writeTableCsv(const QString& fileName, const TableRun<Record>& run, Pred write)
 {
     return writeReportCsv(fileName, tableCsvHeader(), [&](CsvWriter& csv) {
-        for (const Record& r : records)
+        for (const Record& r : run.records)
             if (write(r))
-                csv.row(tableCsvRow(r, targetMonth, reportNow()));
+                csv.row(tableCsvRow(r, run.targetMonth, reportNow()));
     });
 }
 

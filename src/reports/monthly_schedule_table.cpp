@@ -8,7 +8,7 @@
 #include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
-#include "platform/platform.h"
+#include "db/treatment_queries.h"
 
 #include <map>
 #include <optional>
@@ -19,7 +19,7 @@ using namespace modPrint利用者別月間実績表;
 
 namespace {
 
-YoteiState s;
+YoteiState scheduleTable;
 
 const QString kTitle = QStringLiteral("利用者別月間予定表印刷");
 
@@ -37,7 +37,7 @@ long dateNumber(const QDate& d) { return d.year() * 10000L + d.month() * 100L + 
 
 } // namespace
 
-const YoteiState& state() { return s; }
+const YoteiState& state() { return scheduleTable; }
 
 void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
 {
@@ -46,27 +46,18 @@ void vPrintYoteiHyo(short outputKind, const MainWindowView& window)
 
 short iGetPrintJoukenYotei(const MainWindowView& window)
 {
-    try {
-        readMonthAndLayout(window, QStringLiteral("利用者別月間予定表"), QStringLiteral("利用者別月間予定チェック表"),
-                           &s.targetMonth, &s.layoutFile);
-        s.selectionMode = selectionModeOf(window.selectedCondition());
-        // A missing item counts as 0; a value that is no number fails the conditions.
-        const QString sharing = vGetMassageIni(QStringLiteral("施術者拠点間共有"), false);
-        s.branchSharing = (!sharing.isEmpty() && vb::cint(sharing) != 0) ? 1 : 0;
-        return 0;
-    } catch (const VbRuntimeError& e) {
-        showRunTimeError(e.err);
-        return -1;
-    }
+    return readTableConditions(window, QStringLiteral("利用者別月間予定表"),
+                               QStringLiteral("利用者別月間予定チェック表"), scheduleTable, [] {
+                                   // A missing item counts as 0; a value that is no number fails the conditions.
+                                   const QString sharing = vGetMassageIni(QStringLiteral("施術者拠点間共有"), false);
+                                   scheduleTable.branchSharing = (!sharing.isEmpty() && vb::cint(sharing) != 0) ? 1 : 0;
+                               });
 }
 
 short iPrintYoteiHyo(short outputKind)
 {
-    s.records.clear();
-    return runReportDriver(
-        outputKind,
-        tableOutput(kTitle, s.layoutFile, QStringLiteral("利用者別月間予定"), QStringLiteral("利用者別月間予定.csv")),
-        {iGetYoteiData00, [] { return true; }, iOutputYoteiCsv});
+    return printTable(outputKind, kTitle, scheduleTable, QStringLiteral("利用者別月間予定"), iGetYoteiData00,
+                      iOutputYoteiCsv);
 }
 
 QString yoteiQuery(const QDate& month)
@@ -86,7 +77,7 @@ QString yoteiQuery(const QDate& month)
         sql += QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ");
     sql += QStringLiteral(" , CORP.cShamei1 AS cCorpName ");
     sql += QStringLiteral(" ,RIYOUSHA.tSyoryoDay");
-    if (s.branchSharing == 1)
+    if (scheduleTable.branchSharing == 1)
         sql += QStringLiteral(" FROM RIYOUSHA, SCHEDULE_JOIN AS SCHEDULE, STAFF, CORP ");
     else
         sql += QStringLiteral(" FROM RIYOUSHA, SCHEDULE, STAFF, CORP ");
@@ -114,18 +105,17 @@ short iGetYoteiData00()
     // A user's rows carry the same first-treatment date: it is formatted once per value.
     QVariant lastFirst;
     QString lastText;
-    return loadTableRecords(s.targetMonth, QStringLiteral("iGetJissekiData00"), s.records, yoteiQuery,
-                            [&](typYoteiUser& u, const AdoRecordset& rs) {
-                                applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
-                                const QVariant first = rs["tSyoryoDay"];
-                                if (first != lastFirst || first.typeId() != lastFirst.typeId()) {
-                                    lastFirst = first;
-                                    lastText = csNullToStr(first).isEmpty()
-                                        ? QString()
-                                        : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
-                                }
-                                u.firstTreatment = lastText;
-                            });
+    return loadTableRecords(
+        scheduleTable, QStringLiteral("iGetJissekiData00"), yoteiQuery, [&](typYoteiUser& u, const AdoRecordset& rs) {
+            applyTableRow(u, rs, dayOfNumber(nNullToLong(rs["nDate"])));
+            const QVariant first = rs["tSyoryoDay"];
+            if (first != lastFirst || first.typeId() != lastFirst.typeId()) {
+                lastFirst = first;
+                lastText =
+                    csNullToStr(first).isEmpty() ? QString() : vb::formatValue(first, QStringLiteral("yyyy/mm/dd"));
+            }
+            u.firstTreatment = lastText;
+        });
 }
 
 namespace {
@@ -139,10 +129,9 @@ QString yoteiFromDayQuery(const QString& users, const QDate& from)
     const QDate nextMonth = vb::dateAddMonths(QDate(from.year(), from.month(), 1), 1);
     QString sql;
     sql += QStringLiteral("SELECT nIDRiyoushaNo, nDate ");
-    sql += s.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
+    sql += scheduleTable.branchSharing == 1 ? QStringLiteral(" FROM Schedule_Join") : QStringLiteral(" FROM Schedule");
     sql += QStringLiteral(" WHERE nIDRiyoushaNo IN (") + users + u')';
-    sql += QStringLiteral(" and iKyotenCd = ") + QString::number(gKyotenCd);
-    sql += QStringLiteral(" and iKyotenEb = ") + QString::number(gKyotenEb);
+    sql += branchFilter();
     sql += QStringLiteral(" AND   nDate >= ") + QString::number(dateNumber(from));
     sql += QStringLiteral(" AND   nDate < ") + QString::number(dateNumber(nextMonth));
     sql += QStringLiteral(" and  iSeikyuKbn = 0");
@@ -158,7 +147,7 @@ std::optional<QDate> anniversaryInTargetMonth(const typYoteiUser& u)
     if (!first)
         return std::nullopt;
     const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != s.targetMonth)
+    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != scheduleTable.targetMonth)
         return std::nullopt;
     return anniversary;
 }
@@ -205,8 +194,8 @@ int iOutputYoteiCsv()
     // The anniversary-month counts are read once, when the first record needs one, rather
     // than one query (and connection) per record.
     std::optional<std::map<AnniversaryKey, short>> anniversaryCounts;
-    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), s.targetMonth, s.records, [&](const typYoteiUser& u) {
-        if (s.selectionMode != 0)
+    return writeTableCsv(QStringLiteral("利用者別月間予定.csv"), scheduleTable, [&](const typYoteiUser& u) {
+        if (scheduleTable.selectionMode != 0)
             return true;
         if (u.count < 16 || u.firstTreatment.isEmpty())
             return false;
@@ -217,10 +206,10 @@ int iOutputYoteiCsv()
             vbRaise(vberr::typeMismatch());
         const QDate anniversary = vb::dateAddMonths(first->date(), 12);
         const QString anniversaryMonth = vb::format(anniversary, QStringLiteral("yyyy/mm"));
-        if (s.targetMonth != anniversaryMonth)
-            return s.targetMonth > anniversaryMonth;
+        if (scheduleTable.targetMonth != anniversaryMonth)
+            return scheduleTable.targetMonth > anniversaryMonth;
         if (!anniversaryCounts)
-            anniversaryCounts = anniversaryYoteiCounts(s.records);
+            anniversaryCounts = anniversaryYoteiCounts(scheduleTable.records);
         const auto it = anniversaryCounts->find({u.userCode, anniversary});
         return it != anniversaryCounts->end() && it->second >= 16;
     });

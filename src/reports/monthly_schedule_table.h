@@ -12,12 +12,8 @@ struct typYoteiUser : modPrint利用者別月間実績表::typJissekiUser {
     QString firstTreatment; // RIYOUSHA.tSyoryoDay "yyyy/mm/dd"; empty when none
 };
 
-struct YoteiState {
-    QString targetMonth;     // "yyyy/mm"
-    short selectionMode = 1; // as in the actual-record table
-    QString layoutFile;
+struct YoteiState : modPrint利用者別月間実績表::TableRun<typYoteiUser> {
     short branchSharing = 0; // 1: Massage.ini 施術者拠点間共有 is a non-zero number
-    std::vector<typYoteiUser> records;
 };
 const YoteiState& state();
 

@@ -7,6 +7,7 @@
 #include "base/opl_string.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
 #include "common/sys_settings.h"
 #include "db/connection_recipe.h"
 #include "db/table_checks.h"
@@ -20,7 +21,7 @@ namespace modPrintOver16Count {
 
 namespace {
 
-PrintConditions s;
+PrintConditions conditions;
 
 const QString kTitle = QStringLiteral("継続理由・状況記入書");
 const QString kPlanTitle = QStringLiteral("施術計画書");
@@ -42,12 +43,9 @@ QString dateText(const QVariant& v)
 
 QString monthStartText()
 {
-    return QStringLiteral("%1/%2/01").arg(s.year, 4, 10, QChar(u'0')).arg(s.month, 2, 10, QChar(u'0'));
-}
-
-void runTimeErrorInLoad(const VbError& e)
-{
-    platform().messageBox(QStringLiteral("Error : ") + e.description, MsgButtons::Ok, MsgIcon::Critical);
+    return QStringLiteral("%1/%2/01")
+        .arg(conditions.year, 4, 10, QChar(u'0'))
+        .arg(conditions.month, 2, 10, QChar(u'0'));
 }
 
 void douiRunTimeError(const VbError& e)
@@ -65,7 +63,7 @@ std::optional<AdoRecordset> treatmentsFromDay(long userId, const QString& fromDa
         return recipeQuery(jissekiFromDayQuery(userId, fromDate, JissekiColumns::CountAndAreas),
                            QStringLiteral("csInpKey_Isi"));
     } catch (const VbRuntimeError& e) {
-        runTimeErrorInLoad(e.err);
+        showErrorDescription(e.err);
         return std::nullopt;
     }
 }
@@ -86,6 +84,12 @@ void applyAreas(const AdoRecordset& rs, Over16PrintRec& rec)
     rec.iHariUmu = shortOf(vb::trim(csNullToStr(rs.field(QStringLiteral("iHariUmu")))));
     rec.iKyuuUmu = shortOf(vb::trim(csNullToStr(rs.field(QStringLiteral("iKyuuUmu")))));
     rec.iDenkiHariKyuuUmu = shortOf(vb::trim(csNullToStr(rs.field(QStringLiteral("iDenkiHariKyuuUmu")))));
+}
+
+// Consent records: the connection's messages name "iDataLoad", the query's "getDouiRecord".
+std::optional<AdoRecordset> consentRecords(const QString& sql)
+{
+    return recipeQuery(sql, QStringLiteral("iDataLoad"), QStringLiteral("getDouiRecord"));
 }
 
 // The injury data of a consent record.
@@ -121,28 +125,23 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
 {
     try {
         const auto areas =
-            recipeQuery(jissekiFromDayByUserQuery(s.idListText, monthStart, JissekiColumns::CountAndAreas),
+            recipeQuery(jissekiFromDayByUserQuery(conditions.idListText, monthStart, JissekiColumns::CountAndAreas),
                         QStringLiteral("csInpKey_Isi"));
         if (!areas)
             return false;
         for (auto rs = *areas; !rs.EOF_(); rs.MoveNext())
             applyAreas(rs, out.areas[nNullToLong(rs[QStringLiteral("nRiyoushaIDNo")])]);
     } catch (const VbRuntimeError& e) {
-        runTimeErrorInLoad(e.err);
+        showErrorDescription(e.err);
         return false;
     }
     if (iHasDouiRec != 1)
         return true;
     try {
-        const QString sql = douiRecordsByUserQuery(s.idListText, monthStart);
-        auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
-        if (!db)
+        auto records = consentRecords(douiRecordsByUserQuery(conditions.idListText, monthStart));
+        if (!records)
             return true;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, QStringLiteral("getDouiRecord")))
-            return true;
-        db->iDisConnect();
-        for (; !rs.EOF_(); rs.MoveNext()) {
+        for (auto& rs = *records; !rs.EOF_(); rs.MoveNext()) {
             const long id = nNullToLong(rs[QStringLiteral("nIDNo")]);
             if (!out.consent.count(id)) // the newest record of the user comes first
                 applyConsent(rs, out.consent[id]);
@@ -153,21 +152,13 @@ bool readMonthLookups(const QString& monthStart, MonthLookups& out)
     return true;
 }
 
-const QString kFlagColumns = QStringLiteral(
-    " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
-
-QString diagnosisColumns()
-{
-    return iHasHKSyobyou07Flg == 1 ? kFlagColumns : QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
-}
-
 QString conditionsAndOrder(bool entriesOnly)
 {
     QString sql = QStringLiteral(" WHERE 月間実績.iKyotenCd = ") + num(gKyotenCd);
     sql += QStringLiteral(" AND   月間実績.iKyotenEb = ") + num(gKyotenEb);
-    sql += QStringLiteral(" AND   実績年 = ") + num(s.year);
-    sql += QStringLiteral(" AND   実績月 = ") + num(s.month);
-    sql += QStringLiteral(" AND   患者IDno in (") + s.idListText + u')';
+    sql += QStringLiteral(" AND   実績年 = ") + num(conditions.year);
+    sql += QStringLiteral(" AND   実績月 = ") + num(conditions.month);
+    sql += QStringLiteral(" AND   患者IDno in (") + conditions.idListText + u')';
     if (entriesOnly)
         sql += QStringLiteral(" AND   OVER16COUNT.nKanjaID IS NOT NULL");
     sql += QStringLiteral(" order by 月間実績.iKyotenCd, 月間実績.iKyotenEb, 患者IDNo ");
@@ -205,6 +196,67 @@ void fillInjuries(const AdoRecordset& rs, const MonthLookups& lookups, Over16Pri
     }
 }
 
+// In the anniversary month of the first treatment, count becomes the treatments from the
+// anniversary day; in other months it stays empty. False when that count cannot be read (its
+// message shown).
+bool anniversaryCount(const Over16PrintRec& rec, std::optional<short>& count)
+{
+    const auto first = vb::toDate(rec.firstTreatment);
+    if (!first)
+        vbRaise(vberr::typeMismatch());
+    const QDate anniversary = vb::dateAddMonths(first->date(), 12);
+    if (vb::format(anniversary, QStringLiteral("yyyy/mm")) != rec.monthStart.left(7))
+        return true;
+    count = kaisuAfterDay(rec.userId, vb::format(anniversary, QStringLiteral("yyyy/mm/dd")));
+    return count.has_value();
+}
+
+// The symptoms: the user master where RIYOUSHA_SUB holds them, else the month's entry.
+void fillSymptoms(const AdoRecordset& rs, Document doc, Over16PrintRec& rec)
+{
+    const bool master = doc == Document::Plan || iHasSyoujouSonota == 1;
+    const QString suffix = master ? QString() : QStringLiteral("_16");
+    rec.iMahi = shortOf(rs[QStringLiteral("iMahi") + suffix]);
+    rec.iKoushuku = shortOf(rs[QStringLiteral("iKoushuku") + suffix]);
+    rec.iSyoujouSonota = shortOf(rs[QStringLiteral("iSyoujouSonota") + suffix]);
+    rec.cSyoujouSonota = csNullToStr(rs[QStringLiteral("cSyoujouSonota") + suffix]);
+}
+
+// The evaluation part of the form; -1 in every value of a blank form.
+void fillEvaluation(const AdoRecordset& rs, bool blankForm, Over16PrintRec& rec)
+{
+    if (blankForm) {
+        rec.iNegaeri = rec.iOkiagari = rec.iZai = rec.iTachiagari = rec.iRitsui = -1;
+        rec.iNRS = rec.iZenkaiHyoukaUmu = rec.iZenkaiHyoukaHenaka = -1;
+        rec.staffCode = QStringLiteral("-1");
+        return;
+    }
+    rec.iNegaeri = shortOf(rs[QStringLiteral("iNegaeri")]);
+    rec.iOkiagari = shortOf(rs[QStringLiteral("iOkiagari")]);
+    rec.iZai = shortOf(rs[QStringLiteral("iZai")]);
+    rec.iTachiagari = shortOf(rs[QStringLiteral("iTachiagari")]);
+    rec.iRitsui = shortOf(rs[QStringLiteral("iRitsui")]);
+    rec.iNRS = shortOf(rs[QStringLiteral("iNRS")]);
+    rec.iZenkaiHyoukaUmu = shortOf(rs[QStringLiteral("iZenkaiHyoukaUmu")]);
+    rec.iZenkaiHyoukaHenaka = shortOf(rs[QStringLiteral("iZenkaiHyoukaHenaka")]);
+    rec.cRiyuu = csNullToStr(rs[QStringLiteral("cRiyuu")]);
+    rec.evaluationDay = dateText(rs[QStringLiteral("cHyoukaDay")]);
+    rec.staffCode = num(nNullToLong(rs[QStringLiteral("nStaffID")]));
+    rec.staffName = csNullToStr(rs[QStringLiteral("cSTAFFName")]);
+    rec.certificationDay = dateText(rs[QStringLiteral("cSyoumeiDay")]);
+}
+
+void copyAreas(const MonthLookups& lookups, Over16PrintRec& rec)
+{
+    const auto a = lookups.areas.find(rec.userId);
+    if (a == lookups.areas.end())
+        return;
+    rec.iSejutuBui = a->second.iSejutuBui;
+    rec.iHariUmu = a->second.iHariUmu;
+    rec.iKyuuUmu = a->second.iKyuuUmu;
+    rec.iDenkiHariKyuuUmu = a->second.iDenkiHariKyuuUmu;
+}
+
 // One record from a result row. False when a lookup the printed values depend on failed
 // (its message shown): the count or the areas would be invented.
 bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookups, Over16PrintRec& rec)
@@ -212,65 +264,24 @@ bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookup
     rec.iKyotenCd = shortOf(rs[QStringLiteral("iKyotenCd")]);
     rec.iKyotenEb = shortOf(rs[QStringLiteral("iKyotenEb")]);
     rec.userId = nNullToLong(rs[QStringLiteral("患者IDNo")]);
-    rec.year = s.year;
-    rec.month = s.month;
+    rec.year = conditions.year;
+    rec.month = conditions.month;
     rec.monthStart = monthStartText();
     rec.firstTreatment = dateText(rs[QStringLiteral("tSyoryoDay")]);
 
-    const bool blankForm = doc == Document::Form && s.formatOutput != 0;
+    const bool blankForm = doc == Document::Form && conditions.formatOutput != 0;
     std::optional<short> afterDay;
-    if (!blankForm && !rec.firstTreatment.isEmpty() && s.countOption != 1) {
-        const auto first = vb::toDate(rec.firstTreatment);
-        if (!first)
-            vbRaise(vberr::typeMismatch());
-        const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-        if (vb::format(anniversary, QStringLiteral("yyyy/mm")) == rec.monthStart.left(7)) {
-            afterDay = kaisuAfterDay(rec.userId, vb::format(anniversary, QStringLiteral("yyyy/mm/dd")));
-            if (!afterDay)
-                return false;
-        }
-    }
-    if (const auto a = lookups.areas.find(rec.userId); a != lookups.areas.end()) {
-        rec.iSejutuBui = a->second.iSejutuBui;
-        rec.iHariUmu = a->second.iHariUmu;
-        rec.iKyuuUmu = a->second.iKyuuUmu;
-        rec.iDenkiHariKyuuUmu = a->second.iDenkiHariKyuuUmu;
-    }
+    if (!blankForm && !rec.firstTreatment.isEmpty() && conditions.countOption != 1 && !anniversaryCount(rec, afterDay))
+        return false;
+    copyAreas(lookups, rec);
     rec.count = blankForm ? short(0) : afterDay ? *afterDay : shortOf(rs[QStringLiteral("施術回数")]);
 
     rec.userName = csNullToStr(rs[QStringLiteral("cName")]);
     rec.iSejutsuKubun = shortOf(rs[QStringLiteral("iSejutsuKubun")]);
     rec.birthday = dateText(rs[QStringLiteral("tBirthday")]);
-
-    // The symptoms: the user master where RIYOUSHA_SUB holds them, else the month's entry.
-    const bool master = doc == Document::Plan || iHasSyoujouSonota == 1;
-    const QString suffix = master ? QString() : QStringLiteral("_16");
-    rec.iMahi = shortOf(rs[QStringLiteral("iMahi") + suffix]);
-    rec.iKoushuku = shortOf(rs[QStringLiteral("iKoushuku") + suffix]);
-    rec.iSyoujouSonota = shortOf(rs[QStringLiteral("iSyoujouSonota") + suffix]);
-    rec.cSyoujouSonota = csNullToStr(rs[QStringLiteral("cSyoujouSonota") + suffix]);
-
-    if (doc == Document::Form) {
-        if (blankForm) {
-            rec.iNegaeri = rec.iOkiagari = rec.iZai = rec.iTachiagari = rec.iRitsui = -1;
-            rec.iNRS = rec.iZenkaiHyoukaUmu = rec.iZenkaiHyoukaHenaka = -1;
-            rec.staffCode = QStringLiteral("-1");
-        } else {
-            rec.iNegaeri = shortOf(rs[QStringLiteral("iNegaeri")]);
-            rec.iOkiagari = shortOf(rs[QStringLiteral("iOkiagari")]);
-            rec.iZai = shortOf(rs[QStringLiteral("iZai")]);
-            rec.iTachiagari = shortOf(rs[QStringLiteral("iTachiagari")]);
-            rec.iRitsui = shortOf(rs[QStringLiteral("iRitsui")]);
-            rec.iNRS = shortOf(rs[QStringLiteral("iNRS")]);
-            rec.iZenkaiHyoukaUmu = shortOf(rs[QStringLiteral("iZenkaiHyoukaUmu")]);
-            rec.iZenkaiHyoukaHenaka = shortOf(rs[QStringLiteral("iZenkaiHyoukaHenaka")]);
-            rec.cRiyuu = csNullToStr(rs[QStringLiteral("cRiyuu")]);
-            rec.evaluationDay = dateText(rs[QStringLiteral("cHyoukaDay")]);
-            rec.staffCode = num(nNullToLong(rs[QStringLiteral("nStaffID")]));
-            rec.staffName = csNullToStr(rs[QStringLiteral("cSTAFFName")]);
-            rec.certificationDay = dateText(rs[QStringLiteral("cSyoumeiDay")]);
-        }
-    }
+    fillSymptoms(rs, doc, rec);
+    if (doc == Document::Form)
+        fillEvaluation(rs, blankForm, rec);
     rec.birthdayEra = static_cast<short>(vb::eraCodeOfText(rec.birthday));
     rec.firstTreatmentEra = static_cast<short>(vb::eraCodeOfText(rec.firstTreatment));
     fillInjuries(rs, lookups, rec);
@@ -281,7 +292,7 @@ bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookup
 // the query failed.
 short loadRecords(Document doc)
 {
-    if (s.idListText.isEmpty())
+    if (conditions.idListText.isEmpty())
         return 1;
     const QString routine =
         doc == Document::Form ? QStringLiteral("iGetJissekiData") : QStringLiteral("iGetKeikakuData");
@@ -302,11 +313,11 @@ short loadRecords(Document doc)
             Over16PrintRec rec;
             if (!fillRecord(rs, doc, lookups, rec))
                 return -1;
-            s.records.push_back(std::move(rec));
+            conditions.records.push_back(std::move(rec));
         }
         return 0;
     } catch (const VbRuntimeError& e) {
-        runTimeErrorInLoad(e.err);
+        showErrorDescription(e.err);
         if (db->connectionState() == adStateOpen)
             db->iDisConnect();
         return -1;
@@ -344,7 +355,7 @@ CsvRow& addTail(CsvRow& r, const Over16PrintRec& rec)
     r.number(rec.iHariUmu).number(rec.iKyuuUmu).number(rec.iDenkiHariKyuuUmu);
     for (short f : rec.acupunctureFlags)
         r.number(f);
-    r.text(rec.acupunctureInjury).number(s.formatOutput);
+    r.text(rec.acupunctureInjury).number(conditions.formatOutput);
     for (const QString& m : pastFrequentMonths(rec.userId))
         r.text(m);
     return r;
@@ -390,7 +401,7 @@ template <size_t N> void append(QStringList& list, const char* const (&names)[N]
 int writeCsv(const QString& fileName, const QStringList& header, bool evaluation)
 {
     return writeReportCsv(fileName, header, [evaluation](CsvWriter& csv) {
-        for (const Over16PrintRec& rec : s.records) {
+        for (const Over16PrintRec& rec : conditions.records) {
             CsvRow r;
             addHead(r, rec);
             if (evaluation) {
@@ -419,7 +430,8 @@ ReportOutput outputOf(Document doc)
     const QString nothing = QStringLiteral("出力対象データがありませんでした。");
     const QString enterReasons = nothing + u'\n' + QStringLiteral("継続理由を入力してください。");
     if (doc == Document::Form)
-        return {kTitle, keizokuLayout(s.newStyle), kTitle, kTitle + QStringLiteral(".csv"), nothing, enterReasons};
+        return {kTitle,      keizokuLayout(conditions.newStyle), kTitle, kTitle + QStringLiteral(".csv"), nothing,
+                enterReasons};
     return {kPlanTitle,  kPlanTitle + QStringLiteral(".wfd"), kPlanTitle, kPlanTitle + QStringLiteral(".csv"), nothing,
             enterReasons};
 }
@@ -428,21 +440,21 @@ ReportOutput outputOf(Document doc)
 // document's own.
 short runDriver(short outputMode, Document doc)
 {
-    s.records.clear();
+    conditions.records.clear();
     ReportOutput out = outputOf(doc);
     out.viewerTitle = out.title;
     out.title = kTitle;
     ReportSteps steps{[doc] { return doc == Document::Form ? iGetJissekiData() : iGetKeikakuData(); },
-                      [] { return !s.records.empty(); },
+                      [] { return !conditions.records.empty(); },
                       [doc] { return doc == Document::Form ? iOutputKeizokuCsv() : iOutputKeikakuCsv(); }};
     return runReportDriver(outputMode, out, steps);
 }
 
 } // namespace
 
-const PrintConditions& printConditions() { return s; }
+const PrintConditions& printConditions() { return conditions; }
 
-void resetPrintConditions() { s = PrintConditions{}; }
+void resetPrintConditions() { conditions = PrintConditions{}; }
 
 QString keizokuLayout(short newStyle)
 {
@@ -452,15 +464,15 @@ QString keizokuLayout(short newStyle)
 void vPrintKeizokuRiyuu(short outputMode, short pastMonths, short newStyle, const MainWindowView& window,
                         short formatOutput)
 {
-    s.formatOutput = formatOutput;
-    s.pastMonths = pastMonths;
-    s.newStyle = newStyle;
+    conditions.formatOutput = formatOutput;
+    conditions.pastMonths = pastMonths;
+    conditions.newStyle = newStyle;
     runReportEntry(outputMode, window, kTitle, iGetPrintJouken, iPrintKeizokuRiyuu);
 }
 
 void vPrintKeikakusyo(short outputMode, const MainWindowView& window, short formatOutput)
 {
-    s.formatOutput = formatOutput;
+    conditions.formatOutput = formatOutput;
     runReportEntry(outputMode, window, kTitle, iGetPrintJouken, iPrintKeikakusyo);
 }
 
@@ -470,22 +482,22 @@ short iGetPrintJouken(const MainWindowView& window)
         const QDate month = window.monthValue();
         if (!month.isValid())
             vbRaise(vberr::typeMismatch());
-        s.year = static_cast<short>(vb::format(month, QStringLiteral("yyyy")).toInt());
-        s.month = static_cast<short>(vb::format(month, QStringLiteral("m")).toInt());
-        s.selectedIds.clear();
-        s.selectedCount = 0;
-        s.idListText.clear();
+        conditions.year = static_cast<short>(vb::format(month, QStringLiteral("yyyy")).toInt());
+        conditions.month = static_cast<short>(vb::format(month, QStringLiteral("m")).toInt());
+        conditions.selectedIds.clear();
+        conditions.selectedCount = 0;
+        conditions.idListText.clear();
         for (int row = 1; row <= window.gridMaxRows(); ++row) {
             if (nNullToLong(window.gridValue(row, 1)) != 1)
                 continue;
             const long id = nNullToLong(window.gridValue(row, 2));
-            if (!s.idListText.isEmpty())
-                s.idListText += u',';
-            s.idListText += num(id);
-            s.selectedIds.push_back(id);
-            ++s.selectedCount;
+            if (!conditions.idListText.isEmpty())
+                conditions.idListText += u',';
+            conditions.idListText += num(id);
+            conditions.selectedIds.push_back(id);
+            ++conditions.selectedCount;
         }
-        s.countOption = window.countWholeAnniversaryMonth() ? 1 : 0;
+        conditions.countOption = window.countWholeAnniversaryMonth() ? 1 : 0;
         return 0;
     } catch (const VbRuntimeError& e) {
         showRunTimeError(e.err);
@@ -510,7 +522,7 @@ QString keizokuQuery()
         sql += QStringLiteral(" ,OVER16COUNT.iSyoujouSonota AS iSyoujouSonota_16");
         sql += QStringLiteral(" ,OVER16COUNT.cSyoujouSonota AS cSyoujouSonota_16");
     }
-    sql += diagnosisColumns();
+    sql += diagnosisColumns(iHasHKSyobyou07Flg == 1);
     for (const char* c : {"iNegaeri", "iOkiagari", "iZai", "iTachiagari", "iRitsui", "iNRS", "iZenkaiHyoukaUmu",
                           "iZenkaiHyoukaHenaka", "cRiyuu", "cHyoukaDay", "nStaffID", "cSyoumeiDay"})
         sql += QStringLiteral(" ,OVER16COUNT.") + QString::fromLatin1(c);
@@ -518,7 +530,7 @@ QString keizokuQuery()
     sql += monthTotalsWithUserJoins();
     sql += over16EntryJoin();
     sql += certifierJoin();
-    sql += conditionsAndOrder(s.formatOutput == 0);
+    sql += conditionsAndOrder(conditions.formatOutput == 0);
     return sql;
 }
 
@@ -530,7 +542,7 @@ QString keikakuQuery()
     const bool subSymptoms = iHasSyoujouSonota == 1;
     sql += subSymptoms ? QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota")
                        : QStringLiteral(" ,OVER16COUNT.iSyoujouSonota,OVER16COUNT.cSyoujouSonota");
-    sql += diagnosisColumns();
+    sql += diagnosisColumns(iHasHKSyobyou07Flg == 1);
     sql += monthTotalsWithUserJoins();
     if (!subSymptoms)
         sql += over16EntryJoin();
@@ -541,17 +553,10 @@ QString keikakuQuery()
 short getDouiRecord(long userId, const QString& monthStart, Over16PrintRec& rec)
 {
     try {
-        const QString sql = douiRecordQuery(userId, monthStart);
-        auto db = openRecipeConnection(QStringLiteral("iDataLoad"));
-        if (!db)
+        const auto rs = consentRecords(douiRecordQuery(userId, monthStart));
+        if (!rs || rs->EOF_())
             return -1;
-        AdoRecordset rs;
-        if (!openRecipeQuery(*db, rs, sql, QStringLiteral("getDouiRecord")))
-            return -1;
-        db->iDisConnect();
-        if (rs.EOF_())
-            return -1;
-        applyConsent(rs, rec);
+        applyConsent(*rs, rec);
         return 0;
     } catch (const VbRuntimeError& e) {
         douiRunTimeError(e.err);
@@ -569,7 +574,7 @@ short iGetSejutuBui(long userId, const QString& monthStart, Over16PrintRec& rec)
 std::array<QString, 5> pastFrequentMonths(long userId)
 {
     std::array<QString, 5> months;
-    if (s.pastMonths != 1)
+    if (conditions.pastMonths != 1)
         return months;
     const int i = findHinkaiEntry(userId);
     if (i < 0)
@@ -577,7 +582,8 @@ std::array<QString, 5> pastFrequentMonths(long userId)
     const HinkaiRecord& e = gHinkaiList[static_cast<size_t>(i)];
     // The table describes the month the list was last loaded for; another month's counts
     // must not appear on this month's form.
-    if (e.months[23] != QStringLiteral("%1%2").arg(s.year, 4, 10, QChar(u'0')).arg(s.month, 2, 10, QChar(u'0')))
+    if (e.months[23]
+        != QStringLiteral("%1%2").arg(conditions.year, 4, 10, QChar(u'0')).arg(conditions.month, 2, 10, QChar(u'0')))
         return months;
     size_t found = 0;
     for (int k = 23; k >= 0 && found < months.size(); --k) {

@@ -21,7 +21,7 @@ const QString kMergeProgram = QStringLiteral("wfrimg10.exe");
 const QString kActXViewer = QStringLiteral("WrVb6Viewer.exe");
 const QString kMergedDoc = QStringLiteral("tmp.wfd");
 
-QString quoted(const QString& s) { return u'"' + s + u'"'; }
+QString quoted(const QString& text) { return u'"' + text + u'"'; }
 
 // A path the viewer must open has to survive CP932, or the command file would name another file.
 void requireCp932Path(const QString& path)
@@ -115,12 +115,12 @@ short cls_WfdPrintExe::iMakeComFile(Output mode, short paper)
         lines << QStringLiteral("FileName,") + quoted(m_layout);
         if (!m_title.isEmpty())
             lines << QStringLiteral("Title,") + quoted(m_title);
-        for (const DataSlot& s : m_slots) {
-            if (s.name.isEmpty())
+        for (const DataSlot& data : m_slots) {
+            if (data.name.isEmpty())
                 continue;
-            requireCp932Path(s.path);
-            QString line = QStringLiteral("SetDataText,") + quoted(s.name) + u',' + quoted(s.path);
-            if (s.noTitle)
+            requireCp932Path(data.path);
+            QString line = QStringLiteral("SetDataText,") + quoted(data.name) + u',' + quoted(data.path);
+            if (data.noTitle)
                 line += QStringLiteral(",,,1");
             lines << line;
         }
@@ -215,63 +215,85 @@ short cls_WfdPrintExe::addPrint_addCSV(short reportCount, const QString& dataNam
     return mergeReports(reportCount, dataName, dataFiles, &dataName2, &dataFiles2, layouts, &addFlags, title);
 }
 
+namespace {
+
+// Element i of a list a merge names; a missing one raises a subscript error.
+template <class List> auto element(const List& list, int i)
+{
+    if (i < 0 || i >= list.size())
+        vbRaise(vberr::subscript());
+    return list.at(i);
+}
+
+QString mergeDataLine(const QString& name, const QString& path)
+{
+    requireCp932Path(path);
+    return QStringLiteral("SetDataText,") + quoted(name) + u',' + quoted(path)
+        + QStringLiteral(",\",\", \"\"\"\", True");
+}
+
+// The merge program's command file: each report's data (and second data where its flag is 1)
+// and layout, AddReport between reports.
+QStringList mergeCommandLines(short reportCount, const QString& dataName, const QStringList& dataFiles,
+                              const QString* dataName2, const QStringList* dataFiles2, const QStringList& layouts,
+                              const QList<int>* addFlags, const QString& title)
+{
+    QStringList lines{QStringLiteral("setTitle,") + quoted(title)};
+    for (int i = 0; i < reportCount; ++i) {
+        lines << mergeDataLine(dataName, nativePath(element(dataFiles, i)));
+        if (addFlags && element(*addFlags, i) == 1)
+            lines << mergeDataLine(*dataName2, nativePath(element(*dataFiles2, i)));
+        const QString layout = nativePath(element(layouts, i));
+        requireCp932Path(layout);
+        lines << QStringLiteral("setreport,") + quoted(layout);
+        if (i + 1 < reportCount)
+            lines << QStringLiteral("AddReport");
+    }
+    return lines;
+}
+
+// The merge program reads WfdCom.dat before it writes the merged document. The wait ends once
+// the document is there and has stopped growing, so the merge program has read the command
+// file and the viewer finds a whole document; past the deadline it raises "file not found".
+void waitForMergedDocument(const QString& merged)
+{
+    BusyCursor busy;
+    QDeadlineTimer deadline(cls_WfdPrintExe::mergeWaitMs);
+    qint64 lastSize = -1;
+    for (;;) {
+        const QFileInfo fi(merged);
+        if (fi.isFile() && fi.size() > 0 && fi.size() == lastSize)
+            return;
+        lastSize = fi.isFile() ? fi.size() : -1;
+        if (deadline.hasExpired())
+            vbRaise(vberr::fileNotFound());
+        QThread::msleep(100);
+    }
+}
+
+} // namespace
+
 short cls_WfdPrintExe::mergeReports(short reportCount, const QString& dataName, const QStringList& dataFiles,
                                     const QString* dataName2, const QStringList* dataFiles2, const QStringList& layouts,
                                     const QList<int>* addFlags, const QString& title)
 {
     try {
-        auto element = [](const auto& list, int i) {
-            if (i < 0 || i >= list.size())
-                vbRaise(vberr::subscript());
-            return list.at(i);
-        };
-        auto dataLine = [](const QString& name, const QString& path) {
-            requireCp932Path(path);
-            return QStringLiteral("SetDataText,") + quoted(name) + u',' + quoted(path)
-                + QStringLiteral(",\",\", \"\"\"\", True");
-        };
         if (m_workFolder.isEmpty()) { // merging needs no iInit
             m_workFolder = csGetTmpFolder();
             m_viewer = QStringLiteral("wfrfv10.exe");
         }
         const QString merged = m_workFolder + kMergedDoc;
         requireCp932Path(merged);
-        QStringList lines{QStringLiteral("setTitle,") + quoted(title)};
-        for (int i = 0; i < reportCount; ++i) {
-            lines << dataLine(dataName, nativePath(element(dataFiles, i)));
-            if (addFlags && element(*addFlags, i) == 1)
-                lines << dataLine(*dataName2, nativePath(element(*dataFiles2, i)));
-            const QString layout = nativePath(element(layouts, i));
-            requireCp932Path(layout);
-            lines << QStringLiteral("setreport,") + quoted(layout);
-            if (i + 1 < reportCount)
-                lines << QStringLiteral("AddReport");
-        }
+        const QStringList lines =
+            mergeCommandLines(reportCount, dataName, dataFiles, dataName2, dataFiles2, layouts, addFlags, title);
         // A merged document left from an earlier run must not pass for this one.
         if (QFileInfo::exists(merged) && !QFile::remove(merged))
             vbRaise(vberr::permissionDenied());
         writeLines(comFilePath(), lines);
         if (startViewer(kMergeProgram, {merged, QStringLiteral("/c"), comFilePath()}, false) != 0)
             return -1;
-
-        // The merge program reads WfdCom.dat before it writes tmp.wfd. The second command file
-        // replaces WfdCom.dat only once tmp.wfd is there and has stopped growing, so the merge
-        // program has read the first one and the viewer finds a whole document.
-        {
-            BusyCursor busy;
-            QDeadlineTimer deadline(mergeWaitMs);
-            qint64 lastSize = -1;
-            for (;;) {
-                const QFileInfo fi(merged);
-                if (fi.isFile() && fi.size() > 0 && fi.size() == lastSize)
-                    break;
-                lastSize = fi.isFile() ? fi.size() : -1;
-                if (deadline.hasExpired())
-                    vbRaise(vberr::fileNotFound());
-                QThread::msleep(100);
-            }
-        }
-
+        // The second command file replaces WfdCom.dat only once the merge program has read the first.
+        waitForMergedDocument(merged);
         writeLines(comFilePath(),
                    {QStringLiteral("Title,") + quoted(title), QStringLiteral("FileName,") + quoted(merged),
                     QStringLiteral("PrintOutFromDialog")});

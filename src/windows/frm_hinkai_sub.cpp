@@ -34,6 +34,18 @@ void showError(const QString& routine, const VbError& e)
                           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("エラー"));
 }
 
+// Each display after its label, in one row.
+void addLabelledRow(QGridLayout* grid, std::initializer_list<QLineEdit*> displays)
+{
+    int col = 0;
+    for (QLineEdit* e : displays) {
+        auto* l = new QLabel(e->accessibleName());
+        l->setBuddy(e);
+        grid->addWidget(l, 0, col++);
+        grid->addWidget(e, 0, col++);
+    }
+}
+
 } // namespace
 
 frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
@@ -46,13 +58,7 @@ frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
     txtRiyoushaID = namedDisplay(QStringLiteral("利用者ID"), QStringLiteral("txtRiyoushaID"));
     txtRiyoushaName = namedDisplay(QStringLiteral("利用者名"), QStringLiteral("txtRiyoushaName"));
     txtSejutsuKbn = namedDisplay(QStringLiteral("施術区分"), QStringLiteral("txtSejutsuKbn"));
-    int col = 0;
-    for (QLineEdit* e : {txtRiyoushaID, txtRiyoushaName, txtSejutsuKbn}) {
-        auto* l = new QLabel(e->accessibleName());
-        l->setBuddy(e);
-        user->addWidget(l, 0, col++);
-        user->addWidget(e, 0, col++);
-    }
+    addLabelledRow(user, {txtRiyoushaID, txtRiyoushaName, txtSejutsuKbn});
     txtRiyoushaID->setMaximumWidth(110);
     txtSejutsuKbn->setMaximumWidth(110);
     root->addLayout(user);
@@ -63,13 +69,7 @@ frmHinkaiSub::frmHinkaiSub(QWidget* parent) : QDialog(parent)
     txtHinkaiKaisuu = namedDisplay(QStringLiteral("施術頻回カウント"), QStringLiteral("txtHinkaiKaisuu"));
     txtKeikakusyo = namedDisplay(QStringLiteral("頻回施術計画書"), QStringLiteral("txtKeikakusyo"));
     txtKeikakusyoYM = namedDisplay(QStringLiteral("計画書提出月"), QStringLiteral("txtKeikakusyoYM"));
-    col = 0;
-    for (QLineEdit* e : {txtHinkaiKaisuu, txtKeikakusyo, txtKeikakusyoYM}) {
-        auto* l = new QLabel(e->accessibleName());
-        l->setBuddy(e);
-        frame->addWidget(l, 0, col++);
-        frame->addWidget(e, 0, col++);
-    }
+    addLabelledRow(frame, {txtHinkaiKaisuu, txtKeikakusyo, txtKeikakusyoYM});
     root->addWidget(Frame1);
 
     Label1 = named(new QLabel(QStringLiteral("施術頻回（直近2年）")), QStringLiteral("施術頻回（直近2年）"),

@@ -5,6 +5,8 @@
 #include "base/text_file.h"
 #include "base/vb.h"
 #include "base/vb_error.h"
+#include "common/error_message.h"
+#include "continuation/entry_data.h"
 #include "continuation/entry_lookups.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
@@ -50,14 +52,11 @@ void setCheckValue(QCheckBox* c, long v)
     c->setCheckState(vbCheckState(v));
 }
 
-void tickWhenOne(QCheckBox* c, const QVariant& v)
+void tickWhen(QCheckBox* c, bool tick)
 {
-    if (nNullToLong(v) == 1)
+    if (tick)
         c->setCheckState(Qt::Checked);
 }
-
-QString text(const AdoRecordset& rs, const char* name) { return csNullToStr(rs[QString::fromUtf8(name)]); }
-long number(const AdoRecordset& rs, const char* name) { return nNullToLong(rs[QString::fromUtf8(name)]); }
 
 // The chosen option's index, or -1.
 int chosen(const std::array<QRadioButton*, 3>& group)
@@ -69,9 +68,9 @@ int chosen(const std::array<QRadioButton*, 3>& group)
 }
 
 // A stored date text into a date input: a text that is no date leaves it empty.
-void setDateText(DateInput* input, const QVariant& stored)
+void setDateText(DateInput* input, const QString& stored)
 {
-    const auto d = vb::toDate(vb::trim(csNullToStr(stored)));
+    const auto d = vb::toDate(vb::trim(stored));
     if (d)
         input->setDate(d->date());
     else
@@ -100,6 +99,12 @@ void frmInputMeisai::storeError(const QString& routine, long number, const QStri
         routine + QStringLiteral("でエラー\r\n") + QString::number(number) + QStringLiteral("\r\n") + description;
 }
 
+short frmInputMeisai::showLastError()
+{
+    platform().messageBox(m_lastError, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("確認"));
+    return -1;
+}
+
 short frmInputMeisai::iInit(long userId, const QString& month)
 {
     try {
@@ -107,10 +112,8 @@ short frmInputMeisai::iInit(long userId, const QString& month)
         m_month = month;
         const auto d = vb::toDate(month);
         m_monthDate = d ? d->date() : QDate();
-        if (iControlInit() != 0) {
-            platform().messageBox(m_lastError, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("確認"));
-            return -1;
-        }
+        if (iControlInit() != 0)
+            return showLastError();
         // Any failure of the load has been shown; an empty window must not be saved over
         // the stored row.
         if (iDataLoad() != 0)
@@ -123,90 +126,99 @@ short frmInputMeisai::iInit(long userId, const QString& month)
         return 0;
     } catch (const VbRuntimeError& e) {
         storeError(QStringLiteral("iInit"), e.err.number, e.err.description);
-        platform().messageBox(m_lastError, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("確認"));
-        return -1;
+        return showLastError();
     }
 }
 
 short frmInputMeisai::iControlInit()
 {
     try {
-        for (QLineEdit* e : {txtSejutsuMonth, txtSejutsuKbn, txtName, txtKana, txtSex, txtBirthday})
-            e->clear();
-        for (NumberInput* n : {numKaisu, numIDNo, numAge})
-            n->setValue(0);
-        for (QLineEdit* e : txtSyoryoDay)
-            e->clear();
-        txtSyobyo[0]->clear();
-        txtSyobyo[1]->clear();
-        symptomText()->setStoredText(QString());
-        auto untick = [](auto& boxes) {
-            for (QCheckBox* c : boxes) {
-                c->setTristate(false);
-                c->setCheckState(Qt::Unchecked);
-            }
-        };
-        untick(chkKoushukuMahi);
-        untick(chkBui1);
-        untick(chkBui2);
-        untick(chkHarikyu2);
-        untick(chkSyouByo);
-        for (auto* group : movements())
-            (*group)[0]->setChecked(true);
-        optZenkaiUmu[1]->setChecked(true);
-        optZenkaiUmuHK[1]->setChecked(true);
-        for (int i = 0; i < 2; ++i) {
-            QComboBox* c = cmbZenkaiHenka[static_cast<size_t>(i)];
-            c->clear();
-            for (int k = 0; k < 6; ++k)
-                c->addItem(QString::fromUtf8(kHenka[k]), k);
-            c->setCurrentIndex(0);
-            m_unlistedHenka[static_cast<size_t>(i)] = 0;
-            imHyoukaDay[static_cast<size_t>(i)]->clearDate();
-            imLastJissekiDay[static_cast<size_t>(i)]->clearDate();
-            txtStaffName[static_cast<size_t>(i)]->clear();
-        }
-        txtRiyuu->setStoredText(QString());
-        imTantou->clearValue();
-        txtTantou->clear();
-        imSyoumeiDay->clearDate();
-        m_pain = 0;
-        iSetNRS(0);
-
-        // Displays and controls that store nothing take no input.
-        auto disable = [](auto& boxes) {
-            for (QCheckBox* c : boxes)
-                c->setEnabled(false);
-        };
-        disable(chkBui1);
-        disable(chkBui2);
-        disable(chkHarikyu2);
-        disable(chkSyouByo);
-        chkKoushukuMahi[2]->setEnabled(false);
-
-        QLineEdit* other = txtSyobyo[2];
-        if (iHasSyoujouSonota == 1) {
-            // The user master holds the symptoms; they are shown here, not edited.
-            for (int i : {0, 1, 3})
-                chkKoushukuMahi[static_cast<size_t>(i)]->setEnabled(false);
-            other->setEnabled(false);
-            other->setReadOnly(true);
-            QPalette pal = other->palette();
-            pal.setColor(QPalette::Base, QColor(0xF8, 0xF8, 0xF8));
-            other->setPalette(pal);
-        } else {
-            chkKoushukuMahi[0]->setEnabled(gTZSVer == 1);
-            chkKoushukuMahi[1]->setEnabled(gTZSVer == 1);
-            chkKoushukuMahi[3]->setEnabled(true);
-            other->setEnabled(true);
-            other->setReadOnly(false);
-            other->setPalette(QPalette());
-        }
+        clearControls();
+        setInputStates();
         screens->setCurrentIndex(0);
         return 0;
     } catch (const VbRuntimeError& e) {
         storeError(QStringLiteral("iControlInit"), e.err.number, e.err.description);
         return -1;
+    }
+}
+
+void frmInputMeisai::clearControls()
+{
+    for (QLineEdit* e : {txtSejutsuMonth, txtSejutsuKbn, txtName, txtKana, txtSex, txtBirthday})
+        e->clear();
+    for (NumberInput* n : {numKaisu, numIDNo, numAge})
+        n->setValue(0);
+    for (QLineEdit* e : txtSyoryoDay)
+        e->clear();
+    txtSyobyo[0]->clear();
+    txtSyobyo[1]->clear();
+    symptomText()->setStoredText(QString());
+    auto untick = [](auto& boxes) {
+        for (QCheckBox* c : boxes) {
+            c->setTristate(false);
+            c->setCheckState(Qt::Unchecked);
+        }
+    };
+    untick(chkKoushukuMahi);
+    untick(chkBui1);
+    untick(chkBui2);
+    untick(chkHarikyu2);
+    untick(chkSyouByo);
+    for (auto* group : movements())
+        (*group)[0]->setChecked(true);
+    optZenkaiUmu[1]->setChecked(true);
+    optZenkaiUmuHK[1]->setChecked(true);
+    for (int i = 0; i < 2; ++i) {
+        QComboBox* c = cmbZenkaiHenka[static_cast<size_t>(i)];
+        c->clear();
+        for (int k = 0; k < 6; ++k)
+            c->addItem(QString::fromUtf8(kHenka[k]), k);
+        c->setCurrentIndex(0);
+        m_unlistedHenka[static_cast<size_t>(i)] = 0;
+        imHyoukaDay[static_cast<size_t>(i)]->clearDate();
+        imLastJissekiDay[static_cast<size_t>(i)]->clearDate();
+        txtStaffName[static_cast<size_t>(i)]->clear();
+    }
+    txtRiyuu->setStoredText(QString());
+    imTantou->clearValue();
+    txtTantou->clear();
+    imSyoumeiDay->clearDate();
+    m_pain = 0;
+    iSetNRS(0);
+}
+
+// Displays and controls that store nothing take no input; the symptoms are edited here only
+// while the entry holds them.
+void frmInputMeisai::setInputStates()
+{
+    auto disable = [](auto& boxes) {
+        for (QCheckBox* c : boxes)
+            c->setEnabled(false);
+    };
+    disable(chkBui1);
+    disable(chkBui2);
+    disable(chkHarikyu2);
+    disable(chkSyouByo);
+    chkKoushukuMahi[2]->setEnabled(false);
+
+    QLineEdit* other = txtSyobyo[2];
+    if (iHasSyoujouSonota == 1) {
+        // The user master holds the symptoms; they are shown here, not edited.
+        for (int i : {0, 1, 3})
+            chkKoushukuMahi[static_cast<size_t>(i)]->setEnabled(false);
+        other->setEnabled(false);
+        other->setReadOnly(true);
+        QPalette pal = other->palette();
+        pal.setColor(QPalette::Base, QColor(0xF8, 0xF8, 0xF8));
+        other->setPalette(pal);
+    } else {
+        chkKoushukuMahi[0]->setEnabled(gTZSVer == 1);
+        chkKoushukuMahi[1]->setEnabled(gTZSVer == 1);
+        chkKoushukuMahi[3]->setEnabled(true);
+        other->setEnabled(true);
+        other->setReadOnly(false);
+        other->setPalette(QPalette());
     }
 }
 
@@ -219,153 +231,113 @@ short frmInputMeisai::iDataLoad()
         if (!r.row)
             return 0;
         for (AdoRecordset rs = *r.row; !rs.EOF_(); rs.MoveNext())
-            applyMonthRow(rs);
+            applyMonthEntry(monthEntryData(rs, m_userId, m_month));
         return 0;
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
+        showErrorDescription(e.err);
         return -1;
     }
 }
 
-void frmInputMeisai::applyMonthRow(const AdoRecordset& rs)
+void frmInputMeisai::applyMonthEntry(const MonthEntryData& d)
 {
     txtSejutsuMonth->setText(vb::format(m_monthDate, QStringLiteral("gggee年m月")));
-    m_kind = static_cast<short>(number(rs, "iSejutsuKubun"));
+    m_kind = d.kind;
     txtSejutsuKbn->setText(m_kind == 0 ? QStringLiteral("マッサージ") : QStringLiteral("鍼灸"));
     screens->setCurrentIndex(activeScreen());
-    numIDNo->setValue(number(rs, "患者IDNo"));
-
-    // In the anniversary month the count runs from the anniversary day.
-    std::optional<short> count = static_cast<short>(number(rs, "施術回数"));
-    const QString syoryo = vb::trim(text(rs, "tSyoryoDay"));
-    if (const auto first = vb::toDate(syoryo); !syoryo.isEmpty() && first) {
-        const QDate anniversary = vb::dateAddMonths(first->date(), 12);
-        if (vb::format(m_monthDate, QStringLiteral("yyyy/mm")) == vb::format(anniversary, QStringLiteral("yyyy/mm")))
-            count = iCountJissekiFromDay(m_userId, vb::format(anniversary, QStringLiteral("yyyy/mm/dd")));
-    }
-    const SejutuBui bui = iLoadSejutuBui(m_userId, vb::format(m_monthDate, QStringLiteral("yyyy/mm/dd")));
-    if (bui.status == 0) {
-        for (size_t i = 0; i < 5; ++i)
-            if (bui.bui1[i])
-                chkBui1[i]->setCheckState(Qt::Checked);
-        for (size_t i = 0; i < 4; ++i)
-            if (bui.bui2[i])
-                chkBui2[i]->setCheckState(Qt::Checked);
-        for (size_t i = 0; i < 3; ++i)
-            if (bui.harikyu2[i] >= 1)
-                setCheckValue(chkHarikyu2[i], bui.harikyu2[i]);
-        if (!bui.lastDay.isEmpty()) {
-            for (DateInput* d : imLastJissekiDay)
-                setDateText(d, bui.lastDay);
-        }
-    }
+    numIDNo->setValue(d.userNo);
+    applyAreas(d.areas);
     // A count that could not be read shows empty rather than a number never counted.
-    if (count)
-        numKaisu->setValue(*count);
+    if (d.count)
+        numKaisu->setValue(*d.count);
     else
         numKaisu->clearValue();
 
-    txtName->setText(text(rs, "cName"));
-    txtKana->setText(text(rs, "cNameKana"));
-    const long sex = number(rs, "iSex");
-    txtSex->setText(sex == 1 ? QStringLiteral("男性") : sex == 2 ? QStringLiteral("女性") : QString());
-    const QString birthday = vb::trim(text(rs, "tBirthDay"));
-    if (!birthday.isEmpty()) {
-        txtBirthday->setText(vb::formatValue(rs[QStringLiteral("tBirthDay")], QStringLiteral("gggee年m月d日")));
-        iAgeCalc(birthday);
+    txtName->setText(d.name);
+    txtKana->setText(d.kana);
+    txtSex->setText(d.sex == 1 ? QStringLiteral("男性") : d.sex == 2 ? QStringLiteral("女性") : QString());
+    if (!d.birthday.isEmpty()) {
+        txtBirthday->setText(d.birthdayText);
+        iAgeCalc(d.birthday);
     }
-    if (!syoryo.isEmpty()) {
+    if (!d.firstTreatmentText.isEmpty()) {
         for (QLineEdit* e : txtSyoryoDay)
-            e->setText(vb::formatValue(rs[QStringLiteral("tSyoryoDay")], QStringLiteral("gggee年m月d日")));
+            e->setText(d.firstTreatmentText);
     }
+    applySymptoms(d.symptoms);
+    symptomText()->setStoredText(d.symptoms.other);
+    applyDiagnoses(d.diagnoses);
+    if (txtSyobyo[0]->text().isEmpty() && !d.massageFallback.isEmpty())
+        txtSyobyo[0]->setText(d.massageFallback);
 
-    if (iHasSyoujouSonota == 1) {
-        tickWhenOne(chkKoushukuMahi[0], rs[QStringLiteral("iMahi")]);
-        tickWhenOne(chkKoushukuMahi[1], rs[QStringLiteral("iKoushuku")]);
-        tickWhenOne(chkKoushukuMahi[3], rs[QStringLiteral("iSyoujouSonota")]);
-        symptomText()->setStoredText(vb::trim(text(rs, "cSyoujouSonota")));
-    } else {
-        if (gTZSVer != 1) {
-            tickWhenOne(chkKoushukuMahi[0], rs[QStringLiteral("iMahi")]);
-            tickWhenOne(chkKoushukuMahi[1], rs[QStringLiteral("iKoushuku")]);
-        }
-        applySymptoms16(rs, gTZSVer == 1);
-        symptomText()->setStoredText(vb::trim(text(rs, "cSyoujouSonota_16")));
-    }
-
-    const QString byoumei = vb::trim(text(rs, "cByoumei"));
-    if (iHasDouiRec == 1) {
-        applyDoui(getDouiRecord(m_userId, m_month));
-        if (txtSyobyo[0]->text().isEmpty() && !byoumei.isEmpty())
-            txtSyobyo[0]->setText(byoumei);
-    } else {
-        txtSyobyo[0]->setText(byoumei);
-        if (iHasHKSyobyou07Flg == 1) {
-            setCheckValue(chkSyouByo[0], number(rs, "iHKSyobyou07Flg"));
-            for (int i = 1; i <= 6; ++i)
-                setCheckValue(chkSyouByo[static_cast<size_t>(i)],
-                              nNullToLong(rs[QStringLiteral("iHKSyobyou0%1Flg").arg(i)]));
-            txtSyobyo[1]->setText(vb::trim(text(rs, "cHKSyobyouName")));
-        } else {
-            const long code = number(rs, "nHKSyobyouCd");
-            if (code == 1) {
-                chkSyouByo[0]->setCheckState(Qt::Checked);
-                txtSyobyo[1]->setText(text(rs, "cHKSyobyouName"));
-            } else if (code >= 2 && code <= 7) {
-                chkSyouByo[static_cast<size_t>(code - 1)]->setCheckState(Qt::Checked);
-            }
-        }
-    }
-
-    applyEvaluation(rs);
-    if (number(rs, "nKanjaID") >= 1)
-        setUmu(number(rs, "iZenkaiHyoukaUmu"));
-    setDateText(imHyoukaDay[0], rs[QStringLiteral("cHyoukaDay")]);
-    setDateText(imHyoukaDay[1], rs[QStringLiteral("cHyoukaDay")]);
-    txtRiyuu->setStoredText(text(rs, "cRiyuu"));
-    if (const long staff = number(rs, "nStaffID"); staff >= 1) {
-        imTantou->setValue(staff);
-        txtTantou->setText(text(rs, "cSTAFFName"));
-    }
-    setDateText(imSyoumeiDay, rs[QStringLiteral("cSyoumeiDay")]);
+    applyEvaluation(d.evaluation);
+    if (d.zenkaiUmu)
+        setUmu(*d.zenkaiUmu);
+    setDateText(imHyoukaDay[0], d.evaluationDay);
+    setDateText(imHyoukaDay[1], d.evaluationDay);
+    txtRiyuu->setStoredText(d.reason);
+    applyCertifier(d.certifier);
+    setDateText(imSyoumeiDay, d.certificationDay);
     for (QLineEdit* e : txtStaffName)
-        e->setText(text(rs, "cTANTOUName"));
+        e->setText(d.tantouName);
+}
+
+void frmInputMeisai::applyAreas(const SejutuBui& bui)
+{
+    if (bui.status != 0)
+        return;
+    for (size_t i = 0; i < 5; ++i)
+        tickWhen(chkBui1[i], bui.bui1[i]);
+    for (size_t i = 0; i < 4; ++i)
+        tickWhen(chkBui2[i], bui.bui2[i]);
+    for (size_t i = 0; i < 3; ++i)
+        if (bui.harikyu2[i] >= 1)
+            setCheckValue(chkHarikyu2[i], bui.harikyu2[i]);
+    if (!bui.lastDay.isEmpty()) {
+        for (DateInput* d : imLastJissekiDay)
+            setDateText(d, bui.lastDay);
+    }
 }
 
 // The movements, both change lists and the pain scale of a stored row (the load and the copy).
-void frmInputMeisai::applyEvaluation(const AdoRecordset& rs)
+void frmInputMeisai::applyEvaluation(const EntryEvaluation& e)
 {
-    const char* const columns[] = {"iNegaeri", "iOkiagari", "iZai", "iTachiagari", "iRitsui"};
     const auto groups = movements();
     for (size_t i = 0; i < 5; ++i) {
-        const long v = number(rs, columns[i]);
+        const long v = e.movements[i];
         if (v >= 0 && v <= 2)
             (*groups[i])[static_cast<size_t>(v)]->setChecked(true);
     }
-    const long henka = number(rs, "iZenkaiHyoukaHenaka");
-    setHenka(0, henka);
-    setHenka(1, henka);
-    m_pain = static_cast<short>(number(rs, "iNRS"));
+    setHenka(0, e.henka);
+    setHenka(1, e.henka);
+    m_pain = e.nrs;
     iSetNRS(m_pain);
 }
 
-void frmInputMeisai::applySymptoms16(const AdoRecordset& rs, bool withMahiKoushuku)
+void frmInputMeisai::applySymptoms(const EntrySymptoms& s)
 {
-    if (withMahiKoushuku) {
-        tickWhenOne(chkKoushukuMahi[0], rs[QStringLiteral("iMahi_16")]);
-        tickWhenOne(chkKoushukuMahi[1], rs[QStringLiteral("iKoushuku_16")]);
-    }
-    tickWhenOne(chkKoushukuMahi[3], rs[QStringLiteral("iSyoujouSonota_16")]);
+    tickWhen(chkKoushukuMahi[0], s.mahi);
+    tickWhen(chkKoushukuMahi[1], s.koushuku);
+    tickWhen(chkKoushukuMahi[3], s.otherTick);
 }
 
-void frmInputMeisai::applyDoui(const DouiRecord& d)
+void frmInputMeisai::applyDiagnoses(const EntryDiagnoses& d)
 {
-    if (d.status != 0)
-        return;
-    txtSyobyo[0]->setText(d.byoumeiM);
+    if (d.massage)
+        txtSyobyo[0]->setText(*d.massage);
     for (size_t i = 0; i < 7; ++i)
-        setCheckValue(chkSyouByo[i], d.syouByo[i]);
-    txtSyobyo[1]->setText(d.byoumeiH);
+        if (d.acupuncture[i])
+            setCheckValue(chkSyouByo[i], *d.acupuncture[i]);
+    if (d.acupunctureOther)
+        txtSyobyo[1]->setText(*d.acupunctureOther);
+}
+
+void frmInputMeisai::applyCertifier(const EntryStaff& staff)
+{
+    if (staff.id < 1)
+        return;
+    imTantou->setValue(staff.id);
+    txtTantou->setText(staff.name);
 }
 
 void frmInputMeisai::setHenka(int index, long value)
@@ -393,27 +365,19 @@ short frmInputMeisai::iDataLoad_Zenkai()
             return r.status == 1 ? 1 : -1;
         if (!r.row)
             return 0;
-        const AdoRecordset& rs = *r.row;
-        const QString m =
-            QStringLiteral("%1/%2/01").arg(number(rs, "実績年")).arg(number(rs, "実績月"), 2, 10, QChar(u'0'));
-        if (iHasDouiRec == 1)
-            applyDoui(getDouiRecord(m_userId, m_month));
-        applyEvaluation(rs);
-        setUmu(number(rs, "iZenkaiHyoukaUmu"));
-        if (iHasSyoujouSonota != 1) {
-            applySymptoms16(rs, true);
-            replaceUndoable(symptomText(), vb::trim(text(rs, "cSyoujouSonota_16")));
+        const PreviousEntryData d = previousEntryData(*r.row, m_userId, m_month);
+        applyDiagnoses(d.diagnoses);
+        applyEvaluation(d.evaluation);
+        setUmu(d.zenkaiUmu);
+        if (d.symptoms) {
+            applySymptoms(*d.symptoms);
+            replaceUndoable(symptomText(), d.symptoms->other);
         }
-        txtRiyuu->replaceStoredText(text(rs, "cRiyuu"));
-        if (const long staff = number(rs, "nStaffID"); staff >= 1) {
-            imTantou->setValue(staff);
-            txtTantou->setText(text(rs, "cSTAFFName"));
-        }
-        if (m == vb::format(vb::dateAddMonths(m_monthDate, -1), QStringLiteral("yyyy/mm/01")))
-            setUmu(0);
+        txtRiyuu->replaceStoredText(d.reason);
+        applyCertifier(d.certifier);
         return 0;
     } catch (const VbRuntimeError& e) {
-        platform().messageBox(QStringLiteral("Error : ") + e.err.description, MsgButtons::Ok, MsgIcon::Critical);
+        showErrorDescription(e.err);
         return -1;
     }
 }
@@ -508,8 +472,7 @@ short frmInputMeisai::iInpDataCheck()
         return 0;
     } catch (const VbRuntimeError& e) {
         storeError(QStringLiteral("iInpDataCheck"), e.err.number, e.err.description);
-        platform().messageBox(m_lastError, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("確認"));
-        return -1;
+        return showLastError();
     }
 }
 

@@ -8,7 +8,6 @@
 #include <QPixmap>
 #include <array>
 
-class AdoRecordset;
 class BoundedLineEdit;
 class BoundedTextEdit;
 class DateInput;
@@ -22,8 +21,13 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QToolButton;
-struct DouiRecord;
+struct EntryDiagnoses;
+struct EntryEvaluation;
+struct EntryStaff;
+struct EntrySymptoms;
+struct MonthEntryData;
 struct Over16Entry;
+struct SejutuBui;
 
 class frmInputMeisai : public QDialog {
 public:
@@ -115,15 +119,20 @@ private:
     QGroupBox* buildCertifier();
     void makePictures();
 
-    void applyMonthRow(const AdoRecordset& rs);
-    void applyDoui(const DouiRecord& d);
-    void applyEvaluation(const AdoRecordset& rs);
-    void applySymptoms16(const AdoRecordset& rs, bool withMahiKoushuku);
+    void clearControls();
+    void setInputStates();
+    void applyMonthEntry(const MonthEntryData& d);
+    void applyAreas(const SejutuBui& bui);
+    void applyEvaluation(const EntryEvaluation& e);
+    void applySymptoms(const EntrySymptoms& s);
+    void applyDiagnoses(const EntryDiagnoses& d);
+    void applyCertifier(const EntryStaff& staff);
     void setHenka(int index, long value);
     void setUmu(long value);
     bool requireNothingUnprintable(QWidget* field, const QString& text);
     short refuse(const QString& message, QWidget* focus);
     void storeError(const QString& routine, long number, const QString& description);
+    short showLastError();                // m_lastError in a message box; -1
     BoundedLineEdit* symptomText() const; // txtSyobyo(2)
     std::array<std::array<QRadioButton*, 3>*, 5> movements();
     std::array<const std::array<QRadioButton*, 3>*, 5> movements() const;
