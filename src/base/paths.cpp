@@ -41,15 +41,14 @@ QString entryInAnyCase(const QString& folder, const QString& name)
 
 QString pathInFolder(const QString& folder, const QString& rest)
 {
-    const QString exact = nativePath(folder + rest);
+    // The folder is a native path already (a name in it may hold a backslash); `rest` is not.
+    const QString tail = nativePath(rest);
+    const QString exact = folder.endsWith(u'/') && tail.startsWith(u'/') ? folder + tail.mid(1) : folder + tail;
     if (present(exact))
         return exact;
     // The part taken as it is: the folder, or its parent when `rest` continues its last name.
-    const QString base = nativePath(folder);
     const qsizetype fixedEnd =
-        exact.startsWith(base) && (base.endsWith(u'/') || exact.mid(base.size()).startsWith(u'/'))
-        ? base.size()
-        : base.lastIndexOf(u'/') + 1;
+        folder.endsWith(u'/') || tail.startsWith(u'/') ? folder.size() : folder.lastIndexOf(u'/') + 1;
     QString out = exact.left(fixedEnd);
     bool matching = true;
     const QStringList parts = exact.mid(fixedEnd).split(u'/');

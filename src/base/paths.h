@@ -6,7 +6,8 @@
 // collapse. Every file open / exists / delete / rename / program start goes through it.
 QString nativePath(const QString& windowsStylePath);
 
-// nativePath(folder + rest), the two texts joined as they are, with Windows' case-insensitive
+// The native folder followed by nativePath(rest), joined as they are (no separator added, a doubled
+// one collapsed), with Windows' case-insensitive
 // names below the folder: a component that does not exist as written takes the name of an
 // existing entry that differs from it only in case (the first by name if there are several).
 // Components that match nothing stay as written, so the path of a file still to be made comes

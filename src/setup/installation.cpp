@@ -76,10 +76,10 @@ public:
                 return false;
         const QString massagePath = inFolder(QStringLiteral("Massage.ini"));
         const bool newMassage = !present(massagePath);
-        if (!placeSetting(QStringLiteral("Massage.ini"), massagePath,
-                          officeFile(office, QStringLiteral("Massage.ini"))))
+        const QString officeMassagePath = officeFile(office, QStringLiteral("Massage.ini"));
+        if (!placeSetting(QStringLiteral("Massage.ini"), massagePath, officeMassagePath))
             return false;
-        if (newMassage && rep->copied.isEmpty() && !opt.demo)
+        if (newMassage && officeMassagePath.isEmpty() && !opt.demo)
             rep->notes.append(QStringLiteral(
                 "Massage.ini の BASEID は見本の 0103 です。この事務所の拠点に合わせて書き換えてください。"));
         QByteArray massage;

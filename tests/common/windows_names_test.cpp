@@ -82,14 +82,15 @@ TEST_F(WindowsNames, FolderFunctionsAndTheFilesInThemAreFoundInAnyCase)
 TEST_F(WindowsNames, AnUnwritableTemporaryFolderIsToldOnceWithItsReason)
 {
     const QString warning = QStringLiteral("一時ファイルのフォルダに書き込めないため、帳票を出力できません。\r\n");
-    auto told = [&](const QString& reason) {
+    auto told = [&](const QString& reason, const QString& name = QStringLiteral("TMP")) {
         rec.clear();
         vCheckTmpFolder();
         if (reason.isEmpty())
             return rec.messages.isEmpty();
         return rec.messages.size() == 1 && rec.messages[0].title == QStringLiteral("警告！")
             && rec.messages[0].icon == MsgIcon::Exclamation
-            && rec.messages[0].text.startsWith(warning + inst.path() + QStringLiteral("/TMP\r\n（") + reason + u'）');
+            && rec.messages[0].text.startsWith(warning + inst.path() + u'/' + name + QStringLiteral("\r\n（") + reason
+                                               + u'）');
     };
     EXPECT_TRUE(told(QString()));
     EXPECT_TRUE(QDir(at("TMP")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
@@ -102,7 +103,7 @@ TEST_F(WindowsNames, AnUnwritableTemporaryFolderIsToldOnceWithItsReason)
     folder("tmp"); // found in another case
     EXPECT_TRUE(told(QString()));
     if (makeReadOnly(at("tmp"))) {
-        EXPECT_TRUE(told(QStringLiteral("アクセス権がありません")));
+        EXPECT_TRUE(told(QStringLiteral("アクセス権がありません"), QStringLiteral("tmp")));
         undoReadOnly(at("tmp"));
     }
 

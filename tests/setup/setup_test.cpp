@@ -249,7 +249,7 @@ TEST(DesktopEntry, StartsTheFoldersProgramAndPassesTheValidator)
     ASSERT_TRUE(setUpInstallation(s, o, &r)) << r.error.toStdString();
     const QString entry = QDir(o.applicationsDir).filePath(desktopEntryFileName(o.target));
     EXPECT_TRUE(QFileInfo(entry).fileName().startsWith("monthly-records-"));
-    EXPECT_TRUE(r.created.contains(entry));
+    EXPECT_TRUE(r.created.contains(entry)) << r.created.join('\n').toStdString();
     EXPECT_EQ(QString::fromUtf8(fileBytes(entry)), desktopEntryText(o.target, s.icon));
     const ProgramRun validate = runProgram("desktop-file-validate", {entry});
     EXPECT_TRUE(validate.finished);
@@ -345,6 +345,7 @@ TEST_F(Setup, FromTheOfficeFolderCopiesItsSettingsByteForByteAndNeverOverwrites)
     write("ICON/honten.png", "picture");
     write("report-viewer.ini", "\xEF\xBB\xBF[Archive]\r\nFolder=/srv/office/printed\r\n");
     write("KovaniTZSVer.ini", "");
+    QFile::remove(o.filePath("SYS/継続理由・状況記入書.wfd"));
 
     const QString mine = tmp.filePath("home/user/monthly-records");
     SetupOptions opt;
@@ -360,7 +361,8 @@ TEST_F(Setup, FromTheOfficeFolderCopiesItsSettingsByteForByteAndNeverOverwrites)
     EXPECT_EQ(fileBytes(m.filePath("Data/印刷設定.ini")), fileBytes(o.filePath("DATA/印刷設定.ini")));
     EXPECT_EQ(fileBytes(m.filePath("Data/帳票Format.ini")), fileBytes(o.filePath("DATA/帳票Format.ini")));
     EXPECT_TRUE(r.copied.contains(m.filePath("Massage.ini")));
-    EXPECT_TRUE(r.created.contains(tmp.filePath("home") + '/'));                 // parents are listed
+    EXPECT_TRUE(r.created.contains(tmp.filePath("home") + '/'))
+        << r.created.join('\n').toStdString();                                   // parents are listed
     EXPECT_TRUE(r.created.contains(m.filePath("SYS/継続理由・状況記入書.wfd"))); // ours, for what the office lacks
     EXPECT_EQ(r.differs, QStringList{m.filePath("SYS/施術計画書.wfd")});         // the office's, kept
     EXPECT_TRUE(r.notes.isEmpty()) << r.notes.join('\n').toStdString();          // no placeholders to edit
@@ -458,6 +460,26 @@ public:
     QStringList env;
 };
 
+// The tree the package installs (bin/ with the layouts and the wallpaper, share/monthly-records/),
+// made from this build; the setup command there takes its sources from it as installed.
+QString installedTree(const QString& root)
+{
+    const QDir bin(root + "/bin");
+    bin.mkpath("SYS");
+    bin.mkpath("ICON");
+    for (const char* program : {SETUP_BIN, MONTHLY_RECORDS_BIN, REPORT_VIEWER_BIN, DEMO_DATA_BIN})
+        EXPECT_TRUE(QFile::copy(program, bin.filePath(QFileInfo(program).fileName()))) << program;
+    for (const QString& name : QDir(MONTHLY_SOURCE_DIR "/layouts").entryList({"*.wfd"}))
+        QFile::copy(MONTHLY_SOURCE_DIR "/layouts/" + name, bin.filePath("SYS/" + name));
+    QFile::copy(MONTHLY_SOURCE_DIR "/demo/wallpaper.png", bin.filePath("ICON/wallpaper.png"));
+    const QDir share(root + "/share/monthly-records");
+    share.mkpath("templates");
+    for (const QString& name : QDir(SETUP_TEMPLATES_DIR).entryList(QDir::Files))
+        QFile::copy(SETUP_TEMPLATES_DIR "/" + name, share.filePath("templates/" + name));
+    QFile::copy(MONTHLY_SOURCE_DIR "/src/setup/templates/monthly-records.svg", share.filePath("monthly-records.svg"));
+    return bin.filePath("monthly-records-setup");
+}
+
 // Entries below a folder (and the folder) whose owner is not the user.
 QStringList notOwnedBy(const QString& folder, uid_t uid)
 {
@@ -504,7 +526,7 @@ TEST_F(Setup, AnOfficeUserGetsAFolderOfTheirOwnAndPrintsInIt)
 
     // The user: a folder of their own, theirs alone, with the office's settings byte for byte.
     const QString mine = home + "/monthly-records";
-    const ProgramRun setup = user.run(SETUP_BIN, {mine, "--from", office, "--desktop"});
+    const ProgramRun setup = user.run(installedTree(tmp.filePath("opt")), {mine, "--from", office, "--desktop"});
     ASSERT_EQ(setup.exitCode, 0) << (setup.stdoutText + setup.stderrLines.join('\n')).toStdString();
     const QStringList out = setup.stdoutText.split('\n', Qt::SkipEmptyParts);
     EXPECT_TRUE(out.contains("作成しました: " + mine + "/TMP/")) << setup.stdoutText.toStdString();
@@ -525,9 +547,12 @@ TEST_F(Setup, AnOfficeUserGetsAFolderOfTheirOwnAndPrintsInIt)
     EXPECT_EQ(work.lines("MSGBOX"),
               QStringList{"MSGBOX\t\tquestion\t利用者別月間実績表の印刷を行います。よろしいですか？"});
     EXPECT_EQ(work.lines("START").size(), 2);
-    for (const char* command : {"preview", "print"})
+    for (const char* command : {"preview", "print"}) {
         EXPECT_EQ(QDir(pdfs + '/' + command).entryList({"*.pdf"}), QStringList{"利用者別月間実績表印刷.pdf"})
             << command;
+        const ProgramRun info = runProgram("pdfinfo", {pdfs + '/' + command + "/利用者別月間実績表印刷.pdf"});
+        EXPECT_TRUE(info.stdoutText.contains(QRegularExpression("\nPages: +[1-9]"))) << command;
+    }
     // What the documents wrote is the user's, in the user's folder; the office's stays as it was.
     EXPECT_FALSE(QDir(mine + "/TMP").entryList({"*.csv"}).isEmpty());
     EXPECT_EQ(notOwnedBy(mine, user.uid), QStringList{});
