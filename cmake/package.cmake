@@ -37,10 +37,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${MONTHLY_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monthly treatment records, continuation forms and treatment plans")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "The monthly record printing program of a practice-management suite for home-visit\n\
-massage and acupuncture businesses, with its report viewer and layouts. Run\n\
-monthly-records-setup DIR to lay out an installation folder (add --demo for a\n\
-demo database).")
+    "The monthly record printing program of a practice-management suite for\n\
+home-visit massage and acupuncture businesses, with its report viewer and\n\
+layouts. Run monthly-records-setup DIR to lay out an installation folder\n\
+(--from OFFICE for a user's own folder, --demo for a demo database).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /opt/monthly-records)
 set(CPACK_INSTALL_CMAKE_PROJECTS
     "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/"
