@@ -539,6 +539,20 @@ TEST_F(Setup, AnOfficeUserGetsAFolderOfTheirOwnAndPrintsInIt)
                              "SYS/継続理由・状況記入書_R03.wfd", "report-viewer.ini"})
         EXPECT_EQ(fileBytes(QDir(mine).filePath(name)), fileBytes(QDir(office).filePath(name))) << name;
 
+    // The administrator making a folder under sudo from the user's account: it is the user's,
+    // and so is the desktop entry, which goes to the user's menu and says where it went.
+    const QString viaSudo = home + "/by-sudo";
+    const ProgramRun sudo =
+        runProgram(tmp.filePath("opt/bin/monthly-records-setup"), {viaSudo, "--from", office, "--desktop"},
+                   {"SUDO_UID=" + QString::number(user.uid), "SUDO_GID=" + QString::number(user.gid),
+                    "XDG_DATA_HOME=/root/.local/share"});
+    ASSERT_EQ(sudo.exitCode, 0) << sudo.stderrLines.join('\n').toStdString();
+    EXPECT_EQ(notOwnedBy(viaSudo, user.uid), QStringList{});
+    EXPECT_TRUE(sudo.stdoutText.endsWith("デスクトップエントリ: " + home + "/.local/share/applications/"
+                                         + desktopEntryFileName(viaSudo) + "\n"))
+        << sudo.stdoutText.toStdString();
+    EXPECT_EQ(notOwnedBy(home + "/.local", user.uid), QStringList{});
+
     // In it the user previews and prints the month's table through the viewer the program starts.
     const QString pdfs = home + "/pdf";
     const ProgramRun work = user.run(USER_FOLDER_DRIVER_BIN, {mine, "2024-06", pdfs},
