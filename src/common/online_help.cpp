@@ -6,6 +6,7 @@
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "base/vb.h"
+#include "common/sys_settings.h"
 #include "platform/platform.h"
 
 #include <QRegularExpression>
@@ -31,7 +32,7 @@ QString encoded(const QString& value) { return QString::fromLatin1(QUrl::toPerce
 short iLoadHelpAddress()
 {
     clsOplIniFile ini;
-    if (ini.iInit(gAppPath + QStringLiteral("\\Kovani.Ver")) != 0)
+    if (ini.iInit(appFile(QStringLiteral("Kovani.Ver"))) != 0)
         return -1;
     const QString value = ini.csGetProfileString(QStringLiteral("OnlineHelp"), QStringLiteral("ADDRESS"));
     const QString trimmed = vb::trim(value);
@@ -45,7 +46,7 @@ short iLoadHelpAddress()
 short iReadHelpAccount(QString* user, QString* password)
 {
     QByteArray bytes;
-    if (!readWholeFile(nativePath(gAppPath + QStringLiteral("\\EmapUser.ini")), &bytes))
+    if (!readWholeFile(appFile(QStringLiteral("EmapUser.ini")), &bytes))
         return -1;
     static const QRegularExpression separators(QStringLiteral("[,\r\n]"));
     const QString userKey = QStringLiteral("ZENRIN_USER=");

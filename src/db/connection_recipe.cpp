@@ -3,6 +3,7 @@
 #include "base/globals.h"
 #include "base/ini_file.h"
 #include "base/opl_string.h"
+#include "base/paths.h"
 #include "base/vb.h"
 #include "platform/platform.h"
 
@@ -14,7 +15,7 @@ void showRecipeMessage(const QString& routine, const QString& detail)
 std::unique_ptr<cT_ADODB> openRecipeConnection(const QString& routine)
 {
     clsOplIniFile ini;
-    if (ini.iInit(gAppPath + QStringLiteral("\\adodb.ini")) != 0) {
+    if (ini.iInit(pathInFolder(gAppPath, QStringLiteral("\\adodb.ini"))) != 0) {
         showRecipeMessage(routine, ini.CsErrStr());
         return nullptr;
     }

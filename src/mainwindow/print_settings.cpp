@@ -1,6 +1,7 @@
 #include "print_settings.h"
 
 #include "base/ini_file.h"
+#include "base/paths.h"
 #include "base/vb.h"
 #include "common/sys_settings.h"
 #include "platform/platform.h"
@@ -16,7 +17,7 @@ std::optional<double> numeric(const QString& v) { return vb::isNumeric(v) ? vb::
 
 } // namespace
 
-QString printSettingsPath() { return csGetDataFolder() + QStringLiteral("印刷設定.ini"); }
+QString printSettingsPath() { return pathInFolder(csGetDataFolder(), QStringLiteral("印刷設定.ini")); }
 
 short vLoadPrintSettings(PrintSettings& s)
 {

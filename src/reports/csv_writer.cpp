@@ -12,7 +12,7 @@
 QString csGetReportLayout(const QString& section, const QString& key)
 {
     clsOplIniFile ini;
-    if (ini.iInit(csGetDataFolder() + QStringLiteral("帳票Format.ini")) != 0)
+    if (ini.iInit(pathInFolder(csGetDataFolder(), QStringLiteral("帳票Format.ini"))) != 0)
         return QString();
     return vb::rtrim(csCutNull(ini.csGetProfileString(section, key)));
 }

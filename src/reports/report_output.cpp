@@ -3,6 +3,7 @@
 #include "csv_writer.h"
 #include "wfd_print_exe.h"
 
+#include "base/paths.h"
 #include "common/sys_settings.h"
 #include "platform/platform.h"
 
@@ -18,7 +19,7 @@ short handToViewer(short outputKind, const QString& title, const QString& layout
                               MsgIcon::Critical);
         return short(0);
     };
-    if (wfd.iInit(csGetSysFolder() + layout, title) != 0)
+    if (wfd.iInit(pathInFolder(csGetSysFolder(), layout), title) != 0)
         return failed();
     wfd.iSetDataText(1, dataName, csvName);
     const short r = outputKind == 0 ? wfd.iPreview(0) : wfd.iPrintDialog(0);

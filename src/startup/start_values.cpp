@@ -1,6 +1,7 @@
 #include "start_values.h"
 
 #include "base/globals.h"
+#include "base/paths.h"
 #include "base/program_end.h"
 #include "common/sys_settings.h"
 #include "platform/platform.h"
@@ -22,7 +23,7 @@ QString loadStartValues(const QString& programFolder)
     gAppPath = csSetCurDir(programFolder);
     // The icon folder first, then WALLPAPER: their missing-entry messages come in that order.
     const QString iconFolder = csGetIconFolder();
-    const QString wallpaper = iconFolder + vGetMassageIni(QStringLiteral("WALLPAPER"), true);
+    const QString wallpaper = pathInFolder(iconFolder, vGetMassageIni(QStringLiteral("WALLPAPER"), true));
     const QString baseCd = vGetMassageIni(QStringLiteral("BASEID"), false);
     const QString baseEb = vGetMassageIni(QStringLiteral("BASEID"), false);
     const auto cd = parseBaseId(baseCd);

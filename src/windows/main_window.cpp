@@ -316,6 +316,7 @@ void frmPrint利用者別月間実績表::load()
     vLoadPrintSettings(s);
     applySettings(s);
     iInitScreen();
+    vCheckTmpFolder();
     if (qEnvironmentVariableIntValue("MONTHLY_RECORDS_QUIT_AFTER_LOAD") == 1)
         QTimer::singleShot(0, this, &QWidget::close);
 }

@@ -3,15 +3,21 @@
 #include "setup/installation.h"
 
 #include "base/ini_file.h"
+#include "base/text_file.h"
 #include "support/program_run.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -68,6 +74,7 @@ TEST_F(Setup, NewFolderThenASecondRunChangesNothing)
     const QString dir = tmp.filePath("事務所 A/bin");
     const SetupReport first = setUp(dir, true);
     EXPECT_TRUE(first.differs.isEmpty() && first.replaced.isEmpty() && first.notes.isEmpty());
+    EXPECT_EQ(first.created.mid(0, 2), (QStringList{tmp.filePath("事務所 A") + '/', dir + '/'})); // parents first
     const QStringList expected{"",
                                "monthly-records",
                                "report-viewer",
@@ -160,6 +167,10 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
 
     const SetupReport r = setUp(dir, true);
     kept([](const QString&) { return false; });
+    // Run again: what differs is still listed, and not followed by "no changes".
+    const QStringList again = reportLines(setUp(dir, true));
+    EXPECT_EQ(again.filter("そのままにしました").size(), 2);
+    EXPECT_FALSE(again.join('\n').contains("変更はありません"));
     // Only what it lacked: the folder Massage.ini names, the other layouts, the viewer's own file.
     EXPECT_TRUE(r.created.contains(QDir(dir).filePath("WORK/")));
     EXPECT_TRUE(r.created.contains(QDir(dir).filePath("SYSTEM/施術計画書.wfd")));
@@ -190,7 +201,7 @@ TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
     SetupReport r;
     EXPECT_FALSE(setUpInstallation(buildTreeSources(), o, &r));
     const QString cannot = "フォルダ " + tmp.filePath("file/office") + " を作れません（";
-    EXPECT_TRUE(r.error.startsWith(cannot) && r.error.endsWith("）。")) << r.error.toStdString();
+    EXPECT_EQ(r.error, cannot + "途中にフォルダでないファイルがあります）。");
     EXPECT_TRUE(r.created.isEmpty());
 
     // The command says so on standard error and fails.
@@ -208,7 +219,10 @@ TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
         o.target = full;
         EXPECT_FALSE(setUpInstallation(buildTreeSources(), o, &r));
     }
-    EXPECT_TRUE(r.error.startsWith(full + "/monthly-records を作れません（")) << r.error.toStdString();
+    // The limit says "file too large" where a real disk says it is full: either, in Japanese.
+    EXPECT_TRUE(r.error == full + "/monthly-records を作れません（ファイルが大きすぎます）。"
+                || r.error == full + "/monthly-records を作れません（ディスクの空き容量が不足しています）。")
+        << r.error.toStdString();
     EXPECT_EQ(QDir(full).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
 }
 
@@ -235,7 +249,7 @@ TEST(DesktopEntry, StartsTheFoldersProgramAndPassesTheValidator)
     ASSERT_TRUE(setUpInstallation(s, o, &r)) << r.error.toStdString();
     const QString entry = QDir(o.applicationsDir).filePath(desktopEntryFileName(o.target));
     EXPECT_TRUE(QFileInfo(entry).fileName().startsWith("monthly-records-"));
-    EXPECT_TRUE(r.created.contains(entry));
+    EXPECT_TRUE(r.created.contains(entry)) << r.created.join('\n').toStdString();
     EXPECT_EQ(QString::fromUtf8(fileBytes(entry)), desktopEntryText(o.target, s.icon));
     const ProgramRun validate = runProgram("desktop-file-validate", {entry});
     EXPECT_TRUE(validate.finished);
@@ -243,4 +257,335 @@ TEST(DesktopEntry, StartsTheFoldersProgramAndPassesTheValidator)
     EXPECT_EQ((validate.stdoutText + validate.stderrLines.join('\n')).toStdString(), "");
     // Another folder gets an entry of its own.
     EXPECT_NE(desktopEntryFileName(o.target), desktopEntryFileName(tmp.filePath("支店")));
+}
+
+namespace {
+
+// The program started in a folder, in scripted mode, closing itself after the main window's load.
+ProgramRun startAndClose(const QString& folder, const QStringList& prefix = {}, const QStringList& env = {})
+{
+    const QStringList scripted{"MONTHLY_RECORDS_SCRIPTED=1", "MONTHLY_RECORDS_QUIT_AFTER_LOAD=1",
+                               "QT_QPA_PLATFORM=offscreen"};
+    const QString program = QDir(folder).filePath("monthly-records");
+    if (prefix.isEmpty())
+        return runProgram(program, {"1"}, scripted + env, folder);
+    return runProgram(prefix.first(), prefix.mid(1) + QStringList{program, "1"}, scripted + env, folder);
+}
+
+QString demoDatabase(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    EXPECT_EQ(runProgram(DEMO_DATA_BIN, {"--out", path, "--users", "20", "--today", "2024-06-15"}).exitCode, 0);
+    return path;
+}
+
+} // namespace
+
+TEST_F(Setup, FolderCopiedFromWindowsKeepsItsNamesInAnyCase)
+{
+    // Massage.ini names \Sys, \Tmp, \Data, \Icon; the folder holds SYS, TMP, DATA, ICON and its
+    // files in capitals, the layouts as the installed ones.
+    TestInstall suite;
+    const QString dir = suite.path();
+    QFile::remove(suite.file("Massage.ini"));
+    suite.writeBytes("MASSAGE.INI",
+                     cp932Lines({"[SYSTEM]", "SYSTEM_SYS=\\Sys", "SYSTEM_TMP=\\Tmp", "SYSTEM_DATA=\\Data",
+                                 "SYSTEM_ICON=\\Icon", "WALLPAPER=wallpaper.png", "BASEID=0103"}));
+    suite.writeBytes("ADODB.INI", cp932Lines({"[接続情報]", "接続情報=Provider=SQLite;Data Source=DATA\\suite.db"}));
+    demoDatabase(suite.file("DATA/suite.db"));
+    suite.writeBytes("DATA/印刷設定.INI", cp932Lines({"[利用者別月間実績表]", "並び順=1"}));
+    suite.writeBytes("DATA/帳票FORMAT.INI", fileBytes(SETUP_TEMPLATES_DIR "/report-format.ini"));
+    for (const QString& name : QDir(MONTHLY_SOURCE_DIR "/layouts").entryList({"*.wfd"}))
+        suite.writeBytes("SYS/" + name.chopped(4) + ".WFD", fileBytes(MONTHLY_SOURCE_DIR "/layouts/" + name));
+    suite.writeBytes("ICON/WALLPAPER.PNG", fileBytes(MONTHLY_SOURCE_DIR "/demo/wallpaper.png"));
+    const QMap<QString, QByteArray> before = folderSnapshot(dir);
+
+    const SetupReport r = setUp(dir, true);
+    // Only what the folder really lacks: the program, the viewer and its links, its own settings.
+    QStringList made;
+    for (const QString& p : r.created)
+        made.append(QDir(dir).relativeFilePath(p));
+    made.sort();
+    EXPECT_EQ(made,
+              (QStringList{"WrVb6Viewer.exe", "monthly-records", "report-viewer", "report-viewer.ini", "wfrfv10.exe",
+                           "wfrimg10.exe"}));
+    EXPECT_TRUE(r.differs.isEmpty() && r.notes.isEmpty()) << r.notes.join('\n').toStdString();
+    const QMap<QString, QByteArray> after = folderSnapshot(dir);
+    for (auto it = before.begin(); it != before.end(); ++it)
+        EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+
+    // The program finds the folder's own files (ADODB.INI, the database in DATA): no message.
+    const ProgramRun run = startAndClose(dir);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.lines("MSGBOX"), QStringList{}) << run.stderrLines.join('\n').toStdString();
+    EXPECT_EQ(run.lines("START"), QStringList{"START\t" + dir + "/Main.exe 2"});
+}
+
+TEST_F(Setup, FromTheOfficeFolderCopiesItsSettingsByteForByteAndNeverOverwrites)
+{
+    // The office's folder: set up, then made its own (its branch, a layout of its own, a picture).
+    const QString office = tmp.filePath("office");
+    setUp(office, false);
+    const QDir o(office);
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(o.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    write("Massage.ini",
+          "[SYSTEM]\r\nSYSTEM_SYS=\\SYS\r\nSYSTEM_TMP=\\TMP\r\nSYSTEM_DATA=\\Data\r\n"
+          "SYSTEM_ICON=\\ICON\r\nWALLPAPER=honten.png\r\nBASEID=0201\r\n");
+    write("adodb.ini",
+          "[\x90\xda\x91\xb1\x8f\xee\x95\xf1]\r\n\x90\xda\x91\xb1\x8f\xee\x95\xf1="
+          "Provider=SQLOLEDB.1;Data Source=SRV\\SQLEXPRESS;Initial Catalog=SUITE;User ID=u;Password=p\r\n");
+    write("DATA/印刷設定.ini", "[\x97\x98]\r\nx=1\r\n");
+    write("DATA/帳票Format.ini", "[a]\r\nb=OFFICE.WFD\r\n");
+    write("SYS/OFFICE.WFD", QByteArray("WFD\x00office", 10));
+    write("SYS/施術計画書.wfd", "the office's own plan layout");
+    write("ICON/honten.png", "picture");
+    write("report-viewer.ini", "\xEF\xBB\xBF[Archive]\r\nFolder=/srv/office/printed\r\n");
+    write("KovaniTZSVer.ini", "");
+    QFile::remove(o.filePath("SYS/継続理由・状況記入書.wfd"));
+
+    const QString mine = tmp.filePath("home/user/monthly-records");
+    SetupOptions opt;
+    opt.target = mine;
+    opt.from = office;
+    SetupReport r;
+    ASSERT_TRUE(setUpInstallation(buildTreeSources(), opt, &r)) << r.error.toStdString();
+    const QDir m(mine);
+    // Massage.ini names \Data: the office's DATA is found, and the user's folder is made as named.
+    for (const char* name : {"Massage.ini", "adodb.ini", "report-viewer.ini", "KovaniTZSVer.ini", "SYS/OFFICE.WFD",
+                             "SYS/施術計画書.wfd", "ICON/honten.png"})
+        EXPECT_EQ(fileBytes(m.filePath(name)), fileBytes(o.filePath(name))) << name;
+    EXPECT_EQ(fileBytes(m.filePath("Data/印刷設定.ini")), fileBytes(o.filePath("DATA/印刷設定.ini")));
+    EXPECT_EQ(fileBytes(m.filePath("Data/帳票Format.ini")), fileBytes(o.filePath("DATA/帳票Format.ini")));
+    EXPECT_TRUE(r.copied.contains(m.filePath("Massage.ini")));
+    EXPECT_TRUE(r.created.contains(tmp.filePath("home") + '/'))
+        << r.created.join('\n').toStdString();                                   // parents are listed
+    EXPECT_TRUE(r.created.contains(m.filePath("SYS/継続理由・状況記入書.wfd"))); // ours, for what the office lacks
+    EXPECT_EQ(r.differs, QStringList{m.filePath("SYS/施術計画書.wfd")});         // the office's, kept
+    EXPECT_TRUE(r.notes.isEmpty()) << r.notes.join('\n').toStdString();          // no placeholders to edit
+    EXPECT_TRUE(reportLines(r).contains("事務所のフォルダから写しました: " + m.filePath("adodb.ini")));
+
+    // A file the user's folder has is never overwritten, by a second run either.
+    QFile::remove(m.filePath("Data/帳票Format.ini"));
+    {
+        QFile f(m.filePath("Massage.ini"));
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("ANBUN_FLG=1\r\n");
+    }
+    const QByteArray edited = fileBytes(m.filePath("Massage.ini"));
+    ASSERT_TRUE(setUpInstallation(buildTreeSources(), opt, &r)) << r.error.toStdString();
+    EXPECT_EQ(fileBytes(m.filePath("Massage.ini")), edited);
+    EXPECT_EQ(r.copied, QStringList{m.filePath("Data/帳票Format.ini")});
+
+    // An office folder that is not one, or the folder itself: a clear refusal, nothing made.
+    opt.target = tmp.filePath("other");
+    opt.from = tmp.filePath("home");
+    EXPECT_FALSE(setUpInstallation(buildTreeSources(), opt, &r));
+    EXPECT_EQ(r.error, "事務所のフォルダ " + tmp.filePath("home") + " に Massage.ini がありません。");
+    opt.from = tmp.filePath("nowhere");
+    EXPECT_FALSE(setUpInstallation(buildTreeSources(), opt, &r));
+    EXPECT_EQ(r.error, "事務所のフォルダ " + tmp.filePath("nowhere") + " がありません。");
+    opt.target = office;
+    opt.from = office + "/.";
+    EXPECT_FALSE(setUpInstallation(buildTreeSources(), opt, &r));
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("other")));
+
+    // An office on the embedded database by a relative path: the user is told where it is.
+    const QString demoOffice = tmp.filePath("demo-office");
+    setUp(demoOffice, true);
+    opt.target = tmp.filePath("demo-user");
+    opt.from = demoOffice;
+    ASSERT_TRUE(setUpInstallation(buildTreeSources(), opt, &r));
+    EXPECT_EQ(r.notes,
+              QStringList{"adodb.ini の組み込みデータベース " + opt.target
+                          + "/DATA/suite.db はこのフォルダにありません。事務所のデータベースを使うには、"
+                            "adodb.ini の Data Source に "
+                          + demoOffice + "/DATA/suite.db と書いてください。"});
+}
+
+namespace {
+
+// A user account made for one test with useradd (root only) and removed again; runs programs as
+// that user through setpriv.
+class ScratchUser {
+public:
+    explicit ScratchUser(const QString& home)
+    {
+        if (::geteuid() != 0) {
+            why = "not running as root: no user account can be made for this test";
+            return;
+        }
+        name = QStringLiteral("mr-test-%1").arg(QCoreApplication::applicationPid());
+        const ProgramRun add = runProgram(
+            "useradd", {"--no-create-home", "--home-dir", home, "--shell", "/usr/sbin/nologin", "--user-group", name});
+        const passwd* pw = ::getpwnam(name.toLatin1().constData());
+        if (add.exitCode != 0 || !pw) {
+            why = "useradd failed: " + add.stderrLines.join(' ').toStdString();
+            name.clear();
+            return;
+        }
+        uid = pw->pw_uid;
+        gid = pw->pw_gid;
+        QDir().mkpath(home + "/.runtime");
+        for (const QString& d : {home, home + "/.runtime"}) {
+            EXPECT_EQ(::chown(QFile::encodeName(d).constData(), uid, gid), 0);
+            QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        env = {"HOME=" + home,   "USER=" + name, "LOGNAME=" + name, "XDG_RUNTIME_DIR=" + home + "/.runtime",
+               "XDG_DATA_HOME=", "SUDO_UID=",    "SUDO_GID="};
+    }
+    ~ScratchUser()
+    {
+        if (!name.isEmpty())
+            runProgram("userdel", {name});
+    }
+    bool ready() const { return why.empty(); }
+    QStringList asUser() const
+    {
+        return {"setpriv", "--reuid=" + QString::number(uid), "--regid=" + QString::number(gid), "--init-groups", "--"};
+    }
+    ProgramRun run(const QString& program, const QStringList& args, const QStringList& more = {},
+                   const QString& folder = {}) const
+    {
+        return runProgram(asUser().first(), asUser().mid(1) + QStringList{program} + args, env + more, folder, 120000);
+    }
+
+    std::string why;
+    QString name;
+    uid_t uid = 0;
+    gid_t gid = 0;
+    QStringList env;
+};
+
+// The tree the package installs (bin/ with the layouts and the wallpaper, share/monthly-records/),
+// made from this build; the setup command there takes its sources from it as installed.
+QString installedTree(const QString& root)
+{
+    const QDir bin(root + "/bin");
+    bin.mkpath("SYS");
+    bin.mkpath("ICON");
+    for (const char* program : {SETUP_BIN, MONTHLY_RECORDS_BIN, REPORT_VIEWER_BIN, DEMO_DATA_BIN})
+        EXPECT_TRUE(QFile::copy(program, bin.filePath(QFileInfo(program).fileName()))) << program;
+    for (const QString& name : QDir(MONTHLY_SOURCE_DIR "/layouts").entryList({"*.wfd"}))
+        QFile::copy(MONTHLY_SOURCE_DIR "/layouts/" + name, bin.filePath("SYS/" + name));
+    QFile::copy(MONTHLY_SOURCE_DIR "/demo/wallpaper.png", bin.filePath("ICON/wallpaper.png"));
+    const QDir share(root + "/share/monthly-records");
+    share.mkpath("templates");
+    for (const QString& name : QDir(SETUP_TEMPLATES_DIR).entryList(QDir::Files))
+        QFile::copy(SETUP_TEMPLATES_DIR "/" + name, share.filePath("templates/" + name));
+    QFile::copy(MONTHLY_SOURCE_DIR "/src/setup/templates/monthly-records.svg", share.filePath("monthly-records.svg"));
+    return bin.filePath("monthly-records-setup");
+}
+
+// Entries below a folder (and the folder) whose owner is not the user.
+QStringList notOwnedBy(const QString& folder, uid_t uid)
+{
+    QStringList out;
+    struct stat st { };
+    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0 || st.st_uid != uid)
+        out.append(folder);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        if (::lstat(QFile::encodeName(p).constData(), &st) != 0 || st.st_uid != uid)
+            out.append(p);
+    }
+    return out;
+}
+
+} // namespace
+
+// An office's folder set up by the administrator; an office user makes a folder of their own
+// from it and previews and prints in it; a temporary folder they cannot write is told at once.
+TEST_F(Setup, AnOfficeUserGetsAFolderOfTheirOwnAndPrintsInIt)
+{
+    QFile::setPermissions(tmp.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther
+                              | QFile::ReadGroup | QFile::ExeGroup);
+    const QString home = tmp.filePath("home");
+    ScratchUser user(home);
+    if (!user.ready())
+        GTEST_SKIP() << user.why;
+
+    // The administrator (root): the office's folder, its database shared by its full path, and a
+    // first start that completes the database's tables.
+    const QString office = tmp.filePath("srv/office/honten");
+    const QString db = demoDatabase(tmp.filePath("srv/office/data/suite.db"));
+    setUp(office, false);
+    {
+        QFile f(QDir(office).filePath("adodb.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(cp932Lines({"[接続情報]", "接続情報=Provider=SQLite;Data Source=" + db}));
+    }
+    const ProgramRun first = startAndClose(office);
+    ASSERT_EQ(first.lines("MSGBOX"), QStringList{}) << first.stderrLines.join('\n').toStdString();
+
+    // The user: a folder of their own, theirs alone, with the office's settings byte for byte.
+    const QString mine = home + "/monthly-records";
+    const ProgramRun setup = user.run(installedTree(tmp.filePath("opt")), {mine, "--from", office, "--desktop"});
+    ASSERT_EQ(setup.exitCode, 0) << (setup.stdoutText + setup.stderrLines.join('\n')).toStdString();
+    const QStringList out = setup.stdoutText.split('\n', Qt::SkipEmptyParts);
+    EXPECT_TRUE(out.contains("作成しました: " + mine + "/TMP/")) << setup.stdoutText.toStdString();
+    EXPECT_TRUE(out.contains("事務所のフォルダから写しました: " + mine + "/adodb.ini"));
+    const QString entry = home + "/.local/share/applications/" + desktopEntryFileName(mine);
+    EXPECT_EQ(out.last(), "デスクトップエントリ: " + entry);
+    EXPECT_EQ(notOwnedBy(mine, user.uid), QStringList{});
+    EXPECT_EQ(notOwnedBy(home + "/.local", user.uid), QStringList{});
+    for (const char* name : {"Massage.ini", "adodb.ini", "DATA/印刷設定.ini", "DATA/帳票Format.ini",
+                             "SYS/継続理由・状況記入書_R03.wfd", "report-viewer.ini"})
+        EXPECT_EQ(fileBytes(QDir(mine).filePath(name)), fileBytes(QDir(office).filePath(name))) << name;
+
+    // The administrator making a folder under sudo from the user's account: it is the user's,
+    // and so is the desktop entry, which goes to the user's menu and says where it went.
+    const QString viaSudo = home + "/by-sudo";
+    const ProgramRun sudo =
+        runProgram(tmp.filePath("opt/bin/monthly-records-setup"), {viaSudo, "--from", office, "--desktop"},
+                   {"SUDO_UID=" + QString::number(user.uid), "SUDO_GID=" + QString::number(user.gid),
+                    "XDG_DATA_HOME=/root/.local/share"});
+    ASSERT_EQ(sudo.exitCode, 0) << sudo.stderrLines.join('\n').toStdString();
+    EXPECT_EQ(notOwnedBy(viaSudo, user.uid), QStringList{});
+    EXPECT_TRUE(sudo.stdoutText.endsWith("デスクトップエントリ: " + home + "/.local/share/applications/"
+                                         + desktopEntryFileName(viaSudo) + "\n"))
+        << sudo.stdoutText.toStdString();
+    EXPECT_EQ(notOwnedBy(home + "/.local", user.uid), QStringList{});
+
+    // In it the user previews and prints the month's table through the viewer the program starts.
+    const QString pdfs = home + "/pdf";
+    const ProgramRun work = user.run(USER_FOLDER_DRIVER_BIN, {mine, "2024-06", pdfs},
+                                     {"QT_QPA_PLATFORM=offscreen", "MONTHLY_RECORDS_SCRIPTED=1"}, mine);
+    EXPECT_EQ(work.exitCode, 0) << work.stderrLines.join('\n').toStdString();
+    EXPECT_EQ(work.lines("MSGBOX"),
+              QStringList{"MSGBOX\t\tquestion\t利用者別月間実績表の印刷を行います。よろしいですか？"});
+    EXPECT_EQ(work.lines("START").size(), 2);
+    for (const char* command : {"preview", "print"}) {
+        EXPECT_EQ(QDir(pdfs + '/' + command).entryList({"*.pdf"}), QStringList{"利用者別月間実績表印刷.pdf"})
+            << command;
+        const ProgramRun info = runProgram("pdfinfo", {pdfs + '/' + command + "/利用者別月間実績表印刷.pdf"});
+        EXPECT_TRUE(info.stdoutText.contains(QRegularExpression("\nPages: +[1-9]"))) << command;
+    }
+    // What the documents wrote is the user's, in the user's folder; the office's stays as it was.
+    EXPECT_FALSE(QDir(mine + "/TMP").entryList({"*.csv"}).isEmpty());
+    EXPECT_EQ(notOwnedBy(mine, user.uid), QStringList{});
+    EXPECT_TRUE(QDir(office + "/TMP").entryList(QDir::Files).isEmpty());
+
+    // The user's own program starts without a message; with a TMP it cannot write, it says so
+    // once, right after the main window's load (before the unload starts the menu program).
+    const ProgramRun clean = startAndClose(mine, user.asUser(), user.env);
+    EXPECT_EQ(clean.exitCode, 0);
+    EXPECT_EQ(clean.lines("MSGBOX"), QStringList{}) << clean.stderrLines.join('\n').toStdString();
+    QFile::setPermissions(mine + "/TMP", QFile::ReadOwner | QFile::ExeOwner);
+    const ProgramRun blocked = startAndClose(mine, user.asUser(), user.env);
+    EXPECT_EQ(blocked.exitCode, 0);
+    const QStringList seen = blocked.stderrLines.filter(QRegularExpression("^(MSGBOX|START)\t"));
+    ASSERT_EQ(seen.size(), 2) << blocked.stderrLines.join('\n').toStdString();
+    EXPECT_EQ(seen[0],
+              "MSGBOX\t警告！\texclamation\t一時ファイルのフォルダに書き込めないため、帳票を出力できません。\\r\\n"
+                  + mine
+                  + "/TMP\\r\\n（アクセス権がありません）\\r\\nフォルダに書き込めるようにするか、"
+                    "monthly-records-setup --from でこの利用者のフォルダを作ってください。");
+    EXPECT_TRUE(seen[1].startsWith("START\t"));
 }

@@ -1,0 +1,40 @@
+# Run by cpack once the package is built: takes the entry of /opt itself out of the package's
+# data.tar, so that dpkg does not count /opt among the package's folders and, removing the
+# package, neither removes /opt nor warns that it is not empty. The preinst makes sure /opt
+# exists before the files are unpacked. The archive is written anew from its unpacked files in
+# its own order (GNU tar's --delete damages archives written by cpack).
+foreach(deb IN LISTS CPACK_PACKAGE_FILES)
+  if(NOT deb MATCHES "\\.deb$")
+    continue()
+  endif()
+  get_filename_component(folder ${deb} DIRECTORY)
+  set(work ${folder}/without-opt-dir)
+  file(REMOVE_RECURSE ${work})
+  file(MAKE_DIRECTORY ${work}/tree)
+  macro(run)
+    execute_process(COMMAND ${ARGV} WORKING_DIRECTORY ${work} RESULT_VARIABLE failed ERROR_VARIABLE why
+                    OUTPUT_VARIABLE out)
+    if(failed)
+      message(FATAL_ERROR "${ARGV}: ${why}")
+    endif()
+  endmacro()
+  run(ar x ${deb})
+  file(GLOB control RELATIVE ${work} ${work}/control.tar.*)
+  if(NOT EXISTS ${work}/data.tar.gz OR NOT control)
+    message(FATAL_ERROR "${deb}: not the gzip-compressed package this script expects")
+  endif()
+  run(tar -xpzf data.tar.gz --numeric-owner -C tree)
+  run(tar -tzf data.tar.gz --quoting-style=literal)
+  string(REPLACE "\n./opt/\n" "\n" kept "\n${out}")
+  if(kept STREQUAL "\n${out}")
+    message(FATAL_ERROR "${deb}: no ./opt/ entry in data.tar")
+  endif()
+  string(SUBSTRING "${kept}" 1 -1 kept)
+  file(WRITE ${work}/members "${kept}")
+  run(tar -cf data.tar --format=gnu --no-recursion --numeric-owner --owner=0 --group=0 -C tree
+      --verbatim-files-from -T ${work}/members)
+  run(gzip -9nf data.tar)
+  file(REMOVE ${deb})
+  run(ar rc ${deb} debian-binary ${control} data.tar.gz)
+  file(REMOVE_RECURSE ${work})
+endforeach()
