@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -145,21 +146,47 @@ void sqliteFloor(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
 }
 
+// The pointer a driver's handle() holds, when it is of the named type.
+template <typename T> T* handleAs(const QVariant& handle, const char* typeName)
+{
+    if (handle.isValid() && qstrcmp(handle.typeName(), typeName) == 0)
+        return *static_cast<T* const*>(handle.constData());
+    return nullptr;
+}
+
 sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
-    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.constData());
-    return nullptr;
+    return handleAs<sqlite3>(db.driver() ? db.driver()->handle() : QVariant(), "sqlite3*");
 }
 
 sqlite3_stmt* sqliteStatement(const QSqlQuery& q)
 {
-    const QVariant v = q.result() ? q.result()->handle() : QVariant();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3_stmt*") == 0)
-        return *static_cast<sqlite3_stmt* const*>(v.constData());
-    return nullptr;
+    return handleAs<sqlite3_stmt>(q.result() ? q.result()->handle() : QVariant(), "sqlite3_stmt*");
 }
+
+// floor() comes with SQLite's math functions, which a build may leave out.
+void prepareSqliteHandle(sqlite3* h, int busyMs)
+{
+    sqlite3_busy_timeout(h, busyMs);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
+        sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteFloor, nullptr,
+                                   nullptr, nullptr);
+    sqlite3_finalize(st);
+}
+
+// The value of the last key of that name in an ODBC connection string.
+std::optional<QString> connectionValue(const QString& text, const char* key)
+{
+    std::optional<QString> value;
+    for (const auto& [k, v] : splitConnectionString(text)) {
+        if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
+            value = v;
+    }
+    return value;
+}
+
+QString driverText(const QSqlError& e) { return e.databaseText().isEmpty() ? e.text() : e.databaseText(); }
 
 std::atomic<unsigned> g_connectionCounter{0};
 
@@ -209,7 +236,7 @@ AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
     if (r.number == SQLITE_OK) // a failure the driver reports without a code
         r.number = SQLITE_ERROR;
     r.nativeError = r.number;
-    r.description = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    r.description = driverText(e);
     // Failures of the file itself name the file, so the operator knows which one.
     switch (r.number & 0xFF) {
     case SQLITE_BUSY:
@@ -233,14 +260,8 @@ void AdoConnection::failFromQuery(const QSqlQuery& q)
     if (m_engine == Engine::Odbc) {
         auto records = odbc::diagnostics(SQL_HANDLE_STMT, odbc::handleOf(q.result()->handle()), m_source);
         if (records.empty())
-            records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), m_source);
-        if (!records.empty()) {
-            const QString first = records.front().description;
-            fail(first, std::move(records));
-            return;
-        }
-        const QSqlError e = q.lastError();
-        fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
+            records = odbc::diagnostics(SQL_HANDLE_DBC, odbcConnectionHandle(), m_source);
+        failFromOdbc(std::move(records), q.lastError());
         return;
     }
     const AdoError r = sqliteRecord(q.lastError());
@@ -250,18 +271,25 @@ void AdoConnection::failFromQuery(const QSqlQuery& q)
 void AdoConnection::failFromDatabase(const QSqlError& e)
 {
     if (m_engine == Engine::Odbc) {
-        auto records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), m_source);
-        if (!records.empty()) {
-            const QString first = records.front().description;
-            fail(first, std::move(records));
-        } else {
-            fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
-        }
+        failFromOdbc(odbc::diagnostics(SQL_HANDLE_DBC, odbcConnectionHandle(), m_source), e);
         return;
     }
     const AdoError r = sqliteRecord(e);
     fail(r.description, {r});
 }
+
+// The driver manager's records of the failed call; Qt's text of it where there are none.
+void AdoConnection::failFromOdbc(std::vector<AdoError> records, const QSqlError& e)
+{
+    if (records.empty()) {
+        fail(odbc::firstRecord(driverText(e)), {});
+        return;
+    }
+    const QString first = records.front().description;
+    fail(first, std::move(records));
+}
+
+void* AdoConnection::odbcConnectionHandle() const { return odbc::handleOf(db().driver()->handle()); }
 
 bool AdoConnection::run(QSqlQuery& q, const QString& sql)
 {
@@ -371,93 +399,110 @@ bool AdoConnection::connect(const ConnectionTarget& target)
         return false;
     }
     m_name = QStringLiteral("cT_ADODB-%1").arg(++g_connectionCounter);
-    auto giveUp = [this](const QString& description) {
-        {
-            QSqlDatabase d = db();
-            d.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-        m_errors.clear();
-        m_failure = vberr::driver(description);
+    const bool opened = target.kind == ConnectionTarget::Kind::Sqlite ? openSqlite(target) : openOdbc(target);
+    if (!opened || !startSession())
         return false;
-    };
-    if (target.kind == ConnectionTarget::Kind::Sqlite) {
-        m_engine = Engine::Sqlite;
-        m_sqlitePath = target.sqlitePath;
-        m_source = QStringLiteral("SQLite");
-        if (!databaseFileUsable(m_sqlitePath))
-            return false;
-        QString openError;
-        {
-            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-            d.setDatabaseName(m_sqlitePath);
-            if (!d.open())
-                openError = sqliteRecord(d.lastError()).description;
-            else if (sqlite3* h = sqliteHandle(d)) {
-                sqlite3_busy_timeout(h, engineMs(m_timeout));
-                sqlite3_stmt* st = nullptr;
-                if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
-                    sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteFloor,
-                                               nullptr, nullptr, nullptr);
-                sqlite3_finalize(st);
-            }
-        }
-        if (!openError.isEmpty())
-            return giveUp(openError);
-        m_layer = true;
-        m_dbName = QFileInfo(m_sqlitePath).completeBaseName();
-    } else {
-        if (!target.sqliteFile.isEmpty() && !databaseFileUsable(target.sqliteFile))
-            return false;
-        m_engine = Engine::Odbc;
-        m_odbcString = target.odbcString;
-        m_source = QStringLiteral("ODBC");
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
-        // The SQLite ODBC driver waits for a locked file while it connects with a busy time-out
-        // of its own (100 s) and ignores the login time-out: give it the statements' one.
-        bool timeoutGiven = false;
-        for (const auto& [key, value] : splitConnectionString(m_odbcString))
-            timeoutGiven = timeoutGiven || key.compare(QLatin1String("Timeout"), Qt::CaseInsensitive) == 0;
-        d.setDatabaseName(target.sqliteFile.isEmpty() || timeoutGiven
-                              ? m_odbcString
-                              : m_odbcString + QStringLiteral(";Timeout=") + QString::number(engineMs(m_timeout)));
-        // Always a login time-out: a server that accepts and never answers would hang open().
-        d.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=")
-                            + QString::number(engineSeconds(target.loginTimeoutSeconds)));
-        if (!d.open()) {
-            const QSqlError e = d.lastError();
-            d = QSqlDatabase();
-            return giveUp(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()));
-        }
-        void* dbc = odbc::handleOf(d.driver()->handle());
-        const QString driverName = odbc::info(dbc, SQL_DRIVER_NAME);
-        if (!driverName.isEmpty())
-            m_source = driverName;
-        m_dbName = odbc::info(dbc, SQL_DATABASE_NAME);
-        // A data source that leads to SQLite gets the T-SQL layer too.
-        m_layer = odbc::info(dbc, SQL_DBMS_NAME).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
-        if (m_layer) {
-            for (const auto& [key, value] : splitConnectionString(m_odbcString))
-                if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
-                    m_filePath = value;
-        }
-    }
-    m_open = true;
-    m_session = std::make_unique<tsql::Session>(*this);
-    if (m_layer) {
-        applyTimeout();
-        if (!probe()) {
-            const QString description = m_failure.description;
-            m_open = false;
-            m_session.reset();
-            return giveUp(description);
-        }
-    }
     if (m_engine == Engine::Sqlite)
         m_filePath = m_sqlitePath;
     m_file = identityOf(m_filePath);
     m_reuseKey = reuseKeyOf(target);
     return true;
+}
+
+bool AdoConnection::openSqlite(const ConnectionTarget& target)
+{
+    m_engine = Engine::Sqlite;
+    m_sqlitePath = target.sqlitePath;
+    m_source = QStringLiteral("SQLite");
+    if (!databaseFileUsable(m_sqlitePath))
+        return false;
+    QString openError;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        d.setDatabaseName(m_sqlitePath);
+        if (!d.open())
+            openError = sqliteRecord(d.lastError()).description;
+        else if (sqlite3* h = sqliteHandle(d))
+            prepareSqliteHandle(h, engineMs(m_timeout));
+    }
+    if (!openError.isEmpty())
+        return abandon(openError);
+    m_layer = true;
+    m_dbName = QFileInfo(m_sqlitePath).completeBaseName();
+    return true;
+}
+
+bool AdoConnection::openOdbc(const ConnectionTarget& target)
+{
+    if (!target.sqliteFile.isEmpty() && !databaseFileUsable(target.sqliteFile))
+        return false;
+    m_engine = Engine::Odbc;
+    m_odbcString = target.odbcString;
+    m_source = QStringLiteral("ODBC");
+    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    d.setDatabaseName(odbcConnectText(target));
+    // Always a login time-out: a server that accepts and never answers would hang open().
+    d.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=")
+                        + QString::number(engineSeconds(target.loginTimeoutSeconds)));
+    if (!d.open()) {
+        const QSqlError e = d.lastError();
+        d = QSqlDatabase();
+        return abandon(odbc::firstRecord(driverText(e)));
+    }
+    describeOdbcSource(odbc::handleOf(d.driver()->handle()));
+    return true;
+}
+
+// The SQLite ODBC driver waits for a locked file while it connects with a busy time-out of its
+// own (100 s) and ignores the login time-out: it is given the statements' one.
+QString AdoConnection::odbcConnectText(const ConnectionTarget& target) const
+{
+    if (target.sqliteFile.isEmpty() || connectionValue(m_odbcString, "Timeout"))
+        return m_odbcString;
+    return m_odbcString + QStringLiteral(";Timeout=") + QString::number(engineMs(m_timeout));
+}
+
+void AdoConnection::describeOdbcSource(void* dbc)
+{
+    const QString driverName = odbc::info(dbc, SQL_DRIVER_NAME);
+    if (!driverName.isEmpty())
+        m_source = driverName;
+    m_dbName = odbc::info(dbc, SQL_DATABASE_NAME);
+    // A data source that leads to SQLite gets the T-SQL layer too.
+    m_layer = odbc::info(dbc, SQL_DBMS_NAME).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    if (m_layer) {
+        if (const auto file = connectionValue(m_odbcString, "Database"))
+            m_filePath = *file;
+    }
+}
+
+// The T-SQL session over the open link; where the layer works, the file must answer now.
+bool AdoConnection::startSession()
+{
+    m_open = true;
+    m_session = std::make_unique<tsql::Session>(*this);
+    if (!m_layer)
+        return true;
+    applyTimeout();
+    if (probe())
+        return true;
+    const QString description = m_failure.description;
+    m_open = false;
+    m_session.reset();
+    return abandon(description);
+}
+
+// Closes and forgets a connection that did not open; its failure is the given text alone.
+bool AdoConnection::abandon(const QString& description)
+{
+    {
+        QSqlDatabase d = db();
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_errors.clear();
+    m_failure = vberr::driver(description);
+    return false;
 }
 
 bool AdoConnection::transaction(TransactionStep step)
@@ -517,7 +562,7 @@ bool AdoConnection::revive()
     // A file replaced, removed or made read-only since: a fresh connection sees that.
     if (!m_filePath.isEmpty() && identityOf(m_filePath) != m_file)
         return false;
-    if (m_engine == Engine::Odbc && odbc::connectionDead(odbc::handleOf(db().driver()->handle())))
+    if (m_engine == Engine::Odbc && odbc::connectionDead(odbcConnectionHandle()))
         return false;
     m_timeout = kAdoDefaultTimeout;
     if (m_layer) {

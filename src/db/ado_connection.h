@@ -84,12 +84,20 @@ public:
 
 private:
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+    void* odbcConnectionHandle() const;
+    bool openSqlite(const ConnectionTarget& target);
+    bool openOdbc(const ConnectionTarget& target);
+    QString odbcConnectText(const ConnectionTarget& target) const;
+    void describeOdbcSource(void* dbc);
+    bool startSession();
+    bool abandon(const QString& description);
     bool databaseFileUsable(const QString& path);
     void applyTimeout();
     bool probe();
     bool run(QSqlQuery& q, const QString& sql);
     void failFromQuery(const QSqlQuery& q);
     void failFromDatabase(const QSqlError& e);
+    void failFromOdbc(std::vector<AdoError> records, const QSqlError& e);
     void fail(const QString& description, std::vector<AdoError> records);
     AdoError sqliteRecord(const QSqlError& e) const;
 
