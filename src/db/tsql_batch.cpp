@@ -77,11 +77,8 @@ private:
 
     bool startsStatement(int j) const
     {
-        static const QSet<QString> starters = {
-            QStringLiteral("CREATE"),  QStringLiteral("ALTER"),    QStringLiteral("DROP"),  QStringLiteral("INSERT"),
-            QStringLiteral("UPDATE"),  QStringLiteral("DELETE"),   QStringLiteral("IF"),    QStringLiteral("DECLARE"),
-            QStringLiteral("PRINT"),   QStringLiteral("TRUNCATE"), QStringLiteral("BEGIN"), QStringLiteral("COMMIT"),
-            QStringLiteral("ROLLBACK")};
+        static const QSet<QString> starters = wordSet({"CREATE", "ALTER", "DROP", "INSERT", "UPDATE", "DELETE", "IF",
+                                                       "DECLARE", "PRINT", "TRUNCATE", "BEGIN", "COMMIT", "ROLLBACK"});
         const Token& x = T(j);
         if (!x.isWordIn(starters))
             return false;
@@ -90,10 +87,8 @@ private:
         if (prev.isWord("ON") || prev.isWord("OR"))
             return false;
         if (x.isWord("IF")) {
-            static const QSet<QString> objects = {
-                QStringLiteral("TABLE"),    QStringLiteral("VIEW"),      QStringLiteral("INDEX"),
-                QStringLiteral("TRIGGER"),  QStringLiteral("PROCEDURE"), QStringLiteral("PROC"),
-                QStringLiteral("FUNCTION"), QStringLiteral("SCHEMA"),    QStringLiteral("DATABASE")};
+            static const QSet<QString> objects =
+                wordSet({"TABLE", "VIEW", "INDEX", "TRIGGER", "PROCEDURE", "PROC", "FUNCTION", "SCHEMA", "DATABASE"});
             if (prev.isWordIn(objects))
                 return false;
         }

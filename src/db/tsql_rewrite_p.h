@@ -60,9 +60,14 @@ public:
     // ---- structure helpers
     std::pair<int, int> leftOperand(int k) const;
     std::pair<int, int> rightOperand(int k) const;
+    int operandEnd(int k, int step) const;
     static bool isBoundary(const Token& x);
+    // The ranges of [from, to] between top-level commas (and semicolons), empty ones included.
+    std::vector<std::pair<int, int>> listItems(int from, int to, bool atSemicolons) const;
     // Argument ranges of the parenthesis at k (split at top-level commas).
     std::vector<std::pair<int, int>> arguments(int k) const;
+    // The first position from `from` on that holds the symbol; n() when none does.
+    int nextSymbol(int from, const char* symbol) const;
     bool isColumnRef(int a, int b, QString* qual, QString* col) const;
     bool isExpression(int a, int b) const;
 

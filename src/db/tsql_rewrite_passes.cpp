@@ -230,9 +230,7 @@ void Rewriter::insertValues()
 
 void Rewriter::createTable()
 {
-    int p = 2;
-    while (has(p) && !T(p).isSymbol("("))
-        ++p;
+    const int p = nextSymbol(2, "(");
     const int q = matching(p);
     if (q < 0)
         return;
@@ -280,10 +278,7 @@ void Rewriter::createIndex()
         ++j;
     if (T(j).isWord("CLUSTERED") || T(j).isWord("NONCLUSTERED"))
         remove(j);
-    int p = j;
-    while (has(p) && !T(p).isSymbol("("))
-        ++p;
-    const int q = matching(p);
+    const int q = matching(nextSymbol(j, "("));
     if (q >= 0)
         trailingOptions(q + 1);
 }

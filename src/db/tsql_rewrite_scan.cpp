@@ -36,65 +36,69 @@ QString Rewriter::renderTokens(int from, int to) const
     return r;
 }
 
-std::pair<int, int> Rewriter::leftOperand(int k) const
+// The operand that runs from k + step towards step (-1: left, 1: right) up to a boundary or an
+// unmatched parenthesis: its far end.
+int Rewriter::operandEnd(int k, int step) const
 {
-    int depth = 0, j = k - 1;
-    for (; j >= 0; --j) {
+    const char* const inward = step > 0 ? "(" : ")";
+    const char* const outward = step > 0 ? ")" : "(";
+    int depth = 0, j = k + step;
+    for (; has(j); j += step) {
         const Token& x = T(j);
-        if (x.isSymbol(")"))
+        if (x.isSymbol(inward)) {
             ++depth;
-        else if (x.isSymbol("(")) {
+        } else if (x.isSymbol(outward)) {
             if (depth == 0)
                 break;
             --depth;
-        } else if (depth == 0 && isBoundary(x))
+        } else if (depth == 0 && isBoundary(x)) {
             break;
+        }
     }
-    return {j + 1, k - 1};
+    return j - step;
 }
 
-std::pair<int, int> Rewriter::rightOperand(int k) const
-{
-    int depth = 0, j = k + 1;
-    for (; j < n(); ++j) {
-        const Token& x = T(j);
-        if (x.isSymbol("("))
-            ++depth;
-        else if (x.isSymbol(")")) {
-            if (depth == 0)
-                break;
-            --depth;
-        } else if (depth == 0 && isBoundary(x))
-            break;
-    }
-    return {k + 1, j - 1};
-}
+std::pair<int, int> Rewriter::leftOperand(int k) const { return {operandEnd(k, -1), k - 1}; }
+
+std::pair<int, int> Rewriter::rightOperand(int k) const { return {k + 1, operandEnd(k, 1)}; }
 
 bool Rewriter::isBoundary(const Token& x)
 {
     return x.isSymbol(",") || x.isSymbol(";") || isComparison(x) || x.isWordIn(boundaryWords());
 }
 
-std::vector<std::pair<int, int>> Rewriter::arguments(int k) const
+std::vector<std::pair<int, int>> Rewriter::listItems(int from, int to, bool atSemicolons) const
 {
     std::vector<std::pair<int, int>> r;
-    const int close = matching(k);
-    if (close < 0)
-        return r;
-    int depth = 0, start = k + 1;
-    for (int j = k + 1; j < close; ++j) {
+    int depth = 0, start = from;
+    for (int j = from; j <= to; ++j) {
         if (T(j).isSymbol("("))
             ++depth;
         else if (T(j).isSymbol(")"))
             --depth;
-        else if (depth == 0 && T(j).isSymbol(",")) {
+        else if (depth == 0 && (T(j).isSymbol(",") || (atSemicolons && T(j).isSymbol(";")))) {
             r.emplace_back(start, j - 1);
             start = j + 1;
         }
     }
-    if (close > k + 1)
-        r.emplace_back(start, close - 1);
+    r.emplace_back(start, to);
     return r;
+}
+
+std::vector<std::pair<int, int>> Rewriter::arguments(int k) const
+{
+    const int close = matching(k);
+    if (close <= k + 1)
+        return {};
+    return listItems(k + 1, close - 1, false);
+}
+
+int Rewriter::nextSymbol(int from, const char* symbol) const
+{
+    int j = from;
+    while (has(j) && !T(j).isSymbol(symbol))
+        ++j;
+    return j;
 }
 
 bool Rewriter::isColumnRef(int a, int b, QString* qual, QString* col) const
@@ -134,12 +138,8 @@ void Rewriter::buildScope()
     if (scopeBuilt)
         return;
     scopeBuilt = true;
-    static const QSet<QString> notAlias = [] {
-        QSet<QString> w = boundaryWords();
-        for (const char* x : {"OFFSET", "FETCH", "WHERE", "LEFT", "RIGHT", "INNER", "OUTER", "FULL", "CROSS"})
-            w.insert(QString::fromLatin1(x));
-        return w;
-    }();
+    static const QSet<QString> notAlias =
+        boundaryWords() + wordSet({"OFFSET", "FETCH", "WHERE", "LEFT", "RIGHT", "INNER", "OUTER", "FULL", "CROSS"});
     const CatalogData& c = catalog();
     for (int k = 0; k < n(); ++k) {
         const Token& x = T(k);
@@ -181,8 +181,7 @@ QString Rewriter::typeOf(int a, int b)
         return columnType(qual, col);
     if (T(a).isSymbol("(") && matching(a) == b)
         return typeOf(a + 1, b - 1);
-    static const QSet<QString> passThrough = {QStringLiteral("ISNULL"), QStringLiteral("IFNULL"),
-                                              QStringLiteral("COALESCE"), QStringLiteral("MAX"), QStringLiteral("MIN")};
+    static const QSet<QString> passThrough = wordSet({"ISNULL", "IFNULL", "COALESCE", "MAX", "MIN"});
     if (T(a).isWordIn(passThrough) && T(a + 1).isSymbol("(") && matching(a + 1) == b) {
         const auto args = arguments(a + 1);
         if (!args.empty())

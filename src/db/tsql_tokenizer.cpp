@@ -197,6 +197,14 @@ bool Token::isWord(const char* upperWord) const
 
 std::vector<Token> tokenize(const QString& sql) { return Lexer(sql).tokens(); }
 
+QSet<QString> wordSet(std::initializer_list<const char*> upperWords)
+{
+    QSet<QString> set;
+    for (const char* word : upperWords)
+        set.insert(QString::fromLatin1(word));
+    return set;
+}
+
 QString quoteString(const QString& s)
 {
     QString r = s;
