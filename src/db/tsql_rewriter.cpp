@@ -211,73 +211,77 @@ Translation nothing()
 }
 
 // Session options SQLite has no use for, and PRINT.
-bool isIgnored(const Rewriter& r)
+bool isIgnored(const Rewriter& statement)
 {
-    const Token& first = r.T(0);
+    const Token& first = statement.tokenAt(0);
     return (first.isWord("SET")
-            && isAnyWord(r.T(1),
+            && isAnyWord(statement.tokenAt(1),
                          {"NOCOUNT", "ANSI_NULLS", "QUOTED_IDENTIFIER", "ANSI_PADDING", "DATEFORMAT", "XACT_ABORT"}))
         || first.isWord("PRINT");
 }
 
 // BEGIN, COMMIT or ROLLBACK [TRAN ...]: SQLite's own statement.
-std::optional<QString> transactionStatement(const Rewriter& r)
+std::optional<QString> transactionStatement(const Rewriter& statement)
 {
-    const Token& first = r.T(0);
-    if (!isAnyWord(first, {"BEGIN", "COMMIT", "ROLLBACK"}) || (r.n() > 1 && !isTranWord(r.T(1))))
+    const Token& first = statement.tokenAt(0);
+    if (!isAnyWord(first, {"BEGIN", "COMMIT", "ROLLBACK"})
+        || (statement.significantCount() > 1 && !isTranWord(statement.tokenAt(1))))
         return std::nullopt;
     return first.isWord("BEGIN") ? QStringLiteral("BEGIN") : first.text.toUpper();
 }
 
 // ALTER TABLE t ALTER COLUMN c <type> [[NOT] NULL]: carried out by the session as a table rebuild.
-Translation alterColumn(Rewriter& r)
+Translation alterColumn(Rewriter& statement)
 {
     Translation tr;
     tr.kind = Translation::Kind::AlterColumn;
-    tr.table = r.T(2).value;
-    tr.column = r.T(5).value;
-    r.general();
-    int end = r.n() - 1;
-    while (end > 5 && r.T(end).isSymbol(";"))
+    tr.table = statement.tokenAt(2).value;
+    tr.column = statement.tokenAt(5).value;
+    statement.commonPasses();
+    int end = statement.significantCount() - 1;
+    while (end > 5 && statement.tokenAt(end).isSymbol(";"))
         --end;
-    if (r.T(end).isWord("NULL")) {
-        tr.notNull = r.T(end - 1).isWord("NOT");
+    if (statement.tokenAt(end).isWord("NULL")) {
+        tr.notNull = statement.tokenAt(end - 1).isWord("NOT");
         end -= tr.notNull ? 2 : 1;
     }
     for (int j = 6; j <= end; ++j) {
-        if (r.T(j).isWord("COLLATE") && j + 1 <= end) {
-            r.removeRange(j, j + 1);
+        if (statement.tokenAt(j).isWord("COLLATE") && j + 1 <= end) {
+            statement.removeTokens(j, j + 1);
             ++j;
         }
     }
-    tr.columnType = r.render(6, end);
+    tr.columnType = statement.renderRange(6, end);
     return tr;
 }
 
 // ALTER TABLE t ADD c1 ..., c2 ...: one ADD COLUMN statement a column.
-Translation addColumns(Rewriter& r)
+Translation addColumns(Rewriter& statement)
 {
-    r.general();
-    const QString table = sqliteIdentifier(r.T(2).value);
+    statement.commonPasses();
+    const QString table = sqliteIdentifier(statement.tokenAt(2).value);
     Translation tr;
-    for (const auto& [first, last] : r.listItems(r.T(4).isWord("COLUMN") ? 5 : 4, r.n() - 1, true)) {
+    for (const auto& [first, last] :
+         statement.listItems(statement.tokenAt(4).isWord("COLUMN") ? 5 : 4, statement.significantCount() - 1, true)) {
         if (first <= last)
-            tr.sql << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ") + r.render(first, last);
+            tr.sql << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ")
+                    + statement.renderRange(first, last);
     }
     return tr;
 }
 
-Translation plainStatement(Rewriter& r)
+Translation plainStatement(Rewriter& statement)
 {
-    const Token& first = r.T(0);
+    const Token& first = statement.tokenAt(0);
     if (first.isWord("CREATE")) {
-        if (r.T(1).isWord("TABLE"))
-            r.createTable();
-        else if (r.T(1).isWord("INDEX") || r.T(2).isWord("INDEX") || r.T(3).isWord("INDEX"))
-            r.createIndex();
+        if (statement.tokenAt(1).isWord("TABLE"))
+            statement.createTable();
+        else if (statement.tokenAt(1).isWord("INDEX") || statement.tokenAt(2).isWord("INDEX")
+                 || statement.tokenAt(3).isWord("INDEX"))
+            statement.createIndex();
     }
-    r.general();
-    QString sql = r.render();
+    statement.commonPasses();
+    QString sql = statement.render();
     while (sql.endsWith(u';'))
         sql.chop(1);
     Translation tr;
@@ -295,27 +299,27 @@ const QSet<QString>& columnConstraintWords()
 
 // The column definition at [first, last] gets the given type and nullability after its name;
 // its other constraints stay.
-void retypeColumn(Rewriter& r, int first, int last, const QString& typeAndNullability)
+void retypeColumn(Rewriter& statement, int first, int last, const QString& typeAndNullability)
 {
     int constraints = first + 1, depth = 0;
     for (; constraints <= last; ++constraints) {
-        if (r.T(constraints).isSymbol("("))
+        if (statement.tokenAt(constraints).isSymbol("("))
             ++depth;
-        else if (r.T(constraints).isSymbol(")"))
+        else if (statement.tokenAt(constraints).isSymbol(")"))
             --depth;
-        else if (depth == 0 && r.T(constraints).isWordIn(columnConstraintWords()))
+        else if (depth == 0 && statement.tokenAt(constraints).isWordIn(columnConstraintWords()))
             break;
     }
-    r.removeRange(first + 1, constraints - 1);
+    statement.removeTokens(first + 1, constraints - 1);
     for (int j = constraints; j <= last; ++j) {
-        if (r.T(j).isWord("NOT") && r.T(j + 1).isWord("NULL")) {
-            r.removeRange(j, j + 1);
+        if (statement.tokenAt(j).isWord("NOT") && statement.tokenAt(j + 1).isWord("NULL")) {
+            statement.removeTokens(j, j + 1);
             ++j;
-        } else if (r.T(j).isWord("NULL") && !r.T(j - 1).isWord("DEFAULT")) {
-            r.remove(j);
+        } else if (statement.tokenAt(j).isWord("NULL") && !statement.tokenAt(j - 1).isWord("DEFAULT")) {
+            statement.removeToken(j);
         }
     }
-    r.append(first, u' ' + typeAndNullability);
+    statement.appendAfter(first, u' ' + typeAndNullability);
 }
 
 } // namespace
@@ -323,46 +327,49 @@ void retypeColumn(Rewriter& r, int first, int last, const QString& typeAndNullab
 // ---------------------------------------------------------------- public entry points
 Translation translateStatement(const std::vector<Token>& tokens, const CatalogGetter& catalog)
 {
-    Rewriter r(tokens, &catalog);
-    if (r.n() == 0 || isIgnored(r))
+    Rewriter statement(tokens, &catalog);
+    if (statement.significantCount() == 0 || isIgnored(statement))
         return nothing();
-    if (const auto statement = transactionStatement(r)) {
+    if (const auto sqlite = transactionStatement(statement)) {
         Translation tr;
-        tr.sql << *statement;
+        tr.sql << *sqlite;
         return tr;
     }
-    if (r.T(0).isWord("ALTER") && r.T(1).isWord("TABLE") && r.T(2).isName()) {
-        if (r.T(3).isWord("ALTER") && r.T(4).isWord("COLUMN") && r.T(5).isName())
-            return alterColumn(r);
-        if (r.T(3).isWord("ADD") && !isAnyWord(r.T(4), {"CONSTRAINT", "PRIMARY", "UNIQUE", "FOREIGN", "CHECK"}))
-            return addColumns(r);
+    if (statement.tokenAt(0).isWord("ALTER") && statement.tokenAt(1).isWord("TABLE") && statement.tokenAt(2).isName()) {
+        if (statement.tokenAt(3).isWord("ALTER") && statement.tokenAt(4).isWord("COLUMN")
+            && statement.tokenAt(5).isName())
+            return alterColumn(statement);
+        if (statement.tokenAt(3).isWord("ADD")
+            && !isAnyWord(statement.tokenAt(4), {"CONSTRAINT", "PRIMARY", "UNIQUE", "FOREIGN", "CHECK"}))
+            return addColumns(statement);
     }
-    return plainStatement(r);
+    return plainStatement(statement);
 }
 
 QString translateCondition(const std::vector<Token>& tokens, const CatalogGetter& catalog)
 {
-    Rewriter r(tokens, &catalog);
-    r.general();
-    return QStringLiteral("SELECT CASE WHEN ") + r.render() + QStringLiteral(" THEN 1 ELSE 0 END");
+    Rewriter statement(tokens, &catalog);
+    statement.commonPasses();
+    return QStringLiteral("SELECT CASE WHEN ") + statement.render() + QStringLiteral(" THEN 1 ELSE 0 END");
 }
 
 QString replaceColumnDefinition(const QString& createSql, const QString& column, const QString& columnType,
                                 bool notNull, QString* error)
 {
-    Rewriter r(tokenize(createSql), nullptr);
-    const int open = r.nextSymbol(0, "(");
-    if (r.matching(open) < 0) {
+    Rewriter statement(tokenize(createSql), nullptr);
+    const int open = statement.nextSymbol(0, "(");
+    if (statement.closingParenthesis(open) < 0) {
         *error = QStringLiteral("The table definition cannot be read.");
         return QString();
     }
-    for (const auto& [first, last] : r.arguments(open)) {
-        const Token& name = r.T(first);
+    for (const auto& [first, last] : statement.arguments(open)) {
+        const Token& name = statement.tokenAt(first);
         if (first > last || !name.isName() || name.value.compare(column, Qt::CaseInsensitive) != 0
             || name.isWordIn(columnConstraintWords()))
             continue;
-        retypeColumn(r, first, last, columnType + (notNull ? QStringLiteral(" NOT NULL") : QStringLiteral(" NULL")));
-        return r.render();
+        retypeColumn(statement, first, last,
+                     columnType + (notNull ? QStringLiteral(" NOT NULL") : QStringLiteral(" NULL")));
+        return statement.render();
     }
     *error = QStringLiteral("Column '%1' does not exist.").arg(column);
     return QString();

@@ -197,6 +197,16 @@ bool Token::isWord(const char* upperWord) const
 
 std::vector<Token> tokenize(const QString& sql) { return Lexer(sql).tokens(); }
 
+std::vector<int> rawIndexesOfSignificant(const std::vector<Token>& tokens)
+{
+    std::vector<int> raw;
+    for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
+        if (tokens[i].isSignificant())
+            raw.push_back(i);
+    }
+    return raw;
+}
+
 QSet<QString> wordSet(std::initializer_list<const char*> upperWords)
 {
     QSet<QString> set;

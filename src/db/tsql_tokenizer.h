@@ -37,6 +37,8 @@ struct Token {
 };
 
 std::vector<Token> tokenize(const QString& sql);
+// The index in tokens of each significant token (neither blank nor comment), in order.
+std::vector<int> rawIndexesOfSignificant(const std::vector<Token>& tokens);
 
 // A set of upper-case keywords for Token::isWordIn.
 QSet<QString> wordSet(std::initializer_list<const char*> upperWords);
