@@ -164,7 +164,7 @@ sqlite3_stmt* sqliteStatement(const QSqlQuery& q)
     return handleAs<sqlite3_stmt>(q.result() ? q.result()->handle() : QVariant(), "sqlite3_stmt*");
 }
 
-// floor() comes with SQLite's math functions, which a build may leave out.
+// The busy time-out, and floor() where SQLite was built without its math functions.
 void prepareSqliteHandle(sqlite3* h, int busyMs)
 {
     sqlite3_busy_timeout(h, busyMs);

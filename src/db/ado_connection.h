@@ -37,7 +37,6 @@ constexpr long kDriverErrorNumber = -2147467259L;
 
 class AdoConnection : public tsql::Backend {
 public:
-    enum class Engine { Sqlite, Odbc };
     enum class TransactionStep { Begin, Commit, Rollback };
 
     ~AdoConnection() override { disconnect(); }
@@ -83,6 +82,8 @@ public:
     QString cacheKey() const override { return m_engine == Engine::Sqlite ? m_sqlitePath : m_odbcString; }
 
 private:
+    enum class Engine { Sqlite, Odbc };
+
     QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
     void* odbcConnectionHandle() const;
     bool openSqlite(const ConnectionTarget& target);
