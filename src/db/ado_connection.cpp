@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -145,21 +146,47 @@ void sqliteFloor(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
 }
 
+// The pointer a driver's handle() holds, when it is of the named type.
+template <typename T> T* handleAs(const QVariant& handle, const char* typeName)
+{
+    if (handle.isValid() && qstrcmp(handle.typeName(), typeName) == 0)
+        return *static_cast<T* const*>(handle.constData());
+    return nullptr;
+}
+
 sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
-    const QVariant v = db.driver() ? db.driver()->handle() : QVariant();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(v.constData());
-    return nullptr;
+    return handleAs<sqlite3>(db.driver() ? db.driver()->handle() : QVariant(), "sqlite3*");
 }
 
 sqlite3_stmt* sqliteStatement(const QSqlQuery& q)
 {
-    const QVariant v = q.result() ? q.result()->handle() : QVariant();
-    if (v.isValid() && qstrcmp(v.typeName(), "sqlite3_stmt*") == 0)
-        return *static_cast<sqlite3_stmt* const*>(v.constData());
-    return nullptr;
+    return handleAs<sqlite3_stmt>(q.result() ? q.result()->handle() : QVariant(), "sqlite3_stmt*");
 }
+
+// The busy time-out, and floor() where SQLite was built without its math functions.
+void prepareSqliteHandle(sqlite3* h, int busyMs)
+{
+    sqlite3_busy_timeout(h, busyMs);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
+        sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteFloor, nullptr,
+                                   nullptr, nullptr);
+    sqlite3_finalize(st);
+}
+
+// The value of the last key of that name in an ODBC connection string.
+std::optional<QString> connectionValue(const QString& text, const char* key)
+{
+    std::optional<QString> value;
+    for (const auto& [k, v] : splitConnectionString(text)) {
+        if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
+            value = v;
+    }
+    return value;
+}
+
+QString driverText(const QSqlError& e) { return e.databaseText().isEmpty() ? e.text() : e.databaseText(); }
 
 std::atomic<unsigned> g_connectionCounter{0};
 
@@ -188,7 +215,7 @@ void AdoConnection::fail(const QString& description, std::vector<AdoError> recor
         AdoError e;
         e.number = kDriverErrorNumber;
         e.description = description;
-        e.source = source;
+        e.source = m_source;
         e.sqlState = QStringLiteral("HY000");
         records.push_back(e);
     }
@@ -196,10 +223,10 @@ void AdoConnection::fail(const QString& description, std::vector<AdoError> recor
         const long code = r.source == u"SQLite" ? r.number & 0xFF : 0;
         if (r.sqlState.startsWith(QLatin1String("08")) || code == SQLITE_IOERR || code == SQLITE_CORRUPT
             || code == SQLITE_NOTADB || code == SQLITE_CANTOPEN)
-            broken = true;
+            m_broken = true;
     }
-    errors = std::move(records);
-    failure = vberr::driver(description);
+    m_errors = std::move(records);
+    m_failure = vberr::driver(description);
 }
 
 AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
@@ -209,7 +236,7 @@ AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
     if (r.number == SQLITE_OK) // a failure the driver reports without a code
         r.number = SQLITE_ERROR;
     r.nativeError = r.number;
-    r.description = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    r.description = driverText(e);
     // Failures of the file itself name the file, so the operator knows which one.
     switch (r.number & 0xFF) {
     case SQLITE_BUSY:
@@ -220,7 +247,7 @@ AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
     case SQLITE_CORRUPT:
     case SQLITE_IOERR:
     case SQLITE_PERM:
-    case SQLITE_FULL: r.description += QStringLiteral(" (") + sqlitePath + u')'; break;
+    case SQLITE_FULL: r.description += QStringLiteral(" (") + m_sqlitePath + u')'; break;
     default: break;
     }
     r.source = QStringLiteral("SQLite");
@@ -230,17 +257,11 @@ AdoError AdoConnection::sqliteRecord(const QSqlError& e) const
 
 void AdoConnection::failFromQuery(const QSqlQuery& q)
 {
-    if (engine == Engine::Odbc) {
-        auto records = odbc::diagnostics(SQL_HANDLE_STMT, odbc::handleOf(q.result()->handle()), source);
+    if (m_engine == Engine::Odbc) {
+        auto records = odbc::diagnostics(SQL_HANDLE_STMT, odbc::handleOf(q.result()->handle()), m_source);
         if (records.empty())
-            records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), source);
-        if (!records.empty()) {
-            const QString first = records.front().description;
-            fail(first, std::move(records));
-            return;
-        }
-        const QSqlError e = q.lastError();
-        fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
+            records = odbc::diagnostics(SQL_HANDLE_DBC, odbcConnectionHandle(), m_source);
+        failFromOdbc(std::move(records), q.lastError());
         return;
     }
     const AdoError r = sqliteRecord(q.lastError());
@@ -249,29 +270,36 @@ void AdoConnection::failFromQuery(const QSqlQuery& q)
 
 void AdoConnection::failFromDatabase(const QSqlError& e)
 {
-    if (engine == Engine::Odbc) {
-        auto records = odbc::diagnostics(SQL_HANDLE_DBC, odbc::handleOf(db().driver()->handle()), source);
-        if (!records.empty()) {
-            const QString first = records.front().description;
-            fail(first, std::move(records));
-        } else {
-            fail(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()), {});
-        }
+    if (m_engine == Engine::Odbc) {
+        failFromOdbc(odbc::diagnostics(SQL_HANDLE_DBC, odbcConnectionHandle(), m_source), e);
         return;
     }
     const AdoError r = sqliteRecord(e);
     fail(r.description, {r});
 }
 
+// The driver manager's records of the failed call; Qt's text of it where there are none.
+void AdoConnection::failFromOdbc(std::vector<AdoError> records, const QSqlError& e)
+{
+    if (records.empty()) {
+        fail(odbc::firstRecord(driverText(e)), {});
+        return;
+    }
+    const QString first = records.front().description;
+    fail(first, std::move(records));
+}
+
+void* AdoConnection::odbcConnectionHandle() const { return odbc::handleOf(db().driver()->handle()); }
+
 bool AdoConnection::run(QSqlQuery& q, const QString& sql)
 {
     q.setForwardOnly(true);
     q.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    if (engine == Engine::Odbc) {
+    if (m_engine == Engine::Odbc) {
         // The statement time-out lives on the statement handle, which exists after prepare().
         if (!q.prepare(sql))
             return false;
-        odbc::setQueryTimeout(odbc::handleOf(q.result()->handle()), engineSeconds(timeout));
+        odbc::setQueryTimeout(odbc::handleOf(q.result()->handle()), engineSeconds(m_timeout));
         return q.exec();
     }
     return q.exec(sql);
@@ -299,7 +327,7 @@ bool AdoConnection::query(const QString& sql, tsql::QueryResult* result)
     const QSqlRecord rec = q.record();
     const int n = rec.count();
     std::vector<bool> dates(static_cast<size_t>(n), false);
-    if (sqlite3_stmt* st = engine == Engine::Sqlite ? sqliteStatement(q) : nullptr) {
+    if (sqlite3_stmt* st = m_engine == Engine::Sqlite ? sqliteStatement(q) : nullptr) {
         for (int i = 0; i < n && i < sqlite3_column_count(st); ++i)
             dates[static_cast<size_t>(i)] = isDeclaredDate(sqlite3_column_decltype(st, i));
     }
@@ -326,16 +354,22 @@ bool AdoConnection::query(const QString& sql, tsql::QueryResult* result)
     return true;
 }
 
+void AdoConnection::setTimeout(int seconds)
+{
+    m_timeout = seconds;
+    applyTimeout();
+}
+
 void AdoConnection::applyTimeout()
 {
-    if (!open)
+    if (!m_open)
         return;
-    if (engine == Engine::Sqlite) {
+    if (m_engine == Engine::Sqlite) {
         if (sqlite3* h = sqliteHandle(db()))
-            sqlite3_busy_timeout(h, engineMs(timeout));
-    } else if (layer) {
+            sqlite3_busy_timeout(h, engineMs(m_timeout));
+    } else if (m_layer) {
         QSqlQuery q(db());
-        q.exec(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(engineMs(timeout)));
+        q.exec(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(engineMs(m_timeout)));
     }
 }
 
@@ -344,9 +378,9 @@ bool AdoConnection::databaseFileUsable(const QString& path)
 {
     const QFileInfo fi(path);
     if (!fi.exists())
-        failure = vberr::driver(QStringLiteral("データベースファイルが見つかりません。(") + path + u')');
+        m_failure = vberr::driver(QStringLiteral("データベースファイルが見つかりません。(") + path + u')');
     else if (!fi.isFile())
-        failure = vberr::driver(QStringLiteral("データベースファイルではありません。(") + path + u')');
+        m_failure = vberr::driver(QStringLiteral("データベースファイルではありません。(") + path + u')');
     return fi.isFile();
 }
 
@@ -359,111 +393,146 @@ bool AdoConnection::probe()
 
 bool AdoConnection::connect(const ConnectionTarget& target)
 {
-    errors.clear();
+    m_errors.clear();
     if (target.kind == ConnectionTarget::Kind::Invalid) {
-        failure = vberr::driver(target.error);
+        m_failure = vberr::driver(target.error);
         return false;
     }
-    name = QStringLiteral("cT_ADODB-%1").arg(++g_connectionCounter);
-    auto giveUp = [this](const QString& description) {
-        {
-            QSqlDatabase d = db();
-            d.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-        errors.clear();
-        failure = vberr::driver(description);
+    m_name = QStringLiteral("cT_ADODB-%1").arg(++g_connectionCounter);
+    const bool opened = target.kind == ConnectionTarget::Kind::Sqlite ? openSqlite(target) : openOdbc(target);
+    if (!opened || !startSession())
         return false;
-    };
-    if (target.kind == ConnectionTarget::Kind::Sqlite) {
-        engine = Engine::Sqlite;
-        sqlitePath = target.sqlitePath;
-        source = QStringLiteral("SQLite");
-        if (!databaseFileUsable(sqlitePath))
-            return false;
-        QString openError;
-        {
-            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            d.setDatabaseName(sqlitePath);
-            if (!d.open())
-                openError = sqliteRecord(d.lastError()).description;
-            else if (sqlite3* h = sqliteHandle(d)) {
-                sqlite3_busy_timeout(h, engineMs(timeout));
-                sqlite3_stmt* st = nullptr;
-                if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
-                    sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteFloor,
-                                               nullptr, nullptr, nullptr);
-                sqlite3_finalize(st);
-            }
-        }
-        if (!openError.isEmpty())
-            return giveUp(openError);
-        layer = true;
-        dbName = QFileInfo(sqlitePath).completeBaseName();
-    } else {
-        if (!target.sqliteFile.isEmpty() && !databaseFileUsable(target.sqliteFile))
-            return false;
-        engine = Engine::Odbc;
-        odbcString = target.odbcString;
-        source = QStringLiteral("ODBC");
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
-        // The SQLite ODBC driver waits for a locked file while it connects with a busy time-out
-        // of its own (100 s) and ignores the login time-out: give it the statements' one.
-        bool timeoutGiven = false;
-        for (const auto& [key, value] : splitConnectionString(odbcString))
-            timeoutGiven = timeoutGiven || key.compare(QLatin1String("Timeout"), Qt::CaseInsensitive) == 0;
-        d.setDatabaseName(target.sqliteFile.isEmpty() || timeoutGiven
-                              ? odbcString
-                              : odbcString + QStringLiteral(";Timeout=") + QString::number(engineMs(timeout)));
-        // Always a login time-out: a server that accepts and never answers would hang open().
-        d.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=")
-                            + QString::number(engineSeconds(target.loginTimeoutSeconds)));
-        if (!d.open()) {
-            const QSqlError e = d.lastError();
-            d = QSqlDatabase();
-            return giveUp(odbc::firstRecord(e.databaseText().isEmpty() ? e.text() : e.databaseText()));
-        }
-        void* dbc = odbc::handleOf(d.driver()->handle());
-        const QString driverName = odbc::info(dbc, SQL_DRIVER_NAME);
-        if (!driverName.isEmpty())
-            source = driverName;
-        dbName = odbc::info(dbc, SQL_DATABASE_NAME);
-        // A data source that leads to SQLite gets the T-SQL layer too.
-        layer = odbc::info(dbc, SQL_DBMS_NAME).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
-        if (layer) {
-            for (const auto& [key, value] : splitConnectionString(odbcString))
-                if (key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0)
-                    filePath = value;
-        }
+    if (m_engine == Engine::Sqlite)
+        m_filePath = m_sqlitePath;
+    m_file = identityOf(m_filePath);
+    m_reuseKey = reuseKeyOf(target);
+    return true;
+}
+
+bool AdoConnection::openSqlite(const ConnectionTarget& target)
+{
+    m_engine = Engine::Sqlite;
+    m_sqlitePath = target.sqlitePath;
+    m_source = QStringLiteral("SQLite");
+    if (!databaseFileUsable(m_sqlitePath))
+        return false;
+    QString openError;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        d.setDatabaseName(m_sqlitePath);
+        if (!d.open())
+            openError = sqliteRecord(d.lastError()).description;
+        else if (sqlite3* h = sqliteHandle(d))
+            prepareSqliteHandle(h, engineMs(m_timeout));
     }
-    open = true;
-    session = std::make_unique<tsql::Session>(*this);
-    if (layer) {
-        applyTimeout();
-        if (!probe()) {
-            const QString description = failure.description;
-            open = false;
-            session.reset();
-            return giveUp(description);
-        }
+    if (!openError.isEmpty())
+        return abandon(openError);
+    m_layer = true;
+    m_dbName = QFileInfo(m_sqlitePath).completeBaseName();
+    return true;
+}
+
+bool AdoConnection::openOdbc(const ConnectionTarget& target)
+{
+    if (!target.sqliteFile.isEmpty() && !databaseFileUsable(target.sqliteFile))
+        return false;
+    m_engine = Engine::Odbc;
+    m_odbcString = target.odbcString;
+    m_source = QStringLiteral("ODBC");
+    QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    d.setDatabaseName(odbcConnectText(target));
+    // Always a login time-out: a server that accepts and never answers would hang open().
+    d.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=")
+                        + QString::number(engineSeconds(target.loginTimeoutSeconds)));
+    if (!d.open()) {
+        const QSqlError e = d.lastError();
+        d = QSqlDatabase();
+        return abandon(odbc::firstRecord(driverText(e)));
     }
-    if (engine == Engine::Sqlite)
-        filePath = sqlitePath;
-    file = identityOf(filePath);
+    describeOdbcSource(odbc::handleOf(d.driver()->handle()));
+    return true;
+}
+
+// The SQLite ODBC driver waits for a locked file while it connects with a busy time-out of its
+// own (100 s) and ignores the login time-out: it is given the statements' one.
+QString AdoConnection::odbcConnectText(const ConnectionTarget& target) const
+{
+    if (target.sqliteFile.isEmpty() || connectionValue(m_odbcString, "Timeout"))
+        return m_odbcString;
+    return m_odbcString + QStringLiteral(";Timeout=") + QString::number(engineMs(m_timeout));
+}
+
+void AdoConnection::describeOdbcSource(void* dbc)
+{
+    const QString driverName = odbc::info(dbc, SQL_DRIVER_NAME);
+    if (!driverName.isEmpty())
+        m_source = driverName;
+    m_dbName = odbc::info(dbc, SQL_DATABASE_NAME);
+    // A data source that leads to SQLite gets the T-SQL layer too.
+    m_layer = odbc::info(dbc, SQL_DBMS_NAME).contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    if (m_layer) {
+        if (const auto file = connectionValue(m_odbcString, "Database"))
+            m_filePath = *file;
+    }
+}
+
+// The T-SQL session over the open link; where the layer works, the file must answer now.
+bool AdoConnection::startSession()
+{
+    m_open = true;
+    m_session = std::make_unique<tsql::Session>(*this);
+    if (!m_layer)
+        return true;
+    applyTimeout();
+    if (probe())
+        return true;
+    const QString description = m_failure.description;
+    m_open = false;
+    m_session.reset();
+    return abandon(description);
+}
+
+// Closes and forgets a connection that did not open; its failure is the given text alone.
+bool AdoConnection::abandon(const QString& description)
+{
+    {
+        QSqlDatabase d = db();
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_errors.clear();
+    m_failure = vberr::driver(description);
+    return false;
+}
+
+bool AdoConnection::transaction(TransactionStep step)
+{
+    QSqlDatabase d = db();
+    bool ok = false;
+    switch (step) {
+    case TransactionStep::Begin: ok = d.transaction(); break;
+    case TransactionStep::Commit: ok = d.commit(); break;
+    case TransactionStep::Rollback: ok = d.rollback(); break;
+    }
+    if (!ok) {
+        failFromDatabase(d.lastError());
+        return false;
+    }
+    m_inTransaction = step == TransactionStep::Begin;
     return true;
 }
 
 bool AdoConnection::settle()
 {
-    if (!open || broken)
+    if (!m_open || m_broken)
         return false;
-    if (inTransaction) {
-        inTransaction = false;
+    if (m_inTransaction) {
+        m_inTransaction = false;
         QSqlDatabase d = db();
         if (!d.rollback())
             return false;
     }
-    if (engine == Engine::Sqlite) {
+    if (m_engine == Engine::Sqlite) {
         // A transaction begun in SQL text rather than through iBeginTrans.
         sqlite3* h = sqliteHandle(db());
         if (!h)
@@ -473,55 +542,55 @@ bool AdoConnection::settle()
         if (!sqlite3_get_autocommit(h))
             return false;
     }
-    if (dirty && layer) {
+    if (m_dirty && m_layer) {
         // Temporary tables would outlive the routine that made them.
         tsql::QueryResult temp;
         if (!query(QStringLiteral("SELECT count(*) FROM temp.sqlite_schema"), &temp) || temp.rows.empty()
             || temp.rows.front().front().toLongLong() != 0)
             return false;
     }
-    dirty = false;
-    errors.clear();
-    failure = VbError{};
+    m_dirty = false;
+    m_errors.clear();
+    m_failure = VbError{};
     return true;
 }
 
 bool AdoConnection::revive()
 {
-    if (!open || broken)
+    if (!m_open || m_broken)
         return false;
     // A file replaced, removed or made read-only since: a fresh connection sees that.
-    if (!filePath.isEmpty() && identityOf(filePath) != file)
+    if (!m_filePath.isEmpty() && identityOf(m_filePath) != m_file)
         return false;
-    if (engine == Engine::Odbc && odbc::connectionDead(odbc::handleOf(db().driver()->handle())))
+    if (m_engine == Engine::Odbc && odbc::connectionDead(odbcConnectionHandle()))
         return false;
-    timeout = kAdoDefaultTimeout;
-    if (layer) {
+    m_timeout = kAdoDefaultTimeout;
+    if (m_layer) {
         applyTimeout();
         if (!probe())
             return false; // a locked or damaged file: a fresh connection reports it
     }
-    errors.clear();
-    failure = VbError{};
+    m_errors.clear();
+    m_failure = VbError{};
     return true;
 }
 
 void AdoConnection::disconnect()
 {
-    if (name.isEmpty())
+    if (m_name.isEmpty())
         return;
-    session.reset();
+    m_session.reset();
     {
         QSqlDatabase d = db();
         // A transaction left open (a failed commit, an error between begin and commit) is
         // rolled back: ODBC refuses to disconnect while one is open, and its locks would live on.
-        if (d.isValid() && open && inTransaction)
+        if (d.isValid() && m_open && m_inTransaction)
             d.rollback();
-        inTransaction = false;
+        m_inTransaction = false;
         if (d.isValid())
             d.close();
     }
-    QSqlDatabase::removeDatabase(name);
-    name.clear();
-    open = false;
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+    m_open = false;
 }

@@ -37,62 +37,87 @@ constexpr long kDriverErrorNumber = -2147467259L;
 
 class AdoConnection : public tsql::Backend {
 public:
-    enum class Engine { Sqlite, Odbc };
+    enum class TransactionStep { Begin, Commit, Rollback };
 
     ~AdoConnection() override { disconnect(); }
 
-    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
-
+    // False with failure() set. A connection that opens serves reuseKeyOf(target).
     bool connect(const ConnectionTarget& target);
-    bool databaseFileUsable(const QString& path);
     void disconnect();
-    void applyTimeout();
+    bool isOpen() const { return m_open; }
+    QString databaseName() const { return m_dbName; }
+    const QString& reuseKey() const { return m_reuseKey; }
+
+    // The command time-out in seconds, applied to the engine at once when open.
+    int timeout() const { return m_timeout; }
+    void setTimeout(int seconds);
+
+    // The driver's records of the last failure (ADO's Errors collection) and its run-time error.
+    const std::vector<AdoError>& errors() const { return m_errors; }
+    void clearErrors() { m_errors.clear(); }
+    const VbError& failure() const { return m_failure; }
+
     bool execText(const QString& sql, long* affected)
     {
-        dirty = true;
-        return layer ? session->execute(sql, affected) : exec(sql, affected);
+        m_dirty = true;
+        return m_layer ? m_session->execute(sql, affected) : exec(sql, affected);
     }
     bool queryText(const QString& sql, tsql::QueryResult* result)
     {
         if (!sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive))
-            dirty = true;
-        return layer ? session->open(sql, result) : query(sql, result);
+            m_dirty = true;
+        return m_layer ? m_session->open(sql, result) : query(sql, result);
     }
+    // False with failure() set; the transaction state follows only a step the driver took.
+    bool transaction(TransactionStep step);
+
     // Reuse (see IdleConnections): settle() makes a closed routine's connection fit to wait
     // idle, revive() checks an idle one before it is handed out again. False: drop it.
     bool settle();
     bool revive();
-    // A failed driver call of the connection itself (transactions).
-    void failFromDatabase(const QSqlError& e);
 
     bool exec(const QString& sql, long* affected) override;
     bool query(const QString& sql, tsql::QueryResult* result) override;
     void layerError(const QString& text) override { fail(text, {}); }
-    QString cacheKey() const override { return engine == Engine::Sqlite ? sqlitePath : odbcString; }
-
-    QString name;
-    bool open = false;
-    bool inTransaction = false; // begun and neither committed nor rolled back
-    Engine engine = Engine::Sqlite;
-    bool layer = false;
-    int timeout = kAdoDefaultTimeout;
-    std::vector<AdoError> errors;
-    VbError failure; // the run-time error of the last failure: N and D of the error texts
-    QString sqlitePath, odbcString, source, dbName;
-    std::unique_ptr<tsql::Session> session;
-
-    QString reuseKey;    // the connection target this connection serves
-    QString filePath;    // the SQLite database file, through either driver
-    FileIdentity file;   // that file when it was opened
-    bool dirty = false;  // ran something other than a plain query
-    bool broken = false; // a failure that leaves the link or the file unusable
+    QString cacheKey() const override { return m_engine == Engine::Sqlite ? m_sqlitePath : m_odbcString; }
 
 private:
+    enum class Engine { Sqlite, Odbc };
+
+    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+    void* odbcConnectionHandle() const;
+    bool openSqlite(const ConnectionTarget& target);
+    bool openOdbc(const ConnectionTarget& target);
+    QString odbcConnectText(const ConnectionTarget& target) const;
+    void describeOdbcSource(void* dbc);
+    bool startSession();
+    bool abandon(const QString& description);
+    bool databaseFileUsable(const QString& path);
+    void applyTimeout();
     bool probe();
     bool run(QSqlQuery& q, const QString& sql);
     void failFromQuery(const QSqlQuery& q);
+    void failFromDatabase(const QSqlError& e);
+    void failFromOdbc(std::vector<AdoError> records, const QSqlError& e);
     void fail(const QString& description, std::vector<AdoError> records);
     AdoError sqliteRecord(const QSqlError& e) const;
+
+    QString m_name; // the Qt SQL connection's name
+    bool m_open = false;
+    bool m_inTransaction = false; // begun and neither committed nor rolled back
+    Engine m_engine = Engine::Sqlite;
+    bool m_layer = false; // statements go through the T-SQL layer (the database is SQLite)
+    int m_timeout = kAdoDefaultTimeout;
+    std::vector<AdoError> m_errors;
+    VbError m_failure; // the run-time error of the last failure: N and D of the error texts
+    QString m_sqlitePath, m_odbcString, m_source, m_dbName;
+    std::unique_ptr<tsql::Session> m_session;
+
+    QString m_reuseKey;    // the connection target this connection serves
+    QString m_filePath;    // the SQLite database file, through either driver
+    FileIdentity m_file;   // that file when it was opened
+    bool m_dirty = false;  // ran something other than a plain query
+    bool m_broken = false; // a failure that leaves the link or the file unusable
 };
 
 // Closed connections waiting for the next open of the same target (see connection_pool.cpp).

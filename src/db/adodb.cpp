@@ -73,7 +73,7 @@ AdoConnection& cT_ADODB::connection()
     return *m_conn;
 }
 
-QString cT_ADODB::sDbName() const { return m_conn && m_conn->open ? m_conn->dbName : QString(); }
+QString cT_ADODB::sDbName() const { return m_conn && m_conn->isOpen() ? m_conn->databaseName() : QString(); }
 
 short cT_ADODB::iInit(const QString& connectionString)
 {
@@ -89,26 +89,26 @@ QString cT_ADODB::csGetComputerName()
 
 void cT_ADODB::vAddAdoErrorLog(QString& text)
 {
-    if (!m_conn || m_conn->errors.empty())
+    if (!m_conn || m_conn->errors().empty())
         return;
     QString r = text;
     r += QStringLiteral("\rConnection State=") + QString::number(connectionState());
-    for (const AdoError& e : m_conn->errors) {
+    for (const AdoError& e : m_conn->errors()) {
         r += QStringLiteral("\rError Number: ") + QString::number(e.number);
         r += QStringLiteral("\r  Description: ") + e.description;
         r += QStringLiteral("\r  Source: ") + e.source;
         r += QStringLiteral("\r  SQL State: ") + e.sqlState;
         r += QStringLiteral("\r  Native Error: ") + QString::number(e.nativeError);
     }
-    r += QStringLiteral("\r\r") + QString::number(m_conn->errors.size())
+    r += QStringLiteral("\r\r") + QString::number(m_conn->errors().size())
         + QStringLiteral(" provider error(s) occurred.");
-    m_conn->errors.clear();
+    m_conn->clearErrors();
     text = r;
 }
 
 short cT_ADODB::iConnect()
 {
-    if (!connection().open) {
+    if (!connection().isOpen()) {
         const ConnectionTarget target = parseConnectionString(m_connStr, gAppPath);
         const QString key = target.kind == ConnectionTarget::Kind::Invalid ? QString() : reuseKeyOf(target);
         if (auto idle = takeIdleConnection(key)) {
@@ -117,10 +117,9 @@ short cT_ADODB::iConnect()
             AdoConnection& c = connection();
             if (!c.connect(target)) {
                 vAddAdoErrorLog(m_errMsg);
-                m_errMsg = u'(' + adoNumber(c.failure.number) + u')' + c.failure.description;
+                m_errMsg = u'(' + adoNumber(c.failure().number) + u')' + c.failure().description;
                 return -1;
             }
-            c.reuseKey = key;
         }
     }
     iSetTimeout(180);
@@ -130,7 +129,7 @@ short cT_ADODB::iConnect()
 short cT_ADODB::iDisConnect()
 {
     AdoConnection& c = connection();
-    if (!c.open) {
+    if (!c.isOpen()) {
         vAddAdoErrorLog(m_errMsg);
         m_errMsg = u'(' + adoNumber(kObjectClosed) + u')' + QString::fromUtf8(kObjectClosedText);
         return -1;
@@ -146,10 +145,10 @@ short cT_ADODB::iOpenRecSet(AdoRecordset& rs, const QString& sql, long, long, lo
     QString head;
     AdoConnection& c = connection();
     tsql::QueryResult result;
-    if (!c.open) {
+    if (!c.isOpen()) {
         head = u'(' + adoNumber(kConnectionUnusable) + u')' + QString::fromUtf8(kConnectionUnusableText);
     } else if (!c.queryText(sql, &result)) {
-        head = u'(' + adoNumber(c.failure.number) + u')' + c.failure.description;
+        head = u'(' + adoNumber(c.failure().number) + u')' + c.failure().description;
     } else {
         rs.setData(std::move(result.names), std::move(result.rows));
         return 0;
@@ -176,12 +175,13 @@ short cT_ADODB::iExecSQL(const QString& sql, long* affectedRows)
     statementlog::record(sql);
     AdoConnection& c = connection();
     long n = -1;
-    if (c.open && c.execText(sql, &n)) {
+    if (c.isOpen() && c.execText(sql, &n)) {
         if (affectedRows)
             *affectedRows = n;
         return 0;
     }
-    const VbError e = c.open ? c.failure : VbError{kConnectionUnusable, QString::fromUtf8(kConnectionUnusableText)};
+    const VbError e =
+        c.isOpen() ? c.failure() : VbError{kConnectionUnusable, QString::fromUtf8(kConnectionUnusableText)};
     m_errMsg = QStringLiteral("ERR:iExecSQL (") + adoNumber(e.number) + u')' + e.description;
     vAddAdoErrorLog(m_errMsg);
     m_errMsg += QStringLiteral("\rSQL=") + sql;
@@ -189,56 +189,50 @@ short cT_ADODB::iExecSQL(const QString& sql, long* affectedRows)
 }
 
 namespace {
-enum class TransOp { Begin, Commit, Rollback };
-}
 
-static short transaction(cT_ADODB& self, AdoConnection& c, QString& errMsg, TransOp op)
+using TransactionStep = AdoConnection::TransactionStep;
+
+short transaction(cT_ADODB& self, AdoConnection& c, QString& errMsg, TransactionStep step)
 {
     static const char* const names[] = {"ERR:BeginTrans (", "ERR:CommitTrans (", "ERR:Rollback ("};
     VbError e;
-    if (!c.open) {
+    if (!c.isOpen()) {
         e = {kConnectionUnusable, QString::fromUtf8(kConnectionUnusableText)};
-    } else {
-        QSqlDatabase d = c.db();
-        const bool ok = op == TransOp::Begin ? d.transaction() : op == TransOp::Commit ? d.commit() : d.rollback();
-        if (ok)
-            c.inTransaction = op == TransOp::Begin;
-        if (ok) {
-            // A rollback that reports errors counts as failed.
-            if (op == TransOp::Rollback && !c.errors.empty()) {
-                self.vAddAdoErrorLog(errMsg);
-                return -1;
-            }
-            return 0;
+    } else if (c.transaction(step)) {
+        // A rollback that reports errors counts as failed.
+        if (step == TransactionStep::Rollback && !c.errors().empty()) {
+            self.vAddAdoErrorLog(errMsg);
+            return -1;
         }
-        c.failFromDatabase(d.lastError());
-        e = c.failure;
+        return 0;
+    } else {
+        e = c.failure();
     }
-    errMsg = QString::fromLatin1(names[static_cast<int>(op)]) + adoNumber(e.number) + u')' + e.description;
+    errMsg = QString::fromLatin1(names[static_cast<int>(step)]) + adoNumber(e.number) + u')' + e.description;
     self.vAddAdoErrorLog(errMsg);
     return -1;
 }
 
-short cT_ADODB::iBeginTrans() { return transaction(*this, connection(), m_errMsg, TransOp::Begin); }
-short cT_ADODB::iCommitTrans() { return transaction(*this, connection(), m_errMsg, TransOp::Commit); }
-short cT_ADODB::iRollback() { return transaction(*this, connection(), m_errMsg, TransOp::Rollback); }
+} // namespace
+
+short cT_ADODB::iBeginTrans() { return transaction(*this, connection(), m_errMsg, TransactionStep::Begin); }
+short cT_ADODB::iCommitTrans() { return transaction(*this, connection(), m_errMsg, TransactionStep::Commit); }
+short cT_ADODB::iRollback() { return transaction(*this, connection(), m_errMsg, TransactionStep::Rollback); }
 
 short cT_ADODB::iSetTimeout(short seconds)
 {
     if (seconds > 0) {
-        AdoConnection& c = connection();
-        c.timeout = seconds;
-        c.applyTimeout();
+        connection().setTimeout(seconds);
     }
     return 0;
 }
 
-long cT_ADODB::connectionState() const { return m_conn && m_conn->open ? adStateOpen : adStateClosed; }
+long cT_ADODB::connectionState() const { return m_conn && m_conn->isOpen() ? adStateOpen : adStateClosed; }
 
 const std::vector<AdoError>& cT_ADODB::pendingErrors() const
 {
     static const std::vector<AdoError> none;
-    return m_conn ? m_conn->errors : none;
+    return m_conn ? m_conn->errors() : none;
 }
 
-int cT_ADODB::commandTimeout() const { return m_conn ? m_conn->timeout : kAdoDefaultTimeout; }
+int cT_ADODB::commandTimeout() const { return m_conn ? m_conn->timeout() : kAdoDefaultTimeout; }

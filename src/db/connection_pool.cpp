@@ -24,7 +24,7 @@ public:
     std::unique_ptr<AdoConnection> take(const QString& key)
     {
         for (size_t i = m_idle.size(); i-- > 0;) {
-            if (m_idle[i].conn->reuseKey != key)
+            if (m_idle[i].conn->reuseKey() != key)
                 continue;
             Entry e = std::move(m_idle[i]);
             m_idle.erase(m_idle.begin() + static_cast<std::ptrdiff_t>(i));
@@ -40,9 +40,9 @@ public:
             return;
         size_t sameTarget = 0;
         for (const Entry& e : m_idle)
-            sameTarget += e.conn->reuseKey == c->reuseKey;
+            sameTarget += e.conn->reuseKey() == c->reuseKey();
         for (size_t i = 0; i < m_idle.size() && sameTarget >= kIdlePerTarget; ++i) {
-            if (m_idle[i].conn->reuseKey == c->reuseKey) {
+            if (m_idle[i].conn->reuseKey() == c->reuseKey()) {
                 m_idle.erase(m_idle.begin() + static_cast<std::ptrdiff_t>(i));
                 --sameTarget;
             }

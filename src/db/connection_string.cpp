@@ -4,6 +4,32 @@
 
 #include <QRegularExpression>
 
+namespace {
+
+// The value quoted or braced at text[*at]: a doubled closing character stands for itself.
+// *at moves past the closing character (or to the end when there is none).
+QString quotedValue(const QString& text, qsizetype* at)
+{
+    qsizetype i = *at;
+    const QChar close = text.at(i) == u'{' ? QChar(u'}') : text.at(i);
+    QString value;
+    for (++i; i < text.size();) {
+        const QChar c = text.at(i++);
+        if (c != close) {
+            value += c;
+        } else if (i < text.size() && text.at(i) == close) {
+            value += close;
+            ++i;
+        } else {
+            break;
+        }
+    }
+    *at = i;
+    return value;
+}
+
+} // namespace
+
 QList<QPair<QString, QString>> splitConnectionString(const QString& text)
 {
     QList<QPair<QString, QString>> out;
@@ -24,20 +50,7 @@ QList<QPair<QString, QString>> splitConnectionString(const QString& text)
             ++i;
         QString value;
         if (i < n && (text.at(i) == u'"' || text.at(i) == u'\'' || text.at(i) == u'{')) {
-            const QChar close = text.at(i) == u'{' ? QChar(u'}') : text.at(i);
-            ++i;
-            while (i < n) {
-                if (text.at(i) == close) {
-                    if (i + 1 < n && text.at(i + 1) == close) { // doubled: the character itself
-                        value += close;
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                value += text.at(i++);
-            }
+            value = quotedValue(text, &i);
             const qsizetype next = text.indexOf(u';', i);
             i = next < 0 ? n : next + 1;
         } else {
@@ -98,6 +111,27 @@ ConnectionTarget invalid(const QString& why)
     return t;
 }
 
+// "host[\instance][,port]" (after any "tcp:") as the ODBC keywords Server and Port.
+QString serverAndPort(QString source)
+{
+    QString port;
+    if (const qsizetype comma = source.indexOf(u','); comma >= 0) {
+        port = source.mid(comma + 1).trimmed();
+        source = source.left(comma).trimmed();
+    }
+    QString host = source, instance;
+    if (const qsizetype bs = source.indexOf(u'\\'); bs >= 0) {
+        host = source.left(bs);
+        instance = source.mid(bs + 1);
+    }
+    if (host == u"." || host.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
+        host = QStringLiteral("localhost");
+    QString s = QStringLiteral("Server=") + odbcValue(instance.isEmpty() ? host : host + u'\\' + instance);
+    if (!port.isEmpty())
+        s += QStringLiteral(";Port=") + odbcValue(port);
+    return s;
+}
+
 ConnectionTarget sqlServer(const QList<QPair<QString, QString>>& pairs)
 {
     if (isTrue(valueOf(pairs, {"Integrated Security", "Trusted_Connection"})))
@@ -113,23 +147,7 @@ ConnectionTarget sqlServer(const QList<QPair<QString, QString>>& pairs)
         || source.startsWith(QLatin1String("(localdb)"), Qt::CaseInsensitive))
         return invalid(
             QStringLiteral("Data Source「%1」はこの環境では使えません（TCP/IP の接続だけが使えます）。").arg(source));
-    QString port;
-    if (const qsizetype comma = source.indexOf(u','); comma >= 0) {
-        port = source.mid(comma + 1).trimmed();
-        source = source.left(comma).trimmed();
-    }
-    QString host = source, instance;
-    if (const qsizetype bs = source.indexOf(u'\\'); bs >= 0) {
-        host = source.left(bs);
-        instance = source.mid(bs + 1);
-    }
-    if (host == u"." || host.compare(QLatin1String("(local)"), Qt::CaseInsensitive) == 0)
-        host = QStringLiteral("localhost");
-
-    QString s = QStringLiteral("Driver={") + sqlServerOdbcDriver() + QStringLiteral("};Server=")
-        + odbcValue(instance.isEmpty() ? host : host + u'\\' + instance);
-    if (!port.isEmpty())
-        s += QStringLiteral(";Port=") + odbcValue(port);
+    QString s = QStringLiteral("Driver={") + sqlServerOdbcDriver() + QStringLiteral("};") + serverAndPort(source);
     bool found = false;
     const QString database = valueOf(pairs, {"Initial Catalog", "Database"}, &found);
     if (found && !database.isEmpty())
@@ -156,6 +174,56 @@ ConnectionTarget sqlServer(const QList<QPair<QString, QString>>& pairs)
     return t;
 }
 
+// A path of the connection string: absolute as given, else relative to the program folder.
+QString pathFrom(const QString& programFolder, const QString& path)
+{
+    return path.startsWith(u'/') ? nativePath(path) : nativePath(programFolder + u'\\' + path);
+}
+
+// Provider=SQLite;Data Source=<file>
+ConnectionTarget embedded(const QList<QPair<QString, QString>>& pairs, const QString& programFolder)
+{
+    const QString source = valueOf(pairs, {"Data Source"}).trimmed();
+    if (source.isEmpty())
+        return invalid(QStringLiteral("接続文字列に Data Source（データベースファイル）がありません。"));
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
+    if (drive.match(source).hasMatch() || source.startsWith(QLatin1String("\\\\")))
+        return invalid(QStringLiteral("Data Source「%1」は Windows のパスです。プログラムフォルダからの相対パスか、"
+                                      "この環境の絶対パスを指定してください。")
+                           .arg(source));
+    ConnectionTarget t;
+    t.kind = ConnectionTarget::Kind::Sqlite;
+    t.sqlitePath = pathFrom(programFolder, source);
+    return t;
+}
+
+// OLE DB over ODBC: the rest is an ODBC string.
+ConnectionTarget odbcOverOleDb(const QList<QPair<QString, QString>>& pairs)
+{
+    QStringList rest;
+    for (const auto& [k, v] : pairs) {
+        if (k.compare(QLatin1String("Provider"), Qt::CaseInsensitive) != 0)
+            rest << k + u'=' + odbcValue(v);
+    }
+    ConnectionTarget t;
+    t.kind = ConnectionTarget::Kind::Odbc;
+    t.odbcString = rest.join(u';');
+    return t;
+}
+
+// Driver=... or DSN=...: used as given; the database file of the SQLite ODBC driver is checked.
+ConnectionTarget odbcAsGiven(const QString& text, const QList<QPair<QString, QString>>& pairs,
+                             const QString& programFolder)
+{
+    ConnectionTarget t;
+    t.kind = ConnectionTarget::Kind::Odbc;
+    t.odbcString = text.trimmed();
+    const QString database = valueOf(pairs, {"Database"}).trimmed();
+    if (valueOf(pairs, {"Driver"}).contains(QLatin1String("SQLite"), Qt::CaseInsensitive) && !database.isEmpty())
+        t.sqliteFile = pathFrom(programFolder, database);
+    return t;
+}
+
 } // namespace
 
 ConnectionTarget parseConnectionString(const QString& text, const QString& programFolder)
@@ -166,37 +234,14 @@ ConnectionTarget parseConnectionString(const QString& text, const QString& progr
     bool hasProvider = false;
     const QString provider = valueOf(pairs, {"Provider"}, &hasProvider).trimmed();
     if (hasProvider) {
-        if (provider.startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive)) {
-            const QString source = valueOf(pairs, {"Data Source"}).trimmed();
-            if (source.isEmpty())
-                return invalid(QStringLiteral("接続文字列に Data Source（データベースファイル）がありません。"));
-            static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
-            if (drive.match(source).hasMatch() || source.startsWith(QLatin1String("\\\\")))
-                return invalid(
-                    QStringLiteral("Data Source「%1」は Windows のパスです。プログラムフォルダからの相対パスか、"
-                                   "この環境の絶対パスを指定してください。")
-                        .arg(source));
-            ConnectionTarget t;
-            t.kind = ConnectionTarget::Kind::Sqlite;
-            t.sqlitePath = source.startsWith(u'/') ? nativePath(source) : nativePath(programFolder + u'\\' + source);
-            return t;
-        }
+        if (provider.startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive))
+            return embedded(pairs, programFolder);
         static const QRegularExpression sqlServerProviders(QStringLiteral("^(SQLOLEDB|SQLNCLI|MSOLEDBSQL)"),
                                                            QRegularExpression::CaseInsensitiveOption);
         if (sqlServerProviders.match(provider).hasMatch())
             return sqlServer(pairs);
-        if (provider.startsWith(QLatin1String("MSDASQL"), Qt::CaseInsensitive)) {
-            // OLE DB over ODBC: the rest is an ODBC string.
-            QStringList rest;
-            for (const auto& [k, v] : pairs) {
-                if (k.compare(QLatin1String("Provider"), Qt::CaseInsensitive) != 0)
-                    rest << k + u'=' + odbcValue(v);
-            }
-            ConnectionTarget t;
-            t.kind = ConnectionTarget::Kind::Odbc;
-            t.odbcString = rest.join(u';');
-            return t;
-        }
+        if (provider.startsWith(QLatin1String("MSDASQL"), Qt::CaseInsensitive))
+            return odbcOverOleDb(pairs);
         return invalid(
             QStringLiteral(
                 "プロバイダ「%1」はこの環境では使えません。"
@@ -205,15 +250,7 @@ ConnectionTarget parseConnectionString(const QString& text, const QString& progr
     }
     bool odbc = false;
     valueOf(pairs, {"Driver", "DSN", "FILEDSN"}, &odbc);
-    if (odbc) {
-        ConnectionTarget t;
-        t.kind = ConnectionTarget::Kind::Odbc;
-        t.odbcString = text.trimmed();
-        const QString database = valueOf(pairs, {"Database"}).trimmed();
-        if (valueOf(pairs, {"Driver"}).contains(QLatin1String("SQLite"), Qt::CaseInsensitive) && !database.isEmpty())
-            t.sqliteFile =
-                database.startsWith(u'/') ? nativePath(database) : nativePath(programFolder + u'\\' + database);
-        return t;
-    }
+    if (odbc)
+        return odbcAsGiven(text, pairs, programFolder);
     return invalid(QStringLiteral("接続文字列の形式が分かりません（Provider=、Driver= または DSN= がありません）。"));
 }

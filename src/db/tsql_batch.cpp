@@ -13,41 +13,35 @@ namespace {
 
 class Parser {
 public:
-    explicit Parser(const std::vector<Token>& tokens) : t(tokens)
-    {
-        for (int i = 0; i < static_cast<int>(t.size()); ++i) {
-            if (t[i].isSignificant())
-                s.push_back(i);
-        }
-    }
+    explicit Parser(const std::vector<Token>& tokens) : m_tokens(tokens), m_rawIndexOf(rawIndexesOfSignificant(tokens))
+    { }
 
     std::vector<Statement> parseList(bool untilEnd)
     {
         std::vector<Statement> r;
         while (true) {
-            while (k < n() && T(k).isSymbol(";"))
-                ++k;
-            if (k >= n()) {
+            m_next = afterSemicolons(m_next);
+            if (m_next >= significantCount()) {
                 if (untilEnd)
                     fail(QStringLiteral("Incorrect syntax: BEGIN without END."));
                 return r;
             }
-            if (T(k).isWord("END")) {
-                ++k;
+            if (tokenAt(m_next).isWord("END")) {
+                ++m_next;
                 if (untilEnd)
                     return r;
                 fail(QStringLiteral("Incorrect syntax near the keyword 'END'."));
                 continue;
             }
-            if (T(k).isWord("BEGIN") && !isTranWord(T(k + 1))) {
-                ++k;
+            if (tokenAt(m_next).isWord("BEGIN") && !isTranWord(tokenAt(m_next + 1))) {
+                ++m_next;
                 for (Statement& st : parseList(true))
                     r.push_back(std::move(st));
                 continue;
             }
-            if (T(k).isWord("ELSE")) {
+            if (tokenAt(m_next).isWord("ELSE")) {
                 fail(QStringLiteral("Incorrect syntax near the keyword 'ELSE'."));
-                ++k;
+                ++m_next;
                 continue;
             }
             r.push_back(parseOne());
@@ -57,43 +51,47 @@ public:
     QString error;
 
 private:
-    int n() const { return static_cast<int>(s.size()); }
-    const Token& T(int j) const
+    // Positions are significant positions: blanks and comments are not counted.
+    int significantCount() const { return static_cast<int>(m_rawIndexOf.size()); }
+    const Token& tokenAt(int sig) const
     {
         static const Token none;
-        return j >= 0 && j < n() ? t[s[j]] : none;
+        return sig >= 0 && sig < significantCount() ? m_tokens[m_rawIndexOf[sig]] : none;
+    }
+    int afterSemicolons(int sig) const
+    {
+        while (sig < significantCount() && tokenAt(sig).isSymbol(";"))
+            ++sig;
+        return sig;
     }
     void fail(const QString& e)
     {
         if (error.isEmpty())
             error = e;
     }
-    std::vector<Token> slice(int from, int to) const // significant positions, end exclusive
+    // The tokens from firstSig up to endSig (excluded), with the blanks and comments between them.
+    std::vector<Token> tokensBetween(int firstSig, int endSig) const
     {
-        if (from >= to)
+        if (firstSig >= endSig)
             return {};
-        return std::vector<Token>(t.begin() + s[from], t.begin() + s[to - 1] + 1);
+        return std::vector<Token>(m_tokens.begin() + m_rawIndexOf[firstSig],
+                                  m_tokens.begin() + m_rawIndexOf[endSig - 1] + 1);
     }
 
     bool startsStatement(int j) const
     {
-        static const QSet<QString> starters = {
-            QStringLiteral("CREATE"),  QStringLiteral("ALTER"),    QStringLiteral("DROP"),  QStringLiteral("INSERT"),
-            QStringLiteral("UPDATE"),  QStringLiteral("DELETE"),   QStringLiteral("IF"),    QStringLiteral("DECLARE"),
-            QStringLiteral("PRINT"),   QStringLiteral("TRUNCATE"), QStringLiteral("BEGIN"), QStringLiteral("COMMIT"),
-            QStringLiteral("ROLLBACK")};
-        const Token& x = T(j);
+        static const QSet<QString> starters = wordSet({"CREATE", "ALTER", "DROP", "INSERT", "UPDATE", "DELETE", "IF",
+                                                       "DECLARE", "PRINT", "TRUNCATE", "BEGIN", "COMMIT", "ROLLBACK"});
+        const Token& x = tokenAt(j);
         if (!x.isWordIn(starters))
             return false;
-        const Token& prev = T(j - 1);
-        const Token& next = T(j + 1);
+        const Token& prev = tokenAt(j - 1);
+        const Token& next = tokenAt(j + 1);
         if (prev.isWord("ON") || prev.isWord("OR"))
             return false;
         if (x.isWord("IF")) {
-            static const QSet<QString> objects = {
-                QStringLiteral("TABLE"),    QStringLiteral("VIEW"),      QStringLiteral("INDEX"),
-                QStringLiteral("TRIGGER"),  QStringLiteral("PROCEDURE"), QStringLiteral("PROC"),
-                QStringLiteral("FUNCTION"), QStringLiteral("SCHEMA"),    QStringLiteral("DATABASE")};
+            static const QSet<QString> objects =
+                wordSet({"TABLE", "VIEW", "INDEX", "TRIGGER", "PROCEDURE", "PROC", "FUNCTION", "SCHEMA", "DATABASE"});
             if (prev.isWordIn(objects))
                 return false;
         }
@@ -105,43 +103,47 @@ private:
         return true;
     }
 
-    Statement parseOne()
+    Statement parseOne() { return tokenAt(m_next).isWord("IF") ? parseIf() : parsePlain(); }
+
+    // IF <condition> <statement or block> [ELSE <statement or block>]
+    Statement parseIf()
     {
         Statement st;
-        if (T(k).isWord("IF")) {
-            st.kind = Statement::Kind::If;
-            const int start = ++k;
-            int depth = 0;
-            while (k < n()) {
-                const Token& x = T(k);
-                if (x.isSymbol("("))
-                    ++depth;
-                else if (x.isSymbol(")"))
-                    --depth;
-                else if (depth <= 0 && k > start
-                         && (x.isSymbol(";") || (x.isWord("BEGIN")) || startsStatement(k) || x.isWord("SELECT")))
-                    break;
-                ++k;
-            }
-            st.tokens = slice(start, k);
-            if (st.tokens.empty())
-                fail(QStringLiteral("Incorrect syntax near the keyword 'IF'."));
-            st.thenBody = parseBody();
-            int look = k;
-            while (look < n() && T(look).isSymbol(";"))
-                ++look;
-            if (T(look).isWord("ELSE")) {
-                k = look + 1;
-                st.elseBody = parseBody();
-            }
-            return st;
+        st.kind = Statement::Kind::If;
+        const int start = ++m_next;
+        int depth = 0;
+        while (m_next < significantCount()) {
+            const Token& x = tokenAt(m_next);
+            if (x.isSymbol("("))
+                ++depth;
+            else if (x.isSymbol(")"))
+                --depth;
+            else if (depth <= 0 && m_next > start
+                     && (x.isSymbol(";") || (x.isWord("BEGIN")) || startsStatement(m_next) || x.isWord("SELECT")))
+                break;
+            ++m_next;
         }
-        const int start = k;
+        st.tokens = tokensBetween(start, m_next);
+        if (st.tokens.empty())
+            fail(QStringLiteral("Incorrect syntax near the keyword 'IF'."));
+        st.thenBody = parseBody();
+        const int look = afterSemicolons(m_next);
+        if (tokenAt(look).isWord("ELSE")) {
+            m_next = look + 1;
+            st.elseBody = parseBody();
+        }
+        return st;
+    }
+
+    // A statement ends at ";", at END or ELSE outside a CASE, or where the next one starts.
+    Statement parsePlain()
+    {
+        const int start = m_next;
         int depth = 0, caseDepth = 0;
-        while (k < n()) {
-            const Token& x = T(k);
-            if (k > start && depth <= 0 && caseDepth == 0
-                && (x.isSymbol(";") || x.isWord("END") || x.isWord("ELSE") || startsStatement(k)))
+        while (m_next < significantCount()) {
+            const Token& x = tokenAt(m_next);
+            if (m_next > start && depth <= 0 && caseDepth == 0
+                && (x.isSymbol(";") || x.isWord("END") || x.isWord("ELSE") || startsStatement(m_next)))
                 break;
             if (x.isSymbol("("))
                 ++depth;
@@ -151,22 +153,22 @@ private:
                 ++caseDepth;
             else if (x.isWord("END") && caseDepth > 0)
                 --caseDepth;
-            ++k;
+            ++m_next;
         }
-        st.tokens = slice(start, k);
+        Statement st;
+        st.tokens = tokensBetween(start, m_next);
         return st;
     }
 
     std::vector<Statement> parseBody()
     {
-        while (k < n() && T(k).isSymbol(";"))
-            ++k;
-        if (k >= n()) {
+        m_next = afterSemicolons(m_next);
+        if (m_next >= significantCount()) {
             fail(QStringLiteral("Incorrect syntax: a statement is missing after IF or ELSE."));
             return {};
         }
-        if (T(k).isWord("BEGIN") && !isTranWord(T(k + 1))) {
-            ++k;
+        if (tokenAt(m_next).isWord("BEGIN") && !isTranWord(tokenAt(m_next + 1))) {
+            ++m_next;
             return parseList(true);
         }
         std::vector<Statement> one;
@@ -174,9 +176,9 @@ private:
         return one;
     }
 
-    const std::vector<Token>& t;
-    std::vector<int> s;
-    int k = 0;
+    const std::vector<Token>& m_tokens;
+    std::vector<int> m_rawIndexOf; // by significant position
+    int m_next = 0;                // the significant position to parse next
 };
 
 } // namespace

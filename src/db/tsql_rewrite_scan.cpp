@@ -3,121 +3,130 @@
 
 namespace tsql::rewrite {
 
-int Rewriter::matching(int k) const
+int Rewriter::closingParenthesis(int openSig) const
 {
     int depth = 0;
-    for (int j = k; j < n(); ++j) {
-        if (T(j).isSymbol("("))
+    for (int j = openSig; j < significantCount(); ++j) {
+        if (tokenAt(j).isSymbol("("))
             ++depth;
-        else if (T(j).isSymbol(")") && --depth == 0)
+        else if (tokenAt(j).isSymbol(")") && --depth == 0)
             return j;
     }
     return -1;
 }
 
-QString Rewriter::renderTokens(int from, int to) const
+QString Rewriter::renderRaw(int firstRaw, int lastRaw) const
 {
     // Blanks that only separated removed tokens are dropped, so no double blanks are left.
     QString r;
     bool afterRemoved = false;
-    for (int i = from; i <= to; ++i) {
-        r += prefix[i];
-        if (gone[i]) {
+    for (int i = firstRaw; i <= lastRaw; ++i) {
+        const Token& token = m_tokens[i];
+        const Edit& edit = m_edits[i];
+        r += edit.before;
+        if (edit.removed) {
             afterRemoved = true;
-        } else if (t[i].kind == TokenKind::Space && afterRemoved && !out[i] && (r.isEmpty() || r.back().isSpace())) {
+        } else if (token.kind == TokenKind::Space && afterRemoved && !edit.replacement
+                   && (r.isEmpty() || r.back().isSpace())) {
             // skipped
         } else {
-            r += out[i] ? *out[i] : renderDefault(t[i]);
-            if (t[i].kind != TokenKind::Space)
+            r += edit.replacement ? *edit.replacement : renderDefault(token);
+            if (token.kind != TokenKind::Space)
                 afterRemoved = false;
         }
-        r += suffix[i];
+        r += edit.after;
     }
     return r;
 }
 
-std::pair<int, int> Rewriter::leftOperand(int k) const
+int Rewriter::nextSymbol(int fromSig, const char* symbol) const
 {
-    int depth = 0, j = k - 1;
-    for (; j >= 0; --j) {
-        const Token& x = T(j);
-        if (x.isSymbol(")"))
+    int j = fromSig;
+    while (hasTokenAt(j) && !tokenAt(j).isSymbol(symbol))
+        ++j;
+    return j;
+}
+
+// The far end of the operand that runs from the operator towards step (-1: left, 1: right), up
+// to a boundary or an unmatched parenthesis.
+int Rewriter::operandEnd(int operatorSig, int step) const
+{
+    const char* const inward = step > 0 ? "(" : ")";
+    const char* const outward = step > 0 ? ")" : "(";
+    int depth = 0, j = operatorSig + step;
+    for (; hasTokenAt(j); j += step) {
+        const Token& x = tokenAt(j);
+        if (x.isSymbol(inward)) {
             ++depth;
-        else if (x.isSymbol("(")) {
+        } else if (x.isSymbol(outward)) {
             if (depth == 0)
                 break;
             --depth;
-        } else if (depth == 0 && isBoundary(x))
+        } else if (depth == 0 && isBoundary(x)) {
             break;
+        }
     }
-    return {j + 1, k - 1};
+    return j - step;
 }
 
-std::pair<int, int> Rewriter::rightOperand(int k) const
+SigRange Rewriter::leftOperand(int operatorSig) const { return {operandEnd(operatorSig, -1), operatorSig - 1}; }
+
+SigRange Rewriter::rightOperand(int operatorSig) const { return {operatorSig + 1, operandEnd(operatorSig, 1)}; }
+
+bool Rewriter::isBoundary(const Token& token)
 {
-    int depth = 0, j = k + 1;
-    for (; j < n(); ++j) {
-        const Token& x = T(j);
+    return token.isSymbol(",") || token.isSymbol(";") || isComparison(token) || token.isWordIn(boundaryWords());
+}
+
+std::vector<SigRange> Rewriter::listItems(int firstSig, int lastSig, bool atSemicolons) const
+{
+    std::vector<SigRange> items;
+    int depth = 0, start = firstSig;
+    for (int j = firstSig; j <= lastSig; ++j) {
+        const Token& x = tokenAt(j);
         if (x.isSymbol("("))
             ++depth;
-        else if (x.isSymbol(")")) {
-            if (depth == 0)
-                break;
+        else if (x.isSymbol(")"))
             --depth;
-        } else if (depth == 0 && isBoundary(x))
-            break;
-    }
-    return {k + 1, j - 1};
-}
-
-bool Rewriter::isBoundary(const Token& x)
-{
-    return x.isSymbol(",") || x.isSymbol(";") || isComparison(x) || x.isWordIn(boundaryWords());
-}
-
-std::vector<std::pair<int, int>> Rewriter::arguments(int k) const
-{
-    std::vector<std::pair<int, int>> r;
-    const int close = matching(k);
-    if (close < 0)
-        return r;
-    int depth = 0, start = k + 1;
-    for (int j = k + 1; j < close; ++j) {
-        if (T(j).isSymbol("("))
-            ++depth;
-        else if (T(j).isSymbol(")"))
-            --depth;
-        else if (depth == 0 && T(j).isSymbol(",")) {
-            r.emplace_back(start, j - 1);
+        else if (depth == 0 && (x.isSymbol(",") || (atSemicolons && x.isSymbol(";")))) {
+            items.push_back({start, j - 1});
             start = j + 1;
         }
     }
-    if (close > k + 1)
-        r.emplace_back(start, close - 1);
-    return r;
+    items.push_back({start, lastSig});
+    return items;
 }
 
-bool Rewriter::isColumnRef(int a, int b, QString* qual, QString* col) const
+std::vector<SigRange> Rewriter::arguments(int openSig) const
 {
-    if (a == b && T(a).isName() && !T(a).isWordIn(boundaryWords())) {
-        *qual = QString();
-        *col = T(a).value;
+    const int close = closingParenthesis(openSig);
+    if (close <= openSig + 1)
+        return {};
+    return listItems(openSig + 1, close - 1, false);
+}
+
+bool Rewriter::isColumnRef(int firstSig, int lastSig, QString* qualifier, QString* column) const
+{
+    const Token& first = tokenAt(firstSig);
+    if (firstSig == lastSig && first.isName() && !first.isWordIn(boundaryWords())) {
+        *qualifier = QString();
+        *column = first.value;
         return true;
     }
-    if (b == a + 2 && T(a).isName() && T(a + 1).isSymbol(".") && T(b).isName()) {
-        *qual = T(a).value;
-        *col = T(b).value;
+    if (lastSig == firstSig + 2 && first.isName() && tokenAt(firstSig + 1).isSymbol(".") && tokenAt(lastSig).isName()) {
+        *qualifier = first.value;
+        *column = tokenAt(lastSig).value;
         return true;
     }
     return false;
 }
 
-bool Rewriter::isExpression(int a, int b) const
+bool Rewriter::isExpression(int firstSig, int lastSig) const
 {
-    if (a >= b)
+    if (firstSig >= lastSig)
         return false;
-    for (int j = a; j <= b; ++j) {
-        if (isArithmetic(T(j)))
+    for (int j = firstSig; j <= lastSig; ++j) {
+        if (isArithmetic(tokenAt(j)))
             return true;
     }
     return false;
@@ -126,67 +135,67 @@ bool Rewriter::isExpression(int a, int b) const
 const CatalogData& Rewriter::catalog()
 {
     static const CatalogData empty;
-    return cat && *cat ? (*cat)() : empty;
+    return m_catalogGetter && *m_catalogGetter ? (*m_catalogGetter)() : empty;
 }
 
+// The tables the statement names (a name that is a table of the catalogue, not part of a dotted
+// name or a call) and the aliases given to them.
 void Rewriter::buildScope()
 {
-    if (scopeBuilt)
+    if (m_scopeBuilt)
         return;
-    scopeBuilt = true;
-    static const QSet<QString> notAlias = [] {
-        QSet<QString> w = boundaryWords();
-        for (const char* x : {"OFFSET", "FETCH", "WHERE", "LEFT", "RIGHT", "INNER", "OUTER", "FULL", "CROSS"})
-            w.insert(QString::fromLatin1(x));
-        return w;
-    }();
+    m_scopeBuilt = true;
+    static const QSet<QString> notAlias =
+        boundaryWords() + wordSet({"OFFSET", "FETCH", "WHERE", "LEFT", "RIGHT", "INNER", "OUTER", "FULL", "CROSS"});
     const CatalogData& c = catalog();
-    for (int k = 0; k < n(); ++k) {
-        const Token& x = T(k);
-        if (!x.isName() || T(k - 1).isSymbol(".") || T(k + 1).isSymbol(".") || T(k + 1).isSymbol("("))
+    for (int k = 0; k < significantCount(); ++k) {
+        const Token& x = tokenAt(k);
+        if (!x.isName() || tokenAt(k - 1).isSymbol(".") || tokenAt(k + 1).isSymbol(".") || tokenAt(k + 1).isSymbol("("))
             continue;
         if (!c.table(x.value))
             continue;
         const QString table = x.value.toLower();
-        if (!scopeTables.contains(table))
-            scopeTables.append(table);
-        int j = k + 1;
-        if (T(j).isWord("AS"))
-            ++j;
-        if (T(j).isName() && !T(j).isWordIn(notAlias) && !T(j + 1).isSymbol(".") && !T(j + 1).isSymbol("("))
-            aliases.insert(T(j).value.toLower(), table);
+        if (!m_scopeTables.contains(table))
+            m_scopeTables.append(table);
+        int alias = k + 1;
+        if (tokenAt(alias).isWord("AS"))
+            ++alias;
+        const Token& a = tokenAt(alias);
+        if (a.isName() && !a.isWordIn(notAlias) && !tokenAt(alias + 1).isSymbol(".")
+            && !tokenAt(alias + 1).isSymbol("("))
+            m_aliases.insert(a.value.toLower(), table);
     }
 }
 
-QString Rewriter::columnType(const QString& qual, const QString& col)
+QString Rewriter::columnType(const QString& qualifier, const QString& column)
 {
     buildScope();
     const CatalogData& c = catalog();
-    if (!qual.isEmpty())
-        return c.columnType(aliases.value(qual.toLower(), qual), col);
-    for (const QString& table : scopeTables) {
-        const QString type = c.columnType(table, col);
+    if (!qualifier.isEmpty())
+        return c.columnType(m_aliases.value(qualifier.toLower(), qualifier), column);
+    for (const QString& table : m_scopeTables) {
+        const QString type = c.columnType(table, column);
         if (!type.isEmpty())
             return type;
     }
     return QString();
 }
 
-QString Rewriter::typeOf(int a, int b)
+QString Rewriter::typeOf(int firstSig, int lastSig)
 {
-    QString qual, col;
-    if (a > b)
+    QString qualifier, column;
+    if (firstSig > lastSig)
         return QString();
-    if (isColumnRef(a, b, &qual, &col))
-        return columnType(qual, col);
-    if (T(a).isSymbol("(") && matching(a) == b)
-        return typeOf(a + 1, b - 1);
-    static const QSet<QString> passThrough = {QStringLiteral("ISNULL"), QStringLiteral("IFNULL"),
-                                              QStringLiteral("COALESCE"), QStringLiteral("MAX"), QStringLiteral("MIN")};
-    if (T(a).isWordIn(passThrough) && T(a + 1).isSymbol("(") && matching(a + 1) == b) {
-        const auto args = arguments(a + 1);
+    if (isColumnRef(firstSig, lastSig, &qualifier, &column))
+        return columnType(qualifier, column);
+    if (tokenAt(firstSig).isSymbol("(") && closingParenthesis(firstSig) == lastSig)
+        return typeOf(firstSig + 1, lastSig - 1);
+    static const QSet<QString> passThrough = wordSet({"ISNULL", "IFNULL", "COALESCE", "MAX", "MIN"});
+    if (tokenAt(firstSig).isWordIn(passThrough) && tokenAt(firstSig + 1).isSymbol("(")
+        && closingParenthesis(firstSig + 1) == lastSig) {
+        const auto args = arguments(firstSig + 1);
         if (!args.empty())
-            return typeOf(args.front().first, args.front().second);
+            return typeOf(args.front().first, args.front().last);
     }
     return QString();
 }

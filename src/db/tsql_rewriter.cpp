@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QTime>
 
+#include <algorithm>
+
 namespace tsql {
 
 // ---------------------------------------------------------------- catalogue and literals
@@ -81,21 +83,14 @@ bool isNumericText(const QString& s)
 
 const QSet<QString>& boundaryWords()
 {
-    static const QSet<QString> s = {
-        QStringLiteral("AND"),       QStringLiteral("OR"),       QStringLiteral("NOT"),   QStringLiteral("WHERE"),
-        QStringLiteral("ON"),        QStringLiteral("HAVING"),   QStringLiteral("WHEN"),  QStringLiteral("THEN"),
-        QStringLiteral("ELSE"),      QStringLiteral("END"),      QStringLiteral("CASE"),  QStringLiteral("SELECT"),
-        QStringLiteral("SET"),       QStringLiteral("BY"),       QStringLiteral("IS"),    QStringLiteral("IN"),
-        QStringLiteral("LIKE"),      QStringLiteral("BETWEEN"),  QStringLiteral("AS"),    QStringLiteral("FROM"),
-        QStringLiteral("JOIN"),      QStringLiteral("ORDER"),    QStringLiteral("GROUP"), QStringLiteral("UNION"),
-        QStringLiteral("VALUES"),    QStringLiteral("DISTINCT"), QStringLiteral("TOP"),   QStringLiteral("EXISTS"),
-        QStringLiteral("LIMIT"),     QStringLiteral("ESCAPE"),   QStringLiteral("INTO"),  QStringLiteral("RETURN"),
-        QStringLiteral("IF"),        QStringLiteral("BEGIN"),    QStringLiteral("LEFT"),  QStringLiteral("RIGHT"),
-        QStringLiteral("INNER"),     QStringLiteral("OUTER"),    QStringLiteral("CROSS"), QStringLiteral("FULL"),
-        QStringLiteral("ALL"),       QStringLiteral("ANY"),      QStringLiteral("SOME"),  QStringLiteral("EXCEPT"),
-        QStringLiteral("INTERSECT"), QStringLiteral("ASC"),      QStringLiteral("DESC"),  QStringLiteral("WITH"),
-    };
-    return s;
+    static const QSet<QString> words = wordSet({
+        "AND",  "OR",     "NOT",   "WHERE",  "ON",        "HAVING",   "WHEN",  "THEN",    "ELSE",  "END",
+        "CASE", "SELECT", "SET",   "BY",     "IS",        "IN",       "LIKE",  "BETWEEN", "AS",    "FROM",
+        "JOIN", "ORDER",  "GROUP", "UNION",  "VALUES",    "DISTINCT", "TOP",   "EXISTS",  "LIMIT", "ESCAPE",
+        "INTO", "RETURN", "IF",    "BEGIN",  "LEFT",      "RIGHT",    "INNER", "OUTER",   "CROSS", "FULL",
+        "ALL",  "ANY",    "SOME",  "EXCEPT", "INTERSECT", "ASC",      "DESC",  "WITH",
+    });
+    return words;
 }
 
 bool isComparison(const Token& t)
@@ -201,150 +196,180 @@ std::vector<Token> withoutDbo(const std::vector<Token>& in)
 
 using rewrite::Rewriter;
 
+namespace {
+
+bool isAnyWord(const Token& t, std::initializer_list<const char*> upperWords)
+{
+    return std::any_of(upperWords.begin(), upperWords.end(), [&t](const char* word) { return t.isWord(word); });
+}
+
+Translation nothing()
+{
+    Translation tr;
+    tr.kind = Translation::Kind::Nothing;
+    return tr;
+}
+
+// Session options SQLite has no use for, and PRINT.
+bool isIgnored(const Rewriter& statement)
+{
+    const Token& first = statement.tokenAt(0);
+    return (first.isWord("SET")
+            && isAnyWord(statement.tokenAt(1),
+                         {"NOCOUNT", "ANSI_NULLS", "QUOTED_IDENTIFIER", "ANSI_PADDING", "DATEFORMAT", "XACT_ABORT"}))
+        || first.isWord("PRINT");
+}
+
+// BEGIN, COMMIT or ROLLBACK [TRAN ...]: SQLite's own statement.
+std::optional<QString> transactionStatement(const Rewriter& statement)
+{
+    const Token& first = statement.tokenAt(0);
+    if (!isAnyWord(first, {"BEGIN", "COMMIT", "ROLLBACK"})
+        || (statement.significantCount() > 1 && !isTranWord(statement.tokenAt(1))))
+        return std::nullopt;
+    return first.isWord("BEGIN") ? QStringLiteral("BEGIN") : first.text.toUpper();
+}
+
+// ALTER TABLE t ALTER COLUMN c <type> [[NOT] NULL]: carried out by the session as a table rebuild.
+Translation alterColumn(Rewriter& statement)
+{
+    Translation tr;
+    tr.kind = Translation::Kind::AlterColumn;
+    tr.table = statement.tokenAt(2).value;
+    tr.column = statement.tokenAt(5).value;
+    statement.commonPasses();
+    int end = statement.significantCount() - 1;
+    while (end > 5 && statement.tokenAt(end).isSymbol(";"))
+        --end;
+    if (statement.tokenAt(end).isWord("NULL")) {
+        tr.notNull = statement.tokenAt(end - 1).isWord("NOT");
+        end -= tr.notNull ? 2 : 1;
+    }
+    for (int j = 6; j <= end; ++j) {
+        if (statement.tokenAt(j).isWord("COLLATE") && j + 1 <= end) {
+            statement.removeTokens(j, j + 1);
+            ++j;
+        }
+    }
+    tr.columnType = statement.renderRange(6, end);
+    return tr;
+}
+
+// ALTER TABLE t ADD c1 ..., c2 ...: one ADD COLUMN statement a column.
+Translation addColumns(Rewriter& statement)
+{
+    statement.commonPasses();
+    const QString table = sqliteIdentifier(statement.tokenAt(2).value);
+    Translation tr;
+    for (const auto& [first, last] :
+         statement.listItems(statement.tokenAt(4).isWord("COLUMN") ? 5 : 4, statement.significantCount() - 1, true)) {
+        if (first <= last)
+            tr.sql << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD COLUMN ")
+                    + statement.renderRange(first, last);
+    }
+    return tr;
+}
+
+Translation plainStatement(Rewriter& statement)
+{
+    const Token& first = statement.tokenAt(0);
+    if (first.isWord("CREATE")) {
+        if (statement.tokenAt(1).isWord("TABLE"))
+            statement.createTable();
+        else if (statement.tokenAt(1).isWord("INDEX") || statement.tokenAt(2).isWord("INDEX")
+                 || statement.tokenAt(3).isWord("INDEX"))
+            statement.createIndex();
+    }
+    statement.commonPasses();
+    QString sql = statement.render();
+    while (sql.endsWith(u';'))
+        sql.chop(1);
+    Translation tr;
+    tr.sql << sql.trimmed();
+    tr.returnsRows = isAnyWord(first, {"SELECT", "WITH", "VALUES", "PRAGMA"}) || first.isSymbol("(");
+    return tr;
+}
+
+const QSet<QString>& columnConstraintWords()
+{
+    static const QSet<QString> words = wordSet({"CONSTRAINT", "PRIMARY", "NOT", "NULL", "UNIQUE", "CHECK", "DEFAULT",
+                                                "COLLATE", "REFERENCES", "GENERATED", "AS"});
+    return words;
+}
+
+// The column definition at [first, last] gets the given type and nullability after its name;
+// its other constraints stay.
+void retypeColumn(Rewriter& statement, int first, int last, const QString& typeAndNullability)
+{
+    int constraints = first + 1, depth = 0;
+    for (; constraints <= last; ++constraints) {
+        if (statement.tokenAt(constraints).isSymbol("("))
+            ++depth;
+        else if (statement.tokenAt(constraints).isSymbol(")"))
+            --depth;
+        else if (depth == 0 && statement.tokenAt(constraints).isWordIn(columnConstraintWords()))
+            break;
+    }
+    statement.removeTokens(first + 1, constraints - 1);
+    for (int j = constraints; j <= last; ++j) {
+        if (statement.tokenAt(j).isWord("NOT") && statement.tokenAt(j + 1).isWord("NULL")) {
+            statement.removeTokens(j, j + 1);
+            ++j;
+        } else if (statement.tokenAt(j).isWord("NULL") && !statement.tokenAt(j - 1).isWord("DEFAULT")) {
+            statement.removeToken(j);
+        }
+    }
+    statement.appendAfter(first, u' ' + typeAndNullability);
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- public entry points
 Translation translateStatement(const std::vector<Token>& tokens, const CatalogGetter& catalog)
 {
-    Translation tr;
-    Rewriter r(tokens, &catalog);
-    if (r.n() == 0) {
-        tr.kind = Translation::Kind::Nothing;
+    Rewriter statement(tokens, &catalog);
+    if (statement.significantCount() == 0 || isIgnored(statement))
+        return nothing();
+    if (const auto sqlite = transactionStatement(statement)) {
+        Translation tr;
+        tr.sql << *sqlite;
         return tr;
     }
-    const Token& first = r.T(0);
-    if (first.isWord("SET")
-        && (r.T(1).isWord("NOCOUNT") || r.T(1).isWord("ANSI_NULLS") || r.T(1).isWord("QUOTED_IDENTIFIER")
-            || r.T(1).isWord("ANSI_PADDING") || r.T(1).isWord("DATEFORMAT") || r.T(1).isWord("XACT_ABORT"))) {
-        tr.kind = Translation::Kind::Nothing;
-        return tr;
+    if (statement.tokenAt(0).isWord("ALTER") && statement.tokenAt(1).isWord("TABLE") && statement.tokenAt(2).isName()) {
+        if (statement.tokenAt(3).isWord("ALTER") && statement.tokenAt(4).isWord("COLUMN")
+            && statement.tokenAt(5).isName())
+            return alterColumn(statement);
+        if (statement.tokenAt(3).isWord("ADD")
+            && !isAnyWord(statement.tokenAt(4), {"CONSTRAINT", "PRIMARY", "UNIQUE", "FOREIGN", "CHECK"}))
+            return addColumns(statement);
     }
-    if (first.isWord("PRINT")) {
-        tr.kind = Translation::Kind::Nothing;
-        return tr;
-    }
-    if ((first.isWord("BEGIN") || first.isWord("COMMIT") || first.isWord("ROLLBACK"))
-        && (r.n() == 1 || isTranWord(r.T(1)))) {
-        tr.sql << (first.isWord("BEGIN") ? QStringLiteral("BEGIN") : first.text.toUpper());
-        return tr;
-    }
-    if (first.isWord("ALTER") && r.T(1).isWord("TABLE") && r.T(2).isName()) {
-        const QString table = r.T(2).value;
-        if (r.T(3).isWord("ALTER") && r.T(4).isWord("COLUMN") && r.T(5).isName()) {
-            r.general();
-            int end = r.n() - 1;
-            while (end > 5 && r.T(end).isSymbol(";"))
-                --end;
-            if (r.T(end).isWord("NULL")) {
-                tr.notNull = r.T(end - 1).isWord("NOT");
-                end -= tr.notNull ? 2 : 1;
-            }
-            for (int j = 6; j <= end; ++j) {
-                if (r.T(j).isWord("COLLATE") && j + 1 <= end) {
-                    r.removeRange(j, j + 1);
-                    ++j;
-                }
-            }
-            tr.kind = Translation::Kind::AlterColumn;
-            tr.table = table;
-            tr.column = r.T(5).value;
-            tr.columnType = r.render(6, end);
-            return tr;
-        }
-        if (r.T(3).isWord("ADD") && !r.T(4).isWord("CONSTRAINT") && !r.T(4).isWord("PRIMARY")
-            && !r.T(4).isWord("UNIQUE") && !r.T(4).isWord("FOREIGN") && !r.T(4).isWord("CHECK")) {
-            r.general();
-            int start = r.T(4).isWord("COLUMN") ? 5 : 4;
-            int depth = 0;
-            for (int j = start; j <= r.n(); ++j) {
-                const bool atEnd = j == r.n() || (depth == 0 && (r.T(j).isSymbol(",") || r.T(j).isSymbol(";")));
-                if (j < r.n() && r.T(j).isSymbol("("))
-                    ++depth;
-                else if (j < r.n() && r.T(j).isSymbol(")"))
-                    --depth;
-                if (atEnd) {
-                    if (j > start)
-                        tr.sql << QStringLiteral("ALTER TABLE ") + sqliteIdentifier(table)
-                                + QStringLiteral(" ADD COLUMN ") + r.render(start, j - 1);
-                    start = j + 1;
-                }
-            }
-            return tr;
-        }
-    }
-    if (first.isWord("CREATE")) {
-        if (r.T(1).isWord("TABLE"))
-            r.createTable();
-        else if (r.T(1).isWord("INDEX") || r.T(2).isWord("INDEX") || r.T(3).isWord("INDEX"))
-            r.createIndex();
-    }
-    r.general();
-    QString sql = r.render();
-    while (sql.endsWith(u';'))
-        sql.chop(1);
-    tr.sql << sql.trimmed();
-    tr.returnsRows = first.isWord("SELECT") || first.isWord("WITH") || first.isWord("VALUES") || first.isWord("PRAGMA")
-        || first.isSymbol("(");
-    return tr;
+    return plainStatement(statement);
 }
 
 QString translateCondition(const std::vector<Token>& tokens, const CatalogGetter& catalog)
 {
-    Rewriter r(tokens, &catalog);
-    r.general();
-    return QStringLiteral("SELECT CASE WHEN ") + r.render() + QStringLiteral(" THEN 1 ELSE 0 END");
+    Rewriter statement(tokens, &catalog);
+    statement.commonPasses();
+    return QStringLiteral("SELECT CASE WHEN ") + statement.render() + QStringLiteral(" THEN 1 ELSE 0 END");
 }
 
 QString replaceColumnDefinition(const QString& createSql, const QString& column, const QString& columnType,
                                 bool notNull, QString* error)
 {
-    Rewriter r(tokenize(createSql), nullptr);
-    int p = 0;
-    while (r.has(p) && !r.T(p).isSymbol("("))
-        ++p;
-    const int q = r.matching(p);
-    if (q < 0) {
+    Rewriter statement(tokenize(createSql), nullptr);
+    const int open = statement.nextSymbol(0, "(");
+    if (statement.closingParenthesis(open) < 0) {
         *error = QStringLiteral("The table definition cannot be read.");
         return QString();
     }
-    static const QSet<QString> constraintWords = {
-        QStringLiteral("CONSTRAINT"), QStringLiteral("PRIMARY"),   QStringLiteral("NOT"),     QStringLiteral("NULL"),
-        QStringLiteral("UNIQUE"),     QStringLiteral("CHECK"),     QStringLiteral("DEFAULT"), QStringLiteral("COLLATE"),
-        QStringLiteral("REFERENCES"), QStringLiteral("GENERATED"), QStringLiteral("AS")};
-    int itemStart = p + 1, depth = 0;
-    for (int j = p + 1; j <= q; ++j) {
-        const bool itemEnd = j == q || (depth == 0 && r.T(j).isSymbol(","));
-        if (!itemEnd) {
-            if (r.T(j).isSymbol("("))
-                ++depth;
-            else if (r.T(j).isSymbol(")"))
-                --depth;
+    for (const auto& [first, last] : statement.arguments(open)) {
+        const Token& name = statement.tokenAt(first);
+        if (first > last || !name.isName() || name.value.compare(column, Qt::CaseInsensitive) != 0
+            || name.isWordIn(columnConstraintWords()))
             continue;
-        }
-        const int a = itemStart, b = j - 1;
-        itemStart = j + 1;
-        if (a > b || !r.T(a).isName() || r.T(a).value.compare(column, Qt::CaseInsensitive) != 0
-            || r.T(a).isWordIn(constraintWords))
-            continue;
-        int c = a + 1, d = 0;
-        for (; c <= b; ++c) {
-            if (r.T(c).isSymbol("("))
-                ++d;
-            else if (r.T(c).isSymbol(")"))
-                --d;
-            else if (d == 0 && r.T(c).isWordIn(constraintWords))
-                break;
-        }
-        r.removeRange(a + 1, c - 1);
-        for (int x = c; x <= b; ++x) {
-            if (r.T(x).isWord("NOT") && r.T(x + 1).isWord("NULL")) {
-                r.removeRange(x, x + 1);
-                ++x;
-            } else if (r.T(x).isWord("NULL") && !r.T(x - 1).isWord("DEFAULT")) {
-                r.remove(x);
-            }
-        }
-        r.append(a,
-                 QStringLiteral(" ") + columnType + (notNull ? QStringLiteral(" NOT NULL") : QStringLiteral(" NULL")));
-        return r.render();
+        retypeColumn(statement, first, last,
+                     columnType + (notNull ? QStringLiteral(" NOT NULL") : QStringLiteral(" NULL")));
+        return statement.render();
     }
     *error = QStringLiteral("Column '%1' does not exist.").arg(column);
     return QString();

@@ -26,6 +26,168 @@ bool isBlank(QChar c)
     return u == ' ' || u == '\t' || u == '\r' || u == '\n' || u == '\f' || u == '\v';
 }
 
+bool isHexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return isDigit(c) || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+}
+
+// Cuts a text into tokens front to back.
+class Lexer {
+public:
+    explicit Lexer(const QString& sql) : m_sql(sql) { }
+
+    std::vector<Token> tokens()
+    {
+        while (!atEnd())
+            scanToken();
+        return std::move(m_tokens);
+    }
+
+private:
+    bool atEnd() const { return m_pos >= m_sql.size(); }
+    // The character that many places ahead; past the end a NUL, which continues no token.
+    QChar peek(qsizetype ahead = 0) const
+    {
+        const qsizetype at = m_pos + ahead;
+        return at < m_sql.size() ? m_sql.at(at) : QChar();
+    }
+    void skipWhile(bool (*accepts)(QChar))
+    {
+        while (!atEnd() && accepts(m_sql.at(m_pos)))
+            ++m_pos;
+    }
+    Token& push(TokenKind kind, qsizetype start);
+
+    void scanToken();
+    void scanBlockComment();
+    Token& scanQuoted(TokenKind kind, qsizetype start, qsizetype openLength, QChar close);
+    void scanNumber();
+    void scanSymbol();
+
+    const QString& m_sql;
+    qsizetype m_pos = 0;
+    std::vector<Token> m_tokens;
+};
+
+Token& Lexer::push(TokenKind kind, qsizetype start)
+{
+    Token t;
+    t.kind = kind;
+    t.text = m_sql.mid(start, m_pos - start);
+    t.value = t.text;
+    m_tokens.push_back(std::move(t));
+    return m_tokens.back();
+}
+
+void Lexer::scanToken()
+{
+    const qsizetype start = m_pos;
+    const QChar c = peek();
+    const QChar next = peek(1);
+    if (isBlank(c)) {
+        skipWhile(isBlank);
+        push(TokenKind::Space, start);
+    } else if (c == u'-' && next == u'-') {
+        while (!atEnd() && peek() != u'\n' && peek() != u'\r')
+            ++m_pos;
+        push(TokenKind::Comment, start);
+    } else if (c == u'/' && next == u'*') {
+        scanBlockComment();
+        push(TokenKind::Comment, start);
+    } else if (c == u'\'' || ((c == u'N' || c == u'n') && next == u'\'')) {
+        const bool national = c != u'\'';
+        scanQuoted(TokenKind::String, start, national ? 2 : 1, u'\'').national = national;
+    } else if (c == u'[' || c == u'"') {
+        scanQuoted(TokenKind::QuotedIdent, start, 1, c == u'[' ? QChar(u']') : c);
+    } else if (isDigit(c) || (c == u'.' && isDigit(next))) {
+        scanNumber();
+        push(TokenKind::Number, start);
+    } else if (isWordStart(c)) {
+        skipWhile(isWordChar);
+        push(TokenKind::Word, start);
+    } else {
+        scanSymbol();
+        push(TokenKind::Symbol, start);
+    }
+}
+
+// Nested as T-SQL nests them; an unclosed comment runs to the end.
+void Lexer::scanBlockComment()
+{
+    int depth = 0;
+    while (!atEnd()) {
+        if (peek() == u'/' && peek(1) == u'*') {
+            ++depth;
+            m_pos += 2;
+        } else if (peek() == u'*' && peek(1) == u'/') {
+            m_pos += 2;
+            if (--depth == 0)
+                return;
+        } else {
+            ++m_pos;
+        }
+    }
+}
+
+// A string or quoted name from start: its opening is openLength characters, a doubled closing
+// quote stands for one, and the value is the content between the quotes.
+Token& Lexer::scanQuoted(TokenKind kind, qsizetype start, qsizetype openLength, QChar close)
+{
+    m_pos = start + openLength;
+    QString value;
+    bool closed = false;
+    while (!atEnd() && !closed) {
+        const QChar c = m_sql.at(m_pos++);
+        if (c != close) {
+            value += c;
+        } else if (peek() == close) {
+            value += close;
+            ++m_pos;
+        } else {
+            closed = true;
+        }
+    }
+    Token& t = push(kind, start);
+    t.value = value;
+    t.unterminated = !closed;
+    return t;
+}
+
+void Lexer::scanNumber()
+{
+    if (peek() == u'0' && (peek(1) == u'x' || peek(1) == u'X')) {
+        m_pos += 2;
+        skipWhile(isHexDigit);
+        return;
+    }
+    skipWhile(isDigit);
+    if (peek() == u'.') {
+        ++m_pos;
+        skipWhile(isDigit);
+    }
+    const QChar afterE = peek(1);
+    if ((peek() == u'e' || peek() == u'E')
+        && (isDigit(afterE) || ((afterE == u'+' || afterE == u'-') && isDigit(peek(2))))) {
+        m_pos += 2;
+        skipWhile(isDigit);
+    }
+}
+
+// <=, >=, <>, !=, !<, !> and || are one token; any other character is one on its own.
+void Lexer::scanSymbol()
+{
+    static const char* const twoChar[] = {"<=", ">=", "<>", "!=", "!<", "!>", "||"};
+    const QStringView two = QStringView(m_sql).mid(m_pos, 2);
+    for (const char* op : twoChar) {
+        if (two == QLatin1String(op)) {
+            m_pos += 2;
+            return;
+        }
+    }
+    ++m_pos;
+}
+
 } // namespace
 
 bool Token::isWord(const char* upperWord) const
@@ -33,133 +195,24 @@ bool Token::isWord(const char* upperWord) const
     return kind == TokenKind::Word && text.compare(QLatin1String(upperWord), Qt::CaseInsensitive) == 0;
 }
 
-std::vector<Token> tokenize(const QString& sql)
+std::vector<Token> tokenize(const QString& sql) { return Lexer(sql).tokens(); }
+
+std::vector<int> rawIndexesOfSignificant(const std::vector<Token>& tokens)
 {
-    std::vector<Token> out;
-    const qsizetype n = sql.size();
-    qsizetype i = 0;
-    auto push = [&](TokenKind k, qsizetype start, qsizetype end) {
-        Token t;
-        t.kind = k;
-        t.text = sql.mid(start, end - start);
-        t.value = t.text;
-        out.push_back(std::move(t));
-        return &out.back();
-    };
-    while (i < n) {
-        const QChar c = sql.at(i);
-        const qsizetype start = i;
-        if (isBlank(c)) {
-            while (i < n && isBlank(sql.at(i)))
-                ++i;
-            push(TokenKind::Space, start, i);
-        } else if (c == u'-' && i + 1 < n && sql.at(i + 1) == u'-') {
-            while (i < n && sql.at(i) != u'\n' && sql.at(i) != u'\r')
-                ++i;
-            push(TokenKind::Comment, start, i);
-        } else if (c == u'/' && i + 1 < n && sql.at(i + 1) == u'*') {
-            int depth = 0;
-            while (i < n) {
-                if (sql.at(i) == u'/' && i + 1 < n && sql.at(i + 1) == u'*') {
-                    ++depth;
-                    i += 2;
-                } else if (sql.at(i) == u'*' && i + 1 < n && sql.at(i + 1) == u'/') {
-                    i += 2;
-                    if (--depth == 0)
-                        break;
-                } else {
-                    ++i;
-                }
-            }
-            push(TokenKind::Comment, start, i);
-        } else if (c == u'\'' || ((c == u'N' || c == u'n') && i + 1 < n && sql.at(i + 1) == u'\'')) {
-            const bool national = c != u'\'';
-            i += national ? 2 : 1;
-            QString value;
-            bool closed = false;
-            while (i < n) {
-                if (sql.at(i) == u'\'') {
-                    if (i + 1 < n && sql.at(i + 1) == u'\'') {
-                        value += u'\'';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
-                    break;
-                }
-                value += sql.at(i++);
-            }
-            Token* t = push(TokenKind::String, start, i);
-            t->value = value;
-            t->national = national;
-            t->unterminated = !closed;
-        } else if (c == u'[' || c == u'"') {
-            const QChar close = c == u'[' ? QChar(u']') : QChar(u'"');
-            ++i;
-            QString value;
-            bool closed = false;
-            while (i < n) {
-                if (sql.at(i) == close) {
-                    if (i + 1 < n && sql.at(i + 1) == close) {
-                        value += close;
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
-                    break;
-                }
-                value += sql.at(i++);
-            }
-            Token* t = push(TokenKind::QuotedIdent, start, i);
-            t->value = value;
-            t->unterminated = !closed;
-        } else if (isDigit(c) || (c == u'.' && i + 1 < n && isDigit(sql.at(i + 1)))) {
-            if (c == u'0' && i + 1 < n && (sql.at(i + 1) == u'x' || sql.at(i + 1) == u'X')) {
-                i += 2;
-                while (i < n && (isDigit(sql.at(i)) || QStringLiteral("abcdefABCDEF").contains(sql.at(i))))
-                    ++i;
-            } else {
-                while (i < n && isDigit(sql.at(i)))
-                    ++i;
-                if (i < n && sql.at(i) == u'.') {
-                    ++i;
-                    while (i < n && isDigit(sql.at(i)))
-                        ++i;
-                }
-                if (i + 1 < n && (sql.at(i) == u'e' || sql.at(i) == u'E')
-                    && (isDigit(sql.at(i + 1))
-                        || ((sql.at(i + 1) == u'+' || sql.at(i + 1) == u'-') && i + 2 < n && isDigit(sql.at(i + 2))))) {
-                    i += 2;
-                    while (i < n && isDigit(sql.at(i)))
-                        ++i;
-                }
-            }
-            push(TokenKind::Number, start, i);
-        } else if (isWordStart(c)) {
-            while (i < n && isWordChar(sql.at(i)))
-                ++i;
-            push(TokenKind::Word, start, i);
-        } else {
-            static const char* const twoChar[] = {"<=", ">=", "<>", "!=", "!<", "!>", "||"};
-            bool matched = false;
-            if (i + 1 < n) {
-                const QString two = sql.mid(i, 2);
-                for (const char* op : twoChar) {
-                    if (two == QLatin1String(op)) {
-                        i += 2;
-                        matched = true;
-                        break;
-                    }
-                }
-            }
-            if (!matched)
-                ++i;
-            push(TokenKind::Symbol, start, i);
-        }
+    std::vector<int> raw;
+    for (int i = 0; i < static_cast<int>(tokens.size()); ++i) {
+        if (tokens[i].isSignificant())
+            raw.push_back(i);
     }
-    return out;
+    return raw;
+}
+
+QSet<QString> wordSet(std::initializer_list<const char*> upperWords)
+{
+    QSet<QString> set;
+    for (const char* word : upperWords)
+        set.insert(QString::fromLatin1(word));
+    return set;
 }
 
 QString quoteString(const QString& s)

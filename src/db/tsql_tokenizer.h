@@ -2,6 +2,7 @@
 // Lossless tokenizer for T-SQL text: the concatenation of every token's text is the input.
 #include <QSet>
 #include <QString>
+#include <initializer_list>
 #include <vector>
 
 namespace tsql {
@@ -36,6 +37,11 @@ struct Token {
 };
 
 std::vector<Token> tokenize(const QString& sql);
+// The index in tokens of each significant token (neither blank nor comment), in order.
+std::vector<int> rawIndexesOfSignificant(const std::vector<Token>& tokens);
+
+// A set of upper-case keywords for Token::isWordIn.
+QSet<QString> wordSet(std::initializer_list<const char*> upperWords);
 
 // SQL text for a string literal: quotes doubled.
 QString quoteString(const QString& s);
