@@ -15,6 +15,7 @@
 #include <sys/types.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The identity of a database file as the operating system sees it, and whether this process
@@ -124,3 +125,8 @@ private:
 QString reuseKeyOf(const ConnectionTarget& target);
 std::unique_ptr<AdoConnection> takeIdleConnection(const QString& key); // null: none fit, or reuse off
 void keepIdleConnection(std::unique_ptr<AdoConnection> connection);
+// The failure of a connect to the key that waited (a login time-out) within the last 30 s.
+std::optional<VbError> recentConnectFailure(const QString& key);
+// Records how a connect to the key ended: a failure that took a second or more is remembered,
+// anything else forgets what was remembered.
+void noteConnectResult(const QString& key, const VbError* failure, qint64 attemptMs);

@@ -6,6 +6,8 @@
 #include "base/globals.h"
 #include "platform/platform.h"
 
+#include <QElapsedTimer>
+
 namespace {
 
 constexpr long kObjectClosed = 3704;
@@ -113,9 +115,16 @@ short cT_ADODB::iConnect()
         const QString key = target.kind == ConnectionTarget::Kind::Invalid ? QString() : reuseKeyOf(target);
         if (auto idle = takeIdleConnection(key)) {
             m_conn = std::move(idle);
+        } else if (const std::optional<VbError> failed = recentConnectFailure(key)) {
+            m_errMsg = u'(' + adoNumber(failed->number) + u')' + failed->description;
+            return -1;
         } else {
             AdoConnection& c = connection();
-            if (!c.connect(target)) {
+            QElapsedTimer attempt;
+            attempt.start();
+            const bool connected = c.connect(target);
+            noteConnectResult(key, connected ? nullptr : &c.failure(), attempt.elapsed());
+            if (!connected) {
                 vAddAdoErrorLog(m_errMsg);
                 m_errMsg = u'(' + adoNumber(c.failure().number) + u')' + c.failure().description;
                 return -1;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QThread>
 
 #include <atomic>
@@ -71,6 +72,18 @@ private:
 
 thread_local IdleConnections t_idle;
 
+// A server that did not answer: its connection string fails at once for a while instead of
+// making every routine wait out the login time-out again (the start-up checks alone are five).
+constexpr qint64 kRememberFailureMs = 30 * 1000;
+constexpr qint64 kSlowFailureMs = 1000; // only a failure that made the operator wait is remembered
+struct FailedConnect {
+    QString key;
+    VbError failure;
+    QElapsedTimer since;
+};
+std::vector<FailedConnect> g_failed;
+QMutex g_failedMutex;
+
 // The connections close in their own thread while Qt still runs there: the main thread's as
 // the application object goes, another QThread's as it finishes (before wait() returns).
 // Anything else closes with the thread's own storage.
@@ -115,3 +128,23 @@ void setConnectionReuse(bool on)
 }
 
 int idleConnectionCount() { return t_idle.size(); }
+
+std::optional<VbError> recentConnectFailure(const QString& key)
+{
+    QMutexLocker lock(&g_failedMutex);
+    std::erase_if(g_failed, [](const FailedConnect& f) { return f.since.hasExpired(kRememberFailureMs); });
+    for (const FailedConnect& f : g_failed)
+        if (f.key == key)
+            return f.failure;
+    return std::nullopt;
+}
+
+void noteConnectResult(const QString& key, const VbError* failure, qint64 attemptMs)
+{
+    QMutexLocker lock(&g_failedMutex);
+    std::erase_if(g_failed, [&key](const FailedConnect& f) { return f.key == key; });
+    if (failure && attemptMs >= kSlowFailureMs && !key.isEmpty()) {
+        g_failed.push_back({key, *failure, {}});
+        g_failed.back().since.start();
+    }
+}
