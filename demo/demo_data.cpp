@@ -208,14 +208,9 @@ private:
         return d < start.addYears(-8) ? start : d;
     }
 
-    void branch(int cd, int eb, int count, int staffCount)
+    // A person's users: the first sub-number, and for some persons a second one with records of its own.
+    QList<User> makeUsers(int count, const QList<int>& active, const QDate& first)
     {
-        const QList<Staff> practitioners = staff(cd, eb, staffCount);
-        QList<int> active;
-        for (const Staff& s : practitioners)
-            if (s.active)
-                active << s.id;
-        const QDate first = current.addMonths(-(opt.months - 1));
         QList<User> users;
         for (int i = 0; i < count; ++i) {
             const int person = 101 + i;
@@ -227,7 +222,7 @@ private:
             u.frequent = i % 4 == 1;
             u.baseVisits = u.frequent ? rnd.between(16, 22) : rnd.between(4, 13);
             users << u;
-            if (i % 7 == 2) { // a second sub-number of the same person, with records of its own
+            if (i % 7 == 2) {
                 User second = u;
                 second.id = person * 100 + 2;
                 second.kind = 1 - u.kind;
@@ -236,157 +231,211 @@ private:
                 users << second;
             }
         }
-        Inserts r(
-            QStringLiteral("insert into RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSex, tBirthDay, "
-                           "tSyoryoDay, iSejutsuKubun, iKaigoLv, nTantou, iHinkaiKeikaku, cHinkaiKeikakuYM, cByoumei, "
-                           "nHKSyobyouCd, cHKSyobyouName, iMahi, iKoushuku, iHoseUmu, nLenFix)"),
-            &statements);
-        Inserts sub(
-            QStringLiteral("insert into RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou02Flg, "
-                           "iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, "
-                           "iSyoujouSonota, cSyoujouSonota)"),
-            &statements);
-        Inserts doui(QStringLiteral(
-                         "insert into RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, tDouiKaryoE, "
-                         "iHenkeiFlg, cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, "
-                         "iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH)"),
-                     &statements);
-        Inserts totals(
-            QStringLiteral("insert into 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数)"),
-            &statements);
-        Inserts records(
-            QStringLiteral("insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                           "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iSejutuBui1, iSejutuBui2, iSejutuBui3, "
-                           "iSejutuBui4, iSejutuBui5, iHariUmu, iKyuuUmu, iDenkiHariKyuuUmu, iHoseUmu, nLenFix, "
-                           "iDelFlg_Henrei)"),
-            &statements);
-        Inserts plans(
-            QStringLiteral("insert into SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, "
-                           "iSeikyuKbn, iHoseUmu, nLenFix)"),
-            &statements);
-        Inserts entries(
-            QStringLiteral(
-                "insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
-                "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, "
-                "cHyoukaDay, nStaffID, cSyoumeiDay)"),
-            &statements);
-        int recordNo = cd * 1000000 + eb * 100000, scheduleNo = recordNo;
+        return users;
+    }
+
+    // The statements of one branch, each table's rows in batches.
+    struct BranchRows {
+        int cd = 0, eb = 0;
+        QList<int> active; // the practitioners still working
+        QDate first;       // the first month generated
+        Inserts users, subs, consents, totals, records, schedules, entries;
+        int recordNo = 0, scheduleNo = 0;
+    };
+
+    // What a user's later rows repeat from the user's own row.
+    struct UserFacts {
+        int code = 0; // nHKSyobyouCd
+        int hoseUmu = 0, lenFix = 0;
+        QStringList flags; // iHKSyobyou01Flg..07Flg
+    };
+
+    void branch(int cd, int eb, int count, int staffCount)
+    {
+        const QList<Staff> practitioners = staff(cd, eb, staffCount);
+        QList<int> active;
+        for (const Staff& s : practitioners)
+            if (s.active)
+                active << s.id;
+        const QDate first = current.addMonths(-(opt.months - 1));
+        const QList<User> users = makeUsers(count, active, first);
+        BranchRows b{
+            cd,
+            eb,
+            active,
+            first,
+            Inserts(QStringLiteral(
+                        "insert into RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSex, tBirthDay, "
+                        "tSyoryoDay, iSejutsuKubun, iKaigoLv, nTantou, iHinkaiKeikaku, cHinkaiKeikakuYM, cByoumei, "
+                        "nHKSyobyouCd, cHKSyobyouName, iMahi, iKoushuku, iHoseUmu, nLenFix)"),
+                    &statements),
+            Inserts(QStringLiteral(
+                        "insert into RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou02Flg, "
+                        "iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, "
+                        "iSyoujouSonota, cSyoujouSonota)"),
+                    &statements),
+            Inserts(QStringLiteral(
+                        "insert into RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, tDouiKaryoE, "
+                        "iHenkeiFlg, cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, "
+                        "iHKSyobyou05Flg, iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH)"),
+                    &statements),
+            Inserts(QStringLiteral("insert into 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数)"),
+                    &statements),
+            Inserts(
+                QStringLiteral("insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                               "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iSejutuBui1, iSejutuBui2, iSejutuBui3, "
+                               "iSejutuBui4, iSejutuBui5, iHariUmu, iKyuuUmu, iDenkiHariKyuuUmu, iHoseUmu, nLenFix, "
+                               "iDelFlg_Henrei)"),
+                &statements),
+            Inserts(QStringLiteral(
+                        "insert into SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, "
+                        "iSeikyuKbn, iHoseUmu, nLenFix)"),
+                    &statements),
+            Inserts(QStringLiteral("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, "
+                                   "iOkiagari, iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, "
+                                   "iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, nStaffID, cSyoumeiDay)"),
+                    &statements),
+            cd * 1000000 + eb * 100000,
+            cd * 1000000 + eb * 100000,
+        };
         for (int i = 0; i < users.size(); ++i) {
             const User& u = users[i];
-            const Name f = rnd.pick(kFamily), g = rnd.pick(kGiven);
-            const int code = u.kind == 1 ? rnd.between(1, 7) : 0;
-            const bool plan = u.frequent && i % 3 == 0;
-            const int hoseUmu = rnd.between(0, 1), lenFix = rnd.between(0, 8);
-            r.add({num(cd),
-                   num(eb),
-                   num(u.id),
-                   sqlText(f.kanji + QStringLiteral("　") + g.kanji),
-                   sqlText(f.kana + QStringLiteral("　") + g.kana),
-                   num(rnd.between(1, 2)),
-                   sqlDate(birthday(i)),
-                   sqlDate(u.firstTreatment),
-                   num(u.kind),
-                   num(rnd.between(0, 5)),
-                   num(u.tantou),
-                   num(plan ? 1 : 0),
-                   plan ? sqlText(current.addMonths(-2).toString(QStringLiteral("yyyy/MM"))) : QStringLiteral("NULL"),
-                   u.kind == 0 ? sqlText(rnd.pick(kMassageDiseases)) : QStringLiteral("NULL"),
-                   num(code),
-                   code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL"),
-                   num(rnd.chance(30)),
-                   num(rnd.chance(40)),
-                   num(hoseUmu),
-                   num(lenFix)});
-            ++usersWritten;
-            QStringList flags;
-            for (int k = 1; k <= 7; ++k)
-                flags << num(u.kind == 1 && (k == code - 1 || (code == 1 && k == 7) || (k == 5 && i % 2 == 0)) ? 1 : 0);
-            sub.add(QStringList{num(cd), num(eb), num(u.id)} + flags
-                    + QStringList{num(i % 5 == 0),
-                                  i % 5 == 0 ? sqlText(QStringLiteral("しびれ")) : QStringLiteral("NULL")});
-            if (u.firstTreatment.isValid()) {
-                for (QDate d = u.firstTreatment; d <= opt.today; d = d.addMonths(6)) {
-                    if (d < first.addMonths(-6))
-                        continue;
-                    const bool changed = rnd.chance(10);
-                    doui.add(QStringList{num(cd), num(eb), num(u.id), num(d.year() * 10000 + d.month() * 100 + d.day()),
-                                         sqlDate(d), sqlDate(d.addMonths(6).addDays(-1)), num(changed ? 1 : 0),
-                                         u.kind == 0 ? sqlText(rnd.pick(kMassageDiseases)) : QStringLiteral("NULL")}
-                             + flags
-                             + QStringList{code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL")});
-                }
-            }
-
+            const UserFacts facts = writeUser(b, i, u);
+            writeConsents(b, u, facts);
             // Treatment records and the month's totals that agree with them.
             const QDate from = u.firstTreatment.isValid()
                 ? qMax(first, QDate(u.firstTreatment.year(), u.firstTreatment.month(), 1))
                 : first;
-            for (QDate m = from; m <= current; m = m.addMonths(1)) {
-                // The current month is written whole, as an office that has entered the month's records.
-                const bool thisMonth = m == current;
-                const int lastDay = m.daysInMonth();
-                const int visits =
-                    u.frequent && rnd.chance(75) ? rnd.between(16, 22) : qMax(1, u.baseVisits + rnd.between(-3, 3));
-                QList<int> days;
-                for (int d = 1; d <= lastDay; ++d)
-                    if (!u.firstTreatment.isValid() || QDate(m.year(), m.month(), d) >= u.firstTreatment)
-                        days << d;
-                for (int k = 0; k < days.size(); ++k)
-                    days.swapItemsAt(k, rnd.between(k, static_cast<int>(days.size()) - 1));
-                days = days.mid(0, qMin<qsizetype>(visits, days.size()));
-                std::sort(days.begin(), days.end());
-                int counted = 0;
-                for (int d : days) {
-                    const QDateTime start(QDate(m.year(), m.month(), d),
-                                          QTime(rnd.between(9, 16), rnd.chance(50) ? 0 : 30));
-                    const int billing = rnd.chance(3) ? 1 : 0;
-                    const bool returned = billing == 0 && rnd.chance(2);
-                    if (billing == 0 && !returned)
-                        ++counted;
-                    const bool acu = u.kind == 1;
-                    records.add({num(cd), num(eb), num(++recordNo), num(u.id),
-                                 num(rnd.chance(85) ? u.tantou : rnd.pick(active)), sqlDateTime(start),
-                                 sqlDateTime(start.addSecs(30 * 60)), num(billing), num(acu ? 0 : rnd.between(0, 1)),
-                                 num(acu ? 0 : rnd.between(0, 1)), num(acu ? 0 : rnd.between(0, 2)),
-                                 num(acu ? 0 : rnd.between(0, 2)), num(acu ? 0 : rnd.between(0, 1)), num(acu ? 1 : 0),
-                                 num(acu ? rnd.between(0, 1) : 0), num(acu ? rnd.between(0, 1) : 0), num(hoseUmu),
-                                 num(lenFix), returned ? num(1) : (rnd.chance(20) ? QStringLiteral("NULL") : num(0))});
-                    ++jisseki;
-                }
-                if (counted > 0)
-                    totals.add({num(cd), num(eb), num(u.id), num(m.year()), num(m.month()), num(counted)});
-                // Continuation entries for months of 16 or more after the first year.
-                const bool eligible = u.firstTreatment.isValid() && m >= u.firstTreatment.addYears(1).addDays(-31);
-                if (counted >= 16 && eligible && (thisMonth ? i % 2 == 0 : rnd.chance(60))) {
-                    const QDate evaluated(m.year(), m.month(), qMin(20, m.daysInMonth()));
-                    entries.add({num(cd), num(eb), num(u.id), num(m.year()), num(m.month()), num(rnd.between(0, 2)),
-                                 num(rnd.between(0, 2)), num(rnd.between(0, 2)), num(rnd.between(0, 2)),
-                                 num(rnd.between(0, 2)), num(rnd.between(0, 10)), num(rnd.between(0, 1)),
-                                 num(rnd.between(0, 5)), sqlText(rnd.pick(kReasons)),
-                                 sqlText(evaluated.toString(QStringLiteral("yyyy/MM/dd"))), num(rnd.pick(active)),
-                                 sqlText(evaluated.addDays(3).toString(QStringLiteral("yyyy/MM/dd")))});
-                    ++over16;
-                }
-            }
+            for (QDate m = from; m <= current; m = m.addMonths(1))
+                writeMonth(b, i, u, facts, m);
             // Schedules of the current and the next month.
-            for (int k = 0; k < 2; ++k) {
-                const QDate m = current.addMonths(k);
-                const int planned = u.frequent ? rnd.between(16, 22) : u.baseVisits;
-                QList<int> days;
-                for (int d = 1; d <= m.daysInMonth(); ++d)
-                    days << d;
-                for (int x = 0; x < days.size(); ++x)
-                    days.swapItemsAt(x, rnd.between(x, static_cast<int>(days.size()) - 1));
-                days = days.mid(0, planned);
-                std::sort(days.begin(), days.end());
-                for (int d : days) {
-                    plans.add({num(cd), num(eb), num(++scheduleNo), num(u.id),
-                               num(rnd.chance(85) ? u.tantou : rnd.pick(active)),
-                               num(m.year() * 10000 + m.month() * 100 + d), num(rnd.chance(3) ? 1 : 0), num(hoseUmu),
-                               num(lenFix)});
-                    ++schedules;
-                }
-            }
+            for (int k = 0; k < 2; ++k)
+                writeSchedules(b, u, facts, current.addMonths(k));
+        }
+    }
+
+    UserFacts writeUser(BranchRows& b, int i, const User& u)
+    {
+        const Name f = rnd.pick(kFamily), g = rnd.pick(kGiven);
+        UserFacts facts;
+        facts.code = u.kind == 1 ? rnd.between(1, 7) : 0;
+        const int code = facts.code;
+        const bool plan = u.frequent && i % 3 == 0;
+        facts.hoseUmu = rnd.between(0, 1);
+        facts.lenFix = rnd.between(0, 8);
+        b.users.add({num(b.cd),
+                     num(b.eb),
+                     num(u.id),
+                     sqlText(f.kanji + QStringLiteral("　") + g.kanji),
+                     sqlText(f.kana + QStringLiteral("　") + g.kana),
+                     num(rnd.between(1, 2)),
+                     sqlDate(birthday(i)),
+                     sqlDate(u.firstTreatment),
+                     num(u.kind),
+                     num(rnd.between(0, 5)),
+                     num(u.tantou),
+                     num(plan ? 1 : 0),
+                     plan ? sqlText(current.addMonths(-2).toString(QStringLiteral("yyyy/MM"))) : QStringLiteral("NULL"),
+                     u.kind == 0 ? sqlText(rnd.pick(kMassageDiseases)) : QStringLiteral("NULL"),
+                     num(code),
+                     code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL"),
+                     num(rnd.chance(30)),
+                     num(rnd.chance(40)),
+                     num(facts.hoseUmu),
+                     num(facts.lenFix)});
+        ++usersWritten;
+        for (int k = 1; k <= 7; ++k)
+            facts.flags << num(u.kind == 1 && (k == code - 1 || (code == 1 && k == 7) || (k == 5 && i % 2 == 0)) ? 1
+                                                                                                                 : 0);
+        b.subs.add(
+            QStringList{num(b.cd), num(b.eb), num(u.id)} + facts.flags
+            + QStringList{num(i % 5 == 0), i % 5 == 0 ? sqlText(QStringLiteral("しびれ")) : QStringLiteral("NULL")});
+        return facts;
+    }
+
+    // Consent records every six months from the first treatment.
+    void writeConsents(BranchRows& b, const User& u, const UserFacts& facts)
+    {
+        if (!u.firstTreatment.isValid())
+            return;
+        for (QDate d = u.firstTreatment; d <= opt.today; d = d.addMonths(6)) {
+            if (d < b.first.addMonths(-6))
+                continue;
+            const bool changed = rnd.chance(10);
+            b.consents.add(
+                QStringList{num(b.cd), num(b.eb), num(u.id), num(d.year() * 10000 + d.month() * 100 + d.day()),
+                            sqlDate(d), sqlDate(d.addMonths(6).addDays(-1)), num(changed ? 1 : 0),
+                            u.kind == 0 ? sqlText(rnd.pick(kMassageDiseases)) : QStringLiteral("NULL")}
+                + facts.flags
+                + QStringList{facts.code == 1 ? sqlText(QStringLiteral("坐骨神経痛")) : QStringLiteral("NULL")});
+        }
+    }
+
+    // The days of a month a visit falls on, at random, in order.
+    QList<int> visitDays(QList<int> days, int visits)
+    {
+        for (int k = 0; k < days.size(); ++k)
+            days.swapItemsAt(k, rnd.between(k, static_cast<int>(days.size()) - 1));
+        days = days.mid(0, qMin<qsizetype>(visits, days.size()));
+        std::sort(days.begin(), days.end());
+        return days;
+    }
+
+    // A month's treatment records, its total and, for months of 16 or more after the first year, an entry.
+    void writeMonth(BranchRows& b, int i, const User& u, const UserFacts& facts, const QDate& m)
+    {
+        // The current month is written whole, as an office that has entered the month's records.
+        const bool thisMonth = m == current;
+        const int visits =
+            u.frequent && rnd.chance(75) ? rnd.between(16, 22) : qMax(1, u.baseVisits + rnd.between(-3, 3));
+        QList<int> days;
+        for (int d = 1; d <= m.daysInMonth(); ++d)
+            if (!u.firstTreatment.isValid() || QDate(m.year(), m.month(), d) >= u.firstTreatment)
+                days << d;
+        int counted = 0;
+        for (int d : visitDays(days, visits)) {
+            const QDateTime start(QDate(m.year(), m.month(), d), QTime(rnd.between(9, 16), rnd.chance(50) ? 0 : 30));
+            const int billing = rnd.chance(3) ? 1 : 0;
+            const bool returned = billing == 0 && rnd.chance(2);
+            if (billing == 0 && !returned)
+                ++counted;
+            const bool acu = u.kind == 1;
+            b.records.add({num(b.cd), num(b.eb), num(++b.recordNo), num(u.id),
+                           num(rnd.chance(85) ? u.tantou : rnd.pick(b.active)), sqlDateTime(start),
+                           sqlDateTime(start.addSecs(30 * 60)), num(billing), num(acu ? 0 : rnd.between(0, 1)),
+                           num(acu ? 0 : rnd.between(0, 1)), num(acu ? 0 : rnd.between(0, 2)),
+                           num(acu ? 0 : rnd.between(0, 2)), num(acu ? 0 : rnd.between(0, 1)), num(acu ? 1 : 0),
+                           num(acu ? rnd.between(0, 1) : 0), num(acu ? rnd.between(0, 1) : 0), num(facts.hoseUmu),
+                           num(facts.lenFix), returned ? num(1) : (rnd.chance(20) ? QStringLiteral("NULL") : num(0))});
+            ++jisseki;
+        }
+        if (counted > 0)
+            b.totals.add({num(b.cd), num(b.eb), num(u.id), num(m.year()), num(m.month()), num(counted)});
+        const bool eligible = u.firstTreatment.isValid() && m >= u.firstTreatment.addYears(1).addDays(-31);
+        if (counted >= 16 && eligible && (thisMonth ? i % 2 == 0 : rnd.chance(60))) {
+            const QDate evaluated(m.year(), m.month(), qMin(20, m.daysInMonth()));
+            b.entries.add({num(b.cd), num(b.eb), num(u.id), num(m.year()), num(m.month()), num(rnd.between(0, 2)),
+                           num(rnd.between(0, 2)), num(rnd.between(0, 2)), num(rnd.between(0, 2)),
+                           num(rnd.between(0, 2)), num(rnd.between(0, 10)), num(rnd.between(0, 1)),
+                           num(rnd.between(0, 5)), sqlText(rnd.pick(kReasons)),
+                           sqlText(evaluated.toString(QStringLiteral("yyyy/MM/dd"))), num(rnd.pick(b.active)),
+                           sqlText(evaluated.addDays(3).toString(QStringLiteral("yyyy/MM/dd")))});
+            ++over16;
+        }
+    }
+
+    void writeSchedules(BranchRows& b, const User& u, const UserFacts& facts, const QDate& m)
+    {
+        const int planned = u.frequent ? rnd.between(16, 22) : u.baseVisits;
+        QList<int> days;
+        for (int d = 1; d <= m.daysInMonth(); ++d)
+            days << d;
+        for (int d : visitDays(days, planned)) {
+            b.schedules.add({num(b.cd), num(b.eb), num(++b.scheduleNo), num(u.id),
+                             num(rnd.chance(85) ? u.tantou : rnd.pick(b.active)),
+                             num(m.year() * 10000 + m.month() * 100 + d), num(rnd.chance(3) ? 1 : 0),
+                             num(facts.hoseUmu), num(facts.lenFix)});
+            ++schedules;
         }
     }
 
@@ -405,11 +454,10 @@ int usage(const QString& why)
 
 } // namespace
 
-int main(int argc, char** argv)
+// The command line into the options; a usage text on standard error and 2 when it is wrong.
+static int parseOptions(const QStringList& args, Options* options)
 {
-    QCoreApplication app(argc, argv);
-    Options opt;
-    const QStringList args = app.arguments().mid(1);
+    Options& opt = *options;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args[i];
         auto value = [&]() { return i + 1 < args.size() ? args[++i] : QString(); };
@@ -441,6 +489,15 @@ int main(int argc, char** argv)
         QFile::remove(opt.out);
     }
 
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    Options opt;
+    if (const int bad = parseOptions(app.arguments().mid(1), &opt))
+        return bad;
     QString error;
     if (!createSuiteDatabaseFile(opt.out, SuiteLayout::Current, &error)) {
         QTextStream(stderr) << error << '\n';

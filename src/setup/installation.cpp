@@ -66,14 +66,49 @@ public:
     {
         if (!opt.from.isEmpty() && !openOffice())
             return false;
-        if (!makeFolder(dir.path(), opt.folderOwner))
+        if (!makeFolder(dir.path(), opt.folderOwner) || !placePrograms())
             return false;
+        QByteArray massage;
+        QHash<QString, QString> folders;
+        if (!placeMassageIni(&massage) || !makeNamedFolders(massage, &folders))
+            return false;
+        if (folders.contains(QStringLiteral("SYSTEM_SYS"))
+            && !placeLayouts(folders.value(QStringLiteral("SYSTEM_SYS"))))
+            return false;
+        if (folders.contains(QStringLiteral("SYSTEM_ICON"))
+            && !placeWallpaper(massage, folders.value(QStringLiteral("SYSTEM_ICON"))))
+            return false;
+        if (folders.contains(QStringLiteral("SYSTEM_DATA"))
+            && !placeDataSettings(folders.value(QStringLiteral("SYSTEM_DATA"))))
+            return false;
+        const QString adodb = inFolder(QStringLiteral("adodb.ini"));
+        const bool newAdodb = !present(adodb);
+        const QString officeAdodb = officeFile(office, QStringLiteral("adodb.ini"));
+        if (!placeAdodbIni(adodb, newAdodb, officeAdodb) || !placeViewerSettings() || !copyOfficeProgramFiles())
+            return false;
+        if (opt.demo && !placeDemoDatabase(adodb))
+            return false;
+        if (!opt.demo && newAdodb && !officeAdodb.isEmpty())
+            noteEmbeddedDatabase(adodb);
+        return !opt.desktopEntry || placeDesktopEntry();
+    }
+
+private:
+    // The program, the viewer and the viewer's old names.
+    bool placePrograms()
+    {
         if (!placeBinary(src.program, QStringLiteral("monthly-records"))
             || !placeBinary(src.viewer, QStringLiteral("report-viewer")))
             return false;
         for (const char* name : kViewerNames)
             if (!placeViewerLink(QString::fromLatin1(name)))
                 return false;
+        return true;
+    }
+
+    // Massage.ini (the office's, or the template), then its bytes as the folder now has them.
+    bool placeMassageIni(QByteArray* massage)
+    {
         const QString massagePath = inFolder(QStringLiteral("Massage.ini"));
         const bool newMassage = !present(massagePath);
         const QString officeMassagePath = officeFile(office, QStringLiteral("Massage.ini"));
@@ -82,10 +117,14 @@ public:
         if (newMassage && officeMassagePath.isEmpty() && !opt.demo)
             rep->notes.append(QStringLiteral(
                 "Massage.ini の BASEID は見本の 0103 です。この事務所の拠点に合わせて書き換えてください。"));
-        QByteArray massage;
-        if (!readWholeFile(massagePath, &massage))
+        if (!readWholeFile(massagePath, massage))
             return fail(QStringLiteral("%1 が読めません。").arg(shown(massagePath)));
-        QHash<QString, QString> folders;
+        return true;
+    }
+
+    // The folders Massage.ini names, found as the program finds them: the program folder followed by the value.
+    bool makeNamedFolders(const QByteArray& massage, QHash<QString, QString>* folders)
+    {
         for (const char* key : kFolderKeys) {
             const QString k = QString::fromLatin1(key);
             const std::optional<QString> value = massageIniValue(massage, k);
@@ -94,54 +133,46 @@ public:
                     QStringLiteral("Massage.ini に %1 がないため、そのフォルダは作りませんでした。").arg(k));
                 continue;
             }
-            // As the program finds it: the program folder followed by the value.
             const QString folder = pathInFolder(dir.path(), *value + u'\\');
             if (!makeFolder(folder, opt.folderOwner))
                 return false;
-            folders.insert(k, folder);
+            folders->insert(k, folder);
         }
-        if (folders.contains(QStringLiteral("SYSTEM_SYS"))
-            && !placeLayouts(folders.value(QStringLiteral("SYSTEM_SYS"))))
-            return false;
-        if (folders.contains(QStringLiteral("SYSTEM_ICON"))
-            && !placeWallpaper(massage, folders.value(QStringLiteral("SYSTEM_ICON"))))
-            return false;
-        if (folders.contains(QStringLiteral("SYSTEM_DATA"))) {
-            const QString data = folders.value(QStringLiteral("SYSTEM_DATA"));
-            const QString officeData = officeFolder("SYSTEM_DATA");
-            if (!placeSetting(QStringLiteral("print-settings.ini"), pathInFolder(data, QStringLiteral("印刷設定.ini")),
-                              officeFile(officeData, QStringLiteral("印刷設定.ini")))
-                || !placeSetting(QStringLiteral("report-format.ini"),
-                                 pathInFolder(data, QStringLiteral("帳票Format.ini")),
-                                 officeFile(officeData, QStringLiteral("帳票Format.ini"))))
-                return false;
-        }
-        const QString adodb = inFolder(QStringLiteral("adodb.ini"));
-        const bool newAdodb = !present(adodb);
-        const QString officeAdodb = officeFile(office, QStringLiteral("adodb.ini"));
+        return true;
+    }
+
+    // 印刷設定.ini and 帳票Format.ini in the data folder.
+    bool placeDataSettings(const QString& data)
+    {
+        const QString officeData = officeFolder("SYSTEM_DATA");
+        return placeSetting(QStringLiteral("print-settings.ini"), pathInFolder(data, QStringLiteral("印刷設定.ini")),
+                            officeFile(officeData, QStringLiteral("印刷設定.ini")))
+            && placeSetting(QStringLiteral("report-format.ini"), pathInFolder(data, QStringLiteral("帳票Format.ini")),
+                            officeFile(officeData, QStringLiteral("帳票Format.ini")));
+    }
+
+    bool placeAdodbIni(const QString& adodb, bool isNew, const QString& officeAdodb)
+    {
         if (!placeSetting(opt.demo ? QStringLiteral("adodb.ini") : QStringLiteral("adodb-sqlserver.ini"), adodb,
                           officeAdodb))
             return false;
-        if (newAdodb && officeAdodb.isEmpty() && !opt.demo)
+        if (isNew && officeAdodb.isEmpty() && !opt.demo)
             rep->notes.append(
                 QStringLiteral("adodb.ini の接続文字列を、この事務所の SQL Server に合わせて書き換えてください。"));
-        if (!placeViewerSettings())
-            return false;
+        return true;
+    }
+
+    // The office's other files of the program folder (the viewer's settings are placed on their own).
+    bool copyOfficeProgramFiles()
+    {
         for (const char* name : kOfficeProgramFiles) {
             const QString n = QString::fromLatin1(name);
             if (n != u"report-viewer.ini" && !copyFromOffice(officeFile(office, n), inFolder(n)))
                 return false;
         }
-        if (opt.demo && !placeDemoDatabase(adodb))
-            return false;
-        if (!opt.demo && newAdodb && !officeAdodb.isEmpty())
-            noteEmbeddedDatabase(adodb);
-        if (opt.desktopEntry && !placeDesktopEntry())
-            return false;
         return true;
     }
 
-private:
     bool fail(const QString& message)
     {
         rep->error = message;
