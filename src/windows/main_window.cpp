@@ -413,7 +413,10 @@ void frmPrint利用者別月間実績表::fillGrid(const std::vector<ListRow>& r
 short frmPrint利用者別月間実績表::refreshRow(int row)
 {
     const long userNo = grdData->value(row, colIDNo).toLongLong();
-    const RowRefresh r = iDataLoad_16OVER_UMU(userNo, imD_Out->date());
+    // The row's own month (column 16): after a failed extraction the month input shows
+    // another month than the rows.
+    const QDate month = QDate::fromString(grdData->text(row, colYMD), QStringLiteral("yyyy/MM/dd"));
+    const RowRefresh r = iDataLoad_16OVER_UMU(userNo, month);
     if (r.found) {
         grdData->setValue(row, colKeizoku, r.keizoku);
         grdData->setValue(row, colSyoumei, r.syoumei);
