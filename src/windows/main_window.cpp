@@ -38,7 +38,8 @@ frmPrint利用者別月間実績表::frmPrint利用者別月間実績表(QWidget
     startupChecks = {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField};
     buildUi();
     buildMenus();
-    resize(1360, 780);
+    // Room for the title bar on a 1366 × 768 laptop screen with a panel.
+    resize(1340, 680);
 }
 
 frmPrint利用者別月間実績表::~frmPrint利用者別月間実績表() = default;
@@ -476,8 +477,9 @@ void frmPrint利用者別月間実績表::showModal()
     load();
     setWindowModality(Qt::ApplicationModal);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The frame is not known before the window shows: leave room for a title bar.
         const QRect area = screen->availableGeometry();
-        resize(qMin(width(), area.width()), qMin(height(), area.height()));
+        resize(qMin(width(), area.width() - 8), qMin(height(), area.height() - 40));
         move(area.center() - rect().center());
     }
     show();
