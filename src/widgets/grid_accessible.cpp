@@ -325,8 +325,13 @@ public:
     }
     bool selectColumn(int) override { return false; } // rows are selected whole
     bool unselectColumn(int) override { return false; }
-    // Rows came, went or moved: the cells are made anew when asked for.
-    void modelChange(QAccessibleTableModelChangeEvent*) override { dropChildren(); }
+    // Rows or columns came or went: the cells are made anew when asked for. A changed value
+    // (a tick) keeps them.
+    void modelChange(QAccessibleTableModelChangeEvent* event) override
+    {
+        if (event->modelChangeType() != QAccessibleTableModelChangeEvent::DataChanged)
+            dropChildren();
+    }
 
 private:
     QItemSelectionModel* selection() const { return grid()->selectionModel(); }
