@@ -467,7 +467,7 @@ void ButtonCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt, con
 
     const bool current = opt.state & QStyle::State_HasFocus;
     QStyleOptionButton b;
-    b.rect = opt.rect.adjusted(2, 2, -2, -2);
+    b.rect = current ? opt.rect.adjusted(3, 3, -3, -3) : opt.rect.adjusted(2, 2, -2, -2);
     b.text = m_caption;
     b.palette = opt.palette;
     b.fontMetrics = opt.fontMetrics;
@@ -479,14 +479,13 @@ void ButtonCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt, con
     style->drawControl(QStyle::CE_PushButton, &b, p, w);
     if (!current)
         return;
-    // The current cell is framed as every other cell is, whatever the style does with the button.
-    QStyleOptionFocusRect focus;
-    focus.state = opt.state | QStyle::State_KeyboardFocusChange | QStyle::State_Item;
-    focus.direction = opt.direction;
-    focus.palette = opt.palette;
-    focus.rect = opt.rect.adjusted(1, 1, -1, -1);
-    focus.backgroundColor = opt.palette.color(QPalette::Base);
-    style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, p, w);
+    // The current cell: a frame round the button in the colour of text, which stands out on
+    // the row's colour whether it is selected or not and the window active or not.
+    p->save();
+    p->setPen(QPen(opt.palette.color(QPalette::Active, QPalette::Text), 2));
+    p->setBrush(Qt::NoBrush);
+    p->drawRect(QRectF(opt.rect).adjusted(1, 1, -1, -1));
+    p->restore();
 }
 
 bool ButtonCellDelegate::editorEvent(QEvent* e, QAbstractItemModel*, const QStyleOptionViewItem&,
