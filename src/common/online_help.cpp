@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -63,11 +64,19 @@ short iReadHelpAccount(QString* user, QString* password)
 QString helpAddressWithQuery(const QString& address, bool haveAccount, const QString& user, const QString& password,
                              short topic)
 {
-    if (!haveAccount)
-        return address;
-    const QString query = QStringLiteral("zi=") + encoded(reversed(user)) + QStringLiteral("&zp=")
-        + encoded(reversed(password)) + QStringLiteral("&lk=") + QString::number(topic >= 1 ? topic : 1);
-    return address + (address.contains(u'?') ? u'&' : u'?') + query;
+    // Read as tolerantly as a browser's address bar: blanks, "|" and other characters an
+    // address cannot hold come out percent-encoded (UTF-8), so the browser gets a valid address.
+    QUrl url(address, QUrl::TolerantMode);
+    if (!url.isValid())
+        return {};
+    if (haveAccount) {
+        const QString query = QStringLiteral("zi=") + encoded(reversed(user)) + QStringLiteral("&zp=")
+            + encoded(reversed(password)) + QStringLiteral("&lk=") + QString::number(topic >= 1 ? topic : 1);
+        // The query goes before a "#fragment", after a query the address already has.
+        const QString existing = url.query(QUrl::FullyEncoded);
+        url.setQuery(existing.isEmpty() ? query : existing + u'&' + query, QUrl::StrictMode);
+    }
+    return QString::fromLatin1(url.toEncoded());
 }
 
 void vOnlineHelp(short topic)
@@ -81,7 +90,14 @@ void vOnlineHelp(short topic)
     const bool haveAccount = iReadHelpAccount(&user, &password) == 0;
     if (gHelpAddress.isEmpty())
         return;
+    const QString address = helpAddressWithQuery(gHelpAddress, haveAccount, user, password, topic);
+    if (address.isEmpty()) {
+        // Not reported to the operator, as a failure of the browser is not; the address of the
+        // version file carries no account values.
+        std::fprintf(stderr, "Kovani.Ver: ADDRESS is not a usable address: %s\n", qPrintable(gHelpAddress));
+        return;
+    }
     // The credentials stay in the query (the help server needs them); no copy of the
     // address is logged or kept anywhere else.
-    platform().openUrl(helpAddressWithQuery(gHelpAddress, haveAccount, user, password, topic));
+    platform().openUrl(address);
 }

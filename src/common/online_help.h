@@ -15,9 +15,10 @@ short iLoadHelpAddress();
 // each kind winning. -1 when the file cannot be read.
 short iReadHelpAccount(QString* user, QString* password);
 
-// The address with the account's query for a topic: each value reversed and percent-encoded,
-// "&lk=" the topic (1 when below 1). Without an account (empty user and password) the
-// address alone.
+// The address the browser is given: the address percent-encoded where it has to be (blanks,
+// "|", non-ASCII), with the account's query for a topic before any "#fragment" (each value
+// reversed and percent-encoded, "&lk=" the topic, 1 when below 1). Without an account the
+// address alone; empty when the address cannot be made valid.
 QString helpAddressWithQuery(const QString& address, bool haveAccount, const QString& user, const QString& password,
                              short topic);
 

@@ -16,6 +16,9 @@
 
 void installJapaneseUi()
 {
+    // Whatever the session's locale: calendars name months and weekdays in Japanese
+    // (5月, 月 火 水…), as on the suite's Windows machines.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     static QTranslator qtbase;
     if (qtbase.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -100,7 +103,8 @@ bool QtPlatform::startProgram(const QString& program, const QStringList& args, W
 
 void QtPlatform::openUrl(const QString& address)
 {
-    // The address arrives encoded: read strictly, so the browser gets exactly this text.
+    // The address arrives encoded (online_help): read strictly, so the browser gets exactly
+    // this text, the one scripted mode writes as OPEN.
     const QUrl url = QUrl::fromEncoded(address.toUtf8(), QUrl::StrictMode);
     // The address may carry credentials: a failure is noted without it.
     if (!url.isValid() || !QDesktopServices::openUrl(url))

@@ -15,7 +15,8 @@ private:
     int m_busy = 0;
 };
 
-// Japanese captions of Qt's standard buttons and the CJK font, for every window of the suite.
+// The Japanese locale (calendars, dates), Japanese captions of Qt's standard buttons and the
+// CJK font, for every window of the suite; before the first window is made.
 void installJapaneseUi();
 
 // CR, LF and CRLF all become line breaks in a message box.

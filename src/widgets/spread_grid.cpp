@@ -1,5 +1,7 @@
 #include "spread_grid.h"
 
+#include "grid_accessible.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -215,6 +217,7 @@ QSize GridHeader::sectionSizeFromContents(int logical) const
 
 SpreadGrid::SpreadGrid(int maxCols, QWidget* parent) : QTableWidget(0, maxCols, parent)
 {
+    installGridAccessibility();
     auto* header = new GridHeader(this);
     setHorizontalHeader(header);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -427,7 +430,7 @@ void SpreadGrid::keyPressEvent(QKeyEvent* e)
     if (cur.isValid() && isActivationKey(e)) {
         const int row = cur.row() + 1, col = cur.column() + 1;
         const bool space = e->key() == Qt::Key_Space || e->key() == Qt::Key_Select;
-        if (col == m_buttonCol) {
+        if (col == m_buttonCol && space) {
             clickButton(row, col);
             e->accept();
             return;
@@ -453,14 +456,36 @@ ButtonCellDelegate::ButtonCellDelegate(SpreadGrid* grid, QString caption)
 
 void ButtonCellDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt, const QModelIndex& idx) const
 {
+    const QWidget* w = opt.widget;
+    QStyle* style = w ? w->style() : QApplication::style();
+    // The cell's own background (the selected row runs through it), then the button.
+    QStyleOptionViewItem cell(opt);
+    initStyleOption(&cell, idx);
+    cell.text.clear();
+    cell.state &= ~QStyle::State_HasFocus;
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, p, w);
+
+    const bool current = opt.state & QStyle::State_HasFocus;
     QStyleOptionButton b;
-    b.rect = opt.rect.adjusted(2, 2, -2, -2);
+    b.rect = current ? opt.rect.adjusted(3, 3, -3, -3) : opt.rect.adjusted(2, 2, -2, -2);
     b.text = m_caption;
+    b.palette = opt.palette;
+    b.fontMetrics = opt.fontMetrics;
     b.state = QStyle::State_Enabled | QStyle::State_Raised;
     if (m_pressed == idx)
         b.state |= QStyle::State_Sunken;
-    const QWidget* w = opt.widget;
-    (w ? w->style() : QApplication::style())->drawControl(QStyle::CE_PushButton, &b, p, w);
+    if (current)
+        b.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange;
+    style->drawControl(QStyle::CE_PushButton, &b, p, w);
+    if (!current)
+        return;
+    // The current cell: a frame round the button in the colour of text, which stands out on
+    // the row's colour whether it is selected or not and the window active or not.
+    p->save();
+    p->setPen(QPen(opt.palette.color(QPalette::Active, QPalette::Text), 2));
+    p->setBrush(Qt::NoBrush);
+    p->drawRect(QRectF(opt.rect).adjusted(1, 1, -1, -1));
+    p->restore();
 }
 
 bool ButtonCellDelegate::editorEvent(QEvent* e, QAbstractItemModel*, const QStyleOptionViewItem&,

@@ -2,9 +2,10 @@
 // The spreadsheet grid stand-in: a QTableWidget that speaks 1-based rows and columns
 // (row 0 is the header), with check-box and button cells, hidden and locked columns,
 // a redraw switch and a stable multi-key sort. Everything the mouse does in it the keyboard
-// does too: Enter or Space on a header sorts (onDoubleClick with row 0), Enter or Space on a
-// button cell presses it, Space on the check cell toggles it, Enter on any other cell acts as a
-// double click on it.
+// does too: Enter or Space on a header sorts (onDoubleClick with row 0), Space on a button cell
+// presses it, Space on the check cell toggles it, Enter on any data cell (a button cell too)
+// acts as a double click on it. Screen readers find the same actions on the cells (Toggle on a
+// check cell, Press on a button cell: grid_accessible.h).
 #include <QColor>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
@@ -32,6 +33,8 @@ public:
     // A click anywhere in a cell of this column, or Space on it, toggles its check box.
     void setCheckColumn(int col);
     void setButtonColumn(int col, const QString& caption);
+    int checkColumn() const { return m_checkCol; }
+    int buttonColumn() const { return m_buttonCol; }
     void setColHidden(int col, bool hidden) { setColumnHidden(col - 1, hidden); }
     bool colHidden(int col) const { return isColumnHidden(col - 1); }
     // Columns first..last cannot be edited by the operator (the check box stays usable elsewhere).

@@ -38,7 +38,8 @@ frmPrint利用者別月間実績表::frmPrint利用者別月間実績表(QWidget
     startupChecks = {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField};
     buildUi();
     buildMenus();
-    resize(1360, 780);
+    // Room for the title bar on a 1366 × 768 laptop screen with a panel.
+    resize(1340, 680);
 }
 
 frmPrint利用者別月間実績表::~frmPrint利用者別月間実績表() = default;
@@ -413,7 +414,10 @@ void frmPrint利用者別月間実績表::fillGrid(const std::vector<ListRow>& r
 short frmPrint利用者別月間実績表::refreshRow(int row)
 {
     const long userNo = grdData->value(row, colIDNo).toLongLong();
-    const RowRefresh r = iDataLoad_16OVER_UMU(userNo, imD_Out->date());
+    // The row's own month (column 16): after a failed extraction the month input shows
+    // another month than the rows.
+    const QDate month = QDate::fromString(grdData->text(row, colYMD), QStringLiteral("yyyy/MM/dd"));
+    const RowRefresh r = iDataLoad_16OVER_UMU(userNo, month);
     if (r.found) {
         grdData->setValue(row, colKeizoku, r.keizoku);
         grdData->setValue(row, colSyoumei, r.syoumei);
@@ -473,8 +477,9 @@ void frmPrint利用者別月間実績表::showModal()
     load();
     setWindowModality(Qt::ApplicationModal);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The frame is not known before the window shows: leave room for a title bar.
         const QRect area = screen->availableGeometry();
-        resize(qMin(width(), area.width()), qMin(height(), area.height()));
+        resize(qMin(width(), area.width() - 8), qMin(height(), area.height() - 40));
         move(area.center() - rect().center());
     }
     show();

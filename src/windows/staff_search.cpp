@@ -350,6 +350,11 @@ bool frm施術者検索::eventFilter(QObject* watched, QEvent* e)
     case Qt::Key_F12: closeWithoutChoice(); return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // On 確 定 or on a row of the list it confirms, as a click or a double click does.
+        if (target == but_Act[0] || target == spr_1ran) {
+            vWhenSeledOK();
+            return true;
+        }
         if (qobject_cast<QLineEdit*>(target) || qobject_cast<QRadioButton*>(target) || qobject_cast<QCheckBox*>(target)
             || qobject_cast<QComboBox*>(target))
             focusNextChild();

@@ -181,7 +181,7 @@ TEST_F(DocumentCommands, ButtonCellOpensTheSubWindowAndRefreshesTheRow)
     EXPECT_EQ(w->grdData->text(row, colSyoumei), QStringLiteral("佐藤　一郎"));
     EXPECT_TRUE(rec.messages.isEmpty());
 
-    // By keyboard: Enter on the focused cell; a refresh that fails is reported.
+    // By keyboard: Space on the focused cell; a refresh that fails is reported.
     shownId.clear();
     whenModal<QDialog>([&](QDialog* m) {
         shownId = m->findChild<QLineEdit*>(QStringLiteral("txtRiyoushaID"))->text();
@@ -190,7 +190,7 @@ TEST_F(DocumentCommands, ButtonCellOpensTheSubWindowAndRefreshesTheRow)
     });
     w->grdData->setFocus();
     w->grdData->setCurrentCell(row - 1, colHinkaiButton - 1);
-    QTest::keyClick(w->grdData, Qt::Key_Return);
+    QTest::keyClick(w->grdData, Qt::Key_Space);
     EXPECT_EQ(shownId, QStringLiteral("10101"));
     expectFailedRefresh(rec);
 
