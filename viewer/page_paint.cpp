@@ -1,14 +1,66 @@
 #include "page_paint.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
+#include <QTextStream>
 #include <map>
 #include <tuple>
 
-QString sansFamily() { return QStringLiteral("Noto Sans CJK JP"); }
-QString serifFamily() { return QStringLiteral("Noto Serif CJK JP"); }
+namespace {
+
+struct PrintFamilies {
+    QString sans = QStringLiteral("Noto Sans CJK JP");
+    QString serif = QStringLiteral("Noto Serif CJK JP");
+};
+
+// The print faces (print-sans-regular.otf …) from "fonts" beside the program or from the build
+// folder; without them the system's Noto faces, whose look-alike code points can turn 月 into ⽉
+// in a PDF's text.
+PrintFamilies loadPrintFamilies()
+{
+    PrintFamilies families;
+    const QStringList folders{QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"),
+                              QStringLiteral(REPORT_VIEWER_BUILD_FONTS)};
+    for (const auto& [kind, family] : {std::pair(QStringLiteral("sans"), &families.sans),
+                                       std::pair(QStringLiteral("serif"), &families.serif)}) {
+        QString loaded;
+        for (const QString& weight : {QStringLiteral("regular"), QStringLiteral("bold")}) {
+            const QString file = QStringLiteral("print-%1-%2.otf").arg(kind, weight);
+            for (const QString& folder : folders) {
+                const int id = QFile::exists(folder + u'/' + file)
+                    ? QFontDatabase::addApplicationFont(folder + u'/' + file)
+                    : -1;
+                if (id >= 0) {
+                    loaded = QFontDatabase::applicationFontFamilies(id).value(0);
+                    break;
+                }
+            }
+        }
+        if (!loaded.isEmpty())
+            *family = loaded;
+        else
+            QTextStream(stderr) << "report-viewer: 印刷用の書体 print-" << kind << "-*.otf が見つかりません。"
+                                << *family << " で描きます（PDF の文字が部首の字に化けることがあります）。" << Qt::endl;
+    }
+    return families;
+}
+
+const PrintFamilies& printFamilies()
+{
+    static const PrintFamilies families = loadPrintFamilies();
+    return families;
+}
+
+} // namespace
+
+QString sansFamily() { return printFamilies().sans; }
+QString serifFamily() { return printFamilies().serif; }
 
 namespace {
 
@@ -25,7 +77,14 @@ struct DevicePainter {
     QFont font(const FontStyle& style, double factor = 1.0) const
     {
         QFont font(style.serif ? serifFamily() : sansFamily());
-        font.setPointSizeF(qMax(0.5, style.size * fontScale * factor));
+        // Fonts come in whole device pixels: the nearest, but a text meant to stay at or above
+        // the legibility floor never rounds below it.
+        const double pxPerPt = fontScale * painter.device()->logicalDpiY() / 72.0;
+        const double layoutPt = style.size * factor;
+        int px = qMax(1, qRound(layoutPt * pxPerPt));
+        if (layoutPt >= kMinTextPt - 1e-9)
+            px = qMax(px, qCeil(kMinTextPt * pxPerPt - 1e-6));
+        font.setPixelSize(px);
         font.setBold(style.bold);
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setStyleStrategy(QFont::PreferNoShaping);

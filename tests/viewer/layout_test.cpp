@@ -160,7 +160,9 @@ TEST(ViewerLayout, GridWrapsAt41CellsKeepingLineBreaks)
                                                    "text":"{r}"}]})",
                               "\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n"));
     d.finish();
-    EXPECT_EQ(d.overflowNotes(), QStringList{"2 ページ: 2 文字 × 2 行の枠に入りきらない文字は印刷されません。"});
+    EXPECT_EQ(d.overflowNotes(),
+              QStringList{"2 ページ: 文字を 7 ポイントまで小さくしても枠に入りきらないため、最後を「…（以下略）」として"
+                          "切って印刷します。"});
 }
 
 TEST(ViewerLayout, TablePagesBreak)
