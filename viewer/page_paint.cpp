@@ -19,14 +19,14 @@ struct PrintFamilies {
     QString serif = QStringLiteral("Noto Serif CJK JP");
 };
 
-// The print faces (print-sans-regular.otf …) from "fonts" beside the program or from the build
-// folder; without them the system's Noto faces, whose look-alike code points can turn 月 into ⽉
-// in a PDF's text.
+// The print faces (print-sans-regular.otf …) from "fonts" beside the program, in the package's
+// tree (installation folders hold a copy of the viewer only) or in the build folder; without
+// them the system's Noto faces, whose look-alike code points can turn 月 into ⽉ in a PDF's text.
 PrintFamilies loadPrintFamilies()
 {
     PrintFamilies families;
     const QStringList folders{QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"),
-                              QStringLiteral(REPORT_VIEWER_BUILD_FONTS)};
+                              QStringLiteral(REPORT_VIEWER_PACKAGE_FONTS), QStringLiteral(REPORT_VIEWER_BUILD_FONTS)};
     for (const auto& [kind, family] : {std::pair(QStringLiteral("sans"), &families.sans),
                                        std::pair(QStringLiteral("serif"), &families.serif)}) {
         QString loaded;
