@@ -142,8 +142,9 @@ TEST_F(ViewerRun, AreaCodesTickTheAreaRowForOneAndTheDeformityRowForTwo)
     const QStringList codes[] = {{"1", "2", "0", "2", "1"}, {"2", "0", "1", "1", "2"}, {"0", "1", "2", "0", "0"}};
     const double x[] = {50, 74, 98, 122, 146}, areaRow = 73.075, deformityRow = 79.825, box = 3.6;
     const int dpi = 150;
-    for (const auto& [layout, data] :
-         QList<std::pair<QString, QString>>(std::begin(kForms), std::end(kForms)) << std::pair("施術計画書.wfd", "施術計画書")) {
+    QList<std::pair<QString, QString>> layouts(std::begin(kForms), std::end(kForms));
+    layouts.append(std::pair<QString, QString>("施術計画書.wfd", "施術計画書"));
+    for (const auto& [layout, data] : layouts) {
         SCOPED_TRACE(layout.toStdString());
         QList<QHash<QString, QString>> pages;
         for (const QStringList& page : codes) {
@@ -161,9 +162,10 @@ TEST_F(ViewerRun, AreaCodesTickTheAreaRowForOneAndTheDeformityRowForTwo)
                 const QString code = codes[p][i];
                 EXPECT_EQ(inked(image, QRectF(x[i], areaRow, box, box), dpi), code == "1" || (i == 4 && code == "2"))
                     << "page " << p + 1 << " area " << i + 1;
-                if (i < 4)
+                if (i < 4) {
                     EXPECT_EQ(inked(image, QRectF(x[i], deformityRow, box, box), dpi), code == "2")
                         << "page " << p + 1 << " deformity " << i + 1;
+                }
             }
         }
     }
