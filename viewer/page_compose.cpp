@@ -501,21 +501,30 @@ double Document::contentScale(int index) const
     return fit * output.zoomPercent / 100.0;
 }
 
+QString Document::pageName(int index) const
+{
+    if (index < 0 || index >= m_index.size())
+        return QString();
+    const auto [report, pageOfReport] = m_index.at(index);
+    const QString label = reports.at(report).pageLabel(pageOfReport);
+    return label.isEmpty() ? QStringLiteral("%1 ページ").arg(index + 1)
+                           : QStringLiteral("%1 ページ（%2）").arg(index + 1).arg(label);
+}
+
+QString gridCutNote(const QString& pageName, const DrawOp& grid)
+{
+    return QStringLiteral("%1: 文字を %2 ポイントまで小さくしても枠に入りきらないため、最後を「%3」として切って印刷します。")
+        .arg(pageName)
+        .arg(grid.font.size)
+        .arg(kCutMark);
+}
+
 QStringList Document::overflowNotes() const
 {
     QStringList notes;
-    for (int i = 0; i < pageCount(); ++i) {
-        const auto [report, pageOfReport] = m_index.at(i);
-        const QString label = reports.at(report).pageLabel(pageOfReport);
-        const QString where = label.isEmpty() ? QStringLiteral("%1 ページ").arg(i + 1)
-                                              : QStringLiteral("%1 ページ（%2）").arg(i + 1).arg(label);
+    for (int i = 0; i < pageCount(); ++i)
         for (const DrawOp& op : page(i).ops)
             if (op.kind == DrawOp::Kind::GridText && op.overflow)
-                notes.append(QStringLiteral("%1: 文字を %2 ポイントまで小さくしても枠に入りきらないため、"
-                                            "最後を「%3」として切って印刷します。")
-                                 .arg(where)
-                                 .arg(op.font.size)
-                                 .arg(kCutMark));
-    }
+                notes.append(gridCutNote(pageName(i), op));
     return notes;
 }

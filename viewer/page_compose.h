@@ -126,6 +126,9 @@ private:
     mutable bool m_sliced = false;
 };
 
+// The note on a grid box whose text was cut (DrawOp::overflow).
+QString gridCutNote(const QString& pageName, const DrawOp& grid);
+
 // Output settings of the command file.
 struct OutputSettings {
     QString paper; // empty: each layout's own size
@@ -146,8 +149,11 @@ public:
     // The paper the page is printed on, and where the layout's page lands on it.
     QPageLayout pageLayout(int index) const;
     double contentScale(int index) const; // layout millimetres -> paper millimetres
-    // One note per page whose text is cut to fit a grid box, naming the page and its record.
+    // One note per page whose text is cut to fit a grid box, naming the page and its record
+    // (cutNotes() of page_paint.h adds the fitted texts, which need fonts to measure).
     QStringList overflowNotes() const;
+    // "3 ページ（10101 佐藤 一郎）": the page and its record, for messages.
+    QString pageName(int index) const;
 
 private:
     QList<std::pair<int, int>> m_index; // (report, page within it)

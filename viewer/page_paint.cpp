@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -129,6 +130,16 @@ struct DevicePainter {
         painter.setPen(pen);
     }
 
+    // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
+    FittedText fitted(const DrawOp& op)
+    {
+        const double mmPerPx = 1.0 / pxPerMm;
+        return fitText(
+            op.text, op.font.size, op.rect.size(),
+            [&](const QString& piece, double pt) { return metricsAt(op.font, pt).horizontalAdvance(piece) * mmPerPx; },
+            [&](double pt) { return metricsAt(op.font, pt).height() * mmPerPx; });
+    }
+
     void text(const DrawOp& op)
     {
         const QRectF box = deviceRect(op.rect);
@@ -138,12 +149,7 @@ struct DevicePainter {
             painter.drawText(box, int(op.align), op.text);
             return;
         }
-        // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
-        const double mmPerPx = 1.0 / pxPerMm;
-        const FittedText fitted = fitText(
-            op.text, op.font.size, op.rect.size(),
-            [&](const QString& piece, double pt) { return metricsAt(op.font, pt).horizontalAdvance(piece) * mmPerPx; },
-            [&](double pt) { return metricsAt(op.font, pt).height() * mmPerPx; });
+        const FittedText fitted = this->fitted(op);
         const double factor = fitted.sizePt / op.font.size;
         useFont(op.font, factor);
         painter.setPen(op.color);
@@ -235,6 +241,30 @@ void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPoin
         }
     }
     painter.restore();
+}
+
+QStringList cutNotes(const Document& doc)
+{
+    // Measured at the PDF's resolution, on an image standing in for its page.
+    const int dpi = 720;
+    QImage device(1, 1, QImage::Format_Mono);
+    device.setDotsPerMeterX(qRound(dpi / 0.0254));
+    device.setDotsPerMeterY(qRound(dpi / 0.0254));
+    QPainter painter(&device);
+    DevicePainter measure{painter, dpi / 25.4, {}, 1.0};
+    QStringList notes;
+    for (int i = 0; i < doc.pageCount(); ++i) {
+        for (const DrawOp& op : doc.page(i).ops) {
+            if (op.kind == DrawOp::Kind::GridText && op.overflow)
+                notes.append(gridCutNote(doc.pageName(i), op));
+            else if (op.kind == DrawOp::Kind::Text && op.fit && measure.fitted(op).cut)
+                notes.append(QStringLiteral("%1: 「%2」は %3 ポイントでも枠に入りきらないため、最後を「…」として切って"
+                                            "印刷します。")
+                                 .arg(doc.pageName(i), op.text.simplified().left(20) + QStringLiteral("…"))
+                                 .arg(kMinTextPt));
+        }
+    }
+    return notes;
 }
 
 void paintDocumentPage(QPainter& painter, const Document& doc, int index, const PrintFit& fit)

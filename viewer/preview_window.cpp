@@ -246,7 +246,7 @@ void PreviewWindow::savePdf()
 
 void PreviewWindow::print()
 {
-    tellCuts(m_doc.overflowNotes(), m_doc.title);
+    tellCuts(cutNotes(m_doc), m_doc.title);
     QString error;
     if (!printWithDialog(m_doc, this, &error, m_archiveFolder))
         platform().messageBox(error, MsgButtons::Ok, MsgIcon::Critical, m_doc.title);
@@ -281,7 +281,7 @@ int runViewerWithWindow(const ViewerArguments& args)
     if (!buildDocument(commands, &doc, &warnings, &error))
         return fail((warnings + QStringList{error}).join(u'\n'), ExitBadInput);
     const int okCode = warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
-    const QStringList cuts = doc.overflowNotes();
+    const QStringList cuts = cutNotes(doc);
     warnings += cuts; // shown, but no reason for another exit code
     for (const QString& warning : warnings)
         err << "report-viewer: " << warning << Qt::endl;

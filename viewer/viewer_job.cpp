@@ -417,7 +417,7 @@ int runWithoutWindow(const ViewerArguments& args, QTextStream& err)
         say(error);
         return ExitBadInput;
     }
-    for (const QString& warning : warnings + doc.overflowNotes())
+    for (const QString& warning : warnings + cutNotes(doc))
         say(warning);
     if (!writeDocumentPdf(doc, headlessPdfPath(args, doc.title), &error)) {
         say(error);
