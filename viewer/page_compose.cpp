@@ -513,7 +513,8 @@ QString Document::pageName(int index) const
 
 QString gridCutNote(const QString& pageName, const DrawOp& grid)
 {
-    return QStringLiteral("%1: 文字を %2 ポイントまで小さくしても枠に入りきらないため、最後を「%3」として切って印刷します。")
+    return QStringLiteral(
+               "%1: 文字を %2 ポイントまで小さくしても枠に入りきらないため、最後を「%3」として切って印刷します。")
         .arg(pageName)
         .arg(grid.font.size)
         .arg(kCutMark);

@@ -47,7 +47,6 @@ QString formatValue(const QString& value, const QString& format);
 // True when a value selects an option: equal texts, or equal numbers.
 bool sameValue(const QString& value, const QString& option);
 
-
 // Legibility and the printable edge of paper.
 constexpr double kMinTextPt = 7.0;         // shrink-to-fit stops here
 constexpr double kWrapPitchEm = 1.2;       // line pitch of text wrapped at that size

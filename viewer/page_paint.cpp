@@ -8,8 +8,8 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
-#include <QtMath>
 #include <QTextStream>
+#include <QtMath>
 #include <map>
 #include <tuple>
 
@@ -28,15 +28,14 @@ PrintFamilies loadPrintFamilies()
     PrintFamilies families;
     const QStringList folders{QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"),
                               QStringLiteral(REPORT_VIEWER_PACKAGE_FONTS), QStringLiteral(REPORT_VIEWER_BUILD_FONTS)};
-    for (const auto& [kind, family] : {std::pair(QStringLiteral("sans"), &families.sans),
-                                       std::pair(QStringLiteral("serif"), &families.serif)}) {
+    for (const auto& [kind, family] :
+         {std::pair(QStringLiteral("sans"), &families.sans), std::pair(QStringLiteral("serif"), &families.serif)}) {
         QString loaded;
         for (const QString& weight : {QStringLiteral("regular"), QStringLiteral("bold")}) {
             const QString file = QStringLiteral("print-%1-%2.otf").arg(kind, weight);
             for (const QString& folder : folders) {
-                const int id = QFile::exists(folder + u'/' + file)
-                    ? QFontDatabase::addApplicationFont(folder + u'/' + file)
-                    : -1;
+                const int id =
+                    QFile::exists(folder + u'/' + file) ? QFontDatabase::addApplicationFont(folder + u'/' + file) : -1;
                 if (id >= 0) {
                     loaded = QFontDatabase::applicationFontFamilies(id).value(0);
                     break;

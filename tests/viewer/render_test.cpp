@@ -174,7 +174,8 @@ TEST_F(ViewerRun, AreaCodesTickTheAreaRowForOneAndTheDeformityRowForTwo)
 
 TEST_F(ViewerRun, LongReasonsPrintWholeAtASmallerSizeOrCutWithAMarkTheRunReports)
 {
-    const QString sentence = QStringLiteral("脳梗塞後遺症により右片麻痺があり、関節の拘縮が進んでいる。歩行時に\"ふらつき\"があり転倒の危険が高い。");
+    const QString sentence = QStringLiteral(
+        "脳梗塞後遺症により右片麻痺があり、関節の拘縮が進んでいる。歩行時に\"ふらつき\"があり転倒の危険が高い。");
     auto reasonOf = [&](int length) { return sentence.repeated(length / sentence.size() + 1).left(length); };
     const QString full = QString(410, u'あ').replace(0, 12, QStringLiteral("４１文字×１０行の理由：")),
                   long1000 = reasonOf(955) + QStringLiteral("\r\nｽﾐｽ様（ﾃｽﾄ）～ABC") + reasonOf(25),
@@ -192,7 +193,8 @@ TEST_F(ViewerRun, LongReasonsPrintWholeAtASmallerSizeOrCutWithAMarkTheRunReports
         EXPECT_TRUE(cut.contains(squeezed(QStringLiteral("痛み…（以下略）")))) << cut.toStdString();
         EXPECT_LT(cut.count(QStringLiteral("痛み")), 250);
         // Only the cut texts are reported, by page and user.
-        EXPECT_TRUE(messages.contains(QRegularExpression("2 ページ（10101 佐藤 一郎）: 「脳梗塞後遺症[^」]*」は 7 ポイントでも")))
+        EXPECT_TRUE(messages.contains(
+            QRegularExpression("2 ページ（10101 佐藤 一郎）: 「脳梗塞後遺症[^」]*」は 7 ポイントでも")))
             << messages.toStdString();
         EXPECT_TRUE(messages.contains("3 ページ（10101 佐藤 一郎）: 文字を 7 ポイントまで小さくしても"))
             << messages.toStdString();

@@ -102,8 +102,9 @@ QList<double> pdfTextSizes(const QString& pdf)
 QImage pdfPageImage(const QString& pdf, int page, int dpi)
 {
     const QString png = pdf + QStringLiteral("-page");
-    toolOutput(QStringLiteral("pdftoppm"), {"-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                                            QString::number(page), "-gray", "-png", "-singlefile", pdf, png});
+    toolOutput(QStringLiteral("pdftoppm"),
+               {"-r", QString::number(dpi), "-f", QString::number(page), "-l", QString::number(page), "-gray", "-png",
+                "-singlefile", pdf, png});
     return QImage(png + QStringLiteral(".png"));
 }
 
