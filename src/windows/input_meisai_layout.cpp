@@ -433,15 +433,12 @@ QGroupBox* frmInputMeisai::buildReason()
     const QFontMetrics fm(txtRiyuu->font());
     txtRiyuu->setMinimumSize(fm.horizontalAdvance(QString(41, QChar(0x3042))) + 30, fm.lineSpacing() * 10 + 14);
     v->addWidget(txtRiyuu, 1);
-    // How many of the printed box's lines the text takes at its normal size, wrapped as printed.
-    auto* note = new QHBoxLayout;
-    note->addWidget(new QLabel(QStringLiteral("【レイアウトの最大は横41文字×縦10行までとなります】")));
-    note->addStretch(1);
+    v->addWidget(new QLabel(QStringLiteral("【レイアウトの最大は横41文字×縦10行までとなります】")));
+    // Under it, how many of the printed box's lines the text takes at its normal size, wrapped as printed.
     auto* lines = new QLabel;
     lines->setObjectName(QStringLiteral("lblRiyuuLines"));
     lines->setAccessibleName(QStringLiteral("理由の行数"));
-    note->addWidget(lines);
-    v->addLayout(note);
+    v->addWidget(lines);
     auto count = [this, lines] {
         const int used = gridLineCount(txtRiyuu->toPlainText(), 41);
         lines->setText(used <= 10 ? QStringLiteral("%1 / 10 行").arg(used)
