@@ -442,7 +442,7 @@ QGroupBox* frmInputMeisai::buildReason()
     auto count = [this, lines] {
         const int used = gridLineCount(txtRiyuu->toPlainText(), 41);
         lines->setText(used <= 10 ? QStringLiteral("%1 / 10 行").arg(used)
-                                  : QStringLiteral("%1 / 10 行（印刷では文字を小さくして収めます）").arg(used));
+                                  : QStringLiteral("%1 / 10 行（10 行を超えています。印刷では行や文字を詰めます）").arg(used));
     };
     connect(txtRiyuu, &QPlainTextEdit::textChanged, lines, count);
     count();

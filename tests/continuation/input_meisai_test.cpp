@@ -504,7 +504,7 @@ TEST_F(EntryWindow, TheReasonShowsTheLinesItTakesInThePrintedBox)
         {QString(41, u'あ') + "\r\nい", "2 / 10 行"},
         {QString(82, u'a') + "b\r\n\r\n三", "4 / 10 行"},
         {QString(410, u'あ'), "10 / 10 行"},
-        {QString(411, u'あ'), "11 / 10 行（印刷では文字を小さくして収めます）"},
+        {QString(411, u'あ'), "11 / 10 行（10 行を超えています。印刷では行や文字を詰めます）"},
     };
     for (const auto& [text, shown] : cases) {
         w->txtRiyuu->setStoredText(text);
