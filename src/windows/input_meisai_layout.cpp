@@ -441,8 +441,9 @@ QGroupBox* frmInputMeisai::buildReason()
     v->addWidget(lines);
     auto count = [this, lines] {
         const int used = gridLineCount(txtRiyuu->toPlainText(), 41);
-        lines->setText(used <= 10 ? QStringLiteral("%1 / 10 行").arg(used)
-                                  : QStringLiteral("%1 / 10 行（10 行を超えています。印刷では行や文字を詰めます）").arg(used));
+        lines->setText(used <= 10
+                           ? QStringLiteral("%1 / 10 行").arg(used)
+                           : QStringLiteral("%1 / 10 行（10 行を超えています。印刷では行や文字を詰めます）").arg(used));
     };
     connect(txtRiyuu, &QPlainTextEdit::textChanged, lines, count);
     count();
