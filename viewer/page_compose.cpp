@@ -161,22 +161,24 @@ FittedGrid fitGrid(const QString& text, int cols, int rows, const QSizeF& boxMm,
     FittedGrid out{sizePt, cols, rows, {}, false};
     bool over = false;
     out.lines = wrapToGrid(text, cols, rows, &over);
-    if (!over)
-        return out;
     const double mmPerPt = 25.4 / 72.0;
     const double cellEm = boxMm.width() / cols / (sizePt * mmPerPt);
     const double pitchEm = qMin(kGridPitchEm, boxMm.height() / rows / (sizePt * mmPerPt));
+    // Cells per line or lines: never fewer than designed, never absurdly many.
+    const auto count = [](double fitting, int designed) { return int(qBound(double(designed), fitting + 1e-6, 1e4)); };
     const double floorPt = qMin(kMinTextPt, sizePt);
-    for (double pt = sizePt;; pt = qMax(floorPt, pt - 0.5)) {
+    for (double pt = sizePt; over && cellEm > 0 && pitchEm > 0; pt = qMax(floorPt, pt - 0.5)) {
         out.sizePt = pt;
-        out.cols = qMax(cols, int(boxMm.width() / (pt * mmPerPt * cellEm) + 1e-6));
-        out.rows = qMax(rows, int(boxMm.height() / (pt * mmPerPt * pitchEm) + 1e-6));
+        out.cols = count(boxMm.width() / (pt * mmPerPt * cellEm), cols);
+        out.rows = count(boxMm.height() / (pt * mmPerPt * pitchEm), rows);
         out.lines = wrapToGrid(text, out.cols, out.rows, &over);
         if (!over)
             return out;
         if (pt <= floorPt)
             break;
     }
+    if (!over)
+        return out;
     out.cut = true;
     out.lines.last() = withCutMark(out.lines.last(), out.cols);
     return out;
