@@ -54,7 +54,10 @@ int main(int argc, char** argv)
         QSqlQuery q(direct);
         q.exec(
             QStringLiteral(
-                "SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 ORDER BY 施術回数 DESC, 患者IDNo LIMIT %1")
+                "SELECT 患者IDNo FROM 月間実績 WHERE iKyotenCd = %1 AND iKyotenEb = %2 AND 実績年 = 2024 AND 実績月 = 6 "
+                "ORDER BY 施術回数 DESC, 患者IDNo LIMIT %3")
+                .arg(gKyotenCd)
+                .arg(gKyotenEb)
                 .arg(ticked));
         while (q.next())
             window.ids << q.value(0).toLongLong();

@@ -1,6 +1,7 @@
 // Times the report viewer on large documents: a 2,000-line monthly table and 500
 // continuation forms, each read from CP932 files and rendered to PDF.
 //   viewer_bench [--keep FOLDER]
+#include "page_paint.h"
 #include "viewer_job.h"
 
 #include "base/text_file.h"
@@ -117,10 +118,14 @@ void run(const QString& dir, const QString& label, const QString& layout, const 
         return;
     }
     const double render = t.nsecsElapsed() / 1e6;
-    std::printf("%-34s %5lld records  %4d pages  read+parse %7.1f ms  PDF %8.1f ms (%.2f ms/page, %.1f MB)\n",
+    t.restart();
+    const qsizetype cuts = cutNotes(job.document).size(); // what a run checks before it prints
+    const double check = t.nsecsElapsed() / 1e6;
+    std::printf("%-34s %5lld records  %4d pages  read+parse %7.1f ms  PDF %8.1f ms (%.2f ms/page, %.1f MB)  "
+                "cut check %6.1f ms (%lld cut)\n",
                 qPrintable(label), qlonglong(job.document.reports.first().data.records.size()),
                 job.document.pageCount(), load, render, render / job.document.pageCount(),
-                QFile(pdf).size() / 1048576.0);
+                QFile(pdf).size() / 1048576.0, check, qlonglong(cuts));
 }
 
 } // namespace

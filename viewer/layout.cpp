@@ -427,6 +427,7 @@ bool parseLayoutObject(const QJsonObject& root, Layout* layout, QString* error)
     parsed.name = root.value(u"name").toString();
     parsed.dataName = root.value(u"data").toString();
     parsed.monthColumn = root.value(u"month").toString();
+    parsed.recordLabel = root.value(u"label").toString();
     for (const QJsonValue& column : root.value(u"columns").toArray())
         parsed.columns.append(column.toString());
     if (!parser.page(root.value(u"page").toObject(), &parsed)
@@ -462,5 +463,6 @@ QStringList referencedColumns(const Layout& layout)
     QStringList out;
     collect(layout.items, &out);
     collect(layout.detailItems, &out);
+    addColumns(layout.recordLabel, &out);
     return out;
 }

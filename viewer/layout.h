@@ -5,6 +5,7 @@
 //
 //   { "wfd": 1, "name": …, "data": "<data name of SetDataText>", "columns": [CSV columns…],
 //     "month": "<column holding the month the document is about (yyyy/mm…)>",
+//     "label": "<how messages name a page's record, e.g. {利用者コード} {利用者名}>",
 //     "page": {"size": "A4"|"A5"|"B5", "orientation": "portrait"|"landscape"},
 //     "font": {"family": "sans"|"serif", "size": 9, "bold": false},
 //     "items": [ … ],
@@ -84,6 +85,7 @@ struct Layout {
     QString dataName;
     QStringList columns;
     QString monthColumn; // "month": files printed copies by the document's month
+    QString recordLabel; // "label"
     QPageSize::PageSizeId paper = QPageSize::A4;
     bool landscape = false;
     FontStyle font;

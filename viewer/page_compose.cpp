@@ -63,64 +63,6 @@ bool sameValue(const QString& value, const QString& option)
     return valueIsNumber && optionIsNumber && valueNumber == optionNumber;
 }
 
-double gridCellWidth(QChar c)
-{
-    const char16_t u = c.unicode();
-    if ((u >= 0x20 && u <= 0x7E) || (u >= 0xFF61 && u <= 0xFF9F))
-        return 0.5;
-    return 1.0;
-}
-
-QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow)
-{
-    QStringList out;
-    QString line;
-    double used = 0;
-    bool justFilled = false; // the line ended because it was full
-    const double eps = 1e-9;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-                ++i;
-            if (!justFilled)
-                out.append(line);
-            line.clear();
-            used = 0;
-            justFilled = false;
-            continue;
-        }
-        QString unit(c);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            unit += text.at(++i);
-        const double width = gridCellWidth(c);
-        if (used + width > cols + eps) { // a full-width character that no longer fits
-            out.append(line);
-            line.clear();
-            used = 0;
-        }
-        line += unit;
-        used += width;
-        justFilled = false;
-        if (used >= cols - eps) {
-            out.append(line);
-            line.clear();
-            used = 0;
-            justFilled = true;
-        }
-    }
-    if (!line.isEmpty())
-        out.append(line);
-    while (!out.isEmpty() && out.last().isEmpty())
-        out.removeLast();
-    const bool over = out.size() > rows;
-    if (over)
-        out = out.mid(0, rows);
-    if (overflow)
-        *overflow = over;
-    return out;
-}
-
 namespace {
 
 // The characters of a text as drawing units (a surrogate pair stays whole).
@@ -188,6 +130,57 @@ FittedText fitText(const QString& text, double sizePt, const QSizeF& boxMm,
         last = units.join(QString()) + QStringLiteral("…");
     }
     out.lines = lines;
+    return out;
+}
+
+namespace {
+
+// The last line of a cut text: as much of it as leaves room for the cut mark (in a narrow
+// grid, its first character).
+QString withCutMark(const QString& line, int cols)
+{
+    const QString mark = cols > 2 * kCutMark.size() ? kCutMark : kCutMark.left(1);
+    double room = cols;
+    for (const QChar c : mark)
+        room -= gridCellWidth(c);
+    QString kept;
+    double used = 0;
+    for (const QString& unit : unitsOf(line)) {
+        used += gridCellWidth(unit.at(0));
+        if (used > room + 1e-9)
+            break;
+        kept += unit;
+    }
+    return kept + mark;
+}
+
+} // namespace
+
+FittedGrid fitGrid(const QString& text, int cols, int rows, const QSizeF& boxMm, double sizePt)
+{
+    FittedGrid out{sizePt, cols, rows, {}, false};
+    bool over = false;
+    out.lines = wrapToGrid(text, cols, rows, &over);
+    const double mmPerPt = 25.4 / 72.0;
+    const double cellEm = boxMm.width() / cols / (sizePt * mmPerPt);
+    const double pitchEm = qMin(kGridPitchEm, boxMm.height() / rows / (sizePt * mmPerPt));
+    // Cells per line or lines: never fewer than designed, never absurdly many.
+    const auto count = [](double fitting, int designed) { return int(qBound(double(designed), fitting + 1e-6, 1e4)); };
+    const double floorPt = qMin(kMinTextPt, sizePt);
+    for (double pt = sizePt; over && cellEm > 0 && pitchEm > 0; pt = qMax(floorPt, pt - 0.5)) {
+        out.sizePt = pt;
+        out.cols = count(boxMm.width() / (pt * mmPerPt * cellEm), cols);
+        out.rows = count(boxMm.height() / (pt * mmPerPt * pitchEm), rows);
+        out.lines = wrapToGrid(text, out.cols, out.rows, &over);
+        if (!over)
+            return out;
+        if (pt <= floorPt)
+            break;
+    }
+    if (!over)
+        return out;
+    out.cut = true;
+    out.lines.last() = withCutMark(out.lines.last(), out.cols);
     return out;
 }
 
@@ -362,12 +355,15 @@ void composeMark(const Context& context, const LayoutItem& item, QList<DrawOp>* 
 void composeGrid(const Context& context, const LayoutItem& item, QList<DrawOp>* ops)
 {
     DrawOp op = baseOp(item, DrawOp::Kind::GridText, context.rowTop);
-    op.cols = item.cols;
-    op.rows = item.rows;
-    op.lines = wrapToGrid(expand(context, item.text), item.cols, item.rows, &op.overflow);
+    const FittedGrid fitted = fitGrid(expand(context, item.text), item.cols, item.rows, op.rect.size(), item.font.size);
+    op.cols = fitted.cols;
+    op.rows = fitted.rows;
+    op.lines = fitted.lines;
+    op.font.size = fitted.sizePt;
+    op.overflow = fitted.cut;
     if (item.ruled) {
-        const double rowHeight = op.rect.height() / item.rows;
-        for (int row = 1; row < item.rows; ++row) { // the box's own frame closes the last row
+        const double rowHeight = op.rect.height() / op.rows;
+        for (int row = 1; row < op.rows; ++row) { // the box's own frame closes the last row
             DrawOp rule = baseOp(item, DrawOp::Kind::Line, context.rowTop);
             const double y = op.rect.top() + row * rowHeight;
             rule.line = QLineF(op.rect.left(), y, op.rect.right(), y);
@@ -458,6 +454,17 @@ PageContent Report::composePage(int page) const
     return content;
 }
 
+QString Report::pageLabel(int page) const
+{
+    const QList<PageSlice>& all = slices();
+    if (layout.recordLabel.isEmpty() || page < 0 || page >= all.size() || !hasData || all.at(page).count == 0)
+        return QString();
+    Context context;
+    context.report = this;
+    context.record = all.at(page).first;
+    return expand(context, layout.recordLabel).simplified();
+}
+
 void Document::finish()
 {
     m_index.clear();
@@ -496,15 +503,31 @@ double Document::contentScale(int index) const
     return fit * output.zoomPercent / 100.0;
 }
 
+QString Document::pageName(int index) const
+{
+    if (index < 0 || index >= m_index.size())
+        return QString();
+    const auto [report, pageOfReport] = m_index.at(index);
+    const QString label = reports.at(report).pageLabel(pageOfReport);
+    return label.isEmpty() ? QStringLiteral("%1 ページ").arg(index + 1)
+                           : QStringLiteral("%1 ページ（%2）").arg(index + 1).arg(label);
+}
+
+QString gridCutNote(const QString& pageName, const DrawOp& grid)
+{
+    return QStringLiteral(
+               "%1: 文字を %2 ポイントまで小さくしても枠に入りきらないため、最後を「%3」として切って印刷します。")
+        .arg(pageName)
+        .arg(grid.font.size)
+        .arg(kCutMark);
+}
+
 QStringList Document::overflowNotes() const
 {
     QStringList notes;
     for (int i = 0; i < pageCount(); ++i)
         for (const DrawOp& op : page(i).ops)
             if (op.kind == DrawOp::Kind::GridText && op.overflow)
-                notes.append(QStringLiteral("%1 ページ: %2 文字 × %3 行の枠に入りきらない文字は印刷されません。")
-                                 .arg(i + 1)
-                                 .arg(op.cols)
-                                 .arg(op.rows));
+                notes.append(gridCutNote(pageName(i), op));
     return notes;
 }

@@ -4,6 +4,8 @@
 #include "csv_reader.h"
 #include "layout.h"
 
+#include "base/grid_wrap.h"
+
 #include <QHash>
 #include <QList>
 #include <QMarginsF>
@@ -45,13 +47,6 @@ QString formatValue(const QString& value, const QString& format);
 // True when a value selects an option: equal texts, or equal numbers.
 bool sameValue(const QString& value, const QString& option);
 
-// The width of a character in grid cells: 1/2 for half-width characters, else 1.
-double gridCellWidth(QChar c);
-// Wraps a text into at most `rows` lines of `cols` cells, keeping its line breaks (CRLF, CR,
-// LF). A line that fills up exactly does not add an empty line before a following break.
-// *overflow tells whether text was left over.
-QStringList wrapToGrid(const QString& text, int cols, int rows, bool* overflow = nullptr);
-
 // Legibility and the printable edge of paper.
 constexpr double kMinTextPt = 7.0;         // shrink-to-fit stops here
 constexpr double kWrapPitchEm = 1.2;       // line pitch of text wrapped at that size
@@ -70,6 +65,22 @@ struct FittedText {
 FittedText fitText(const QString& text, double sizePt, const QSizeF& boxMm,
                    const std::function<double(const QString&, double)>& widthMm,
                    const std::function<double(double)>& lineMm);
+
+// A grid box ("grid" items) fitted to its text: the designed cols × rows at the designed size
+// when the text fits there; else the largest size, in half points down to kMinTextPt, whose
+// grid holds it: cells of the designed proportion and lines at most kGridPitchEm apart, so a
+// long text first gains lines, then smaller type. Past the floor the text is cut, its last line
+// ending in kCutMark.
+constexpr double kGridPitchEm = 1.5;
+inline const QString kCutMark = QStringLiteral("…（以下略）");
+struct FittedGrid {
+    double sizePt = 0;
+    int cols = 0;
+    int rows = 0;
+    QStringList lines;
+    bool cut = false;
+};
+FittedGrid fitGrid(const QString& text, int cols, int rows, const QSizeF& boxMm, double sizePt);
 
 // Where a page goes on a printer that cannot print up to the paper's edge: at full size when
 // the printer's unprintable margins stay within kPrintableMarginMm, otherwise scaled down so
@@ -105,12 +116,17 @@ public:
 
     int pageCount() const;
     PageContent composePage(int page) const;
+    // The layout's label of the page's record ("10101 佐藤 一郎"); empty without one.
+    QString pageLabel(int page) const;
 
 private:
     const QList<PageSlice>& slices() const;
     mutable QList<PageSlice> m_slices;
     mutable bool m_sliced = false;
 };
+
+// The note on a grid box whose text was cut (DrawOp::overflow).
+QString gridCutNote(const QString& pageName, const DrawOp& grid);
 
 // Output settings of the command file.
 struct OutputSettings {
@@ -132,8 +148,11 @@ public:
     // The paper the page is printed on, and where the layout's page lands on it.
     QPageLayout pageLayout(int index) const;
     double contentScale(int index) const; // layout millimetres -> paper millimetres
-    // One note per page whose text does not fit a grid box (the rest is not printed).
+    // One note per page whose text is cut to fit a grid box, naming the page and its record
+    // (cutNotes() of page_paint.h adds the fitted texts, which need fonts to measure).
     QStringList overflowNotes() const;
+    // "3 ページ（10101 佐藤 一郎）": the page and its record, for messages.
+    QString pageName(int index) const;
 
 private:
     QList<std::pair<int, int>> m_index; // (report, page within it)

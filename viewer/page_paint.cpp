@@ -1,14 +1,66 @@
 #include "page_paint.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTextStream>
+#include <QtMath>
 #include <map>
 #include <tuple>
 
-QString sansFamily() { return QStringLiteral("Noto Sans CJK JP"); }
-QString serifFamily() { return QStringLiteral("Noto Serif CJK JP"); }
+namespace {
+
+struct PrintFamilies {
+    QString sans = QStringLiteral("Noto Sans CJK JP");
+    QString serif = QStringLiteral("Noto Serif CJK JP");
+};
+
+// The print faces (print-sans-regular.otf …) from "fonts" beside the program, in the package's
+// tree (installation folders hold a copy of the viewer only) or in the build folder; without
+// them the system's Noto faces, whose look-alike code points can turn 月 into ⽉ in a PDF's text.
+PrintFamilies loadPrintFamilies()
+{
+    PrintFamilies families;
+    const QStringList folders{QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"),
+                              QStringLiteral(REPORT_VIEWER_PACKAGE_FONTS), QStringLiteral(REPORT_VIEWER_BUILD_FONTS)};
+    for (const auto& [kind, family] :
+         {std::pair(QStringLiteral("sans"), &families.sans), std::pair(QStringLiteral("serif"), &families.serif)}) {
+        QString loaded;
+        for (const QString& weight : {QStringLiteral("regular"), QStringLiteral("bold")}) {
+            const QString file = QStringLiteral("print-%1-%2.otf").arg(kind, weight);
+            for (const QString& folder : folders) {
+                const int id =
+                    QFile::exists(folder + u'/' + file) ? QFontDatabase::addApplicationFont(folder + u'/' + file) : -1;
+                if (id >= 0) {
+                    loaded = QFontDatabase::applicationFontFamilies(id).value(0);
+                    break;
+                }
+            }
+        }
+        if (!loaded.isEmpty())
+            *family = loaded;
+        else
+            QTextStream(stderr) << "report-viewer: 印刷用の書体 print-" << kind << "-*.otf が見つかりません。"
+                                << *family << " で描きます（PDF の文字が部首の字に化けることがあります）。" << Qt::endl;
+    }
+    return families;
+}
+
+const PrintFamilies& printFamilies()
+{
+    static const PrintFamilies families = loadPrintFamilies();
+    return families;
+}
+
+} // namespace
+
+QString sansFamily() { return printFamilies().sans; }
+QString serifFamily() { return printFamilies().serif; }
 
 namespace {
 
@@ -25,7 +77,14 @@ struct DevicePainter {
     QFont font(const FontStyle& style, double factor = 1.0) const
     {
         QFont font(style.serif ? serifFamily() : sansFamily());
-        font.setPointSizeF(qMax(0.5, style.size * fontScale * factor));
+        // Fonts come in whole device pixels: the nearest, but a text meant to stay at or above
+        // the legibility floor never rounds below it.
+        const double pxPerPt = fontScale * painter.device()->logicalDpiY() / 72.0;
+        const double layoutPt = style.size * factor;
+        int px = qMax(1, qRound(layoutPt * pxPerPt));
+        if (layoutPt >= kMinTextPt - 1e-9)
+            px = qMax(px, qCeil(kMinTextPt * pxPerPt - 1e-6));
+        font.setPixelSize(px);
         font.setBold(style.bold);
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setStyleStrategy(QFont::PreferNoShaping);
@@ -70,6 +129,16 @@ struct DevicePainter {
         painter.setPen(pen);
     }
 
+    // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
+    FittedText fitted(const DrawOp& op)
+    {
+        const double mmPerPx = 1.0 / pxPerMm;
+        return fitText(
+            op.text, op.font.size, op.rect.size(),
+            [&](const QString& piece, double pt) { return metricsAt(op.font, pt).horizontalAdvance(piece) * mmPerPx; },
+            [&](double pt) { return metricsAt(op.font, pt).height() * mmPerPx; });
+    }
+
     void text(const DrawOp& op)
     {
         const QRectF box = deviceRect(op.rect);
@@ -79,12 +148,7 @@ struct DevicePainter {
             painter.drawText(box, int(op.align), op.text);
             return;
         }
-        // Measured in layout millimetres at layout point sizes (the zoom scales both alike).
-        const double mmPerPx = 1.0 / pxPerMm;
-        const FittedText fitted = fitText(
-            op.text, op.font.size, op.rect.size(),
-            [&](const QString& piece, double pt) { return metricsAt(op.font, pt).horizontalAdvance(piece) * mmPerPx; },
-            [&](double pt) { return metricsAt(op.font, pt).height() * mmPerPx; });
+        const FittedText fitted = this->fitted(op);
         const double factor = fitted.sizePt / op.font.size;
         useFont(op.font, factor);
         painter.setPen(op.color);
@@ -176,6 +240,30 @@ void paintPage(QPainter& painter, const PageContent& page, double pxPerMm, QPoin
         }
     }
     painter.restore();
+}
+
+QStringList cutNotes(const Document& doc)
+{
+    // Measured at the PDF's resolution, on an image standing in for its page.
+    const int dpi = 720;
+    QImage device(1, 1, QImage::Format_Mono);
+    device.setDotsPerMeterX(qRound(dpi / 0.0254));
+    device.setDotsPerMeterY(qRound(dpi / 0.0254));
+    QPainter painter(&device);
+    DevicePainter measure{painter, dpi / 25.4, {}, 1.0};
+    QStringList notes;
+    for (int i = 0; i < doc.pageCount(); ++i) {
+        for (const DrawOp& op : doc.page(i).ops) {
+            if (op.kind == DrawOp::Kind::GridText && op.overflow)
+                notes.append(gridCutNote(doc.pageName(i), op));
+            else if (op.kind == DrawOp::Kind::Text && op.fit && measure.fitted(op).cut)
+                notes.append(QStringLiteral("%1: 「%2」は %3 ポイントでも枠に入りきらないため、最後を「…」として切って"
+                                            "印刷します。")
+                                 .arg(doc.pageName(i), op.text.simplified().left(20) + QStringLiteral("…"))
+                                 .arg(kMinTextPt));
+        }
+    }
+    return notes;
 }
 
 void paintDocumentPage(QPainter& painter, const Document& doc, int index, const PrintFit& fit)

@@ -23,6 +23,10 @@ void paintDocumentPage(QPainter& painter, const Document& doc, int index, const 
 void paintDocumentPages(QPainter& painter, QPagedPaintDevice& device, const Document& doc, int from, int to,
                         const std::function<PrintFit()>& fitOfPage = {});
 
+// One note per text that prints cut, by page and record: grid boxes past kMinTextPt and fitted
+// texts that end in "…" (measured as the PDF sets them). Empty when every text prints whole.
+QStringList cutNotes(const Document& doc);
+
 // The families the viewer uses; layouts choose between them.
 QString sansFamily();
 QString serifFamily();

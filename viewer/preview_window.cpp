@@ -45,6 +45,13 @@ void fileCopyOfPrint(const Document& doc, const QString& archiveFolder, int from
     platform().messageBox(message, MsgButtons::Ok, MsgIcon::Exclamation, doc.title);
 }
 
+// Before printing: which pages print with a text cut short (none: nothing said).
+void tellCuts(const QStringList& notes, const QString& title)
+{
+    if (!notes.isEmpty())
+        platform().messageBox(notes.join(u'\n'), MsgButtons::Ok, MsgIcon::Exclamation, title);
+}
+
 } // namespace
 
 bool printDocument(const Document& doc, QPrinter& printer, QString* error, const QString& archiveFolder)
@@ -239,6 +246,7 @@ void PreviewWindow::savePdf()
 
 void PreviewWindow::print()
 {
+    tellCuts(cutNotes(m_doc), m_doc.title);
     QString error;
     if (!printWithDialog(m_doc, this, &error, m_archiveFolder))
         platform().messageBox(error, MsgButtons::Ok, MsgIcon::Critical, m_doc.title);
@@ -273,17 +281,20 @@ int runViewerWithWindow(const ViewerArguments& args)
     if (!buildDocument(commands, &doc, &warnings, &error))
         return fail((warnings + QStringList{error}).join(u'\n'), ExitBadInput);
     const int okCode = warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
-    warnings += doc.overflowNotes(); // shown, but no reason for another exit code
+    const QStringList cuts = cutNotes(doc);
+    warnings += cuts; // shown, but no reason for another exit code
     for (const QString& warning : warnings)
         err << "report-viewer: " << warning << Qt::endl;
 
     const QString archive = archiveFolderSetting(QCoreApplication::applicationDirPath());
     switch (commands.action) {
     case ViewerAction::PrintOut:
+        tellCuts(cuts, doc.title);
         if (!printToDefaultPrinter(doc, &error, archive))
             return fail(error, ExitOutputFailed);
         return okCode;
     case ViewerAction::PrintDialog:
+        tellCuts(cuts, doc.title);
         if (!printWithDialog(doc, nullptr, &error, archive))
             return fail(error, ExitOutputFailed);
         return okCode;

@@ -211,11 +211,11 @@ bool anniversaryCount(const Over16PrintRec& rec, std::optional<short>& count)
     return count.has_value();
 }
 
-// The symptoms: the user master where RIYOUSHA_SUB holds them, else the month's entry.
-void fillSymptoms(const AdoRecordset& rs, Document doc, Over16PrintRec& rec)
+// The symptoms: the user master where RIYOUSHA_SUB holds them, else the month's entry (both
+// documents alike, so a user's form and plan never disagree).
+void fillSymptoms(const AdoRecordset& rs, Over16PrintRec& rec)
 {
-    const bool master = doc == Document::Plan || iHasSyoujouSonota == 1;
-    const QString suffix = master ? QString() : QStringLiteral("_16");
+    const QString suffix = iHasSyoujouSonota == 1 ? QString() : QStringLiteral("_16");
     rec.iMahi = shortOf(rs[QStringLiteral("iMahi") + suffix]);
     rec.iKoushuku = shortOf(rs[QStringLiteral("iKoushuku") + suffix]);
     rec.iSyoujouSonota = shortOf(rs[QStringLiteral("iSyoujouSonota") + suffix]);
@@ -279,7 +279,7 @@ bool fillRecord(const AdoRecordset& rs, Document doc, const MonthLookups& lookup
     rec.userName = csNullToStr(rs[QStringLiteral("cName")]);
     rec.iSejutsuKubun = shortOf(rs[QStringLiteral("iSejutsuKubun")]);
     rec.birthday = dateText(rs[QStringLiteral("tBirthday")]);
-    fillSymptoms(rs, doc, rec);
+    fillSymptoms(rs, rec);
     if (doc == Document::Form)
         fillEvaluation(rs, blankForm, rec);
     rec.birthdayEra = static_cast<short>(vb::eraCodeOfText(rec.birthday));
@@ -510,18 +510,28 @@ short iPrintKeikakusyo(short outputMode) { return runDriver(outputMode, Document
 short iGetJissekiData() { return loadRecords(Document::Form); }
 short iGetKeikakuData() { return loadRecords(Document::Plan); }
 
+namespace {
+
+// The symptom columns: RIYOUSHA_SUB's where it holds them; else the month's entry, read as
+// fillSymptoms() expects.
+QString symptomColumns()
+{
+    if (iHasSyoujouSonota == 1)
+        return QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota");
+    QString sql = QStringLiteral(" ,OVER16COUNT.iKoushuku AS iKoushuku_16");
+    sql += QStringLiteral(" ,OVER16COUNT.iMahi AS iMahi_16");
+    sql += QStringLiteral(" ,OVER16COUNT.iSyoujouSonota AS iSyoujouSonota_16");
+    sql += QStringLiteral(" ,OVER16COUNT.cSyoujouSonota AS cSyoujouSonota_16");
+    return sql;
+}
+
+} // namespace
+
 QString keizokuQuery()
 {
     QString sql = QStringLiteral("SELECT 月間実績.患者IDNo, 月間実績.施術回数, RIYOUSHA.* ");
     sql += QStringLiteral(" ,cByoumei");
-    if (iHasSyoujouSonota == 1) {
-        sql += QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota");
-    } else {
-        sql += QStringLiteral(" ,OVER16COUNT.iKoushuku AS iKoushuku_16");
-        sql += QStringLiteral(" ,OVER16COUNT.iMahi AS iMahi_16");
-        sql += QStringLiteral(" ,OVER16COUNT.iSyoujouSonota AS iSyoujouSonota_16");
-        sql += QStringLiteral(" ,OVER16COUNT.cSyoujouSonota AS cSyoujouSonota_16");
-    }
+    sql += symptomColumns();
     sql += diagnosisColumns(iHasHKSyobyou07Flg == 1);
     for (const char* c : {"iNegaeri", "iOkiagari", "iZai", "iTachiagari", "iRitsui", "iNRS", "iZenkaiHyoukaUmu",
                           "iZenkaiHyoukaHenaka", "cRiyuu", "cHyoukaDay", "nStaffID", "cSyoumeiDay"})
@@ -538,13 +548,11 @@ QString keikakuQuery()
 {
     QString sql = QStringLiteral("SELECT 月間実績.患者IDNo, 月間実績.施術回数, RIYOUSHA.* ");
     sql += QStringLiteral(" ,cByoumei");
-    // Older databases keep the other symptom per month only, in the continuation entry.
-    const bool subSymptoms = iHasSyoujouSonota == 1;
-    sql += subSymptoms ? QStringLiteral(" ,RIYOUSHA_SUB.iSyoujouSonota,RIYOUSHA_SUB.cSyoujouSonota")
-                       : QStringLiteral(" ,OVER16COUNT.iSyoujouSonota,OVER16COUNT.cSyoujouSonota");
+    // Older databases keep the symptoms per month only, in the continuation entry.
+    sql += symptomColumns();
     sql += diagnosisColumns(iHasHKSyobyou07Flg == 1);
     sql += monthTotalsWithUserJoins();
-    if (!subSymptoms)
+    if (iHasSyoujouSonota != 1)
         sql += over16EntryJoin();
     sql += conditionsAndOrder(false);
     return sql;

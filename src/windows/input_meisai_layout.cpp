@@ -3,6 +3,7 @@
 #include "input_meisai.h"
 
 #include "base/globals.h"
+#include "base/grid_wrap.h"
 #include "base/opl_string.h"
 #include "base/text_file.h"
 #include "base/vb.h"
@@ -433,6 +434,19 @@ QGroupBox* frmInputMeisai::buildReason()
     txtRiyuu->setMinimumSize(fm.horizontalAdvance(QString(41, QChar(0x3042))) + 30, fm.lineSpacing() * 10 + 14);
     v->addWidget(txtRiyuu, 1);
     v->addWidget(new QLabel(QStringLiteral("【レイアウトの最大は横41文字×縦10行までとなります】")));
+    // Under it, how many of the printed box's lines the text takes at its normal size, wrapped as printed.
+    auto* lines = new QLabel;
+    lines->setObjectName(QStringLiteral("lblRiyuuLines"));
+    lines->setAccessibleName(QStringLiteral("理由の行数"));
+    v->addWidget(lines);
+    auto count = [this, lines] {
+        const int used = gridLineCount(txtRiyuu->toPlainText(), 41);
+        lines->setText(used <= 10
+                           ? QStringLiteral("%1 / 10 行").arg(used)
+                           : QStringLiteral("%1 / 10 行（10 行を超えています。印刷では行や文字を詰めます）").arg(used));
+    };
+    connect(txtRiyuu, &QPlainTextEdit::textChanged, lines, count);
+    count();
     return box;
 }
 

@@ -4,6 +4,7 @@
 #include "windows/input_meisai.h"
 
 #include "base/globals.h"
+#include "base/grid_wrap.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
 #include "reports/recorded_messages.h"
@@ -20,6 +21,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -489,6 +491,31 @@ TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
+
+TEST_F(EntryWindow, TheReasonShowsTheLinesItTakesInThePrintedBox)
+{
+    ASSERT_EQ(open(), 0);
+    const auto* lines = w->findChild<QLabel*>(QStringLiteral("lblRiyuuLines"));
+    ASSERT_NE(lines, nullptr);
+    // Wrapped as the viewer prints: 41 cells a line, half-width characters half a cell, a full
+    // line's own break adds no line, an empty line counts.
+    const std::pair<QString, QString> cases[] = {
+        {"", "0 / 10 行"},
+        {QString(41, u'あ') + "\r\nい", "2 / 10 行"},
+        {QString(82, u'a') + "b\r\n\r\n三", "4 / 10 行"},
+        {QString(410, u'あ'), "10 / 10 行"},
+        {QString(411, u'あ'), "11 / 10 行（10 行を超えています。印刷では行や文字を詰めます）"},
+    };
+    for (const auto& [text, shown] : cases) {
+        w->txtRiyuu->setStoredText(text);
+        EXPECT_EQ(lines->text(), shown) << text.toStdString();
+        EXPECT_EQ(lines->text().section(u' ', 0, 0).toInt(), gridLineCount(text, 41));
+    }
+    w->txtRiyuu->setStoredText(QString(40, u'あ'));
+    w->txtRiyuu->moveCursor(QTextCursor::End);
+    typeText(w->txtRiyuu, QStringLiteral("いう")); // counted as typed
+    EXPECT_EQ(lines->text(), QStringLiteral("2 / 10 行"));
+}
 
 TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
 {

@@ -154,13 +154,35 @@ TEST(ViewerLayout, GridWrapsAt41CellsKeepingLineBreaks)
         EXPECT_EQ(wrapToGrid(text, 41, 10, &over), lines) << text.toStdString();
         EXPECT_EQ(over, overflow) << text.toStdString();
     }
+    // The reason box (41 × 10 cells of 10.5 pt in 176 × 80 mm) fits a longer text: more lines
+    // first, then smaller type down to 7 pt, then it cuts with a mark.
+    struct Fit {
+        QString text;
+        double size;
+        int cols, rows;
+        bool cut;
+    };
+    const Fit fits[] = {
+        {QString(410, u'あ'), 10.5, 41, 10, false},
+        {QString(500, u'あ'), 10.5, 41, 14, false},
+        {QString(1000, u'あ'), 7.5, 57, 20, false},
+        {QStringLiteral("痛み\n").repeated(250), 7, 61, 21, true},
+    };
+    for (const Fit& f : fits) {
+        const FittedGrid g = fitGrid(f.text, 41, 10, {176, 80}, 10.5);
+        EXPECT_EQ(std::tuple(g.sizePt, g.cols, g.rows, g.cut), std::tuple(f.size, f.cols, f.rows, f.cut));
+        EXPECT_EQ(g.lines.size(), qMin(g.rows, gridLineCount(f.text, g.cols))); // as the entry window counts
+        EXPECT_EQ(g.lines.last().endsWith(kCutMark), f.cut);
+    }
     // Text cut off by a grid is reported by page.
     Document d;
     d.reports.append(reportOf(R"({"wfd":1,"items":[{"type":"grid","x":0,"y":0,"w":20,"h":10,"cols":2,"rows":2,
                                                    "text":"{r}"}]})",
                               "\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n"));
     d.finish();
-    EXPECT_EQ(d.overflowNotes(), QStringList{"2 ページ: 2 文字 × 2 行の枠に入りきらない文字は印刷されません。"});
+    EXPECT_EQ(d.overflowNotes(),
+              QStringList{"2 ページ: 文字を 7 ポイントまで小さくしても枠に入りきらないため、最後を「…（以下略）」として"
+                          "切って印刷します。"});
 }
 
 TEST(ViewerLayout, TablePagesBreak)

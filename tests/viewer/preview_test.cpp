@@ -4,9 +4,11 @@
 #include "viewer_test_util.h"
 
 #include "platform/recording_platform.h"
+#include "support/modal.h"
 
 #include <QAction>
 #include <QLabel>
+#include <QPrintDialog>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -68,4 +70,28 @@ TEST(ViewerPreview, FailuresOfTheWindowedRunAreMessageBoxes)
     EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
     EXPECT_TRUE(rec.messages[0].text.contains(dir.filePath("none.dat") + " が見つかりません"));
     EXPECT_TRUE(rec.messages[1].text.contains(dir.filePath("none.wfd") + " が見つかりません"));
+}
+
+TEST(ViewerPreview, ACutTextIsSaidBeforeThePrintDialog)
+{
+    Document doc;
+    doc.title = "題";
+    doc.reports.append(reportOf(R"({"wfd":1,"label":"{id}","items":[{"type":"grid","x":10,"y":10,"w":20,"h":10,
+                                    "cols":2,"rows":2,"text":"{r}"}]})",
+                                "\"id\",\"r\"\r\n\"10101\",\"あいうえお\"\r\n"));
+    doc.finish();
+    PreviewWindow w(doc, doc.overflowNotes());
+    ScopedRecordingPlatform rec;
+    qsizetype saidBeforeDialog = -1;
+    whenModal<QPrintDialog>([&](QPrintDialog* dialog) {
+        saidBeforeDialog = rec.messages.size();
+        dialog->reject();
+    });
+    for (QAction* a : w.findChildren<QAction*>())
+        if (a->text() == "印刷...")
+            a->trigger();
+    ASSERT_EQ(saidBeforeDialog, 1);
+    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(rec.messages[0].text.startsWith("1 ページ（10101）: 文字を 7 ポイントまで小さくしても"))
+        << rec.messages[0].text.toStdString();
 }

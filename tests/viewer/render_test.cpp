@@ -3,10 +3,12 @@
 #include "viewer_test_util.h"
 
 #include "base/text_file.h"
+#include "reports/csv_writer.h"
 #include "support/program_run.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <gtest/gtest.h>
 
@@ -33,7 +35,41 @@ protected:
         writeCp932Lines(path("WfdCom.dat"), commands);
         return run({"--pdf", pdfPath.isEmpty() ? pdf() : pdfPath, "/c", path("WfdCom.dat")});
     }
+    // Renders a layout with the first record of its sample CSV, once per page, each copy
+    // changed as given; the CSV written as the program writes it.
+    int renderSample(const QString& layout, const QString& data, const QList<QHash<QString, QString>>& pages)
+    {
+        CsvTable sample;
+        QString error;
+        EXPECT_TRUE(buildCsvTable(decodeText(fileBytes(viewerDataDir() + data + ".csv")), CsvOptions(), true, {},
+                                  &sample, &error));
+        CsvWriter csv;
+        EXPECT_TRUE(csv.open(path("d.csv")));
+        csv.header(sample.columns);
+        for (const auto& changes : pages) {
+            CsvRow row;
+            for (const QString& column : sample.columns)
+                row.text(changes.value(column, sample.value(0, column)));
+            csv.row(row);
+        }
+        EXPECT_TRUE(csv.close());
+        return render(previewCommands(layoutsDir() + layout, "題", data, path("d.csv")));
+    }
 };
+
+// Whether a box of a page image (mm) holds ink inside its frame.
+bool inked(const QImage& page, const QRectF& boxMm, int dpi)
+{
+    const QRectF inside = boxMm.adjusted(0.6, 0.6, -0.6, -0.6);
+    int dark = 0;
+    for (int y = qCeil(inside.top() * dpi / 25.4); y < inside.bottom() * dpi / 25.4; ++y)
+        for (int x = qCeil(inside.left() * dpi / 25.4); x < inside.right() * dpi / 25.4; ++x)
+            dark += qGray(page.pixel(x, y)) < 128;
+    return dark >= 3;
+}
+
+const std::pair<QString, QString> kForms[] = {{"継続理由・状況記入書.wfd", "継続理由・状況記入書"},
+                                              {"継続理由・状況記入書_R03.wfd", "継続理由・状況記入書"}};
 
 } // namespace
 
@@ -87,6 +123,9 @@ TEST_F(ViewerRun, TheFiveLayoutsAsPdf)
         ASSERT_EQ(render(previewCommands(layoutsDir() + s.layout, "題", s.data, viewerDataDir() + s.data + ".csv")),
                   ExitOk);
         ASSERT_EQ(pdfPageCount(pdf()), s.pages);
+        const QList<double> sizes = pdfTextSizes(pdf());
+        ASSERT_FALSE(sizes.isEmpty());
+        EXPECT_GE(*std::min_element(sizes.begin(), sizes.end()), kMinTextPt - 1e-9); // 7 pt, not 6.96
         const QStringList pages = pdfText(pdf()).split(u'\f'); // pdftotext ends every page with a form feed
         for (const QString& e : s.expect) {
             const bool absent = e.startsWith(u'-');
@@ -95,6 +134,73 @@ TEST_F(ViewerRun, TheFiveLayoutsAsPdf)
                 EXPECT_TRUE((where != u"*" && where.toInt() != p) || squeezed(pages[p - 1]).contains(text) != absent)
                     << "page " << p << ": " << e.toStdString();
         }
+    }
+}
+
+TEST_F(ViewerRun, AreaCodesTickTheAreaRowForOneAndTheDeformityRowForTwo)
+{
+    // 施術部位1…5 of each page; every limb is 0, 1 and 2 somewhere. 躯幹 has no deformity box.
+    const QStringList codes[] = {{"1", "2", "0", "2", "1"}, {"2", "0", "1", "1", "2"}, {"0", "1", "2", "0", "0"}};
+    const double x[] = {50, 74, 98, 122, 146}, areaRow = 73.075, deformityRow = 79.825, box = 3.6;
+    const int dpi = 150;
+    QList<std::pair<QString, QString>> layouts(std::begin(kForms), std::end(kForms));
+    layouts.append(std::pair<QString, QString>("施術計画書.wfd", "施術計画書"));
+    for (const auto& [layout, data] : layouts) {
+        SCOPED_TRACE(layout.toStdString());
+        QList<QHash<QString, QString>> pages;
+        for (const QStringList& page : codes) {
+            QHash<QString, QString> changes{{"施術区分", "0"}};
+            for (int i = 0; i < 5; ++i)
+                changes.insert(QStringLiteral("施術部位%1").arg(i + 1), page[i]);
+            pages.append(changes);
+        }
+        ASSERT_EQ(renderSample(layout, data, pages), ExitOk) << messages.toStdString();
+        EXPECT_TRUE(squeezed(pdfText(pdf(), 1)).contains("変形徒手左上肢右上肢左下肢右下肢"));
+        for (int p = 0; p < 3; ++p) {
+            const QImage image = pdfPageImage(pdf(), p + 1, dpi);
+            ASSERT_FALSE(image.isNull());
+            for (int i = 0; i < 5; ++i) {
+                const QString code = codes[p][i];
+                EXPECT_EQ(inked(image, QRectF(x[i], areaRow, box, box), dpi), code == "1" || (i == 4 && code == "2"))
+                    << "page " << p + 1 << " area " << i + 1;
+                if (i < 4) {
+                    EXPECT_EQ(inked(image, QRectF(x[i], deformityRow, box, box), dpi), code == "2")
+                        << "page " << p + 1 << " deformity " << i + 1;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ViewerRun, LongReasonsPrintWholeAtASmallerSizeOrCutWithAMarkTheRunReports)
+{
+    const QString sentence = QStringLiteral(
+        "脳梗塞後遺症により右片麻痺があり、関節の拘縮が進んでいる。歩行時に\"ふらつき\"があり転倒の危険が高い。");
+    auto reasonOf = [&](int length) { return sentence.repeated(length / sentence.size() + 1).left(length); };
+    const QString full = QString(410, u'あ').replace(0, 12, QStringLiteral("４１文字×１０行の理由：")),
+                  long1000 = reasonOf(955) + QStringLiteral("\r\nｽﾐｽ様（ﾃｽﾄ）～ABC") + reasonOf(25),
+                  lines = QStringLiteral("痛み\r\n").repeated(250); // 250 lines: more than 7 pt holds
+    for (const auto& [layout, data] : kForms) {
+        SCOPED_TRACE(layout.toStdString());
+        // Page 2 is an acupuncture form whose other injury (100 characters) outgrows its box at 7 pt.
+        const QHash<QString, QString> acupuncture{
+            {"理由", long1000}, {"施術区分", "1"}, {"鍼灸傷病名07", "1"}, {"鍼灸傷病名文章", reasonOf(100)}};
+        ASSERT_EQ(renderSample(layout, data, {{{"理由", full}}, acupuncture, {{"理由", lines}}}), ExitOk)
+            << messages.toStdString();
+        EXPECT_TRUE(squeezed(pdfText(pdf(), 1)).contains(squeezed(full)));
+        EXPECT_TRUE(squeezed(pdfText(pdf(), 2)).contains(squeezed(long1000)));
+        const QString cut = squeezed(pdfText(pdf(), 3));
+        EXPECT_TRUE(cut.contains(squeezed(QStringLiteral("痛み…（以下略）")))) << cut.toStdString();
+        EXPECT_LT(cut.count(QStringLiteral("痛み")), 250);
+        // Only the cut texts are reported, by page and user.
+        EXPECT_TRUE(messages.contains(
+            QRegularExpression("2 ページ（10101 佐藤 一郎）: 「脳梗塞後遺症[^」]*」は 7 ポイントでも")))
+            << messages.toStdString();
+        EXPECT_TRUE(messages.contains("3 ページ（10101 佐藤 一郎）: 文字を 7 ポイントまで小さくしても"))
+            << messages.toStdString();
+        EXPECT_EQ(messages.count("ページ（"), 2) << messages.toStdString();
+        const QList<double> sizes = pdfTextSizes(pdf());
+        EXPECT_GE(*std::min_element(sizes.begin(), sizes.end()), kMinTextPt - 1e-9);
     }
 }
 

@@ -40,16 +40,8 @@ QStringList previewCommands(const QString& layoutPath, const QString& title, con
 
 QString normalised(const QString& text)
 {
-    QString t = text;
-    t.replace(QChar(0x2027), QChar(0x30FB));
-    t.replace(QChar(0x301C), QChar(0xFF5E));
-    // Radicals-supplement look-alikes that NFKC leaves alone (長 comes out as U+2ED1).
-    static const std::pair<char16_t, char16_t> radicals[] = {{0x2ED1, u'長'}, {0x2EC4, u'西'}, {0x2ED8, u'青'},
-                                                             {0x2EE9, u'黄'}, {0x2EF2, u'亀'}, {0x2EDD, u'食'}};
-    for (const auto& [from, to] : radicals)
-        t.replace(QChar(from), QChar(to));
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
-    return t.normalized(QString::NormalizationForm_KC).replace(blanks, QStringLiteral(" "));
+    return text.normalized(QString::NormalizationForm_KC).replace(blanks, QStringLiteral(" "));
 }
 
 QString squeezed(const QString& text)
@@ -71,7 +63,49 @@ QString pdfText(const QString& pdf, int page)
     QStringList args{QStringLiteral("-layout"), pdf, QStringLiteral("-")};
     if (page > 0)
         args = QStringList{"-f", QString::number(page), "-l", QString::number(page)} + args;
-    return normalised(toolOutput(QStringLiteral("pdftotext"), args));
+    const QString raw = toolOutput(QStringLiteral("pdftotext"), args);
+    // The text layer holds the characters printed: no radical or other look-alike code point
+    // stands in for them (⽉ U+2F49 for 月, ‧ U+2027 for ・, 〜 U+301C for ～).
+    for (const QChar c : raw) {
+        const char16_t u = c.unicode();
+        EXPECT_FALSE((u >= 0x2E80 && u <= 0x2FDF) || u == 0x2027 || u == 0x301C)
+            << pdf.toStdString() << ": U+" << QString::number(u, 16).toUpper().toStdString();
+    }
+    return normalised(raw);
+}
+
+QList<double> pdfTextSizes(const QString& pdf)
+{
+    // Content streams as Qt writes them: one "sx 0 0 -sy 0 h cm" to points, then "/Fn size Tf".
+    static const QRegularExpression stream(QStringLiteral("stream\\r?\\n"));
+    static const QRegularExpression toPoints(QStringLiteral("^([\\d.]+) 0 0 -?[\\d.]+ [\\d.]+ [\\d.]+ cm$"),
+                                             QRegularExpression::MultilineOption);
+    static const QRegularExpression size(QStringLiteral("([\\d.]+) Tf"));
+    const QByteArray bytes = fileBytes(pdf);
+    const QString latin = QString::fromLatin1(bytes);
+    QList<double> sizes;
+    for (auto it = stream.globalMatch(latin); it.hasNext();) {
+        const auto m = it.next();
+        const qsizetype end = bytes.indexOf("endstream", m.capturedEnd());
+        QByteArray packed = bytes.mid(m.capturedEnd(), end - m.capturedEnd());
+        packed.prepend(QByteArray::fromHex("00100000")); // qUncompress wants a size hint first
+        const QString content = QString::fromLatin1(qUncompress(packed));
+        const auto scale = toPoints.match(content);
+        if (!scale.hasMatch())
+            continue;
+        for (auto s = size.globalMatch(content); s.hasNext();)
+            sizes.append(s.next().captured(1).toDouble() * scale.captured(1).toDouble());
+    }
+    return sizes;
+}
+
+QImage pdfPageImage(const QString& pdf, int page, int dpi)
+{
+    const QString png = pdf + QStringLiteral("-page");
+    toolOutput(QStringLiteral("pdftoppm"),
+               {"-r", QString::number(dpi), "-f", QString::number(page), "-l", QString::number(page), "-gray", "-png",
+                "-singlefile", pdf, png});
+    return QImage(png + QStringLiteral(".png"));
 }
 
 int pdfPageCount(const QString& pdf)

@@ -3,6 +3,7 @@
 #include "command_file.h"
 #include "page_compose.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -22,11 +23,15 @@ QStringList previewCommands(const QString& layoutPath, const QString& title, con
 
 // The standard output of a command-line tool (pdftotext, pdfinfo).
 QString toolOutput(const QString& program, const QStringList& args);
-// pdftotext -layout of the whole file or of one page (1-based), normalised for comparisons.
+// pdftotext -layout of the whole file or of one page (1-based), normalised for comparisons;
+// fails the test when the text layer holds look-alike code points (radicals for ideographs).
 QString pdfText(const QString& pdf, int page = 0);
 int pdfPageCount(const QString& pdf);
-// NFKC, plus the look-alike code points pdftotext returns (U+2027 for ・, U+301C for ～, a few
-// radicals-supplement characters); runs of blanks become one.
+// The size in points of every text the PDF draws.
+QList<double> pdfTextSizes(const QString& pdf);
+// One page (1-based) as pdftoppm renders it, in grey.
+QImage pdfPageImage(const QString& pdf, int page, int dpi);
+// NFKC (full-width letters and digits as ASCII); runs of blanks become one.
 QString normalised(const QString& text);
 // The same without any white space (texts drawn cell by cell come out spaced).
 QString squeezed(const QString& text);
