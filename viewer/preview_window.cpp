@@ -62,7 +62,8 @@ bool setPrinterPage(QPrinter& printer, const Document& doc, int index, QString* 
     const QPageLayout got = printer.pageLayout();
     if (got.pageSize().isEquivalentTo(wanted.pageSize()) && got.orientation() == wanted.orientation())
         return true;
-    *error = QStringLiteral("プリンタ「%1」に用紙 %2 を設定できません。").arg(printer.printerName(), wanted.pageSize().name());
+    *error = QStringLiteral("プリンタ「%1」に用紙 %2 を設定できません。")
+                 .arg(printer.printerName(), wanted.pageSize().name());
     return false;
 }
 

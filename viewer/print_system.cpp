@@ -29,8 +29,9 @@ Dest namedDest(const QString& printerName)
     // "queue/instance": the instance only chooses saved options.
     const QByteArray queue = printerName.section(u'/', 0, 0).toUtf8();
     const QByteArray instance = printerName.section(u'/', 1).toUtf8();
-    return Dest(cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), instance.isEmpty() ? nullptr : instance.constData()),
-                [](cups_dest_t* dest) { cupsFreeDests(1, dest); });
+    return Dest(
+        cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), instance.isEmpty() ? nullptr : instance.constData()),
+        [](cups_dest_t* dest) { cupsFreeDests(1, dest); });
 }
 
 QString option(const cups_dest_t& dest, const char* name)
@@ -79,7 +80,8 @@ QString submissionProblem(const QString& printerName)
     case IPP_STATUS_ERROR_NOT_FOUND:
         return QStringLiteral("プリンタ「%1」が印刷サービスにありません。").arg(printerName);
     default:
-        return QStringLiteral("印刷サービスがプリンタ「%1」への印刷を断りました（%2）。").arg(printerName, lastErrorText());
+        return QStringLiteral("印刷サービスがプリンタ「%1」への印刷を断りました（%2）。")
+            .arg(printerName, lastErrorText());
     }
 }
 
