@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <cerrno>
 #include <filesystem>
 
@@ -96,9 +95,9 @@ QByteArray settingsBytes(const QString& path)
     QByteArray bytes;
     if (!readWholeFile(path, &bytes) || detectEncoding(bytes) != TextEncoding::Cp932)
         return bytes;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    (void)utf8.decode(bytes);
-    return utf8.hasError() ? bytes : QByteArray("\xEF\xBB\xBF") + bytes;
+    // Invalid UTF-8 comes back as U+FFFD and so does not survive the round trip.
+    const bool utf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
+    return utf8 ? QByteArray("\xEF\xBB\xBF") + bytes : bytes;
 }
 
 } // namespace

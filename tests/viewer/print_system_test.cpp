@@ -40,18 +40,21 @@ public:
             return;
         }
         // The filters run as the user lp: the folder must be open to it.
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                              | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+        QFile::setPermissions(dir.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                                  | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
         for (const char* sub : {"spool", "cache", "state", "tmp", "log"})
             QDir(dir.path()).mkdir(sub);
         QFile::setPermissions(file("tmp"), QFileDevice::Permissions(0x7777));
-        write("cupsd.conf", QStringLiteral("Listen %1\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
-                                           "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n")
-                                .arg(socket()));
-        write("cups-files.conf", QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nCacheDir %1/cache\n"
-                                                "StateDir %1/state\nTempDir %1/tmp\nErrorLog %1/log/error_log\n"
-                                                "AccessLog %1/log/access_log\nPageLog %1/log/page_log\n")
-                                     .arg(dir.path()));
+        write("cupsd.conf",
+              QStringLiteral("Listen %1\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
+                             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n")
+                  .arg(socket()));
+        write("cups-files.conf",
+              QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nCacheDir %1/cache\n"
+                             "StateDir %1/state\nTempDir %1/tmp\nErrorLog %1/log/error_log\n"
+                             "AccessLog %1/log/access_log\nPageLog %1/log/page_log\n")
+                  .arg(dir.path()));
         start();
     }
     ~PrivateCups()
@@ -70,8 +73,8 @@ public:
         cupsSetServer(socket().toLocal8Bit().constData());
         QElapsedTimer t;
         for (t.start(); t.elapsed() < 15000; QThread::msleep(50)) {
-            if (http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1,
-                                            1000, nullptr)) {
+            if (http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1, 1000,
+                                            nullptr)) {
                 httpClose(http);
                 return;
             }
@@ -140,8 +143,9 @@ private:
 QImage pageImage(const QString& pdf, int page, double dpi = kDpi)
 {
     const QString prefix = QFileInfo(pdf).absolutePath() + "/page";
-    QProcess::execute("pdftoppm", {"-q", "-gray", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                                   QString::number(page), "-singlefile", pdf, prefix});
+    QProcess::execute("pdftoppm",
+                      {"-q", "-gray", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
+                       QString::number(page), "-singlefile", pdf, prefix});
     QImage image(prefix + ".pgm");
     QFile::remove(prefix + ".pgm");
     return image.convertToFormat(QImage::Format_Grayscale8);
@@ -296,8 +300,9 @@ TEST_F(PrintSystem, EveryLayoutPrintsAsItsPdfInsideThePrintableArea)
                 EXPECT_LT(distance(paper, inst.file("ref.pdf"), page, marginsMm), 0.03) << "page " << page;
             }
             if (s.layout == kSamples[0].layout) // to look at
-                QProcess::execute("pdftoppm", {"-q", "-r", "60", "-f", "1", "-l", "1", "-png", printed,
-                                               QDir::temp().filePath("printed-" + name)});
+                QProcess::execute("pdftoppm",
+                                  {"-q", "-r", "60", "-f", "1", "-l", "1", "-png", printed,
+                                   QDir::temp().filePath("printed-" + name)});
         }
     }
 }
@@ -309,8 +314,11 @@ TEST_F(PrintSystem, APrintThatNeverHappensIsSaidFailsAndIsNotFiled)
     const Sample& s = kSamples[0];
     // Said once on standard error and once as a message box that did not wait.
     auto said = [](const ProgramRun& run, const QString& text) {
-        return run.finished && run.stderrLines.filter(QRegularExpression("^report-viewer: " + QRegularExpression::escape(text))).size() == 1
-            && run.stderrLines.filter(QRegularExpression("^MSGBOX\t.*\t" + QRegularExpression::escape(text))).size() == 1;
+        return run.finished
+            && run.stderrLines.filter(QRegularExpression("^report-viewer: " + QRegularExpression::escape(text))).size()
+            == 1
+            && run.stderrLines.filter(QRegularExpression("^MSGBOX\t.*\t" + QRegularExpression::escape(text))).size()
+            == 1;
     };
 
     const ProgramRun none = view(s, "PrintOut", "");
@@ -321,7 +329,8 @@ TEST_F(PrintSystem, APrintThatNeverHappensIsSaidFailsAndIsNotFiled)
     cups.admin("cupsdisable", {queue});
     const ProgramRun paused = view(s, "PrintOut", queue);
     EXPECT_EQ(paused.exitCode, 0);
-    EXPECT_TRUE(said(paused, "プリンタ「" + queue + "」は一時停止中です。")) << paused.stderrLines.join("\n").toStdString();
+    EXPECT_TRUE(said(paused, "プリンタ「" + queue + "」は一時停止中です。"))
+        << paused.stderrLines.join("\n").toStdString();
     ASSERT_EQ(filed().size(), 1); // accepted: it prints when the printer is resumed
     EXPECT_EQ(QFileInfo(filed().first()).permissions() & 0x0777, QFile::Permissions(0x0644) & 0x0777);
     EXPECT_TRUE(filed().first().contains("/控え/202404/"));
@@ -337,8 +346,10 @@ TEST_F(PrintSystem, APrintThatNeverHappensIsSaidFailsAndIsNotFiled)
     for (const QString& printer : {queue, QString()}) {
         const ProgramRun down = view(s, "PrintOut", printer);
         EXPECT_EQ(down.exitCode, 1);
-        EXPECT_TRUE(said(down, "印刷サービス（CUPS: " + cups.socket() + "）に接続できません。"
-                                                                      "印刷サービスが動いているか確かめてください。"))
+        EXPECT_TRUE(said(down,
+                         "印刷サービス（CUPS: " + cups.socket()
+                             + "）に接続できません。"
+                               "印刷サービスが動いているか確かめてください。"))
             << down.stderrLines.join("\n").toStdString();
     }
     EXPECT_EQ(filed().size(), 1);
