@@ -119,6 +119,10 @@ bool printDocument(const Document& doc, QPrinter& printer, QString* error, const
         tellSavedInsteadOfPrinted(doc, printer);
         return true;
     }
+    if (printer.printerName().isEmpty()) {
+        *error = noPrinterReason();
+        return false;
+    }
     // QPrinter reports neither a refused job nor a print service that is gone: ask it.
     const QueueState queue = queueState(printer.printerName());
     if (!queue.problem.isEmpty()) {
