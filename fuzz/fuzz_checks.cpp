@@ -13,6 +13,7 @@
 #include <QList>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 namespace fuzzcheck {
 
@@ -83,34 +84,14 @@ bool storable(const QString& s, TextEncoding e)
 
 } // namespace
 
-// Section, key and value on three lines ("\x01" alone: none), then the file. Reading never
-// fails on any file; a write changes only its own line (or adds one or two), and reading
-// the result gives the value written.
-QString ini(const QByteArray& data)
+// How many lines a write removed and added between the lines it kept at the start and the
+// end; the last line may gain a line end once.
+std::pair<qsizetype, qsizetype> changedLines(const QByteArray& file, const QByteArray& out)
 {
-    QList<QByteArray> head;
-    QByteArray file;
-    if (!takeLines(data, 3, &head, &file))
-        return {};
-    const QString section = QString::fromUtf8(head[0]);
-    auto optional = [](const QByteArray& b) -> std::optional<QString> {
-        return b == "\x01" ? std::nullopt : std::optional<QString>(QString::fromUtf8(b));
-    };
-    const std::optional<QString> key = optional(head[1]);
-    const std::optional<QString> value = optional(head[2]);
-    profile::findValue(file, section, key.value_or(QStringLiteral("k")));
-    const QByteArray out = profile::applyWrite(file, section, key, value);
-
     QByteArray lineEnd;
     const QList<RawLine> before = rawLines(file, &lineEnd);
     QByteArray outLineEnd;
     const QList<RawLine> after = rawLines(out, &outLineEnd);
-    const TextEncoding e = detectEncoding(file);
-    const int bomSize = e == TextEncoding::Utf8Bom ? 3 : e == TextEncoding::Cp932 ? 0 : 2;
-    if (!out.startsWith(file.left(bomSize)))
-        return QStringLiteral("the byte-order mark was lost");
-
-    // Lines kept at the start and the end; the last line may gain a line end once.
     int loosened = 0;
     auto same = [&](const RawLine& a, const RawLine& b) {
         if (a.raw != b.raw)
@@ -130,7 +111,32 @@ QString ini(const QByteArray& data)
     while (q < before.size() - p && q < after.size() - p
            && same(before[before.size() - 1 - q], after[after.size() - 1 - q]))
         ++q;
-    const qsizetype removed = before.size() - p - q, added = after.size() - p - q;
+    return {before.size() - p - q, after.size() - p - q};
+}
+
+// Section, key and value on three lines ("\x01" alone: none), then the file. Reading never
+// fails on any file; a write changes only its own line (or adds one or two), and reading
+// the result gives the value written.
+QString ini(const QByteArray& data)
+{
+    QList<QByteArray> head;
+    QByteArray file;
+    if (!takeLines(data, 3, &head, &file))
+        return {};
+    const QString section = QString::fromUtf8(head[0]);
+    auto optional = [](const QByteArray& b) -> std::optional<QString> {
+        return b == "\x01" ? std::nullopt : std::optional<QString>(QString::fromUtf8(b));
+    };
+    const std::optional<QString> key = optional(head[1]);
+    const std::optional<QString> value = optional(head[2]);
+    profile::findValue(file, section, key.value_or(QStringLiteral("k")));
+    const QByteArray out = profile::applyWrite(file, section, key, value);
+
+    const TextEncoding e = detectEncoding(file);
+    const int bomSize = e == TextEncoding::Utf8Bom ? 3 : e == TextEncoding::Cp932 ? 0 : 2;
+    if (!out.startsWith(file.left(bomSize)))
+        return QStringLiteral("the byte-order mark was lost");
+    const auto [removed, added] = changedLines(file, out);
 
     if (section.isEmpty()) {
         if (out != file)

@@ -101,45 +101,78 @@ void classify(Line& l, const QString& text)
     }
 }
 
-// Lines are split on the file's own code units (bytes, or 16-bit units of UTF-16; CR and
-// LF never occur inside a CP932 or UTF-8 multi-byte character), so every line that is not
-// edited keeps its bytes exactly, even where they do not decode cleanly.
-IniDoc parse(const QByteArray& bytes)
+// The document's encoding and byte-order mark; returns the body after the mark.
+QByteArray begin(IniDoc& doc, const QByteArray& bytes)
 {
-    IniDoc doc;
     doc.encoding = detectEncoding(bytes);
     doc.bom = bytes.left(doc.encoding == TextEncoding::Utf8Bom ? 3 : doc.utf16() ? 2 : 0);
-    const QByteArray body = bytes.mid(doc.bom.size());
+    return bytes.mid(doc.bom.size());
+}
+
+// Lines are split on the file's own code units (bytes, or 16-bit units of UTF-16; CR and
+// LF never occur inside a CP932 or UTF-8 multi-byte character), so every line that is not
+// edited keeps its bytes exactly, even where they do not decode cleanly. Calls
+// line(start, end, endingSize) for each line until it returns false; returns where whole
+// units end.
+template <typename LineFn>
+qsizetype splitLines(const IniDoc& doc, const QByteArray& body, LineFn line)
+{
     const qsizetype unit = doc.utf16() ? 2 : 1;
     const qsizetype n = body.size() - body.size() % unit;
+    const char* p = body.constData();
     auto codeAt = [&](qsizetype i) -> char16_t {
-        const auto b0 = static_cast<uchar>(body.at(i));
+        const auto b0 = static_cast<uchar>(p[i]);
         if (unit == 1)
             return b0;
-        const auto b1 = static_cast<uchar>(body.at(i + 1));
+        const auto b1 = static_cast<uchar>(p[i + 1]);
         return doc.encoding == TextEncoding::Utf16LeBom ? char16_t(b0 | b1 << 8) : char16_t(b1 | b0 << 8);
     };
     qsizetype start = 0;
-    auto push = [&](qsizetype end, qsizetype endingSize) {
-        Line l;
-        l.raw = body.mid(start, end - start);
-        l.ending = body.mid(end, endingSize);
-        classify(l, doc.decode(l.raw));
-        doc.lines.append(l);
-        start = end + endingSize;
-    };
-    for (qsizetype i = 0; i < n;) {
+    for (qsizetype i = 0; i < n; i += unit) {
         const char16_t c = codeAt(i);
-        if (c == u'\r' && i + unit < n && codeAt(i + unit) == u'\n')
-            push(i, 2 * unit);
-        else if (c == u'\r' || c == u'\n')
-            push(i, unit);
-        i = std::max(i + unit, start);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        const qsizetype ending = c == u'\r' && i + unit < n && codeAt(i + unit) == u'\n' ? 2 * unit : unit;
+        if (!line(start, i, ending))
+            return n;
+        start = i + ending;
+        i = start - unit;
     }
     if (start < n)
-        push(n, 0);
+        line(start, n, 0);
+    return n;
+}
+
+IniDoc parse(const QByteArray& bytes)
+{
+    IniDoc doc;
+    const QByteArray body = begin(doc, bytes);
+    const qsizetype n = splitLines(doc, body, [&](qsizetype start, qsizetype end, qsizetype ending) {
+        Line l;
+        l.raw = body.mid(start, end - start);
+        l.ending = body.mid(end, ending);
+        classify(l, doc.decode(l.raw));
+        doc.lines.append(l);
+        return true;
+    });
     doc.oddByte = body.mid(n); // a UTF-16 file cut in the middle of a unit keeps its last byte
     return doc;
+}
+
+// Whether the line's first character past the trimmed ones is '[': only such a line can be a
+// section header. The trimmed characters are ASCII, never part of a double-byte character.
+bool mayBeSection(const IniDoc& doc, const QByteArray& body, qsizetype start, qsizetype end)
+{
+    const qsizetype unit = doc.utf16() ? 2 : 1;
+    const qsizetype low = doc.encoding == TextEncoding::Utf16BeBom ? 1 : 0; // the unit's ASCII byte
+    for (qsizetype i = start; i < end; i += unit) {
+        if (unit == 2 && body.at(i + 1 - low) != 0)
+            return false;
+        const QChar c = QLatin1Char(body.at(i + low));
+        if (!isTrimByte(c))
+            return c == u'[';
+    }
+    return false;
 }
 
 QByteArray serialize(const IniDoc& doc)
@@ -205,12 +238,28 @@ std::optional<QString> findValue(const QByteArray& fileBytes, const QString& sec
 {
     if (section.isEmpty() || key.isEmpty())
         return std::nullopt;
-    const IniDoc doc = parse(fileBytes);
-    const qsizetype h = findSection(doc, section);
-    const qsizetype k = h >= 0 ? findKey(doc, h, key) : -1;
-    if (k < 0 || !doc.lines[k].hasValue)
-        return std::nullopt;
-    return doc.lines[k].value;
+    // A read decodes only the section headers and the lines of the section it looks in.
+    IniDoc doc;
+    const QByteArray body = begin(doc, fileBytes);
+    bool inSection = false;
+    std::optional<QString> found;
+    splitLines(doc, body, [&](qsizetype start, qsizetype end, qsizetype) {
+        if (!inSection && !mayBeSection(doc, body, start, end))
+            return true;
+        Line l;
+        classify(l, doc.decode(body.mid(start, end - start)));
+        if (l.kind == LineKind::Section) {
+            if (inSection)
+                return false;
+            inSection = sameName(l.name, section);
+        } else if (inSection && l.kind == LineKind::Entry && sameName(l.name, key)) {
+            if (l.hasValue)
+                found = l.value;
+            return false;
+        }
+        return true;
+    });
+    return found;
 }
 
 QByteArray applyWrite(const QByteArray& fileBytes, const QString& section, const std::optional<QString>& key,

@@ -25,9 +25,11 @@ char16_t bestFit(char16_t c)
     }
 }
 
+// One converter per thread: looking ICU's up by name costs far more than a short conversion.
 QByteArray encodeRaw(const QString& s)
 {
-    QStringEncoder enc("windows-31j");
+    thread_local QStringEncoder enc("windows-31j");
+    enc.resetState();
     return QByteArray(enc.encode(s));
 }
 
@@ -35,7 +37,8 @@ QByteArray encodeRaw(const QString& s)
 // it (never a trail byte) makes the decoder mark it invalid, and is dropped again.
 QString decodeRaw(const QByteArray& b)
 {
-    QStringDecoder dec("windows-31j");
+    thread_local QStringDecoder dec("windows-31j");
+    dec.resetState();
     QString text = dec.decode(b + ' ');
     text.chop(1);
     return text;

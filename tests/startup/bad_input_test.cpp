@@ -11,8 +11,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -248,6 +253,36 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
         for (auto it = before.begin(); it != before.end(); ++it)
             EXPECT_TRUE(after.value(it.key()) == it.value()) << it.key().toStdString() << " changed";
     }
+}
+
+// A server that takes the connection and never answers: the first check waits out the login
+// time-out, the other four fail at once with the same text, and only one connection is made.
+TEST(BadInput, AServerThatNeverAnswersIsWaitedForOnce)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+    socklen_t len = sizeof a;
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(listen(fd, 16), 0);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    TestInstall inst;
+    inst.writeBytes(QStringLiteral("adodb.ini"),
+                    encodeCp932(QStringLiteral("[接続情報]\r\n接続情報=Provider=SQLOLEDB.1;User ID=sa;Password=x;"
+                                               "Initial Catalog=SUITE;Connect Timeout=2;Data Source=127.0.0.1,%1\r\n")
+                                    .arg(ntohs(a.sin_port))));
+    const ProgramRun r = runInstalledProgram(inst, QStringLiteral(MONTHLY_RECORDS_BINARY), {QStringLiteral("1")},
+                                             {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1")});
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(r.lines(QStringLiteral("MSGBOX")).join(u'\n').toStdString(),
+              everyCheckFails(QStringLiteral("(-2147467259)[FreeTDS][SQL Server]Timeout expired"))
+                  .join(u'\n')
+                  .toStdString());
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+    int connections = 0;
+    for (int c; (c = accept(fd, nullptr, nullptr)) >= 0; ++connections)
+        close(c);
+    close(fd);
+    EXPECT_EQ(connections, 1);
 }
 
 } // namespace
