@@ -78,7 +78,12 @@ bool paintOnPrinter(const Document& doc, QPrinter& printer, int from, int to, QS
         return false;
     }
     for (int i = from; i <= to; ++i) {
-        if (i > from && (!setPrinterPage(printer, doc, i, error) || !printer.newPage())) {
+        bool ready = i == from || setPrinterPage(printer, doc, i, error);
+        if (ready && i > from && !printer.newPage()) {
+            *error = cannot;
+            ready = false;
+        }
+        if (!ready) {
             printer.abort(); // never half a document
             painter.end();
             return false;
