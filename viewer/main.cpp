@@ -39,9 +39,12 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("レポートビューア"));
     installJapaneseUi();
 
+    // Without a screen nobody can click a message box away: it goes to standard error.
+    const QString screen = QGuiApplication::platformName();
+    const bool unattended = scriptedModeRequested() || screen == u"offscreen" || screen == u"minimal";
     ScriptedPlatform scripted;
     QtPlatform desktop;
-    setPlatform(scriptedModeRequested() ? static_cast<PlatformServices*>(&scripted) : &desktop);
+    setPlatform(unattended ? static_cast<PlatformServices*>(&scripted) : &desktop);
     const int rc = runViewerWithWindow(args);
     setPlatform(nullptr);
     return rc;

@@ -1,7 +1,9 @@
 #include "preview_window.h"
 
+#include "operator_message.h"
 #include "page_paint.h"
 #include "print_archive.h"
+#include "print_system.h"
 #include "viewer_job.h"
 
 #include "platform/platform.h"
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -27,7 +30,11 @@ PrintFit printableFit(const QPrinter& printer)
 {
     QPageLayout page = printer.pageLayout();
     page.setUnits(QPageLayout::Millimeter);
-    return fitToPrintable(page.fullRect().size(), page.minimumMargins());
+    PrintFit fit = fitToPrintable(page.fullRect().size(), page.minimumMargins());
+    // The fit is on the paper; the painter starts at the paint rectangle (the paper in
+    // full-page mode, the margins' corner otherwise).
+    fit.offsetMm -= page.paintRect().topLeft();
+    return fit;
 }
 
 namespace {
@@ -40,9 +47,65 @@ void fileCopyOfPrint(const Document& doc, const QString& archiveFolder, int from
     QString path, error;
     if (archivePrintedDocument(doc, archiveFolder, QDateTime::currentDateTime(), from, to, &path, &error))
         return;
-    const QString message = archiveFailureMessage(error);
-    QTextStream(stderr) << "report-viewer: " << message << Qt::endl;
-    platform().messageBox(message, MsgButtons::Ok, MsgIcon::Exclamation, doc.title);
+    showOperatorMessage(archiveFailureMessage(error), MsgIcon::Exclamation, doc.title);
+}
+
+// Puts the printer on page `index`'s paper and orientation. A printer refuses margins below
+// its own, so its margins stay and full-page mode puts the painter on the paper's corner;
+// printableFit() then places the page in the printable area once.
+bool setPrinterPage(QPrinter& printer, const Document& doc, int index, QString* error)
+{
+    const QPageLayout wanted = doc.pageLayout(index);
+    printer.setPageOrientation(wanted.orientation());
+    printer.setPageSize(wanted.pageSize());
+    printer.setFullPage(true);
+    const QPageLayout got = printer.pageLayout();
+    if (got.pageSize().isEquivalentTo(wanted.pageSize()) && got.orientation() == wanted.orientation())
+        return true;
+    *error = QStringLiteral("プリンタ「%1」に用紙 %2 を設定できません。")
+                 .arg(printer.printerName(), wanted.pageSize().name());
+    return false;
+}
+
+bool paintOnPrinter(const Document& doc, QPrinter& printer, int from, int to, QString* error)
+{
+    if (!setPrinterPage(printer, doc, from, error))
+        return false;
+    const QString cannot = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        *error = cannot;
+        return false;
+    }
+    for (int i = from; i <= to; ++i) {
+        bool ready = i == from || setPrinterPage(printer, doc, i, error);
+        if (ready && i > from && !printer.newPage()) {
+            *error = cannot;
+            ready = false;
+        }
+        if (!ready) {
+            printer.abort(); // never half a document
+            painter.end();
+            return false;
+        }
+        paintDocumentPage(painter, doc, i, printableFit(printer));
+    }
+    if (!painter.end()) {
+        *error = cannot;
+        return false;
+    }
+    return true;
+}
+
+// A print dialog without any printer offers only a PDF file: the operator learns that
+// nothing was printed, and why.
+void tellSavedInsteadOfPrinted(const Document& doc, const QPrinter& printer)
+{
+    QString text = QStringLiteral("印刷はしていません。PDF ファイル %1 に保存しました。")
+                       .arg(QDir::toNativeSeparators(printer.outputFileName()));
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        text += u'\n' + noPrinterReason();
+    showOperatorMessage(text, MsgIcon::Information, doc.title);
 }
 
 // Before printing: which pages print with a text cut short (none: nothing said).
@@ -56,24 +119,39 @@ void tellCuts(const QStringList& notes, const QString& title)
 
 bool printDocument(const Document& doc, QPrinter& printer, QString* error, const QString& archiveFolder)
 {
-    printer.setFullPage(true);
     printer.setDocName(doc.title);
     int from = 0, to = doc.pageCount() - 1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         from = qBound(0, printer.fromPage() - 1, to);
         to = qBound(from, printer.toPage() - 1, to);
     }
-    printer.setPageLayout(doc.pageLayout(from));
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
+    if (printer.outputFormat() != QPrinter::NativeFormat) {
+        if (!paintOnPrinter(doc, printer, from, to, error))
+            return false;
+        tellSavedInsteadOfPrinted(doc, printer);
+        return true;
+    }
+    if (printer.printerName().isEmpty()) {
+        *error = noPrinterReason();
         return false;
     }
-    paintDocumentPages(painter, printer, doc, from, to, [&printer] { return printableFit(printer); });
-    if (!painter.end()) {
-        *error = QStringLiteral("プリンタ「%1」に印刷できません。").arg(printer.printerName());
+    // QPrinter reports neither a refused job nor a print service that is gone: ask it.
+    const QueueState queue = queueState(printer.printerName());
+    if (!queue.problem.isEmpty()) {
+        *error = queue.problem;
         return false;
     }
+    if (!paintOnPrinter(doc, printer, from, to, error))
+        return false;
+    if (const QString refused = submissionProblem(printer.printerName()); !refused.isEmpty()) {
+        *error = refused;
+        return false;
+    }
+    if (queue.paused)
+        showOperatorMessage(QStringLiteral("プリンタ「%1」は一時停止中です。印刷は待ち行列に入り、"
+                                           "プリンタが再開されると印刷されます。")
+                                .arg(printer.printerName()),
+                            MsgIcon::Information, doc.title);
     fileCopyOfPrint(doc, archiveFolder, from, to);
     return true;
 }
@@ -96,7 +174,7 @@ bool printToDefaultPrinter(const Document& doc, QString* error, const QString& a
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        *error = QStringLiteral("既定のプリンタがありません。");
+        *error = noPrinterReason();
         return false;
     }
     QPrinter printer(info, QPrinter::HighResolution);
@@ -241,7 +319,7 @@ void PreviewWindow::savePdf()
         return;
     QString error;
     if (!writeDocumentPdf(m_doc, path, &error))
-        platform().messageBox(error, MsgButtons::Ok, MsgIcon::Critical, m_doc.title);
+        showOperatorMessage(error, MsgIcon::Critical, m_doc.title);
 }
 
 void PreviewWindow::print()
@@ -249,7 +327,7 @@ void PreviewWindow::print()
     tellCuts(cutNotes(m_doc), m_doc.title);
     QString error;
     if (!printWithDialog(m_doc, this, &error, m_archiveFolder))
-        platform().messageBox(error, MsgButtons::Ok, MsgIcon::Critical, m_doc.title);
+        showOperatorMessage(error, MsgIcon::Critical, m_doc.title);
 }
 
 int runViewerWithWindow(const ViewerArguments& args)
@@ -257,8 +335,7 @@ int runViewerWithWindow(const ViewerArguments& args)
     QTextStream err(stderr);
     const QString caption = QStringLiteral("レポートビューア");
     auto fail = [&](const QString& message, int code) {
-        err << "report-viewer: " << message << Qt::endl;
-        platform().messageBox(message, MsgButtons::Ok, MsgIcon::Critical, caption);
+        showOperatorMessage(message, MsgIcon::Critical, caption);
         return code;
     };
     if (!args.error.isEmpty())
@@ -270,10 +347,11 @@ int runViewerWithWindow(const ViewerArguments& args)
     if (commands.merge) { // the merge program shows nothing
         QStringList messages;
         const int rc = runMerge(args, commands, &messages);
-        for (const QString& message : messages)
-            err << "report-viewer: " << message << Qt::endl;
         if (rc == ExitBadInput)
-            platform().messageBox(messages.join(u'\n'), MsgButtons::Ok, MsgIcon::Critical, caption);
+            showOperatorMessage(messages.join(u'\n'), MsgIcon::Critical, caption);
+        else
+            for (const QString& message : messages)
+                err << "report-viewer: " << message << Qt::endl;
         return rc;
     }
     Document doc;

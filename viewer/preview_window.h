@@ -10,12 +10,14 @@ class QLabel;
 class QScrollArea;
 class QPrinter;
 
-// Where the printer's pages take the document: its unprintable margins, if wider than the
-// layouts' own, shrink the page into the printable area.
+// Where the printer's current page takes the document, in the painter's coordinates: its
+// unprintable margins, if wider than the layouts' own, shrink the page into the printable area.
 PrintFit printableFit(const QPrinter& printer);
-// Prints the document (the printer's page range, if any). False with *error set. With an
-// archive folder, the printed pages are also filed there as a PDF; a failure to file them is
-// shown (platform services and standard error) and leaves the print a success.
+// Prints the document (the printer's page range, if any). False with *error set when the print
+// system is unreachable, the queue does not take jobs or the job was refused. A print to a file
+// and a job held on a paused printer succeed and are said (showOperatorMessage). With an
+// archive folder, the pages of a job the print system accepted are also filed there as a PDF;
+// a failure to file them is said and leaves the print a success.
 bool printDocument(const Document& doc, QPrinter& printer, QString* error, const QString& archiveFolder = {});
 // Print dialog, then printing. False only when printing failed (*error set); a cancelled
 // dialog is no failure.

@@ -1,15 +1,18 @@
 #pragma once
 // Copies of printed documents. When the viewer's settings file (report-viewer.ini in the
-// viewer's own folder) names an archive folder, every document the viewer prints is also
+// viewer's own folder) names an archive folder, every print the print system accepts is also
 // filed there as a PDF:
 //
 //   <folder>/<yyyymm of the document>/<layout name>_<yyyymmdd-hhmmss>.pdf
 //
-// written under a temporary name and renamed into place, never over an existing file (a
-// second print in the same second becomes …_2.pdf). Previews are never filed.
+// written under a hidden name and renamed into place, never over an existing file (a
+// second print in the same second becomes …_2.pdf), readable as any new file is. Previews,
+// PDF files and prints that never reached a printer are not filed.
 //
 //   [Archive]
 //   Folder=/srv/office/printed      (relative: from the viewer's folder; absent or empty: off)
+//
+// The settings file may be UTF-8 with or without a byte-order mark, or CP932.
 #include <QDateTime>
 #include <QString>
 

@@ -1,14 +1,11 @@
 #include "viewer_job.h"
 
 #include "page_paint.h"
-#include "print_archive.h"
 
 #include "base/paths.h"
 #include "base/text_file.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -422,15 +419,6 @@ int runWithoutWindow(const ViewerArguments& args, QTextStream& err)
     if (!writeDocumentPdf(doc, headlessPdfPath(args, doc.title), &error)) {
         say(error);
         return ExitOutputFailed;
-    }
-    // The PDF stands in for the printer here, so a print command is filed as a print is.
-    if (commands.action == ViewerAction::PrintOut || commands.action == ViewerAction::PrintDialog) {
-        const QString archive = archiveFolderSetting(QCoreApplication::applicationDirPath());
-        QString filed;
-        if (!archive.isEmpty()
-            && !archivePrintedDocument(doc, archive, QDateTime::currentDateTime(), 0, doc.pageCount() - 1, &filed,
-                                       &error))
-            say(archiveFailureMessage(error));
     }
     return warnings.isEmpty() ? ExitOk : ExitUnknownCommand;
 }
