@@ -11,25 +11,9 @@ namespace {
 
 const QString kMay = QStringLiteral("2024/05/01");
 
-Over16Entry sampleEntry()
-{
-    return {.iNegaeri = 1,
-            .iOkiagari = 2,
-            .iZai = 0,
-            .iTachiagari = 1,
-            .iRitsui = 2,
-            .iNRS = 7,
-            .iZenkaiHyoukaUmu = 0,
-            .iZenkaiHyoukaHenaka = 3,
-            .cRiyuu = QStringLiteral("理由"),
-            .cHyoukaDay = QStringLiteral("2024/05/20"),
-            .nStaffID = 5,
-            .cSyoumeiDay = QStringLiteral("2024/05/31"),
-            .iKoushuku = 1,
-            .iMahi = 0,
-            .iSyoujouSonota = 1,
-            .cSyoujouSonota = QStringLiteral("しびれ")};
-}
+// In field order: the five movements, NRS, previous evaluation and change, reason, evaluation day,
+// staff, certification day, contracture, paralysis, other symptom and its text.
+Over16Entry sampleEntry() { return {1, 2, 0, 1, 2, 7, 0, 3, "理由", "2024/05/20", 5, "2024/05/31", 1, 0, 1, "しびれ"}; }
 
 class Over16Record : public ListFixture, public ::testing::WithParamInterface<std::tuple<Via, SchemaVariant>> {
 protected:
@@ -118,22 +102,19 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
 
     v = sampleEntry();
     v.cRiyuu = QStringLiteral("失われてはならない変更");
-    struct Case {
-        const char* trigger;
-        const char* statement; // the failing statement's head in the message
-    };
-    for (const Case& c :
-         {Case{"CREATE TRIGGER t BEFORE DELETE ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no delete'); END",
-               "\rSQL= delete from OVER16COUNT "},
-          Case{"CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END",
-               "\rSQL= insert into    OVER16COUNT ("}}) {
-        execPlainSqlite(db, {QString::fromLatin1(c.trigger)});
+    // The failing statement and its head in the message.
+    for (const auto& [event, statement] : {std::pair{"DELETE", "\rSQL= delete from OVER16COUNT "},
+                                           std::pair{"INSERT", "\rSQL= insert into    OVER16COUNT ("}}) {
+        execPlainSqlite(
+            db,
+            {QStringLiteral("CREATE TRIGGER t BEFORE %1 ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no'); END")
+                 .arg(QString::fromLatin1(event))});
         rec.clear();
         const Over16SaveResult failed = saveOver16Entry(10101, kMay, v);
         EXPECT_EQ(failed.status, -1);
         EXPECT_TRUE(failed.unshownError.isEmpty()); // shown here already
         expectSaid(rec, {{"ERR:iExecSQL (-2147467259)…", MsgIcon::None, "確認"}});
-        EXPECT_TRUE(rec.messages.value(0).text.contains(QString::fromUtf8(c.statement)))
+        EXPECT_TRUE(rec.messages.value(0).text.contains(QString::fromUtf8(statement)))
             << messageTexts(rec).join(u'|').toStdString();
         EXPECT_EQ(stored(), before);
         execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});

@@ -4,7 +4,6 @@
 #include "reports/over16_print.h"
 
 #include "base/text_file.h"
-#include "db/adodb.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
 #include "reports/recorded_messages.h"
@@ -66,19 +65,17 @@ const QString kTail = QStringLiteral(
     "\"鍼灸傷病名07\",\"鍼灸傷病名文章\",\"フォーマット印刷\",\"過去16回以上施術月1\",\"過去16回以上施術月2\",\"過去16回以上施術月3\","
     "\"過去16回以上施術月4\",\"過去16回以上施術月5\"");
 
-// A frequency-table entry of the 24 months ending with 2024/05 with counts by "yyyymm".
-HinkaiRecord hinkai(long userNo, std::initializer_list<std::pair<const char*, short>> counts, int lastYear = 2024,
-                    int lastMonth = 5)
+// A frequency-table entry of the 24 months ending with the given month, counts as "yyyymm=n ...".
+HinkaiRecord hinkai(long userNo, const char* counts, QDate last = QDate(2024, 5, 1))
 {
     HinkaiRecord e;
     e.userNo = userNo;
-    const QDate first = QDate(lastYear, lastMonth, 1).addMonths(-23);
     for (int k = 0; k < 24; ++k)
-        e.months[static_cast<size_t>(k)] = first.addMonths(k).toString(QStringLiteral("yyyyMM"));
-    for (const auto& [ym, n] : counts)
-        for (int k = 0; k < 24; ++k)
-            if (e.months[static_cast<size_t>(k)] == QLatin1String(ym))
-                e.counts[static_cast<size_t>(k)] = n;
+        e.months[static_cast<size_t>(k)] = last.addMonths(k - 23).toString(QStringLiteral("yyyyMM"));
+    for (const QString& c : QString::fromLatin1(counts).split(u' ', Qt::SkipEmptyParts)) {
+        const auto at = std::find(e.months.begin(), e.months.end(), c.section(u'=', 0, 0));
+        e.counts[static_cast<size_t>(at - e.months.begin())] = c.section(u'=', 1).toShort();
+    }
     return e;
 }
 
@@ -120,6 +117,13 @@ protected:
     }
     QByteArray tmpFile(const QString& name) const { return inst.readBytes(QStringLiteral("TMP/") + name); }
     QString com() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
+    // The command file written for a layout of SYS and the document's CSV of TMP, ending with the output line.
+    QString comFor(const QString& layout, const QString& title, const QString& output) const
+    {
+        return QStringLiteral("FileName,\"%1/SYS/%2\"\r\nTitle,\"%3\"\r\nSetDataText,\"%3\",\"%1/TMP/%3.csv\"\r\n"
+                              "PrintPaper, A4\r\n%4\r\n")
+            .arg(inst.path(), layout, title, output);
+    }
     // The data records of a CSV, read as the viewer reads them: a quoted field ends at a quote
     // followed by a comma or a line end; the quotes are dropped.
     QList<QStringList> records(const QString& name = kFormCsv) const
@@ -159,7 +163,7 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     if (GetParam())
         connectThroughOdbc();
     seedDocuments();
-    gHinkaiList = {hinkai(10101, {{"202405", 18}, {"202402", 16}, {"202311", 20}, {"202310", 15}})};
+    gHinkaiList = {hinkai(10101, "202405=18 202402=16 202311=20 202310=15")};
     gHinkaiCount = 1;
     window.tick({10101, 10201, 10401});
     window.rows.append({0, 10301}); // listed, not ticked
@@ -177,12 +181,7 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
                        "\"2023/11\",\"\",\"\"");
     // Only 10101 has an entry for the month; 10401 has no totals at all.
     EXPECT_EQ(tmpFile(kFormCsv), cp932Lines({kHead + kEvaluation + kTail, yamadaHead + yamadaEvaluation + yamadaTail}));
-    EXPECT_EQ(com(),
-              QStringLiteral("FileName,\"") + inst.path()
-                  + QStringLiteral("/SYS/継続理由・状況記入書_R03.wfd\"\r\n"
-                                   "Title,\"継続理由・状況記入書\"\r\nSetDataText,\"継続理由・状況記入書\",\"")
-                  + inst.path()
-                  + QStringLiteral("/TMP/継続理由・状況記入書.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
+    EXPECT_EQ(com(), comFor(QStringLiteral("継続理由・状況記入書_R03.wfd"), kTitle, QStringLiteral("ShowWindow,2")));
     ASSERT_EQ(rec.starts.size(), 1);
     EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
     EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0);
@@ -190,7 +189,7 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     const QByteArray r03 = tmpFile(kFormCsv);
     form::vPrintKeizokuRiyuu(0, 1, 0, window, 0);
     EXPECT_EQ(tmpFile(kFormCsv), r03);
-    EXPECT_TRUE(com().contains(QStringLiteral("/SYS/継続理由・状況記入書.wfd\"\r\n")));
+    EXPECT_EQ(com(), comFor(QStringLiteral("継続理由・状況記入書.wfd"), kTitle, QStringLiteral("ShowWindow,2")));
 
     // The plan: every ticked user with totals, entry or not; the past months of the last form run.
     form::vPrintKeikakusyo(1, window, 0);
@@ -199,11 +198,8 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
         QStringLiteral("1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
                        "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"");
     EXPECT_EQ(tmpFile(kPlanCsv), cp932Lines({kHead + kTail, yamadaHead + yamadaTail, suzuki}));
-    EXPECT_EQ(com(),
-              QStringLiteral("FileName,\"") + inst.path()
-                  + QStringLiteral("/SYS/施術計画書.wfd\"\r\n"
-                                   "Title,\"施術計画書\"\r\nSetDataText,\"施術計画書\",\"")
-                  + inst.path() + QStringLiteral("/TMP/施術計画書.csv\"\r\nPrintPaper, A4\r\nPrintOutFromDialog\r\n"));
+    const QString plan = QStringLiteral("施術計画書");
+    EXPECT_EQ(com(), comFor(plan + QStringLiteral(".wfd"), plan, QStringLiteral("PrintOutFromDialog")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Over16PrintBytes, ::testing::Bool(),
@@ -243,8 +239,7 @@ TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
     EXPECT_EQ(columns(1, 9), (QStringList{"1,1,3,10101,2024,5,2024/05/01,0,0", "1,1,3,10201,2024,5,2024/05/01,1,0"}));
     EXPECT_EQ(columns(18, 32).value(1), ",-1,-1,-1,-1,-1,-1,-1,-1,,,-1,,,");
     EXPECT_EQ(column(49), (QStringList{"1", "1"}));
-    EXPECT_TRUE(com().startsWith(QStringLiteral("FileName,\"") + inst.path()
-                                 + QStringLiteral("/SYS/継続理由・状況記入書.wfd\"")));
+    EXPECT_EQ(com(), comFor(QStringLiteral("継続理由・状況記入書.wfd"), kTitle, QStringLiteral("ShowWindow,2")));
 }
 
 TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
@@ -319,24 +314,20 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
 {
     createDatabase(SchemaVariant::Old);
     addStaff(5, QStringLiteral("佐藤　一郎"));
-    struct Case {
-        long id;
-        int code;
-        const char* flags; // 01..07, then the text
-    };
-    const Case cases[] = {{40101, 1, "0,0,0,0,0,0,1,その他名"},
-                          {40201, 4, "0,0,1,0,0,0,0,"},
-                          {40301, 0, "0,0,0,0,0,0,0,"},
-                          {40401, 8, "0,0,0,0,0,0,0,"}};
-    for (const Case& c : cases) {
+    // Users 40101, 40201, … with their code; the flags 01..07, then the text.
+    const std::pair<int, const char*> cases[] = {
+        {1, "0,0,0,0,0,0,1,その他名"}, {4, "0,0,1,0,0,0,0,"}, {0, "0,0,0,0,0,0,0,"}, {8, "0,0,0,0,0,0,0,"}};
+    long id = 40101;
+    for (const auto& [code, flags] : cases) {
         sql({QStringLiteral(
                  "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, cByoumei, "
                  "nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', '2019-01-10 00:00:00', 1, '神経痛', %2, "
                  "'その他名')")
-                 .arg(c.id)
-                 .arg(c.code)});
-        addMonth(c.id, 2024, 5, 16);
-        addOver16(c.id, 2024, 5);
+                 .arg(id)
+                 .arg(code)});
+        addMonth(id, 2024, 5, 16);
+        addOver16(id, 2024, 5);
+        id += 100;
     }
     sql({QStringLiteral(
         "UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'")});
@@ -345,8 +336,8 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
     expectSaid(rec, {});
     // The massage injury, areas and kinds, the acupuncture flags; the symptoms of the month's entry.
     QStringList injuries;
-    for (const Case& c : cases)
-        injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(c.flags);
+    for (const auto& c : cases)
+        injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(c.second);
     EXPECT_EQ(columns(32, 48), injuries);
     EXPECT_EQ(columns(15, 18), QStringList(4, "1,0,1,月ごとの症状"));
     // The plan runs on such a database too, with the month's symptoms as the form has them.
@@ -357,24 +348,21 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
 
 TEST_F(Over16Print, EraCodesOfTheDates)
 {
-    struct Case {
-        const char* birth;
-        const char* text;
-        const char* era;
-    };
-    const Case cases[] = {{"'1989-01-07 00:00:00'", "1989/01/07", "3"},
-                          {"'1989-01-08 00:00:00'", "1989/01/08", "4"},
-                          {"'2019-04-30 00:00:00'", "2019/04/30", "4"},
-                          {"'2019-05-01 00:00:00'", "2019/05/01", "5"},
-                          {"'1912-07-29 00:00:00'", "1912/07/29", "1"},
-                          {"'1867-12-31 00:00:00'", "1867/12/31", "0"},
-                          {"NULL", "", "0"}};
+    // Birth date (NULL: none) and era of users 50101, 50201, ….
+    const std::pair<const char*, const char*> cases[] = {{"1989-01-07", "1989/01/07,3"},
+                                                         {"1989-01-08", "1989/01/08,4"},
+                                                         {"2019-04-30", "2019/04/30,4"},
+                                                         {"2019-05-01", "2019/05/01,5"},
+                                                         {"1912-07-29", "1912/07/29,1"},
+                                                         {"1867-12-31", "1867/12/31,0"},
+                                                         {"NULL", ",0"}};
     long id = 50101;
-    for (const Case& c : cases) {
+    for (const auto& [birth, text] : cases) {
+        const QString b = QString::fromLatin1(birth);
         sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay, tSyoryoDay) VALUES "
                             "(1, 3, %1, '人', %2, NULL)")
                  .arg(id)
-                 .arg(QString::fromLatin1(c.birth))});
+                 .arg(b == u"NULL" ? b : QStringLiteral("'%1 00:00:00'").arg(b))});
         addMonth(id, 2024, 5, 16);
         addOver16(id, 2024, 5);
         id += 100;
@@ -384,8 +372,8 @@ TEST_F(Over16Print, EraCodesOfTheDates)
     expectSaid(rec, {});
     // Birth date and era; no first treatment: empty, era 0.
     QStringList dates;
-    for (const Case& c : cases)
-        dates << QString::fromUtf8(c.text) + u',' + QString::fromUtf8(c.era) + QStringLiteral(",,0");
+    for (const auto& c : cases)
+        dates << QString::fromLatin1(c.second) + QStringLiteral(",,0");
     EXPECT_EQ(columns(11, 14), dates);
 }
 
@@ -393,18 +381,9 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 {
     seedDocuments();
     window.tick({10101});
-    gHinkaiList = {HinkaiRecord{},
-                   hinkai(10101,
-                          {{"202405", 16},
-                           {"202403", 30},
-                           {"202401", 16},
-                           {"202310", 17},
-                           {"202305", 16},
-                           {"202304", 15},
-                           {"202212", 20},
-                           {"202206", 19}}),
-                   hinkai(10101, {{"202405", 99}})};
-    gHinkaiList[0].userNo = 99999;
+    gHinkaiList = {hinkai(99999, ""),
+                   hinkai(10101, "202405=16 202403=30 202401=16 202310=17 202305=16 202304=15 202212=20 202206=19"),
+                   hinkai(10101, "202405=99")};
     gHinkaiCount = 3;
     const QStringList newest{"2024/05,2024/03,2024/01,2023/10,2023/05"}, none{",,,,"};
     // Seven months of 16 or more: the five newest, newest first; 15 does not count; the first
@@ -420,7 +399,7 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
     form::vPrintKeikakusyo(0, window, 0);
     EXPECT_EQ(columns(37, 41, kPlanCsv), newest);
     // A table built for another month (a failed extraction since) gives no past months.
-    gHinkaiList = {hinkai(10101, {{"202404", 20}}, 2024, 4)};
+    gHinkaiList = {hinkai(10101, "202404=20", QDate(2024, 4, 1))};
     gHinkaiCount = 1;
     form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
     EXPECT_EQ(columns(50, 54), none);
@@ -515,19 +494,10 @@ TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
               0);
     ASSERT_EQ(iChkOver16Count() + iChkDouiRec() + iChkHKSyobyou07Flg() + iChkSyoujouSonota() + iChkJissekiField(), 0);
     window.month = QDate(2024, 6, 1);
-    cT_ADODB c;
-    c.iInit(embeddedConnectionString(db));
-    ASSERT_EQ(c.iConnect(), 0);
-    AdoRecordset ids;
-    ASSERT_EQ(
-        c.iOpenRecSet(
-            ids,
-            QStringLiteral(
-                "SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3")),
-        0);
-    for (; !ids.EOF_(); ids.MoveNext())
-        window.rows.append({1, ids.field(0)});
-    c.iDisConnect();
+    for (const QString& id : queryFile(db,
+                                       QStringLiteral("SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND "
+                                                      "実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3")))
+        window.rows.append({1, id.toLongLong()});
     ASSERT_GT(window.rows.size(), 20);
 
     form::vPrintKeikakusyo(0, window, 0);
