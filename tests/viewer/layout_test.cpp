@@ -205,18 +205,14 @@ TEST(ViewerLayout, ContinuationFormMarksAndBlocks)
     EXPECT_EQ(circledTexts(massage),
               (QStringList{"自立", "一部介助", "全介助", "一部介助", "自立", "昭", "令", "有り", "改善小"}));
     EXPECT_EQ(countOps(massage, DrawOp::Kind::Tick), 5); // 麻痺, その他, 部位 1, 3, 5
-    for (const char* s : {"利用者の状態の評価（マッサージ）", "令和6年4月"})
-        EXPECT_TRUE(hasText(massage, s)) << s;
-    EXPECT_FALSE(hasText(massage, "痛みなし"));
     const auto count = [](const DrawOp& op) { return op.name == "施術回数"; };
     EXPECT_EQ(findOp(massage, count)->text, "18");
 
-    // Acupuncture user: NRS 7, 無し, no change; born 1989/01/07 (Shōwa 64).
+    // Acupuncture user: NRS 7, 無し, no change; born 1989/01/07 (Shōwa 64). (Which block each page
+    // shows: the PDF texts in render_test.)
     EXPECT_EQ(circledTexts(acu), (QStringList{"7", "昭", "平", "無し"}));
     EXPECT_EQ(countOps(acu, DrawOp::Kind::Tick), 4); // はり, きゅう, 腰痛症, その他
-    for (const char* s : {"痛みなし", "坐骨神経痛", "64"})
-        EXPECT_TRUE(hasText(acu, s)) << s;
-    EXPECT_FALSE(hasText(acu, "利用者の状態の評価（マッサージ）"));
+    EXPECT_TRUE(hasText(acu, "64"));
 
     // Blank form (フォーマット印刷 1): no evaluation marked, no count.
     EXPECT_EQ(circledTexts(blank), (QStringList{"昭", "令"}));
