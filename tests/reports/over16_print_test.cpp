@@ -182,8 +182,11 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     // Only 10101 has an entry for the month; 10401 has no totals at all.
     EXPECT_EQ(tmpFile(kFormCsv), cp932Lines({kHead + kEvaluation + kTail, yamadaHead + yamadaEvaluation + yamadaTail}));
     EXPECT_EQ(com(), comFor(QStringLiteral("継続理由・状況記入書_R03.wfd"), kTitle, QStringLiteral("ShowWindow,2")));
+    // The viewer started on the command file, as the viewer's hand-off runs it.
+    const auto started = [&] { return std::pair(rec.starts.value(0).program, rec.starts.value(0).args); };
+    const auto viewer = std::pair(QStringLiteral("wfrfv10.exe"), QStringList{"/c", inst.file("TMP/WfdCom.dat")});
     ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
+    EXPECT_EQ(started(), viewer);
     EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0);
     // The older layout reads the very same file.
     const QByteArray r03 = tmpFile(kFormCsv);
@@ -192,8 +195,10 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     EXPECT_EQ(com(), comFor(QStringLiteral("継続理由・状況記入書.wfd"), kTitle, QStringLiteral("ShowWindow,2")));
 
     // The plan: every ticked user with totals, entry or not; the past months of the last form run.
+    rec.clear();
     form::vPrintKeikakusyo(1, window, 0);
     expectSaid(rec, {});
+    EXPECT_EQ(started(), viewer);
     const QString suzuki =
         QStringLiteral("1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
                        "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"");
