@@ -59,6 +59,7 @@ QStringList everyCheckFails(const QString& detail)
 }
 
 const QStringList unreadableMassage{missingEntry("SYSTEM_ICON"), missingEntry("WALLPAPER"), badBaseId(QString())};
+const QStringList noMassage{warning(QStringLiteral("システム設定ファイルが見つかりません。"))};
 const QString noAdodb = QStringLiteral("指定されたIni（{app}/adodb.ini）ファイルが見つかりません。");
 const QString noConnection = QStringLiteral("接続文字列取得できません。");
 
@@ -70,9 +71,11 @@ QMap<QString, QByteArray> userFiles(const TestInstall& inst)
     return files;
 }
 
-QByteArray massageWith(const char* separator, const QStringList& lines = TestInstall::defaultMassageLines())
+// The usual Massage.ini with other line ends.
+QByteArray massageWith(const char* separator)
 {
-    return encodeCp932(lines.join(QString::fromLatin1(separator)) + QString::fromLatin1(separator));
+    const QString end = QString::fromLatin1(separator);
+    return encodeCp932(TestInstall::defaultMassageLines().join(end) + end);
 }
 
 using Change = std::function<void(TestInstall&, const QString& db)>;
@@ -126,22 +129,12 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
         {"mode -title x", nothing, {}, true, {QStringLiteral("-title"), QStringLiteral("x")}},
         {"mode -style fusion", nothing, {}, true, {QStringLiteral("-style"), QStringLiteral("fusion")}},
         // Massage.ini
-        {"Massage.ini missing, before the mode is looked at",
-         removes("Massage.ini"),
-         {warning(QStringLiteral("システム設定ファイルが見つかりません。"))},
-         false,
-         {}},
+        {"Massage.ini missing, before the mode is looked at", removes("Massage.ini"), noMassage, false, {}},
         {"Massage.ini empty", writes("Massage.ini", {}), unreadableMassage, false},
         {"Massage.ini binary", writes("Massage.ini", binary.repeated(40)), unreadableMassage, false},
-        {"Massage.ini a folder",
-         folderAt("Massage.ini"),
-         {warning(QStringLiteral("システム設定ファイルが見つかりません。"))},
-         false},
+        {"Massage.ini a folder", folderAt("Massage.ini"), noMassage, false},
         {"Massage.ini without SYSTEM_ICON and WALLPAPER: said, and start-up goes on",
-         writes("Massage.ini",
-                massageWith("\r\n",
-                            {QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_DATA=\\DATA"),
-                             QStringLiteral("SYSTEM_TMP=\\TMP"), QStringLiteral("BASEID=0103")})),
+         writes("Massage.ini", "[SYSTEM]\r\nSYSTEM_DATA=\\DATA\r\nSYSTEM_TMP=\\TMP\r\nBASEID=0103\r\n"),
          {missingEntry("SYSTEM_ICON"), missingEntry("WALLPAPER")}},
         {"Massage.ini with a BASEID of one digit",
          writes("Massage.ini", "SYSTEM_ICON=\\ICON\r\nWALLPAPER=w.png\r\nBASEID=1\r\n"),
@@ -174,11 +167,7 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
              "SYSTEM_ICON=\\ICON\r\nNOTE=\x81\r\nWALLPAPER=wall.png\r\nX=\x82\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\xFF\xFD\r\n"),
          {}},
         {"Massage.ini with keys and sections repeated",
-         writes(
-             "Massage.ini",
-             massageWith("\r\n")
-                 + massageWith("\r\n",
-                               {QStringLiteral("[SYSTEM]"), QStringLiteral("BASEID=x"), QStringLiteral("WALLPAPER=")})),
+         writes("Massage.ini", massageWith("\r\n") + "[SYSTEM]\r\nBASEID=x\r\nWALLPAPER=\r\n"),
          {}},
         // adodb.ini
         {"adodb.ini missing", removes("adodb.ini"), everyCheckFails(noAdodb)},
@@ -203,19 +192,15 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
          everyCheckFails(QStringLiteral("(-2147467259)データベースファイルではありません。({db})"))},
         {"database not a database", writes("suite.db", QByteArray("SQLite? no.\r\n").repeated(500)),
          everyCheckFails(QStringLiteral("(-2147467259)file is not a database ({db})"))},
-        {"database locked by a writer",
-         nothing,
-         everyCheckFails(QStringLiteral("(-2147467259)database is locked ({db})")),
-         true,
-         {QStringLiteral("1")},
-         [&](TestInstall&, const QString&) { lock.close(); },
-         [&](const QString& db) { ASSERT_TRUE(lock.open(db, "BEGIN EXCLUSIVE")); }},
-        {"database read-only with a current schema",
-         [](TestInstall&, const QString& db) { makeReadOnly(db); },
-         {},
-         true,
-         {QStringLiteral("1")},
-         [](TestInstall&, const QString& db) { undoReadOnly(db); }},
+        {.name = "database locked by a writer",
+         .damage = nothing,
+         .messages = everyCheckFails(QStringLiteral("(-2147467259)database is locked ({db})")),
+         .undo = [&](TestInstall&, const QString&) { lock.close(); },
+         .hold = [&](const QString& db) { ASSERT_TRUE(lock.open(db, "BEGIN EXCLUSIVE")); }},
+        {.name = "database read-only with a current schema",
+         .damage = [](TestInstall&, const QString& db) { makeReadOnly(db); },
+         .messages = {},
+         .undo = [](TestInstall&, const QString& db) { undoReadOnly(db); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -273,10 +258,9 @@ TEST(BadInput, AServerThatNeverAnswersIsWaitedForOnce)
     const ProgramRun r = runInstalledProgram(inst, QStringLiteral(MONTHLY_RECORDS_BINARY), {QStringLiteral("1")},
                                              {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1")});
     EXPECT_TRUE(r.finished);
-    EXPECT_EQ(r.lines(QStringLiteral("MSGBOX")).join(u'\n').toStdString(),
-              everyCheckFails(QStringLiteral("(-2147467259)[FreeTDS][SQL Server]Timeout expired"))
-                  .join(u'\n')
-                  .toStdString());
+    EXPECT_EQ(
+        r.lines(QStringLiteral("MSGBOX")).join(u'\n').toStdString(),
+        everyCheckFails(QStringLiteral("(-2147467259)[FreeTDS][SQL Server]Timeout expired")).join(u'\n').toStdString());
     fcntl(fd, F_SETFL, O_NONBLOCK);
     int connections = 0;
     for (int c; (c = accept(fd, nullptr, nullptr)) >= 0; ++connections)

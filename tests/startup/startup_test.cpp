@@ -2,6 +2,7 @@
 #include "base/globals.h"
 #include "base/program_end.h"
 #include "base/text_file.h"
+#include "reports/recorded_messages.h"
 #include "startup/back_window.h"
 #include "startup/start_values.h"
 #include "support/test_install.h"
@@ -15,9 +16,8 @@ namespace {
 
 TEST(StartValues, BaseIdNeedsFourDigits)
 {
-    EXPECT_EQ(parseBaseId(QStringLiteral("0203")), (std::pair<short, short>(2, 3)));
-    EXPECT_EQ(parseBaseId(QStringLiteral("0103 ")), (std::pair<short, short>(1, 3)));
-    EXPECT_EQ(parseBaseId(QStringLiteral("1299")), (std::pair<short, short>(12, 99)));
+    for (const auto& [text, cd, eb] : {std::tuple{"0203", 2, 3}, std::tuple{"0103 ", 1, 3}, std::tuple{"1299", 12, 99}})
+        EXPECT_EQ(parseBaseId(QString::fromLatin1(text)), (std::pair<short, short>(cd, eb))) << text;
     for (const char* bad : {"", "010", " 0103", "01a3", "abcd", "０１０３"})
         EXPECT_FALSE(parseBaseId(QString::fromUtf8(bad)).has_value()) << bad;
 }
@@ -39,13 +39,6 @@ struct BackWindowFixture : ::testing::Test {
         QDir::setCurrent(cwd);
     }
     void massage(const QStringList& lines) { inst.writeBytes(QStringLiteral("Massage.ini"), cp932Lines(lines)); }
-    QStringList said() const
-    {
-        QStringList t;
-        for (const auto& m : rec.messages)
-            t << m.text;
-        return t;
-    }
 };
 
 TEST_F(BackWindowFixture, WallpaperStretchedOverTheWindowAndTheBranchKey)
@@ -58,7 +51,7 @@ TEST_F(BackWindowFixture, WallpaperStretchedOverTheWindowAndTheBranchKey)
     gKyotenCd = gKyotenEb = 0;
     frmBack back;
     back.load(inst.path());
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_EQ(gAppPath, QDir(inst.path()).canonicalPath());
     EXPECT_EQ(std::pair(gKyotenCd, gKyotenEb), (std::pair<short, short>(2, 3))); // the first BASEID in the file
     ASSERT_FALSE(back.ImgWall->pixmap().isNull());
@@ -76,7 +69,7 @@ TEST_F(BackWindowFixture, MissingWallpaperLeavesThePlainBackground)
     // A named file that is not there: plain and silent. (Neither entry: see the start-up rows.)
     frmBack back;
     back.load(inst.path()); // WALLPAPER=wall.png, no such file
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_TRUE(back.ImgWall->pixmap().isNull());
 }
 
