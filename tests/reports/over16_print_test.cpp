@@ -270,23 +270,19 @@ TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
     addJisseki(20101, QDateTime(QDate(2021, 2, 27), QTime(10, 0)), 5);
     addJisseki(20101, QDateTime(QDate(2021, 2, 28), QTime(10, 0)), 5);
 
-    struct Case {
-        int month;
-        bool wholeMonth;
-        QStringList counts; // 20001, 20101
-    };
-    for (const Case& c : {Case{3, false, {"7", "25"}}, Case{3, true, {"25", "25"}}, Case{4, false, {"25", "25"}},
-                          Case{2, false, {"25", "1"}}}) {
+    // Month, whole month counted, the counts of 20001 and 20101.
+    for (const auto& [month, whole, counts] : {std::tuple{3, false, "7,25"}, std::tuple{3, true, "25,25"},
+                                               std::tuple{4, false, "25,25"}, std::tuple{2, false, "25,1"}}) {
         rec.clear();
-        window.month = QDate(2021, c.month, 1);
-        window.wholeMonth = c.wholeMonth;
+        window.month = QDate(2021, month, 1);
+        window.wholeMonth = whole;
         window.tick({20001, 20101});
         form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
         expectSaid(rec, {});
-        EXPECT_EQ(column(9), c.counts) << "month " << c.month << " whole " << c.wholeMonth;
+        EXPECT_EQ(column(9).join(u','), counts) << "month " << month << " whole " << whole;
         // The plan follows the same count option.
         form::vPrintKeikakusyo(0, window, 0);
-        EXPECT_EQ(column(9, kPlanCsv), c.counts);
+        EXPECT_EQ(column(9, kPlanCsv).join(u','), counts);
     }
 }
 
@@ -315,71 +311,49 @@ TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
     EXPECT_EQ(columns(41, 48), (QStringList{"1,0,0,0,1,0,1,その他の傷病", "0,0,0,0,1,0,0,", "0,0,0,0,0,0,0,"}));
 }
 
-TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
+TEST_F(Over16Print, AcupunctureCodesOfOlderDatabasesAndEraCodesOfTheDates)
 {
     createDatabase(SchemaVariant::Old);
     addStaff(5, QStringLiteral("佐藤　一郎"));
-    // Users 40101, 40201, … with their code; the flags 01..07, then the text.
-    const std::pair<int, const char*> cases[] = {
-        {1, "0,0,0,0,0,0,1,その他名"}, {4, "0,0,1,0,0,0,0,"}, {0, "0,0,0,0,0,0,0,"}, {8, "0,0,0,0,0,0,0,"}};
+    // Users 40101, 40201, …: their acupuncture code, the flags 01..07 and text it gives; their birth
+    // date (NULL: none) and that date and era as printed.
+    const std::tuple<int, const char*, const char*, const char*> cases[] = {
+        {1, "0,0,0,0,0,0,1,その他名", "1989-01-07", "1989/01/07,3"},
+        {4, "0,0,1,0,0,0,0,", "1989-01-08", "1989/01/08,4"},
+        {0, "0,0,0,0,0,0,0,", "2019-04-30", "2019/04/30,4"},
+        {8, "0,0,0,0,0,0,0,", "2019-05-01", "2019/05/01,5"},
+        {0, "0,0,0,0,0,0,0,", "1912-07-29", "1912/07/29,1"},
+        {0, "0,0,0,0,0,0,0,", "1867-12-31", "1867/12/31,0"},
+        {0, "0,0,0,0,0,0,0,", "NULL", ",0"}};
+    QStringList injuries, dates;
     long id = 40101;
-    for (const auto& [code, flags] : cases) {
-        sql({QStringLiteral(
-                 "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, cByoumei, "
-                 "nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', '2019-01-10 00:00:00', 1, '神経痛', %2, "
-                 "'その他名')")
+    for (const auto& [code, flags, birth, date] : cases) {
+        const QString b = QString::fromLatin1(birth);
+        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay, tSyoryoDay, "
+                            "iSejutsuKubun, cByoumei, nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', %2, "
+                            "NULL, 1, '神経痛', %3, 'その他名')")
                  .arg(id)
+                 .arg(b == u"NULL" ? b : QStringLiteral("'%1 00:00:00'").arg(b))
                  .arg(code)});
         addMonth(id, 2024, 5, 16);
         addOver16(id, 2024, 5);
+        window.rows.append({1, QVariant(static_cast<qlonglong>(id))});
         id += 100;
+        injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(flags);
+        dates << QString::fromLatin1(date) + QStringLiteral(",,0"); // no first treatment: empty, era 0
     }
     sql({QStringLiteral(
         "UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'")});
-    window.tick({40101, 40201, 40301, 40401});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     expectSaid(rec, {});
     // The massage injury, areas and kinds, the acupuncture flags; the symptoms of the month's entry.
-    QStringList injuries;
-    for (const auto& c : cases)
-        injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(c.second);
     EXPECT_EQ(columns(32, 48), injuries);
-    EXPECT_EQ(columns(15, 18), QStringList(4, "1,0,1,月ごとの症状"));
+    EXPECT_EQ(columns(15, 18), QStringList(7, "1,0,1,月ごとの症状"));
+    EXPECT_EQ(columns(11, 14), dates);
     // The plan runs on such a database too, with the month's symptoms as the form has them.
     form::vPrintKeikakusyo(0, window, 0);
     expectSaid(rec, {});
-    EXPECT_EQ(columns(15, 19, kPlanCsv), QStringList(4, "1,0,1,月ごとの症状,神経痛"));
-}
-
-TEST_F(Over16Print, EraCodesOfTheDates)
-{
-    // Birth date (NULL: none) and era of users 50101, 50201, ….
-    const std::pair<const char*, const char*> cases[] = {{"1989-01-07", "1989/01/07,3"},
-                                                         {"1989-01-08", "1989/01/08,4"},
-                                                         {"2019-04-30", "2019/04/30,4"},
-                                                         {"2019-05-01", "2019/05/01,5"},
-                                                         {"1912-07-29", "1912/07/29,1"},
-                                                         {"1867-12-31", "1867/12/31,0"},
-                                                         {"NULL", ",0"}};
-    long id = 50101;
-    for (const auto& [birth, text] : cases) {
-        const QString b = QString::fromLatin1(birth);
-        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay, tSyoryoDay) VALUES "
-                            "(1, 3, %1, '人', %2, NULL)")
-                 .arg(id)
-                 .arg(b == u"NULL" ? b : QStringLiteral("'%1 00:00:00'").arg(b))});
-        addMonth(id, 2024, 5, 16);
-        addOver16(id, 2024, 5);
-        id += 100;
-    }
-    window.tick({50101, 50201, 50301, 50401, 50501, 50601, 50701});
-    form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
-    expectSaid(rec, {});
-    // Birth date and era; no first treatment: empty, era 0.
-    QStringList dates;
-    for (const auto& c : cases)
-        dates << QString::fromLatin1(c.second) + QStringLiteral(",,0");
-    EXPECT_EQ(columns(11, 14), dates);
+    EXPECT_EQ(columns(15, 19, kPlanCsv), QStringList(7, "1,0,1,月ごとの症状,神経痛"));
 }
 
 TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
