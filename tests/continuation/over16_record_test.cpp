@@ -60,19 +60,14 @@ TEST_P(Over16Record, SaveReplacesTheRowAndStoresTypedTextsExactly)
               QStringList{QStringLiteral("2024|5|2|2|0|1|2|10|0|3|二度目||5|2024/05/31|")
                           + (oldSchema() ? QStringLiteral("1|0|1|しびれ") : QStringLiteral("NULL|NULL|NULL|NULL"))});
 
-    for (const QString& reason : {QStringLiteral("It's 'quoted' -- ; DROP TABLE OVER16COUNT; --"),
-                                  QStringLiteral("一行目\r\n二行目\n三行目\r\n"), QStringLiteral("' OR 1=1 --"),
-                                  QStringLiteral("表ソ能%_[!]"), QStringLiteral("x").repeated(kRiyuuMaxLength)}) {
+    // Line breaks of both kinds and the longest reason. (Quotes and other hostile texts through the entry
+    // window: hostile_text_test.)
+    for (const QString& reason :
+         {QStringLiteral("一行目\r\n二行目\n三行目\r\n"), QStringLiteral("x").repeated(kRiyuuMaxLength)}) {
         v = sampleEntry();
         v.cRiyuu = reason;
-        v.cSyoujouSonota = QStringLiteral("O'Neil");
-        ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0) << reason.toStdString();
-        const QStringList rows = stored();
-        ASSERT_EQ(rows.size(), 1);
-        EXPECT_EQ(rows[0].section(u'|', 10, 10), reason);
-        if (oldSchema()) {
-            EXPECT_TRUE(rows[0].endsWith(QStringLiteral("|O'Neil")));
-        }
+        ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0);
+        EXPECT_EQ(stored().value(0).section(u'|', 10, 10), reason);
     }
     EXPECT_TRUE(rec.messages.isEmpty());
 }

@@ -80,12 +80,9 @@ TEST_P(StaffSearch, OpeningListsTheBranchsActivePractitionersAndEndedOnesOnReque
 
 TEST_P(StaffSearch, TypedConditionsMatchLiterallyAndTrailingBlanksCount)
 {
-    staff(10, "50%割", "", "0");
-    staff(11, "50円", "", "0");
-    staff(12, "a_b", "", "0");
-    staff(13, "axb", "", "0");
-    staff(14, "[特]", "", "0");
-    staff(15, "特", "", "0");
+    int id = 10;
+    for (const char* name : {"50%割", "50円", "a_b", "axb", "[特]", "特"})
+        staff(id++, name, "", "0");
     staff(16, "O'Neil", "オニール", "0");
     staff(17, "山田 花子", "ヤマダ　ハナコ", "0");
     staff(18, "山田花子", "ヤマダハナコ", "0");
