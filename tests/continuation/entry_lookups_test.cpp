@@ -21,12 +21,9 @@ protected:
                  "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
                  "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, "
                  "iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, %1, %2, %3, '%4', %5, '%6', %7, '%8')")
-                 .arg(kyotenEb)
-                 .arg(10101)
-                 .arg(nDate)
-                 .arg(QString::fromUtf8(start))
-                 .arg(henkei)
-                 .arg(QString::fromUtf8(massage), QString::fromUtf8(flags), QString::fromUtf8(other))});
+                 .arg(QString::number(kyotenEb), QStringLiteral("10101"), QString::number(nDate),
+                      QString::fromUtf8(start), QString::number(henkei), QString::fromUtf8(massage),
+                      QString::fromUtf8(flags), QString::fromUtf8(other))});
     }
     // A treatment record with its areas (1-5), kinds (hari, kyuu, denki), billing category and return flag.
     void record(const char* start, const char* areas = "0,0,0,0,0", const char* kinds = "0,0,0", int seikyu = 0,
@@ -36,11 +33,8 @@ protected:
                  "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
                  "iSeikyuKbn, iDelFlg_Henrei, iSejutuBui1, iSejutuBui2, iSejutuBui3, iSejutuBui4, iSejutuBui5, "
                  "iHariUmu, iKyuuUmu, iDenkiHariKyuuUmu) VALUES (1, 3, %1, 10101, 5, '%2', %3, %4, %5, %6)")
-                 .arg(++m_no)
-                 .arg(QString::fromLatin1(start))
-                 .arg(seikyu)
-                 .arg(henrei)
-                 .arg(QString::fromLatin1(areas), QString::fromLatin1(kinds))});
+                 .arg(QString::number(++m_no), QString::fromLatin1(start), QString::number(seikyu),
+                      QString::number(henrei), QString::fromLatin1(areas), QString::fromLatin1(kinds))});
     }
     mutable int m_no = 0;
 };

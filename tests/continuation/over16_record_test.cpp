@@ -114,19 +114,15 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
         EXPECT_EQ(stored(), before);
         execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
     }
-
-    // A reader holds the file while the save commits: the commit fails, nothing is shown,
-    // its text comes back, the old row stays, and the next save goes through.
+    // A reader holds the file while the save commits: nothing is shown, the text comes back, the old
+    // row stays. (The next save: db_faults_test.)
     rec.clear();
     Over16SaveResult busy;
     whileReaderHoldsFile(db, [&] { busy = saveOver16Entry(10101, kMay, v); });
     EXPECT_EQ(busy.status, -1);
-    EXPECT_TRUE(busy.unshownError.startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)")))
+    EXPECT_TRUE(busy.unshownError.startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)")) && rec.messages.isEmpty())
         << busy.unshownError.toStdString();
-    EXPECT_TRUE(rec.messages.isEmpty());
     EXPECT_EQ(stored(), before);
-    ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0);
-    EXPECT_EQ(stored()[0].section(u'|', 10, 10), v.cRiyuu);
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Over16Record,
@@ -186,11 +182,8 @@ protected:
         sql({QStringLiteral(
                  "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNRS, cRiyuu, nStaffID) "
                  "VALUES (1, 3, %1, %2, %3, 4, '%4', %5)")
-                 .arg(id)
-                 .arg(year)
-                 .arg(month)
-                 .arg(reason)
-                 .arg(staff)});
+                 .arg(QString::number(id), QString::number(year), QString::number(month), reason,
+                      QString::number(staff))});
     }
     QString previous(const QString& month) const
     {
