@@ -135,18 +135,14 @@ INSTANTIATE_TEST_SUITE_P(Drivers, EntryLookups, ::testing::Values(Via::Embedded,
 
 TEST(AgeCalc, WholeYearsFromTheDecimalDatesBelowOneAsZero)
 {
-    struct Case {
-        const char* birthday;
-        QDate today;
-        std::optional<short> age;
-    };
-    for (const Case& c :
+    using Case = std::tuple<const char*, QDate, std::optional<short>>;
+    for (const auto& [birthday, today, age] :
          {Case{"1950/08/01", QDate(2021, 7, 15), 70}, Case{"1950/07/15", QDate(2021, 7, 15), 71},
           Case{"1950/07/16", QDate(2021, 7, 15), 70}, Case{"2000/02/29", QDate(2021, 2, 28), 20},
           Case{"2000/02/29", QDate(2021, 3, 1), 21}, Case{"2021/01/01", QDate(2021, 7, 15), 0},
           Case{"2022/01/01", QDate(2021, 7, 15), 0}, Case{"1950-08-01 00:00:00", QDate(2021, 8, 1), 71},
           Case{"1950/13/01", QDate(2021, 7, 15), std::nullopt}, Case{"", QDate(2021, 7, 15), std::nullopt}})
-        EXPECT_EQ(ageOn(QString::fromLatin1(c.birthday), c.today), c.age) << c.birthday;
+        EXPECT_EQ(ageOn(QString::fromLatin1(birthday), today), age) << birthday;
 }
 
 } // namespace

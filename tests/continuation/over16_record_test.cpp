@@ -226,18 +226,16 @@ TEST_P(Over16Reads, ThePreviousEntryFollowsTheEditionRule)
     entry(10101, 2023, 11, QStringLiteral("own-nov"));
     entry(10102, 2023, 12, QStringLiteral("sub-dec"), 6);
     entry(10101, 2024, 2, QStringLiteral("no-totals")); // February has no totals: never found
-    struct Case {
-        short marker;
-        const char* month;
-        const char* expected;
-    };
-    for (const Case& c :
-         {Case{0, "2024/01/01", "2023/12 sub-dec 高橋　二郎"}, Case{1, "2024/01/01", "2023/11 own-nov 佐藤　一郎"},
-          Case{0, "2024/03/01", "2023/12 sub-dec 高橋　二郎"}, Case{0, "2023/11/01", "none"},
-          Case{1, "2023/12/01", "2023/11 own-nov 佐藤　一郎"}}) {
-        gTZSVer = c.marker;
-        EXPECT_EQ(previous(QString::fromLatin1(c.month)), QString::fromUtf8(c.expected))
-            << "marker " << c.marker << " month " << c.month;
+    // The edition marker, the month and the entry found.
+    const std::tuple<short, const char*, const char*> cases[] = {{0, "2024/01/01", "2023/12 sub-dec 高橋　二郎"},
+                                                                 {1, "2024/01/01", "2023/11 own-nov 佐藤　一郎"},
+                                                                 {0, "2024/03/01", "2023/12 sub-dec 高橋　二郎"},
+                                                                 {0, "2023/11/01", "none"},
+                                                                 {1, "2023/12/01", "2023/11 own-nov 佐藤　一郎"}};
+    for (const auto& [marker, month, expected] : cases) {
+        gTZSVer = marker;
+        EXPECT_EQ(previous(QString::fromLatin1(month)), QString::fromUtf8(expected))
+            << "marker " << marker << " month " << month;
     }
     // Under the hundreds rule a month holding the user's own row and another sub-number's
     // gives the user's own.

@@ -87,26 +87,22 @@ TEST_P(StaffSearch, TypedConditionsMatchLiterallyAndTrailingBlanksCount)
     staff(17, "山田 花子", "ヤマダ　ハナコ", "0");
     staff(18, "山田花子", "ヤマダハナコ", "0");
     open();
-    struct Case {
-        const char* name;
-        const char* kana;
-        QList<long> expected;
-        const char* shownName; // the name input after the search
-    };
-    for (const Case& c :
+    // Name and kana typed, the codes found, the name input after the search.
+    using Case = std::tuple<const char*, const char*, QList<long>, const char*>;
+    for (const auto& [name, kana, expected, shownName] :
          {Case{"%", "", {10}, "%"}, Case{"_", "", {12}, "_"}, Case{"[", "", {14}, "["}, Case{"'", "", {16}, "'"},
           Case{"O'Neil", "オニ", {16}, "O'Neil"}, Case{"' OR 1=1 --", "", {}, "' OR 1=1 --"},
           Case{"山田 ", "", {17}, "山田"}, Case{"山田", "ダハ", {18}, "山田"}, Case{"", "ヤマダ", {17, 18}, ""}}) {
         rec.clear();
-        w->txt_SiboriName->setText(QString::fromUtf8(c.name));
-        w->txt_SiboriKana->setText(QString::fromUtf8(c.kana));
+        w->txt_SiboriName->setText(QString::fromUtf8(name));
+        w->txt_SiboriKana->setText(QString::fromUtf8(kana));
         QTest::mouseClick(w->but_Read, Qt::LeftButton);
-        EXPECT_EQ(codes(), c.expected) << c.name;
-        EXPECT_EQ(w->txt_SiboriName->text(), QString::fromUtf8(c.shownName));
-        EXPECT_EQ(w->but_Act[0]->isEnabled(), !c.expected.isEmpty());
+        EXPECT_EQ(codes(), expected) << name;
+        EXPECT_EQ(w->txt_SiboriName->text(), QString::fromUtf8(shownName));
+        EXPECT_EQ(w->but_Act[0]->isEnabled(), !expected.isEmpty());
         expectSaid(rec,
-                   c.expected.isEmpty() ? QList<Said>{{"該当する施術者データがありません。", MsgIcon::Information, ""}}
-                                        : QList<Said>{});
+                   expected.isEmpty() ? QList<Said>{{"該当する施術者データがありません。", MsgIcon::Information, ""}}
+                                      : QList<Said>{});
     }
     // Letters never reach the ID condition.
     w->in_SiboriID->clear();
