@@ -83,11 +83,8 @@ TEST_F(ViewerRun, TheFiveLayoutsAsPdf)
                                  "2:利用者の状態の評価(はり・きゅう)|2:坐骨神経痛|2:今感じている痛みの点数を患者に聞き|"
                                  "-1:今感じている痛みの点数を患者に聞き|-2:寝返り|3:髙橋 健太|";
     // The CSV is tests/viewer/data/<data>.csv.
-    const struct {
-        QString layout, data;
-        int pages;
-        QString expect;
-    } samples[] = {
+    // The layout, the data, the pages, the texts.
+    const std::tuple<QString, QString, int, QString> samples[] = {
         // 26 users a page, the header on every page.
         {"利用者別月間実績チェック表.wfd", "利用者別月間実績", 2,
          "*:利用者別月間実績チェック表|*:拠点名:ほっと訪問マッサージ～東京|*:対象年月:令和6年4月分 出力日時:2024/05/02 9:05|"
@@ -101,19 +98,18 @@ TEST_F(ViewerRun, TheFiveLayoutsAsPdf)
          "1:頻回な施術を必要とした詳細な理由及び今後の施術計画書|1:佐藤 一郎|1:令和6年4月|1:令和6年2月|1:今後の施術計画|"
          "2:鈴木 花子"},
     };
-    for (const auto& s : samples) {
-        SCOPED_TRACE(s.layout.toStdString());
-        ASSERT_EQ(render(previewCommands(layoutsDir() + s.layout, "題", s.data, viewerDataDir() + s.data + ".csv")),
-                  ExitOk);
-        ASSERT_EQ(pdfPageCount(pdf()), s.pages);
+    for (const auto& [layout, data, pageCount, expect] : samples) {
+        SCOPED_TRACE(layout.toStdString());
+        ASSERT_EQ(render(previewCommands(layoutsDir() + layout, "題", data, viewerDataDir() + data + ".csv")), ExitOk);
+        ASSERT_EQ(pdfPageCount(pdf()), pageCount);
         const QList<double> sizes = pdfTextSizes(pdf());
         ASSERT_FALSE(sizes.isEmpty());
         EXPECT_GE(*std::min_element(sizes.begin(), sizes.end()), kMinTextPt - 1e-9); // 7 pt, not 6.96
         const QStringList pages = pdfText(pdf()).split(u'\f'); // pdftotext ends every page with a form feed
-        for (const QString& e : s.expect.split(u'|')) {
+        for (const QString& e : expect.split(u'|')) {
             const bool absent = e.startsWith(u'-');
             const QString where = e.section(u':', 0, 0).remove(u'-'), text = squeezed(e.section(u':', 1));
-            for (int p = 1; p <= s.pages; ++p)
+            for (int p = 1; p <= pageCount; ++p)
                 EXPECT_TRUE((where != u"*" && where.toInt() != p) || squeezed(pages[p - 1]).contains(text) != absent)
                     << "page " << p << ": " << e.toStdString();
         }
@@ -282,13 +278,8 @@ TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
     };
     const QByteArray good = commands(layout, csv);
     const QByteArray kFolder = "(a folder)";
-    struct Row {
-        const char* name;
-        QByteArray commandFile; // kFolder: WfdCom.dat is a folder
-        int exit;
-        QString message; // part of what the viewer says
-    };
-    const Row rows[] = {
+    // The case, the command file (kFolder: WfdCom.dat is a folder), the exit code, part of what the viewer says.
+    const std::tuple<const char*, QByteArray, int, QString> rows[] = {
         {"command file empty", "", ExitBadInput, "FileName"},
         {"command file without FileName", cp932Lines({"Title,\"題\"", "ShowWindow,2"}), ExitBadInput, "FileName"},
         {"command file garbage", garbage, ExitBadInput, "FileName"},
@@ -328,20 +319,20 @@ TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
              csv),
          ExitBadInput, "zero.wfd"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, commandFile, exit, message] : rows) {
+        SCOPED_TRACE(name);
         QFile::remove(pdf());
         const QString com = path("WfdCom.dat");
         QFile::remove(com);
         QDir(com).removeRecursively();
-        if (row.commandFile == kFolder)
+        if (commandFile == kFolder)
             QDir().mkpath(com);
         else
-            ASSERT_TRUE(writeFileReplacing(com, row.commandFile));
+            ASSERT_TRUE(writeFileReplacing(com, commandFile));
         const auto before = folderSnapshot(dir.path());
-        EXPECT_EQ(run({"--pdf", pdf(), "/c", com}), row.exit) << messages.toStdString();
-        EXPECT_TRUE(messages.contains(row.message)) << messages.toStdString();
-        EXPECT_EQ(QFile::exists(pdf()), row.exit == ExitOk);
+        EXPECT_EQ(run({"--pdf", pdf(), "/c", com}), exit) << messages.toStdString();
+        EXPECT_TRUE(messages.contains(message)) << messages.toStdString();
+        EXPECT_EQ(QFile::exists(pdf()), exit == ExitOk);
         auto after = folderSnapshot(dir.path());
         after.remove("out.pdf");
         EXPECT_TRUE(after == before) << "the viewer changed its input files";
