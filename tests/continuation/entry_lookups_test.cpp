@@ -51,15 +51,15 @@ TEST_P(EntryLookups, TheNewestConsentRecordBeforeTheNextMonthGivesTheDiagnoses)
     // Starting on the last day of the month: used.
     consent(20240401, "2024-05-31", 0, "  腰部変形  ", "0,1,0,0,0,0,2", "坐骨神経  ");
     DouiRecord d = getDouiRecord(10101, may);
-    EXPECT_EQ(d.status, 0);
-    EXPECT_EQ(d.byoumeiM, QStringLiteral("腰部変形"));
-    EXPECT_EQ(d.byoumeiH, QStringLiteral("坐骨神経"));
-    EXPECT_EQ(d.syouByo, (std::array<long, 7>{2, 0, 1, 0, 0, 0, 0})); // (0) from flag 07, (1)-(6) from 01-06
+    // syouByo (0) from flag 07, (1)-(6) from 01-06.
+    EXPECT_EQ(std::tuple(d.status, d.byoumeiM, d.byoumeiH, d.syouByo),
+              std::tuple(0, QStringLiteral("腰部変形"), QStringLiteral("坐骨神経"),
+                         std::array<long, 7>{2, 0, 1, 0, 0, 0, 0}));
     // A larger nDate wins even when its period started earlier.
     consent(20240402, "2023-01-01", 0, "古い期間", "1,0,0,0,0,0,0", "");
     d = getDouiRecord(10101, may);
-    EXPECT_EQ(d.byoumeiM, QStringLiteral("古い期間"));
-    EXPECT_EQ(d.syouByo, (std::array<long, 7>{0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(std::pair(d.byoumeiM, d.syouByo),
+              std::pair(QStringLiteral("古い期間"), std::array<long, 7>{0, 1, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(rec.messages.isEmpty());
 
     // The connection steps name iDataLoad, the query getDouiRecord.
