@@ -21,9 +21,9 @@ protected:
                  "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
                  "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou02Flg, iHKSyobyou03Flg, iHKSyobyou04Flg, iHKSyobyou05Flg, "
                  "iHKSyobyou06Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, %1, %2, %3, '%4', %5, '%6', %7, '%8')")
-                 .arg(QString::number(kyotenEb), QStringLiteral("10101"), QString::number(nDate),
-                      QString::fromUtf8(start), QString::number(henkei), QString::fromUtf8(massage),
-                      QString::fromUtf8(flags), QString::fromUtf8(other))});
+                 .arg(QString::number(kyotenEb), "10101", QString::number(nDate), QString::fromUtf8(start),
+                      QString::number(henkei), QString::fromUtf8(massage), QString::fromUtf8(flags),
+                      QString::fromUtf8(other))});
     }
     // A treatment record with its areas (1-5), kinds (hari, kyuu, denki), billing category and return flag.
     void record(const char* start, const char* areas = "0,0,0,0,0", const char* kinds = "0,0,0", int seikyu = 0,
@@ -41,7 +41,7 @@ protected:
 
 TEST_P(EntryLookups, TheNewestConsentRecordBeforeTheNextMonthGivesTheDiagnoses)
 {
-    const QString may = QStringLiteral("2024/05/01");
+    const QString may = "2024/05/01";
     EXPECT_EQ(getDouiRecord(10101, may).status, -1); // none
     // Starts on the first day of the next month: not used; other branch and replaced ones neither.
     consent(20240601, "2024-06-01", 0, "六月", "1,1,1,1,1,1,1", "x");
@@ -53,8 +53,7 @@ TEST_P(EntryLookups, TheNewestConsentRecordBeforeTheNextMonthGivesTheDiagnoses)
     DouiRecord d = getDouiRecord(10101, may);
     // syouByo (0) from flag 07, (1)-(6) from 01-06.
     EXPECT_EQ(std::tuple(d.status, d.byoumeiM, d.byoumeiH, d.syouByo),
-              std::tuple(0, QStringLiteral("腰部変形"), QStringLiteral("坐骨神経"),
-                         std::array<long, 7>{2, 0, 1, 0, 0, 0, 0}));
+              std::tuple(0, "腰部変形", "坐骨神経", std::array<long, 7>{2, 0, 1, 0, 0, 0, 0}));
     // A larger nDate wins even when its period started earlier.
     consent(20240402, "2023-01-01", 0, "古い期間", "1,0,0,0,0,0,0", "");
     d = getDouiRecord(10101, may);
@@ -63,20 +62,20 @@ TEST_P(EntryLookups, TheNewestConsentRecordBeforeTheNextMonthGivesTheDiagnoses)
     EXPECT_TRUE(rec.messages.isEmpty());
 
     // The connection steps name iDataLoad, the query getDouiRecord.
-    QFile::remove(inst.file(QStringLiteral("adodb.ini")));
+    QFile::remove(inst.file("adodb.ini"));
     EXPECT_EQ(getDouiRecord(10101, may).status, -1);
     inst.useSqliteDatabase();
     if (GetParam() == Via::Odbc)
         connectThroughOdbc();
-    sql({QStringLiteral("DROP TABLE RIYOUSHA_DOUI_REC")});
+    sql({"DROP TABLE RIYOUSHA_DOUI_REC"});
     EXPECT_EQ(getDouiRecord(10101, may).status, -1);
     expectSaid(rec, {{"iDataLoad() でエラー\r\n…"}, {"getDouiRecord() でエラー\r\n…"}});
 }
 
 TEST_P(EntryLookups, PractitionerNamesByNumberWithinTheBranch)
 {
-    addStaff(5, QStringLiteral("佐藤　一郎  "));
-    addStaff(6, QStringLiteral("他拠点　花子"), 1, 4);
+    addStaff(5, "佐藤　一郎  ");
+    addStaff(6, "他拠点　花子", 1, 4);
     // The name and the status of each number.
     const auto staff = [](long id) {
         short status = 9;
@@ -87,7 +86,7 @@ TEST_P(EntryLookups, PractitionerNamesByNumberWithinTheBranch)
     EXPECT_EQ(staff(6), std::pair(QStringLiteral("該当施術者なし"), short(-1)));
     EXPECT_EQ(staff(0), std::pair(QString(), short(-1)));
     EXPECT_TRUE(rec.messages.isEmpty());
-    QFile::remove(inst.file(QStringLiteral("adodb.ini")));
+    QFile::remove(inst.file("adodb.ini"));
     EXPECT_EQ(staff(5).first, QString()); // nothing read: no name at all
     expectSaid(rec, {{"csInpKey_Staff() でエラー\r\n…"}});
 }
@@ -99,17 +98,17 @@ TEST_P(EntryLookups, TheCountFromADayRunsToTheEndOfItsMonth)
         record(start);
     record("2021-07-22 10:00:00", "0,0,0,0,0", "0,0,0", 1);
     record("2021-07-23 10:00:00", "0,0,0,0,0", "0,0,0", 0, 1);
-    EXPECT_EQ(iCountJissekiFromDay(10101, QStringLiteral("2021/07/20")), std::optional<short>(2));
-    EXPECT_EQ(iCountJissekiFromDay(10102, QStringLiteral("2021/07/20")), std::optional<short>(0));
+    EXPECT_EQ(iCountJissekiFromDay(10101, "2021/07/20"), std::optional<short>(2));
+    EXPECT_EQ(iCountJissekiFromDay(10102, "2021/07/20"), std::optional<short>(0));
     EXPECT_TRUE(rec.messages.isEmpty());
-    sql({QStringLiteral("DROP TABLE JISSEKI")});
-    EXPECT_EQ(iCountJissekiFromDay(10101, QStringLiteral("2021/07/20")), std::nullopt); // never shown as a count
+    sql({"DROP TABLE JISSEKI"});
+    EXPECT_EQ(iCountJissekiFromDay(10101, "2021/07/20"), std::nullopt); // never shown as a count
     expectSaid(rec, {{"csInpKey_Isi() でエラー\r\n…"}});
 }
 
 TEST_P(EntryLookups, TheMonthsAreasKindsAndLastDayAreTheirMaxima)
 {
-    const SejutuBui none = iLoadSejutuBui(10101, QStringLiteral("2024/05/01"));
+    const SejutuBui none = iLoadSejutuBui(10101, "2024/05/01");
     EXPECT_EQ(std::tuple(none.status, none.bui1, none.bui2, none.harikyu2, none.lastDay),
               std::tuple(0, std::array<bool, 5>{}, std::array<bool, 4>{}, std::array<long, 3>{}, QString()));
 
@@ -120,14 +119,13 @@ TEST_P(EntryLookups, TheMonthsAreasKindsAndLastDayAreTheirMaxima)
     record("2024-05-28 10:00:00", "0,0,1,0,0", "0,0,1", 1);
     record("2024-05-29 10:00:00", "0,0,1,0,0", "0,0,1", 0, 1);
     record("2024-06-01 10:00:00", "0,0,1,0,0", "0,0,1");
-    const SejutuBui b = iLoadSejutuBui(10101, QStringLiteral("2024/05/01"));
+    const SejutuBui b = iLoadSejutuBui(10101, "2024/05/01");
     EXPECT_EQ(std::tuple(b.status, b.bui1, b.bui2, b.harikyu2, b.lastDay),
               std::tuple(0, std::array<bool, 5>{false, true, false, false, true},
-                         std::array<bool, 4>{true, false, false, false}, std::array<long, 3>{1, 2, 0},
-                         QStringLiteral("2024/05/20")));
+                         std::array<bool, 4>{true, false, false, false}, std::array<long, 3>{1, 2, 0}, "2024/05/20"));
     EXPECT_TRUE(rec.messages.isEmpty());
-    sql({QStringLiteral("DROP TABLE JISSEKI")});
-    EXPECT_EQ(iLoadSejutuBui(10101, QStringLiteral("2024/05/01")).status, 1);
+    sql({"DROP TABLE JISSEKI"});
+    EXPECT_EQ(iLoadSejutuBui(10101, "2024/05/01").status, 1);
     expectSaid(rec, {{"csInpKey_Isi() でエラー\r\n…"}});
 }
 

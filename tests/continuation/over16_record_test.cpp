@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString kMay = QStringLiteral("2024/05/01");
+const QString kMay = "2024/05/01";
 
 // In field order: the five movements, NRS, previous evaluation and change, reason, evaluation day,
 // staff, certification day, contracture, paralysis, other symptom and its text.
@@ -25,9 +25,8 @@ protected:
         if (via == Via::Odbc)
             connectThroughOdbc();
         gTZSVer = 0;
-        addStaff(5, QStringLiteral("佐藤　一郎"));
-        addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QStringLiteral("1940-04-01"),
-                 QStringLiteral("2020-01-10"), 5});
+        addStaff(5, "佐藤　一郎");
+        addUser({10101, "山田　太郎", "ヤマダ", 0, "1940-04-01", "2020-01-10", 5});
         addMonth(10101, 2024, 5, 18);
     }
     bool oldSchema() const { return std::get<1>(GetParam()) == SchemaVariant::Old; }
@@ -51,19 +50,18 @@ TEST_P(Over16Record, SaveReplacesTheRowAndStoresTypedTextsExactly)
     ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0);
     v.iNegaeri = 2;
     v.iNRS = 10;
-    v.cRiyuu = QStringLiteral("二度目");
+    v.cRiyuu = "二度目";
     v.cHyoukaDay.clear();
     const Over16SaveResult second = saveOver16Entry(10101, kMay, v);
     EXPECT_EQ(second.status, 0);
     EXPECT_TRUE(second.unshownError.isEmpty());
     EXPECT_EQ(stored(),
-              QStringList{QStringLiteral("2024|5|2|2|0|1|2|10|0|3|二度目||5|2024/05/31|")
+              QStringList{"2024|5|2|2|0|1|2|10|0|3|二度目||5|2024/05/31|"
                           + (oldSchema() ? QStringLiteral("1|0|1|しびれ") : QStringLiteral("NULL|NULL|NULL|NULL"))});
 
     // Line breaks of both kinds and the longest reason. (Quotes and other hostile texts through the entry
     // window: hostile_text_test.)
-    for (const QString& reason :
-         {QStringLiteral("一行目\r\n二行目\n三行目\r\n"), QStringLiteral("x").repeated(kRiyuuMaxLength)}) {
+    for (const QString& reason : {QStringLiteral("一行目\r\n二行目\n三行目\r\n"), QString(kRiyuuMaxLength, u'x')}) {
         v = sampleEntry();
         v.cRiyuu = reason;
         ASSERT_EQ(saveOver16Entry(10101, kMay, v).status, 0);
@@ -81,9 +79,8 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
     v.cRiyuu = QStringLiteral("あ").repeated(kRiyuuMaxLength + 1);
     Over16SaveResult r = saveOver16Entry(10101, kMay, v);
     EXPECT_EQ(r.status, -1);
-    EXPECT_EQ(
-        r.unshownError,
-        QStringLiteral("施術が必要な理由が長すぎます。改行を含めて1000文字以内で入力してください。（現在1001文字）"));
+    EXPECT_EQ(r.unshownError,
+              "施術が必要な理由が長すぎます。改行を含めて1000文字以内で入力してください。（現在1001文字）");
     v = sampleEntry();
     v.cSyoujouSonota = QStringLiteral("症").repeated(25);
     r = saveOver16Entry(10101, kMay, v);
@@ -96,7 +93,7 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
     EXPECT_TRUE(rec.messages.isEmpty());
 
     v = sampleEntry();
-    v.cRiyuu = QStringLiteral("失われてはならない変更");
+    v.cRiyuu = "失われてはならない変更";
     // The failing statement and its head in the message.
     for (const auto& [event, statement] : {std::pair{"DELETE", "\rSQL= delete from OVER16COUNT "},
                                            std::pair{"INSERT", "\rSQL= insert into    OVER16COUNT ("}}) {
@@ -112,7 +109,7 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
         EXPECT_TRUE(rec.messages.value(0).text.contains(QString::fromUtf8(statement)))
             << messageTexts(rec).join(u'|').toStdString();
         EXPECT_EQ(stored(), before);
-        execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
+        execPlainSqlite(db, {"DROP TRIGGER t"});
     }
     // A reader holds the file while the save commits: nothing is shown, the text comes back, the old
     // row stays. (The next save: db_faults_test.)
@@ -120,7 +117,7 @@ TEST_P(Over16Record, RefusedOrFailedSavesKeepTheStoredRow)
     Over16SaveResult busy;
     whileReaderHoldsFile(db, [&] { busy = saveOver16Entry(10101, kMay, v); });
     EXPECT_EQ(busy.status, -1);
-    EXPECT_TRUE(busy.unshownError.startsWith(QStringLiteral("ERR:CommitTrans (-2147467259)")) && rec.messages.isEmpty())
+    EXPECT_TRUE(busy.unshownError.startsWith("ERR:CommitTrans (-2147467259)") && rec.messages.isEmpty())
         << busy.unshownError.toStdString();
     EXPECT_EQ(stored(), before);
 }
@@ -140,18 +137,17 @@ TEST_F(Over16Statements, DeleteAndInsertAreBuiltFromTheirPieces)
     gKyotenCd = 1;
     gKyotenEb = 3;
     EXPECT_EQ(
-        over16DeleteStatement(10101, QStringLiteral("2024/01/01")),
-        QStringLiteral(
-            " delete from OVER16COUNT  WHERE iKyotenCd = 1 AND iKyotenEb = 3 AND nKanjaID = 10101 AND iYear = 2024 AND iMonth = 1"));
-    const QString head = QStringLiteral(
+        over16DeleteStatement(10101, "2024/01/01"),
+        " delete from OVER16COUNT  WHERE iKyotenCd = 1 AND iKyotenEb = 3 AND nKanjaID = 10101 AND iYear = 2024 AND iMonth = 1");
+    const QString head =
         " insert into    OVER16COUNT (      iKyotenCd     ,iKyotenEb     ,nKanjaID     ,iYear     ,iMonth     ,iNegaeri"
         "     ,iOkiagari     ,iZai     ,iTachiagari     ,iRitsui     ,iNRS     ,iZenkaiHyoukaUmu     ,iZenkaiHyoukaHenaka"
-        "     ,cRiyuu     ,cHyoukaDay     ,nStaffID     ,cSyoumeiDay");
-    const QString values = QStringLiteral(
+        "     ,cRiyuu     ,cHyoukaDay     ,nStaffID     ,cSyoumeiDay";
+    const QString values =
         " )values(       1     ,3     ,10101     ,2024     ,5     ,1     ,2     ,0     ,1     ,2     ,7     ,0     ,3"
-        "     ,N'It''s'     ,N'2024/05/20'     ,5     ,N'2024/05/31'");
+        "     ,N'It''s'     ,N'2024/05/20'     ,5     ,N'2024/05/31'";
     Over16Entry v = sampleEntry();
-    v.cRiyuu = QStringLiteral("It's");
+    v.cRiyuu = "It's";
     iHasSyoujouSonota = 1;
     EXPECT_EQ(over16InsertStatement(10101, kMay, v), head + values + QStringLiteral(" )"));
     iHasSyoujouSonota = 0;
@@ -167,10 +163,9 @@ protected:
     {
         if (GetParam() == Via::Odbc)
             connectThroughOdbc();
-        addStaff(5, QStringLiteral("佐藤　一郎"));
-        addStaff(6, QStringLiteral("高橋　二郎"));
-        addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(),
-                 QStringLiteral("2020-01-10"), 6});
+        addStaff(5, "佐藤　一郎");
+        addStaff(6, "高橋　二郎");
+        addUser({10101, "山田　太郎", "ヤマダ", 0, QString(), "2020-01-10", 6});
         for (int m = 1; m <= 12; ++m)
             addMonth(10101, 2023, m, 16);
         addMonth(10101, 2024, 1, 20);
@@ -191,31 +186,30 @@ protected:
         EXPECT_EQ(r.status, 0);
         EXPECT_FALSE(r.failed);
         if (!r.row)
-            return QStringLiteral("none");
+            return "none";
         return QStringLiteral("%1/%2 %3 %4")
-            .arg(r.row->field(QStringLiteral("実績年")).toInt())
-            .arg(r.row->field(QStringLiteral("実績月")).toInt())
-            .arg(r.row->field(QStringLiteral("cRiyuu")).toString(),
-                 r.row->field(QStringLiteral("cSTAFFName")).toString());
+            .arg(r.row->field("実績年").toInt())
+            .arg(r.row->field("実績月").toInt())
+            .arg(r.row->field("cRiyuu").toString(), r.row->field("cSTAFFName").toString());
     }
 };
 
 TEST_P(Over16Reads, TheMonthsOwnRowMatchesTheIdExactly)
 {
-    entry(10102, 2024, 1, QStringLiteral("other"));
-    Over16Read r = readMonthEntry(10101, QStringLiteral("2024/01/01"));
+    entry(10102, 2024, 1, "other");
+    Over16Read r = readMonthEntry(10101, "2024/01/01");
     ASSERT_TRUE(r.row);
-    EXPECT_TRUE(r.row->isNull(QStringLiteral("nKanjaID")));
-    EXPECT_EQ(r.row->field(QStringLiteral("cName")).toString(), QStringLiteral("山田　太郎"));
-    EXPECT_EQ(r.row->field(QStringLiteral("cTANTOUName")).toString(), QStringLiteral("高橋　二郎"));
-    entry(10101, 2024, 1, QStringLiteral("own"));
-    r = readMonthEntry(10101, QStringLiteral("2024/01/01"));
+    EXPECT_TRUE(r.row->isNull("nKanjaID"));
+    EXPECT_EQ(r.row->field("cName").toString(), "山田　太郎");
+    EXPECT_EQ(r.row->field("cTANTOUName").toString(), "高橋　二郎");
+    entry(10101, 2024, 1, "own");
+    r = readMonthEntry(10101, "2024/01/01");
     ASSERT_TRUE(r.row);
-    EXPECT_EQ(r.row->field(QStringLiteral("nKanjaID")).toInt(), 10101);
-    EXPECT_EQ(r.row->field(QStringLiteral("cRiyuu")).toString(), QStringLiteral("own"));
-    EXPECT_EQ(r.row->field(QStringLiteral("cSTAFFName")).toString(), QStringLiteral("佐藤　一郎"));
+    EXPECT_EQ(r.row->field("nKanjaID").toInt(), 10101);
+    EXPECT_EQ(r.row->field("cRiyuu").toString(), "own");
+    EXPECT_EQ(r.row->field("cSTAFFName").toString(), "佐藤　一郎");
     // A month without totals has no row at all.
-    r = readMonthEntry(10101, QStringLiteral("2024/02/01"));
+    r = readMonthEntry(10101, "2024/02/01");
     EXPECT_FALSE(r.row);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(rec.messages.isEmpty());
@@ -223,9 +217,9 @@ TEST_P(Over16Reads, TheMonthsOwnRowMatchesTheIdExactly)
 
 TEST_P(Over16Reads, ThePreviousEntryFollowsTheEditionRule)
 {
-    entry(10101, 2023, 11, QStringLiteral("own-nov"));
-    entry(10102, 2023, 12, QStringLiteral("sub-dec"), 6);
-    entry(10101, 2024, 2, QStringLiteral("no-totals")); // February has no totals: never found
+    entry(10101, 2023, 11, "own-nov");
+    entry(10102, 2023, 12, "sub-dec", 6);
+    entry(10101, 2024, 2, "no-totals"); // February has no totals: never found
     // The edition marker, the month and the entry found.
     const std::tuple<short, const char*, const char*> cases[] = {{0, "2024/01/01", "2023/12 sub-dec 高橋　二郎"},
                                                                  {1, "2024/01/01", "2023/11 own-nov 佐藤　一郎"},
@@ -239,22 +233,22 @@ TEST_P(Over16Reads, ThePreviousEntryFollowsTheEditionRule)
     }
     // Under the hundreds rule a month holding the user's own row and another sub-number's
     // gives the user's own.
-    entry(10101, 2023, 12, QStringLiteral("own-dec"));
-    entry(10100, 2023, 12, QStringLiteral("sub0-dec"));
+    entry(10101, 2023, 12, "own-dec");
+    entry(10100, 2023, 12, "sub0-dec");
     gTZSVer = 0;
-    EXPECT_EQ(previous(QStringLiteral("2024/01/01")), QStringLiteral("2023/12 own-dec 佐藤　一郎"));
+    EXPECT_EQ(previous("2024/01/01"), "2023/12 own-dec 佐藤　一郎");
     gTZSVer = 0;
 }
 
 TEST_P(Over16Reads, ReadFailuresAreReportedWithTheirStatus)
 {
-    QFile::remove(inst.file(QStringLiteral("adodb.ini")));
+    QFile::remove(inst.file("adodb.ini"));
     Over16Read r = readMonthEntry(10101, kMay);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.failed);
     expectSaid(rec, {{"iDataLoad() でエラー\r\n…"}});
     inst.useSqliteDatabase();
-    execPlainSqlite(db, {QStringLiteral("DROP TABLE OVER16COUNT")});
+    execPlainSqlite(db, {"DROP TABLE OVER16COUNT"});
     rec.clear();
     r = readPreviousEntry(10101, kMay);
     EXPECT_EQ(r.status, 1);

@@ -38,16 +38,15 @@ struct BackWindowFixture : ::testing::Test {
         setEndProgramHandler(nullptr);
         QDir::setCurrent(cwd);
     }
-    void massage(const QStringList& lines) { inst.writeBytes(QStringLiteral("Massage.ini"), cp932Lines(lines)); }
+    void massage(const QStringList& lines) { inst.writeBytes("Massage.ini", cp932Lines(lines)); }
 };
 
 TEST_F(BackWindowFixture, WallpaperStretchedOverTheWindowAndTheBranchKey)
 {
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(QColor(0x20, 0x60, 0xa0));
-    ASSERT_TRUE(picture.save(inst.file(QStringLiteral("ICON/wall.png"))));
-    massage({QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_ICON=\\ICON"), QStringLiteral("WALLPAPER=wall.png"),
-             QStringLiteral("BASEID=0203"), QStringLiteral("[OTHER]"), QStringLiteral("BASEID=0501")});
+    ASSERT_TRUE(picture.save(inst.file("ICON/wall.png")));
+    massage({"[SYSTEM]", "SYSTEM_ICON=\\ICON", "WALLPAPER=wall.png", "BASEID=0203", "[OTHER]", "BASEID=0501"});
     gKyotenCd = gKyotenEb = 0;
     frmBack back;
     back.load(inst.path());
