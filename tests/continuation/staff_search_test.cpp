@@ -141,8 +141,7 @@ TEST_P(StaffSearch, ConfirmingByKeyButtonOrDoubleClickAndClosingWithoutAChoice)
             },
             [](frm施術者検索* d) { return d->opened(); });
         EXPECT_EQ(byKey.iDspStart(0, -1), 0) << key;
-        EXPECT_EQ(byKey.nSeledCD, 3) << key;
-        EXPECT_EQ(byKey.csSeledName(), QStringLiteral("鈴木　三郎")) << key;
+        EXPECT_EQ(std::pair(byKey.nSeledCD, byKey.csSeledName()), std::pair(3L, QStringLiteral("鈴木　三郎"))) << key;
     }
 
     // A heading double click does nothing; a row's confirms it.
@@ -162,9 +161,7 @@ TEST_P(StaffSearch, ConfirmingByKeyButtonOrDoubleClickAndClosingWithoutAChoice)
     long code = 0;
     QString name;
     w->vGetSeledInf(&code, &name);
-    EXPECT_EQ(w->selectedFlag(), 1);
-    EXPECT_EQ(code, 2);
-    EXPECT_EQ(name, QStringLiteral("高橋　二郎"));
+    EXPECT_EQ(std::tuple(w->selectedFlag(), code, name), std::tuple(1, 2L, QStringLiteral("高橋　二郎")));
 }
 
 TEST_P(StaffSearch, EnterMovesOnFromInputsOnlyAndAFailedReadIsASystemError)

@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <numeric>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -111,10 +112,9 @@ struct Row {
 TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
 {
     OtherConnection lock;
-    QByteArray binary;
-    for (int b = 0; b < 256; ++b)
-        if (b != '=')
-            binary += char(b);
+    QByteArray binary(256, '\0'); // every byte but '='
+    std::iota(binary.begin(), binary.end(), char(0));
+    binary.replace("=", "");
     const Change nothing = [](TestInstall&, const QString&) {};
     const Row rows[] = {
         {"nothing damaged", nothing, {}},
