@@ -380,10 +380,9 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 TEST_F(Over16Print, EveryFailureHasItsMessage)
 {
     seedDocuments();
-    const Said nothing{kNothing, MsgIcon::Information, kTitle},
-        enterReasons{kEnterReasons, MsgIcon::Information, kTitle},
-        outputFailed{kOutputFailed, MsgIcon::Information, kTitle},
-        printFailed{kPrintFailed, MsgIcon::Information, kTitle};
+    const auto titled = [](const QString& text) { return Said{text, MsgIcon::Information, kTitle}; };
+    const Said nothing = titled(kNothing), enterReasons = titled(kEnterReasons), outputFailed = titled(kOutputFailed),
+               printFailed = titled(kPrintFailed);
     auto run = [&](auto&& prepare, const QList<Said>& want, const char* what) {
         SCOPED_TRACE(what);
         rec.clear();
@@ -395,9 +394,7 @@ TEST_F(Over16Print, EveryFailureHasItsMessage)
     };
 
     run([&] { window.month = QDate(); },
-        {{"(13)型が一致しません。", MsgIcon::None, ""},
-         {"印刷条件の取得に失敗しました。", MsgIcon::Information, kTitle}},
-        "no month");
+        {{"(13)型が一致しません。", MsgIcon::None, ""}, titled("印刷条件の取得に失敗しました。")}, "no month");
     window.month = QDate(2024, 5, 1);
     run([&] { window.rows = {{0, 10101}}; }, {nothing}, "nobody ticked");
     run([&] { window.tick({10201}); }, {enterReasons}, "no entry");

@@ -37,8 +37,6 @@ Document loadDocument(const QTemporaryDir& dir, const QString& layout, const QSt
     return job.document;
 }
 
-QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-
 } // namespace
 
 TEST(PrintArchive, PrintedPagesAreFiledUnderTheDocumentsMonthAndLayoutAndASecondInTheSameSecondKeepsBoth)
@@ -68,7 +66,7 @@ TEST(PrintArchive, PrintedPagesAreFiledUnderTheDocumentsMonthAndLayoutAndASecond
     EXPECT_TRUE(squeezed(pdfText(second)).contains("坐骨神経痛"));
     EXPECT_EQ(QFileInfo(second).permissions() & 0x0777, QFile::Permissions(0x0664));
     // Nothing else: no temporary file stays behind.
-    EXPECT_EQ(filesIn(month),
+    EXPECT_EQ(QDir(month).entryList(QDir::Files | QDir::Hidden, QDir::Name),
               (QStringList{"継続理由・状況記入書_20240502-090507.pdf", "継続理由・状況記入書_20240502-090507_2.pdf"}));
     // The monthly table's month is its 対象年月.
     EXPECT_EQ(documentMonth(loadDocument(dir, kTable, "利用者別月間実績"), at.date()), "202404");
