@@ -30,6 +30,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -152,7 +153,8 @@ void frmInputMeisai::buildUi()
 
     auto* buttons = new QHBoxLayout;
     btnGetZenkai = button(QStringLiteral("前回情報コピー"), QStringLiteral("btnGetZenkai"));
-    btnRegist = button(QStringLiteral("保 存"), QStringLiteral("btnRegist"), QStringLiteral("データを登録します。"));
+    btnRegist =
+        button(QStringLiteral("保 存"), QStringLiteral("btnRegist"), QStringLiteral("データを登録します。（Ctrl+S）"));
     btnRegist->setAccessibleName(QStringLiteral("保存"));
     btnCancel = button(QStringLiteral("閉じる"), QStringLiteral("btnCancel"), QStringLiteral("前の処理に戻ります。"));
     buttons->addWidget(btnGetZenkai);
@@ -163,6 +165,7 @@ void frmInputMeisai::buildUi()
 
     connect(btnGetZenkai, &QPushButton::clicked, this, [this] { iDataLoad_Zenkai(); });
     connect(btnRegist, &QPushButton::clicked, this, [this] { regist(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this), &QShortcut::activated, this, [this] { regist(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { cancel(); });
     connect(btnStaffSelect, &QPushButton::clicked, this, [this] { vStaffSelect(); });
     connect(imTantou, &QLineEdit::returnPressed, this, [this] { lookUpStaff(); });

@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -102,6 +103,13 @@ protected:
             states += QString::number(c->checkState());
         return states;
     }
+    // What a massage entry needs to pass validation, with the reason given.
+    static void complete(frmInputMeisai& e, const QString& reason)
+    {
+        e.imHyoukaDay[0]->setDate(QDate(2024, 5, 20));
+        e.txtRiyuu->setStoredText(reason);
+    }
+    QString storedReason(long id = 10101) const { return row(id).section(u'|', 8, 8); }
     static QStringList texts(std::initializer_list<QLineEdit*> fields)
     {
         QStringList t;
@@ -133,7 +141,7 @@ TEST_F(EntryWindow, OpensWithLabelledControlsTheDefaultsAndTheUsersFacts)
     EXPECT_EQ(w->optNegaeri[1]->accessibleDescription(), QStringLiteral("optNegaeri(1)"));
     EXPECT_EQ(w->picDamage[7]->accessibleName(), QStringLiteral("痛みの強さ 7"));
     EXPECT_EQ(w->picDamage[7]->objectName(), QStringLiteral("picDamage(7)"));
-    EXPECT_EQ(w->btnRegist->toolTip(), QStringLiteral("データを登録します。"));
+    EXPECT_EQ(w->btnRegist->toolTip(), QStringLiteral("データを登録します。（Ctrl+S）"));
     EXPECT_EQ(w->btnCancel->toolTip(), QStringLiteral("前の処理に戻ります。"));
     EXPECT_FALSE(w->btnRegist->autoDefault());
     // Displays and what stores nothing take no input.
@@ -329,6 +337,11 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
         ASSERT_TRUE(w->focusWidget());
         EXPECT_EQ(w->focusWidget()->objectName(), QString::fromLatin1(c.focus)) << c.message;
     }
+    // A NUL pasted into the reason: the reason takes the focus.
+    ASSERT_EQ(open(), 0);
+    complete(*w, QStringLiteral("理由") + QChar(0) + QStringLiteral("続き"));
+    EXPECT_EQ(w->iInpDataCheck(), 1);
+    EXPECT_EQ(w->focusWidget(), w->txtRiyuu);
     // A half-typed certification date is never dropped silently.
     ASSERT_EQ(open(), 0);
     QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240520"));
@@ -488,7 +501,93 @@ TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
     expectSaid(rec, {{"iDataLoad() でエラー\r\n(-2147467259)…"}, {"Error : 型が一致しません。"}});
 }
 
+// Two terminals open the same entry and the other one saves first.
+TEST_P(EntrySave, AnotherTerminalsSaveIsReplacedOnlyWhenTheOperatorSaysSo)
+{
+    ASSERT_EQ(open(), 0);
+    frmInputMeisai other;
+    ASSERT_EQ(other.iInit(10101, kMay), 0);
+    complete(other, QStringLiteral("他の端末の理由"));
+    ASSERT_EQ(other.iDataSave(), 0);
+    complete(*w, QStringLiteral("この端末の理由"));
+    rec.answers = {MsgResult::No};
+    QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+    expectSaid(rec, {{kOver16ChangedQuestion, MsgIcon::Exclamation, "確認"}});
+    EXPECT_EQ((std::pair{rec.messages.value(0).buttons, rec.messages.value(0).byDefault}),
+              (std::pair{MsgButtons::YesNo, MsgDefault::Second}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(storedReason(), QStringLiteral("他の端末の理由"));
+    EXPECT_EQ(w->txtRiyuu->storedText(), QStringLiteral("この端末の理由"));
+
+    // Asked again, はい replaces the other terminal's row; the other terminal is asked in turn.
+    rec.clear();
+    rec.answers = {MsgResult::Yes};
+    QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+    EXPECT_EQ(rec.messages.size(), 1);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(storedReason(), QStringLiteral("この端末の理由"));
+    rec.clear();
+    EXPECT_EQ(other.iDataSave(), 1);
+    expectSaid(rec, {{kOver16ChangedQuestion}});
+    EXPECT_EQ(storedReason(), QStringLiteral("この端末の理由"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
+
+// Closing by 閉じる or the close box with something not saved: はい saves (and stays open when
+// the save is refused), いいえ closes, キャンセル stays. Escape never closes.
+TEST_F(EntryWindow, ClosingWithUnsavedChangesAsksFirst)
+{
+    struct Case {
+        const char* what;
+        std::function<void(frmInputMeisai&)> edit;
+        std::optional<MsgResult> answer; // empty: not asked
+        bool closeBox;
+        bool closes;
+        const char* stored; // reason stored afterwards
+    };
+    const auto reason = [](frmInputMeisai& e) { complete(e, QStringLiteral("閉じる前の理由")); };
+    const Case cases[] = {
+        {"nothing changed", [](frmInputMeisai&) {}, {}, false, true, ""},
+        {"いいえ", reason, MsgResult::No, false, true, ""},
+        {"キャンセル", reason, MsgResult::Cancel, true, false, ""},
+        {"はい", reason, MsgResult::Yes, true, true, "閉じる前の理由"},
+        {"はい, refused", [](frmInputMeisai& e) { e.txtRiyuu->setStoredText(QStringLiteral("日付なし")); },
+         MsgResult::Yes, false, false, ""},
+        {"a half-typed date", [](frmInputMeisai& e) { QTest::keyClicks(e.imSyoumeiDay, QStringLiteral("2024")); },
+         MsgResult::Cancel, false, false, ""},
+        {"a choice", [](frmInputMeisai& e) { e.OptRitsui[1]->click(); }, MsgResult::Cancel, true, false, ""},
+    };
+    for (const Case& c : cases) {
+        sql({QStringLiteral("DELETE FROM OVER16COUNT")});
+        ASSERT_EQ(open(), 0);
+        c.edit(*w);
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        ASSERT_TRUE(w->isVisible()) << c.what;
+        rec.clear();
+        if (c.answer)
+            rec.answers = {*c.answer};
+        if (c.closeBox)
+            w->close();
+        else
+            QTest::mouseClick(w->btnCancel, Qt::LeftButton);
+        EXPECT_EQ(w->isVisible(), !c.closes) << c.what;
+        ASSERT_EQ(rec.messages.isEmpty(), !c.answer) << c.what;
+        if (c.answer) {
+            EXPECT_EQ((std::tuple{rec.messages[0].text, rec.messages[0].buttons, rec.messages[0].byDefault}),
+                      (std::tuple{QStringLiteral("入力内容が保存されていません。保存しますか？"),
+                                  MsgButtons::YesNoCancel, MsgDefault::First}))
+                << c.what;
+        }
+        EXPECT_EQ(storedReason(), QString::fromUtf8(c.stored)) << c.what;
+    }
+    // What was saved is no longer unsaved.
+    ASSERT_EQ(open(), 0);
+    complete(*w, QStringLiteral("保存する理由"));
+    EXPECT_TRUE(w->hasUnsavedChanges());
+    EXPECT_EQ(w->iDataSave(), 0);
+    EXPECT_FALSE(w->hasUnsavedChanges());
+}
 
 TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
 {
