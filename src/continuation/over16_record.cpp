@@ -63,7 +63,7 @@ QStringList rowTexts(const AdoRecordset& rs)
     QStringList values;
     for (int i = 0; i < rs.fieldCount(); ++i) {
         const QVariant v = rs.field(i);
-        values << (v.isNull() || !v.isValid() ? QString(QChar(0)) + u"NULL" : v.toString());
+        values << (v.isNull() || !v.isValid() ? QString(QChar(0)) + QStringLiteral("NULL") : v.toString());
     }
     return values;
 }

@@ -22,6 +22,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QStackedWidget;
 class QToolButton;
 struct EntryDiagnoses;
@@ -123,6 +124,7 @@ private:
     QGroupBox* buildReason();
     QGroupBox* buildCertifier();
     void makePictures();
+    void setTabChain();
 
     void clearControls();
     void setInputStates();
@@ -156,5 +158,6 @@ private:
     QStringList m_savedTexts;
     std::array<QPixmap, 2> m_picDefault;
     QButtonGroup* m_painGroup = nullptr;
+    QScrollArea* m_scroll = nullptr;
     QMetaObject::Connection m_focusWatch;
 };

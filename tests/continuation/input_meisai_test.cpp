@@ -15,6 +15,7 @@
 #include "widgets/spread_grid.h"
 #include "windows/staff_search.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -688,9 +689,11 @@ TEST_F(EntryWindow, AnEntryIsFilledAndSavedFromTheKeyboardAlone)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
     EXPECT_EQ(w->painValue(), 3);
     EXPECT_TRUE(w->picDamage[3]->isChecked());
-    // One stop for each group of options: Space chooses, the arrows move.
-    ASSERT_TRUE(tabTo(w->optZenkaiUmuHK[0]));
-    QTest::keyClick(w->optZenkaiUmuHK[0], Qt::Key_Space);
+    // One stop for each group of options, at its checked one: the arrows choose.
+    ASSERT_TRUE(tabTo(w->optZenkaiUmuHK[1]));
+    QTest::keyClick(w->optZenkaiUmuHK[1], Qt::Key_Space);
+    EXPECT_TRUE(w->optZenkaiUmuHK[1]->isChecked());
+    QTest::keyClick(w->optZenkaiUmuHK[1], Qt::Key_Left);
     EXPECT_TRUE(w->optZenkaiUmuHK[0]->isChecked());
     ASSERT_TRUE(tabTo(w->cmbZenkaiHenka[1]));
     QTest::keyClick(w->cmbZenkaiHenka[1], Qt::Key_Down);
@@ -712,6 +715,103 @@ TEST_F(EntryWindow, AnEntryIsFilledAndSavedFromTheKeyboardAlone)
     QTest::keyClick(w->btnRegist, Qt::Key_Return);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(row(10201), QStringLiteral("0|0|0|0|0|3|0|2|reason\r\nline2|2024/05/21|5|2024/05/31"));
+}
+
+} // namespace
+
+namespace {
+
+// The Tab chain after the control, by design names, until it comes round to it again.
+QStringList tabChainAfter(QWidget* start)
+{
+    start->setFocus();
+    QStringList names;
+    for (int i = 0; i < 60 && QApplication::focusWidget(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        names << QApplication::focusWidget()->objectName();
+        if (QApplication::focusWidget() == start)
+            break;
+    }
+    return names;
+}
+
+// Tab visits what the operator fills, in the order of the printed form, on both screens;
+// displays are passed over and each group of options is entered at its checked member.
+TEST_F(EntryWindow, TabFollowsThePrintedFormAndEntersGroupsAtTheirChoice)
+{
+    const QString tail =
+        QStringLiteral("txtRiyuu imTantou btnStaffSelect imSyoumeiDay btnRegist btnCancel btnGetZenkai");
+    struct Case {
+        const char* what;
+        long user;
+        SchemaVariant schema;
+        short marker;
+        std::function<void(frmInputMeisai&)> act;
+        const char* chain; // before the tail
+    };
+    const Case cases[] = {
+        {"massage", 10101, SchemaVariant::Current, 0, [](frmInputMeisai&) {},
+         "optNegaeri(0) optOkiagari(2) optZai(0) optTachiagari(0) OptRitsui(0) optZenkaiUmu(0) cmbZenkaiHenka(0) "
+         "imHyoukaDay(0)"},
+        {"massage, choices clicked", 10101, SchemaVariant::Current, 0,
+         [](frmInputMeisai& e) {
+             QTest::mouseClick(e.optZai[1], Qt::LeftButton);
+             QTest::mouseClick(e.optZenkaiUmu[1], Qt::LeftButton);
+         },
+         "optNegaeri(0) optOkiagari(2) optZai(1) optTachiagari(0) OptRitsui(0) optZenkaiUmu(1) cmbZenkaiHenka(0) "
+         "imHyoukaDay(0)"},
+        {"symptoms kept in the entry", 10101, SchemaVariant::Old, 1, [](frmInputMeisai&) {},
+         "chkKoushukuMahi(0) chkKoushukuMahi(1) chkKoushukuMahi(3) txtSyobyo(2) optNegaeri(0) optOkiagari(2) "
+         "optZai(0) optTachiagari(0) OptRitsui(0) optZenkaiUmu(0) cmbZenkaiHenka(0) imHyoukaDay(0)"},
+        {"acupuncture", 10201, SchemaVariant::Current, 0, [](frmInputMeisai&) {},
+         "picDamage(4) optZenkaiUmuHK(0) cmbZenkaiHenka(1) imHyoukaDay(1)"},
+    };
+    for (const Case& c : cases) {
+        createDatabase(c.schema);
+        seed();
+        gTZSVer = c.marker;
+        for (long id : {10101L, 10201L})
+            stored(id, 2024, 5, QStringLiteral("iOkiagari = 2, iZenkaiHyoukaUmu = 0, iNRS = 4"));
+        ASSERT_EQ(open(c.user), 0);
+        c.act(*w);
+        EXPECT_EQ(tabChainAfter(w->btnGetZenkai).join(u' '), QString::fromLatin1(c.chain) + u' ' + tail) << c.what;
+    }
+    gTZSVer = 0;
+}
+
+// Ctrl+S saves from any field; F4 and Alt+Down open the date inputs' calendars, where Enter
+// takes the day and Escape keeps the input as it was.
+TEST_F(EntryWindow, KeysSaveAndOpenTheCalendars)
+{
+    ASSERT_EQ(open(), 0);
+    for (DateInput* input : {w->imHyoukaDay[0], w->imSyoumeiDay}) {
+        for (const auto& [key, mods] : {std::pair{Qt::Key_F4, Qt::NoModifier}, {Qt::Key_Down, Qt::AltModifier}}) {
+            input->setDate(QDate(2024, 5, 20));
+            input->setFocus();
+            QTest::keyClick(input, key, mods);
+            QCalendarWidget* calendar = input->calendar();
+            ASSERT_TRUE(calendar && calendar->isVisible()) << input->objectName().toStdString();
+            EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 20));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            EXPECT_FALSE(calendar->isVisible());
+            EXPECT_EQ(input->dateText(), QStringLiteral("2024/05/20"));
+            QTest::keyClick(input, key, mods);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_FALSE(calendar->isVisible());
+            EXPECT_EQ(input->dateText(), QStringLiteral("2024/05/21"));
+            EXPECT_EQ(QApplication::focusWidget(), input);
+        }
+    }
+    QTest::keyClick(w->imLastJissekiDay[0], Qt::Key_F4); // a display opens none
+    EXPECT_EQ(w->imLastJissekiDay[0]->calendar(), nullptr);
+
+    w->txtRiyuu->setFocus();
+    QTest::keyClicks(w->txtRiyuu, QStringLiteral("reason"));
+    QTest::keyClick(w->txtRiyuu, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(storedReason(), QStringLiteral("reason"));
 }
 
 } // namespace
