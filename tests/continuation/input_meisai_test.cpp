@@ -29,7 +29,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -534,6 +537,43 @@ TEST_P(EntrySave, AnotherTerminalsSaveIsReplacedOnlyWhenTheOperatorSaysSo)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
+
+// Another terminal holds the database while the save runs: the hourglass at once, after a
+// second the note, then the save goes through when the file is free, or fails as any failed
+// statement does when the wait runs out, with the entry kept.
+TEST_F(EntryWindow, ASaveWaitingForTheDatabaseSaysSo)
+{
+    const QString note = QStringLiteral("データベースの応答を待っています…");
+    for (const auto& [holdMs, timeoutMs, saves] : {std::tuple{1400, 5000, true}, {3000, 1600, false}}) {
+        qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", QByteArray::number(timeoutMs));
+        sql({QStringLiteral("DELETE FROM OVER16COUNT")});
+        ASSERT_EQ(open(), 0);
+        complete(*w, QStringLiteral("待った理由"));
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::thread release([other, holdMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+            sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        rec.clear();
+        rec.busySpells = 0;
+        QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+        release.join();
+        sqlite3_close(other);
+        qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
+        ASSERT_EQ(rec.busyTexts.size(), 2) << holdMs;
+        EXPECT_EQ((std::tuple{rec.busyTexts[0].text, rec.busyTexts[0].underHourglass, rec.busyTexts[1].text}),
+                  (std::tuple{note, true, QString()}));
+        EXPECT_EQ(rec.busySpells, 1);
+        EXPECT_EQ(w->isVisible(), !saves);
+        EXPECT_EQ(storedReason(), saves ? QStringLiteral("待った理由") : QString());
+        if (!saves) {
+            expectSaid(rec, {{"ERR:iExecSQL (-2147467259)…", MsgIcon::None, "確認"}});
+            EXPECT_EQ(w->txtRiyuu->storedText(), QStringLiteral("待った理由"));
+        }
+    }
+}
 
 // Closing by 閉じる or the close box with something not saved: はい saves (and stays open when
 // the save is refused), いいえ closes, キャンセル stays. Escape never closes.
