@@ -272,7 +272,7 @@ Over16SaveResult saveOver16Entry(long userId, const QString& month, const Over16
             return out;
         }
         const QDate m = monthOf(month);
-        const SaveStatements sql{QStringLiteral(" UPDATE OVER16COUNT SET nKanjaID = nKanjaID ")
+        const SaveStatements sql{QStringLiteral(" UPDATE OVER16COUNT SET iNegaeri = iNegaeri ")
                                      + rowCondition(userId, m),
                                  over16RowQuery(userId, month), over16DeleteStatement(userId, month),
                                  over16InsertStatement(userId, month, v)};

@@ -4,6 +4,7 @@
 
 #include "platform/process_start.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFont>
@@ -117,6 +118,8 @@ void QtPlatform::setBusyText(const QString& text)
     m_busyNote->show();
     // No event loop runs while the routine waits: paint now.
     m_busyNote->repaint();
+    QAccessibleEvent alert(m_busyNote, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void QtPlatform::beep() { QApplication::beep(); }
