@@ -420,7 +420,9 @@ bool AdoConnection::probe()
 {
     // Reading the schema proves the file is a database (and readable) now, not at the first query.
     tsql::QueryResult result;
-    return query(QStringLiteral("PRAGMA schema_version"), &result);
+    const bool ok = query(QStringLiteral("PRAGMA schema_version"), &result);
+    endLockWait();
+    return ok;
 }
 
 bool AdoConnection::connect(const ConnectionTarget& target)
@@ -612,6 +614,7 @@ bool AdoConnection::revive()
 
 void AdoConnection::disconnect()
 {
+    endLockWait();
     if (m_name.isEmpty())
         return;
     m_session.reset();
