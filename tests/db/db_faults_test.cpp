@@ -38,6 +38,8 @@ Over16Entry entry(const QString& reason)
     return v;
 }
 
+Over16Stored savedRow; // the row the fixture saved, as the save read it back
+
 class DbFaults : public ListFixtureVia {
 protected:
     void SetUp() override
@@ -48,7 +50,9 @@ protected:
         addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QStringLiteral("1940-04-01"),
                  QStringLiteral("2020-01-10"), 5});
         addMonth(10101, 2024, 5, 18);
-        ASSERT_EQ(saveOver16Entry(10101, kMay, entry(QStringLiteral("保存済みの理由"))).status, 0);
+        Over16Stored seen;
+        ASSERT_EQ(saveOver16Entry(10101, kMay, entry(QStringLiteral("保存済みの理由")), seen).status, 0);
+        savedRow = seen;
         sound = fileBytes(db);
         rec.clear();
     }
@@ -110,7 +114,8 @@ std::vector<Routine> routines()
         return Outcome{r.row ? short(10) : r.status, {}}; // 10: a row came back
     };
     auto save = [] {
-        const Over16SaveResult r = saveOver16Entry(10101, kMay, entry(QStringLiteral("新しい理由")));
+        Over16Stored seen = savedRow;
+        const Over16SaveResult r = saveOver16Entry(10101, kMay, entry(QStringLiteral("新しい理由")), seen);
         return Outcome{r.status,
                        r.unshownError.isEmpty() ? QStringList{}
                                                 : QStringList{QStringLiteral("unshown|") + r.unshownError}};

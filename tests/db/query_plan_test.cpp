@@ -79,7 +79,11 @@ const struct {
          loadTable(yotei::iGetPrintJoukenYotei, yotei::iGetYoteiData00, 3);
          EXPECT_EQ(yotei::iOutputYoteiCsv(), 1);
      }},
-    {"saveOver16Entry", Runs::OncePerCommand, [] { EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}).status, 0); }},
+    {"saveOver16Entry", Runs::OncePerCommand,
+     [] {
+         Over16Stored seen = readMonthEntry(10101, QStringLiteral("2024/06/01")).stored;
+         EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}, seen).status, 0);
+     }},
     {"readMonthEntry", Runs::OncePerCommand, [] { readMonthEntry(10101, QStringLiteral("2024/06/01")); }},
     {"readPreviousEntry", Runs::OncePerCommand, [] { readPreviousEntry(10101, QStringLiteral("2024/06/01")); }},
     {"iGetJissekiData, ticked users", Runs::OncePerCommand,
