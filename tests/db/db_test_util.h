@@ -5,6 +5,7 @@
 #include "support/test_install.h"
 
 #include "db/adodb.h"
+#include "reports/main_window_view.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
@@ -16,6 +17,10 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 enum class DriverKind { Embedded, Odbc };
 inline void PrintTo(DriverKind k, std::ostream* os) { *os << (k == DriverKind::Odbc ? "QODBC" : "QSQLITE"); }
+inline std::string driverName(const ::testing::TestParamInfo<DriverKind>& info)
+{
+    return info.param == DriverKind::Odbc ? "Odbc" : "Embedded";
+}
 
 // A temporary installation whose adodb.ini points at a fresh suite database.
 struct FixtureDb {
@@ -76,3 +81,20 @@ inline QStringList queryRows(cT_ADODB& db, const QString& sql)
     }
     return rows;
 }
+
+// The main window as the report modules read it: the month, the extraction condition and the
+// users of the list (every row ticked).
+struct ReportWindow : MainWindowView {
+    explicit ReportWindow(const QDate& month, int condition = 4, const QList<QVariant>& listed = {})
+        : month(month), condition(condition), listed(listed)
+    { }
+    QDate monthValue() const override { return month; }
+    int gridMaxRows() const override { return int(listed.size()); }
+    QVariant gridValue(int row, int col) const override { return col == 2 ? listed.value(row - 1) : QVariant(1); }
+    int selectedCondition() const override { return condition; }
+    bool countWholeAnniversaryMonth() const override { return false; }
+
+    QDate month;
+    int condition;
+    QList<QVariant> listed;
+};
