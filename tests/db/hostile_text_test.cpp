@@ -8,6 +8,7 @@
 #include "db/tsql_tokenizer.h"
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
+#include "support/typing.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
 #include "widgets/number_input.h"
@@ -27,26 +28,9 @@ namespace {
 
 QStringList hostileTexts()
 {
-    return {QStringLiteral("'"),
-            QStringLiteral("''"),
-            QStringLiteral("\""),
-            QStringLiteral("%"),
-            QStringLiteral("_"),
-            QStringLiteral("["),
-            QStringLiteral("[a-z]%"),
-            QStringLiteral("!"),
-            QStringLiteral("' OR 1=1 --"),
-            QStringLiteral("'; DELETE FROM OVER16COUNT; --"),
-            QStringLiteral(";"),
-            QStringLiteral("/* x */"),
-            QStringLiteral("N'x'"),
-            QString(QChar(0)) + QStringLiteral("a"),
-            QStringLiteral("a") + QChar(0),
-            QStringLiteral("表ソ能\\"),
-            QStringLiteral("\r\n"),
-            QStringLiteral("x").repeated(5000),
-            QStringLiteral("😀é") + QChar(0x301C),
-            QString(QChar(0xD800))};
+    return {"'", "''", "\"", "%", "_", "[", "[a-z]%", "!", "' OR 1=1 --", "'; DELETE FROM OVER16COUNT; --", ";",
+            "/* x */", "N'x'", QString(QChar(0)) + u'a', QStringLiteral("a") + QChar(0), "表ソ能\\", "\r\n",
+            QString(5000, u'x'), QStringLiteral("😀é") + QChar(0x301C), QString(QChar(0xD800))};
 }
 
 // The significant tokens of a statement, string literals and numbers reduced to their kind
@@ -67,13 +51,6 @@ QStringList shape(const QString& sql)
 }
 
 QByteArray digest(const QString& path) { return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256); }
-
-// Types text as key presses, as an operator would (number inputs drop what is no digit).
-void typeText(QWidget* w, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 struct Field {
     const char* name;

@@ -24,15 +24,6 @@ namespace {
 
 enum class Runs { OncePerCommand, OncePerUser };
 
-struct View : MainWindowView {
-    int condition = 4;
-    QDate monthValue() const override { return QDate(2024, 6, 1); }
-    int gridMaxRows() const override { return 2; }
-    QVariant gridValue(int row, int col) const override { return col == 2 ? QVariant(10001 + 100 * row) : QVariant(1); }
-    int selectedCondition() const override { return condition; }
-    bool countWholeAnniversaryMonth() const override { return false; }
-};
-
 ListConditions listed(int condition)
 {
     ListConditions c;
@@ -49,9 +40,7 @@ namespace form = modPrintOver16Count;
 // A table's conditions from a window with the given extraction condition, then its loader.
 void loadTable(short (*conditions)(const MainWindowView&), short (*load)(), int condition)
 {
-    View v;
-    v.condition = condition;
-    EXPECT_EQ(conditions(v), 0);
+    EXPECT_EQ(conditions(ReportWindow(QDate(2024, 6, 1), condition, {10101, 10201})), 0);
     EXPECT_EQ(load(), 0);
 }
 

@@ -4,7 +4,6 @@
 #include "db_test_util.h"
 
 #include "db/statement_log.h"
-#include "db/table_checks.h"
 #include "db/treatment_queries.h"
 #include "mainwindow/target_list.h"
 #include "reports/monthly_schedule_table.h"
@@ -87,8 +86,7 @@ protected:
         fixture = std::make_unique<FixtureDb>(GetParam());
         fixture->exec({u8(kFixtureData)});
         ScopedRecordingPlatform rec;
-        for (auto check : {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField})
-            ASSERT_EQ(check(), 0);
+        ASSERT_EQ(runTableChecks(), QStringLiteral("0 0 0 0 0"));
         fixture->exec({u8("insert into OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, nStaffID) "
                           "values (1, 3, 10101, 2021, 4, 3)")});
         db = fixture->connect();
