@@ -143,6 +143,6 @@ TEST_P(ConnectionReuse, EachThreadKeepsItsOwnAndClosesThemAtItsEnd)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, ConnectionReuse, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc),
-                         [](const auto& info) { return info.param == DriverKind::Odbc ? "Odbc" : "Embedded"; });
+                         driverName);
 
 } // namespace

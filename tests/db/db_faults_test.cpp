@@ -11,7 +11,6 @@
 #include "widgets/date_input.h"
 #include "windows/input_meisai.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -136,6 +135,17 @@ protected:
         const QString path = db;
         const auto restored = [this](OtherConnection&) { restore(); };
         const auto closed = [](OtherConnection& o) { o.close(); };
+        // Another connection holding the file after sql, or gone again once sql ran.
+        const auto held = [path](const char* sql) {
+            return [path, sql](OtherConnection& o) { return o.open(path, sql); };
+        };
+        const auto once = [path](const char* sql) {
+            return [path, sql](OtherConnection& o) {
+                const bool done = o.open(path, sql);
+                o.close();
+                return done;
+            };
+        };
         return {
             {"missing", [path](OtherConnection&) { return QFile::remove(path); }, restored, Stage::Connect,
              "データベースファイルが見つかりません。(%1)"},
@@ -149,25 +159,15 @@ protected:
             {"read-only", [path](OtherConnection&) { return makeReadOnly(path); },
              [path](OtherConnection&) { undoReadOnly(path); }, Stage::Write,
              "attempt to write a readonly database (%1)", "[SQLite]attempt to write a readonly database (8)"},
-            {"locked by a writer", [path](OtherConnection& o) { return o.open(path, "BEGIN EXCLUSIVE"); }, closed,
-             Stage::Connect, "database is locked (%1)", "[SQLite]database is locked (5)"},
-            {"a writer's reservation", [path](OtherConnection& o) { return o.open(path, "BEGIN IMMEDIATE"); }, closed,
-             Stage::Write, "database is locked (%1)", "[SQLite]database is locked (5)"},
-            {"a reader during the commit",
-             [path](OtherConnection& o) { return o.open(path, "BEGIN; SELECT count(*) FROM OVER16COUNT;"); }, closed,
-             Stage::Commit, "database is locked", "[SQLite]database is locked"},
+            {"locked by a writer", held("BEGIN EXCLUSIVE"), closed, Stage::Connect, "database is locked (%1)",
+             "[SQLite]database is locked (5)"},
+            {"a writer's reservation", held("BEGIN IMMEDIATE"), closed, Stage::Write, "database is locked (%1)",
+             "[SQLite]database is locked (5)"},
+            {"a reader during the commit", held("BEGIN; SELECT count(*) FROM OVER16COUNT;"), closed, Stage::Commit,
+             "database is locked", "[SQLite]database is locked"},
             {"a trigger failing the insert",
-             [path](OtherConnection& o) {
-                 const bool made = o.open(
-                     path, "CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END");
-                 o.close();
-                 return made;
-             },
-             [path](OtherConnection& o) {
-                 o.open(path, "DROP TRIGGER t");
-                 o.close();
-             },
-             Stage::Write, "no insert", "[SQLite]no insert (19)"},
+             once("CREATE TRIGGER t BEFORE INSERT ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no insert'); END"),
+             once("DROP TRIGGER t"), Stage::Write, "no insert", "[SQLite]no insert (19)"},
         };
     }
 

@@ -5,10 +5,12 @@
 #include "support/test_install.h"
 
 #include "db/adodb.h"
+#include "db/statement_log.h"
 #include "db/table_checks.h"
 #include "reports/main_window_view.h"
 
 #include <QDateTime>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
@@ -55,6 +57,14 @@ inline QString runTableChecks()
     for (auto check : {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField})
         results << QString::number(check());
     return results.join(u' ');
+}
+
+// The statements a routine sent, in order.
+inline QStringList sentBy(const std::function<void()>& routine)
+{
+    statementlog::Scope log;
+    routine();
+    return statementlog::texts();
 }
 
 // A value as text: Null as "NULL", dates "yyyy-MM-ddThh:mm:ss" (so a date read as text shows).

@@ -4,10 +4,7 @@
 // a whole table. A routine that sends SQL is one line in kRoutines.
 #include "db_test_util.h"
 
-#include "base/globals.h"
 #include "continuation/over16_record.h"
-#include "db/statement_log.h"
-#include "db/table_checks.h"
 #include "db/tsql_rewriter.h"
 #include "mainwindow/target_list.h"
 #include "reports/monthly_actual_table.h"
@@ -17,7 +14,6 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <functional>
 
 namespace {
@@ -128,34 +124,15 @@ protected:
         QSqlDatabase::removeDatabase(QStringLiteral("plans"));
     }
 
-    // The plan lines of every SQLite statement a T-SQL text becomes.
+    // The plan lines of every SQLite statement a T-SQL text becomes (definitions have none).
     QStringList plan(const QString& tsql)
     {
-        QStringList sqlite;
-        const tsql::CatalogGetter getter = [this]() -> const tsql::CatalogData& { return catalog; };
-        std::function<void(const std::vector<tsql::Statement>&)> add =
-            [&](const std::vector<tsql::Statement>& statements) {
-                for (const tsql::Statement& st : statements) {
-                    if (st.kind == tsql::Statement::Kind::If) {
-                        sqlite << tsql::translateCondition(st.tokens, getter);
-                        add(st.thenBody);
-                        add(st.elseBody);
-                    } else {
-                        sqlite << tsql::translateStatement(st.tokens, getter).sql;
-                    }
-                }
-            };
-        for (const auto& batch : tsql::splitGoBatches(tsql::tokenize(tsql))) {
-            QString error;
-            add(tsql::parseBatch(batch, &error));
-            EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-        }
+        static const QRegularExpression reads(QStringLiteral("^\\s*(SELECT|WITH|INSERT|UPDATE|DELETE)\\b"),
+                                              QRegularExpression::CaseInsensitiveOption);
         QStringList lines;
-        for (const QString& one : sqlite) {
-            static const QRegularExpression reads(QStringLiteral("^\\s*(SELECT|WITH|INSERT|UPDATE|DELETE)\\b"),
-                                                  QRegularExpression::CaseInsensitiveOption);
+        for (const QString& one : tsql::toSqlite(tsql, catalog).split(QStringLiteral(";\n"))) {
             if (!reads.match(one).hasMatch())
-                continue; // definitions: nothing to plan
+                continue;
             QSqlQuery q(direct);
             EXPECT_TRUE(q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + one)) << one.toStdString();
             while (q.next())
@@ -172,14 +149,10 @@ protected:
 
 TEST_F(QueryPlans, LargeTablesAreReadByTheirKeys)
 {
-    gKyotenCd = 1;
-    gKyotenEb = 3;
     iHasDelFlgHenrei = 1;
     int statements = 0;
     for (const auto& routine : kRoutines) {
-        statementlog::Scope log;
-        routine.call();
-        const QStringList sent = statementlog::texts();
+        const QStringList sent = sentBy(routine.call);
         EXPECT_FALSE(sent.isEmpty()) << routine.name;
         for (const QString& text : sent) {
             ++statements;

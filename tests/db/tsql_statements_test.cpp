@@ -3,7 +3,6 @@
 // continuation form's statements: their routines on both drivers in the continuation tests.)
 #include "db_test_util.h"
 
-#include "db/statement_log.h"
 #include "db/treatment_queries.h"
 #include "mainwindow/target_list.h"
 #include "reports/monthly_schedule_table.h"
@@ -61,14 +60,6 @@ QString listQuery(int condition, QString ListConditions::*search = nullptr, cons
     if (search)
         c.*search = u8(text);
     return buildListQuery(c);
-}
-
-// Statements a routine sent.
-QStringList sentBy(const std::function<void()>& routine)
-{
-    statementlog::Scope log;
-    routine();
-    return statementlog::texts();
 }
 
 // Statements from the program's builders and the rows SQL Server gives for them, one statement's after the other's.
@@ -184,5 +175,4 @@ TEST_P(TSqlStatements, EachGivesTheRowsSqlServerGives)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(TSql, TSqlStatements, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc),
-                         [](const auto& info) { return info.param == DriverKind::Odbc ? "Odbc" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(TSql, TSqlStatements, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc), driverName);
