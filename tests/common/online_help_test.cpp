@@ -3,6 +3,7 @@
 #include "common/online_help.h"
 
 #include "base/text_file.h"
+#include "support/recorded_messages.h"
 #include "support/test_install.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,7 @@ TEST(OnlineHelp, AddressAccountAndTopicMakeTheAddressOpened)
         {"ADDRESS with a query", withQuery, abc, 1, "https://help.example.jp/?site=kv&zi=cba&zp=zyx&lk=1"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         TestInstall inst;
         ScopedRecordingPlatform rec;
         if (!c.kovani.isEmpty())
@@ -53,15 +55,9 @@ TEST(OnlineHelp, AddressAccountAndTopicMakeTheAddressOpened)
         if (!c.account.isNull())
             inst.writeBytes(QStringLiteral("EmapUser.ini"), c.account);
         vOnlineHelp(c.topic);
-        EXPECT_EQ(rec.opened, c.opened.isEmpty() ? QStringList() : QStringList{c.opened}) << c.what;
-        QStringList said;
-        for (const auto& m : rec.messages)
-            said << m.title + u'|' + QString::number(int(m.icon)) + u'|' + m.text;
-        EXPECT_EQ(said,
-                  c.message.isEmpty()
-                      ? QStringList()
-                      : QStringList{QStringLiteral("データ参照エラー|%1|").arg(int(MsgIcon::Critical)) + c.message})
-            << c.what;
+        EXPECT_EQ(rec.opened, c.opened.isEmpty() ? QStringList() : QStringList{c.opened});
+        expectSaid(
+            rec, c.message.isEmpty() ? QList<Said>() : QList<Said>{{c.message, MsgIcon::Critical, "データ参照エラー"}});
     }
 }
 
