@@ -17,7 +17,6 @@
 #include "windows/staff_search.h"
 
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -52,8 +51,6 @@ QStringList shape(const QString& sql)
     }
     return out;
 }
-
-QByteArray digest(const QString& path) { return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256); }
 
 struct Field {
     const char* name;
@@ -93,6 +90,9 @@ protected:
                 set(c, typed);
                 return int(iDataLoad(c).rows.size());
             };
+        };
+        const auto setText = [](QLineEdit* frm施術者検索::*field) {
+            return [field](frm施術者検索& w, const QString& t) { (w.*field)->setText(t); };
         };
         // The practitioner search, its conditions typed into the window.
         auto staff = [](std::function<void(frm施術者検索&, const QString&)> set) {
@@ -135,10 +135,8 @@ protected:
             {"txt_SiboriName", list([](ListConditions& c, const QString& t) { c.searchName = t; })},
             {"txt_SiboriKana", list([](ListConditions& c, const QString& t) { c.searchKana = t; })},
             {"txt_SiboriNo", list([](ListConditions& c, const QString& t) { c.searchNo = t; })},
-            {"practitioner search txt_SiboriName",
-             staff([](frm施術者検索& w, const QString& t) { w.txt_SiboriName->setText(t); })},
-            {"practitioner search txt_SiboriKana",
-             staff([](frm施術者検索& w, const QString& t) { w.txt_SiboriKana->setText(t); })},
+            {"practitioner search txt_SiboriName", staff(setText(&frm施術者検索::txt_SiboriName))},
+            {"practitioner search txt_SiboriKana", staff(setText(&frm施術者検索::txt_SiboriKana))},
             {"practitioner search in_SiboriID", staff([](frm施術者検索& w, const QString& t) {
                  w.in_SiboriID->clear();
                  typeText(w.in_SiboriID, t.left(50));
@@ -173,7 +171,7 @@ void HostileText::checkField(const Field& field, int* inputs)
     ASSERT_FALSE(plainShapes.isEmpty()) << field.name;
     for (const QString& typed : hostileTexts()) {
         SCOPED_TRACE(std::string(field.name) + ": " + typed.left(30).toStdString());
-        const QByteArray before = digest(db);
+        const QByteArray before = fileBytes(db);
         statementlog::clear();
         rec.clear();
         const int result = field.use(typed);
@@ -191,7 +189,7 @@ void HostileText::checkField(const Field& field, int* inputs)
             if (field.narrows && !typed.startsWith(QChar(0))) {
                 EXPECT_LE(result, 0);
             }
-            EXPECT_EQ(digest(db), before) << "a search changed the database";
+            EXPECT_TRUE(fileBytes(db) == before) << "a search changed the database";
         }
         // Every statement sent has the shape of one sent with a harmless text.
         for (const QString& sql : sent)
@@ -223,10 +221,6 @@ TEST_P(HostileText, StatementsKeepTheirShapeWhateverIsTyped)
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, HostileText, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
-
-} // namespace
-
-namespace {
 
 TEST(TypedText, SearchPatternsHoldWhatTheOldInputControlsHeld)
 {
