@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the database tests: a temporary installation with a fixture database,
 // reachable through either driver, and query results as text.
+#include "support/list_fixture.h"
 #include "support/suite_db.h"
 #include "support/test_install.h"
 
@@ -18,18 +19,11 @@
 // Readable QString values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
-enum class DriverKind { Embedded, Odbc };
-inline void PrintTo(DriverKind k, std::ostream* os) { *os << (k == DriverKind::Odbc ? "QODBC" : "QSQLITE"); }
-inline std::string driverName(const ::testing::TestParamInfo<DriverKind>& info)
-{
-    return info.param == DriverKind::Odbc ? "Odbc" : "Embedded";
-}
-
 // A temporary installation whose adodb.ini points at a fresh suite database.
 struct FixtureDb {
-    explicit FixtureDb(DriverKind kind = DriverKind::Embedded, SchemaVariant v = SchemaVariant::Current)
-        : connectionString(kind == DriverKind::Odbc ? sqliteOdbcConnectionString(path)
-                                                    : QStringLiteral("Provider=SQLite;Data Source=suite.db"))
+    explicit FixtureDb(Via kind = Via::Embedded, SchemaVariant v = SchemaVariant::Current)
+        : connectionString(kind == Via::Odbc ? sqliteOdbcConnectionString(path)
+                                             : QStringLiteral("Provider=SQLite;Data Source=suite.db"))
     {
         QString error;
         EXPECT_TRUE(createSuiteDatabase(path, v, &error)) << error.toStdString();
@@ -75,15 +69,6 @@ inline QString cellText(const QVariant& v)
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime().toString(Qt::ISODate);
     return v.typeId() == QMetaType::Double ? QString::number(v.toDouble()) : v.toString();
-}
-
-// The named fields of the current row as "v1|v2|...".
-inline QString fieldsText(const AdoRecordset& rs, const QStringList& names)
-{
-    QStringList cells;
-    for (const QString& n : names)
-        cells << cellText(rs[n]);
-    return cells.join(u'|');
 }
 
 // All rows of a query as text lines "v1|v2|...".

@@ -16,7 +16,7 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
 {
     // Affected rows, a transaction rolled back, one committed and one left open at the disconnect
     // (a failed commit, an error on the way: neither its changes nor a lock stay), on either driver.
-    for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
+    for (const Via kind : {Via::Embedded, Via::Odbc}) {
         FixtureDb fx(kind);
         auto db = fx.connect();
         long affected = 0;
@@ -35,7 +35,7 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
             EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT count(*) FROM STAFF")),
                       QStringList{QString::number(commit ? 1 : 2)});
         }
-        if (kind == DriverKind::Odbc) {
+        if (kind == Via::Odbc) {
             // The ODBC driver's diagnostic records, each with its SQLSTATE and native error.
             EXPECT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 1)")),
                       -1);

@@ -42,9 +42,9 @@ TEST(DbTableChecks, FreshAndOldLayoutsEndCurrentKeepingEveryRow)
          "0 0 0 0 0",
          {QStringLiteral("10101|") + reason + QStringLiteral("|2|NULL"), QStringLiteral("10201|It's fine|NULL|NULL")}},
     };
-    for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
+    for (const Via kind : {Via::Embedded, Via::Odbc}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(::testing::PrintToString(kind) + " " + c.flags);
+            SCOPED_TRACE(std::string(kind == Via::Odbc ? "odbc " : "embedded ") + c.flags);
             FixtureDb fx(kind, c.variant);
             if (c.variant == SchemaVariant::Old)
                 fx.exec(
@@ -125,8 +125,8 @@ TEST(DbTableChecks, ColumnNamesCompareWithoutRegardToCaseAndWideningIsNotRepeate
 {
     // The suite's collation ignores case: a column spelt in other case is the same column, so
     // the flags are set and check 1 neither adds its columns again nor rebuilds the table.
-    for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
-        SCOPED_TRACE(::testing::PrintToString(kind));
+    for (const Via kind : {Via::Embedded, Via::Odbc}) {
+        SCOPED_TRACE(kind == Via::Odbc ? "odbc" : "embedded");
         FixtureDb fx(kind);
         execPlainSqlite(
             fx.path,

@@ -70,7 +70,7 @@ struct Sent {
     bool unordered = false; // rows compared sorted: the statement leaves their order open
 };
 
-class TSqlStatements : public ::testing::TestWithParam<DriverKind> {
+class TSqlStatements : public ::testing::TestWithParam<Via> {
 protected:
     void SetUp() override
     {
@@ -175,4 +175,4 @@ TEST_P(TSqlStatements, EachGivesTheRowsSqlServerGives)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(TSql, TSqlStatements, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc), driverName);
+INSTANTIATE_TEST_SUITE_P(TSql, TSqlStatements, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
