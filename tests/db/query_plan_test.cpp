@@ -18,7 +18,7 @@
 
 namespace {
 
-enum class Runs { OncePerCommand, OncePerUser };
+enum Runs { PerCommand, PerUser }; // how often a routine runs for one command
 
 ListConditions listed(int condition)
 {
@@ -34,54 +34,44 @@ namespace yotei = modPrint利用者別月間予定表;
 namespace form = modPrintOver16Count;
 
 // A table's conditions from a window with the given extraction condition, then its loader.
-void loadTable(short (*conditions)(const MainWindowView&), short (*load)(), int condition)
+std::function<void()> table(short (*conditions)(const MainWindowView&), short (*load)(), int condition)
 {
-    EXPECT_EQ(conditions(ReportWindow(QDate(2024, 6, 1), condition, {10101, 10201})), 0);
-    EXPECT_EQ(load(), 0);
+    return [=] {
+        EXPECT_EQ(conditions(ReportWindow(QDate(2024, 6, 1), condition, {10101, 10201})), 0);
+        EXPECT_EQ(load(), 0);
+    };
 }
+
+form::Over16PrintRec printed; // what the form's per-user reads fill
 
 const struct {
     const char* name;
     Runs runs;
     std::function<void()> call;
 } kRoutines[] = {
-    {"iChkOver16Count", Runs::OncePerCommand, [] { iChkOver16Count(); }},
-    {"iChkDouiRec", Runs::OncePerCommand, [] { iChkDouiRec(); }},
-    {"iChkHKSyobyou07Flg", Runs::OncePerCommand, [] { iChkHKSyobyou07Flg(); }},
-    {"iChkSyoujouSonota", Runs::OncePerCommand, [] { iChkSyoujouSonota(); }},
-    {"iChkJissekiField", Runs::OncePerCommand, [] { iChkJissekiField(); }},
-    {"iDataLoad (4) and its counts", Runs::OncePerCommand, [] { iDataLoad(listed(4)); }},
-    {"iDataLoad (3) and its counts", Runs::OncePerCommand, [] { iDataLoad(listed(3)); }},
-    {"iCountJisseki", Runs::OncePerUser, [] { iCountJisseki(10101, QStringLiteral("2024/06/10")); }},
-    {"iGetHinkaiCount", Runs::OncePerUser, [] { iGetHinkaiCount(10101, QStringLiteral("2024/06"), nullptr, nullptr); }},
-    {"iDataLoad_16OVER_UMU", Runs::OncePerUser, [] { iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1)); }},
-    {"iGetJissekiData00, every user", Runs::OncePerCommand,
-     [] { loadTable(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 4); }},
-    {"iGetJissekiData00, listed users", Runs::OncePerCommand,
-     [] { loadTable(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 3); }},
-    {"iGetYoteiData00 and the anniversary counts", Runs::OncePerCommand,
+    {"the start-up checks", PerCommand, [] { runTableChecks(); }},
+    {"iDataLoad (4) and its counts", PerCommand, [] { iDataLoad(listed(4)); }},
+    {"iDataLoad (3) and its counts", PerCommand, [] { iDataLoad(listed(3)); }},
+    {"iCountJisseki", PerUser, [] { iCountJisseki(10101, QStringLiteral("2024/06/10")); }},
+    {"iGetHinkaiCount", PerUser, [] { iGetHinkaiCount(10101, QStringLiteral("2024/06"), nullptr, nullptr); }},
+    {"iDataLoad_16OVER_UMU", PerUser, [] { iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1)); }},
+    {"iGetJissekiData00, every user", PerCommand,
+     table(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 4)},
+    {"iGetJissekiData00, listed users", PerCommand,
+     table(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 3)},
+    {"iGetYoteiData00 and the anniversary counts", PerCommand,
      [] {
-         loadTable(yotei::iGetPrintJoukenYotei, yotei::iGetYoteiData00, 3);
+         table(yotei::iGetPrintJoukenYotei, yotei::iGetYoteiData00, 3)();
          EXPECT_EQ(yotei::iOutputYoteiCsv(), 1);
      }},
-    {"saveOver16Entry", Runs::OncePerCommand, [] { EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}).status, 0); }},
-    {"readMonthEntry", Runs::OncePerCommand, [] { readMonthEntry(10101, QStringLiteral("2024/06/01")); }},
-    {"readPreviousEntry", Runs::OncePerCommand, [] { readPreviousEntry(10101, QStringLiteral("2024/06/01")); }},
-    {"iGetJissekiData, ticked users", Runs::OncePerCommand,
-     [] { loadTable(form::iGetPrintJouken, form::iGetJissekiData, 3); }},
-    {"iGetKeikakuData, ticked users", Runs::OncePerCommand,
-     [] { loadTable(form::iGetPrintJouken, form::iGetKeikakuData, 3); }},
-    {"getDouiRecord", Runs::OncePerUser,
-     [] {
-         form::Over16PrintRec rec;
-         form::getDouiRecord(10101, QStringLiteral("2024/06/01"), rec);
-     }},
-    {"iGetKaisuAfterDay", Runs::OncePerUser, [] { form::iGetKaisuAfterDay(10101, QStringLiteral("2024/06/10")); }},
-    {"iGetSejutuBui", Runs::OncePerUser,
-     [] {
-         form::Over16PrintRec rec;
-         form::iGetSejutuBui(10101, QStringLiteral("2024/06/01"), rec);
-     }},
+    {"saveOver16Entry", PerCommand, [] { EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}).status, 0); }},
+    {"readMonthEntry", PerCommand, [] { readMonthEntry(10101, QStringLiteral("2024/06/01")); }},
+    {"readPreviousEntry", PerCommand, [] { readPreviousEntry(10101, QStringLiteral("2024/06/01")); }},
+    {"iGetJissekiData, ticked users", PerCommand, table(form::iGetPrintJouken, form::iGetJissekiData, 3)},
+    {"iGetKeikakuData, ticked users", PerCommand, table(form::iGetPrintJouken, form::iGetKeikakuData, 3)},
+    {"getDouiRecord", PerUser, [] { form::getDouiRecord(10101, QStringLiteral("2024/06/01"), printed); }},
+    {"iGetKaisuAfterDay", PerUser, [] { form::iGetKaisuAfterDay(10101, QStringLiteral("2024/06/10")); }},
+    {"iGetSejutuBui", PerUser, [] { form::iGetSejutuBui(10101, QStringLiteral("2024/06/01"), printed); }},
 };
 
 // The large tables and the columns that hold a user in them.
@@ -166,7 +156,7 @@ TEST_F(QueryPlans, LargeTablesAreReadByTheirKeys)
                                 && line.contains(QStringLiteral("iKyotenEb=?")))
                         << routine.name << " reads a whole table: " << line.toStdString() << "\n"
                         << text.toStdString();
-                    if (routine.runs == Runs::OncePerUser) {
+                    if (routine.runs == PerUser) {
                         EXPECT_TRUE(line.contains(QString::fromUtf8(user) + u'=')
                                     || line.contains(QString::fromUtf8(user) + u'>'))
                             << routine.name << " reads a branch for one user: " << line.toStdString() << "\n"
