@@ -12,7 +12,7 @@ TEST(DbAdodb, FailedConnectionsGiveOneLineAndNoPendingErrors)
 {
     // (A missing file and a file that is no database: see the recipe's messages.)
     FixtureDb fx;
-    qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
+    const ScopedEnv timeout("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
     OtherConnection writer; // another writer holds the database
     ASSERT_TRUE(writer.open(fx.path, "BEGIN EXCLUSIVE"));
     const std::pair<QString, QString> cases[] = {
@@ -36,7 +36,6 @@ TEST(DbAdodb, FailedConnectionsGiveOneLineAndNoPendingErrors)
         EXPECT_TRUE(db.pendingErrors().empty());
         EXPECT_EQ(db.connectionState(), adStateClosed);
     }
-    qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
 }
 
 TEST(DbAdodb, ErrorTextsTimeoutsReconnectingAndValues)

@@ -86,7 +86,6 @@ protected:
     void SetUp() override
     {
         ListFixtureVia::SetUp();
-        qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
         addStaff(5, QStringLiteral("佐藤　一郎"));
         addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QStringLiteral("1940-04-01"),
                  QStringLiteral("2020-01-10"), 5});
@@ -95,7 +94,6 @@ protected:
         sound = fileBytes(db);
         rec.clear();
     }
-    void TearDown() override { qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS"); }
 
     QStringList shown() const
     {
@@ -232,6 +230,7 @@ protected:
         };
     }
 
+    ScopedEnv timeout{"MONTHLY_RECORDS_DB_TIMEOUT_MS", "200"};
     QByteArray sound; // the database before any fault
     std::unique_ptr<frmInputMeisai> window;
     QString entered; // the entry typed into the window, as its save would insert it
