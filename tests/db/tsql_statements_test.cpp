@@ -112,43 +112,41 @@ protected:
         return {
             {"list, one year or 16 treatments",
              {listQuery(3)},
-             {u8("10101|青木　一郎|0|1940-05-01T00:00:00|2020-03-10T00:00:00|20|脳梗塞後遺症|10101|0|0|0|0|0|0|0|NULL|"
-                 "山田　太郎|Abcdefgh Jiro"),
-              u8("10102|青木　一郎|0|NULL|2020-04-01T00:00:00|16|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
-                 "Abcdefgh Jiro|NULL")}},
+             {"10101|青木　一郎|0|1940-05-01T00:00:00|2020-03-10T00:00:00|20|脳梗塞後遺症|10101|0|0|0|0|0|0|0|NULL|"
+              "山田　太郎|Abcdefgh Jiro",
+              "10102|青木　一郎|0|NULL|2020-04-01T00:00:00|16|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|"
+              "Abcdefgh Jiro|NULL"}},
             // The searches: a number, names with LIKE characters escaped.
             {"list by number", {listQuery(4, &ListConditions::searchNo, "10201")}, inoue},
             {"list by name", {listQuery(4, &ListConditions::searchName, "井上")}, inoue},
             {"list by kana", {listQuery(4, &ListConditions::searchKana, "ジロウ")}, inoue},
             {"list by a LIKE character", {listQuery(4, &ListConditions::searchName, "_")}, {}},
             // From the 10th (midnight included) to the month's end; billing kind 1 and returned records left out.
-            {"treatments from a day", {day("2021/03/10", JissekiColumns::Count)}, {QStringLiteral("4")}},
-            {"treatments from a day, no returned flag", {withReturned}, {QStringLiteral("5")}},
+            {"treatments from a day", {day("2021/03/10", JissekiColumns::Count)}, {"4"}},
+            {"treatments from a day, no returned flag", {withReturned}, {"5"}},
             // The month's last day comes as a date; a month without records: count 0 and Null maxima.
             {"areas and the last day",
              {day("2021/03/01", JissekiColumns::CountAreasAndLastDay),
               day("2021/05/01", JissekiColumns::CountAreasAndLastDay)},
-             {QStringLiteral("6|2021-03-31T10:00:00|1|2|0|0|0|0|0|0"),
-              QStringLiteral("0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL")}},
+             {"6|2021-03-31T10:00:00|1|2|0|0|0|0|0|0", "0|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL|NULL"}},
             {"areas per user",
              {jissekiFromDayByUserQuery("10101,10201,10301", "2021/03/10", JissekiColumns::CountAndAreas),
               jissekiRecordsFromDayQuery("10101,10201", "2021/04/01")},
-             {QStringLiteral("10101|4|0|2|0|0|0|0|0|0"), QStringLiteral("10101|2021-04-01T00:00:00"),
-              QStringLiteral("10201|2021-04-05T10:00:00")},
+             {"10101|4|0|2|0|0|0|0|0|0", "10101|2021-04-01T00:00:00", "10201|2021-04-05T10:00:00"},
              true},
             // Month numbers compared as numbers with the quoted bounds of the window.
             {"frequency count of a hundreds group",
-             sentBy([] { iGetHinkaiCount(10101, QStringLiteral("2022/04"), nullptr, nullptr); }),
-             {u8("10101|202012|17"), u8("10101|202103|18"), u8("10101|202104|20"), u8("10102|202012|16"),
-              u8("10102|202104|16"), u8("10101|青木　一郎|0|0|NULL"), u8("10102|青木　一郎|0|NULL|NULL")},
+             sentBy([] { iGetHinkaiCount(10101, "2022/04", nullptr, nullptr); }),
+             {"10101|202012|17", "10101|202103|18", "10101|202104|20", "10102|202012|16", "10102|202104|16",
+              "10101|青木　一郎|0|0|NULL", "10102|青木　一郎|0|NULL|NULL"},
              true},
             {"monthly actual table",
              actualTable(4, {}),
-             {u8("青木　一郎|10101|2021-04-01T00:00:00|山田　太郎|0|2|1|5|株式会社デモ"),
-              u8("井上　二郎|10201|2021-04-05T10:00:00|佐藤　花子|1|NULL|0|0|株式会社デモ")}},
+             {"青木　一郎|10101|2021-04-01T00:00:00|山田　太郎|0|2|1|5|株式会社デモ",
+              "井上　二郎|10201|2021-04-05T10:00:00|佐藤　花子|1|NULL|0|0|株式会社デモ"}},
             {"monthly actual table, listed users",
              actualTable(3, {10201, 10301}),
-             {u8("井上　二郎|10201|2021-04-05T10:00:00|佐藤　花子|1|NULL|0|0|株式会社デモ")}},
+             {"井上　二郎|10201|2021-04-05T10:00:00|佐藤　花子|1|NULL|0|0|株式会社デモ"}},
             {"monthly schedule table", scheduleTable("施術者拠点間共有=0"), schedule, true},
             {"monthly schedule table, shared practitioners", scheduleTable("施術者拠点間共有=1"), schedule, true},
         };
