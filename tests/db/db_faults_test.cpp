@@ -102,13 +102,6 @@ protected:
             out << box(m.title, m.icon, m.text);
         return out;
     }
-    // The stored reason of the user's May row.
-    QStringList storedReason() const
-    {
-        return queryFile(
-            db,
-            QStringLiteral("SELECT cRiyuu FROM OVER16COUNT WHERE nKanjaID = 10101 AND iYear = 2024 AND iMonth = 5"));
-    }
     // No transaction or lock of ours is left: another connection gets the file for itself at once.
     bool fileIsFree() const
     {
@@ -291,7 +284,9 @@ TEST_P(DbFaults, EveryRoutineAnswersEveryFaultAndRecovers)
             restore();
             // No transaction or lock is left open, and the stored row is the one saved before.
             EXPECT_TRUE(fileIsFree());
-            EXPECT_EQ(storedReason(), QStringList{QStringLiteral("保存済みの理由")});
+            EXPECT_EQ(
+                queryFile(db, "SELECT cRiyuu FROM OVER16COUNT WHERE nKanjaID = 10101 AND iYear = 2024 AND iMonth = 5"),
+                QStringList{"保存済みの理由"});
 
             // Once the fault is gone the same routine works.
             rec.clear();
