@@ -18,6 +18,7 @@
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(Via v, std::ostream* os) { *os << (v == Via::Odbc ? "QODBC" : "QSQLITE"); }
 
 // A temporary installation whose adodb.ini points at a fresh suite database.
 struct FixtureDb {

@@ -1,13 +1,12 @@
 // Hostile text in every typed field: every statement the program sends keeps, outside its
 // string literals, exactly the tokens it has with a plain text, and nothing typed is lost
 // or changes the database.
+#include "db_test_util.h"
+
 #include "continuation/over16_record.h"
 #include "db/sql_text.h"
-#include "db/statement_log.h"
-#include "db/table_checks.h"
 #include "db/tsql_tokenizer.h"
 #include "mainwindow/target_list.h"
-#include "support/list_fixture.h"
 #include "support/typing.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
