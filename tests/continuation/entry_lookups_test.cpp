@@ -4,7 +4,7 @@
 
 #include "base/globals.h"
 #include "db/table_checks.h"
-#include "reports/recorded_messages.h"
+#include "support/recorded_messages.h"
 #include "support/list_fixture.h"
 
 #include <QFile>

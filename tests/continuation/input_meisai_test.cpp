@@ -7,8 +7,9 @@
 #include "base/grid_wrap.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
-#include "reports/recorded_messages.h"
+#include "support/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "support/typing.h"
 #include "support/modal.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
@@ -39,13 +40,6 @@
 namespace {
 
 const QString kMay = QStringLiteral("2024/05/01");
-
-// Types text as key presses (QTest::keyClicks takes ASCII only).
-void typeText(QWidget* w, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 class EntryWindow : public ListFixture {
 protected:

@@ -2,7 +2,7 @@
 // matched literally, confirming and closing by buttons, keys and double clicks, failures.
 #include "windows/staff_search.h"
 
-#include "reports/recorded_messages.h"
+#include "support/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "support/modal.h"
 #include "widgets/number_input.h"

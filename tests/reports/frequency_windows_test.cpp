@@ -5,7 +5,7 @@
 #include "windows/frm_print16_hindo.h"
 
 #include "mainwindow/target_list.h"
-#include "reports/recorded_messages.h"
+#include "support/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "widgets/spread_grid.h"
 

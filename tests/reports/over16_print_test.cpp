@@ -7,7 +7,7 @@
 #include "db/adodb.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
-#include "reports/recorded_messages.h"
+#include "support/recorded_messages.h"
 #include "support/list_fixture.h"
 
 #include <QDir>
