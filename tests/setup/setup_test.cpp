@@ -49,6 +49,13 @@ QString connectionOf(const QString& folder)
     return profile::getString("接続情報", "接続情報", {}, QDir(folder).filePath("adodb.ini"));
 }
 
+void writeFile(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::Truncate)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | mode)) << path.toStdString();
+    f.write(bytes);
+}
+
 class Setup : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
@@ -72,59 +79,42 @@ protected:
 TEST_F(Setup, NewFolderThenASecondRunChangesNothing)
 {
     const QString dir = tmp.filePath("事務所 A/bin");
+    const QDir d(dir);
     const SetupReport first = setUp(dir, true);
     EXPECT_TRUE(first.differs.isEmpty() && first.replaced.isEmpty() && first.notes.isEmpty());
     EXPECT_EQ(first.created.mid(0, 2), (QStringList{tmp.filePath("事務所 A") + '/', dir + '/'})); // parents first
-    const QStringList expected{"",
-                               "monthly-records",
-                               "report-viewer",
-                               "wfrfv10.exe",
-                               "wfrimg10.exe",
-                               "WrVb6Viewer.exe",
-                               "Massage.ini",
-                               "adodb.ini",
-                               "report-viewer.ini",
-                               "TMP",
-                               "SYS",
-                               "DATA",
-                               "ICON",
-                               "SYS/継続理由・状況記入書_R03.wfd",
-                               "SYS/利用者別月間実績チェック表.wfd",
-                               "ICON/wallpaper.png",
-                               "DATA/印刷設定.ini",
-                               "DATA/帳票Format.ini",
-                               "DATA/suite.db"};
-    for (const QString& name : expected) {
-        const QString path = QDir::cleanPath(QDir(dir).filePath(name));
+    const QString expected = ". monthly-records report-viewer wfrfv10.exe wfrimg10.exe WrVb6Viewer.exe Massage.ini "
+                             "adodb.ini report-viewer.ini TMP SYS DATA ICON SYS/継続理由・状況記入書_R03.wfd "
+                             "SYS/利用者別月間実績チェック表.wfd ICON/wallpaper.png DATA/印刷設定.ini "
+                             "DATA/帳票Format.ini DATA/suite.db";
+    for (const QString& name : expected.split(u' ')) {
+        const QString path = QDir::cleanPath(d.filePath(name));
         EXPECT_TRUE(first.created.contains(path) || first.created.contains(path + u'/')) << name.toStdString();
         EXPECT_TRUE(QFileInfo::exists(path)) << name.toStdString();
     }
 
     // The viewer's old names lead to the folder's own viewer; programs are executable copies.
     for (const char* name : {"wfrfv10.exe", "wfrimg10.exe", "WrVb6Viewer.exe"}) {
-        const QFileInfo link(QDir(dir).filePath(name));
-        EXPECT_TRUE(link.isSymLink());
-        EXPECT_EQ(link.symLinkTarget(), QDir(dir).filePath("report-viewer"));
+        EXPECT_TRUE(QFileInfo(d.filePath(name)).isSymLink());
+        EXPECT_EQ(QFileInfo(d.filePath(name)).symLinkTarget(), d.filePath("report-viewer"));
     }
-    EXPECT_EQ(fileBytes(QDir(dir).filePath("monthly-records")), fileBytes(MONTHLY_RECORDS_BIN));
-    EXPECT_TRUE(QFileInfo(QDir(dir).filePath("monthly-records")).isExecutable());
+    EXPECT_EQ(fileBytes(d.filePath("monthly-records")), fileBytes(MONTHLY_RECORDS_BIN));
+    EXPECT_TRUE(QFileInfo(d.filePath("monthly-records")).isExecutable());
 
     // Settings in CP932 with CRLF, readable by the office (umask 022), not private to the installer.
-    const QByteArray massage = fileBytes(QDir(dir).filePath("Massage.ini"));
+    const QByteArray massage = fileBytes(d.filePath("Massage.ini"));
     EXPECT_TRUE(massage.startsWith("[SYSTEM]\r\nSYSTEM_SYS=\\SYS\r\nSYSTEM_TMP=\\TMP\r\n"));
     EXPECT_FALSE(QByteArray(massage).replace("\r\n", "").contains('\n'));
-    EXPECT_EQ(profile::getString("SYSTEM", "施術者拠点間共有", "x", QDir(dir).filePath("Massage.ini")), "0");
-    EXPECT_EQ(QFileInfo(QDir(dir).filePath("Massage.ini")).permissions() & QFileDevice::ReadOther,
-              QFileDevice::ReadOther);
+    EXPECT_EQ(profile::getString("SYSTEM", "施術者拠点間共有", "x", d.filePath("Massage.ini")), "0");
+    EXPECT_TRUE(QFileInfo(d.filePath("Massage.ini")).permissions() & QFileDevice::ReadOther);
     EXPECT_EQ(connectionOf(dir), "Provider=SQLite;Data Source=DATA\\suite.db");
-    EXPECT_EQ(profile::getString("利用者別月間実績表", "利用者別月間実績チェック表", {},
-                                 QDir(dir).filePath("DATA/帳票Format.ini")),
-              "利用者別月間実績チェック表.wfd");
+    EXPECT_EQ(
+        profile::getString("利用者別月間実績表", "利用者別月間実績チェック表", {}, d.filePath("DATA/帳票Format.ini")),
+        "利用者別月間実績チェック表.wfd");
     // The viewer's own file: UTF-8 with its mark, archiving off.
-    const QByteArray viewerIni = fileBytes(QDir(dir).filePath("report-viewer.ini"));
-    EXPECT_TRUE(viewerIni.startsWith("\xEF\xBB\xBF"));
-    EXPECT_TRUE(viewerIni.contains("[Archive]\r\n"));
-    EXPECT_EQ(profile::getString("Archive", "Folder", "unset", QDir(dir).filePath("report-viewer.ini")), "");
+    const QByteArray viewerIni = fileBytes(d.filePath("report-viewer.ini"));
+    EXPECT_TRUE(viewerIni.startsWith("\xEF\xBB\xBF") && viewerIni.contains("[Archive]\r\n"));
+    EXPECT_EQ(profile::getString("Archive", "Folder", "unset", d.filePath("report-viewer.ini")), "");
 
     // A second run: nothing written, nothing touched.
     const auto before = snapshot(tmp.path());
@@ -150,9 +140,10 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     suite.writeBytes("wfrfv10.exe", "MZ old viewer");
     suite.writeBytes("Main.exe", "MZ menu");
     const QString dir = suite.path();
+    const QDir d(dir);
     // TestInstall lays out its own Massage.ini folders too: keep only what the suite has.
     for (const char* extra : {"TMP", "SYS", "ICON"})
-        QDir(QDir(dir).filePath(extra)).removeRecursively();
+        QDir(d.filePath(extra)).removeRecursively();
     const QMap<QString, QByteArray> bytes = folderSnapshot(dir);
     // The suite's files and folders as they were, but for what is named.
     const auto kept = [&](const std::function<bool(const QString&)>& replaced) {
@@ -172,13 +163,11 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     EXPECT_EQ(again.filter("そのままにしました").size(), 2);
     EXPECT_FALSE(again.join('\n').contains("変更はありません"));
     // Only what it lacked: the folder Massage.ini names, the other layouts, the viewer's own file.
-    EXPECT_TRUE(r.created.contains(QDir(dir).filePath("WORK/")));
-    EXPECT_TRUE(r.created.contains(QDir(dir).filePath("SYSTEM/施術計画書.wfd")));
-    EXPECT_TRUE(r.created.contains(QDir(dir).filePath("report-viewer.ini")));
-    EXPECT_FALSE(QFileInfo::exists(QDir(dir).filePath("TMP")) || QFileInfo::exists(QDir(dir).filePath("SYS")));
-    EXPECT_FALSE(QFileInfo::exists(QDir(dir).filePath("DATA/suite.db")));
-    EXPECT_EQ(r.differs,
-              (QStringList{QDir(dir).filePath("wfrfv10.exe"), QDir(dir).filePath("SYSTEM/継続理由・状況記入書.wfd")}));
+    EXPECT_TRUE(r.created.contains(d.filePath("WORK/")));
+    EXPECT_TRUE(r.created.contains(d.filePath("SYSTEM/施術計画書.wfd")));
+    EXPECT_TRUE(r.created.contains(d.filePath("report-viewer.ini")));
+    EXPECT_FALSE(d.exists("TMP") || d.exists("SYS") || d.exists("DATA/suite.db"));
+    EXPECT_EQ(r.differs, (QStringList{d.filePath("wfrfv10.exe"), d.filePath("SYSTEM/継続理由・状況記入書.wfd")}));
     EXPECT_EQ(r.notes.size(), 2); // no SYSTEM_ICON; adodb.ini is not the embedded database
     EXPECT_TRUE(r.notes.join("\n").contains("SYSTEM_ICON"));
     EXPECT_TRUE(r.notes.join("\n").contains("デモデータベースは作りませんでした"));
@@ -186,8 +175,8 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     // --update brings the program's own files up to date and still no setting.
     const SetupReport u = setUp(dir, false, true);
     EXPECT_EQ(u.replaced, r.differs);
-    EXPECT_EQ(QFileInfo(QDir(dir).filePath("wfrfv10.exe")).symLinkTarget(), QDir(dir).filePath("report-viewer"));
-    EXPECT_EQ(fileBytes(QDir(dir).filePath("SYSTEM/継続理由・状況記入書.wfd")),
+    EXPECT_EQ(QFileInfo(d.filePath("wfrfv10.exe")).symLinkTarget(), d.filePath("report-viewer"));
+    EXPECT_EQ(fileBytes(d.filePath("SYSTEM/継続理由・状況記入書.wfd")),
               fileBytes(MONTHLY_SOURCE_DIR "/layouts/継続理由・状況記入書.wfd"));
     kept([](const QString& name) { return name.endsWith(".wfd") || name == "wfrfv10.exe"; });
 }
@@ -327,11 +316,7 @@ TEST_F(Setup, FromTheOfficeFolderCopiesItsSettingsByteForByteAndNeverOverwrites)
     const QString office = tmp.filePath("office");
     setUp(office, false);
     const QDir o(office);
-    auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile f(o.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    };
+    auto write = [&](const QString& name, const QByteArray& bytes) { writeFile(o.filePath(name), bytes); };
     write("Massage.ini",
           "[SYSTEM]\r\nSYSTEM_SYS=\\SYS\r\nSYSTEM_TMP=\\TMP\r\nSYSTEM_DATA=\\Data\r\n"
           "SYSTEM_ICON=\\ICON\r\nWALLPAPER=honten.png\r\nBASEID=0201\r\n");
@@ -370,11 +355,7 @@ TEST_F(Setup, FromTheOfficeFolderCopiesItsSettingsByteForByteAndNeverOverwrites)
 
     // A file the user's folder has is never overwritten, by a second run either.
     QFile::remove(m.filePath("Data/帳票Format.ini"));
-    {
-        QFile f(m.filePath("Massage.ini"));
-        ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write("ANBUN_FLG=1\r\n");
-    }
+    writeFile(m.filePath("Massage.ini"), "ANBUN_FLG=1\r\n", QIODevice::Append);
     const QByteArray edited = fileBytes(m.filePath("Massage.ini"));
     ASSERT_TRUE(setUpInstallation(buildTreeSources(), opt, &r)) << r.error.toStdString();
     EXPECT_EQ(fileBytes(m.filePath("Massage.ini")), edited);
@@ -516,11 +497,8 @@ TEST_F(Setup, AnOfficeUserGetsAFolderOfTheirOwnAndPrintsInIt)
     const QString office = tmp.filePath("srv/office/honten");
     const QString db = demoDatabase(tmp.filePath("srv/office/data/suite.db"));
     setUp(office, false);
-    {
-        QFile f(QDir(office).filePath("adodb.ini"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(cp932Lines({"[接続情報]", "接続情報=Provider=SQLite;Data Source=" + db}));
-    }
+    writeFile(QDir(office).filePath("adodb.ini"),
+              cp932Lines({"[接続情報]", "接続情報=Provider=SQLite;Data Source=" + db}));
     const ProgramRun first = startAndClose(office);
     ASSERT_EQ(first.lines("MSGBOX"), QStringList{}) << first.stderrLines.join('\n').toStdString();
 
