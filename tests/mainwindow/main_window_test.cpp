@@ -1,4 +1,5 @@
 // The main window offscreen: load, extraction, header sort, menu pairs, leaving.
+#include "reports/recorded_messages.h"
 #include "support/main_window_fixture.h"
 
 #include <QAbstractSpinBox>
@@ -14,20 +15,16 @@ TEST_F(MainWindowTest, FailedChecksShowTheirNumberedMessagesAndTheWindowStillOpe
 {
     seedThreeUsers();
     load({}, {0, -1, 0, -1, 0});
-    ASSERT_EQ(rec.messages.size(), 2);
-    const QString tail = QStringLiteral("\nKovaniのバージョンと更新プログラムのバージョンを確認してください。");
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("バージョンチェックに失敗しました。(2)") + tail);
-    EXPECT_EQ(rec.messages[1].text, QStringLiteral("バージョンチェックに失敗しました。(4)") + tail);
-    EXPECT_EQ(rec.messages[0].title, QStringLiteral("確認"));
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::None);
+    const QString failed =
+        "バージョンチェックに失敗しました。(%1)\nKovaniのバージョンと更新プログラムのバージョンを確認してください。";
+    expectSaid(rec, {{failed.arg(2), MsgIcon::None, "確認"}, {failed.arg(4), MsgIcon::None, "確認"}});
     // The screen was prepared: today's month, its title, the hidden columns, the threshold off.
     EXPECT_EQ(w->imD_Out->date(), QDate::currentDate());
-    EXPECT_TRUE(w->lblMes->text().startsWith(QStringLiteral("施術継続理由・状態記入を必要とする対象者一覧（")));
-    EXPECT_TRUE(w->grdData->colHidden(15));
-    EXPECT_TRUE(w->grdData->colHidden(16));
+    EXPECT_TRUE(w->lblMes->text().startsWith("施術継続理由・状態記入を必要とする対象者一覧（"));
+    EXPECT_TRUE(w->grdData->colHidden(15) && w->grdData->colHidden(16));
     EXPECT_TRUE(w->optSerchSel[3]->isChecked());
     EXPECT_FALSE(w->imnHinkaiKaisu->isEnabled());
-    EXPECT_FALSE(QFile::exists(inst.file(QStringLiteral("DATA/印刷設定.ini")))); // the load writes nothing
+    EXPECT_FALSE(QFile::exists(inst.file("DATA/印刷設定.ini"))); // the load writes nothing
     EXPECT_EQ(gTZSVer, 0);
     w->optSerchSel[2]->click();
     EXPECT_TRUE(w->imnHinkaiKaisu->isEnabled());
@@ -39,11 +36,11 @@ TEST_F(MainWindowTest, FailedChecksShowTheirNumberedMessagesAndTheWindowStillOpe
     w->extract();
     ASSERT_EQ(w->grdData->MaxRows(), 3);
     w->mnSejutuKaisuCnt[1]->trigger();
-    EXPECT_FALSE(QFile::exists(inst.file(QStringLiteral("DATA/印刷設定.ini"))));
+    EXPECT_FALSE(QFile::exists(inst.file("DATA/印刷設定.ini")));
     EXPECT_TRUE(rec.messages.isEmpty());
 
     // The edition marker file makes the edition 1.
-    inst.writeBytes(QStringLiteral("KovaniTZSVer.ini"), "");
+    inst.writeBytes("KovaniTZSVer.ini", "");
     load();
     EXPECT_EQ(gTZSVer, 1);
 }
@@ -61,8 +58,8 @@ TEST_F(MainWindowTest, ExtractionFillsTheGridSavesTheSettingsAndSortsByTheHeader
     EXPECT_EQ(w->grdData->value(1, 1), 0);
     EXPECT_TRUE(w->grdData->isLocked(1, 2));
     EXPECT_FALSE(w->grdData->isLocked(1, 1));
-    EXPECT_EQ(w->lblMes->text(), QStringLiteral("施術継続理由・状態記入を必要とする対象者一覧（令和06年5月分）"));
-    EXPECT_TRUE(settings().contains(QStringLiteral("抽出頻回回数=0")));
+    EXPECT_EQ(w->lblMes->text(), "施術継続理由・状態記入を必要とする対象者一覧（令和06年5月分）");
+    EXPECT_TRUE(settings().contains("抽出頻回回数=0"));
 
     QTest::mouseClick(w->cmdSelAll[0], Qt::LeftButton);
     for (int r = 1; r <= 3; ++r)
@@ -70,16 +67,11 @@ TEST_F(MainWindowTest, ExtractionFillsTheGridSavesTheSettingsAndSortsByTheHeader
     QTest::mouseClick(w->cmdSelAll[1], Qt::LeftButton);
     EXPECT_FALSE(w->isRowSelected(2));
 
-    // Header double clicks drive the sort keys.
-    auto dbl = [&](int col) { w->grdData->onDoubleClick(0, col); };
-    dbl(3);
-    dbl(3);
-    dbl(5);
-    using Keys = std::vector<std::pair<int, short>>;
-    EXPECT_EQ(w->sorter()->keys().keys(), (Keys{{5, 1}, {3, 2}}));
-    dbl(2);
-    dbl(2);
-    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10301))); // descending by number
+    // Header double clicks drive the sort keys: twice on the number, descending.
+    w->grdData->onDoubleClick(0, 2);
+    w->grdData->onDoubleClick(0, 2);
+    EXPECT_EQ(w->sorter()->keys().keys(), (std::vector<std::pair<int, short>>{{2, 2}}));
+    EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10301)));
     EXPECT_EQ(w->grdData->activeRow(), 1);
 }
 
@@ -104,8 +96,7 @@ TEST_F(MainWindowTest, SettingsRestoreIntoTheControlsAndMenuPairsSaveTheirChoice
     w->mnRiyusyoTypeSel[1]->trigger();
     EXPECT_TRUE(w->mnRiyusyoTypeSel[1]->isChecked() && !w->mnRiyusyoTypeSel[0]->isChecked());
     EXPECT_TRUE(w->newStyleFlag());
-    EXPECT_TRUE(settings().contains(QStringLiteral("初療日月の施術回数=0\r\n")));
-    EXPECT_TRUE(settings().contains(QStringLiteral("継続理由書様式=1\r\n")));
+    EXPECT_TRUE(settings().contains("初療日月の施術回数=0\r\n") && settings().contains("継続理由書様式=1\r\n"));
     w->mnRiyusyoTypeSel[1]->trigger(); // choosing the ticked item again keeps it ticked
     EXPECT_TRUE(w->mnRiyusyoTypeSel[1]->isChecked());
 }
@@ -122,8 +113,8 @@ TEST_F(MainWindowTest, LeavingStartsTheMenuProgramWithTwo)
         else
             QTest::mouseClick(w->btnExit, Qt::LeftButton);
         ASSERT_EQ(rec.starts.size(), 1);
-        EXPECT_EQ(rec.starts[0].program, gAppPath + QStringLiteral("\\Main.exe"));
-        EXPECT_EQ(rec.starts[0].args, QStringList{QStringLiteral("2")});
+        EXPECT_EQ(rec.starts[0].program, gAppPath + "\\Main.exe");
+        EXPECT_EQ(rec.starts[0].args, QStringList{"2"});
         EXPECT_EQ(rec.starts[0].style, WindowStyle::NormalFocus);
     }
 }
@@ -286,8 +277,7 @@ TEST_F(ShownWindowFixture, AFailedExtractionKeepsTheRowsAndSavesNothing)
     w->imD_Out->setMonth(QDate(2024, 4, 1));
     rec.clear();
     QTest::mouseClick(w->but_Read, Qt::LeftButton);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad() でエラー")));
+    expectSaid(rec, {{"iDataLoad() でエラー…"}});
     EXPECT_EQ(shownMonth(), QString::fromUtf8(april)); // the title follows the attempt
     ASSERT_EQ(w->grdData->MaxRows(), 3);               // the rows stay, ticks included
     EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10101)));
