@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, ExtractionFillsTheGridSavesTheSettingsAndSortsByTheHeader
     QTest::mouseClick(w->but_Read, Qt::LeftButton);
     ASSERT_EQ(w->grdData->MaxRows(), 3);
     EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(10101)));
-    EXPECT_EQ(w->grdData->text(1, 3), QStringLiteral("山田　太郎"));
+    EXPECT_EQ(w->grdData->text(1, 3), "山田　太郎");
     EXPECT_EQ(w->grdData->value(1, 1), 0);
     EXPECT_TRUE(w->grdData->isLocked(1, 2));
     EXPECT_FALSE(w->grdData->isLocked(1, 1));
@@ -185,7 +185,7 @@ TEST_F(ShownWindowFixture, TheMonthInputExtractsOncePerCommit)
     EXPECT_EQ(extractions(), 4);
     w->imD_Out->setFocus(Qt::TabFocusReason);
     w->imD_Out->setSelectedSection(QDateTimeEdit::MonthSection);
-    QTest::keyClicks(w->imD_Out, QStringLiteral("0"));
+    QTest::keyClicks(w->imD_Out, "0");
     w->grdData->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(extractions(), 4);
 
@@ -206,7 +206,7 @@ TEST_F(ShownWindowFixture, ADayPickedInTheCalendarExtractsAtOnce)
     QTest::keyClick(w->imD_Out, Qt::Key_F4);
     QCalendarWidget* cal = w->imD_Out->calendarWidget();
     ASSERT_TRUE(cal->isVisible());
-    auto* view = cal->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    auto* view = cal->findChild<QTableView*>("qt_calendar_calendarview");
     ASSERT_NE(view, nullptr);
     QTest::keyClick(view, Qt::Key_PageUp); // the month before: April
     EXPECT_EQ(extractions(), 0);           // moving in the pop-up is no commit
@@ -271,7 +271,7 @@ TEST_F(ShownWindowFixture, AFailedExtractionKeepsTheRowsAndSavesNothing)
     w->extract();
     ASSERT_EQ(w->grdData->MaxRows(), 3);
     w->grdData->setValue(2, 1, 1);
-    sql({QStringLiteral("DROP TABLE STAFF")});
+    sql({"DROP TABLE STAFF"});
     w->chkTuuinDisp->setChecked(true); // a change that a successful extraction would save
     const QByteArray before = settingsBytes();
     w->imD_Out->setMonth(QDate(2024, 4, 1));

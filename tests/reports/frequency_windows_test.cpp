@@ -54,9 +54,8 @@ struct FrequencyWindows : ListFixture {
 TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
 {
     // 10101: first treated in 2019; counts in every month from 2019/07 to 2021/12.
-    addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(), QStringLiteral("2019-01-10"),
-             0, 1});
-    sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '2020/11' WHERE nIDNo = 10101")});
+    addUser({10101, "山田　太郎", "ヤマダ", 0, QString(), "2019-01-10", 0, 1});
+    sql({"UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '2020/11' WHERE nIDNo = 10101"});
     for (QDate d(2019, 3, 1); d <= QDate(2021, 12, 1); d = d.addMonths(1))
         addMonth(10101, d.year(), d.month(), d.month() == 4 ? 16 : d.month() == 8 ? 15 : d.month() == 9 ? 0 : 10);
 
@@ -75,7 +74,7 @@ TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
     for (const Case& c : cases) {
         list(c.month);
         frmHinkaiSub w;
-        ASSERT_EQ(w.iInit(10101, c.month.toString(QStringLiteral("yyyy/MM/01"))), 0);
+        ASSERT_EQ(w.iInit(10101, c.month.toString("yyyy/MM/01")), 0);
         EXPECT_TRUE(rec.messages.isEmpty());
         for (int r = 1; r <= 3; ++r)
             EXPECT_EQ(w.grdData->text(r, 1), c.years[r - 1]) << c.month.toString().toStdString();
@@ -84,7 +83,7 @@ TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
     // May 2021: 16 red, 15 white, 0 shown as 0, grey cells empty.
     list(QDate(2021, 5, 1));
     frmHinkaiSub w;
-    ASSERT_EQ(w.iInit(10101, QStringLiteral("2021/05/01")), 0);
+    ASSERT_EQ(w.iInit(10101, "2021/05/01"), 0);
     EXPECT_EQ(row(*w.grdData, 1),
               (QStringList{"令和03年", "", "10", "10", "10", "16", "10", "", "", "", "", "", "", ""}));
     EXPECT_EQ(row(*w.grdData, 3),
@@ -103,22 +102,14 @@ TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
 TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
 {
     // Plan flags, plan months blank or malformed, kinds; two numbers sharing the hundreds.
-    struct User {
-        long id;
-        int kubun;
-        int plan;
-        const char* planMonth;
-    };
-    for (const User& u : {User{20101, 1, 0, "   "}, User{20201, 0, 0, "来年"}, User{20102, 0, 1, "2020/11"}}) {
-        addUser({u.id, QStringLiteral("利用者"), QStringLiteral("カナ"), u.kubun, QString(),
-                 QStringLiteral("2019-01-10"), 0, u.plan});
-        sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '%1' WHERE nIDNo = %2")
-                 .arg(QString::fromUtf8(u.planMonth))
-                 .arg(u.id)});
-        addMonth(u.id, 2021, 5, u.id == 20102 ? 20 : 3);
+    for (const auto& [id, kubun, plan, planMonth] :
+         {std::tuple{20101L, 1, 0, "   "}, std::tuple{20201L, 0, 0, "来年"}, std::tuple{20102L, 0, 1, "2020/11"}}) {
+        addUser({id, "利用者", "カナ", kubun, QString(), "2019-01-10", 0, plan});
+        sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '%1' WHERE nIDNo = %2").arg(planMonth).arg(id)});
+        addMonth(id, 2021, 5, id == 20102 ? 20 : 3);
     }
     addMonth(20101, 2021, 4, 18);
-    addUser({30101, QStringLiteral("新人"), QStringLiteral("シンジン"), 0, QString(), QStringLiteral("2020-01-10")});
+    addUser({30101, "新人", "シンジン", 0, QString(), "2020-01-10"});
     addMonth(30101, 2021, 5, 20);
     list(QDate(2021, 5, 1));
     struct Case {
@@ -128,7 +119,7 @@ TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
     // 20101 shares its hundred with 20102 (plan, massage): the user's own rows decide name, kind and plan.
     for (const Case& c : {Case{20101, {"鍼灸", "2回", "-", ""}}, Case{20201, {"マッサージ", "0回", "-", "来年"}}}) {
         frmHinkaiSub w;
-        ASSERT_EQ(w.iInit(c.id, QStringLiteral("2021/05/01")), 0);
+        ASSERT_EQ(w.iInit(c.id, "2021/05/01"), 0);
         EXPECT_EQ((QStringList{w.txtSejutsuKbn->text(), w.txtHinkaiKaisuu->text(), w.txtKeikakusyo->text(),
                                w.txtKeikakusyoYM->text()}),
                   c.texts)
@@ -136,8 +127,8 @@ TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
     }
     // Under two years since the first treatment: no entry, the message, no window.
     frmHinkaiSub w;
-    EXPECT_EQ(w.iInit(30101, QStringLiteral("2021/05/01")), -1);
-    EXPECT_EQ(w.iInit(20101, QStringLiteral("いつか")), -1);
+    EXPECT_EQ(w.iInit(30101, "2021/05/01"), -1);
+    EXPECT_EQ(w.iInit(20101, "いつか"), -1);
     expectSaid(rec,
                {{"初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。", MsgIcon::Information, "情報"},
                 {"iControlInitでエラー\r\n13\r\n型が一致しません。", std::nullopt, "エラー"}});
@@ -217,10 +208,10 @@ TEST_F(FrequencyWindows, DialogsByKeyboardAndForScreenReaders)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         EXPECT_EQ(w->accessibleDescription(), w->objectName());
     }
-    EXPECT_EQ(d.btnCancel->toolTip(), QStringLiteral("前の処理に戻ります。"));
-    EXPECT_EQ(d.optPrintType[1]->accessibleDescription(), QStringLiteral("optPrintType(1)"));
-    EXPECT_EQ(sub.windowTitle(), QStringLiteral("施術頻回内訳"));
-    EXPECT_EQ(d.windowTitle(), QStringLiteral("印刷処理"));
+    EXPECT_EQ(d.btnCancel->toolTip(), "前の処理に戻ります。");
+    EXPECT_EQ(d.optPrintType[1]->accessibleDescription(), "optPrintType(1)");
+    EXPECT_EQ(sub.windowTitle(), "施術頻回内訳");
+    EXPECT_EQ(d.windowTitle(), "印刷処理");
 }
 
 } // namespace

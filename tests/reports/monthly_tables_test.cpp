@@ -138,16 +138,16 @@ protected:
                        .arg(billing);
         execSuiteSql(db, sql);
     }
-    QByteArray csv() const { return fileBytes(tmp + QStringLiteral("利用者別月間実績.csv")); }
-    QByteArray scheduleCsv() const { return fileBytes(tmp + QStringLiteral("利用者別月間予定.csv")); }
+    QByteArray csv() const { return fileBytes(tmp + "利用者別月間実績.csv"); }
+    QByteArray scheduleCsv() const { return fileBytes(tmp + "利用者別月間予定.csv"); }
     QString com() const { return decodeCp932(fileBytes(comFile)); }
 
     TestInstall inst;
     ScopedRecordingPlatform rec;
     ScopedFixedReportClock clock{QDateTime(QDate(2024, 5, 7), QTime(9, 5, 3))};
     const QString db = inst.useSqliteDatabase();
-    const QString tmp = inst.path() + QStringLiteral("/TMP/");
-    const QString comFile = tmp + QStringLiteral("WfdCom.dat");
+    const QString tmp = inst.path() + "/TMP/";
+    const QString comFile = tmp + "WfdCom.dat";
     const QString yamada = line("2024/04", 10101, "山田\"花子", 1, 2, {{3, "Abc"}}, 2);
     const QString takahashi = line("2024/04", 10201, "髙橋?", 2, 0, {{31, "長谷川"}}, 1); // a character CP932 lacks
     const QString mori = line("2024/04", 10301, "森", 0, 5, days(1, 16, "佐藤"), 16);
@@ -263,14 +263,14 @@ TEST_F(ReportActualTable, FailuresAreShownAndNothingIsStarted)
     EXPECT_EQ(rec.starts.size(), 1);
     QFile::remove(comFile);
     // A layout name the command file cannot hold: no command file, no viewer, one message.
-    inst.writeBytes(QStringLiteral("DATA/帳票Format.ini"),
-                    encodeText(QStringLiteral("[利用者別月間実績表]\r\n利用者別月間実績チェック表=様式😀.wfd\r\n"),
-                               TextEncoding::Utf8Bom));
+    inst.writeBytes(
+        "DATA/帳票Format.ini",
+        encodeText("[利用者別月間実績表]\r\n利用者別月間実績チェック表=様式😀.wfd\r\n", TextEncoding::Utf8Bom));
     run({{"帳票の印刷に失敗しました。\r[(…", MsgIcon::Critical, ""}});
     EXPECT_TRUE(rec.starts.isEmpty());
     EXPECT_FALSE(QFile::exists(comFile));
     EXPECT_EQ(csv(), csvBytes({takahashi, mori, yamada})); // the data was written before
-    QFile::remove(inst.file(QStringLiteral("DATA/帳票Format.ini")));
+    QFile::remove(inst.file("DATA/帳票Format.ini"));
     // The viewer cannot start: a failed hand-over, critical and untitled.
     rec.startSucceeds = false;
     run({{"帳票の印刷に失敗しました。\r[(53)ファイルが見つかりません。]", MsgIcon::Critical, ""}});
@@ -327,7 +327,7 @@ TEST_F(ReportScheduleTable, OneYearRuleInTheYearAndSixteenSelectionAndDecember)
         EXPECT_EQ(statementlog::texts().size(), 2); // the table and every anniversary count at once
     }
     expectSaid(rec, {});
-    EXPECT_EQ(yotei::state().records.at(0).firstTreatment, QStringLiteral("2023/03/10"));
+    EXPECT_EQ(yotei::state().records.at(0).firstTreatment, "2023/03/10");
     const QString kikuchi = line("2024/05", 20601, "菊池", 1, 0, days(10, 25, "佐藤", days(1, 2, "佐藤")), 18);
     EXPECT_EQ(scheduleCsv(),
               csvBytes({line("2024/05", 20001, "青木", 1, 0, days(1, 20, "佐藤"), 20),
@@ -377,7 +377,7 @@ TEST_F(ReportScheduleTable, BranchSharingReadsTheSharedView)
         EXPECT_EQ(messageTexts(rec), messages);
         EXPECT_EQ(rec.starts.size(), messages.isEmpty() ? 1 : 0);
     }
-    EXPECT_EQ(rec.messages.value(1).title, QStringLiteral("利用者別月間予定表印刷"));
+    EXPECT_EQ(rec.messages.value(1).title, "利用者別月間予定表印刷");
 }
 
 TEST_F(ReportScheduleTable, AFailedCountLeavesOnlyThatUserOut)
@@ -386,7 +386,7 @@ TEST_F(ReportScheduleTable, AFailedCountLeavesOnlyThatUserOut)
     // left out, the rest of the table as usual.
     schedules(20001, 1, 20);
     schedules(20301, 10, 26);
-    execPlainSqlite(db, {QStringLiteral("ALTER TABLE SCHEDULE RENAME COLUMN iSeikyuKbn TO iSeikyuKbnOld")});
+    execPlainSqlite(db, {"ALTER TABLE SCHEDULE RENAME COLUMN iSeikyuKbn TO iSeikyuKbnOld"});
     window.month = QDate(2024, 5, 1);
     window.condition = 3;
     yotei::vPrintYoteiHyo(0, window);
@@ -410,14 +410,13 @@ TEST_F(ReportScheduleTable, OlderDatabaseLayoutKeyAndTheLoadersMessages)
                     cp932Lines({"[利用者別月間予定表]", "利用者別月間予定チェック表=自社予定.wfd"}));
     yotei::vPrintYoteiHyo(0, window);
     expectSaid(rec, {});
-    EXPECT_TRUE(
-        yotei::yoteiQuery(QDate(2024, 5, 1)).contains(QStringLiteral(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix ")));
+    EXPECT_TRUE(yotei::yoteiQuery(QDate(2024, 5, 1)).contains(" , RIYOUSHA.iHoseUmu, RIYOUSHA.nLenFix "));
     EXPECT_EQ(scheduleCsv(), csvBytes({line("2024/05", 20001, "青木", 1, 0, days(2, 3, "佐藤"), 2)}));
     EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/自社予定.wfd\"\r\n"));
 
     // The loader's connection messages carry the actual-record loader's name.
     rec.clear();
-    QFile::remove(inst.file(QStringLiteral("adodb.ini")));
+    QFile::remove(inst.file("adodb.ini"));
     yotei::vPrintYoteiHyo(0, window);
     expectSaid(rec,
                {{"iGetJissekiData00() でエラー\r…"},
