@@ -67,16 +67,19 @@ QByteArray csvBytes(const QStringList& dataLines)
     return cp932Lines(QStringList{h + ",\"回数\""} + dataLines);
 }
 
+// The text with %1, %2, … replaced by the values in turn.
+template <class... T> QString fill(QString text, const T&... values)
+{
+    ((text = text.arg(values)), ...);
+    return text;
+}
+
 // A treatment row (branch 1-3 unless told).
 QString treatment(int no, long user, int staff, const QString& start, const QString& end, int eb = 3)
 {
-    return QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                          "tServicyDayStart, tServicyDayEnd) VALUES (1, %1, %2, %3, %4, '%5', '%6')")
-        .arg(eb)
-        .arg(no)
-        .arg(user)
-        .arg(staff)
-        .arg(start, end);
+    return fill(QStringLiteral("INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                               "tServicyDayStart, tServicyDayEnd) VALUES (1, %1, %2, %3, %4, '%5', '%6')"),
+                eb, no, user, staff, start, end);
 }
 
 // Both tables' data: actual records in April 2024; the schedule tests add their schedules.
@@ -129,13 +132,9 @@ protected:
     {
         QStringList sql;
         for (int d = from; d <= to; ++d)
-            sql << QStringLiteral("INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, "
-                                  "nDate, iSeikyuKbn) VALUES (1, 3, %1, %2, %3, %4, %5)")
-                       .arg(++m_no)
-                       .arg(user)
-                       .arg(staff)
-                       .arg(yyyymm * 100 + d)
-                       .arg(billing);
+            sql << fill(QStringLiteral("INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, "
+                                       "nIDStaffNo, nDate, iSeikyuKbn) VALUES (1, 3, %1, %2, %3, %4, %5)"),
+                        ++m_no, user, staff, yyyymm * 100 + d, billing);
         execSuiteSql(db, sql);
     }
     QByteArray csv() const { return fileBytes(tmp + "利用者別月間実績.csv"); }

@@ -49,6 +49,17 @@ QString connectionOf(const QString& folder)
     return profile::getString("接続情報", "接続情報", {}, QDir(folder).filePath("adodb.ini"));
 }
 
+// Every entry of an earlier snapshot of the folder as it was, but for those named.
+void expectKept(
+    const QMap<QString, QByteArray>& before, const QString& folder,
+    const std::function<bool(const QString&)>& replaced = [](const QString&) { return false; })
+{
+    const QMap<QString, QByteArray> now = folderSnapshot(folder);
+    for (auto it = before.begin(); it != before.end(); ++it)
+        if (!replaced(it.key()))
+            EXPECT_EQ(now.value(it.key()), it.value()) << it.key().toStdString();
+}
+
 void writeFile(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::Truncate)
 {
     QFile f(path);
@@ -145,27 +156,18 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     for (const char* extra : {"TMP", "SYS", "ICON"})
         QDir(d.filePath(extra)).removeRecursively();
     const QMap<QString, QByteArray> bytes = folderSnapshot(dir);
-    // The suite's files and folders as they were, but for what is named.
-    const auto kept = [&](const std::function<bool(const QString&)>& replaced) {
-        const QMap<QString, QByteArray> now = folderSnapshot(dir);
-        for (auto it = bytes.begin(); it != bytes.end(); ++it)
-            if (!replaced(it.key())) {
-                EXPECT_EQ(now.value(it.key()), it.value()) << it.key().toStdString();
-            }
-    };
     ASSERT_EQ(connectionOf(dir),
               "Provider=SQLOLEDB.1;Data Source=SRV\\SQLEXPRESS;Initial Catalog=SUITE;User ID=sa;Password=x");
 
     const SetupReport r = setUp(dir, true);
-    kept([](const QString&) { return false; });
+    expectKept(bytes, dir);
     // Run again: what differs is still listed, and not followed by "no changes".
     const QStringList again = reportLines(setUp(dir, true));
     EXPECT_EQ(again.filter("そのままにしました").size(), 2);
     EXPECT_FALSE(again.join('\n').contains("変更はありません"));
     // Only what it lacked: the folder Massage.ini names, the other layouts, the viewer's own file.
-    EXPECT_TRUE(r.created.contains(d.filePath("WORK/")));
-    EXPECT_TRUE(r.created.contains(d.filePath("SYSTEM/施術計画書.wfd")));
-    EXPECT_TRUE(r.created.contains(d.filePath("report-viewer.ini")));
+    for (const char* name : {"WORK/", "SYSTEM/施術計画書.wfd", "report-viewer.ini"})
+        EXPECT_TRUE(r.created.contains(d.filePath(name))) << name;
     EXPECT_FALSE(d.exists("TMP") || d.exists("SYS") || d.exists("DATA/suite.db"));
     EXPECT_EQ(r.differs, (QStringList{d.filePath("wfrfv10.exe"), d.filePath("SYSTEM/継続理由・状況記入書.wfd")}));
     EXPECT_EQ(r.notes.size(), 2); // no SYSTEM_ICON; adodb.ini is not the embedded database
@@ -178,7 +180,7 @@ TEST_F(Setup, FolderOfTheSuiteKeepsItsFilesByteForByte)
     EXPECT_EQ(QFileInfo(d.filePath("wfrfv10.exe")).symLinkTarget(), d.filePath("report-viewer"));
     EXPECT_EQ(fileBytes(d.filePath("SYSTEM/継続理由・状況記入書.wfd")),
               fileBytes(MONTHLY_SOURCE_DIR "/layouts/継続理由・状況記入書.wfd"));
-    kept([](const QString& name) { return name.endsWith(".wfd") || name == "wfrfv10.exe"; });
+    expectKept(bytes, dir, [](const QString& name) { return name.endsWith(".wfd") || name == "wfrfv10.exe"; });
 }
 
 TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
@@ -295,13 +297,10 @@ TEST_F(Setup, FolderCopiedFromWindowsKeepsItsNamesInAnyCase)
     for (const QString& p : r.created)
         made.append(QDir(dir).relativeFilePath(p));
     made.sort();
-    EXPECT_EQ(made,
-              (QStringList{"WrVb6Viewer.exe", "monthly-records", "report-viewer", "report-viewer.ini", "wfrfv10.exe",
-                           "wfrimg10.exe"}));
+    EXPECT_EQ(made.join(' '),
+              "WrVb6Viewer.exe monthly-records report-viewer report-viewer.ini wfrfv10.exe wfrimg10.exe");
     EXPECT_TRUE(r.differs.isEmpty() && r.notes.isEmpty()) << r.notes.join('\n').toStdString();
-    const QMap<QString, QByteArray> after = folderSnapshot(dir);
-    for (auto it = before.begin(); it != before.end(); ++it)
-        EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+    expectKept(before, dir);
 
     // The program finds the folder's own files (ADODB.INI, the database in DATA): no message.
     const ProgramRun run = startAndClose(dir);
