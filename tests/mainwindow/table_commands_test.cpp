@@ -1,4 +1,5 @@
 // The main window's table commands: preview, print after the question, the check-table buttons.
+#include "reports/recorded_messages.h"
 #include "support/main_window_fixture.h"
 
 namespace {
@@ -40,11 +41,8 @@ TEST_F(TableCommandsFixture, PrintAsksFirstAndCancelDoesNothing)
     w->optPrintType[1]->setChecked(true);
     rec.answers.push_back(MsgResult::Cancel);
     w->mnMenuPrint->trigger();
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, "利用者別月間実績表の印刷を行います。よろしいですか？");
+    expectSaid(rec, {{"利用者別月間実績表の印刷を行います。よろしいですか？", MsgIcon::Question, ""}});
     EXPECT_EQ(rec.messages[0].buttons, MsgButtons::OkCancel);
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Question);
-    EXPECT_EQ(rec.messages[0].title, QString());
     EXPECT_TRUE(rec.starts.isEmpty());
     EXPECT_FALSE(QFile::exists(inst.file("TMP/WfdCom.dat")));
     EXPECT_EQ(settingsBytes(), before);
