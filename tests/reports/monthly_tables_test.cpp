@@ -502,13 +502,10 @@ TEST_F(ReportActualTable, FolderAndFileFaultsAroundTheOutput)
             expected.remove("TMP/WfdCom.dat");
         }
         EXPECT_EQ(after.keys(), expected.keys());
-        for (auto it = expected.begin(); it != expected.end(); ++it)
-            EXPECT_TRUE(after.value(it.key()) == it.value()) << it.key().toStdString();
-        // Repair for the next row.
-        QDir(tmp).removeRecursively();
-        QDir().mkpath(tmp);
-        QDir().mkpath(inst.file("DATA"));
-        QDir().mkpath(inst.file("SYS"));
+        EXPECT_TRUE(after == expected);
+        QDir(tmp).removeRecursively(); // repaired for the next row
+        for (const char* folder : {"TMP", "DATA", "SYS"})
+            QDir().mkpath(inst.file(folder));
     }
 }
 
