@@ -117,20 +117,18 @@ protected:
                 }
             }
         }
-        QStringList sqlText{
-            QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
-                           "iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES ")
-                + users.join(u','),
-            QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) VALUES ")
-                + months.join(u',')};
+        const QString intoMonths = "INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) ";
+        QStringList sqlText{"INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
+                            "iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES "
+                                + users.join(u','),
+                            intoMonths + "VALUES " + months.join(u',')};
         if (!records.isEmpty())
-            sqlText << QStringLiteral(
-                           "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                           "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES ")
+            sqlText
+                << "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
+                   "tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES "
                     + records.join(u',');
         // Another branch's rows under the same numbers never count.
-        sqlText << QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) "
-                                  "SELECT 1, 4, 患者IDNo, 実績年, 実績月, 30 FROM 月間実績");
+        sqlText << intoMonths + "SELECT 1, 4, 患者IDNo, 実績年, 実績月, 30 FROM 月間実績";
         sql(sqlText);
     }
 
