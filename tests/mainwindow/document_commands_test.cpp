@@ -77,35 +77,29 @@ TEST_F(DocumentCommands, ButtonsPrintPreviewAndFormatWithTheChosenLayoutAndThePa
     extract();
     w->grdData->setValue(rowOf(10101), colSel, 1);
     w->grdData->setValue(rowOf(10201), colSel, 1); // no entry for May: left out unless the blank format
-    struct Case {
-        int menu;   // mnRiyusyoTypeSel index ticked
-        int button; // btnJisseki index
-        const char* layout;
-        const char* last; // the command file's last line
-        int lines;        // data lines of the CSV
-        const char* format;
-    };
-    const Case cases[] = {{1, 1, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 1, "0"},
-                          {0, 1, "継続理由・状況記入書.wfd", "ShowWindow,2", 1, "0"},
-                          {0, 0, "継続理由・状況記入書.wfd", "PrintOutFromDialog", 1, "0"},
-                          {1, 2, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 2, "1"}};
-    for (const Case& c : cases) {
-        w->mnRiyusyoTypeSel[static_cast<size_t>(c.menu)]->trigger();
+    // The form menu's item ticked, the button, the layout, the command file's last line, the
+    // CSV's data lines and the format column.
+    const std::tuple<size_t, size_t, QString, QString, int, QString> cases[] = {
+        {1, 1, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 1, "0"},
+        {0, 1, "継続理由・状況記入書.wfd", "ShowWindow,2", 1, "0"},
+        {0, 0, "継続理由・状況記入書.wfd", "PrintOutFromDialog", 1, "0"},
+        {1, 2, "継続理由・状況記入書_R03.wfd", "ShowWindow,2", 2, "1"}};
+    for (const auto& [menu, button, layout, last, dataLines, format] : cases) {
+        w->mnRiyusyoTypeSel[menu]->trigger();
         const QByteArray settings = settingsBytes();
         rec.clear();
-        QTest::mouseClick(w->btnJisseki[static_cast<size_t>(c.button)], Qt::LeftButton);
+        QTest::mouseClick(w->btnJisseki[button], Qt::LeftButton);
         EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
         ASSERT_EQ(rec.starts.size(), 1);
         EXPECT_EQ(rec.starts[0].program, "wfrfv10.exe");
-        EXPECT_TRUE(comFile().startsWith("FileName,\"" + inst.path() + "/SYS/" + QString::fromUtf8(c.layout) + u'"'))
+        EXPECT_TRUE(comFile().startsWith("FileName,\"" + inst.path() + "/SYS/" + layout + u'"'))
             << comFile().toStdString();
-        EXPECT_TRUE(comFile().endsWith(QString::fromUtf8(c.last) + "\r\n"));
+        EXPECT_TRUE(comFile().endsWith(last + "\r\n"));
         const QStringList lines = form();
-        ASSERT_EQ(lines.size(), 1 + c.lines);
+        ASSERT_EQ(lines.size(), 1 + dataLines);
         EXPECT_EQ(lines[1].section(u',', 3, 3), "10101");
-        EXPECT_EQ(lines[1].section(u',', 48, 48), QString::fromUtf8(c.format));
-        // The command saves no settings.
-        EXPECT_EQ(settingsBytes(), settings);
+        EXPECT_EQ(lines[1].section(u',', 48, 48), format);
+        EXPECT_EQ(settingsBytes(), settings); // the command saves no settings
     }
     // The window's past-months flag reaches the form.
     w->setPastMonthsFlag(1);
