@@ -116,27 +116,21 @@ TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
 
 TEST_F(FrequencyWindows, DocumentDialogReturnsTheChoice)
 {
-    struct Case {
-        int button;   // btnJisseki index
-        int document; // optPrintType to choose
-        bool ticked;  // chkPrintKakoJisseki
-        short enabling;
-        short action, doc, past;
-    };
-    const Case cases[] = {{0, 0, true, 1, 0, 0, 1}, {1, 0, true, 1, 1, 0, 1},  {0, 0, false, 1, 0, 0, 0},
-                          {1, 1, true, 1, 1, 1, 0}, {0, 1, false, 1, 0, 1, 0}, {1, 0, true, 0, 1, 0, 1}};
-    for (const Case& c : cases) {
+    // The button (btnJisseki), the document chosen (optPrintType), the box ticked
+    // (chkPrintKakoJisseki) and enabled; then the action, the document and the past-months flag.
+    const std::array<short, 7> cases[] = {{0, 0, 1, 1, 0, 0, 1}, {1, 0, 1, 1, 1, 0, 1}, {0, 0, 0, 1, 0, 0, 0},
+                                          {1, 1, 1, 1, 1, 1, 0}, {0, 1, 0, 1, 0, 1, 0}, {1, 0, 1, 0, 1, 0, 1}};
+    for (const auto& [button, document, ticked, enabling, action, doc, past] : cases) {
         frmPrint16Hindo d;
-        d.pastMonths = c.ticked ? 1 : 0;
-        d.checkEnabling = c.enabling;
+        d.pastMonths = ticked;
+        d.checkEnabling = enabling;
         d.show();
-        EXPECT_EQ(d.chkPrintKakoJisseki->isChecked(), c.ticked);
-        EXPECT_EQ(d.chkPrintKakoJisseki->isEnabled(), c.enabling != 0);
-        QTest::mouseClick(d.optPrintType[static_cast<size_t>(c.document)], Qt::LeftButton);
-        QTest::mouseClick(d.btnJisseki[static_cast<size_t>(c.button)], Qt::LeftButton);
-        EXPECT_EQ((std::array<short, 3>{d.action, d.document, d.pastMonths}),
-                  (std::array<short, 3>{c.action, c.doc, c.past}))
-            << c.button << c.document << c.ticked;
+        EXPECT_EQ(d.chkPrintKakoJisseki->isChecked(), ticked != 0);
+        EXPECT_EQ(d.chkPrintKakoJisseki->isEnabled(), enabling != 0);
+        QTest::mouseClick(d.optPrintType[static_cast<size_t>(document)], Qt::LeftButton);
+        QTest::mouseClick(d.btnJisseki[static_cast<size_t>(button)], Qt::LeftButton);
+        EXPECT_EQ((std::array{d.action, d.document, d.pastMonths}), (std::array{action, doc, past}))
+            << button << document << ticked;
         EXPECT_FALSE(d.isVisible());
     }
     // 閉じる, the close box and Escape: -1, the other two values as they were.
