@@ -190,24 +190,20 @@ TEST_F(TargetListFixture, SearchTextsMatchLiterally)
         addMonth(id, 2024, 5, 20);
         id += 100;
     }
-    struct Case {
-        const char* typed;
-        std::vector<long> want;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::vector<long>> cases[] = {
         {"'", {10101}},      {"%", {10201}},  {"_", {10301}},
         {"[", {10401}},      {"!", {10501}},  {"b", {10101, 10301, 10501, 10601}},
         {"' OR 1=1 --", {}}, {"x]", {10401}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [typed, want] : cases) {
         ListConditions k = cond(2024, 5);
-        k.searchName = QString::fromUtf8(c.typed);
+        k.searchName = QString::fromUtf8(typed);
         const ListLoad l = iDataLoad(k);
-        EXPECT_EQ(l.status, 0) << c.typed;
-        EXPECT_EQ(ids(l), c.want) << c.typed;
+        EXPECT_EQ(l.status, 0) << typed;
+        EXPECT_EQ(ids(l), want) << typed;
         k.searchName.clear();
-        k.searchKana = QString::fromUtf8(c.typed);
-        EXPECT_EQ(ids(iDataLoad(k)), c.want) << "kana " << c.typed;
+        k.searchKana = QString::fromUtf8(typed);
+        EXPECT_EQ(ids(iDataLoad(k)), want) << "kana " << typed;
     }
     EXPECT_TRUE(rec.messages.isEmpty());
 

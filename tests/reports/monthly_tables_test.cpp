@@ -200,18 +200,12 @@ TEST_F(ReportActualTable, SelectionModesMonthsAndTheGridsUsers)
                   treatment(202, 10101, 2, "2024-12-31 23:30:00", "2025-01-01 00:00:00"),
                   treatment(203, 10101, 2, "2024-11-30 23:30:00", "2024-12-01 00:00:00")});
     const QDate april(2024, 4, 20);
-    const QString yamadaName = "山田\"花子";
-    struct Case {
-        QDate month;
-        int condition;
-        QList<QVariant> ids;
-        QString in /* the query's user list */;
-        QByteArray csv;
-    };
-    // Year and 16: nobody of the grid reaches 16, then mori; frequent users whatever their count
-    // (Null is 0); everyone: the grid does not restrict; an empty grid never restricts, not in mode
-    // 0 either; a month without records: no file at all; December.
-    const Case cases[] = {
+    const QByteArray december = csvBytes({line("2024/12", 10101, "山田\"花子", 1, 2, {{30, "Abc"}, {31, "佐藤"}}, 2)});
+    // The month, the condition, the grid's users, the query's user list, the CSV. Year and 16:
+    // nobody of the grid reaches 16, then mori; frequent users whatever their count (Null is 0);
+    // everyone: the grid does not restrict; an empty grid never restricts, not in mode 0 either;
+    // a month without records: no file at all; December.
+    const std::tuple<QDate, int, QList<QVariant>, QString, QByteArray> cases[] = {
         {april, 3, {10101, 10201}, "10101,10201", csvBytes({})},
         {april, 3, {10101, 10201, 10301}, "10101,10201,10301", csvBytes({mori})},
         {april, 2, {10201, QVariant()}, "10201,0", csvBytes({takahashi})},
@@ -219,22 +213,17 @@ TEST_F(ReportActualTable, SelectionModesMonthsAndTheGridsUsers)
         {april, 2, {}, "", csvBytes({takahashi, mori, yamada})},
         {april, 3, {}, "", csvBytes({mori})},
         {QDate(2024, 6, 1), 4, {}, "", QByteArray()},
-        {QDate(2024, 12, 1),
-         4,
-         {},
-         "",
-         csvBytes({line("2024/12", 10101, yamadaName, 1, 2, {{30, "Abc"}, {31, "佐藤"}}, 2)})},
-    };
-    for (const Case& c : cases) {
+        {QDate(2024, 12, 1), 4, {}, "", december}};
+    for (const auto& [month, condition, ids, in, expected] : cases) {
         rec.clear();
         QFile::remove(tmp + "利用者別月間実績.csv");
-        window.month = c.month;
-        window.condition = c.condition;
-        window.ids = c.ids;
+        window.month = month;
+        window.condition = condition;
+        window.ids = ids;
         jisseki::vPrintJissekiHyo(0, window);
-        EXPECT_EQ(jisseki::jissekiQuery(QDate(2024, 4, 1)).section("in (", 1).section(u')', 0, 0), c.in);
-        EXPECT_EQ(csv(), c.csv) << c.month.toString().toStdString() << " " << c.in.toStdString();
-        const bool nothing = c.csv.count("\r\n") <= 1; // the header at most
+        EXPECT_EQ(jisseki::jissekiQuery(QDate(2024, 4, 1)).section("in (", 1).section(u')', 0, 0), in);
+        EXPECT_EQ(csv(), expected) << month.toString().toStdString() << " " << in.toStdString();
+        const bool nothing = expected.count("\r\n") <= 1; // the header at most
         const Said noData{"出力対象データが存在しません。", MsgIcon::Information, "利用者別月間実績表印刷"};
         expectSaid(rec, nothing ? QList<Said>{noData} : QList<Said>{});
         EXPECT_EQ(rec.starts.size(), nothing ? 0 : 1);
