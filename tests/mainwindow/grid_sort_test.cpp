@@ -13,28 +13,21 @@
 
 namespace {
 
-using Keys = std::vector<std::pair<int, short>>;
-
 TEST(SortKeys, KeySequence)
 {
     // A column again turns its order; four columns: the oldest falls off; a column already
     // keyed moves to the front, not doubled; an order given is taken.
-    const struct {
-        int column;
-        std::optional<short> order;
-        Keys want;
-    } steps[] = {{3, {}, {{3, 1}}},
-                 {3, {}, {{3, 2}}},
-                 {5, {}, {{5, 1}, {3, 2}}},
-                 {7, {}, {{7, 1}, {5, 1}, {3, 2}}},
-                 {9, {}, {{9, 1}, {7, 1}, {5, 1}}},
-                 {5, {}, {{5, 1}, {9, 1}, {7, 1}}},
-                 {5, 2, {{5, 2}, {9, 1}, {7, 1}}},
-                 {4, 2, {{4, 2}, {5, 2}, {9, 1}}}};
+    // The column, the order given (0: none) and the keys afterwards as column:order.
+    const std::tuple<int, short, const char*> steps[] = {
+        {3, 0, "3:1"},         {3, 0, "3:2"},         {5, 0, "5:1 3:2"},     {7, 0, "7:1 5:1 3:2"},
+        {9, 0, "9:1 7:1 5:1"}, {5, 0, "5:1 9:1 7:1"}, {5, 2, "5:2 9:1 7:1"}, {4, 2, "4:2 5:2 9:1"}};
     SortKeys k;
-    for (const auto& s : steps) {
-        k.apply(s.column, s.order);
-        EXPECT_EQ(k.keys(), s.want) << "after column " << s.column;
+    for (const auto& [column, order, want] : steps) {
+        k.apply(column, order ? std::optional<short>(order) : std::nullopt);
+        QStringList keys;
+        for (const auto& [c, o] : k.keys())
+            keys << QString::number(c) + u':' + QString::number(o);
+        EXPECT_EQ(keys.join(u' ').toStdString(), want) << "after column " << column;
     }
 }
 
