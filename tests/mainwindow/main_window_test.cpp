@@ -230,30 +230,25 @@ TEST_F(ShownWindowFixture, ADayPickedInTheCalendarExtractsAtOnce)
 
 TEST_F(ShownWindowFixture, EnterInASearchFieldExtracts)
 {
-    // Texts committed as an input method does, or typed; Return or the keypad's Enter.
-    const struct {
-        QLineEdit* field;
-        const char* text;
-        bool typed;
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        long shown;
-    } cases[] = {{w->txt_SiboriName, "鈴木", false, Qt::Key_Return, {}, 10201},
-                 {w->txt_SiboriNo, "10301", true, Qt::Key_Enter, Qt::KeypadModifier, 10301},
-                 {w->txt_SiboriKana, "ヤマダ", false, Qt::Key_Return, {}, 10101}};
+    // The field; the text, typed or committed as an input method does; Return or the keypad's
+    // Enter; the user listed.
+    const std::tuple<QLineEdit*, QString, bool, Qt::Key, Qt::KeyboardModifiers, qlonglong> cases[] = {
+        {w->txt_SiboriName, "鈴木", false, Qt::Key_Return, {}, 10201},
+        {w->txt_SiboriNo, "10301", true, Qt::Key_Enter, Qt::KeypadModifier, 10301},
+        {w->txt_SiboriKana, "ヤマダ", false, Qt::Key_Return, {}, 10101}};
     int n = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        c.field->setFocus(Qt::TabFocusReason);
-        if (c.typed)
-            QTest::keyClicks(c.field, QString::fromUtf8(c.text));
+    for (const auto& [field, text, typed, key, modifiers, shown] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        field->setFocus(Qt::TabFocusReason);
+        if (typed)
+            QTest::keyClicks(field, text);
         else
-            c.field->insert(QString::fromUtf8(c.text));
-        QTest::keyClick(c.field, c.key, c.modifiers);
+            field->insert(text);
+        QTest::keyClick(field, key, modifiers);
         EXPECT_EQ(extractions(), ++n);
         ASSERT_EQ(w->grdData->MaxRows(), 1);
-        EXPECT_EQ(w->grdData->value(1, 2), QVariant(qlonglong(c.shown)));
-        c.field->clear();
+        EXPECT_EQ(w->grdData->value(1, 2), QVariant(shown));
+        field->clear();
     }
 }
 
