@@ -47,24 +47,19 @@ TEST_F(PrintSettingsFixture, MissingFileKeepsTheInitialStateAndIsNeverCreated)
 
 TEST_F(PrintSettingsFixture, ValuesAndFallbacks)
 {
-    const struct {
-        QStringList lines;
-        PrintSettings want; // tuuinDisp, sortIndex, printType, sejutuKaisuCnt, riyusyoType, pastMonths, threshold
-    } cases[] = {
-        {{"通院の表示=2x", "並び順=1", "出力帳票=1", "初療日月の施術回数=1", "継続理由書様式=0", "過去頻回実績月表示=1",
-          "抽出頻回回数=5"},
-         {true, 1, 1, 1, 0, 1, 5}},
+    // The section's lines; the state read: tuuinDisp, sortIndex, printType, sejutuKaisuCnt,
+    // riyusyoType, pastMonths, threshold.
+    const std::pair<const char*, const char*> cases[] = {
+        {"通院の表示=2x 並び順=1 出力帳票=1 初療日月の施術回数=1 継続理由書様式=0 過去頻回実績月表示=1 抽出頻回回数=5",
+         "1 1 1 1 0 1 5 "},
         // Unusable values: the first option, the newer form ticked, the threshold 0.
-        {{"通院の表示=x", "並び順=2", "出力帳票=abc", "初療日月の施術回数=-3", "継続理由書様式=abc",
-          "過去頻回実績月表示=yes", "抽出頻回回数=abc"},
-         {false, 0, 0, 0, 1, 0, 0}},
-        {{"並び順=x", "並び順=1", "抽出頻回回数=99999"}, {}}, // the first key wins; out of the 16-bit range
-        {{"並び順=-1"}, {}},                                  // no such option
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lines.join(u' ').toStdString());
-        EXPECT_EQ(text(loaded(c.lines)), text(c.want));
-    }
+        {"通院の表示=x 並び順=2 出力帳票=abc 初療日月の施術回数=-3 継続理由書様式=abc 過去頻回実績月表示=yes "
+         "抽出頻回回数=abc",
+         "0 0 0 0 1 0 0 "},
+        {"並び順=x 並び順=1 抽出頻回回数=99999", "0 0 0 0 1 0 0 "}, // the first key wins; out of the 16-bit range
+        {"並び順=-1", "0 0 0 0 1 0 0 "}};                           // no such option
+    for (const auto& [lines, want] : cases)
+        EXPECT_EQ(text(loaded(QString(lines).split(u' '))), want) << lines;
 }
 
 TEST_F(PrintSettingsFixture, SaveWritesEveryKeyInOrderAndKeepsOtherSections)
