@@ -37,7 +37,7 @@ struct DocumentCommands : MainWindowTest {
         action();
         return shown;
     }
-    // Answers the document dialog: the document, the check box, then a button (-1: 閉じる).
+    // Opens the document dialog and answers it: the document, the check box, then a button (-1: 閉じる).
     void answerDialog(int document, bool ticked, int button, bool* enabled = nullptr)
     {
         whenModal<frmPrint16Hindo>([=](frmPrint16Hindo* d) {
@@ -47,6 +47,7 @@ struct DocumentCommands : MainWindowTest {
             d->chkPrintKakoJisseki->setChecked(ticked);
             (button < 0 ? d->btnCancel : d->btnJisseki[static_cast<size_t>(button)])->click();
         });
+        w->btnJissekiSelect[1]->click();
     }
 };
 
@@ -118,7 +119,6 @@ TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
     // Cancelled: the flag and the settings file as they were, nothing written.
     const QByteArray before = settingsBytes();
     answerDialog(0, true, -1);
-    w->btnJissekiSelect[1]->click();
     EXPECT_EQ(w->pastMonthsFlag(), 0);
     EXPECT_EQ(settingsBytes(), before);
     EXPECT_TRUE(rec.starts.isEmpty());
@@ -126,7 +126,6 @@ TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
     // The form printed with the box ticked: the past months, the print dialog, the flag kept and saved.
     bool enabled = false;
     answerDialog(0, true, 0, &enabled);
-    w->btnJissekiSelect[1]->click();
     EXPECT_TRUE(enabled); // the R03 form is the menu's choice
     EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
     ASSERT_EQ(form().size(), 2);
@@ -138,14 +137,12 @@ TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
     // Preview of the form under the older layout: the box cannot be changed there.
     w->mnRiyusyoTypeSel[0]->trigger();
     answerDialog(0, false, 1, &enabled);
-    w->btnJissekiSelect[1]->click();
     EXPECT_FALSE(enabled);
     EXPECT_TRUE(comFile().contains("/SYS/継続理由・状況記入書.wfd\""));
     EXPECT_TRUE(comFile().endsWith("\r\nShowWindow,2\r\n"));
 
     // The plan: its own file, the flag 0 saved.
     answerDialog(1, true, 1);
-    w->btnJissekiSelect[1]->click();
     EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
     EXPECT_TRUE(comFile().contains("/SYS/施術計画書.wfd\""));
     EXPECT_EQ(tmpLines("施術計画書.csv").size(), 2);
