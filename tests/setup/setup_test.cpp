@@ -56,8 +56,9 @@ void expectKept(
 {
     const QMap<QString, QByteArray> now = folderSnapshot(folder);
     for (auto it = before.begin(); it != before.end(); ++it)
-        if (!replaced(it.key()))
+        if (!replaced(it.key())) {
             EXPECT_EQ(now.value(it.key()), it.value()) << it.key().toStdString();
+        }
 }
 
 void writeFile(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::Truncate)
@@ -73,14 +74,17 @@ protected:
     mode_t oldMask = ::umask(022);
     ~Setup() override { ::umask(oldMask); }
 
-    SetupReport setUp(const QString& folder, bool demo, bool update = false)
+    // Sets the folder up (from an office's folder when one is named) as it is expected to end.
+    SetupReport setUp(const QString& folder, bool demo, bool update = false, const QString& from = {},
+                      bool succeeds = true)
     {
         SetupOptions o;
         o.target = folder;
         o.demo = demo;
         o.update = update;
+        o.from = from;
         SetupReport r;
-        EXPECT_TRUE(setUpInstallation(buildTreeSources(), o, &r)) << r.error.toStdString();
+        EXPECT_EQ(setUpInstallation(buildTreeSources(), o, &r), succeeds) << r.error.toStdString();
         return r;
     }
 };
@@ -187,10 +191,7 @@ TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
 {
     // A target below a file cannot be made, for root as well.
     QFile(tmp.filePath("file")).open(QIODevice::WriteOnly);
-    SetupOptions o;
-    o.target = tmp.filePath("file/office");
-    SetupReport r;
-    EXPECT_FALSE(setUpInstallation(buildTreeSources(), o, &r));
+    SetupReport r = setUp(tmp.filePath("file/office"), false, false, {}, false);
     const QString cannot = "フォルダ " + tmp.filePath("file/office") + " を作れません（";
     EXPECT_EQ(r.error, cannot + "途中にフォルダでないファイルがあります）。");
     EXPECT_TRUE(r.created.isEmpty());
@@ -207,8 +208,7 @@ TEST_F(Setup, FailuresAreClearAndLeaveNoHalfFiles)
     const QString full = tmp.filePath("full");
     {
         ScopedFullDisk disk;
-        o.target = full;
-        EXPECT_FALSE(setUpInstallation(buildTreeSources(), o, &r));
+        r = setUp(full, false, false, {}, false);
     }
     // The limit says "file too large" where a real disk says it is full: either, in Japanese.
     EXPECT_TRUE(r.error == full + "/monthly-records を作れません（ファイルが大きすぎます）。"
@@ -332,11 +332,7 @@ TEST_F(Setup, FromTheOfficeFolderCopiesItsSettingsByteForByteAndNeverOverwrites)
     QFile::remove(o.filePath("SYS/継続理由・状況記入書.wfd"));
 
     const QString mine = tmp.filePath("home/user/monthly-records");
-    SetupOptions opt;
-    opt.target = mine;
-    opt.from = office;
-    SetupReport r;
-    ASSERT_TRUE(setUpInstallation(buildTreeSources(), opt, &r)) << r.error.toStdString();
+    SetupReport r = setUp(mine, false, false, office);
     const QDir m(mine);
     // Massage.ini names \Data: the office's DATA is found, and the user's folder is made as named.
     for (const char* name : {"Massage.ini", "adodb.ini", "report-viewer.ini", "KovaniTZSVer.ini", "SYS/OFFICE.WFD",
@@ -356,31 +352,24 @@ TEST_F(Setup, FromTheOfficeFolderCopiesItsSettingsByteForByteAndNeverOverwrites)
     QFile::remove(m.filePath("Data/帳票Format.ini"));
     writeFile(m.filePath("Massage.ini"), "ANBUN_FLG=1\r\n", QIODevice::Append);
     const QByteArray edited = fileBytes(m.filePath("Massage.ini"));
-    ASSERT_TRUE(setUpInstallation(buildTreeSources(), opt, &r)) << r.error.toStdString();
+    r = setUp(mine, false, false, office);
     EXPECT_EQ(fileBytes(m.filePath("Massage.ini")), edited);
     EXPECT_EQ(r.copied, QStringList{m.filePath("Data/帳票Format.ini")});
 
     // An office folder that is not one, or the folder itself: a clear refusal, nothing made.
-    opt.target = tmp.filePath("other");
-    opt.from = tmp.filePath("home");
-    EXPECT_FALSE(setUpInstallation(buildTreeSources(), opt, &r));
-    EXPECT_EQ(r.error, "事務所のフォルダ " + tmp.filePath("home") + " に Massage.ini がありません。");
-    opt.from = tmp.filePath("nowhere");
-    EXPECT_FALSE(setUpInstallation(buildTreeSources(), opt, &r));
-    EXPECT_EQ(r.error, "事務所のフォルダ " + tmp.filePath("nowhere") + " がありません。");
-    opt.target = office;
-    opt.from = office + "/.";
-    EXPECT_FALSE(setUpInstallation(buildTreeSources(), opt, &r));
-    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("other")));
+    const QString other = tmp.filePath("other"), home = tmp.filePath("home"), nowhere = tmp.filePath("nowhere");
+    EXPECT_EQ(setUp(other, false, false, home, false).error,
+              "事務所のフォルダ " + home + " に Massage.ini がありません。");
+    EXPECT_EQ(setUp(other, false, false, nowhere, false).error, "事務所のフォルダ " + nowhere + " がありません。");
+    setUp(office, false, false, office + "/.", false);
+    EXPECT_FALSE(QFileInfo::exists(other));
 
     // An office on the embedded database by a relative path: the user is told where it is.
     const QString demoOffice = tmp.filePath("demo-office");
     setUp(demoOffice, true);
-    opt.target = tmp.filePath("demo-user");
-    opt.from = demoOffice;
-    ASSERT_TRUE(setUpInstallation(buildTreeSources(), opt, &r));
-    EXPECT_EQ(r.notes,
-              QStringList{"adodb.ini の組み込みデータベース " + opt.target
+    const QString demoUser = tmp.filePath("demo-user");
+    EXPECT_EQ(setUp(demoUser, false, false, demoOffice).notes,
+              QStringList{"adodb.ini の組み込みデータベース " + demoUser
                           + "/DATA/suite.db はこのフォルダにありません。事務所のデータベースを使うには、"
                             "adodb.ini の Data Source に "
                           + demoOffice + "/DATA/suite.db と書いてください。"});
@@ -464,13 +453,10 @@ QString installedTree(const QString& root)
 QStringList notOwnedBy(const QString& folder, uid_t uid)
 {
     QStringList out;
-    struct stat st { };
-    if (::lstat(QFile::encodeName(folder).constData(), &st) != 0 || st.st_uid != uid)
-        out.append(folder);
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString p = it.next();
+    for (QString p = folder; !p.isEmpty(); p = it.hasNext() ? it.next() : QString()) {
+        struct stat st { };
         if (::lstat(QFile::encodeName(p).constData(), &st) != 0 || st.st_uid != uid)
             out.append(p);
     }
@@ -507,7 +493,6 @@ TEST_F(Setup, AnOfficeUserGetsAFolderOfTheirOwnAndPrintsInIt)
     ASSERT_EQ(setup.exitCode, 0) << (setup.stdoutText + setup.stderrLines.join('\n')).toStdString();
     const QStringList out = setup.stdoutText.split('\n', Qt::SkipEmptyParts);
     EXPECT_TRUE(out.contains("作成しました: " + mine + "/TMP/")) << setup.stdoutText.toStdString();
-    EXPECT_TRUE(out.contains("事務所のフォルダから写しました: " + mine + "/adodb.ini"));
     const QString entry = home + "/.local/share/applications/" + desktopEntryFileName(mine);
     EXPECT_EQ(out.last(), "デスクトップエントリ: " + entry);
     EXPECT_EQ(notOwnedBy(mine, user.uid), QStringList{});
