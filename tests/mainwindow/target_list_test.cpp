@@ -236,11 +236,7 @@ TEST_F(TargetListFixture, ExactQueryText)
         " order by 月間実績.患者IDNo";
     EXPECT_EQ(buildListQuery(c), QString::fromUtf8(want));
     iHasHKSyobyou07Flg = 0;
-    c.condition = 2;
-    c.searchNo.clear();
-    c.searchName.clear();
-    c.searchKana.clear();
-    const QString q = buildListQuery(c);
+    const QString q = buildListQuery({QDate(2024, 3, 9), 2, 0, false, {}, {}, {}});
     EXPECT_TRUE(q.contains("cByoumei,OVER16COUNT.nKanjaID  ,nHKSyobyouCd ,cHKSyobyouName ,STAFF.cName"));
     EXPECT_TRUE(q.endsWith("月間実績.iKyotenEb = 5 order by 月間実績.患者IDNo"));
 }
