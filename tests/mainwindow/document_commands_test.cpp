@@ -138,8 +138,7 @@ TEST_F(DocumentCommands, DocumentDialogCancelPrintPreviewAndPlan)
     w->mnRiyusyoTypeSel[0]->trigger();
     answerDialog(0, false, 1, &enabled);
     EXPECT_FALSE(enabled);
-    EXPECT_TRUE(comFile().contains("/SYS/継続理由・状況記入書.wfd\""));
-    EXPECT_TRUE(comFile().endsWith("\r\nShowWindow,2\r\n"));
+    EXPECT_TRUE(comFile().contains("/SYS/継続理由・状況記入書.wfd\"") && comFile().endsWith("\r\nShowWindow,2\r\n"));
 
     // The plan: its own file, the flag 0 saved.
     answerDialog(1, true, 1);

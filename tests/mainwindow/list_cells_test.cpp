@@ -77,8 +77,7 @@ TEST_F(ListCells, ScreenReadersPressTheButtonCellAndTickTheCheckCell)
 
     ASSERT_TRUE(action(colSel)->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     action(colSel)->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_TRUE(w->isRowSelected(row));
-    EXPECT_TRUE(table->cellAt(row - 1, colSel - 1)->state().checked);
+    EXPECT_TRUE(w->isRowSelected(row) && table->cellAt(row - 1, colSel - 1)->state().checked);
 
     ASSERT_TRUE(action(colHinkaiButton)->actionNames().contains(QAccessibleActionInterface::pressAction()));
     EXPECT_EQ(opened([&] { action(colHinkaiButton)->doAction(QAccessibleActionInterface::pressAction()); }),

@@ -209,8 +209,7 @@ TEST_F(TargetListFixture, SearchTextsMatchLiterally)
 
     ListConditions k = cond(2024, 5);
     k.searchNo = "abc";
-    EXPECT_TRUE(buildListQuery(k).contains(" AND   患者IDno = 0 "));
-    EXPECT_TRUE(iDataLoad(k).rows.empty());
+    EXPECT_TRUE(buildListQuery(k).contains(" AND   患者IDno = 0 ") && iDataLoad(k).rows.empty());
     k.searchNo = "10201";
     EXPECT_EQ(ids(iDataLoad(k)), std::vector<long>{10201});
 }

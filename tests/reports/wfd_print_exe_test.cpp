@@ -88,8 +88,7 @@ TEST_F(ReportCommandFile, FailuresLeaveTheErrorTextAndStartNothing)
     ASSERT_EQ(w.iInit("L.wfd", "T"), 0);
     EXPECT_EQ(w.iPrintDialog(0), -1);
     EXPECT_EQ(w.sErrMsg(), "(76)パスが見つかりません。");
-    EXPECT_TRUE(rec.starts.isEmpty());
-    EXPECT_TRUE(rec.messages.isEmpty());
+    EXPECT_TRUE(rec.starts.isEmpty() && rec.messages.isEmpty());
 }
 
 // Real starts, with stand-ins for the viewer and the merge program; PATH holds the folder bin.
