@@ -150,7 +150,6 @@ TEST_F(ShownWindowFixture, TheMonthInputExtractsOncePerCommit)
 
     // Typed, then 抽出 clicked: focus leaving for the button does not extract; the click does, once.
     typeMonth(2024, 4);
-    EXPECT_EQ(w->imD_Out->date().month(), 4);
     EXPECT_EQ(extractions(), 0);
     QTest::mouseClick(w->but_Read, Qt::LeftButton);
     EXPECT_EQ(extractions(), 1);
