@@ -244,15 +244,13 @@ TEST_F(TargetListFixture, AnUnopenableQueryKeepsThePreviousList)
 {
     sql({"DROP TABLE STAFF"});
     const ListLoad l = iDataLoad(cond(2024, 5));
-    EXPECT_EQ(l.status, 1);
-    EXPECT_FALSE(l.replaced);
+    EXPECT_EQ(std::pair(l.status, l.replaced), std::pair(short(1), false));
     expectSaid(rec, {{"iDataLoad() でエラー\r\n…", MsgIcon::Critical}});
 
     inst.writeAdodbIni(QString());
     rec.clear();
     const ListLoad noConn = iDataLoad(cond(2024, 5));
-    EXPECT_EQ(noConn.status, 0); // failures before the query return 0
-    EXPECT_FALSE(noConn.replaced);
+    EXPECT_EQ(std::pair(noConn.status, noConn.replaced), std::pair(short(0), false)); // failed before the query: 0
     expectSaid(rec, {{"iDataLoad() でエラー\r\n接続文字列取得できません。"}});
 }
 

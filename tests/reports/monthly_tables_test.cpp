@@ -178,8 +178,8 @@ TEST_F(ReportActualTable, PreviewAndPrintWriteTheCsvAndTheCommandFile)
                     cp932Lines({"[利用者別月間実績表]", "利用者別月間実績チェック表=自社様式.wfd   "}));
     jisseki::vPrintJissekiHyo(1, window);
     EXPECT_TRUE(rec.messages.isEmpty());
-    EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/自社様式.wfd\"\r\n"));
-    EXPECT_TRUE(com().endsWith("\r\nPrintOutFromDialog\r\n"));
+    EXPECT_TRUE(com().startsWith("FileName,\"" + inst.path() + "/SYS/自社様式.wfd\"\r\n")
+                && com().endsWith("\r\nPrintOutFromDialog\r\n"));
     EXPECT_EQ(rec.starts.size(), 2);
 
     // Without the key: the built-in layout. A record without a start time counts for its user
