@@ -148,13 +148,10 @@ TEST_F(TargetListFixture, ColumnsOfARowOfThisBranch)
               (QVariantList{0, "山田　太郎", "マッサ", "昭和64年01月07日", "あり", "令和01年05月01日", "61ヶ月",
                             qlonglong(18), "佐藤　一郎", "証明　者", "腰痛", "2024/05/01"}));
 
-    const RowRefresh none = iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1));
-    EXPECT_FALSE(none.found);
+    EXPECT_FALSE(iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1)).found);
     sql({"delete from OVER16COUNT"});
     const RowRefresh after = iDataLoad_16OVER_UMU(10101, QDate(2024, 5, 20));
-    EXPECT_TRUE(after.found);
-    EXPECT_EQ(after.keizoku, "なし");
-    EXPECT_EQ(after.syoumei, QString());
+    EXPECT_EQ(std::tuple(after.found, after.keizoku, after.syoumei), std::tuple(true, QString("なし"), QString()));
 }
 
 TEST_F(TargetListFixture, DiseaseTextsOfBothLayouts)

@@ -109,10 +109,8 @@ TEST_F(Setup, NewFolderThenASecondRunChangesNothing)
     }
 
     // The viewer's old names lead to the folder's own viewer; programs are executable copies.
-    for (const char* name : {"wfrfv10.exe", "wfrimg10.exe", "WrVb6Viewer.exe"}) {
-        EXPECT_TRUE(QFileInfo(d.filePath(name)).isSymLink());
+    for (const char* name : {"wfrfv10.exe", "wfrimg10.exe", "WrVb6Viewer.exe"}) // empty for what is no link
         EXPECT_EQ(QFileInfo(d.filePath(name)).symLinkTarget(), d.filePath("report-viewer"));
-    }
     EXPECT_EQ(fileBytes(d.filePath("monthly-records")), fileBytes(MONTHLY_RECORDS_BIN));
     EXPECT_TRUE(QFileInfo(d.filePath("monthly-records")).isExecutable());
 
@@ -243,8 +241,7 @@ TEST(DesktopEntry, StartsTheFoldersProgramAndPassesTheValidator)
     EXPECT_TRUE(r.created.contains(entry)) << r.created.join('\n').toStdString();
     EXPECT_EQ(QString::fromUtf8(fileBytes(entry)), desktopEntryText(o.target, s.icon));
     const ProgramRun validate = runProgram("desktop-file-validate", {entry});
-    EXPECT_TRUE(validate.finished);
-    EXPECT_EQ(validate.exitCode, 0);
+    EXPECT_TRUE(validate.finished && validate.exitCode == 0);
     EXPECT_EQ((validate.stdoutText + validate.stderrLines.join('\n')).toStdString(), "");
     // Another folder gets an entry of its own.
     EXPECT_NE(desktopEntryFileName(o.target), desktopEntryFileName(tmp.filePath("支店")));
