@@ -2,9 +2,9 @@
 // buttons (selection checks, layout by the form menu, print or preview, the blank format, the
 // past-months flag, no settings saved), the document dialog, the frequency button cell with its
 // row refresh, and the online help (modal windows answered while they are open).
-#include "reports/recorded_messages.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
+#include "support/recorded_messages.h"
 #include "windows/frm_print16_hindo.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // rule, the list's double click and Enter, and the whole round from the list through the entry window
 // back to the refreshed row.
 #include "continuation/over16_record.h"
-#include "reports/recorded_messages.h"
 #include "support/main_window_fixture.h"
 #include "support/modal.h"
+#include "support/recorded_messages.h"
 #include "widgets/date_input.h"
 #include "windows/input_meisai.h"
 

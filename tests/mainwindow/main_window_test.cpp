@@ -1,6 +1,6 @@
 // The main window offscreen: load, extraction, header sort, menu pairs, leaving.
-#include "reports/recorded_messages.h"
 #include "support/main_window_fixture.h"
+#include "support/recorded_messages.h"
 
 #include <QAbstractSpinBox>
 #include <QCalendarWidget>

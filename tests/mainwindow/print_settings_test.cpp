@@ -1,7 +1,7 @@
 // 印刷設定.ini: every key's fallback, the missing file, the order and texts of a save.
 #include "base/text_file.h"
 #include "mainwindow/print_settings.h"
-#include "reports/recorded_messages.h"
+#include "support/recorded_messages.h"
 #include "support/test_install.h"
 
 #include <QFile>

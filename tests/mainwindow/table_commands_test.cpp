@@ -1,6 +1,6 @@
 // The main window's table commands: preview, print after the question, the check-table buttons.
-#include "reports/recorded_messages.h"
 #include "support/main_window_fixture.h"
+#include "support/recorded_messages.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "base/globals.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
-#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "windows/frm_print16_hindo.h"
 
 #include "mainwindow/target_list.h"
-#include "support/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 #include "widgets/spread_grid.h"
 
 #include <QCheckBox>

@@ -6,8 +6,8 @@
 #include "base/text_file.h"
 #include "db/statement_log.h"
 #include "db/table_checks.h"
-#include "support/recorded_messages.h"
 #include "support/file_faults.h"
+#include "support/recorded_messages.h"
 #include "support/suite_db.h"
 #include "support/test_install.h"
 
