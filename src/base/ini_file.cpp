@@ -114,8 +114,7 @@ QByteArray begin(IniDoc& doc, const QByteArray& bytes)
 // edited keeps its bytes exactly, even where they do not decode cleanly. Calls
 // line(start, end, endingSize) for each line until it returns false; returns where whole
 // units end.
-template <typename LineFn>
-qsizetype splitLines(const IniDoc& doc, const QByteArray& body, LineFn line)
+template <typename LineFn> qsizetype splitLines(const IniDoc& doc, const QByteArray& body, LineFn line)
 {
     const qsizetype unit = doc.utf16() ? 2 : 1;
     const qsizetype n = body.size() - body.size() % unit;

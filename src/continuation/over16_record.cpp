@@ -57,7 +57,30 @@ QString branchCondition()
         + QStringLiteral(" AND   月間実績.iKyotenEb = ") + num(gKyotenEb);
 }
 
-Over16Read readEntry(const QString& sql, const QString& routine)
+// The row of a query as texts; a Null is told apart from every text.
+QStringList rowTexts(const AdoRecordset& rs)
+{
+    QStringList values;
+    for (int i = 0; i < rs.fieldCount(); ++i) {
+        const QVariant v = rs.field(i);
+        values << (v.isNull() || !v.isValid() ? QString(QChar(0)) + QStringLiteral("NULL") : v.toString());
+    }
+    return values;
+}
+
+// The stored row by over16RowQuery on an open connection; false when the query failed.
+bool readStored(cT_ADODB& db, const QString& sql, Over16Stored& stored)
+{
+    AdoRecordset rs;
+    if (db.iOpenRecSet(rs, sql) != 0)
+        return false;
+    stored = rs.EOF_() ? Over16Stored() : Over16Stored(rowTexts(rs));
+    return true;
+}
+
+// storedSql, when given, reads the stored row first on the same connection: a save made
+// between the two reads then shows as a change rather than going unnoticed.
+Over16Read readEntry(const QString& sql, const QString& routine, const QString& storedSql = QString())
 {
     Over16Read out;
     auto db = openRecipeConnection(routine);
@@ -66,7 +89,13 @@ Over16Read readEntry(const QString& sql, const QString& routine)
         return out;
     }
     AdoRecordset rs;
-    if (!openRecipeQuery(*db, rs, sql, routine)) {
+    bool read = true;
+    if (!storedSql.isEmpty()) {
+        read = openRecipeQuery(*db, rs, storedSql, routine);
+        if (read && !rs.EOF_())
+            out.stored = rowTexts(rs);
+    }
+    if (!read || !openRecipeQuery(*db, rs, sql, routine)) {
         out.status = 1;
         out.failed = true;
         return out;
@@ -77,36 +106,120 @@ Over16Read readEntry(const QString& sql, const QString& routine)
     return out;
 }
 
+QString rowCondition(long userId, const QDate& m)
+{
+    return QStringLiteral(" WHERE iKyotenCd = ") + num(gKyotenCd) + QStringLiteral(" AND iKyotenEb = ") + num(gKyotenEb)
+        + QStringLiteral(" AND nKanjaID = ") + num(userId) + QStringLiteral(" AND iYear = ")
+        + vb::format(m, QStringLiteral("yyyy")) + QStringLiteral(" AND iMonth = ") + vb::format(m, QStringLiteral("m"));
+}
+
+struct SaveStatements {
+    QString lock, row, remove, insert;
+};
+
+enum class Attempt { Ended, Changed };
+
+// One transaction: the row taken for writing first (an update that changes nothing; SQLite then
+// waits for another writer here instead of failing when a read wants to become a write), read
+// and compared with seen, then deleted and inserted. Changed: rolled back, found holds the row.
+Attempt attemptSave(const SaveStatements& sql, Over16Stored& seen, Over16Stored& found, Over16SaveResult& out)
+{
+    std::unique_ptr<cT_ADODB> db;
+    bool inTransaction = false;
+    try {
+        db = openRecipeConnection(QStringLiteral("iDataLoad"));
+        if (!db)
+            return Attempt::Ended;
+        if (db->iBeginTrans() != 0) {
+            out.unshownError = db->sErrMsg();
+            db->iDisConnect();
+            return Attempt::Ended;
+        }
+        inTransaction = true;
+        auto statementFailed = [&] {
+            platform().messageBox(db->sErrMsg(), MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
+            db->iRollback();
+            db->iDisConnect();
+            return Attempt::Ended;
+        };
+        if (db->iExecSQL(sql.lock) != 0 || !readStored(*db, sql.row, found))
+            return statementFailed();
+        if (found != seen) {
+            db->iRollback();
+            db->iDisConnect();
+            return Attempt::Changed;
+        }
+        Over16Stored written;
+        if (db->iExecSQL(sql.remove) != 0 || db->iExecSQL(sql.insert) != 0 || !readStored(*db, sql.row, written))
+            return statementFailed();
+        if (db->iCommitTrans() != 0) {
+            // The stored row must stay as it was: roll the open transaction back.
+            out.unshownError = db->sErrMsg();
+            db->iRollback();
+            db->iDisConnect();
+            return Attempt::Ended;
+        }
+        db->iDisConnect();
+        seen = written;
+        out.status = 0;
+        return Attempt::Ended;
+    } catch (const VbRuntimeError& e) {
+        out.unshownError = QStringLiteral("iDataSaveでエラー\r\n") + QString::number(e.err.number)
+            + QStringLiteral("\r\n") + e.err.description;
+        if (db) {
+            if (inTransaction)
+                db->iRollback();
+            db->iDisConnect();
+        }
+        return Attempt::Ended;
+    }
+}
+
 } // namespace
 
-QString over16EntryProblem(const Over16Entry& v)
+const QString kOver16ChangedQuestion =
+    QStringLiteral("この利用者の当月の記録は、画面を開いた後に他の端末で変更されています。上書きしますか？");
+
+QString over16EntryProblem(const Over16Entry& v, Over16Field* field)
 {
+    const bool symptoms = iHasSyoujouSonota != 1;
+    auto about = [field](Over16Field f, const QString& text) {
+        if (field)
+            *field = f;
+        return text;
+    };
     if (v.cRiyuu.size() > kRiyuuMaxLength)
-        return QStringLiteral("施術が必要な理由が長すぎます。改行を含めて%1文字以内で入力してください。（現在%2文字）")
-            .arg(kRiyuuMaxLength)
-            .arg(v.cRiyuu.size());
-    if (iHasSyoujouSonota != 1 && v.cSyoujouSonota.size() > kSyoujouSonotaMaxLength)
-        return QStringLiteral("症状その他の内容が長すぎます。%1文字以内で入力してください。（現在%2文字）")
-            .arg(kSyoujouSonotaMaxLength)
-            .arg(v.cSyoujouSonota.size());
+        return about(
+            Over16Field::Riyuu,
+            QStringLiteral("施術が必要な理由が長すぎます。改行を含めて%1文字以内で入力してください。（現在%2文字）")
+                .arg(kRiyuuMaxLength)
+                .arg(v.cRiyuu.size()));
+    if (symptoms && v.cSyoujouSonota.size() > kSyoujouSonotaMaxLength)
+        return about(Over16Field::SyoujouSonota,
+                     QStringLiteral("症状その他の内容が長すぎます。%1文字以内で入力してください。（現在%2文字）")
+                         .arg(kSyoujouSonotaMaxLength)
+                         .arg(v.cSyoujouSonota.size()));
     // A NUL (pasted, never typed) would end the statement's text in the engine: refused, so
     // nothing after it is lost unseen.
     if (v.cRiyuu.contains(QChar(0)))
-        return QStringLiteral(
-            "施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
-    if (iHasSyoujouSonota != 1 && v.cSyoujouSonota.contains(QChar(0)))
-        return QStringLiteral(
-            "症状その他の内容に使えない文字（NUL）が含まれています。取り除いてから保存してください。");
+        return about(
+            Over16Field::Riyuu,
+            QStringLiteral("施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。"));
+    if (symptoms && v.cSyoujouSonota.contains(QChar(0)))
+        return about(
+            Over16Field::SyoujouSonota,
+            QStringLiteral("症状その他の内容に使えない文字（NUL）が含まれています。取り除いてから保存してください。"));
     return QString();
 }
 
 QString over16DeleteStatement(long userId, const QString& month)
 {
-    const QDate m = monthOf(month);
-    return QStringLiteral(" delete from OVER16COUNT ") + QStringLiteral(" WHERE iKyotenCd = ") + num(gKyotenCd)
-        + QStringLiteral(" AND iKyotenEb = ") + num(gKyotenEb) + QStringLiteral(" AND nKanjaID = ") + num(userId)
-        + QStringLiteral(" AND iYear = ") + vb::format(m, QStringLiteral("yyyy")) + QStringLiteral(" AND iMonth = ")
-        + vb::format(m, QStringLiteral("m"));
+    return QStringLiteral(" delete from OVER16COUNT ") + rowCondition(userId, monthOf(month));
+}
+
+QString over16RowQuery(long userId, const QString& month)
+{
+    return QStringLiteral("SELECT * FROM OVER16COUNT ") + rowCondition(userId, monthOf(month));
 }
 
 QString over16InsertStatement(long userId, const QString& month, const Over16Entry& v)
@@ -147,12 +260,10 @@ QString over16InsertStatement(long userId, const QString& month, const Over16Ent
     return sql;
 }
 
-Over16SaveResult saveOver16Entry(long userId, const QString& month, const Over16Entry& v)
+Over16SaveResult saveOver16Entry(long userId, const QString& month, const Over16Entry& v, Over16Stored& seen)
 {
     Over16SaveResult out;
     out.status = -1;
-    std::unique_ptr<cT_ADODB> db;
-    bool inTransaction = false;
     try {
         // Checked before anything is sent: SQL Server refuses an over-long value, SQLite
         // would store it whole, and neither must lose the entry silently.
@@ -160,45 +271,27 @@ Over16SaveResult saveOver16Entry(long userId, const QString& month, const Over16
             out.unshownError = problem;
             return out;
         }
-        const QString deleteSql = over16DeleteStatement(userId, month);
-        const QString insertSql = over16InsertStatement(userId, month, v);
-        db = openRecipeConnection(QStringLiteral("iDataLoad"));
-        if (!db)
-            return out;
-        if (db->iBeginTrans() != 0) {
-            out.unshownError = db->sErrMsg();
-            db->iDisConnect();
-            return out;
+        const QDate m = monthOf(month);
+        const SaveStatements sql{QStringLiteral(" UPDATE OVER16COUNT SET iNegaeri = iNegaeri ")
+                                     + rowCondition(userId, m),
+                                 over16RowQuery(userId, month), over16DeleteStatement(userId, month),
+                                 over16InsertStatement(userId, month, v)};
+        Over16Stored found;
+        while (attemptSave(sql, seen, found, out) == Attempt::Changed) {
+            // Another terminal saved since the window read the row. The question waits with
+            // no transaction open, so it holds up nobody; the row is compared again after it.
+            if (platform().messageBox(kOver16ChangedQuestion, MsgButtons::YesNo, MsgIcon::Exclamation,
+                                      QStringLiteral("確認"), MsgDefault::Second)
+                != MsgResult::Yes) {
+                out.status = 1;
+                return out;
+            }
+            seen = found;
         }
-        inTransaction = true;
-        auto statementFailed = [&] {
-            platform().messageBox(db->sErrMsg(), MsgButtons::Ok, MsgIcon::None, QStringLiteral("確認"));
-            db->iRollback();
-            db->iDisConnect();
-            return out;
-        };
-        if (db->iExecSQL(deleteSql) != 0)
-            return statementFailed();
-        if (db->iExecSQL(insertSql) != 0)
-            return statementFailed();
-        if (db->iCommitTrans() != 0) {
-            // The stored row must stay as it was: roll the open transaction back.
-            out.unshownError = db->sErrMsg();
-            db->iRollback();
-            db->iDisConnect();
-            return out;
-        }
-        db->iDisConnect();
-        out.status = 0;
         return out;
     } catch (const VbRuntimeError& e) {
         out.unshownError = QStringLiteral("iDataSaveでエラー\r\n") + QString::number(e.err.number)
             + QStringLiteral("\r\n") + e.err.description;
-        if (db) {
-            if (inTransaction)
-                db->iRollback();
-            db->iDisConnect();
-        }
         return out;
     }
 }
@@ -253,7 +346,7 @@ QString previousEntryQuery(long userId, const QString& month)
 
 Over16Read readMonthEntry(long userId, const QString& month)
 {
-    return readEntry(monthEntryQuery(userId, month), QStringLiteral("iDataLoad"));
+    return readEntry(monthEntryQuery(userId, month), QStringLiteral("iDataLoad"), over16RowQuery(userId, month));
 }
 
 Over16Read readPreviousEntry(long userId, const QString& month)

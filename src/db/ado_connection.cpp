@@ -2,6 +2,8 @@
 
 #include "odbc_diag.h"
 
+#include "platform/platform.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -18,8 +20,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -164,10 +168,30 @@ sqlite3_stmt* sqliteStatement(const QSqlQuery& q)
     return handleAs<sqlite3_stmt>(q.result() ? q.result()->handle() : QVariant(), "sqlite3_stmt*");
 }
 
-// The busy time-out, and floor() where SQLite was built without its math functions.
-void prepareSqliteHandle(sqlite3* h, int busyMs)
+// SQLite's own busy time-out, told apart by one step: after a second of waiting the operator
+// is told that the program waits (a save may wait for another terminal for half a minute).
+int waitForLock(void* state, int count)
 {
-    sqlite3_busy_timeout(h, busyMs);
+    auto* wait = static_cast<LockWait*>(state);
+    if (count == 0)
+        wait->waited.start();
+    const qint64 spent = wait->waited.elapsed();
+    if (spent >= wait->timeoutMs)
+        return 0;
+    if (spent >= 1000 && !wait->shown) {
+        wait->shown = true;
+        platform().setBusyText(QStringLiteral("データベースの応答を待っています…"));
+    }
+    static constexpr int kDelaysMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    const int delay = kDelaysMs[std::min<size_t>(static_cast<size_t>(count), std::size(kDelaysMs) - 1)];
+    sqlite3_sleep(static_cast<int>(std::min<qint64>(delay, wait->timeoutMs - spent)));
+    return 1;
+}
+
+// The wait for a locked file, and floor() where SQLite was built without its math functions.
+void prepareSqliteHandle(sqlite3* h, LockWait* wait)
+{
+    sqlite3_busy_handler(h, waitForLock, wait);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(h, "SELECT floor(1.5)", -1, &st, nullptr) != SQLITE_OK)
         sqlite3_create_function_v2(h, "floor", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteFloor, nullptr,
@@ -364,13 +388,21 @@ void AdoConnection::applyTimeout()
 {
     if (!m_open)
         return;
-    if (m_engine == Engine::Sqlite) {
-        if (sqlite3* h = sqliteHandle(db()))
-            sqlite3_busy_timeout(h, engineMs(m_timeout));
-    } else if (m_layer) {
+    m_lockWait.timeoutMs = engineMs(m_timeout);
+    if (m_engine == Engine::Sqlite)
+        return;
+    if (m_layer) {
         QSqlQuery q(db());
         q.exec(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(engineMs(m_timeout)));
     }
+}
+
+void AdoConnection::endLockWait()
+{
+    if (!m_lockWait.shown)
+        return;
+    m_lockWait.shown = false;
+    platform().setBusyText(QString());
 }
 
 // A database file must be there (an engine would create a missing one) and be a file.
@@ -388,7 +420,9 @@ bool AdoConnection::probe()
 {
     // Reading the schema proves the file is a database (and readable) now, not at the first query.
     tsql::QueryResult result;
-    return query(QStringLiteral("PRAGMA schema_version"), &result);
+    const bool ok = query(QStringLiteral("PRAGMA schema_version"), &result);
+    endLockWait();
+    return ok;
 }
 
 bool AdoConnection::connect(const ConnectionTarget& target)
@@ -422,8 +456,10 @@ bool AdoConnection::openSqlite(const ConnectionTarget& target)
         d.setDatabaseName(m_sqlitePath);
         if (!d.open())
             openError = sqliteRecord(d.lastError()).description;
-        else if (sqlite3* h = sqliteHandle(d))
-            prepareSqliteHandle(h, engineMs(m_timeout));
+        else if (sqlite3* h = sqliteHandle(d)) {
+            m_lockWait.timeoutMs = engineMs(m_timeout);
+            prepareSqliteHandle(h, &m_lockWait);
+        }
     }
     if (!openError.isEmpty())
         return abandon(openError);
@@ -514,6 +550,7 @@ bool AdoConnection::transaction(TransactionStep step)
     case TransactionStep::Commit: ok = d.commit(); break;
     case TransactionStep::Rollback: ok = d.rollback(); break;
     }
+    endLockWait();
     if (!ok) {
         failFromDatabase(d.lastError());
         return false;
@@ -577,6 +614,7 @@ bool AdoConnection::revive()
 
 void AdoConnection::disconnect()
 {
+    endLockWait();
     if (m_name.isEmpty())
         return;
     m_session.reset();

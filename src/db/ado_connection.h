@@ -8,6 +8,7 @@
 
 #include "base/vb_error.h"
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -36,6 +37,14 @@ FileIdentity identityOf(const QString& path);
 constexpr int kAdoDefaultTimeout = 30; // ADO's command time-out before iConnect sets its own
 constexpr long kDriverErrorNumber = -2147467259L;
 
+// A statement's wait for a locked SQLite file: the engine's busy handler sleeps in the
+// user-interface thread, and after a second it shows that the program is waiting.
+struct LockWait {
+    int timeoutMs = 0;
+    QElapsedTimer waited;
+    bool shown = false;
+};
+
 class AdoConnection : public tsql::Backend {
 public:
     enum class TransactionStep { Begin, Commit, Rollback };
@@ -61,13 +70,17 @@ public:
     bool execText(const QString& sql, long* affected)
     {
         m_dirty = true;
-        return m_layer ? m_session->execute(sql, affected) : exec(sql, affected);
+        const bool ok = m_layer ? m_session->execute(sql, affected) : exec(sql, affected);
+        endLockWait();
+        return ok;
     }
     bool queryText(const QString& sql, tsql::QueryResult* result)
     {
         if (!sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive))
             m_dirty = true;
-        return m_layer ? m_session->open(sql, result) : query(sql, result);
+        const bool ok = m_layer ? m_session->open(sql, result) : query(sql, result);
+        endLockWait();
+        return ok;
     }
     // False with failure() set; the transaction state follows only a step the driver took.
     bool transaction(TransactionStep step);
@@ -95,6 +108,7 @@ private:
     bool abandon(const QString& description);
     bool databaseFileUsable(const QString& path);
     void applyTimeout();
+    void endLockWait(); // takes away the note a wait showed
     bool probe();
     bool run(QSqlQuery& q, const QString& sql);
     void failFromQuery(const QSqlQuery& q);
@@ -109,6 +123,7 @@ private:
     Engine m_engine = Engine::Sqlite;
     bool m_layer = false; // statements go through the T-SQL layer (the database is SQLite)
     int m_timeout = kAdoDefaultTimeout;
+    LockWait m_lockWait; // the busy handler's state (embedded engine)
     std::vector<AdoError> m_errors;
     VbError m_failure; // the run-time error of the last failure: N and D of the error texts
     QString m_sqlitePath, m_odbcString, m_source, m_dbName;

@@ -14,6 +14,18 @@ QString iconName(MsgIcon icon)
     return QStringLiteral("none");
 }
 
+MsgResult defaultAnswer(MsgButtons buttons, MsgDefault byDefault)
+{
+    const int i = static_cast<int>(byDefault);
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgResult::Ok;
+    case MsgButtons::OkCancel: return i == 0 ? MsgResult::Ok : MsgResult::Cancel;
+    case MsgButtons::YesNo: return i == 0 ? MsgResult::Yes : MsgResult::No;
+    case MsgButtons::YesNoCancel: return i == 0 ? MsgResult::Yes : i == 1 ? MsgResult::No : MsgResult::Cancel;
+    }
+    return MsgResult::Ok;
+}
+
 namespace {
 PlatformServices*& current()
 {

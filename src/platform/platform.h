@@ -9,6 +9,8 @@
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
+// The button Enter presses (VB's vbDefaultButton1-3); scripted mode answers with it.
+enum class MsgDefault { First, Second, Third };
 // VB window styles (vbHide 0, vbNormalFocus 1, vbMinimizedFocus 2, vbMaximizedFocus 3,
 // vbNormalNoFocus 4, vbMinimizedNoFocus 6). Recorded; not applied on Linux.
 enum class WindowStyle {
@@ -21,15 +23,20 @@ enum class WindowStyle {
 };
 
 QString iconName(MsgIcon icon);
+// The answer a message box gives when its default button is pressed.
+MsgResult defaultAnswer(MsgButtons buttons, MsgDefault byDefault);
 
 class PlatformServices {
 public:
     virtual ~PlatformServices() = default;
     // title empty: the message box has no title of its own (the application's title shows).
     virtual MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon,
-                                 const QString& title = QString()) = 0;
+                                 const QString& title = QString(), MsgDefault byDefault = MsgDefault::First) = 0;
     // Hourglass pointer on/off; calls nest.
     virtual void setBusy(bool on) = 0;
+    // A note shown over the active window while a routine waits (empty: none), painted at once
+    // because the routine holds the user-interface thread.
+    virtual void setBusyText(const QString& text) = 0;
     virtual void beep() = 0;
     // Starts a program detached (never waited for). A name without a folder is looked for in
     // the program folder first, then on PATH. False with *error set when it cannot start.

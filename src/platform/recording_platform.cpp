@@ -2,20 +2,16 @@
 
 #include "process_start.h"
 
-static MsgResult firstButton(MsgButtons b)
+MsgResult RecordingPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                                        MsgDefault byDefault)
 {
-    return (b == MsgButtons::Ok || b == MsgButtons::OkCancel) ? MsgResult::Ok : MsgResult::Yes;
-}
-
-MsgResult RecordingPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
-{
-    messages.append({text, buttons, icon, title});
+    messages.append({text, buttons, icon, title, byDefault});
     if (!answers.empty()) {
         MsgResult r = answers.front();
         answers.pop_front();
         return r;
     }
-    return firstButton(buttons);
+    return defaultAnswer(buttons, byDefault);
 }
 
 void RecordingPlatform::setBusy(bool on)

@@ -12,6 +12,7 @@ public:
         MsgButtons buttons;
         MsgIcon icon;
         QString title;
+        MsgDefault byDefault = MsgDefault::First;
     };
     struct Start {
         QString program;
@@ -19,8 +20,10 @@ public:
         WindowStyle style;
     };
 
-    MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
+    MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                         MsgDefault byDefault) override;
     void setBusy(bool on) override;
+    void setBusyText(const QString& text) override { busyTexts.append({text, busyDepth > 0}); }
     void beep() override { ++beeps; }
     bool startProgram(const QString& program, const QStringList& args, WindowStyle style, VbError* error) override;
     void openUrl(const QString& address) override { opened.append(address); }
@@ -29,7 +32,12 @@ public:
     QList<Message> messages;
     QList<Start> starts;
     QStringList opened;
-    std::deque<MsgResult> answers; // next answers; the first button when empty
+    std::deque<MsgResult> answers; // next answers; the default button when empty
+    struct BusyText {
+        QString text; // empty: taken away
+        bool underHourglass;
+    };
+    QList<BusyText> busyTexts;
     int busyDepth = 0;
     int maxBusyDepth = 0;
     int busySpells = 0; // times the hourglass came up (one per command that shows it)
@@ -42,6 +50,7 @@ public:
         messages.clear();
         starts.clear();
         opened.clear();
+        busyTexts.clear();
     }
 };
 

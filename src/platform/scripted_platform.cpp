@@ -26,10 +26,11 @@ QString scriptedMessageLine(const QString& text, MsgIcon icon, const QString& ti
     return QStringLiteral("MSGBOX\t") + title + u'\t' + iconName(icon) + u'\t' + t;
 }
 
-MsgResult ScriptedPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+MsgResult ScriptedPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                                       MsgDefault byDefault)
 {
     writeErr(scriptedMessageLine(text, icon, title));
-    return (buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel) ? MsgResult::Ok : MsgResult::Yes;
+    return defaultAnswer(buttons, byDefault);
 }
 
 bool ScriptedPlatform::startProgram(const QString& program, const QStringList& args, WindowStyle, VbError* error)

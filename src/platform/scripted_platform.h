@@ -1,12 +1,14 @@
 #pragma once
 // Scripted mode (MONTHLY_RECORDS_SCRIPTED=1): message boxes and program starts are written
-// to standard error and answered with the default button; starts are still carried out.
+// to standard error and answered with their default button; starts are still carried out.
 #include "platform.h"
 
 class ScriptedPlatform : public PlatformServices {
 public:
-    MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
+    MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                         MsgDefault byDefault) override;
     void setBusy(bool) override { }
+    void setBusyText(const QString&) override { }
     void beep() override { }
     bool startProgram(const QString& program, const QStringList& args, WindowStyle style, VbError* error) override;
     void openUrl(const QString& address) override;

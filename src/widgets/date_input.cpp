@@ -1,5 +1,9 @@
 #include "date_input.h"
 
+#include <QCalendarWidget>
+#include <QKeyEvent>
+#include <QShortcut>
+
 DateInput::DateInput(QWidget* parent) : QLineEdit(parent)
 {
     setInputMask(QStringLiteral("9999/99/99;_"));
@@ -66,4 +70,45 @@ void DateInput::mousePressEvent(QMouseEvent* e)
     QLineEdit::mousePressEvent(e);
     if (isBlank())
         setCursorPosition(0);
+}
+
+void DateInput::keyPressEvent(QKeyEvent* e)
+{
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (!isReadOnly()
+        && ((e->key() == Qt::Key_F4 && mods == Qt::NoModifier)
+            || (e->key() == Qt::Key_Down && mods == Qt::AltModifier))) {
+        showCalendar();
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+QCalendarWidget* DateInput::calendar() const { return m_calendar; }
+
+void DateInput::showCalendar()
+{
+    if (!m_calendar) {
+        m_calendar = new QCalendarWidget(this);
+        m_calendar->setWindowFlags(Qt::Popup);
+        m_calendar->setAccessibleName(accessibleName());
+        m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        connect(m_calendar, &QCalendarWidget::activated, this, [this](QDate d) { pick(d); });
+        connect(m_calendar, &QCalendarWidget::clicked, this, [this](QDate d) { pick(d); });
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_calendar);
+        connect(escape, &QShortcut::activated, m_calendar, &QWidget::close);
+    }
+    m_calendar->setSelectedDate(date().value_or(QDate::currentDate()));
+    m_calendar->adjustSize();
+    m_calendar->move(mapToGlobal(rect().bottomLeft()));
+    m_calendar->show();
+    m_calendar->setFocus(Qt::PopupFocusReason);
+}
+
+void DateInput::pick(const QDate& d)
+{
+    m_calendar->close();
+    setDate(d);
+    setFocus(Qt::PopupFocusReason);
 }

@@ -1,10 +1,14 @@
 #pragma once
 // The masked date input: "yyyy/mm/dd" typed digit by digit, able to hold no date. A
 // half-typed or impossible date is told apart from a blank input, so no caller drops it
-// silently.
+// silently. F4 or Alt+Down opens a calendar (not on a read-only input); a day picked there
+// with Enter or a click fills the input, Escape leaves it as it was.
 #include <QDate>
 #include <QLineEdit>
+#include <QPointer>
 #include <optional>
+
+class QCalendarWidget;
 
 class DateInput : public QLineEdit {
 public:
@@ -20,8 +24,16 @@ public:
     // An invalid date empties the input.
     void setDate(const QDate& d);
     void clearDate();
+    void showCalendar();
+    // The calendar once opened, else null.
+    QCalendarWidget* calendar() const;
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    void pick(const QDate& d);
+    QPointer<QCalendarWidget> m_calendar;
 };

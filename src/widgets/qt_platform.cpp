@@ -4,6 +4,7 @@
 
 #include "platform/process_start.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFont>
@@ -36,7 +37,8 @@ QString messageBoxText(const QString& text)
     return t;
 }
 
-MsgResult QtPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+MsgResult QtPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                                 MsgDefault byDefault)
 {
     QMessageBox box(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
                                                       : QApplication::activeWindow());
@@ -49,24 +51,18 @@ MsgResult QtPlatform::messageBox(const QString& text, MsgButtons buttons, MsgIco
     case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     }
+    QList<QMessageBox::StandardButton> order;
     switch (buttons) {
-    case MsgButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-        break;
-    case MsgButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Ok);
-        break;
-    case MsgButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        break;
-    case MsgButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Yes);
-        break;
+    case MsgButtons::Ok: order = {QMessageBox::Ok}; break;
+    case MsgButtons::OkCancel: order = {QMessageBox::Ok, QMessageBox::Cancel}; break;
+    case MsgButtons::YesNo: order = {QMessageBox::Yes, QMessageBox::No}; break;
+    case MsgButtons::YesNoCancel: order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}; break;
     }
+    QMessageBox::StandardButtons all;
+    for (const auto b : order)
+        all |= b;
+    box.setStandardButtons(all);
+    box.setDefaultButton(order.value(static_cast<int>(byDefault), order.constFirst()));
     // The pointer is a normal arrow over a message box even inside a busy routine.
     const bool busy = m_busy > 0;
     if (busy)
@@ -92,6 +88,38 @@ void QtPlatform::setBusy(bool on)
         --m_busy;
         QApplication::restoreOverrideCursor();
     }
+}
+
+void QtPlatform::setBusyText(const QString& text)
+{
+    if (text.isEmpty()) {
+        delete m_busyNote;
+        return;
+    }
+    QWidget* over =
+        QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    if (!over)
+        return;
+    if (!m_busyNote || m_busyNote->parentWidget() != over) {
+        delete m_busyNote;
+        m_busyNote = new QLabel(over);
+        m_busyNote->setObjectName(QStringLiteral("busyNote"));
+        m_busyNote->setFrameShape(QFrame::Box);
+        m_busyNote->setMargin(12);
+        m_busyNote->setAutoFillBackground(true);
+        m_busyNote->setBackgroundRole(QPalette::ToolTipBase);
+        m_busyNote->setForegroundRole(QPalette::ToolTipText);
+    }
+    m_busyNote->setText(text);
+    m_busyNote->setAccessibleName(text);
+    m_busyNote->adjustSize();
+    m_busyNote->move(over->rect().center() - m_busyNote->rect().center());
+    m_busyNote->raise();
+    m_busyNote->show();
+    // No event loop runs while the routine waits: paint now.
+    m_busyNote->repaint();
+    QAccessibleEvent alert(m_busyNote, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void QtPlatform::beep() { QApplication::beep(); }

@@ -2,10 +2,15 @@
 // Platform services for the desktop: Qt message boxes, override cursor, real program starts.
 #include "platform/platform.h"
 
+#include <QLabel>
+#include <QPointer>
+
 class QtPlatform : public PlatformServices {
 public:
-    MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
+    MsgResult messageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title,
+                         MsgDefault byDefault) override;
     void setBusy(bool on) override;
+    void setBusyText(const QString& text) override;
     void beep() override;
     bool startProgram(const QString& program, const QStringList& args, WindowStyle style, VbError* error) override;
     void openUrl(const QString& address) override;
@@ -13,6 +18,7 @@ public:
 
 private:
     int m_busy = 0;
+    QPointer<QLabel> m_busyNote;
 };
 
 // The Japanese locale (calendars, dates), Japanese captions of Qt's standard buttons and the

@@ -118,6 +118,7 @@ short frmInputMeisai::iInit(long userId, const QString& month)
         // the stored row.
         if (iDataLoad() != 0)
             return -1;
+        markSaved();
         // The operator starts at the first evaluation of the screen in use.
         if (activeScreen() == 0)
             optNegaeri[static_cast<size_t>(std::max(0, chosen(optNegaeri)))]->setFocus();
@@ -228,6 +229,7 @@ short frmInputMeisai::iDataLoad()
         const Over16Read r = readMonthEntry(m_userId, m_month);
         if (r.failed)
             return 1;
+        m_seen = r.stored;
         if (!r.row)
             return 0;
         for (AdoRecordset rs = *r.row; !rs.EOF_(); rs.MoveNext())
@@ -463,8 +465,9 @@ short frmInputMeisai::iInpDataCheck()
         if (!imSyoumeiDay->isBlank() && imSyoumeiDay->holdsNoDate())
             return refuse(QStringLiteral("証明日を正しく入力してください。"), imSyoumeiDay);
         const Over16Entry v = entryValues();
-        if (const QString problem = over16EntryProblem(v); !problem.isEmpty())
-            return refuse(problem, v.cRiyuu.size() > kRiyuuMaxLength ? static_cast<QWidget*>(txtRiyuu) : txtSyobyo[2]);
+        Over16Field field = Over16Field::Riyuu;
+        if (const QString problem = over16EntryProblem(v, &field); !problem.isEmpty())
+            return refuse(problem, field == Over16Field::Riyuu ? static_cast<QWidget*>(txtRiyuu) : txtSyobyo[2]);
         if (!requireNothingUnprintable(txtRiyuu, v.cRiyuu))
             return 1;
         if (iHasSyoujouSonota != 1 && !requireNothingUnprintable(txtSyobyo[2], v.cSyoujouSonota))
@@ -481,7 +484,13 @@ short frmInputMeisai::iDataSave()
     const short check = iInpDataCheck();
     if (check != 0)
         return check;
-    const Over16SaveResult r = saveOver16Entry(m_userId, m_month, entryValues());
+    Over16SaveResult r;
+    {
+        BusyCursor busy;
+        r = saveOver16Entry(m_userId, m_month, entryValues(), m_seen);
+    }
+    if (r.status == 0)
+        markSaved();
     if (r.status != 0 && !r.unshownError.isEmpty()) {
         // The entry stays in the window; the operator must know it was not stored.
         m_lastError = r.unshownError;
@@ -532,7 +541,39 @@ void frmInputMeisai::regist()
         done(QDialog::Accepted);
 }
 
-void frmInputMeisai::cancel() { done(QDialog::Rejected); }
+void frmInputMeisai::cancel()
+{
+    if (!hasUnsavedChanges()) {
+        done(QDialog::Rejected);
+        return;
+    }
+    switch (platform().messageBox(QStringLiteral("入力内容が保存されていません。保存しますか？"),
+                                  MsgButtons::YesNoCancel, MsgIcon::Question, QStringLiteral("確認"))) {
+    case MsgResult::Yes:
+        // A refused or failed save keeps the window open with the entry.
+        regist();
+        return;
+    case MsgResult::No: done(QDialog::Rejected); return;
+    default: return;
+    }
+}
+
+QStringList frmInputMeisai::typedTexts() const
+{
+    return {imHyoukaDay[0]->displayText(), imHyoukaDay[1]->displayText(), imSyoumeiDay->displayText(),
+            imTantou->text()};
+}
+
+void frmInputMeisai::markSaved()
+{
+    m_savedValues = entryValues();
+    m_savedTexts = typedTexts();
+}
+
+bool frmInputMeisai::hasUnsavedChanges() const
+{
+    return entryValues() != m_savedValues || typedTexts() != m_savedTexts;
+}
 
 void frmInputMeisai::keyPressEvent(QKeyEvent* e)
 {

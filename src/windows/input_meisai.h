@@ -2,7 +2,10 @@
 // frmInputMeisai: the detail entry window in which the operator records, for one user and
 // month, the state evaluation, the reason for frequent treatment and the certifying
 // practitioner, stored as the OVER16COUNT row. Values the program sets (the load, the copy of
-// the previous entry) never run the window's commands.
+// the previous entry) never run the window's commands. Closing with changes that were not
+// saved asks first.
+#include "continuation/over16_record.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QPixmap>
@@ -19,6 +22,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QStackedWidget;
 class QToolButton;
 struct EntryDiagnoses;
@@ -26,7 +30,6 @@ struct EntryEvaluation;
 struct EntryStaff;
 struct EntrySymptoms;
 struct MonthEntryData;
-struct Over16Entry;
 struct SejutuBui;
 
 class frmInputMeisai : public QDialog {
@@ -50,9 +53,12 @@ public:
     void lookUpStaff(); // imTantou: Enter, and leaving it for another control of the window
 
     // The operator's commands.
-    void regist();              // btnRegist: save, close when saved
-    void cancel();              // btnCancel: close without saving
+    void regist();              // btnRegist and Ctrl+S: save, close when saved
+    void cancel();              // btnCancel and the close box: close, asking first when changes are unsaved
     void pickPain(short index); // picDamage click
+    void reject() override { cancel(); }
+    // Something differs from what was loaded or last saved.
+    bool hasUnsavedChanges() const;
 
     long userId() const { return m_userId; }
     QString month() const { return m_month; }
@@ -118,6 +124,7 @@ private:
     QGroupBox* buildReason();
     QGroupBox* buildCertifier();
     void makePictures();
+    void setTabChain();
 
     void clearControls();
     void setInputStates();
@@ -132,6 +139,8 @@ private:
     bool requireNothingUnprintable(QWidget* field, const QString& text);
     short refuse(const QString& message, QWidget* focus);
     void storeError(const QString& routine, long number, const QString& description);
+    QStringList typedTexts() const; // inputs whose half-typed text the values do not show
+    void markSaved();
     short showLastError();                // m_lastError in a message box; -1
     BoundedLineEdit* symptomText() const; // txtSyobyo(2)
     std::array<std::array<QRadioButton*, 3>*, 5> movements();
@@ -144,7 +153,11 @@ private:
     short m_pain = 0;
     std::array<long, 2> m_unlistedHenka{}; // a stored change value the list does not hold
     QString m_lastError;
+    Over16Stored m_seen; // the stored row as last read or written
+    Over16Entry m_savedValues;
+    QStringList m_savedTexts;
     std::array<QPixmap, 2> m_picDefault;
     QButtonGroup* m_painGroup = nullptr;
+    QScrollArea* m_scroll = nullptr;
     QMetaObject::Connection m_focusWatch;
 };

@@ -31,15 +31,22 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
+// Displays stay out of the Tab chain (screen readers still read them); a click still
+// focuses one, so its text can be copied.
 QLineEdit* display(const QString& label, const QString& designName, int minWidth = 0)
 {
     auto* e = namedDisplay(label, designName);
+    e->setFocusPolicy(Qt::ClickFocus);
     if (minWidth > 0)
         e->setMinimumWidth(minWidth);
     return e;
@@ -49,6 +56,7 @@ NumberInput* numberDisplay(const QString& label, const QString& designName, int 
 {
     auto* e = named(new NumberInput(-2147483647, 2147483647), label, designName);
     e->setReadOnly(true);
+    e->setFocusPolicy(Qt::ClickFocus);
     e->setFixedWidth(width);
     return e;
 }
@@ -93,6 +101,39 @@ void addMembers(std::array<Button*, N>& members, const char* design, const QStri
     }
 }
 
+// The group's Tab stop is its checked member (the first when none is): Tab enters a group
+// where Space changes nothing, and the arrow keys move within it.
+void keepTabStopOnChecked(QButtonGroup* group)
+{
+    auto update = [group] {
+        const QList<QAbstractButton*> buttons = group->buttons();
+        QAbstractButton* stop = buttons.value(0);
+        for (QAbstractButton* b : buttons) {
+            if (b->isChecked()) {
+                stop = b;
+                break;
+            }
+        }
+        for (QAbstractButton* b : buttons)
+            b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    QObject::connect(group, &QButtonGroup::buttonToggled, group, update);
+    update();
+}
+
+// Asks for room for all of its content (a plain scroll area asks for a fixed share of it), so
+// the window opens showing everything where the screen has room and scrolls where it has not.
+class WholeContentScroll : public QScrollArea {
+public:
+    QSize sizeHint() const override
+    {
+        if (!widget())
+            return QScrollArea::sizeHint();
+        const int f = 2 * frameWidth();
+        return widget()->sizeHint() + QSize(f + verticalScrollBar()->sizeHint().width(), f);
+    }
+};
+
 } // namespace
 
 frmInputMeisai::frmInputMeisai(QWidget* parent) : QDialog(parent)
@@ -108,7 +149,15 @@ frmInputMeisai::frmInputMeisai(QWidget* parent) : QDialog(parent)
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (old == imTantou && now && now != imTantou && now->window() == this)
             lookUpStaff();
+        if (now && m_scroll->widget()->isAncestorOf(now))
+            m_scroll->ensureWidgetVisible(now);
     });
+    // Opens showing everything where the screen has room; at most what a 1366 × 768 laptop
+    // screen leaves beside its panel and the title bar.
+    QSize most(1340, 680);
+    if (const QScreen* s = screen())
+        most = most.boundedTo(s->availableGeometry().size() - QSize(8, 40));
+    resize(sizeHint().boundedTo(most));
 }
 
 // The controls are destroyed after this class's part of the object is gone; their focus
@@ -135,8 +184,9 @@ void frmInputMeisai::makePictures()
 
 void frmInputMeisai::buildUi()
 {
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(10, 8, 10, 10);
+    auto* content = new QWidget;
+    auto* root = new QVBoxLayout(content);
+    root->setContentsMargins(10, 8, 10, 4);
     root->setSpacing(6);
     root->addWidget(buildHeader());
 
@@ -150,20 +200,35 @@ void frmInputMeisai::buildUi()
     lower->addWidget(buildReason(), 3);
     lower->addWidget(buildCertifier(), 2);
     root->addLayout(lower, 1);
+    m_scroll = new WholeContentScroll;
+    m_scroll->setObjectName(QStringLiteral("scroll"));
+    m_scroll->setWidget(content);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
 
+    // The buttons stay in sight below the scrolling part.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 10);
+    outer->setSpacing(6);
+    outer->addWidget(m_scroll, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(10, 0, 10, 0);
     btnGetZenkai = button(QStringLiteral("前回情報コピー"), QStringLiteral("btnGetZenkai"));
-    btnRegist = button(QStringLiteral("保 存"), QStringLiteral("btnRegist"), QStringLiteral("データを登録します。"));
+    btnRegist =
+        button(QStringLiteral("保 存"), QStringLiteral("btnRegist"), QStringLiteral("データを登録します。（Ctrl+S）"));
     btnRegist->setAccessibleName(QStringLiteral("保存"));
     btnCancel = button(QStringLiteral("閉じる"), QStringLiteral("btnCancel"), QStringLiteral("前の処理に戻ります。"));
     buttons->addWidget(btnGetZenkai);
     buttons->addStretch(1);
     buttons->addWidget(btnRegist);
     buttons->addWidget(btnCancel);
-    root->addLayout(buttons);
+    outer->addLayout(buttons);
+    setTabChain();
 
     connect(btnGetZenkai, &QPushButton::clicked, this, [this] { iDataLoad_Zenkai(); });
     connect(btnRegist, &QPushButton::clicked, this, [this] { regist(); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this), &QShortcut::activated, this, [this] { regist(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { cancel(); });
     connect(btnStaffSelect, &QPushButton::clicked, this, [this] { vStaffSelect(); });
     connect(imTantou, &QLineEdit::returnPressed, this, [this] { lookUpStaff(); });
@@ -287,6 +352,7 @@ QGroupBox* frmInputMeisai::buildMassageScreen()
 
     imLastJissekiDay[0] = named(new DateInput, QStringLiteral("最終施術日"), arrayName("imLastJissekiDay", 0));
     imLastJissekiDay[0]->setReadOnly(true);
+    imLastJissekiDay[0]->setFocusPolicy(Qt::ClickFocus);
     txtStaffName[0] = display(QStringLiteral("主担当施術者"), arrayName("txtStaffName", 0), 150);
     auto* last = new QHBoxLayout;
     last->addWidget(imLastJissekiDay[0]);
@@ -405,6 +471,7 @@ QGroupBox* frmInputMeisai::buildAcupunctureScreen()
     imHyoukaDay[1] = named(new DateInput, QStringLiteral("評価日"), arrayName("imHyoukaDay", 1));
     imLastJissekiDay[1] = named(new DateInput, QStringLiteral("最終施術日"), arrayName("imLastJissekiDay", 1));
     imLastJissekiDay[1]->setReadOnly(true);
+    imLastJissekiDay[1]->setFocusPolicy(Qt::ClickFocus);
     compare->addSpacing(16);
     compare->addWidget(caption(QStringLiteral("前月からの変化"), cmbZenkaiHenka[1]));
     compare->addWidget(cmbZenkaiHenka[1]);
@@ -473,6 +540,25 @@ QGroupBox* frmInputMeisai::buildCertifier()
     g->addWidget(imSyoumeiDay, 2, 1, Qt::AlignLeft);
     g->setRowStretch(3, 1);
     return box;
+}
+
+// Tab follows the printed form: the symptoms where they are entered here, the evaluation, the
+// comparison with the month before, the reason, the certifier, then the buttons. The hidden
+// screen's controls are passed over.
+void frmInputMeisai::setTabChain()
+{
+    std::vector<QWidget*> chain{chkKoushukuMahi[0], chkKoushukuMahi[1], chkKoushukuMahi[3], txtSyobyo[2]};
+    for (const auto* group : movements())
+        chain.insert(chain.end(), group->begin(), group->end());
+    chain.insert(chain.end(), {optZenkaiUmu[0], optZenkaiUmu[1], cmbZenkaiHenka[0], imHyoukaDay[0]});
+    chain.insert(chain.end(), picDamage.begin(), picDamage.end());
+    chain.insert(chain.end(),
+                 {optZenkaiUmuHK[0], optZenkaiUmuHK[1], cmbZenkaiHenka[1], imHyoukaDay[1], txtRiyuu, imTantou,
+                  btnStaffSelect, imSyoumeiDay, btnRegist, btnCancel, btnGetZenkai});
+    for (size_t i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+    for (QButtonGroup* group : findChildren<QButtonGroup*>())
+        keepTabStopOnChecked(group);
 }
 
 std::array<std::array<QRadioButton*, 3>*, 5> frmInputMeisai::movements()

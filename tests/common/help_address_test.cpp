@@ -1,5 +1,4 @@
-// Help addresses as a browser needs them, and the browser given exactly what scripted mode
-// writes as OPEN.
+// The browser given exactly the address scripted mode writes as OPEN.
 #include "common/online_help.h"
 
 #include "base/text_file.h"
@@ -21,29 +20,7 @@ public:
     QString argument;
 };
 
-TEST(HelpAddress, EncodedForTheBrowserWithTheQueryBeforeTheFragment)
-{
-    const struct {
-        const char* address;
-        bool account;
-        const char* want; // empty: nothing is opened
-    } cases[] = {
-        {"https://help.example.jp/my manual/index.html", false, "https://help.example.jp/my%20manual/index.html"},
-        {"https://help.example.jp/a|b.html", true, "https://help.example.jp/a%7Cb.html?zi=cba&zp=zyx&lk=1"},
-        {"https://help.example.jp/ヘルプ/", false, "https://help.example.jp/%E3%83%98%E3%83%AB%E3%83%97/"},
-        {"https://help.example.jp/index.html#使い方", true,
-         "https://help.example.jp/index.html?zi=cba&zp=zyx&lk=1#%E4%BD%BF%E3%81%84%E6%96%B9"},
-        {"https://help.example.jp/?site=kv#top", true, "https://help.example.jp/?site=kv&zi=cba&zp=zyx&lk=1#top"},
-        {"https://help.example.jp/#/page?x=1", true, "https://help.example.jp/?zi=cba&zp=zyx&lk=1#/page?x=1"},
-        {"http://[broken", true, ""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(helpAddressWithQuery(QString::fromUtf8(c.address), c.account, QStringLiteral("abc"),
-                                       QStringLiteral("xyz"), 1),
-                  QString::fromUtf8(c.want))
-            << c.address;
-}
-
+// (The address encoded for the browser: the online help's cases.)
 TEST(HelpAddress, TheBrowserGetsTheOpenLine)
 {
     TestInstall inst;

@@ -5,6 +5,7 @@
 #include "base/program_end.h"
 #include "base/text_file.h"
 #include "common/sys_settings.h"
+#include "support/recorded_messages.h"
 #include "support/test_install.h"
 
 #include <QDateTime>
@@ -27,16 +28,8 @@ struct SettingsFixture : ::testing::Test {
 
 TEST_F(SettingsFixture, LookupIsFlatCaseSensitiveAndUntrimmed)
 {
-    massage(encodeCp932(QStringLiteral("[A]\r\n"
-                                       "WALLPAPER = wall.png\r\n"
-                                       "wallpaper=lower.png\r\n"
-                                       "no equals line\r\n"
-                                       "EMPTY=\r\n"
-                                       "X=a=b\r\n"
-                                       "[B]\r\n"
-                                       "BASEID=0203\r\n"
-                                       "BASEID=9999\r\n"
-                                       "施術者拠点間共有=1")));
+    massage(encodeCp932(QStringLiteral("[A]\r\nWALLPAPER = wall.png\r\nwallpaper=lower.png\r\nno equals line\r\n"
+                                       "EMPTY=\r\nX=a=b\r\n[B]\r\nBASEID=0203\r\nBASEID=9999\r\n施術者拠点間共有=1")));
     EXPECT_EQ(vGetMassageIni(QStringLiteral("WALLPAPER"), true), QStringLiteral(" wall.png"));
     EXPECT_EQ(vGetMassageIni(QStringLiteral(" wallpaper "), true), QStringLiteral("lower.png"));
     EXPECT_EQ(vGetMassageIni(QStringLiteral("BASEID"), false), QStringLiteral("0203"));
@@ -48,18 +41,12 @@ TEST_F(SettingsFixture, LookupIsFlatCaseSensitiveAndUntrimmed)
     EXPECT_EQ(vGetMassageIni(QStringLiteral("NOPE"), false), QString());
     EXPECT_TRUE(rec.messages.isEmpty());
     EXPECT_EQ(vGetMassageIni(QStringLiteral("Nope"), true), QString());
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("システム設定ファイルに、指定の項目が見つかりません。\r[Nope]"));
-    EXPECT_EQ(rec.messages[0].title, QStringLiteral("警告！"));
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
+    expectSaid(rec, {{"システム設定ファイルに、指定の項目が見つかりません。\r[Nope]", MsgIcon::Critical, "警告！"}});
 }
 
 TEST_F(SettingsFixture, FolderFunctionsAreNativeWithATrailingSeparator)
 {
-    EXPECT_EQ(csGetTmpFolder(), inst.path() + QStringLiteral("/TMP/"));
-    EXPECT_EQ(csGetSysFolder(), inst.path() + QStringLiteral("/SYS/"));
-    EXPECT_EQ(csGetDataFolder(), inst.path() + QStringLiteral("/DATA/"));
-    EXPECT_EQ(csGetIconFolder(), inst.path() + QStringLiteral("/ICON/"));
+    // (Each folder named in another case: the Windows names test.)
     massage("SYSTEM_SYS=\\SYS\r\n");
     EXPECT_EQ(csGetTmpFolder(), inst.path() + u'/'); // missing entry: the program folder
     EXPECT_EQ(rec.messages.size(), 1);

@@ -17,7 +17,6 @@ TEST(TimeZone, PinningKeepsTheSystemZoneAndLeavesASetOneAlone)
     tzset();
     const int winter = offsetOn(QDate(2024, 1, 15)), summer = offsetOn(QDate(2024, 7, 15));
     pinLocalTimeZone();
-    EXPECT_EQ(qgetenv("TZ"), QByteArray(":/etc/localtime"));
     EXPECT_EQ(offsetOn(QDate(2024, 1, 15)), winter);
     EXPECT_EQ(offsetOn(QDate(2024, 7, 15)), summer);
 

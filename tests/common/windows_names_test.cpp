@@ -7,6 +7,7 @@
 #include "mainwindow/print_settings.h"
 #include "reports/csv_writer.h"
 #include "support/file_faults.h"
+#include "support/recorded_messages.h"
 #include "support/test_install.h"
 
 #include <QDir>
@@ -82,36 +83,34 @@ TEST_F(WindowsNames, FolderFunctionsAndTheFilesInThemAreFoundInAnyCase)
 TEST_F(WindowsNames, AnUnwritableTemporaryFolderIsToldOnceWithItsReason)
 {
     const QString warning = QStringLiteral("一時ファイルのフォルダに書き込めないため、帳票を出力できません。\r\n");
+    // The warning naming the folder and the reason, or nothing when the reason is empty.
     auto told = [&](const QString& reason, const QString& name = QStringLiteral("TMP")) {
         rec.clear();
         vCheckTmpFolder();
-        if (reason.isEmpty())
-            return rec.messages.isEmpty();
-        return rec.messages.size() == 1 && rec.messages[0].title == QStringLiteral("警告！")
-            && rec.messages[0].icon == MsgIcon::Exclamation
-            && rec.messages[0].text.startsWith(warning + inst.path() + u'/' + name + QStringLiteral("\r\n（") + reason
-                                               + u'）');
+        const QString text =
+            warning + inst.path() + u'/' + name + QStringLiteral("\r\n（") + reason + QStringLiteral("）…");
+        expectSaid(rec, reason.isEmpty() ? QList<Said>() : QList<Said>{{text, MsgIcon::Exclamation, "警告！"}});
     };
-    EXPECT_TRUE(told(QString()));
+    told(QString());
     EXPECT_TRUE(QDir(at("TMP")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 
     QDir(at("TMP")).removeRecursively();
-    EXPECT_TRUE(told(QStringLiteral("ファイルまたはフォルダがありません")));
+    told(QStringLiteral("ファイルまたはフォルダがありません"));
     inst.writeBytes("TMP", "a file where the folder should be");
-    EXPECT_TRUE(told(QStringLiteral("途中にフォルダでないファイルがあります")));
+    told(QStringLiteral("途中にフォルダでないファイルがあります"));
     QFile::remove(at("TMP"));
     folder("tmp"); // found in another case
-    EXPECT_TRUE(told(QString()));
+    told(QString());
     if (makeReadOnly(at("tmp"))) {
-        EXPECT_TRUE(told(QStringLiteral("アクセス権がありません"), QStringLiteral("tmp")));
+        told(QStringLiteral("アクセス権がありません"), QStringLiteral("tmp"));
         undoReadOnly(at("tmp"));
     }
 
     // Without the entry (or the file) the documents say what is missing; nothing is said here.
     inst.writeBytes("Massage.ini", cp932Lines({"[SYSTEM]", "SYSTEM_SYS=\\SYS"}));
-    EXPECT_TRUE(told(QString()));
+    told(QString());
     QFile::remove(at("Massage.ini"));
-    EXPECT_TRUE(told(QString()));
+    told(QString());
 }
 
 TEST(SystemErrorText, ReasonsAreJapaneseAndRareOnesKeepTheirNumber)

@@ -4,8 +4,8 @@
 
 #include "base/globals.h"
 #include "db/table_checks.h"
-#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 
 #include <QFile>
 

@@ -7,15 +7,17 @@
 #include "base/grid_wrap.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
-#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "support/modal.h"
+#include "support/recorded_messages.h"
+#include "support/typing.h"
 #include "widgets/bounded_text.h"
 #include "widgets/date_input.h"
 #include "widgets/number_input.h"
 #include "widgets/spread_grid.h"
 #include "windows/staff_search.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -30,17 +32,14 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <sqlite3.h>
+#include <thread>
 
 namespace {
 
 const QString kMay = QStringLiteral("2024/05/01");
-
-// Types text as key presses (QTest::keyClicks takes ASCII only).
-void typeText(QWidget* w, const QString& text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 class EntryWindow : public ListFixture {
 protected:
@@ -104,6 +103,13 @@ protected:
             states += QString::number(c->checkState());
         return states;
     }
+    // What a massage entry needs to pass validation, with the reason given.
+    static void complete(frmInputMeisai& e, const QString& reason)
+    {
+        e.imHyoukaDay[0]->setDate(QDate(2024, 5, 20));
+        e.txtRiyuu->setStoredText(reason);
+    }
+    QString storedReason(long id = 10101) const { return row(id).section(u'|', 8, 8); }
     static QStringList texts(std::initializer_list<QLineEdit*> fields)
     {
         QStringList t;
@@ -135,7 +141,7 @@ TEST_F(EntryWindow, OpensWithLabelledControlsTheDefaultsAndTheUsersFacts)
     EXPECT_EQ(w->optNegaeri[1]->accessibleDescription(), QStringLiteral("optNegaeri(1)"));
     EXPECT_EQ(w->picDamage[7]->accessibleName(), QStringLiteral("痛みの強さ 7"));
     EXPECT_EQ(w->picDamage[7]->objectName(), QStringLiteral("picDamage(7)"));
-    EXPECT_EQ(w->btnRegist->toolTip(), QStringLiteral("データを登録します。"));
+    EXPECT_EQ(w->btnRegist->toolTip(), QStringLiteral("データを登録します。（Ctrl+S）"));
     EXPECT_EQ(w->btnCancel->toolTip(), QStringLiteral("前の処理に戻ります。"));
     EXPECT_FALSE(w->btnRegist->autoDefault());
     // Displays and what stores nothing take no input.
@@ -331,6 +337,11 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
         ASSERT_TRUE(w->focusWidget());
         EXPECT_EQ(w->focusWidget()->objectName(), QString::fromLatin1(c.focus)) << c.message;
     }
+    // A NUL pasted into the reason: the reason takes the focus.
+    ASSERT_EQ(open(), 0);
+    complete(*w, QStringLiteral("理由") + QChar(0) + QStringLiteral("続き"));
+    EXPECT_EQ(w->iInpDataCheck(), 1);
+    EXPECT_EQ(w->focusWidget(), w->txtRiyuu);
     // A half-typed certification date is never dropped silently.
     ASSERT_EQ(open(), 0);
     QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240520"));
@@ -490,6 +501,37 @@ TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
     expectSaid(rec, {{"iDataLoad() でエラー\r\n(-2147467259)…"}, {"Error : 型が一致しません。"}});
 }
 
+// Two terminals open the same entry and the other one saves first.
+TEST_P(EntrySave, AnotherTerminalsSaveIsReplacedOnlyWhenTheOperatorSaysSo)
+{
+    ASSERT_EQ(open(), 0);
+    frmInputMeisai other;
+    ASSERT_EQ(other.iInit(10101, kMay), 0);
+    complete(other, QStringLiteral("他の端末の理由"));
+    ASSERT_EQ(other.iDataSave(), 0);
+    complete(*w, QStringLiteral("この端末の理由"));
+    rec.answers = {MsgResult::No};
+    QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+    expectSaid(rec, {{kOver16ChangedQuestion, MsgIcon::Exclamation, "確認"}});
+    EXPECT_EQ((std::pair{rec.messages.value(0).buttons, rec.messages.value(0).byDefault}),
+              (std::pair{MsgButtons::YesNo, MsgDefault::Second}));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(storedReason(), QStringLiteral("他の端末の理由"));
+    EXPECT_EQ(w->txtRiyuu->storedText(), QStringLiteral("この端末の理由"));
+
+    // Asked again, はい replaces the other terminal's row; the other terminal is asked in turn.
+    rec.clear();
+    rec.answers = {MsgResult::Yes};
+    QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+    EXPECT_EQ(rec.messages.size(), 1);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(storedReason(), QStringLiteral("この端末の理由"));
+    rec.clear();
+    EXPECT_EQ(other.iDataSave(), 1);
+    expectSaid(rec, {{kOver16ChangedQuestion}});
+    EXPECT_EQ(storedReason(), QStringLiteral("この端末の理由"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, EntrySave, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 TEST_F(EntryWindow, TheReasonShowsTheLinesItTakesInThePrintedBox)
@@ -515,6 +557,98 @@ TEST_F(EntryWindow, TheReasonShowsTheLinesItTakesInThePrintedBox)
     w->txtRiyuu->moveCursor(QTextCursor::End);
     typeText(w->txtRiyuu, QStringLiteral("いう")); // counted as typed
     EXPECT_EQ(lines->text(), QStringLiteral("2 / 10 行"));
+}
+
+// Another terminal holds the database while the save runs: the hourglass at once, after a
+// second the note, then the save goes through when the file is free, or fails as any failed
+// statement does when the wait runs out, with the entry kept.
+TEST_F(EntryWindow, ASaveWaitingForTheDatabaseSaysSo)
+{
+    const QString note = QStringLiteral("データベースの応答を待っています…");
+    for (const auto& [holdMs, timeoutMs, saves] : {std::tuple{1400, 5000, true}, {3000, 1600, false}}) {
+        qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", QByteArray::number(timeoutMs));
+        sql({QStringLiteral("DELETE FROM OVER16COUNT")});
+        ASSERT_EQ(open(), 0);
+        complete(*w, QStringLiteral("待った理由"));
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(db.toUtf8().constData(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::thread release([other, holdMs] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+            sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        rec.clear();
+        rec.busySpells = 0;
+        QTest::mouseClick(w->btnRegist, Qt::LeftButton);
+        release.join();
+        sqlite3_close(other);
+        qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
+        ASSERT_EQ(rec.busyTexts.size(), 2) << holdMs;
+        EXPECT_EQ((std::tuple{rec.busyTexts[0].text, rec.busyTexts[0].underHourglass, rec.busyTexts[1].text}),
+                  (std::tuple{note, true, QString()}));
+        EXPECT_EQ(rec.busySpells, 1);
+        EXPECT_EQ(w->isVisible(), !saves);
+        EXPECT_EQ(storedReason(), saves ? QStringLiteral("待った理由") : QString());
+        if (!saves) {
+            expectSaid(rec, {{"ERR:iExecSQL (-2147467259)…", MsgIcon::None, "確認"}});
+            EXPECT_EQ(w->txtRiyuu->storedText(), QStringLiteral("待った理由"));
+        }
+    }
+}
+
+// Closing by 閉じる or the close box with something not saved: はい saves (and stays open when
+// the save is refused), いいえ closes, キャンセル stays. Escape never closes.
+TEST_F(EntryWindow, ClosingWithUnsavedChangesAsksFirst)
+{
+    struct Case {
+        const char* what;
+        std::function<void(frmInputMeisai&)> edit;
+        std::optional<MsgResult> answer; // empty: not asked
+        bool closeBox;
+        bool closes;
+        const char* stored; // reason stored afterwards
+    };
+    const auto reason = [](frmInputMeisai& e) { complete(e, QStringLiteral("閉じる前の理由")); };
+    const Case cases[] = {
+        {"nothing changed", [](frmInputMeisai&) {}, {}, false, true, ""},
+        {"いいえ", reason, MsgResult::No, false, true, ""},
+        {"キャンセル", reason, MsgResult::Cancel, true, false, ""},
+        {"はい", reason, MsgResult::Yes, true, true, "閉じる前の理由"},
+        {"はい, refused", [](frmInputMeisai& e) { e.txtRiyuu->setStoredText(QStringLiteral("日付なし")); },
+         MsgResult::Yes, false, false, ""},
+        {"a half-typed date", [](frmInputMeisai& e) { QTest::keyClicks(e.imSyoumeiDay, QStringLiteral("2024")); },
+         MsgResult::Cancel, false, false, ""},
+        {"a choice", [](frmInputMeisai& e) { e.OptRitsui[1]->click(); }, MsgResult::Cancel, true, false, ""},
+    };
+    for (const Case& c : cases) {
+        sql({QStringLiteral("DELETE FROM OVER16COUNT")});
+        ASSERT_EQ(open(), 0);
+        c.edit(*w);
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        ASSERT_TRUE(w->isVisible()) << c.what;
+        rec.clear();
+        if (c.answer)
+            rec.answers = {*c.answer};
+        if (c.closeBox)
+            w->close();
+        else
+            QTest::mouseClick(w->btnCancel, Qt::LeftButton);
+        EXPECT_EQ(w->isVisible(), !c.closes) << c.what;
+        ASSERT_EQ(rec.messages.isEmpty(), !c.answer) << c.what;
+        if (c.answer) {
+            EXPECT_EQ((std::tuple{rec.messages[0].text, rec.messages[0].buttons, rec.messages[0].byDefault}),
+                      (std::tuple{QStringLiteral("入力内容が保存されていません。保存しますか？"),
+                                  MsgButtons::YesNoCancel, MsgDefault::First}))
+                << c.what;
+        }
+        EXPECT_EQ(storedReason(), QString::fromUtf8(c.stored)) << c.what;
+    }
+    // What was saved is no longer unsaved.
+    ASSERT_EQ(open(), 0);
+    complete(*w, QStringLiteral("保存する理由"));
+    EXPECT_TRUE(w->hasUnsavedChanges());
+    EXPECT_EQ(w->iDataSave(), 0);
+    EXPECT_FALSE(w->hasUnsavedChanges());
 }
 
 TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
@@ -616,9 +750,11 @@ TEST_F(EntryWindow, AnEntryIsFilledAndSavedFromTheKeyboardAlone)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
     EXPECT_EQ(w->painValue(), 3);
     EXPECT_TRUE(w->picDamage[3]->isChecked());
-    // One stop for each group of options: Space chooses, the arrows move.
-    ASSERT_TRUE(tabTo(w->optZenkaiUmuHK[0]));
-    QTest::keyClick(w->optZenkaiUmuHK[0], Qt::Key_Space);
+    // One stop for each group of options, at its checked one: the arrows choose.
+    ASSERT_TRUE(tabTo(w->optZenkaiUmuHK[1]));
+    QTest::keyClick(w->optZenkaiUmuHK[1], Qt::Key_Space);
+    EXPECT_TRUE(w->optZenkaiUmuHK[1]->isChecked());
+    QTest::keyClick(w->optZenkaiUmuHK[1], Qt::Key_Left);
     EXPECT_TRUE(w->optZenkaiUmuHK[0]->isChecked());
     ASSERT_TRUE(tabTo(w->cmbZenkaiHenka[1]));
     QTest::keyClick(w->cmbZenkaiHenka[1], Qt::Key_Down);
@@ -640,6 +776,103 @@ TEST_F(EntryWindow, AnEntryIsFilledAndSavedFromTheKeyboardAlone)
     QTest::keyClick(w->btnRegist, Qt::Key_Return);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(row(10201), QStringLiteral("0|0|0|0|0|3|0|2|reason\r\nline2|2024/05/21|5|2024/05/31"));
+}
+
+} // namespace
+
+namespace {
+
+// The Tab chain after the control, by design names, until it comes round to it again.
+QStringList tabChainAfter(QWidget* start)
+{
+    start->setFocus();
+    QStringList names;
+    for (int i = 0; i < 60 && QApplication::focusWidget(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        names << QApplication::focusWidget()->objectName();
+        if (QApplication::focusWidget() == start)
+            break;
+    }
+    return names;
+}
+
+// Tab visits what the operator fills, in the order of the printed form, on both screens;
+// displays are passed over and each group of options is entered at its checked member.
+TEST_F(EntryWindow, TabFollowsThePrintedFormAndEntersGroupsAtTheirChoice)
+{
+    const QString tail =
+        QStringLiteral("txtRiyuu imTantou btnStaffSelect imSyoumeiDay btnRegist btnCancel btnGetZenkai");
+    struct Case {
+        const char* what;
+        long user;
+        SchemaVariant schema;
+        short marker;
+        std::function<void(frmInputMeisai&)> act;
+        const char* chain; // before the tail
+    };
+    const Case cases[] = {
+        {"massage", 10101, SchemaVariant::Current, 0, [](frmInputMeisai&) {},
+         "optNegaeri(0) optOkiagari(2) optZai(0) optTachiagari(0) OptRitsui(0) optZenkaiUmu(0) cmbZenkaiHenka(0) "
+         "imHyoukaDay(0)"},
+        {"massage, choices clicked", 10101, SchemaVariant::Current, 0,
+         [](frmInputMeisai& e) {
+             QTest::mouseClick(e.optZai[1], Qt::LeftButton);
+             QTest::mouseClick(e.optZenkaiUmu[1], Qt::LeftButton);
+         },
+         "optNegaeri(0) optOkiagari(2) optZai(1) optTachiagari(0) OptRitsui(0) optZenkaiUmu(1) cmbZenkaiHenka(0) "
+         "imHyoukaDay(0)"},
+        {"symptoms kept in the entry", 10101, SchemaVariant::Old, 1, [](frmInputMeisai&) {},
+         "chkKoushukuMahi(0) chkKoushukuMahi(1) chkKoushukuMahi(3) txtSyobyo(2) optNegaeri(0) optOkiagari(2) "
+         "optZai(0) optTachiagari(0) OptRitsui(0) optZenkaiUmu(0) cmbZenkaiHenka(0) imHyoukaDay(0)"},
+        {"acupuncture", 10201, SchemaVariant::Current, 0, [](frmInputMeisai&) {},
+         "picDamage(4) optZenkaiUmuHK(0) cmbZenkaiHenka(1) imHyoukaDay(1)"},
+    };
+    for (const Case& c : cases) {
+        createDatabase(c.schema);
+        seed();
+        gTZSVer = c.marker;
+        for (long id : {10101L, 10201L})
+            stored(id, 2024, 5, QStringLiteral("iOkiagari = 2, iZenkaiHyoukaUmu = 0, iNRS = 4"));
+        ASSERT_EQ(open(c.user), 0);
+        c.act(*w);
+        EXPECT_EQ(tabChainAfter(w->btnGetZenkai).join(u' '), QString::fromLatin1(c.chain) + u' ' + tail) << c.what;
+    }
+    gTZSVer = 0;
+}
+
+// Ctrl+S saves from any field; F4 and Alt+Down open the date inputs' calendars, where Enter
+// takes the day and Escape keeps the input as it was.
+TEST_F(EntryWindow, KeysSaveAndOpenTheCalendars)
+{
+    ASSERT_EQ(open(), 0);
+    for (DateInput* input : {w->imHyoukaDay[0], w->imSyoumeiDay}) {
+        for (const auto& [key, mods] : {std::pair{Qt::Key_F4, Qt::NoModifier}, {Qt::Key_Down, Qt::AltModifier}}) {
+            input->setDate(QDate(2024, 5, 20));
+            input->setFocus();
+            QTest::keyClick(input, key, mods);
+            QCalendarWidget* calendar = input->calendar();
+            ASSERT_TRUE(calendar && calendar->isVisible()) << input->objectName().toStdString();
+            EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 20));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            EXPECT_FALSE(calendar->isVisible());
+            EXPECT_EQ(input->dateText(), QStringLiteral("2024/05/20"));
+            QTest::keyClick(input, key, mods);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            EXPECT_FALSE(calendar->isVisible());
+            EXPECT_EQ(input->dateText(), QStringLiteral("2024/05/21"));
+            EXPECT_EQ(QApplication::focusWidget(), input);
+        }
+    }
+    QTest::keyClick(w->imLastJissekiDay[0], Qt::Key_F4); // a display opens none
+    EXPECT_EQ(w->imLastJissekiDay[0]->calendar(), nullptr);
+
+    w->txtRiyuu->setFocus();
+    QTest::keyClicks(w->txtRiyuu, QStringLiteral("reason"));
+    QTest::keyClick(w->txtRiyuu, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(storedReason(), QStringLiteral("reason"));
 }
 
 } // namespace

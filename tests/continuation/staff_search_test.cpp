@@ -2,9 +2,9 @@
 // matched literally, confirming and closing by buttons, keys (Enter too) and double clicks, failures.
 #include "windows/staff_search.h"
 
-#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
 #include "support/modal.h"
+#include "support/recorded_messages.h"
 #include "widgets/number_input.h"
 #include "widgets/spread_grid.h"
 

@@ -32,7 +32,7 @@ QString routine(const QString& connectionString, bool write = false)
     return out;
 }
 
-class ConnectionReuse : public ::testing::TestWithParam<DriverKind> {
+class ConnectionReuse : public ::testing::TestWithParam<Via> {
 protected:
     ~ConnectionReuse() override { setConnectionReuse(true); }
     // The routine's outcome with reuse, after a connection to the file went idle, and anew.
@@ -116,8 +116,8 @@ TEST_P(ConnectionReuse, AChangedConnectionStringReachesTheOtherDatabase)
         return rs ? rs->field(0).toString() : QString();
     };
     EXPECT_EQ(count(), QStringLiteral("0"));
-    fx.install.writeAdodbIni(GetParam() == DriverKind::Odbc ? sqliteOdbcConnectionString(otherPath)
-                                                            : QStringLiteral("Provider=SQLite;Data Source=other.db"));
+    fx.install.writeAdodbIni(GetParam() == Via::Odbc ? sqliteOdbcConnectionString(otherPath)
+                                                     : QStringLiteral("Provider=SQLite;Data Source=other.db"));
     EXPECT_EQ(count(), QStringLiteral("1"));
     EXPECT_TRUE(rec.messages.isEmpty());
 }
@@ -142,7 +142,6 @@ TEST_P(ConnectionReuse, EachThreadKeepsItsOwnAndClosesThemAtItsEnd)
     EXPECT_EQ(QSqlDatabase::connectionNames(), names); // the thread's connection closed with it
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, ConnectionReuse, ::testing::Values(DriverKind::Embedded, DriverKind::Odbc),
-                         [](const auto& info) { return info.param == DriverKind::Odbc ? "Odbc" : "Embedded"; });
+INSTANTIATE_TEST_SUITE_P(Drivers, ConnectionReuse, ::testing::Values(Via::Embedded, Via::Odbc), viaName);
 
 } // namespace

@@ -1,27 +1,30 @@
 #pragma once
 // Shared pieces of the database tests: a temporary installation with a fixture database,
 // reachable through either driver, and query results as text.
+#include "support/list_fixture.h"
 #include "support/suite_db.h"
 #include "support/test_install.h"
 
 #include "db/adodb.h"
+#include "db/statement_log.h"
+#include "db/table_checks.h"
+#include "reports/main_window_view.h"
 
 #include <QDateTime>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
-enum class DriverKind { Embedded, Odbc };
-inline void PrintTo(DriverKind k, std::ostream* os) { *os << (k == DriverKind::Odbc ? "QODBC" : "QSQLITE"); }
+inline void PrintTo(Via v, std::ostream* os) { *os << (v == Via::Odbc ? "QODBC" : "QSQLITE"); }
 
 // A temporary installation whose adodb.ini points at a fresh suite database.
 struct FixtureDb {
-    explicit FixtureDb(DriverKind kind = DriverKind::Embedded, SchemaVariant v = SchemaVariant::Current)
-        : connectionString(kind == DriverKind::Odbc ? sqliteOdbcConnectionString(path)
-                                                    : QStringLiteral("Provider=SQLite;Data Source=suite.db"))
+    explicit FixtureDb(Via kind = Via::Embedded, SchemaVariant v = SchemaVariant::Current)
+        : connectionString(kind == Via::Odbc ? sqliteOdbcConnectionString(path)
+                                             : QStringLiteral("Provider=SQLite;Data Source=suite.db"))
     {
         QString error;
         EXPECT_TRUE(createSuiteDatabase(path, v, &error)) << error.toStdString();
@@ -42,6 +45,23 @@ struct FixtureDb {
     const QString connectionString;
 };
 
+// The five start-up checks run in their order: their results, e.g. "0 0 0 0 0".
+inline QString runTableChecks()
+{
+    QStringList results;
+    for (auto check : {iChkOver16Count, iChkDouiRec, iChkHKSyobyou07Flg, iChkSyoujouSonota, iChkJissekiField})
+        results << QString::number(check());
+    return results.join(u' ');
+}
+
+// The statements a routine sent, in order.
+inline QStringList sentBy(const std::function<void()>& routine)
+{
+    statementlog::Scope log;
+    routine();
+    return statementlog::texts();
+}
+
 // A value as text: Null as "NULL", dates "yyyy-MM-ddThh:mm:ss" (so a date read as text shows).
 inline QString cellText(const QVariant& v)
 {
@@ -50,15 +70,6 @@ inline QString cellText(const QVariant& v)
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime().toString(Qt::ISODate);
     return v.typeId() == QMetaType::Double ? QString::number(v.toDouble()) : v.toString();
-}
-
-// The named fields of the current row as "v1|v2|...".
-inline QString fieldsText(const AdoRecordset& rs, const QStringList& names)
-{
-    QStringList cells;
-    for (const QString& n : names)
-        cells << cellText(rs[n]);
-    return cells.join(u'|');
 }
 
 // All rows of a query as text lines "v1|v2|...".
@@ -76,3 +87,20 @@ inline QStringList queryRows(cT_ADODB& db, const QString& sql)
     }
     return rows;
 }
+
+// The main window as the report modules read it: the month, the extraction condition and the
+// users of the list (every row ticked).
+struct ReportWindow : MainWindowView {
+    explicit ReportWindow(const QDate& month, int condition = 4, const QList<QVariant>& listed = {})
+        : month(month), condition(condition), listed(listed)
+    { }
+    QDate monthValue() const override { return month; }
+    int gridMaxRows() const override { return int(listed.size()); }
+    QVariant gridValue(int row, int col) const override { return col == 2 ? listed.value(row - 1) : QVariant(1); }
+    int selectedCondition() const override { return condition; }
+    bool countWholeAnniversaryMonth() const override { return false; }
+
+    QDate month;
+    int condition;
+    QList<QVariant> listed;
+};

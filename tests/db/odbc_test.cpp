@@ -16,7 +16,7 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
 {
     // Affected rows, a transaction rolled back, one committed and one left open at the disconnect
     // (a failed commit, an error on the way: neither its changes nor a lock stay), on either driver.
-    for (const DriverKind kind : {DriverKind::Embedded, DriverKind::Odbc}) {
+    for (const Via kind : {Via::Embedded, Via::Odbc}) {
         FixtureDb fx(kind);
         auto db = fx.connect();
         long affected = 0;
@@ -35,7 +35,7 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
             EXPECT_EQ(queryRows(*db, QStringLiteral("SELECT count(*) FROM STAFF")),
                       QStringList{QString::number(commit ? 1 : 2)});
         }
-        if (kind == DriverKind::Odbc) {
+        if (kind == Via::Odbc) {
             // The ODBC driver's diagnostic records, each with its SQLSTATE and native error.
             EXPECT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 1)")),
                       -1);
@@ -55,12 +55,11 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
         ASSERT_EQ(db->iBeginTrans(), 0);
         ASSERT_EQ(db->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 3)")), 0);
         EXPECT_EQ(db->iDisConnect(), 0);
-        qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
+        const ScopedEnv timeout("MONTHLY_RECORDS_DB_TIMEOUT_MS", "200");
         auto other = fx.connect();
         EXPECT_EQ(other->iExecSQL(QStringLiteral("insert into STAFF (iKyotenCd, iKyotenEb, nIDNo) values (1, 3, 4)")),
                   0)
             << other->sErrMsg().toStdString();
-        qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
         EXPECT_EQ(queryRows(*other, QStringLiteral("SELECT nIDNo FROM STAFF ORDER BY nIDNo")), QStringList({"1", "4"}));
     }
 }
@@ -88,10 +87,11 @@ TEST(DbOdbc, OleDbFormMapsToFreeTds)
         EXPECT_EQ(t.odbcString, QString::fromLatin1(odbc)) << text;
         EXPECT_EQ(t.error.isEmpty(), *odbc != 0) << text;
     }
-    qputenv("MONTHLY_RECORDS_ODBC_DRIVER", "ODBC Driver 18 for SQL Server");
-    EXPECT_TRUE(parseConnectionString(QStringLiteral("Provider=SQLOLEDB;Data Source=H;User ID=u"), QString())
-                    .odbcString.startsWith(QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=H;")));
-    qunsetenv("MONTHLY_RECORDS_ODBC_DRIVER");
+    {
+        const ScopedEnv driver("MONTHLY_RECORDS_ODBC_DRIVER", "ODBC Driver 18 for SQL Server");
+        EXPECT_TRUE(parseConnectionString(QStringLiteral("Provider=SQLOLEDB;Data Source=H;User ID=u"), QString())
+                        .odbcString.startsWith(QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=H;")));
+    }
     EXPECT_EQ(
         parseConnectionString(QStringLiteral("Provider=SQLite;Data Source=DATA\\suite.db"), QStringLiteral("/opt/app"))
             .sqlitePath,
@@ -110,12 +110,8 @@ TEST(DbOdbc, FreeTdsToAClosedOrSilentPortFailsQuickly)
         socklen_t len = sizeof a;
         ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
         getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-        if (listening) {
-            listen(fd, 4);
-            qputenv("MONTHLY_RECORDS_DB_TIMEOUT_MS", "1000");
-        } else {
-            close(fd);
-        }
+        const ScopedEnv timeout("MONTHLY_RECORDS_DB_TIMEOUT_MS", "1000");
+        listening ? listen(fd, 4) : close(fd);
         cT_ADODB db;
         db.iInit(QStringLiteral(
                      "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=x;Initial Catalog=SUITE;"
@@ -125,7 +121,6 @@ TEST(DbOdbc, FreeTdsToAClosedOrSilentPortFailsQuickly)
         timer.start();
         EXPECT_EQ(db.iConnect(), -1);
         EXPECT_LT(timer.elapsed(), listening ? 15000 : 20000);
-        qunsetenv("MONTHLY_RECORDS_DB_TIMEOUT_MS");
         if (listening)
             close(fd);
         // One diagnostic, no error lines; the closed port gives the driver's own text.

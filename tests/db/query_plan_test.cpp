@@ -4,10 +4,7 @@
 // a whole table. A routine that sends SQL is one line in kRoutines.
 #include "db_test_util.h"
 
-#include "base/globals.h"
 #include "continuation/over16_record.h"
-#include "db/statement_log.h"
-#include "db/table_checks.h"
 #include "db/tsql_rewriter.h"
 #include "mainwindow/target_list.h"
 #include "reports/monthly_actual_table.h"
@@ -17,21 +14,11 @@
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <functional>
 
 namespace {
 
-enum class Runs { OncePerCommand, OncePerUser };
-
-struct View : MainWindowView {
-    int condition = 4;
-    QDate monthValue() const override { return QDate(2024, 6, 1); }
-    int gridMaxRows() const override { return 2; }
-    QVariant gridValue(int row, int col) const override { return col == 2 ? QVariant(10001 + 100 * row) : QVariant(1); }
-    int selectedCondition() const override { return condition; }
-    bool countWholeAnniversaryMonth() const override { return false; }
-};
+enum Runs { PerCommand, PerUser }; // how often a routine runs for one command
 
 ListConditions listed(int condition)
 {
@@ -47,56 +34,48 @@ namespace yotei = modPrint利用者別月間予定表;
 namespace form = modPrintOver16Count;
 
 // A table's conditions from a window with the given extraction condition, then its loader.
-void loadTable(short (*conditions)(const MainWindowView&), short (*load)(), int condition)
+std::function<void()> table(short (*conditions)(const MainWindowView&), short (*load)(), int condition)
 {
-    View v;
-    v.condition = condition;
-    EXPECT_EQ(conditions(v), 0);
-    EXPECT_EQ(load(), 0);
+    return [=] {
+        EXPECT_EQ(conditions(ReportWindow(QDate(2024, 6, 1), condition, {10101, 10201})), 0);
+        EXPECT_EQ(load(), 0);
+    };
 }
+
+form::Over16PrintRec printed; // what the form's per-user reads fill
 
 const struct {
     const char* name;
     Runs runs;
     std::function<void()> call;
 } kRoutines[] = {
-    {"iChkOver16Count", Runs::OncePerCommand, [] { iChkOver16Count(); }},
-    {"iChkDouiRec", Runs::OncePerCommand, [] { iChkDouiRec(); }},
-    {"iChkHKSyobyou07Flg", Runs::OncePerCommand, [] { iChkHKSyobyou07Flg(); }},
-    {"iChkSyoujouSonota", Runs::OncePerCommand, [] { iChkSyoujouSonota(); }},
-    {"iChkJissekiField", Runs::OncePerCommand, [] { iChkJissekiField(); }},
-    {"iDataLoad (4) and its counts", Runs::OncePerCommand, [] { iDataLoad(listed(4)); }},
-    {"iDataLoad (3) and its counts", Runs::OncePerCommand, [] { iDataLoad(listed(3)); }},
-    {"iCountJisseki", Runs::OncePerUser, [] { iCountJisseki(10101, QStringLiteral("2024/06/10")); }},
-    {"iGetHinkaiCount", Runs::OncePerUser, [] { iGetHinkaiCount(10101, QStringLiteral("2024/06"), nullptr, nullptr); }},
-    {"iDataLoad_16OVER_UMU", Runs::OncePerUser, [] { iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1)); }},
-    {"iGetJissekiData00, every user", Runs::OncePerCommand,
-     [] { loadTable(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 4); }},
-    {"iGetJissekiData00, listed users", Runs::OncePerCommand,
-     [] { loadTable(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 3); }},
-    {"iGetYoteiData00 and the anniversary counts", Runs::OncePerCommand,
+    {"the start-up checks", PerCommand, [] { runTableChecks(); }},
+    {"iDataLoad (4) and its counts", PerCommand, [] { iDataLoad(listed(4)); }},
+    {"iDataLoad (3) and its counts", PerCommand, [] { iDataLoad(listed(3)); }},
+    {"iCountJisseki", PerUser, [] { iCountJisseki(10101, QStringLiteral("2024/06/10")); }},
+    {"iGetHinkaiCount", PerUser, [] { iGetHinkaiCount(10101, QStringLiteral("2024/06"), nullptr, nullptr); }},
+    {"iDataLoad_16OVER_UMU", PerUser, [] { iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1)); }},
+    {"iGetJissekiData00, every user", PerCommand,
+     table(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 4)},
+    {"iGetJissekiData00, listed users", PerCommand,
+     table(jisseki::iGetPrintJoukenJisseki, jisseki::iGetJissekiData00, 3)},
+    {"iGetYoteiData00 and the anniversary counts", PerCommand,
      [] {
-         loadTable(yotei::iGetPrintJoukenYotei, yotei::iGetYoteiData00, 3);
+         table(yotei::iGetPrintJoukenYotei, yotei::iGetYoteiData00, 3)();
          EXPECT_EQ(yotei::iOutputYoteiCsv(), 1);
      }},
-    {"saveOver16Entry", Runs::OncePerCommand, [] { EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}).status, 0); }},
-    {"readMonthEntry", Runs::OncePerCommand, [] { readMonthEntry(10101, QStringLiteral("2024/06/01")); }},
-    {"readPreviousEntry", Runs::OncePerCommand, [] { readPreviousEntry(10101, QStringLiteral("2024/06/01")); }},
-    {"iGetJissekiData, ticked users", Runs::OncePerCommand,
-     [] { loadTable(form::iGetPrintJouken, form::iGetJissekiData, 3); }},
-    {"iGetKeikakuData, ticked users", Runs::OncePerCommand,
-     [] { loadTable(form::iGetPrintJouken, form::iGetKeikakuData, 3); }},
-    {"getDouiRecord", Runs::OncePerUser,
+    {"saveOver16Entry", PerCommand,
      [] {
-         form::Over16PrintRec rec;
-         form::getDouiRecord(10101, QStringLiteral("2024/06/01"), rec);
+         Over16Stored seen = readMonthEntry(10101, QStringLiteral("2024/06/01")).stored;
+         EXPECT_EQ(saveOver16Entry(10101, "2024/06/01", {}, seen).status, 0);
      }},
-    {"iGetKaisuAfterDay", Runs::OncePerUser, [] { form::iGetKaisuAfterDay(10101, QStringLiteral("2024/06/10")); }},
-    {"iGetSejutuBui", Runs::OncePerUser,
-     [] {
-         form::Over16PrintRec rec;
-         form::iGetSejutuBui(10101, QStringLiteral("2024/06/01"), rec);
-     }},
+    {"readMonthEntry", PerCommand, [] { readMonthEntry(10101, QStringLiteral("2024/06/01")); }},
+    {"readPreviousEntry", PerCommand, [] { readPreviousEntry(10101, QStringLiteral("2024/06/01")); }},
+    {"iGetJissekiData, ticked users", PerCommand, table(form::iGetPrintJouken, form::iGetJissekiData, 3)},
+    {"iGetKeikakuData, ticked users", PerCommand, table(form::iGetPrintJouken, form::iGetKeikakuData, 3)},
+    {"getDouiRecord", PerUser, [] { form::getDouiRecord(10101, QStringLiteral("2024/06/01"), printed); }},
+    {"iGetKaisuAfterDay", PerUser, [] { form::iGetKaisuAfterDay(10101, QStringLiteral("2024/06/10")); }},
+    {"iGetSejutuBui", PerUser, [] { form::iGetSejutuBui(10101, QStringLiteral("2024/06/01"), printed); }},
 };
 
 // The large tables and the columns that hold a user in them.
@@ -139,34 +118,15 @@ protected:
         QSqlDatabase::removeDatabase(QStringLiteral("plans"));
     }
 
-    // The plan lines of every SQLite statement a T-SQL text becomes.
+    // The plan lines of every SQLite statement a T-SQL text becomes (definitions have none).
     QStringList plan(const QString& tsql)
     {
-        QStringList sqlite;
-        const tsql::CatalogGetter getter = [this]() -> const tsql::CatalogData& { return catalog; };
-        std::function<void(const std::vector<tsql::Statement>&)> add =
-            [&](const std::vector<tsql::Statement>& statements) {
-                for (const tsql::Statement& st : statements) {
-                    if (st.kind == tsql::Statement::Kind::If) {
-                        sqlite << tsql::translateCondition(st.tokens, getter);
-                        add(st.thenBody);
-                        add(st.elseBody);
-                    } else {
-                        sqlite << tsql::translateStatement(st.tokens, getter).sql;
-                    }
-                }
-            };
-        for (const auto& batch : tsql::splitGoBatches(tsql::tokenize(tsql))) {
-            QString error;
-            add(tsql::parseBatch(batch, &error));
-            EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-        }
+        static const QRegularExpression reads(QStringLiteral("^\\s*(SELECT|WITH|INSERT|UPDATE|DELETE)\\b"),
+                                              QRegularExpression::CaseInsensitiveOption);
         QStringList lines;
-        for (const QString& one : sqlite) {
-            static const QRegularExpression reads(QStringLiteral("^\\s*(SELECT|WITH|INSERT|UPDATE|DELETE)\\b"),
-                                                  QRegularExpression::CaseInsensitiveOption);
+        for (const QString& one : tsql::toSqlite(tsql, catalog).split(QStringLiteral(";\n"))) {
             if (!reads.match(one).hasMatch())
-                continue; // definitions: nothing to plan
+                continue;
             QSqlQuery q(direct);
             EXPECT_TRUE(q.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + one)) << one.toStdString();
             while (q.next())
@@ -183,14 +143,10 @@ protected:
 
 TEST_F(QueryPlans, LargeTablesAreReadByTheirKeys)
 {
-    gKyotenCd = 1;
-    gKyotenEb = 3;
     iHasDelFlgHenrei = 1;
     int statements = 0;
     for (const auto& routine : kRoutines) {
-        statementlog::Scope log;
-        routine.call();
-        const QStringList sent = statementlog::texts();
+        const QStringList sent = sentBy(routine.call);
         EXPECT_FALSE(sent.isEmpty()) << routine.name;
         for (const QString& text : sent) {
             ++statements;
@@ -204,7 +160,7 @@ TEST_F(QueryPlans, LargeTablesAreReadByTheirKeys)
                                 && line.contains(QStringLiteral("iKyotenEb=?")))
                         << routine.name << " reads a whole table: " << line.toStdString() << "\n"
                         << text.toStdString();
-                    if (routine.runs == Runs::OncePerUser) {
+                    if (routine.runs == PerUser) {
                         EXPECT_TRUE(line.contains(QString::fromUtf8(user) + u'=')
                                     || line.contains(QString::fromUtf8(user) + u'>'))
                             << routine.name << " reads a branch for one user: " << line.toStdString() << "\n"

@@ -13,28 +13,21 @@
 
 namespace {
 
-using Keys = std::vector<std::pair<int, short>>;
-
 TEST(SortKeys, KeySequence)
 {
     // A column again turns its order; four columns: the oldest falls off; a column already
     // keyed moves to the front, not doubled; an order given is taken.
-    const struct {
-        int column;
-        std::optional<short> order;
-        Keys want;
-    } steps[] = {{3, {}, {{3, 1}}},
-                 {3, {}, {{3, 2}}},
-                 {5, {}, {{5, 1}, {3, 2}}},
-                 {7, {}, {{7, 1}, {5, 1}, {3, 2}}},
-                 {9, {}, {{9, 1}, {7, 1}, {5, 1}}},
-                 {5, {}, {{5, 1}, {9, 1}, {7, 1}}},
-                 {5, 2, {{5, 2}, {9, 1}, {7, 1}}},
-                 {4, 2, {{4, 2}, {5, 2}, {9, 1}}}};
+    // The column, the order given (0: none) and the keys afterwards as column:order.
+    const std::tuple<int, short, const char*> steps[] = {
+        {3, 0, "3:1"},         {3, 0, "3:2"},         {5, 0, "5:1 3:2"},     {7, 0, "7:1 5:1 3:2"},
+        {9, 0, "9:1 7:1 5:1"}, {5, 0, "5:1 9:1 7:1"}, {5, 2, "5:2 9:1 7:1"}, {4, 2, "4:2 5:2 9:1"}};
     SortKeys k;
-    for (const auto& s : steps) {
-        k.apply(s.column, s.order);
-        EXPECT_EQ(k.keys(), s.want) << "after column " << s.column;
+    for (const auto& [column, order, want] : steps) {
+        k.apply(column, order ? std::optional<short>(order) : std::nullopt);
+        QStringList keys;
+        for (const auto& [c, o] : k.keys())
+            keys << QString::number(c) + u':' + QString::number(o);
+        EXPECT_EQ(keys.join(u' ').toStdString(), want) << "after column " << column;
     }
 }
 
@@ -42,11 +35,8 @@ TEST(SpreadGridSort, NumbersAsNumbersTextsAsTextsStable)
 {
     SpreadGrid g(3);
     g.setCheckColumn(1);
-    const QVariant rows[][2] = {{qlonglong(10), QStringLiteral("b")},
-                                {qlonglong(9), QStringLiteral("a")},
-                                {qlonglong(100), QStringLiteral("b")},
-                                {QStringLiteral("計画済"), QStringLiteral("a")},
-                                {QStringLiteral("-"), QStringLiteral("c")}};
+    const QVariant rows[][2] = {
+        {qlonglong(10), "b"}, {qlonglong(9), "a"}, {qlonglong(100), "b"}, {"計画済", "a"}, {"-", "c"}};
     g.setMaxRows(5);
     for (int r = 0; r < 5; ++r) {
         g.setValue(r + 1, 1, r % 2);
@@ -79,14 +69,14 @@ struct InputGrid : ::testing::Test {
     void SetUp() override
     {
         g.setCheckColumn(1);
-        g.setButtonColumn(3, QStringLiteral("頻回確認"));
+        g.setButtonColumn(3, "頻回確認");
         for (int c = 1; c <= 3; ++c)
             g.setHeaderText(c, QStringList{"選", "利用者名", ""}[c - 1]);
         g.setMaxRows(3);
         for (int r = 1; r <= 3; ++r) {
             g.setValue(r, 1, 0);
-            g.setValue(r, 2, QStringLiteral("利用者%1").arg(4 - r));
-            g.setValue(r, 3, QStringLiteral("頻回確認"));
+            g.setValue(r, 2, "利用者" + QString::number(4 - r));
+            g.setValue(r, 3, "頻回確認");
         }
         g.lockColumns(2, 3);
         g.setColumnWidth(0, 60);
@@ -145,26 +135,25 @@ TEST_F(InputGrid, TheHeaderSortsFromTheKeyboardAndItsMenu)
     header->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(header->hasFocus());
     EXPECT_EQ(header->currentSection(), 0);
-    key(header, Qt::Key_Right);
-    EXPECT_EQ(header->currentSection(), 1);
-    EXPECT_EQ(header->accessibleName(), QStringLiteral("利用者名 列見出し"));
+    const auto press = [&](int k) {
+        key(header, k);
+        return header->currentSection();
+    };
+    EXPECT_EQ(press(Qt::Key_Right), 1);
+    EXPECT_EQ(header->accessibleName(), "利用者名 列見出し");
     key(header, Qt::Key_Return);
-    key(header, Qt::Key_Space);
-    key(header, Qt::Key_End);
-    EXPECT_EQ(header->currentSection(), 2);
-    key(header, Qt::Key_Home);
-    EXPECT_EQ(header->currentSection(), 0);
+    EXPECT_EQ(press(Qt::Key_Space), 1);
+    EXPECT_EQ(press(Qt::Key_End), 2);
+    EXPECT_EQ(press(Qt::Key_Home), 0);
     g.setColumnHidden(1, true); // hidden columns are passed over
-    key(header, Qt::Key_Right);
-    EXPECT_EQ(header->currentSection(), 2);
+    EXPECT_EQ(press(Qt::Key_Right), 2);
     g.setColumnHidden(1, false);
-    key(header, Qt::Key_Left);
-    EXPECT_EQ(header->currentSection(), 1);
+    EXPECT_EQ(press(Qt::Key_Left), 1);
 
     // Shift+F10 opens the column's menu; its one item sorts by the column.
     QTimer::singleShot(0, [] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            EXPECT_EQ(menu->actions().value(0)->text(), QStringLiteral("「利用者名」で並べ替え(&S)"));
+            EXPECT_EQ(menu->actions().value(0)->text(), "「利用者名」で並べ替え(&S)");
             menu->actions().value(0)->trigger();
             menu->close();
         } else {
@@ -184,12 +173,12 @@ TEST_F(InputGrid, ScreenReadersHearTheCells)
     g.setValue(2, 1, 1);
     QAccessibleInterface* check = table->cellAt(1, 0);
     ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->text(QAccessible::Name), QStringLiteral("選"));
+    EXPECT_EQ(check->text(QAccessible::Name), "選");
     EXPECT_TRUE(check->state().checkable && check->state().checked);
     QAccessibleInterface* button = table->cellAt(1, 2);
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(QAccessible::Name), QStringLiteral("頻回確認"));
-    EXPECT_EQ(button->text(QAccessible::Description), QStringLiteral("ボタン"));
+    EXPECT_EQ(button->text(QAccessible::Name), "頻回確認");
+    EXPECT_EQ(button->text(QAccessible::Description), "ボタン");
 }
 
 } // namespace

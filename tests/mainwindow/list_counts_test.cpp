@@ -5,6 +5,7 @@
 #include "db/statement_log.h"
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
@@ -20,19 +21,23 @@ struct Person {
 
 QString text(const QVariant& v) { return v.isNull() ? QStringLiteral("NULL") : v.toString(); }
 
-// An entry of the frequency table as one line, for readable comparisons.
-QString entryText(const HinkaiRecord& e)
+// The text with %1, %2, … replaced by the values in turn.
+template <class... T> QString fill(QString text, const T&... values)
+{
+    ((text = text.arg(values)), ...);
+    return text;
+}
+
+// An entry of the frequency table as one line, for readable comparisons (every month, or
+// only those with a count).
+QString entryText(const HinkaiRecord& e, bool everyMonth = true)
 {
     QStringList counts;
     for (size_t k = 0; k < 25; ++k)
-        counts << e.months[k] + u'=' + QString::number(e.counts[k]);
-    return QStringLiteral("%1 %2 kind %3 F %4 plan %5 %6 | %7")
-        .arg(e.userNo)
-        .arg(e.name)
-        .arg(e.kind)
-        .arg(e.frequency)
-        .arg(e.planFlag)
-        .arg(e.planMonth, counts.join(u' '));
+        if (everyMonth || e.counts[k])
+            counts << e.months[k] + u'=' + QString::number(e.counts[k]);
+    return fill(QStringLiteral("%1 %2 kind %3 F %4 plan %5 %6 | %7"), e.userNo, e.name, e.kind, e.frequency, e.planFlag,
+                e.planMonth, counts.join(u' '));
 }
 
 QStringList tableText()
@@ -79,64 +84,51 @@ protected:
                     const QDate m = month.addMonths(-back);
                     return QDate(m.year(), m.month(), qMin(day, m.daysInMonth()));
                 };
-                switch (kind) {
-                case 0: person.start = monthsBack(12); break; // the anniversary month
-                case 1: person.start = monthsBack(23); break; // E = 24
-                case 2: person.start = monthsBack(22); break; // E = 23
-                case 3: person.start = monthsBack(between(25, 48)); break;
-                case 4: person.start = monthsBack(between(0, 11)); break;
-                default: break; // none
-                }
+                // The anniversary month, E = 24, E = 23, more, under a year, none.
+                const int back = kind == 3 ? between(25, 48)
+                    : kind == 4            ? between(0, 11)
+                                           : std::array{12, 23, 22, 0, 0, -1}[kind];
+                if (back >= 0)
+                    person.start = monthsBack(back);
                 this->persons.push_back(person);
                 const int plan = between(0, 9);
-                users << QStringLiteral("(1, 3, %1, '利用者%1', 'リヨウシャ', %2, %3, %4, %5)")
-                             .arg(person.id)
-                             .arg(person.start.isValid() ? person.start.toString(QStringLiteral("''yyyy-MM-dd''"))
-                                                         : QStringLiteral("NULL"))
-                             .arg(between(0, 1))
-                             .arg(plan < 2 ? 1 : 0)
-                             .arg(plan % 2 ? QStringLiteral("'2023/0%1'").arg(plan) : QStringLiteral("NULL"));
+                const QString start = person.start.isValid() ? person.start.toString("''yyyy-MM-dd''") : "NULL";
+                const int kubun = between(0, 1);
+                users << fill(QStringLiteral("(1, 3, %1, '利用者%1', 'リヨウシャ', %2, %3, %4, %5)"), person.id, start,
+                              kubun, plan < 2 ? 1 : 0,
+                              plan % 2 ? QStringLiteral("'2023/0%1'").arg(plan) : QStringLiteral("NULL"));
                 for (int back = 0; back < 40; ++back) {
                     const QDate m = month.addMonths(-back);
                     const bool listed = back == 0 && (p < 5 || between(0, 9) > 0);
                     if (!listed && (back == 0 || between(0, 4) == 0))
                         continue; // a gap
                     const int count = back == 0 && p < 5 ? 20 : between(8, 24);
-                    months << QStringLiteral("(1, 3, %1, %2, %3, %4)")
-                                  .arg(person.id)
-                                  .arg(m.year())
-                                  .arg(m.month())
-                                  .arg(count);
+                    months << fill(QStringLiteral("(1, 3, %1, %2, %3, %4)"), person.id, m.year(), m.month(), count);
                 }
                 if (kind == 0) {
                     const QDate first(month.year(), month.month(), 1);
                     for (int i = between(10, 30); i > 0; --i) {
                         const QDateTime at(first.addDays(between(0, first.daysInMonth() - 1)),
                                            QTime(between(8, 18), 0));
-                        records << QStringLiteral("(1, 3, %1, %2, 1, '%3', '%3', %4, %5)")
-                                       .arg(recordNo++)
-                                       .arg(person.id)
-                                       .arg(at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                                       .arg(between(0, 9) == 0 ? 1 : 0)
-                                       .arg(between(0, 9) == 0 ? 1 : 0);
+                        const int billing = between(0, 9) == 0 ? 1 : 0, returned = between(0, 9) == 0 ? 1 : 0;
+                        records << fill(QStringLiteral("(1, 3, %1, %2, 1, '%3', '%3', %4, %5)"), recordNo++, person.id,
+                                        at.toString("yyyy-MM-dd HH:mm:ss"), billing, returned);
                     }
                 }
             }
         }
-        QStringList sqlText{
-            QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
-                           "iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES ")
-                + users.join(u','),
-            QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) VALUES ")
-                + months.join(u',')};
+        const QString intoMonths = "INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) ";
+        QStringList sqlText{"INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, "
+                            "iSejutsuKubun, iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES "
+                                + users.join(u','),
+                            intoMonths + "VALUES " + months.join(u',')};
         if (!records.isEmpty())
-            sqlText << QStringLiteral(
-                           "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
-                           "tServicyDayStart, tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES ")
+            sqlText
+                << "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
+                   "tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES "
                     + records.join(u',');
         // Another branch's rows under the same numbers never count.
-        sqlText << QStringLiteral("INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) "
-                                  "SELECT 1, 4, 患者IDNo, 実績年, 実績月, 30 FROM 月間実績");
+        sqlText << intoMonths + "SELECT 1, 4, 患者IDNo, 実績年, 実績月, 30 FROM 月間実績";
         sql(sqlText);
     }
 
@@ -164,12 +156,10 @@ protected:
         for (const Person& p : persons)
             starts[p.id] = p.start;
         std::map<long, int> counts; // the list query's rows
-        for (const QString& row :
-             queryFile(db,
-                       QStringLiteral("SELECT 患者IDNo, 施術回数 FROM 月間実績 WHERE iKyotenCd = 1 "
-                                      "AND iKyotenEb = 3 AND 実績年 = %1 AND 実績月 = %2")
-                           .arg(month.year())
-                           .arg(month.month())))
+        const QString listed = fill(QStringLiteral("SELECT 患者IDNo, 施術回数 FROM 月間実績 WHERE iKyotenCd = 1 "
+                                                   "AND iKyotenEb = 3 AND 実績年 = %1 AND 実績月 = %2"),
+                                    month.year(), month.month());
+        for (const QString& row : queryFile(db, listed))
             counts[row.section(u'|', 0, 0).toLong()] = row.section(u'|', 1, 1).toInt();
         QStringList rows;
         const QString monthText = month.toString(QStringLiteral("yyyy/MM"));
@@ -208,13 +198,9 @@ protected:
     // A user first treated on 2020-01-01 with its plan data.
     void planUser(long id, const QString& name, int kind, int plan, const QString& planMonth) const
     {
-        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, "
-                            "iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES (1, 3, %1, '%2', '2020-01-01', %3, %4, %5)")
-                 .arg(id)
-                 .arg(name)
-                 .arg(kind)
-                 .arg(plan)
-                 .arg(planMonth.isEmpty() ? QStringLiteral("NULL") : u'\'' + planMonth + u'\'')});
+        sql({fill(QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, "
+                                 "iHinkaiKeikaku, cHinkaiKeikakuYM) VALUES (1, 3, %1, '%2', '2020-01-01', %3, %4, %5)"),
+                  id, name, kind, plan, planMonth.isEmpty() ? QStringLiteral("NULL") : u'\'' + planMonth + u'\'')});
     }
 
     const QDate month{2024, 6, 1};
@@ -256,29 +242,18 @@ TEST_P(ListCounts, AGroupsOwnNumberDecidesItsEntry)
     const ListLoad l = iDataLoad(c);
     EXPECT_EQ(rowsText(l.rows), (QStringList{"10101|20|4", "10102|17|計画済"}));
     ASSERT_EQ(gHinkaiCount, 4);
-    const HinkaiRecord& own = gHinkaiList[0];
-    EXPECT_EQ(own.name, QStringLiteral("甲"));
-    EXPECT_EQ(own.kind, 0);
-    EXPECT_EQ(own.planFlag, 0);
-    EXPECT_EQ(own.frequency, 4); // 20 and 16 of its own, 17 and 18 of 10102
-    EXPECT_EQ(own.counts[23], 20);
-    EXPECT_EQ(own.counts[22], 16);
-    EXPECT_EQ(own.counts[7], 10); // 2023/01: its own total, not 10102's
-    EXPECT_EQ(entryText(gHinkaiList[1]), entryText(own));
-    const HinkaiRecord& second = gHinkaiList[2];
-    EXPECT_EQ(second.name, QStringLiteral("乙"));
-    EXPECT_EQ(second.planMonth, QStringLiteral("2024/01"));
-    EXPECT_EQ(second.counts[7], 18);
-    EXPECT_EQ(second.counts[23], 17);
+    const auto entry = [](size_t i) { return entryText(gHinkaiList[i], false).toStdString(); };
+    // F 4: 20 and 16 of its own, 17 and 18 of 10102; the month totals its own (2023/01: 10, not 18).
+    EXPECT_EQ(entry(0), "10101 甲 kind 0 F 4 plan 0  | 202301=10 202404=16 202405=20");
+    EXPECT_EQ(entryText(gHinkaiList[1]), entryText(gHinkaiList[0]));
+    const std::string second = "乙 kind 1 F 4 plan 1 2024/01 | 202301=18 202404=16 202405=17";
+    EXPECT_EQ(entry(2), "10102 " + second);
 
     // The one-user count of a number without rows: the group's highest other number last.
     short f = -1, plan = -1;
     ASSERT_EQ(iGetHinkaiCount(10103, QStringLiteral("2024/05"), &f, &plan), 0);
-    EXPECT_EQ(f, 4);
-    EXPECT_EQ(plan, 1);
-    const HinkaiRecord& none = gHinkaiList[4];
-    EXPECT_EQ(none.name, QStringLiteral("乙"));
-    EXPECT_EQ(none.counts[7], 18);
+    EXPECT_EQ((std::pair<short, short>(f, plan)), (std::pair<short, short>(4, 1)));
+    EXPECT_EQ(entry(4), "10103 " + second);
     // A group without records in the window: an empty entry with its months.
     ASSERT_EQ(iGetHinkaiCount(20001, QStringLiteral("2024/05"), &f, &plan), 0);
     EXPECT_EQ(entryText(gHinkaiList[5]).section(u'|', 0, 0), QStringLiteral("20001  kind 0 F 0 plan 0  "));
@@ -318,9 +293,7 @@ TEST_P(ListCounts, AFailedReadIsShownOnceAndRowsFareAsAfterAFailedCount)
     // condition (2) drops every row, its count being unknown.
     const ListLoad all = iDataLoad(conditions(4));
     EXPECT_EQ(all.status, 0);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("csInpKey_Isi() でエラー\r\n")));
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
+    expectSaid(rec, {{"csInpKey_Isi() でエラー\r\n…", MsgIcon::Critical}});
     EXPECT_EQ(gHinkaiCount, 0);
     QStringList column10;
     for (const ListRow& r : all.rows) {

@@ -4,6 +4,7 @@
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
@@ -31,15 +32,14 @@ struct TargetListFixture : ListFixture {
     }
     void user(long id, const QString& syoryo, int kubun = 0, int plan = 0)
     {
-        addUser({id, QStringLiteral("利用者%1").arg(id), QStringLiteral("リヨウシャ"), kubun,
-                 QStringLiteral("1950-01-01"), syoryo, 0, plan});
+        addUser({id, "利用者" + QString::number(id), "リヨウシャ", kubun, "1950-01-01", syoryo, 0, plan});
     }
 };
 
 TEST_F(TargetListFixture, FirstTreatmentDateDecidesAndIsRequired)
 {
     user(10101, QString()); // no first-treatment date
-    user(10201, QStringLiteral("2023-03-10"));
+    user(10201, "2023-03-10");
     for (long id : {10101L, 10201L})
         for (int m : {2, 3, 4})
             addMonth(id, 2024, m, 20);
@@ -55,20 +55,20 @@ TEST_F(TargetListFixture, FirstTreatmentDateDecidesAndIsRequired)
     ASSERT_EQ(ids(march), std::vector<long>{10201});
     EXPECT_EQ(march.rows[0][colCount], QVariant(qlonglong(16))); // from the anniversary day
     EXPECT_EQ(iDataLoad(cond(2024, 3, 3, 0, true)).rows[0][colCount], QVariant(qlonglong(20)));
-    EXPECT_EQ(march.rows[0][colElapsed], QVariant(QStringLiteral("13ヶ月")));
+    EXPECT_EQ(march.rows[0][colElapsed], QVariant("13ヶ月"));
     EXPECT_EQ(ids(iDataLoad(cond(2024, 4, 3))), std::vector<long>{10201}); // the month total is enough
-    sql({QStringLiteral("UPDATE 月間実績 SET 施術回数 = 15 WHERE 実績月 = 4")});
+    sql({"UPDATE 月間実績 SET 施術回数 = 15 WHERE 実績月 = 4"});
     EXPECT_TRUE(iDataLoad(cond(2024, 4, 3)).rows.empty()); // 15 never qualifies
 }
 
 TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
 {
-    user(10101, QStringLiteral("2023-03-31"));
-    user(10201, QStringLiteral("2020-02-29"));
+    user(10101, "2023-03-31");
+    user(10201, "2020-02-29");
     addJissekiDays(10101, QDate(2024, 3, 30), 2); // 30th and 31st
     addJissekiDays(10201, QDate(2021, 2, 27), 2); // 27th and 28th
-    EXPECT_EQ(iCountJisseki(10101, QStringLiteral("2024/03/31")), 1);
-    EXPECT_EQ(iCountJisseki(10201, QStringLiteral("2021/02/28")), 1);
+    EXPECT_EQ(iCountJisseki(10101, "2024/03/31"), 1);
+    EXPECT_EQ(iCountJisseki(10201, "2021/02/28"), 1);
     addMonth(10201, 2021, 2, 2);
     const ListLoad l = iDataLoad(cond(2021, 2, 4));
     ASSERT_EQ(l.rows.size(), 1u);
@@ -80,7 +80,7 @@ TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
     const ListLoad march = iDataLoad(cond(2024, 3, 4));
     ASSERT_EQ(ids(march), std::vector<long>{10101});
     EXPECT_EQ(march.rows[0][colCount], QVariant(qlonglong(1)));
-    EXPECT_EQ(march.rows[0][colElapsed], QVariant(QStringLiteral("13ヶ月")));
+    EXPECT_EQ(march.rows[0][colElapsed], QVariant("13ヶ月"));
     EXPECT_TRUE(iDataLoad(cond(2024, 3, 3)).rows.empty());
     for (int i = 0; i < 15; ++i) // 16 on the 31st
         addJisseki(10101, QDateTime(QDate(2024, 3, 31), QTime(6, 0).addSecs(i * 1800)), 1);
@@ -89,15 +89,14 @@ TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
 
 TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
 {
-    user(10101, QStringLiteral("2022-06-01")); // E = 23 in 2024/04, 24 in 2024/05
-    user(10201, QStringLiteral("2020-01-01"));
-    user(10202, QStringLiteral("2020-01-01")); // same hundred as 10201
-    user(10301, QStringLiteral("2020-01-01"));
-    user(10401, QStringLiteral("2020-01-01"), 0, 1); // plan already made
-    for (long id : {10101L, 10201L, 10202L, 10301L, 10401L}) {
-        addMonth(id, 2024, 4, 5);
-        addMonth(id, 2024, 5, 5);
-    }
+    user(10101, "2022-06-01"); // E = 23 in 2024/04, 24 in 2024/05
+    user(10201, "2020-01-01");
+    user(10202, "2020-01-01"); // same hundred as 10201
+    user(10301, "2020-01-01");
+    user(10401, "2020-01-01", 0, 1); // plan already made
+    for (long id : {10101L, 10201L, 10202L, 10301L, 10401L})
+        for (int m : {4, 5})
+            addMonth(id, 2024, m, 5);
     addMonth(10201, 2022, 6, 16); // first month of the window for 2024/05
     addMonth(10201, 2022, 5, 30); // outside it
     addMonth(10202, 2023, 1, 17); // counted for 10201 too
@@ -106,7 +105,7 @@ TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
     addMonth(10301, 2023, 9, 15);
     addMonth(10301, 2023, 10, 16);
 
-    EXPECT_EQ(iDataLoad(cond(2024, 4, 4)).rows[0][colHinkai], QVariant(QStringLiteral("-")));
+    EXPECT_EQ(iDataLoad(cond(2024, 4, 4)).rows[0][colHinkai], QVariant("-"));
     // E = 23 is dropped under (2) whatever the threshold.
     EXPECT_EQ(ids(iDataLoad(cond(2024, 4, 2, 0))), (std::vector<long>{10201, 10202, 10301, 10401}));
     const ListLoad l = iDataLoad(cond(2024, 5, 2, 3));
@@ -116,82 +115,66 @@ TEST_F(TargetListFixture, FrequencyCountOverTwentyFourMonths)
     const ListLoad all = iDataLoad(cond(2024, 5, 4));
     EXPECT_EQ(row(all, 10101)->at(colHinkai), QVariant(qlonglong(0))); // E = 24 shows the count
     EXPECT_EQ(row(all, 10301)->at(colHinkai), QVariant(qlonglong(2)));
-    EXPECT_EQ(row(all, 10401)->at(colHinkai), QVariant(QStringLiteral("計画済")));
+    EXPECT_EQ(row(all, 10401)->at(colHinkai), QVariant("計画済"));
 
     // Two equal entries per listed user with E >= 24; readers take the first.
     EXPECT_EQ(gHinkaiCount, 10);
     const int i = findHinkaiEntry(10201);
     ASSERT_GE(i, 0);
     const HinkaiRecord& e = gHinkaiList[static_cast<size_t>(i)];
-    EXPECT_EQ(e.months[0], QStringLiteral("202206"));
-    EXPECT_EQ(e.months[23], QStringLiteral("202405"));
-    EXPECT_TRUE(e.months[24].isEmpty());
-    EXPECT_EQ(e.counts[0], 16);
-    EXPECT_EQ(e.counts[21], 16);
-    EXPECT_EQ(e.frequency, 3);
+    EXPECT_EQ((QStringList{e.months[0], e.months[23], e.months[24]}), (QStringList{"202206", "202405", ""}));
+    EXPECT_EQ((std::array{e.counts[0], e.counts[21], e.frequency}), (std::array<short, 3>{16, 16, 3}));
     EXPECT_EQ(gHinkaiList[static_cast<size_t>(i + 1)].userNo, 10201);
 }
 
 TEST_F(TargetListFixture, ColumnsOfARowOfThisBranch)
 {
-    addStaff(7, QStringLiteral("佐藤　一郎"));
-    addStaff(8, QStringLiteral("証明　者"));
-    addUser({10101, QStringLiteral("山田　太郎  "), QStringLiteral("ヤマダ"), 0, QStringLiteral("1989-01-07"),
-             QStringLiteral("2019-05-01"), 7, 0, QStringLiteral("腰痛  ")});
+    addStaff(7, "佐藤　一郎");
+    addStaff(8, "証明　者");
+    addUser({10101, "山田　太郎  ", "ヤマダ", 0, "1989-01-07", "2019-05-01", 7, 0, "腰痛  "});
     addMonth(10101, 2024, 5, 18);
     addOver16(10101, 2024, 5, 8);
     // Other branches' rows under the same numbers never show.
-    addUser({10101, QStringLiteral("他拠点"), QString(), 0, QString(), QStringLiteral("2020-01-01"), 0, 0, QString(), 2,
-             1});
+    addUser({10101, "他拠点", QString(), 0, QString(), "2020-01-01", 0, 0, QString(), 2, 1});
     addMonth(10101, 2024, 5, 20, 2, 1);
     addMonth(10901, 2024, 5, 20, 1, 4);
     const ListLoad l = iDataLoad(cond(2024, 5, 4));
     ASSERT_EQ(l.rows.size(), 1u);
-    const std::pair<int, QVariant> want[] = {{colSel, 0},
-                                             {colName, QStringLiteral("山田　太郎")},
-                                             {colKubun, QStringLiteral("マッサ")},
-                                             {colBirthDay, QStringLiteral("昭和64年01月07日")},
-                                             {colKeizoku, QStringLiteral("あり")},
-                                             {colSyoryo, QStringLiteral("令和01年05月01日")},
-                                             {colElapsed, QStringLiteral("61ヶ月")},
-                                             {colCount, qlonglong(18)},
-                                             {colStaff, QStringLiteral("佐藤　一郎")},
-                                             {colSyoumei, QStringLiteral("証明　者")},
-                                             {colByoumei, QStringLiteral("腰痛")},
-                                             {colYMD, QStringLiteral("2024/05/01")}};
-    for (const auto& [column, value] : want)
-        EXPECT_EQ(l.rows[0][column], value) << "column " << column;
+    QVariantList cells;
+    for (int c : {colSel, colName, colKubun, colBirthDay, colKeizoku, colSyoryo, colElapsed, colCount, colStaff,
+                  colSyoumei, colByoumei, colYMD})
+        cells << l.rows[0][c];
+    EXPECT_EQ(cells,
+              (QVariantList{0, "山田　太郎", "マッサ", "昭和64年01月07日", "あり", "令和01年05月01日", "61ヶ月",
+                            qlonglong(18), "佐藤　一郎", "証明　者", "腰痛", "2024/05/01"}));
 
-    const RowRefresh none = iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1));
-    EXPECT_FALSE(none.found);
-    sql({QStringLiteral("delete from OVER16COUNT")});
+    EXPECT_FALSE(iDataLoad_16OVER_UMU(10101, QDate(2024, 6, 1)).found);
+    sql({"delete from OVER16COUNT"});
     const RowRefresh after = iDataLoad_16OVER_UMU(10101, QDate(2024, 5, 20));
-    EXPECT_TRUE(after.found);
-    EXPECT_EQ(after.keizoku, QStringLiteral("なし"));
-    EXPECT_EQ(after.syoumei, QString());
+    EXPECT_EQ(std::tuple(after.found, after.keizoku, after.syoumei), std::tuple(true, QString("なし"), QString()));
 }
 
 TEST_F(TargetListFixture, DiseaseTextsOfBothLayouts)
 {
-    user(10101, QStringLiteral("2020-01-01"), 1);
+    user(10101, "2020-01-01", 1);
     addMonth(10101, 2024, 5, 3);
     sql({QStringLiteral(
              "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg) VALUES (1, 3, 10101, 1, 1, 1)"),
-         QStringLiteral("UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の病' WHERE nIDNo = 10101")});
-    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QStringLiteral("神経痛,腰痛症,その他の病")));
+         "UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の病' WHERE nIDNo = 10101"});
+    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant("神経痛,腰痛症,その他の病"));
     sql({QStringLiteral(
         "UPDATE RIYOUSHA_SUB SET iHKSyobyou01Flg = 0, iHKSyobyou05Flg = 0, iHKSyobyou06Flg = 1, iHKSyobyou07Flg = 0")});
-    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QStringLiteral("頸椎捻挫後遺症")));
+    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant("頸椎捻挫後遺症"));
 
     createDatabase(SchemaVariant::Old);
     ASSERT_EQ(iHasHKSyobyou07Flg, 0);
-    user(10101, QStringLiteral("2020-01-01"), 1);
+    user(10101, "2020-01-01", 1);
     addMonth(10101, 2024, 5, 3);
-    sql({QStringLiteral("UPDATE RIYOUSHA SET nHKSyobyouCd = 7")});
-    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QStringLiteral("頸推捻挫後遺症")));
-    sql({QStringLiteral("UPDATE RIYOUSHA SET nHKSyobyouCd = 1, cHKSyobyouName = '坐骨神経痛'")});
-    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QStringLiteral("坐骨神経痛")));
-    sql({QStringLiteral("UPDATE RIYOUSHA SET nHKSyobyouCd = 9")});
+    sql({"UPDATE RIYOUSHA SET nHKSyobyouCd = 7"});
+    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant("頸推捻挫後遺症"));
+    sql({"UPDATE RIYOUSHA SET nHKSyobyouCd = 1, cHKSyobyouName = '坐骨神経痛'"});
+    EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant("坐骨神経痛"));
+    sql({"UPDATE RIYOUSHA SET nHKSyobyouCd = 9"});
     EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant(QString()));
 }
 
@@ -200,36 +183,31 @@ TEST_F(TargetListFixture, SearchTextsMatchLiterally)
     const char* const names[] = {"O'Brien", "100%", "a_b", "[x]", "a!b", "abc"};
     long id = 10101;
     for (const char* n : names) {
-        addUser({id, QString::fromUtf8(n), QString::fromUtf8(n), 0, QString(), QStringLiteral("2020-01-01")});
+        addUser({id, QString::fromUtf8(n), QString::fromUtf8(n), 0, QString(), "2020-01-01"});
         addMonth(id, 2024, 5, 20);
         id += 100;
     }
-    struct Case {
-        const char* typed;
-        std::vector<long> want;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::vector<long>> cases[] = {
         {"'", {10101}},      {"%", {10201}},  {"_", {10301}},
         {"[", {10401}},      {"!", {10501}},  {"b", {10101, 10301, 10501, 10601}},
         {"' OR 1=1 --", {}}, {"x]", {10401}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [typed, want] : cases) {
         ListConditions k = cond(2024, 5);
-        k.searchName = QString::fromUtf8(c.typed);
+        k.searchName = QString::fromUtf8(typed);
         const ListLoad l = iDataLoad(k);
-        EXPECT_EQ(l.status, 0) << c.typed;
-        EXPECT_EQ(ids(l), c.want) << c.typed;
+        EXPECT_EQ(l.status, 0) << typed;
+        EXPECT_EQ(ids(l), want) << typed;
         k.searchName.clear();
-        k.searchKana = QString::fromUtf8(c.typed);
-        EXPECT_EQ(ids(iDataLoad(k)), c.want) << "kana " << c.typed;
+        k.searchKana = QString::fromUtf8(typed);
+        EXPECT_EQ(ids(iDataLoad(k)), want) << "kana " << typed;
     }
     EXPECT_TRUE(rec.messages.isEmpty());
 
     ListConditions k = cond(2024, 5);
-    k.searchNo = QStringLiteral("abc");
-    EXPECT_TRUE(buildListQuery(k).contains(QStringLiteral(" AND   患者IDno = 0 ")));
-    EXPECT_TRUE(iDataLoad(k).rows.empty());
-    k.searchNo = QStringLiteral("10201");
+    k.searchNo = "abc";
+    EXPECT_TRUE(buildListQuery(k).contains(" AND   患者IDno = 0 ") && iDataLoad(k).rows.empty());
+    k.searchNo = "10201";
     EXPECT_EQ(ids(iDataLoad(k)), std::vector<long>{10201});
 }
 
@@ -238,8 +216,7 @@ TEST_F(TargetListFixture, ExactQueryText)
     gKyotenCd = 2;
     gKyotenEb = 5;
     iHasHKSyobyou07Flg = 1;
-    ListConditions c{QDate(2024, 3, 9),    3, 0, false, QStringLiteral("12"), QStringLiteral("山'"),
-                     QStringLiteral("ヤ%")};
+    ListConditions c{QDate(2024, 3, 9), 3, 0, false, "12", "山'", "ヤ%"};
     const char* want =
         "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID "
         " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  "
@@ -255,33 +232,23 @@ TEST_F(TargetListFixture, ExactQueryText)
         " order by 月間実績.患者IDNo";
     EXPECT_EQ(buildListQuery(c), QString::fromUtf8(want));
     iHasHKSyobyou07Flg = 0;
-    c.condition = 2;
-    c.searchNo.clear();
-    c.searchName.clear();
-    c.searchKana.clear();
-    const QString q = buildListQuery(c);
-    EXPECT_TRUE(
-        q.contains(QStringLiteral("cByoumei,OVER16COUNT.nKanjaID  ,nHKSyobyouCd ,cHKSyobyouName ,STAFF.cName")));
-    EXPECT_TRUE(q.endsWith(QStringLiteral("月間実績.iKyotenEb = 5 order by 月間実績.患者IDNo")));
+    const QString q = buildListQuery({QDate(2024, 3, 9), 2, 0, false, {}, {}, {}});
+    EXPECT_TRUE(q.contains("cByoumei,OVER16COUNT.nKanjaID  ,nHKSyobyouCd ,cHKSyobyouName ,STAFF.cName"));
+    EXPECT_TRUE(q.endsWith("月間実績.iKyotenEb = 5 order by 月間実績.患者IDNo"));
 }
 
 TEST_F(TargetListFixture, AnUnopenableQueryKeepsThePreviousList)
 {
-    sql({QStringLiteral("DROP TABLE STAFF")});
+    sql({"DROP TABLE STAFF"});
     const ListLoad l = iDataLoad(cond(2024, 5));
-    EXPECT_EQ(l.status, 1);
-    EXPECT_FALSE(l.replaced);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_TRUE(rec.messages[0].text.startsWith(QStringLiteral("iDataLoad() でエラー\r\n")));
-    EXPECT_EQ(rec.messages[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(std::pair(l.status, l.replaced), std::pair(short(1), false));
+    expectSaid(rec, {{"iDataLoad() でエラー\r\n…", MsgIcon::Critical}});
 
     inst.writeAdodbIni(QString());
     rec.clear();
     const ListLoad noConn = iDataLoad(cond(2024, 5));
-    EXPECT_EQ(noConn.status, 0); // failures before the query return 0
-    EXPECT_FALSE(noConn.replaced);
-    ASSERT_EQ(rec.messages.size(), 1);
-    EXPECT_EQ(rec.messages[0].text, QStringLiteral("iDataLoad() でエラー\r\n接続文字列取得できません。"));
+    EXPECT_EQ(std::pair(noConn.status, noConn.replaced), std::pair(short(0), false)); // failed before the query: 0
+    expectSaid(rec, {{"iDataLoad() でエラー\r\n接続文字列取得できません。"}});
 }
 
 } // namespace

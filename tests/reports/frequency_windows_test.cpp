@@ -5,8 +5,8 @@
 #include "windows/frm_print16_hindo.h"
 
 #include "mainwindow/target_list.h"
-#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 #include "widgets/spread_grid.h"
 
 #include <QCheckBox>
@@ -22,18 +22,13 @@ const QColor white(255, 255, 255), grey(211, 211, 211), red(255, 192, 192);
 
 struct FrequencyWindows : ListFixture {
     // Lists the month with every condition's users (everyone, 24 months and more get an entry).
-    void list(const QDate& month)
-    {
-        ListConditions c;
-        c.month = month;
-        c.condition = 4;
-        ASSERT_EQ(::iDataLoad(c).status, 0);
-    }
-    // The month colour row by row: W white, G grey, R red; and the texts of the month cells.
+    void list(const QDate& month) { ASSERT_EQ(::iDataLoad({month, 4, 0, false, {}, {}, {}}).status, 0); }
+    // Row by row the year, then the month colours: W white, G grey, R red.
     static QString colours(const SpreadGrid& g)
     {
         QString s;
         for (int r = 1; r <= 3; ++r) {
+            s += g.text(r, 1) + u' ';
             for (int c = 3; c <= 14; ++c) {
                 const QColor b = g.cellBackground(r, c);
                 s += b == white ? u'W' : b == grey ? u'G' : b == red ? u'R' : u'?';
@@ -54,37 +49,28 @@ struct FrequencyWindows : ListFixture {
 TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
 {
     // 10101: first treated in 2019; counts in every month from 2019/07 to 2021/12.
-    addUser({10101, QStringLiteral("山田　太郎"), QStringLiteral("ヤマダ"), 0, QString(), QStringLiteral("2019-01-10"),
-             0, 1});
-    sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '2020/11' WHERE nIDNo = 10101")});
+    addUser({10101, "山田　太郎", "ヤマダ", 0, QString(), "2019-01-10", 0, 1});
+    sql({"UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '2020/11' WHERE nIDNo = 10101"});
     for (QDate d(2019, 3, 1); d <= QDate(2021, 12, 1); d = d.addMonths(1))
         addMonth(10101, d.year(), d.month(), d.month() == 4 ? 16 : d.month() == 8 ? 15 : d.month() == 9 ? 0 : 10);
 
-    struct Case {
-        QDate month;
-        QStringList years;
-        QString colours;
-    };
-    const Case cases[] = {
-        // January 2021: row 1 2021 (January only), row 2 2020 whole, row 3 2019 from February.
-        {QDate(2021, 1, 1), {"令和03年", "令和02年", "平成31年"}, "WGGGGGGGGGGG|WWWRWWWWWWWW|GWWRWWWWWWWW|"},
-        {QDate(2021, 5, 1), {"令和03年", "令和02年", "令和01年"}, "WWWRWGGGGGGG|WWWRWWWWWWWW|GGGGGWWWWWWW|"},
-        {QDate(2021, 12, 1), {"令和03年", "令和02年", "令和01年"}, "WWWRWWWWWWWW|WWWRWWWWWWWW|GGGGGGGGGGGG|"},
-        {QDate(2021, 3, 1), {"令和03年", "令和02年", "平成31年"}, "WWWGGGGGGGGG|WWWRWWWWWWWW|GGGRWWWWWWWW|"},
-    };
-    for (const Case& c : cases) {
-        list(c.month);
+    // January 2021: row 1 2021 (January only), row 2 2020 whole, row 3 2019 from February.
+    const std::pair<QDate, const char*> cases[] = {
+        {QDate(2021, 1, 1), "令和03年 WGGGGGGGGGGG|令和02年 WWWRWWWWWWWW|平成31年 GWWRWWWWWWWW|"},
+        {QDate(2021, 5, 1), "令和03年 WWWRWGGGGGGG|令和02年 WWWRWWWWWWWW|令和01年 GGGGGWWWWWWW|"},
+        {QDate(2021, 12, 1), "令和03年 WWWRWWWWWWWW|令和02年 WWWRWWWWWWWW|令和01年 GGGGGGGGGGGG|"},
+        {QDate(2021, 3, 1), "令和03年 WWWGGGGGGGGG|令和02年 WWWRWWWWWWWW|平成31年 GGGRWWWWWWWW|"}};
+    for (const auto& [month, want] : cases) {
+        list(month);
         frmHinkaiSub w;
-        ASSERT_EQ(w.iInit(10101, c.month.toString(QStringLiteral("yyyy/MM/01"))), 0);
+        ASSERT_EQ(w.iInit(10101, month.toString("yyyy/MM/01")), 0);
         EXPECT_TRUE(rec.messages.isEmpty());
-        for (int r = 1; r <= 3; ++r)
-            EXPECT_EQ(w.grdData->text(r, 1), c.years[r - 1]) << c.month.toString().toStdString();
-        EXPECT_EQ(colours(*w.grdData), c.colours) << c.month.toString().toStdString();
+        EXPECT_EQ(colours(*w.grdData).toStdString(), want);
     }
     // May 2021: 16 red, 15 white, 0 shown as 0, grey cells empty.
     list(QDate(2021, 5, 1));
     frmHinkaiSub w;
-    ASSERT_EQ(w.iInit(10101, QStringLiteral("2021/05/01")), 0);
+    ASSERT_EQ(w.iInit(10101, "2021/05/01"), 0);
     EXPECT_EQ(row(*w.grdData, 1),
               (QStringList{"令和03年", "", "10", "10", "10", "16", "10", "", "", "", "", "", "", ""}));
     EXPECT_EQ(row(*w.grdData, 3),
@@ -93,9 +79,6 @@ TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
     EXPECT_EQ((QStringList{w.txtRiyoushaID->text(), w.txtRiyoushaName->text(), w.txtSejutsuKbn->text(),
                            w.txtHinkaiKaisuu->text(), w.txtKeikakusyo->text(), w.txtKeikakusyoYM->text()}),
               (QStringList{"10101", "山田　太郎", "マッサージ", "2回", "提出済", "令和02年11月"}));
-    EXPECT_EQ((QStringList{w.grdData->headerText(1), w.grdData->headerText(3), w.grdData->headerText(4),
-                           w.grdData->headerText(14)}),
-              (QStringList{"施術年", "1月", "２月", "１２月"}));
     // Text colour stays dark on every coloured cell (a dark theme draws light text otherwise).
     EXPECT_EQ(w.grdData->cellForeground(1, 6), QColor(Qt::black));
 }
@@ -103,41 +86,29 @@ TEST_F(FrequencyWindows, SubWindowShowsTheYearsMonthsAndCounts)
 TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
 {
     // Plan flags, plan months blank or malformed, kinds; two numbers sharing the hundreds.
-    struct User {
-        long id;
-        int kubun;
-        int plan;
-        const char* planMonth;
-    };
-    for (const User& u : {User{20101, 1, 0, "   "}, User{20201, 0, 0, "来年"}, User{20102, 0, 1, "2020/11"}}) {
-        addUser({u.id, QStringLiteral("利用者"), QStringLiteral("カナ"), u.kubun, QString(),
-                 QStringLiteral("2019-01-10"), 0, u.plan});
-        sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '%1' WHERE nIDNo = %2")
-                 .arg(QString::fromUtf8(u.planMonth))
-                 .arg(u.id)});
-        addMonth(u.id, 2021, 5, u.id == 20102 ? 20 : 3);
+    for (const auto& [id, kubun, plan, planMonth] :
+         {std::tuple{20101L, 1, 0, "   "}, std::tuple{20201L, 0, 0, "来年"}, std::tuple{20102L, 0, 1, "2020/11"}}) {
+        addUser({id, "利用者", "カナ", kubun, QString(), "2019-01-10", 0, plan});
+        sql({QStringLiteral("UPDATE RIYOUSHA SET cHinkaiKeikakuYM = '%1' WHERE nIDNo = %2").arg(planMonth).arg(id)});
+        addMonth(id, 2021, 5, id == 20102 ? 20 : 3);
     }
     addMonth(20101, 2021, 4, 18);
-    addUser({30101, QStringLiteral("新人"), QStringLiteral("シンジン"), 0, QString(), QStringLiteral("2020-01-10")});
+    addUser({30101, "新人", "シンジン", 0, QString(), "2020-01-10"});
     addMonth(30101, 2021, 5, 20);
     list(QDate(2021, 5, 1));
-    struct Case {
-        long id;
-        QStringList texts; // kind, count, plan, plan month
-    };
-    // 20101 shares its hundred with 20102 (plan, massage): the user's own rows decide name, kind and plan.
-    for (const Case& c : {Case{20101, {"鍼灸", "2回", "-", ""}}, Case{20201, {"マッサージ", "0回", "-", "来年"}}}) {
+    // Kind, count, plan, plan month. 20101 shares its hundred with 20102 (plan, massage): the
+    // user's own rows decide name, kind and plan.
+    for (const auto& [id, texts] : {std::pair{20101L, "鍼灸|2回|-|"}, std::pair{20201L, "マッサージ|0回|-|来年"}}) {
         frmHinkaiSub w;
-        ASSERT_EQ(w.iInit(c.id, QStringLiteral("2021/05/01")), 0);
-        EXPECT_EQ((QStringList{w.txtSejutsuKbn->text(), w.txtHinkaiKaisuu->text(), w.txtKeikakusyo->text(),
-                               w.txtKeikakusyoYM->text()}),
-                  c.texts)
-            << c.id;
+        ASSERT_EQ(w.iInit(id, "2021/05/01"), 0);
+        const QStringList shown{w.txtSejutsuKbn->text(), w.txtHinkaiKaisuu->text(), w.txtKeikakusyo->text(),
+                                w.txtKeikakusyoYM->text()};
+        EXPECT_EQ(shown.join(u'|').toStdString(), texts);
     }
     // Under two years since the first treatment: no entry, the message, no window.
     frmHinkaiSub w;
-    EXPECT_EQ(w.iInit(30101, QStringLiteral("2021/05/01")), -1);
-    EXPECT_EQ(w.iInit(20101, QStringLiteral("いつか")), -1);
+    EXPECT_EQ(w.iInit(30101, "2021/05/01"), -1);
+    EXPECT_EQ(w.iInit(20101, "いつか"), -1);
     expectSaid(rec,
                {{"初療日から2年経過していないため、\r\n施術頻回の対象者ではありません。", MsgIcon::Information, "情報"},
                 {"iControlInitでエラー\r\n13\r\n型が一致しません。", std::nullopt, "エラー"}});
@@ -145,27 +116,21 @@ TEST_F(FrequencyWindows, SubWindowTextsAndRefusals)
 
 TEST_F(FrequencyWindows, DocumentDialogReturnsTheChoice)
 {
-    struct Case {
-        int button;   // btnJisseki index
-        int document; // optPrintType to choose
-        bool ticked;  // chkPrintKakoJisseki
-        short enabling;
-        short action, doc, past;
-    };
-    const Case cases[] = {{0, 0, true, 1, 0, 0, 1}, {1, 0, true, 1, 1, 0, 1},  {0, 0, false, 1, 0, 0, 0},
-                          {1, 1, true, 1, 1, 1, 0}, {0, 1, false, 1, 0, 1, 0}, {1, 0, true, 0, 1, 0, 1}};
-    for (const Case& c : cases) {
+    // The button (btnJisseki), the document chosen (optPrintType), the box ticked
+    // (chkPrintKakoJisseki) and enabled; then the action, the document and the past-months flag.
+    const std::array<short, 7> cases[] = {{0, 0, 1, 1, 0, 0, 1}, {1, 0, 1, 1, 1, 0, 1}, {0, 0, 0, 1, 0, 0, 0},
+                                          {1, 1, 1, 1, 1, 1, 0}, {0, 1, 0, 1, 0, 1, 0}, {1, 0, 1, 0, 1, 0, 1}};
+    for (const auto& [button, document, ticked, enabling, action, doc, past] : cases) {
         frmPrint16Hindo d;
-        d.pastMonths = c.ticked ? 1 : 0;
-        d.checkEnabling = c.enabling;
+        d.pastMonths = ticked;
+        d.checkEnabling = enabling;
         d.show();
-        EXPECT_EQ(d.chkPrintKakoJisseki->isChecked(), c.ticked);
-        EXPECT_EQ(d.chkPrintKakoJisseki->isEnabled(), c.enabling != 0);
-        QTest::mouseClick(d.optPrintType[static_cast<size_t>(c.document)], Qt::LeftButton);
-        QTest::mouseClick(d.btnJisseki[static_cast<size_t>(c.button)], Qt::LeftButton);
-        EXPECT_EQ((std::array<short, 3>{d.action, d.document, d.pastMonths}),
-                  (std::array<short, 3>{c.action, c.doc, c.past}))
-            << c.button << c.document << c.ticked;
+        EXPECT_EQ(d.chkPrintKakoJisseki->isChecked(), ticked != 0);
+        EXPECT_EQ(d.chkPrintKakoJisseki->isEnabled(), enabling != 0);
+        QTest::mouseClick(d.optPrintType[static_cast<size_t>(document)], Qt::LeftButton);
+        QTest::mouseClick(d.btnJisseki[static_cast<size_t>(button)], Qt::LeftButton);
+        EXPECT_EQ((std::array{d.action, d.document, d.pastMonths}), (std::array{action, doc, past}))
+            << button << document << ticked;
         EXPECT_FALSE(d.isVisible());
     }
     // 閉じる, the close box and Escape: -1, the other two values as they were.
@@ -217,10 +182,10 @@ TEST_F(FrequencyWindows, DialogsByKeyboardAndForScreenReaders)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         EXPECT_EQ(w->accessibleDescription(), w->objectName());
     }
-    EXPECT_EQ(d.btnCancel->toolTip(), QStringLiteral("前の処理に戻ります。"));
-    EXPECT_EQ(d.optPrintType[1]->accessibleDescription(), QStringLiteral("optPrintType(1)"));
-    EXPECT_EQ(sub.windowTitle(), QStringLiteral("施術頻回内訳"));
-    EXPECT_EQ(d.windowTitle(), QStringLiteral("印刷処理"));
+    EXPECT_EQ(d.btnCancel->toolTip(), "前の処理に戻ります。");
+    EXPECT_EQ(d.optPrintType[1]->accessibleDescription(), "optPrintType(1)");
+    EXPECT_EQ(sub.windowTitle(), "施術頻回内訳");
+    EXPECT_EQ(d.windowTitle(), "印刷処理");
 }
 
 } // namespace

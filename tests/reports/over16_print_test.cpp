@@ -6,8 +6,8 @@
 #include "base/text_file.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
-#include "reports/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 #include "base/globals.h"
 #include "base/program_end.h"
 #include "base/text_file.h"
-#include "reports/recorded_messages.h"
 #include "startup/back_window.h"
 #include "startup/start_values.h"
+#include "support/recorded_messages.h"
 #include "support/test_install.h"
 
 #include <QCoreApplication>

@@ -9,6 +9,7 @@
 #include "widgets/qt_platform.h"
 #include "windows/frm_hinkai_sub.h"
 #include "windows/frm_print16_hindo.h"
+#include "windows/input_meisai.h"
 #include "windows/main_window.h"
 #include "windows/staff_search.h"
 
@@ -42,6 +43,7 @@ TEST_F(StartUpSettings, EveryWindowFitsALaptopScreen)
         {std::make_shared<frmHinkaiSub>(), true},
         {std::make_shared<frmPrint16Hindo>(), true},
         {std::make_shared<frm施術者検索>(), true},
+        {std::make_shared<frmInputMeisai>(), true},
         {std::make_shared<PreviewWindow>(doc, QStringList{}), false},
     };
     for (const auto& [w, ownSize] : windows) {

@@ -7,7 +7,7 @@
 enum class SchemaVariant {
     Current,
     Old
-};  // Old: no RIYOUSHA_DOUI_REC, RIYOUSHA_SUB without the flag/symptom
+}; // Old: no RIYOUSHA_DOUI_REC, RIYOUSHA_SUB without the flag/symptom
     // columns, JISSEKI without iHoseUmu/nLenFix/iDelFlg_Henrei,
     // an OVER16COUNT of the old layout
 // Creates an SQLite database file with the suite's schema. False with *error set on failure.

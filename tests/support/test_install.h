@@ -37,6 +37,18 @@ QByteArray fileBytes(const QString& path);
 // "<link>" and the target for a symbolic link.
 QMap<QString, QByteArray> folderSnapshot(const QString& folder);
 
+// An environment variable set while it lives (a failed assertion included), unset at its end.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) { qputenv(name, value); }
+    ~ScopedEnv() { qunsetenv(m_name); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+};
+
 // While it lives, no file of this process can grow (RLIMIT_FSIZE 0, SIGXFSZ ignored): every
 // write fails as on a full disk, for root as well.
 class ScopedFullDisk {
