@@ -224,8 +224,7 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
                                 {"MONTHLY_RECORDS_QUIT_AFTER_LOAD=1", "MONTHLY_RECORDS_DB_TIMEOUT_MS=300"});
         if (row.undo)
             row.undo(inst, db);
-        EXPECT_TRUE(r.finished);
-        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(r.finished && r.exitCode == 0) << r.exitCode;
         const QString want = row.messages.join(u'\n').replace("{app}", app).replace("{db}", db);
         EXPECT_EQ(r.lines("MSGBOX").join(u'\n').toStdString(), want.toStdString());
         EXPECT_EQ(r.lines("START"),

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <gtest/gtest.h>
+#include <span>
 
 namespace {
 
@@ -68,8 +69,10 @@ bool inked(const QImage& page, const QRectF& boxMm, int dpi)
     return dark >= 3;
 }
 
-const std::pair<QString, QString> kForms[] = {{"継続理由・状況記入書.wfd", "継続理由・状況記入書"},
-                                              {"継続理由・状況記入書_R03.wfd", "継続理由・状況記入書"}};
+// The layouts of the continuation forms and the plan with their sample data.
+const std::pair<QString, QString> kDocuments[] = {{"継続理由・状況記入書.wfd", "継続理由・状況記入書"},
+                                                  {"継続理由・状況記入書_R03.wfd", "継続理由・状況記入書"},
+                                                  {"施術計画書.wfd", "施術計画書"}};
 
 } // namespace
 
@@ -122,9 +125,7 @@ TEST_F(ViewerRun, AreaCodesTickTheAreaRowForOneAndTheDeformityRowForTwo)
     const QStringList codes[] = {{"1", "2", "0", "2", "1"}, {"2", "0", "1", "1", "2"}, {"0", "1", "2", "0", "0"}};
     const double x[] = {50, 74, 98, 122, 146}, areaRow = 73.075, deformityRow = 79.825, box = 3.6;
     const int dpi = 150;
-    QList<std::pair<QString, QString>> layouts(std::begin(kForms), std::end(kForms));
-    layouts.append(std::pair<QString, QString>("施術計画書.wfd", "施術計画書"));
-    for (const auto& [layout, data] : layouts) {
+    for (const auto& [layout, data] : kDocuments) {
         SCOPED_TRACE(layout.toStdString());
         QList<QHash<QString, QString>> pages;
         for (const QStringList& page : codes) {
@@ -158,8 +159,8 @@ TEST_F(ViewerRun, LongReasonsPrintWholeAtASmallerSizeOrCutWithAMarkTheRunReports
     auto reasonOf = [&](int length) { return sentence.repeated(length / sentence.size() + 1).left(length); };
     const QString full = QString(410, u'あ').replace(0, 12, QStringLiteral("４１文字×１０行の理由：")),
                   long1000 = reasonOf(955) + QStringLiteral("\r\nｽﾐｽ様（ﾃｽﾄ）～ABC") + reasonOf(25),
-                  lines = QStringLiteral("痛み\r\n").repeated(250); // 250 lines: more than 7 pt holds
-    for (const auto& [layout, data] : kForms) {
+                  lines = QStringLiteral("痛み\r\n").repeated(250);     // 250 lines: more than 7 pt holds
+    for (const auto& [layout, data] : std::span(kDocuments).first(2)) { // the plan has no reason
         SCOPED_TRACE(layout.toStdString());
         // Page 2 is an acupuncture form whose other injury (100 characters) outgrows its box at 7 pt.
         const QHash<QString, QString> acupuncture{
