@@ -4,11 +4,10 @@
 #include "reports/over16_print.h"
 
 #include "base/text_file.h"
-#include "db/adodb.h"
 #include "db/table_checks.h"
 #include "mainwindow/target_list.h"
-#include "support/recorded_messages.h"
 #include "support/list_fixture.h"
+#include "support/recorded_messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,40 +44,38 @@ struct FakeWindow : MainWindowView {
     }
 };
 
-const QString kFormCsv = QStringLiteral("継続理由・状況記入書.csv");
-const QString kPlanCsv = QStringLiteral("施術計画書.csv");
-const QString kTitle = QStringLiteral("継続理由・状況記入書");
-const QString kNothing = QStringLiteral("出力対象データがありませんでした。");
+const QString kFormCsv = "継続理由・状況記入書.csv";
+const QString kPlanCsv = "施術計画書.csv";
+const QString kTitle = "継続理由・状況記入書";
+const QString kNothing = "出力対象データがありませんでした。";
 const QString kEnterReasons = kNothing + QStringLiteral("\n継続理由を入力してください。");
-const QString kOutputFailed = QStringLiteral("データの出力に失敗しました。");
-const QString kPrintFailed = QStringLiteral("帳票の印刷に失敗しました。");
+const QString kOutputFailed = "データの出力に失敗しました。";
+const QString kPrintFailed = "帳票の印刷に失敗しました。";
 
 // The header lines written out by hand: the form's 54 columns, the plan's 41.
-const QString kHead = QStringLiteral(
+const QString kHead =
     "\"i枠線表示\",\"拠点番号\",\"拠点枝番\",\"利用者コード\",\"施術年\",\"施術月\",\"施術年月日\",\"施術区分\",\"施術回数\","
-    "\"利用者名\",\"生年月日\",\"生年月日元号\",\"初療年月日\",\"初療年月日元号\",\"麻痺\",\"拘縮\",\"症状その他\",\"症状その他文章\"");
-const QString kEvaluation = QStringLiteral(
+    "\"利用者名\",\"生年月日\",\"生年月日元号\",\"初療年月日\",\"初療年月日元号\",\"麻痺\",\"拘縮\",\"症状その他\",\"症状その他文章\"";
+const QString kEvaluation =
     ",\"寝返り\",\"起き上がり\",\"座位\",\"立ち上がり\",\"立位\",\"NRS\",\"前回評価有無\",\"前回変化\",\"理由\",\"評価日\","
-    "\"施術者コード\",\"施術者名\",\"証明日\"");
-const QString kTail = QStringLiteral(
+    "\"施術者コード\",\"施術者名\",\"証明日\"";
+const QString kTail =
     ",\"マッサージ傷病名\",\"施術部位1\",\"施術部位2\",\"施術部位3\",\"施術部位4\",\"施術部位5\",\"はり\",\"きゅう\","
     "\"はりきゅう電気\",\"鍼灸傷病名01\",\"鍼灸傷病名02\",\"鍼灸傷病名03\",\"鍼灸傷病名04\",\"鍼灸傷病名05\",\"鍼灸傷病名06\","
     "\"鍼灸傷病名07\",\"鍼灸傷病名文章\",\"フォーマット印刷\",\"過去16回以上施術月1\",\"過去16回以上施術月2\",\"過去16回以上施術月3\","
-    "\"過去16回以上施術月4\",\"過去16回以上施術月5\"");
+    "\"過去16回以上施術月4\",\"過去16回以上施術月5\"";
 
-// A frequency-table entry of the 24 months ending with 2024/05 with counts by "yyyymm".
-HinkaiRecord hinkai(long userNo, std::initializer_list<std::pair<const char*, short>> counts, int lastYear = 2024,
-                    int lastMonth = 5)
+// A frequency-table entry of the 24 months ending with the given month, counts as "yyyymm=n ...".
+HinkaiRecord hinkai(long userNo, const char* counts, QDate last = QDate(2024, 5, 1))
 {
     HinkaiRecord e;
     e.userNo = userNo;
-    const QDate first = QDate(lastYear, lastMonth, 1).addMonths(-23);
     for (int k = 0; k < 24; ++k)
-        e.months[static_cast<size_t>(k)] = first.addMonths(k).toString(QStringLiteral("yyyyMM"));
-    for (const auto& [ym, n] : counts)
-        for (int k = 0; k < 24; ++k)
-            if (e.months[static_cast<size_t>(k)] == QLatin1String(ym))
-                e.counts[static_cast<size_t>(k)] = n;
+        e.months[static_cast<size_t>(k)] = last.addMonths(k - 23).toString("yyyyMM");
+    for (const QString& c : QString::fromLatin1(counts).split(u' ', Qt::SkipEmptyParts)) {
+        const auto at = std::find(e.months.begin(), e.months.end(), c.section(u'=', 0, 0));
+        e.counts[static_cast<size_t>(at - e.months.begin())] = c.section(u'=', 1).toShort();
+    }
     return e;
 }
 
@@ -89,37 +86,41 @@ protected:
         form::resetPrintConditions();
         gHinkaiList.clear();
         gHinkaiCount = 0;
-        addStaff(5, QStringLiteral("佐藤　一郎"));
+        addStaff(5, "佐藤　一郎");
     }
     void seedDocuments() const
     {
-        sql({QStringLiteral(
-                 "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tBirthDay, tSyoryoDay, "
-                 "iSejutsuKubun, cByoumei, iMahi, iKoushuku) VALUES "
-                 "(1, 3, 10101, '山田　太郎', 'ヤマダ', '1940-04-01 00:00:00', '2020-01-10 00:00:00', 0, '腰痛症', 1, 0), "
-                 "(1, 3, 10201, '鈴木　表示', 'スズキ', '1989-01-07 00:00:00', '1989-01-08 00:00:00', 1, NULL, NULL, NULL), "
-                 "(1, 3, 10301, '阿部　次郎', 'アベ', NULL, '2020-01-10 00:00:00', 0, NULL, 0, 0)"),
-             QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iSyoujouSonota, cSyoujouSonota) "
-                            "VALUES (1, 3, 10101, 1, 'しびれ')"),
-             QStringLiteral(
-                 "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
-                 "cByoumeiM, iHKSyobyou01Flg, cByoumeiH) VALUES (1, 3, 10101, 20240401, '2024-04-01 00:00:00', 0, "
-                 "'変形性膝関節症', 0, '')"),
-             QStringLiteral(
-                 "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
-                 "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, "
-                 "nStaffID, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 1, 2, 0, 1, 2, 0, 0, 3, "
-                 "'歩行時に\"ふらつき\",転倒の危険。' || char(13) || char(10) || '家族の負担' || char(10) || 'ソ\"', '2024/05/20', 5, "
-                 "'2024/05/31')")});
+        sql({"INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tBirthDay, tSyoryoDay, "
+             "iSejutsuKubun, cByoumei, iMahi, iKoushuku) VALUES "
+             "(1, 3, 10101, '山田　太郎', 'ヤマダ', '1940-04-01 00:00:00', '2020-01-10 00:00:00', 0, '腰痛症', 1, 0), "
+             "(1, 3, 10201, '鈴木　表示', 'スズキ', '1989-01-07 00:00:00', '1989-01-08 00:00:00', 1, NULL, NULL, NULL), "
+             "(1, 3, 10301, '阿部　次郎', 'アベ', NULL, '2020-01-10 00:00:00', 0, NULL, 0, 0)",
+             "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iSyoujouSonota, cSyoujouSonota) "
+             "VALUES (1, 3, 10101, 1, 'しびれ')",
+             "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
+             "cByoumeiM, iHKSyobyou01Flg, cByoumeiH) VALUES (1, 3, 10101, 20240401, '2024-04-01 00:00:00', 0, "
+             "'変形性膝関節症', 0, '')",
+             "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, iNegaeri, iOkiagari, "
+             "iZai, iTachiagari, iRitsui, iNRS, iZenkaiHyoukaUmu, iZenkaiHyoukaHenaka, cRiyuu, cHyoukaDay, "
+             "nStaffID, cSyoumeiDay) VALUES (1, 3, 10101, 2024, 5, 1, 2, 0, 1, 2, 0, 0, 3, "
+             "'歩行時に\"ふらつき\",転倒の危険。' || char(13) || char(10) || '家族の負担' || char(10) || 'ソ\"', '2024/05/20', 5, "
+             "'2024/05/31')"});
         addMonth(10101, 2024, 5, 18);
         addMonth(10201, 2024, 5, 20);
         // May's treatments of 10101: areas 1 (left arm) and 3 coded 2 (deformity correction).
         addJissekiDays(10101, QDate(2024, 5, 2), 3, 5);
-        sql({QStringLiteral("UPDATE JISSEKI SET iSejutuBui1 = 1 WHERE nJissekiNo = 1"),
-             QStringLiteral("UPDATE JISSEKI SET iSejutuBui3 = 2 WHERE nJissekiNo = 3")});
+        sql({"UPDATE JISSEKI SET iSejutuBui1 = 1 WHERE nJissekiNo = 1",
+             "UPDATE JISSEKI SET iSejutuBui3 = 2 WHERE nJissekiNo = 3"});
     }
     QByteArray tmpFile(const QString& name) const { return inst.readBytes(QStringLiteral("TMP/") + name); }
-    QString com() const { return decodeCp932(inst.readBytes(QStringLiteral("TMP/WfdCom.dat"))); }
+    QString com() const { return decodeCp932(inst.readBytes("TMP/WfdCom.dat")); }
+    // The command file written for a layout of SYS and the document's CSV of TMP, ending with the output line.
+    QString comFor(const QString& layout, const QString& title, const QString& output) const
+    {
+        return QStringLiteral("FileName,\"%1/SYS/%2\"\r\nTitle,\"%3\"\r\nSetDataText,\"%3\",\"%1/TMP/%3.csv\"\r\n"
+                              "PrintPaper, A4\r\n%4\r\n")
+            .arg(inst.path(), layout, title, output);
+    }
     // The data records of a CSV, read as the viewer reads them: a quoted field ends at a quote
     // followed by a comma or a line end; the quotes are dropped.
     QList<QStringList> records(const QString& name = kFormCsv) const
@@ -127,7 +128,7 @@ protected:
         static const QRegularExpression field(QStringLiteral(R"re("((?s).*?)"(?=,|\r\n|$)|([^,\r\n]*))re"));
         const QString t = decodeCp932(tmpFile(name));
         QList<QStringList> out{{}};
-        for (qsizetype i = t.indexOf(QStringLiteral("\r\n")) + 2; i > 1 && i < t.size();) {
+        for (qsizetype i = t.indexOf("\r\n") + 2; i > 1 && i < t.size();) {
             const auto m =
                 field.match(t, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
             out.last() << (m.hasCaptured(1) ? m.captured(1) : m.captured(2));
@@ -159,51 +160,45 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     if (GetParam())
         connectThroughOdbc();
     seedDocuments();
-    gHinkaiList = {hinkai(10101, {{"202405", 18}, {"202402", 16}, {"202311", 20}, {"202310", 15}})};
+    gHinkaiList = {hinkai(10101, "202405=18 202402=16 202311=20 202310=15")};
     gHinkaiCount = 1;
     window.tick({10101, 10201, 10401});
     window.rows.append({0, 10301}); // listed, not ticked
 
     form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
     expectSaid(rec, {});
-    const QString yamadaHead = QStringLiteral("1,1,3,10101,2024,5,\"2024/05/01\",0,18,\"山田　太郎\",\"1940/04/01\",3,"
-                                              "\"2020/01/10\",5,1,0,1,\"しびれ\"");
+    const QString yamadaHead = "1,1,3,10101,2024,5,\"2024/05/01\",0,18,\"山田　太郎\",\"1940/04/01\",3,"
+                               "\"2020/01/10\",5,1,0,1,\"しびれ\"";
     // A quote before a comma or a line end would end the field for the viewer: it is written "＂".
-    const QString yamadaEvaluation =
-        QStringLiteral(",1,2,0,1,2,0,0,3,\"歩行時に\"ふらつき＂,転倒の危険。\r\n家族の負担\nソ\"\","
-                       "\"2024/05/20\",\"5\",\"佐藤　一郎\",\"2024/05/31\"");
-    const QString yamadaTail =
-        QStringLiteral(",\"変形性膝関節症\",1,0,2,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"2024/05\",\"2024/02\","
-                       "\"2023/11\",\"\",\"\"");
+    const QString yamadaEvaluation = ",1,2,0,1,2,0,0,3,\"歩行時に\"ふらつき＂,転倒の危険。\r\n家族の負担\nソ\"\","
+                                     "\"2024/05/20\",\"5\",\"佐藤　一郎\",\"2024/05/31\"";
+    const QString yamadaTail = ",\"変形性膝関節症\",1,0,2,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"2024/05\",\"2024/02\","
+                               "\"2023/11\",\"\",\"\"";
     // Only 10101 has an entry for the month; 10401 has no totals at all.
     EXPECT_EQ(tmpFile(kFormCsv), cp932Lines({kHead + kEvaluation + kTail, yamadaHead + yamadaEvaluation + yamadaTail}));
-    EXPECT_EQ(com(),
-              QStringLiteral("FileName,\"") + inst.path()
-                  + QStringLiteral("/SYS/継続理由・状況記入書_R03.wfd\"\r\n"
-                                   "Title,\"継続理由・状況記入書\"\r\nSetDataText,\"継続理由・状況記入書\",\"")
-                  + inst.path()
-                  + QStringLiteral("/TMP/継続理由・状況記入書.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
+    EXPECT_EQ(com(), comFor("継続理由・状況記入書_R03.wfd", kTitle, "ShowWindow,2"));
+    // The viewer started on the command file, as the viewer's hand-off runs it.
+    const auto started = [&] { return std::pair(rec.starts.value(0).program, rec.starts.value(0).args); };
+    const auto viewer = std::pair(QStringLiteral("wfrfv10.exe"), QStringList{"/c", inst.file("TMP/WfdCom.dat")});
     ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(rec.starts[0].program, QStringLiteral("wfrfv10.exe"));
+    EXPECT_EQ(started(), viewer);
     EXPECT_TRUE(rec.maxBusyDepth >= 1 && rec.busyDepth == 0);
     // The older layout reads the very same file.
     const QByteArray r03 = tmpFile(kFormCsv);
     form::vPrintKeizokuRiyuu(0, 1, 0, window, 0);
     EXPECT_EQ(tmpFile(kFormCsv), r03);
-    EXPECT_TRUE(com().contains(QStringLiteral("/SYS/継続理由・状況記入書.wfd\"\r\n")));
+    EXPECT_EQ(com(), comFor("継続理由・状況記入書.wfd", kTitle, "ShowWindow,2"));
 
     // The plan: every ticked user with totals, entry or not; the past months of the last form run.
+    rec.clear();
     form::vPrintKeikakusyo(1, window, 0);
     expectSaid(rec, {});
-    const QString suzuki =
-        QStringLiteral("1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
-                       "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"");
+    EXPECT_EQ(started(), viewer);
+    const QString suzuki = "1,1,3,10201,2024,5,\"2024/05/01\",1,20,\"鈴木　表示\",\"1989/01/07\",3,\"1989/01/08\",4,"
+                           "0,0,0,\"\",\"\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,\"\",0,\"\",\"\",\"\",\"\",\"\"";
     EXPECT_EQ(tmpFile(kPlanCsv), cp932Lines({kHead + kTail, yamadaHead + yamadaTail, suzuki}));
-    EXPECT_EQ(com(),
-              QStringLiteral("FileName,\"") + inst.path()
-                  + QStringLiteral("/SYS/施術計画書.wfd\"\r\n"
-                                   "Title,\"施術計画書\"\r\nSetDataText,\"施術計画書\",\"")
-                  + inst.path() + QStringLiteral("/TMP/施術計画書.csv\"\r\nPrintPaper, A4\r\nPrintOutFromDialog\r\n"));
+    const QString plan = "施術計画書";
+    EXPECT_EQ(com(), comFor(plan + QStringLiteral(".wfd"), plan, "PrintOutFromDialog"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, Over16PrintBytes, ::testing::Bool(),
@@ -220,7 +215,7 @@ TEST_F(Over16Print, HeadersMatchTheLayoutsColumns)
         QFile f(layouts + layout);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << layout.toStdString();
         QStringList columns;
-        for (const auto& c : QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("columns")).toArray())
+        for (const auto& c : QJsonDocument::fromJson(f.readAll()).object().value("columns").toArray())
             columns << u'"' + c.toString() + u'"';
         EXPECT_EQ(columns.join(u','), header) << layout.toStdString();
     }
@@ -232,8 +227,7 @@ TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
     window.tick({10201});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     expectSaid(rec, {{kEnterReasons, MsgIcon::Information, kTitle}});
-    EXPECT_TRUE(tmpFile(kFormCsv).isEmpty());
-    EXPECT_TRUE(rec.starts.isEmpty());
+    EXPECT_TRUE(tmpFile(kFormCsv).isEmpty() && rec.starts.isEmpty()); // no file, no viewer
 
     rec.clear();
     window.tick({10201, 10101});
@@ -243,14 +237,13 @@ TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
     EXPECT_EQ(columns(1, 9), (QStringList{"1,1,3,10101,2024,5,2024/05/01,0,0", "1,1,3,10201,2024,5,2024/05/01,1,0"}));
     EXPECT_EQ(columns(18, 32).value(1), ",-1,-1,-1,-1,-1,-1,-1,-1,,,-1,,,");
     EXPECT_EQ(column(49), (QStringList{"1", "1"}));
-    EXPECT_TRUE(com().startsWith(QStringLiteral("FileName,\"") + inst.path()
-                                 + QStringLiteral("/SYS/継続理由・状況記入書.wfd\"")));
+    EXPECT_EQ(com(), comFor("継続理由・状況記入書.wfd", kTitle, "ShowWindow,2"));
 }
 
 TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
 {
-    addUser({20001, QStringLiteral("青木"), QStringLiteral("アオキ"), 0, QString(), QStringLiteral("2020-03-10")});
-    addUser({20101, QStringLiteral("伊藤"), QStringLiteral("イトウ"), 0, QString(), QStringLiteral("2020-02-29")});
+    addUser({20001, "青木", "アオキ", 0, QString(), "2020-03-10"});
+    addUser({20101, "伊藤", "イトウ", 0, QString(), "2020-02-29"});
     for (long id : {20001L, 20101L})
         for (int m : {2, 3, 4})
             addMonth(id, 2021, m, 25);
@@ -265,28 +258,24 @@ TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
     addJisseki(20001, QDateTime(QDate(2021, 4, 1), QTime(0, 0)), 5);
     addJisseki(20001, QDateTime(QDate(2021, 3, 20), QTime(9, 0)), 5, 1);
     addJisseki(20001, QDateTime(QDate(2021, 3, 21), QTime(9, 0)), 5);
-    sql({QStringLiteral("UPDATE JISSEKI SET iDelFlg_Henrei = 1 WHERE tServicyDayStart = '2021-03-21 09:00:00'")});
+    sql({"UPDATE JISSEKI SET iDelFlg_Henrei = 1 WHERE tServicyDayStart = '2021-03-21 09:00:00'"});
     // 20101, first treated on 29 February: the anniversary day is 28 February.
     addJisseki(20101, QDateTime(QDate(2021, 2, 27), QTime(10, 0)), 5);
     addJisseki(20101, QDateTime(QDate(2021, 2, 28), QTime(10, 0)), 5);
 
-    struct Case {
-        int month;
-        bool wholeMonth;
-        QStringList counts; // 20001, 20101
-    };
-    for (const Case& c : {Case{3, false, {"7", "25"}}, Case{3, true, {"25", "25"}}, Case{4, false, {"25", "25"}},
-                          Case{2, false, {"25", "1"}}}) {
+    // Month, whole month counted, the counts of 20001 and 20101.
+    for (const auto& [month, whole, counts] : {std::tuple{3, false, "7,25"}, std::tuple{3, true, "25,25"},
+                                               std::tuple{4, false, "25,25"}, std::tuple{2, false, "25,1"}}) {
         rec.clear();
-        window.month = QDate(2021, c.month, 1);
-        window.wholeMonth = c.wholeMonth;
+        window.month = QDate(2021, month, 1);
+        window.wholeMonth = whole;
         window.tick({20001, 20101});
         form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
         expectSaid(rec, {});
-        EXPECT_EQ(column(9), c.counts) << "month " << c.month << " whole " << c.wholeMonth;
+        EXPECT_EQ(column(9).join(u','), counts) << "month " << month << " whole " << whole;
         // The plan follows the same count option.
         form::vPrintKeikakusyo(0, window, 0);
-        EXPECT_EQ(column(9, kPlanCsv), c.counts);
+        EXPECT_EQ(column(9, kPlanCsv).join(u','), counts);
     }
 }
 
@@ -295,15 +284,14 @@ TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
     // The consent table: the latest nDate wins even when its period started earlier; a period
     // starting on the first of the next month is ignored; an empty massage name falls back.
     for (long id : {30101L, 30201L, 30301L})
-        addUser({id, QStringLiteral("利用者%1").arg(id), QStringLiteral("カナ"), 1, QString(),
-                 QStringLiteral("2019-01-10"), 0, 0, QStringLiteral("マスタの傷病名")});
-    sql({QStringLiteral("INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
-                        "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES "
-                        "(1, 3, 30101, 20240301, '2024-02-01 00:00:00', 0, '新しい方', 1, 1, 1, 'その他の傷病'), "
-                        "(1, 3, 30101, 20240201, '2024-04-01 00:00:00', 0, '古い方', 0, 0, 0, ''), "
-                        "(1, 3, 30101, 20240501, '2024-06-01 00:00:00', 0, '来月から', 0, 0, 0, ''), "
-                        "(1, 3, 30101, 20240601, '2024-05-01 00:00:00', 1, '差し替え済み', 0, 0, 0, ''), "
-                        "(1, 3, 30201, 20240101, '2024-05-31 00:00:00', 0, '', 0, 1, 0, '')")});
+        addUser({id, QStringLiteral("利用者%1").arg(id), "カナ", 1, QString(), "2019-01-10", 0, 0, "マスタの傷病名"});
+    sql({"INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, "
+         "cByoumeiM, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES "
+         "(1, 3, 30101, 20240301, '2024-02-01 00:00:00', 0, '新しい方', 1, 1, 1, 'その他の傷病'), "
+         "(1, 3, 30101, 20240201, '2024-04-01 00:00:00', 0, '古い方', 0, 0, 0, ''), "
+         "(1, 3, 30101, 20240501, '2024-06-01 00:00:00', 0, '来月から', 0, 0, 0, ''), "
+         "(1, 3, 30101, 20240601, '2024-05-01 00:00:00', 1, '差し替え済み', 0, 0, 0, ''), "
+         "(1, 3, 30201, 20240101, '2024-05-31 00:00:00', 0, '', 0, 1, 0, '')"});
     for (long id : {30101L, 30201L, 30301L})
         addMonth(id, 2024, 5, 16), addOver16(id, 2024, 5);
     window.tick({30101, 30201, 30301});
@@ -315,96 +303,57 @@ TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
     EXPECT_EQ(columns(41, 48), (QStringList{"1,0,0,0,1,0,1,その他の傷病", "0,0,0,0,1,0,0,", "0,0,0,0,0,0,0,"}));
 }
 
-TEST_F(Over16Print, AcupunctureCodesOfOlderDatabases)
+TEST_F(Over16Print, AcupunctureCodesOfOlderDatabasesAndEraCodesOfTheDates)
 {
     createDatabase(SchemaVariant::Old);
-    addStaff(5, QStringLiteral("佐藤　一郎"));
-    struct Case {
-        long id;
-        int code;
-        const char* flags; // 01..07, then the text
-    };
-    const Case cases[] = {{40101, 1, "0,0,0,0,0,0,1,その他名"},
-                          {40201, 4, "0,0,1,0,0,0,0,"},
-                          {40301, 0, "0,0,0,0,0,0,0,"},
-                          {40401, 8, "0,0,0,0,0,0,0,"}};
-    for (const Case& c : cases) {
-        sql({QStringLiteral(
-                 "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tSyoryoDay, iSejutsuKubun, cByoumei, "
-                 "nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', '2019-01-10 00:00:00', 1, '神経痛', %2, "
-                 "'その他名')")
-                 .arg(c.id)
-                 .arg(c.code)});
-        addMonth(c.id, 2024, 5, 16);
-        addOver16(c.id, 2024, 5);
+    addStaff(5, "佐藤　一郎");
+    // Users 40101, 40201, …: their acupuncture code, the flags 01..07 and text it gives; their birth
+    // date (NULL: none) and that date and era as printed.
+    const std::tuple<int, const char*, const char*, const char*> cases[] = {
+        {1, "0,0,0,0,0,0,1,その他名", "1989-01-07", "1989/01/07,3"},
+        {4, "0,0,1,0,0,0,0,", "1989-01-08", "1989/01/08,4"},
+        {0, "0,0,0,0,0,0,0,", "2019-04-30", "2019/04/30,4"},
+        {8, "0,0,0,0,0,0,0,", "2019-05-01", "2019/05/01,5"},
+        {0, "0,0,0,0,0,0,0,", "1912-07-29", "1912/07/29,1"},
+        {0, "0,0,0,0,0,0,0,", "1867-12-31", "1867/12/31,0"},
+        {0, "0,0,0,0,0,0,0,", "NULL", ",0"}};
+    QStringList injuries, dates;
+    long id = 40101;
+    for (const auto& [code, flags, birth, date] : cases) {
+        const QString b = QString::fromLatin1(birth);
+        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay, tSyoryoDay, "
+                            "iSejutsuKubun, cByoumei, nHKSyobyouCd, cHKSyobyouName) VALUES (1, 3, %1, '鍼灸の人', %2, "
+                            "NULL, 1, '神経痛', %3, 'その他名')")
+                 .arg(id)
+                 .arg(b == u"NULL" ? b : QStringLiteral("'%1 00:00:00'").arg(b))
+                 .arg(code)});
+        addMonth(id, 2024, 5, 16);
+        addOver16(id, 2024, 5);
+        window.rows.append({1, QVariant(static_cast<qlonglong>(id))});
+        id += 100;
+        injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(flags);
+        dates << QString::fromLatin1(date) + QStringLiteral(",,0"); // no first treatment: empty, era 0
     }
-    sql({QStringLiteral(
-        "UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'")});
-    window.tick({40101, 40201, 40301, 40401});
+    sql({"UPDATE OVER16COUNT SET iMahi = 1, iKoushuku = 0, iSyoujouSonota = 1, cSyoujouSonota = '月ごとの症状'"});
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     expectSaid(rec, {});
     // The massage injury, areas and kinds, the acupuncture flags; the symptoms of the month's entry.
-    QStringList injuries;
-    for (const Case& c : cases)
-        injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(c.flags);
     EXPECT_EQ(columns(32, 48), injuries);
-    EXPECT_EQ(columns(15, 18), QStringList(4, "1,0,1,月ごとの症状"));
+    EXPECT_EQ(columns(15, 18), QStringList(7, "1,0,1,月ごとの症状"));
+    EXPECT_EQ(columns(11, 14), dates);
     // The plan runs on such a database too, with the month's symptoms as the form has them.
     form::vPrintKeikakusyo(0, window, 0);
     expectSaid(rec, {});
-    EXPECT_EQ(columns(15, 19, kPlanCsv), QStringList(4, "1,0,1,月ごとの症状,神経痛"));
-}
-
-TEST_F(Over16Print, EraCodesOfTheDates)
-{
-    struct Case {
-        const char* birth;
-        const char* text;
-        const char* era;
-    };
-    const Case cases[] = {{"'1989-01-07 00:00:00'", "1989/01/07", "3"},
-                          {"'1989-01-08 00:00:00'", "1989/01/08", "4"},
-                          {"'2019-04-30 00:00:00'", "2019/04/30", "4"},
-                          {"'2019-05-01 00:00:00'", "2019/05/01", "5"},
-                          {"'1912-07-29 00:00:00'", "1912/07/29", "1"},
-                          {"'1867-12-31 00:00:00'", "1867/12/31", "0"},
-                          {"NULL", "", "0"}};
-    long id = 50101;
-    for (const Case& c : cases) {
-        sql({QStringLiteral("INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, tBirthDay, tSyoryoDay) VALUES "
-                            "(1, 3, %1, '人', %2, NULL)")
-                 .arg(id)
-                 .arg(QString::fromLatin1(c.birth))});
-        addMonth(id, 2024, 5, 16);
-        addOver16(id, 2024, 5);
-        id += 100;
-    }
-    window.tick({50101, 50201, 50301, 50401, 50501, 50601, 50701});
-    form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
-    expectSaid(rec, {});
-    // Birth date and era; no first treatment: empty, era 0.
-    QStringList dates;
-    for (const Case& c : cases)
-        dates << QString::fromUtf8(c.text) + u',' + QString::fromUtf8(c.era) + QStringLiteral(",,0");
-    EXPECT_EQ(columns(11, 14), dates);
+    EXPECT_EQ(columns(15, 19, kPlanCsv), QStringList(7, "1,0,1,月ごとの症状,神経痛"));
 }
 
 TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 {
     seedDocuments();
     window.tick({10101});
-    gHinkaiList = {HinkaiRecord{},
-                   hinkai(10101,
-                          {{"202405", 16},
-                           {"202403", 30},
-                           {"202401", 16},
-                           {"202310", 17},
-                           {"202305", 16},
-                           {"202304", 15},
-                           {"202212", 20},
-                           {"202206", 19}}),
-                   hinkai(10101, {{"202405", 99}})};
-    gHinkaiList[0].userNo = 99999;
+    gHinkaiList = {hinkai(99999, ""),
+                   hinkai(10101, "202405=16 202403=30 202401=16 202310=17 202305=16 202304=15 202212=20 202206=19"),
+                   hinkai(10101, "202405=99")};
     gHinkaiCount = 3;
     const QStringList newest{"2024/05,2024/03,2024/01,2023/10,2023/05"}, none{",,,,"};
     // Seven months of 16 or more: the five newest, newest first; 15 does not count; the first
@@ -420,7 +369,7 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
     form::vPrintKeikakusyo(0, window, 0);
     EXPECT_EQ(columns(37, 41, kPlanCsv), newest);
     // A table built for another month (a failed extraction since) gives no past months.
-    gHinkaiList = {hinkai(10101, {{"202404", 20}}, 2024, 4)};
+    gHinkaiList = {hinkai(10101, "202404=20", QDate(2024, 4, 1))};
     gHinkaiCount = 1;
     form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
     EXPECT_EQ(columns(50, 54), none);
@@ -430,10 +379,9 @@ TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 TEST_F(Over16Print, EveryFailureHasItsMessage)
 {
     seedDocuments();
-    const Said nothing{kNothing, MsgIcon::Information, kTitle},
-        enterReasons{kEnterReasons, MsgIcon::Information, kTitle},
-        outputFailed{kOutputFailed, MsgIcon::Information, kTitle},
-        printFailed{kPrintFailed, MsgIcon::Information, kTitle};
+    const auto titled = [](const QString& text) { return Said{text, MsgIcon::Information, kTitle}; };
+    const Said nothing = titled(kNothing), enterReasons = titled(kEnterReasons), outputFailed = titled(kOutputFailed),
+               printFailed = titled(kPrintFailed);
     auto run = [&](auto&& prepare, const QList<Said>& want, const char* what) {
         SCOPED_TRACE(what);
         rec.clear();
@@ -445,36 +393,34 @@ TEST_F(Over16Print, EveryFailureHasItsMessage)
     };
 
     run([&] { window.month = QDate(); },
-        {{"(13)型が一致しません。", MsgIcon::None, ""},
-         {"印刷条件の取得に失敗しました。", MsgIcon::Information, kTitle}},
-        "no month");
+        {{"(13)型が一致しません。", MsgIcon::None, ""}, titled("印刷条件の取得に失敗しました。")}, "no month");
     window.month = QDate(2024, 5, 1);
     run([&] { window.rows = {{0, 10101}}; }, {nothing}, "nobody ticked");
     run([&] { window.tick({10201}); }, {enterReasons}, "no entry");
-    run([&] { inst.writeAdodbIni(QStringLiteral("Provider=SQLite;Data Source=nosuch.db")); },
+    run([&] { inst.writeAdodbIni("Provider=SQLite;Data Source=nosuch.db"); },
         {{"iGetJissekiData() でエラー\r\n…", MsgIcon::Critical, ""}, enterReasons}, "no connection");
     inst.useSqliteDatabase();
     rec.startSucceeds = false;
     run([] {}, {{kPrintFailed + QStringLiteral("\r[(53)ファイルが見つかりません。]"), MsgIcon::Critical, ""}},
         "no viewer");
     rec.startSucceeds = true;
-    QDir(inst.file(QStringLiteral("TMP"))).removeRecursively();
+    QDir(inst.file("TMP")).removeRecursively();
     run([] {}, {{"(76)パスが見つかりません。", MsgIcon::None, ""}, outputFailed, printFailed}, "no TMP folder");
-    QDir().mkpath(inst.file(QStringLiteral("TMP")));
+    QDir().mkpath(inst.file("TMP"));
     // A first-treatment date that is no date stops the load.
-    sql({QStringLiteral("UPDATE RIYOUSHA SET tSyoryoDay = 'いつか' WHERE nIDNo = 10101")});
+    sql({"UPDATE RIYOUSHA SET tSyoryoDay = 'いつか' WHERE nIDNo = 10101"});
     run([] {}, {{"Error : 型が一致しません。", MsgIcon::Critical, ""}, outputFailed, printFailed}, "bad date");
-    sql({QStringLiteral("UPDATE RIYOUSHA SET tSyoryoDay = '2020-01-10 00:00:00' WHERE nIDNo = 10101")});
+    sql({"UPDATE RIYOUSHA SET tSyoryoDay = '2020-01-10 00:00:00' WHERE nIDNo = 10101"});
     // The consent records cannot be read: the master's injury name, and the form still prints.
-    sql({QStringLiteral("DROP TABLE RIYOUSHA_DOUI_REC")});
+    sql({"DROP TABLE RIYOUSHA_DOUI_REC"});
     run([] {}, {{"getDouiRecord() でエラー\r\n…", MsgIcon::Critical, ""}}, "consent records");
-    EXPECT_EQ(column(32), QStringList{QStringLiteral("腰痛症")});
+    EXPECT_EQ(column(32), QStringList{"腰痛症"});
     // The areas cannot be read: the form would print invented areas, so the run fails.
-    sql({QStringLiteral("DROP TABLE JISSEKI")});
+    sql({"DROP TABLE JISSEKI"});
     iHasDouiRec = 0;
     run([] {}, {{"csInpKey_Isi() でエラー\r\n…", MsgIcon::Critical, ""}, outputFailed, printFailed}, "areas");
     // The query itself fails.
-    sql({QStringLiteral("DROP TABLE RIYOUSHA_SUB")});
+    sql({"DROP TABLE RIYOUSHA_SUB"});
     run([] {}, {{"iGetJissekiData() でエラー\r\n…", MsgIcon::Critical, ""}, nothing}, "query");
     // The plan's messages carry the form's title too.
     rec.clear();
@@ -487,16 +433,16 @@ TEST_F(Over16Print, LookupsKeepTheirOwnResults)
 {
     seedDocuments();
     form::Over16PrintRec rec16;
-    EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("2024/05/01"), rec16), 0);
-    EXPECT_EQ(rec16.massageInjury, QStringLiteral("変形性膝関節症"));
-    EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("2024/03/01"), rec16), -1); // period starts in April
-    EXPECT_EQ(form::iGetKaisuAfterDay(10101, QStringLiteral("2024/05/03")), 2);
-    EXPECT_EQ(form::iGetSejutuBui(10101, QStringLiteral("2024/05/01"), rec16), 0);
+    EXPECT_EQ(form::getDouiRecord(10101, "2024/05/01", rec16), 0);
+    EXPECT_EQ(rec16.massageInjury, "変形性膝関節症");
+    EXPECT_EQ(form::getDouiRecord(10101, "2024/03/01", rec16), -1); // period starts in April
+    EXPECT_EQ(form::iGetKaisuAfterDay(10101, "2024/05/03"), 2);
+    EXPECT_EQ(form::iGetSejutuBui(10101, "2024/05/01", rec16), 0);
     EXPECT_EQ(rec16.iSejutuBui, (std::array<short, 5>{1, 0, 2, 0, 0}));
-    sql({QStringLiteral("DROP TABLE JISSEKI")});
-    EXPECT_EQ(form::iGetKaisuAfterDay(10101, QStringLiteral("2024/05/03")), 1); // the designed result of a failure
-    EXPECT_EQ(form::iGetSejutuBui(10101, QStringLiteral("2024/05/01"), rec16), 1);
-    EXPECT_EQ(form::getDouiRecord(10101, QStringLiteral("いつか"), rec16), -1);
+    sql({"DROP TABLE JISSEKI"});
+    EXPECT_EQ(form::iGetKaisuAfterDay(10101, "2024/05/03"), 1); // the designed result of a failure
+    EXPECT_EQ(form::iGetSejutuBui(10101, "2024/05/01", rec16), 1);
+    EXPECT_EQ(form::getDouiRecord(10101, "いつか", rec16), -1);
     expectSaid(
         rec,
         {{"csInpKey_Isi() でエラー\r\n…"},
@@ -509,25 +455,14 @@ TEST_F(Over16Print, LookupsKeepTheirOwnResults)
 TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
 {
     QFile::remove(db);
-    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN),
-                                {QStringLiteral("--out"), db, QStringLiteral("--users"), QStringLiteral("40"),
-                                 QStringLiteral("--today"), QStringLiteral("2024-06-15")}),
+    ASSERT_EQ(QProcess::execute(QStringLiteral(DEMO_DATA_BIN), {"--out", db, "--users", "40", "--today", "2024-06-15"}),
               0);
     ASSERT_EQ(iChkOver16Count() + iChkDouiRec() + iChkHKSyobyou07Flg() + iChkSyoujouSonota() + iChkJissekiField(), 0);
     window.month = QDate(2024, 6, 1);
-    cT_ADODB c;
-    c.iInit(embeddedConnectionString(db));
-    ASSERT_EQ(c.iConnect(), 0);
-    AdoRecordset ids;
-    ASSERT_EQ(
-        c.iOpenRecSet(
-            ids,
-            QStringLiteral(
-                "SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND 実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3")),
-        0);
-    for (; !ids.EOF_(); ids.MoveNext())
-        window.rows.append({1, ids.field(0)});
-    c.iDisConnect();
+    for (const QString& id : queryFile(db,
+                                       "SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND "
+                                       "実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3"))
+        window.rows.append({1, id.toLongLong()});
     ASSERT_GT(window.rows.size(), 20);
 
     form::vPrintKeikakusyo(0, window, 0);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <numeric>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,11 +25,11 @@ namespace {
 // A message line of the scripted mode; {app} and {db} stand for the program folder and the database.
 QString msgbox(const QString& title, const char* icon, QString text)
 {
-    text.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+    text.replace(u'\r', "\\r").replace(u'\n', "\\n");
     return QStringLiteral("MSGBOX\t") + title + u'\t' + QString::fromLatin1(icon) + u'\t' + text;
 }
 
-QString warning(const QString& text) { return msgbox(QStringLiteral("警告！"), "critical", text); }
+QString warning(const QString& text) { return msgbox("警告！", "critical", text); }
 
 QString missingEntry(const char* key)
 {
@@ -50,7 +51,7 @@ QStringList everyCheckFails(const QString& detail)
         lines
             << msgbox(QString(), "critical", QStringLiteral("csInpKey_Isi() でエラー\r\n") + detail)
             << msgbox(
-                   QStringLiteral("確認"), "none",
+                   "確認", "none",
                    QStringLiteral(
                        "バージョンチェックに失敗しました。(%1)\nKovaniのバージョンと更新プログラムのバージョンを確認してください。")
                        .arg(n));
@@ -59,20 +60,23 @@ QStringList everyCheckFails(const QString& detail)
 }
 
 const QStringList unreadableMassage{missingEntry("SYSTEM_ICON"), missingEntry("WALLPAPER"), badBaseId(QString())};
-const QString noAdodb = QStringLiteral("指定されたIni（{app}/adodb.ini）ファイルが見つかりません。");
-const QString noConnection = QStringLiteral("接続文字列取得できません。");
+const QStringList noMassage{warning("システム設定ファイルが見つかりません。")};
+const QString noAdodb = "指定されたIni（{app}/adodb.ini）ファイルが見つかりません。";
+const QString noConnection = "接続文字列取得できません。";
 
 // Every file of the installation but the program itself.
 QMap<QString, QByteArray> userFiles(const TestInstall& inst)
 {
     QMap<QString, QByteArray> files = folderSnapshot(inst.path());
-    files.remove(QStringLiteral("monthly-records"));
+    files.remove("monthly-records");
     return files;
 }
 
-QByteArray massageWith(const char* separator, const QStringList& lines = TestInstall::defaultMassageLines())
+// The usual Massage.ini with other line ends.
+QByteArray massageWith(const char* separator)
 {
-    return encodeCp932(lines.join(QString::fromLatin1(separator)) + QString::fromLatin1(separator));
+    const QString end = QString::fromLatin1(separator);
+    return encodeCp932(TestInstall::defaultMassageLines().join(end) + end);
 }
 
 using Change = std::function<void(TestInstall&, const QString& db)>;
@@ -98,7 +102,7 @@ struct Row {
     Change damage;
     QStringList messages;
     bool mainWindowOpens = true;
-    QStringList args = {QStringLiteral("1")};
+    QStringList args = {"1"};
     Change undo = nullptr;
     // Taken after the files are read for the comparison: reading a file releases every
     // POSIX lock this process holds on it.
@@ -108,44 +112,33 @@ struct Row {
 TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
 {
     OtherConnection lock;
-    QByteArray binary;
-    for (int b = 0; b < 256; ++b)
-        if (b != '=')
-            binary += char(b);
+    QByteArray binary(256, '\0'); // every byte but '='
+    std::iota(binary.begin(), binary.end(), char(0));
+    binary.replace("=", "");
     const Change nothing = [](TestInstall&, const QString&) {};
     const Row rows[] = {
         {"nothing damaged", nothing, {}},
         // The command line: any text is a processing mode, also one that looks like an option of the window system.
         {"no processing mode",
          nothing,
-         {msgbox(QStringLiteral("\u3000エラー！！"), "exclamation", QStringLiteral("処理モードが設定されていません。")),
-          msgbox(QStringLiteral("\u3000エラー！！"), "critical", QStringLiteral("起動できません！"))},
+         {msgbox("\u3000エラー！！", "exclamation", "処理モードが設定されていません。"),
+          msgbox("\u3000エラー！！", "critical", "起動できません！")},
          false,
          {}},
-        {"mode -reverse", nothing, {}, true, {QStringLiteral("-reverse")}},
-        {"mode -title x", nothing, {}, true, {QStringLiteral("-title"), QStringLiteral("x")}},
-        {"mode -style fusion", nothing, {}, true, {QStringLiteral("-style"), QStringLiteral("fusion")}},
+        {"mode -reverse", nothing, {}, true, {"-reverse"}},
+        {"mode -title x", nothing, {}, true, {"-title", "x"}},
+        {"mode -style fusion", nothing, {}, true, {"-style", "fusion"}},
         // Massage.ini
-        {"Massage.ini missing, before the mode is looked at",
-         removes("Massage.ini"),
-         {warning(QStringLiteral("システム設定ファイルが見つかりません。"))},
-         false,
-         {}},
+        {"Massage.ini missing, before the mode is looked at", removes("Massage.ini"), noMassage, false, {}},
         {"Massage.ini empty", writes("Massage.ini", {}), unreadableMassage, false},
         {"Massage.ini binary", writes("Massage.ini", binary.repeated(40)), unreadableMassage, false},
-        {"Massage.ini a folder",
-         folderAt("Massage.ini"),
-         {warning(QStringLiteral("システム設定ファイルが見つかりません。"))},
-         false},
+        {"Massage.ini a folder", folderAt("Massage.ini"), noMassage, false},
         {"Massage.ini without SYSTEM_ICON and WALLPAPER: said, and start-up goes on",
-         writes("Massage.ini",
-                massageWith("\r\n",
-                            {QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_DATA=\\DATA"),
-                             QStringLiteral("SYSTEM_TMP=\\TMP"), QStringLiteral("BASEID=0103")})),
+         writes("Massage.ini", "[SYSTEM]\r\nSYSTEM_DATA=\\DATA\r\nSYSTEM_TMP=\\TMP\r\nBASEID=0103\r\n"),
          {missingEntry("SYSTEM_ICON"), missingEntry("WALLPAPER")}},
         {"Massage.ini with a BASEID of one digit",
          writes("Massage.ini", "SYSTEM_ICON=\\ICON\r\nWALLPAPER=w.png\r\nBASEID=1\r\n"),
-         {badBaseId(QStringLiteral("1"))},
+         {badBaseId("1")},
          false},
         {"Massage.ini of 10 MB, the keys at its end",
          writes("Massage.ini",
@@ -164,9 +157,8 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
          {}},
         {"Massage.ini in UTF-16 with its byte-order mark",
          writes("Massage.ini",
-                encodeText(
-                    QStringLiteral("SYSTEM_ICON=\\ICON\r\nWALLPAPER=壁紙.png\r\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\r\n"),
-                    TextEncoding::Utf16LeBom)),
+                encodeText("SYSTEM_ICON=\\ICON\r\nWALLPAPER=壁紙.png\r\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\r\n",
+                           TextEncoding::Utf16LeBom)),
          {}},
         {"Massage.ini with invalid CP932 right before a key",
          writes(
@@ -174,11 +166,7 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
              "SYSTEM_ICON=\\ICON\r\nNOTE=\x81\r\nWALLPAPER=wall.png\r\nX=\x82\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\xFF\xFD\r\n"),
          {}},
         {"Massage.ini with keys and sections repeated",
-         writes(
-             "Massage.ini",
-             massageWith("\r\n")
-                 + massageWith("\r\n",
-                               {QStringLiteral("[SYSTEM]"), QStringLiteral("BASEID=x"), QStringLiteral("WALLPAPER=")})),
+         writes("Massage.ini", massageWith("\r\n") + "[SYSTEM]\r\nBASEID=x\r\nWALLPAPER=\r\n"),
          {}},
         // adodb.ini
         {"adodb.ini missing", removes("adodb.ini"), everyCheckFails(noAdodb)},
@@ -187,35 +175,31 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
         {"adodb.ini binary", writes("adodb.ini", QByteArray("\x00\x01[\x8F\xFE\xFF]\x00=\x1A\x81", 12).repeated(100)),
          everyCheckFails(noConnection)},
         {"adodb.ini in UTF-16 with its byte-order mark",
-         writes("adodb.ini",
-                encodeText(QStringLiteral("[接続情報]\r\n接続情報=Provider=SQLite;Data Source=suite.db\r\n"),
-                           TextEncoding::Utf16BeBom)),
+         writes(
+             "adodb.ini",
+             encodeText("[接続情報]\r\n接続情報=Provider=SQLite;Data Source=suite.db\r\n", TextEncoding::Utf16BeBom)),
          {}},
         {"adodb.ini of 10 MB with lone CRs",
          writes("adodb.ini",
                 QByteArray("[other]\r").repeated(10 * 1024 * 1024 / 8)
-                    + encodeCp932(QStringLiteral("[接続情報]\r接続情報=Provider=SQLite;Data Source=suite.db\r"))),
+                    + encodeCp932("[接続情報]\r接続情報=Provider=SQLite;Data Source=suite.db\r")),
          {}},
         // the database
         {"database missing", removes("suite.db"),
-         everyCheckFails(QStringLiteral("(-2147467259)データベースファイルが見つかりません。({db})"))},
+         everyCheckFails("(-2147467259)データベースファイルが見つかりません。({db})")},
         {"database a folder", folderAt("suite.db"),
-         everyCheckFails(QStringLiteral("(-2147467259)データベースファイルではありません。({db})"))},
+         everyCheckFails("(-2147467259)データベースファイルではありません。({db})")},
         {"database not a database", writes("suite.db", QByteArray("SQLite? no.\r\n").repeated(500)),
-         everyCheckFails(QStringLiteral("(-2147467259)file is not a database ({db})"))},
-        {"database locked by a writer",
-         nothing,
-         everyCheckFails(QStringLiteral("(-2147467259)database is locked ({db})")),
-         true,
-         {QStringLiteral("1")},
-         [&](TestInstall&, const QString&) { lock.close(); },
-         [&](const QString& db) { ASSERT_TRUE(lock.open(db, "BEGIN EXCLUSIVE")); }},
-        {"database read-only with a current schema",
-         [](TestInstall&, const QString& db) { makeReadOnly(db); },
-         {},
-         true,
-         {QStringLiteral("1")},
-         [](TestInstall&, const QString& db) { undoReadOnly(db); }},
+         everyCheckFails("(-2147467259)file is not a database ({db})")},
+        {.name = "database locked by a writer",
+         .damage = nothing,
+         .messages = everyCheckFails("(-2147467259)database is locked ({db})"),
+         .undo = [&](TestInstall&, const QString&) { lock.close(); },
+         .hold = [&](const QString& db) { ASSERT_TRUE(lock.open(db, "BEGIN EXCLUSIVE")); }},
+        {.name = "database read-only with a current schema",
+         .damage = [](TestInstall&, const QString& db) { makeReadOnly(db); },
+         .messages = {},
+         .undo = [](TestInstall&, const QString& db) { undoReadOnly(db); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -229,29 +213,24 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
             ScopedRecordingPlatform quiet; // the table as the first start leaves it
             ASSERT_EQ(iChkOver16Count(), 0);
         }
-        inst.writeBytes(QStringLiteral("DATA/印刷設定.ini"),
-                        encodeCp932(QStringLiteral("[他のプログラム]\r\nx=1\r\n[利用者別月間実績表]\r\n並び順=1\r\n")));
+        inst.writeBytes("DATA/印刷設定.ini",
+                        encodeCp932("[他のプログラム]\r\nx=1\r\n[利用者別月間実績表]\r\n並び順=1\r\n"));
         row.damage(inst, db);
         const QMap<QString, QByteArray> before = userFiles(inst);
         if (row.hold)
             row.hold(db);
-        const ProgramRun r = runInstalledProgram(
-            inst, QStringLiteral(MONTHLY_RECORDS_BINARY), row.args,
-            {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1"), QStringLiteral("MONTHLY_RECORDS_DB_TIMEOUT_MS=300")});
+        const ProgramRun r =
+            runInstalledProgram(inst, QStringLiteral(MONTHLY_RECORDS_BINARY), row.args,
+                                {"MONTHLY_RECORDS_QUIT_AFTER_LOAD=1", "MONTHLY_RECORDS_DB_TIMEOUT_MS=300"});
         if (row.undo)
             row.undo(inst, db);
-        EXPECT_TRUE(r.finished);
-        EXPECT_EQ(r.exitCode, 0);
-        const QString want =
-            row.messages.join(u'\n').replace(QStringLiteral("{app}"), app).replace(QStringLiteral("{db}"), db);
-        EXPECT_EQ(r.lines(QStringLiteral("MSGBOX")).join(u'\n').toStdString(), want.toStdString());
-        EXPECT_EQ(r.lines(QStringLiteral("START")),
+        EXPECT_TRUE(r.finished && r.exitCode == 0) << r.exitCode;
+        const QString want = row.messages.join(u'\n').replace("{app}", app).replace("{db}", db);
+        EXPECT_EQ(r.lines("MSGBOX").join(u'\n').toStdString(), want.toStdString());
+        EXPECT_EQ(r.lines("START"),
                   row.mainWindowOpens ? QStringList{QStringLiteral("START\t") + app + QStringLiteral("/Main.exe 2")}
                                       : QStringList{});
-        const QMap<QString, QByteArray> after = userFiles(inst);
-        EXPECT_EQ(after.keys(), before.keys());
-        for (auto it = before.begin(); it != before.end(); ++it)
-            EXPECT_TRUE(after.value(it.key()) == it.value()) << it.key().toStdString() << " changed";
+        EXPECT_TRUE(userFiles(inst) == before) << "the user's files changed";
     }
 }
 
@@ -266,17 +245,15 @@ TEST(BadInput, AServerThatNeverAnswersIsWaitedForOnce)
     ASSERT_EQ(listen(fd, 16), 0);
     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
     TestInstall inst;
-    inst.writeBytes(QStringLiteral("adodb.ini"),
+    inst.writeBytes("adodb.ini",
                     encodeCp932(QStringLiteral("[接続情報]\r\n接続情報=Provider=SQLOLEDB.1;User ID=sa;Password=x;"
                                                "Initial Catalog=SUITE;Connect Timeout=2;Data Source=127.0.0.1,%1\r\n")
                                     .arg(ntohs(a.sin_port))));
-    const ProgramRun r = runInstalledProgram(inst, QStringLiteral(MONTHLY_RECORDS_BINARY), {QStringLiteral("1")},
-                                             {QStringLiteral("MONTHLY_RECORDS_QUIT_AFTER_LOAD=1")});
+    const ProgramRun r =
+        runInstalledProgram(inst, QStringLiteral(MONTHLY_RECORDS_BINARY), {"1"}, {"MONTHLY_RECORDS_QUIT_AFTER_LOAD=1"});
     EXPECT_TRUE(r.finished);
-    EXPECT_EQ(r.lines(QStringLiteral("MSGBOX")).join(u'\n').toStdString(),
-              everyCheckFails(QStringLiteral("(-2147467259)[FreeTDS][SQL Server]Timeout expired"))
-                  .join(u'\n')
-                  .toStdString());
+    EXPECT_EQ(r.lines("MSGBOX").join(u'\n').toStdString(),
+              everyCheckFails("(-2147467259)[FreeTDS][SQL Server]Timeout expired").join(u'\n').toStdString());
     fcntl(fd, F_SETFL, O_NONBLOCK);
     int connections = 0;
     for (int c; (c = accept(fd, nullptr, nullptr)) >= 0; ++connections)

@@ -4,6 +4,7 @@
 #include "base/text_file.h"
 #include "startup/back_window.h"
 #include "startup/start_values.h"
+#include "support/recorded_messages.h"
 #include "support/test_install.h"
 
 #include <QCoreApplication>
@@ -15,9 +16,8 @@ namespace {
 
 TEST(StartValues, BaseIdNeedsFourDigits)
 {
-    EXPECT_EQ(parseBaseId(QStringLiteral("0203")), (std::pair<short, short>(2, 3)));
-    EXPECT_EQ(parseBaseId(QStringLiteral("0103 ")), (std::pair<short, short>(1, 3)));
-    EXPECT_EQ(parseBaseId(QStringLiteral("1299")), (std::pair<short, short>(12, 99)));
+    for (const auto& [text, cd, eb] : {std::tuple{"0203", 2, 3}, std::tuple{"0103 ", 1, 3}, std::tuple{"1299", 12, 99}})
+        EXPECT_EQ(parseBaseId(QString::fromLatin1(text)), (std::pair<short, short>(cd, eb))) << text;
     for (const char* bad : {"", "010", " 0103", "01a3", "abcd", "０１０３"})
         EXPECT_FALSE(parseBaseId(QString::fromUtf8(bad)).has_value()) << bad;
 }
@@ -38,27 +38,19 @@ struct BackWindowFixture : ::testing::Test {
         setEndProgramHandler(nullptr);
         QDir::setCurrent(cwd);
     }
-    void massage(const QStringList& lines) { inst.writeBytes(QStringLiteral("Massage.ini"), cp932Lines(lines)); }
-    QStringList said() const
-    {
-        QStringList t;
-        for (const auto& m : rec.messages)
-            t << m.text;
-        return t;
-    }
+    void massage(const QStringList& lines) { inst.writeBytes("Massage.ini", cp932Lines(lines)); }
 };
 
 TEST_F(BackWindowFixture, WallpaperStretchedOverTheWindowAndTheBranchKey)
 {
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(QColor(0x20, 0x60, 0xa0));
-    ASSERT_TRUE(picture.save(inst.file(QStringLiteral("ICON/wall.png"))));
-    massage({QStringLiteral("[SYSTEM]"), QStringLiteral("SYSTEM_ICON=\\ICON"), QStringLiteral("WALLPAPER=wall.png"),
-             QStringLiteral("BASEID=0203"), QStringLiteral("[OTHER]"), QStringLiteral("BASEID=0501")});
+    ASSERT_TRUE(picture.save(inst.file("ICON/wall.png")));
+    massage({"[SYSTEM]", "SYSTEM_ICON=\\ICON", "WALLPAPER=wall.png", "BASEID=0203", "[OTHER]", "BASEID=0501"});
     gKyotenCd = gKyotenEb = 0;
     frmBack back;
     back.load(inst.path());
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_EQ(gAppPath, QDir(inst.path()).canonicalPath());
     EXPECT_EQ(std::pair(gKyotenCd, gKyotenEb), (std::pair<short, short>(2, 3))); // the first BASEID in the file
     ASSERT_FALSE(back.ImgWall->pixmap().isNull());
@@ -76,7 +68,7 @@ TEST_F(BackWindowFixture, MissingWallpaperLeavesThePlainBackground)
     // A named file that is not there: plain and silent. (Neither entry: see the start-up rows.)
     frmBack back;
     back.load(inst.path()); // WALLPAPER=wall.png, no such file
-    EXPECT_TRUE(rec.messages.isEmpty()) << said().join(u'|').toStdString();
+    expectSaid(rec, {});
     EXPECT_TRUE(back.ImgWall->pixmap().isNull());
 }
 

@@ -37,34 +37,39 @@ Document loadDocument(const QTemporaryDir& dir, const QString& layout, const QSt
     return job.document;
 }
 
-QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-
 } // namespace
 
-TEST(PrintArchive, PrintedPagesAreFiledUnderTheDocumentsMonthAndLayout)
+TEST(PrintArchive, PrintedPagesAreFiledUnderTheDocumentsMonthAndLayoutAndASecondInTheSameSecondKeepsBoth)
 {
     QTemporaryDir dir;
     const Document doc = loadDocument(dir, kForm, kForm); // 施術年月日 2024/04/01, three pages
-    const QString archive = dir.filePath("控え");
+    const QString month = dir.filePath("控え/202404/");
     const QDateTime at(QDate(2024, 5, 2), QTime(9, 5, 7));
-    QString path, error;
+    QString first, second, error;
     const mode_t saved = umask(022);
-    ASSERT_TRUE(archivePrintedDocument(doc, archive, at, 0, 2, &path, &error)) << error.toStdString();
-    EXPECT_EQ(path, archive + "/202404/継続理由・状況記入書_20240502-090507.pdf");
-    EXPECT_EQ(pdfPageCount(path), 3);
-    EXPECT_TRUE(squeezed(pdfText(path, 1)).contains("佐藤一郎"));
-    EXPECT_TRUE(squeezed(pdfText(path, 3)).contains("髙橋健太"));
+    ASSERT_TRUE(archivePrintedDocument(doc, dir.filePath("控え"), at, 0, 2, &first, &error)) << error.toStdString();
+    EXPECT_EQ(first, month + "継続理由・状況記入書_20240502-090507.pdf");
+    EXPECT_EQ(pdfPageCount(first), 3);
+    EXPECT_TRUE(squeezed(pdfText(first, 1)).contains("佐藤一郎"));
+    EXPECT_TRUE(squeezed(pdfText(first, 3)).contains("髙橋健太"));
     // Made as any file is, so that colleagues sharing the archive can open it.
-    EXPECT_EQ(QFileInfo(path).permissions() & 0x0777, QFile::Permissions(0x0644));
+    EXPECT_EQ(QFileInfo(first).permissions() & 0x0777, QFile::Permissions(0x0644));
+    const QByteArray firstBytes = fileBytes(first);
 
-    // Only the pages printed: page 2 alone.
+    // Only the pages printed, page 2 alone, in the same second: the first copy stays.
     umask(002);
-    ASSERT_TRUE(archivePrintedDocument(doc, archive, at, 1, 1, &path, &error)) << error.toStdString();
+    ASSERT_TRUE(archivePrintedDocument(doc, dir.filePath("控え"), at, 1, 1, &second, &error)) << error.toStdString();
     umask(saved);
-    EXPECT_EQ(pdfPageCount(path), 1);
-    EXPECT_TRUE(squeezed(pdfText(path)).contains("坐骨神経痛"));
-    EXPECT_EQ(QFileInfo(path).permissions() & 0x0777, QFile::Permissions(0x0664));
-    EXPECT_EQ(filesIn(archive + "/202404").size(), 2); // and no temporary file
+    EXPECT_EQ(second, month + "継続理由・状況記入書_20240502-090507_2.pdf");
+    EXPECT_EQ(fileBytes(first), firstBytes);
+    EXPECT_EQ(pdfPageCount(second), 1);
+    EXPECT_TRUE(squeezed(pdfText(second)).contains("坐骨神経痛"));
+    EXPECT_EQ(QFileInfo(second).permissions() & 0x0777, QFile::Permissions(0x0664));
+    // Nothing else: no temporary file stays behind.
+    EXPECT_EQ(QDir(month).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"継続理由・状況記入書_20240502-090507.pdf", "継続理由・状況記入書_20240502-090507_2.pdf"}));
+    // The monthly table's month is its 対象年月.
+    EXPECT_EQ(documentMonth(loadDocument(dir, kTable, "利用者別月間実績"), at.date()), "202404");
 }
 
 TEST(PrintArchive, APdfFileIsNoPrintAndIsNotFiled)
@@ -116,33 +121,9 @@ TEST(PrintArchive, TheSettingsFileIsReadInItsEncoding)
         {"[Archive]\nFolder=\n", ""},
         {"[Other]\nFolder=控え\n", ""}};
     for (const auto& [bytes, expected] : cases) {
-        QFile file(viewerSettingsPath(dir.path()));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
+        ASSERT_TRUE(writeFileReplacing(viewerSettingsPath(dir.path()), bytes));
         EXPECT_EQ(archiveFolderSetting(dir.path()), expected) << bytes.toStdString();
     }
-}
-
-TEST(PrintArchive, TwoPrintsInOneSecondKeepBoth)
-{
-    QTemporaryDir dir;
-    const Document doc = loadDocument(dir, kTable, "利用者別月間実績"); // 対象年月 2024/04
-    const QDateTime at(QDate(2024, 5, 2), QTime(9, 5, 7));
-    const QString month = dir.filePath("a/202404");
-    QString first, second, error;
-    ASSERT_TRUE(archivePrintedDocument(doc, dir.filePath("a"), at, 0, 1, &first, &error)) << error.toStdString();
-    EXPECT_EQ(first, month + "/利用者別月間実績チェック表_20240502-090507.pdf");
-    const QByteArray firstBytes = fileBytes(first);
-    ASSERT_TRUE(archivePrintedDocument(doc, dir.filePath("a"), at, 0, 0, &second, &error)) << error.toStdString();
-    EXPECT_EQ(second, month + "/利用者別月間実績チェック表_20240502-090507_2.pdf");
-    EXPECT_EQ(fileBytes(first), firstBytes);
-    EXPECT_EQ(pdfPageCount(first), 2);
-    EXPECT_EQ(pdfPageCount(second), 1);
-    // Nothing else: no temporary file stays behind.
-    EXPECT_EQ(filesIn(month),
-              (QStringList{"利用者別月間実績チェック表_20240502-090507.pdf",
-                           "利用者別月間実績チェック表_20240502-090507_2.pdf"}));
 }
 
 TEST(PrintArchive, TheMonthComesFromTheLayoutsMonthColumn)

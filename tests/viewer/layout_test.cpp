@@ -78,8 +78,6 @@ TEST(ViewerLayout, ValuesAndFormats)
     };
     for (const auto& [value, format, expected] : cases)
         EXPECT_EQ(formatValue(value, format), expected) << format.toStdString() << " " << value.toStdString();
-    EXPECT_TRUE(sameValue("03", "3"));
-    EXPECT_FALSE(sameValue("-1", "1"));
 
     Report r = reportOf(R"({"wfd":1,"items":[{"type":"text","x":0,"y":0,"w":9,"h":9,
                                               "text":"{名} {{名}} {@page}/{@pages} {@title}"}]})",
@@ -156,23 +154,16 @@ TEST(ViewerLayout, GridWrapsAt41CellsKeepingLineBreaks)
     }
     // The reason box (41 × 10 cells of 10.5 pt in 176 × 80 mm) fits a longer text: more lines
     // first, then smaller type down to 7 pt, then it cuts with a mark.
-    struct Fit {
-        QString text;
-        double size;
-        int cols, rows;
-        bool cut;
-    };
-    const Fit fits[] = {
-        {QString(410, u'あ'), 10.5, 41, 10, false},
-        {QString(500, u'あ'), 10.5, 41, 14, false},
-        {QString(1000, u'あ'), 7.5, 57, 20, false},
-        {QStringLiteral("痛み\n").repeated(250), 7, 61, 21, true},
-    };
-    for (const Fit& f : fits) {
-        const FittedGrid g = fitGrid(f.text, 41, 10, {176, 80}, 10.5);
-        EXPECT_EQ(std::tuple(g.sizePt, g.cols, g.rows, g.cut), std::tuple(f.size, f.cols, f.rows, f.cut));
-        EXPECT_EQ(g.lines.size(), qMin(g.rows, gridLineCount(f.text, g.cols))); // as the entry window counts
-        EXPECT_EQ(g.lines.last().endsWith(kCutMark), f.cut);
+    // The text; the size, columns, rows and whether it is cut.
+    using Fit = std::tuple<double, int, int, bool>;
+    for (const auto& [text, fit] : {std::pair{QString(410, u'あ'), Fit{10.5, 41, 10, false}},
+                                    std::pair{QString(500, u'あ'), Fit{10.5, 41, 14, false}},
+                                    std::pair{QString(1000, u'あ'), Fit{7.5, 57, 20, false}},
+                                    std::pair{QStringLiteral("痛み\n").repeated(250), Fit{7, 61, 21, true}}}) {
+        const FittedGrid g = fitGrid(text, 41, 10, {176, 80}, 10.5);
+        EXPECT_EQ(std::tuple(g.sizePt, g.cols, g.rows, g.cut), fit);
+        EXPECT_EQ(g.lines.size(), qMin(g.rows, gridLineCount(text, g.cols))); // as the entry window counts
+        EXPECT_EQ(g.lines.last().endsWith(kCutMark), g.cut);
     }
     // Text cut off by a grid is reported by page.
     Document d;
@@ -205,18 +196,14 @@ TEST(ViewerLayout, ContinuationFormMarksAndBlocks)
     EXPECT_EQ(circledTexts(massage),
               (QStringList{"自立", "一部介助", "全介助", "一部介助", "自立", "昭", "令", "有り", "改善小"}));
     EXPECT_EQ(countOps(massage, DrawOp::Kind::Tick), 5); // 麻痺, その他, 部位 1, 3, 5
-    for (const char* s : {"利用者の状態の評価（マッサージ）", "令和6年4月"})
-        EXPECT_TRUE(hasText(massage, s)) << s;
-    EXPECT_FALSE(hasText(massage, "痛みなし"));
     const auto count = [](const DrawOp& op) { return op.name == "施術回数"; };
     EXPECT_EQ(findOp(massage, count)->text, "18");
 
-    // Acupuncture user: NRS 7, 無し, no change; born 1989/01/07 (Shōwa 64).
+    // Acupuncture user: NRS 7, 無し, no change; born 1989/01/07 (Shōwa 64). (Which block each page
+    // shows: the PDF texts in render_test.)
     EXPECT_EQ(circledTexts(acu), (QStringList{"7", "昭", "平", "無し"}));
     EXPECT_EQ(countOps(acu, DrawOp::Kind::Tick), 4); // はり, きゅう, 腰痛症, その他
-    for (const char* s : {"痛みなし", "坐骨神経痛", "64"})
-        EXPECT_TRUE(hasText(acu, s)) << s;
-    EXPECT_FALSE(hasText(acu, "利用者の状態の評価（マッサージ）"));
+    EXPECT_TRUE(hasText(acu, "64"));
 
     // Blank form (フォーマット印刷 1): no evaluation marked, no count.
     EXPECT_EQ(circledTexts(blank), (QStringList{"昭", "令"}));
@@ -367,14 +354,8 @@ TEST(ViewerLayout, ShrinkToFitStopsAtALegibleSizeThenWrapsOrCuts)
     // Every character a full em wide; lines 1.45 em high (as the CJK fonts measure).
     const auto width = [](const QString& t, double pt) { return t.size() * pt * 25.4 / 72; };
     const auto line = [](double pt) { return 1.45 * pt * 25.4 / 72; };
-    struct Case {
-        QString text;
-        double pt;
-        QSizeF box;
-        double size;
-        QStringList lines;
-        bool cut;
-    };
+    // The text, its designed size and box; the size, lines and cut fitted.
+    using Case = std::tuple<QString, double, QSizeF, double, QStringList, bool>;
     const Case cases[] = {
         {"佐藤", 9, {20, 6}, 9, {"佐藤"}, false},                                           // fits as it is
         {"山田太郎", 9, {11, 6}, 9 * 11 / (4 * 9 * 25.4 / 72) * 0.98, {"山田太郎"}, false}, // shrinks, above 7 pt
@@ -383,14 +364,13 @@ TEST(ViewerLayout, ShrinkToFitStopsAtALegibleSizeThenWrapsOrCuts)
         {"長谷川", 7, {6.2, 3}, 7, {"長…"}, true},                                                   // one line only
         {"お客様の名前", 6, {30, 3}, 6, {"お客様の名前"}, false}, // designed below 7 pt: kept
     };
-    for (const Case& c : cases) {
-        const FittedText f = fitText(c.text, c.pt, c.box, width, line);
-        EXPECT_NEAR(f.sizePt, c.size, 1e-6) << c.text.toStdString();
-        EXPECT_EQ(f.lines, c.lines) << c.text.toStdString();
-        EXPECT_EQ(f.cut, c.cut) << c.text.toStdString();
-        EXPECT_GE(f.sizePt, qMin(7.0, c.pt));
+    for (const auto& [text, pt, box, size, lines, cut] : cases) {
+        const FittedText f = fitText(text, pt, box, width, line);
+        EXPECT_NEAR(f.sizePt, size, 1e-6) << text.toStdString();
+        EXPECT_EQ(std::pair(f.lines, f.cut), std::pair(lines, cut)) << text.toStdString();
+        EXPECT_GE(f.sizePt, qMin(7.0, pt));
         for (const QString& l : f.wrapped ? f.lines : QStringList()) {
-            EXPECT_LE(width(l, f.sizePt), c.box.width() + 1e-9) << l.toStdString();
+            EXPECT_LE(width(l, f.sizePt), box.width() + 1e-9) << l.toStdString();
         }
     }
 }

@@ -2,9 +2,6 @@
 #include "command_file.h"
 #include "csv_reader.h"
 
-#include "base/text_file.h"
-
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(ViewerCommandLine, SplitsAtCommasOutsideQuotes)
@@ -23,28 +20,6 @@ TEST(ViewerCommandLine, SplitsAtCommasOutsideQuotes)
     };
     for (const auto& [line, args] : cases)
         EXPECT_EQ(splitCommandLine(line), args) << line.toStdString();
-}
-
-TEST(ViewerCommandFile, PreviewOfTheMonthlyTableAsTheProgramWritesIt)
-{
-    // CP932, CRLF. 表 is 95 5C in CP932: its trail byte is a backslash, so the file is decoded before it is split.
-    QTemporaryDir dir;
-    const QString path = dir.filePath("WfdCom.dat");
-    ASSERT_TRUE(writeFileReplacing(
-        path,
-        cp932Lines({"FileName,\"C:\\Suite\\SYS\\利用者別月間実績チェック表.wfd\"", "Title,\"利用者別月間実績表印刷\"",
-                    "SetDataText,\"利用者別月間実績\",\"C:\\Suite\\TMP\\利用者別月間実績.csv\"", "PrintPaper, A4",
-                    "ShowWindow,2"})));
-    CommandFile c;
-    QString error;
-    ASSERT_TRUE(readCommandFile(path, &c, &error)) << error.toStdString();
-    EXPECT_TRUE(c.problems.isEmpty()) << c.problems.join(u'\n').toStdString();
-    EXPECT_EQ(std::tuple(c.layoutPath, c.title, c.paper, c.action, c.merge),
-              std::tuple("C:/Suite/SYS/利用者別月間実績チェック表.wfd", "利用者別月間実績表印刷", "A4",
-                         ViewerAction::Preview, false));
-    ASSERT_EQ(c.data.size(), 1);
-    EXPECT_EQ(std::tuple(c.data[0].name, c.data[0].path, c.data[0].hasHeader),
-              std::tuple("利用者別月間実績", "C:/Suite/TMP/利用者別月間実績.csv", true));
 }
 
 TEST(ViewerCommandFile, EveryCommandTakesEffect)
