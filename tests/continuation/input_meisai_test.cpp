@@ -1,6 +1,6 @@
-// The detail entry window offscreen on fixture databases: names for assistive technology,
-// the load (defaults, counts, symptom and diagnosis rules, bad stored values), validation,
-// the previous-entry copy, saving and its failures, typed texts and keyboard-only use.
+// The detail entry window offscreen on fixture databases: the load (defaults, counts, symptom
+// and diagnosis rules, bad stored values), validation, the previous-entry copy, saving and its
+// failures, typed texts and keyboard-only use.
 #include "windows/input_meisai.h"
 
 #include "base/globals.h"
@@ -27,7 +27,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
@@ -121,26 +120,9 @@ protected:
     std::unique_ptr<frmInputMeisai> w;
 };
 
-TEST_F(EntryWindow, OpensWithLabelledControlsTheDefaultsAndTheUsersFacts)
+TEST_F(EntryWindow, OpensWithTheDefaultsAndTheUsersFacts)
 {
     ASSERT_EQ(open(), 0);
-    static const QRegularExpression design(
-        QStringLiteral(R"(^(txt|num|chk|opt|Opt|cmb|im|pic|btn|fra)\w+(\(\d+\))?$)"));
-    int controls = 0;
-    for (QWidget* c : w->findChildren<QWidget*>()) {
-        if (!design.match(c->objectName()).hasMatch())
-            continue;
-        ++controls;
-        EXPECT_EQ(c->accessibleDescription(), c->objectName());
-        EXPECT_FALSE(c->accessibleName().isEmpty()) << c->objectName().toStdString();
-    }
-    // 10 in the header, 4 frames, 38 on the massage screen, 28 on the acupuncture screen,
-    // the reason, 4 for the certifier, 3 buttons.
-    EXPECT_EQ(controls, 88);
-    EXPECT_EQ(w->optNegaeri[1]->accessibleName(), QStringLiteral("寝返り 一部介助"));
-    EXPECT_EQ(w->optNegaeri[1]->accessibleDescription(), QStringLiteral("optNegaeri(1)"));
-    EXPECT_EQ(w->picDamage[7]->accessibleName(), QStringLiteral("痛みの強さ 7"));
-    EXPECT_EQ(w->picDamage[7]->objectName(), QStringLiteral("picDamage(7)"));
     EXPECT_EQ(w->btnRegist->toolTip(), QStringLiteral("データを登録します。（Ctrl+S）"));
     EXPECT_EQ(w->btnCancel->toolTip(), QStringLiteral("前の処理に戻ります。"));
     EXPECT_FALSE(w->btnRegist->autoDefault());
