@@ -4,7 +4,6 @@
 #include "windows/input_meisai.h"
 
 #include "base/globals.h"
-#include "base/grid_wrap.h"
 #include "continuation/over16_record.h"
 #include "db/table_checks.h"
 #include "support/list_fixture.h"
@@ -21,16 +20,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
-#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <sqlite3.h>
@@ -115,13 +111,6 @@ protected:
         e.imHyoukaDay[0]->setDate(QDate(2024, 5, 20));
         e.txtRiyuu->setStoredText(reason);
     }
-    static QStringList texts(std::initializer_list<QLineEdit*> fields)
-    {
-        QStringList t;
-        for (const QLineEdit* f : fields)
-            t << f->text();
-        return t;
-    }
 
     std::unique_ptr<frmInputMeisai> w;
 };
@@ -135,20 +124,19 @@ TEST_F(EntryWindow, OpensWithTheDefaultsAndTheUsersFacts)
         (std::tuple{w->btnRegist->toolTip(), w->btnCancel->toolTip(), w->btnRegist->autoDefault()}),
         (std::tuple{QStringLiteral("データを登録します。（Ctrl+S）"), QStringLiteral("前の処理に戻ります。"), false}));
     // Displays and what stores nothing take no input.
-    EXPECT_TRUE(w->txtName->isReadOnly());
-    EXPECT_TRUE(w->imLastJissekiDay[0]->isReadOnly());
+    EXPECT_TRUE(w->txtName->isReadOnly() && w->imLastJissekiDay[0]->isReadOnly());
     EXPECT_EQ(digits(std::array{w->chkKoushukuMahi[2], w->chkBui1[5], w->chkBui1[0], w->chkBui2[3], w->chkHarikyu2[0],
                                 w->chkSyouByo[4]},
                      &QWidget::isEnabled),
               QStringLiteral("000000"));
 
     // A month without a row: the defaults and the user's facts.
-    EXPECT_EQ(
-        texts({w->txtSejutsuMonth, w->txtSejutsuKbn, w->numKaisu, w->numIDNo, w->txtName, w->txtKana, w->txtBirthday,
-               w->txtSyoryoDay[0], w->txtSyoryoDay[1], w->txtSyobyo[0], w->txtStaffName[0], w->txtStaffName[1]}),
-        (QStringList{"令和06年5月", "マッサージ", "18", "10101", "山田　太郎", "ヤマダ　タロウ", "昭和15年4月1日",
-                     "令和02年1月10日", "令和02年1月10日", "腰痛症", "高橋　二郎", "高橋　二郎"}));
-    EXPECT_EQ(w->screens->currentWidget(), static_cast<QWidget*>(w->fraMeisai[0]));
+    EXPECT_EQ((QStringList{w->txtSejutsuMonth->text(), w->txtSejutsuKbn->text(), w->numKaisu->text(),
+                           w->numIDNo->text(), w->txtName->text(), w->txtKana->text(), w->txtBirthday->text(),
+                           w->txtSyoryoDay[0]->text(), w->txtSyoryoDay[1]->text(), w->txtSyobyo[0]->text(),
+                           w->txtStaffName[0]->text(), w->txtStaffName[1]->text()}),
+              (QStringList{"令和06年5月", "マッサージ", "18", "10101", "山田　太郎", "ヤマダ　タロウ", "昭和15年4月1日",
+                           "令和02年1月10日", "令和02年1月10日", "腰痛症", "高橋　二郎", "高橋　二郎"}));
     EXPECT_EQ(
         digits(std::array{w->optNegaeri[0], w->optOkiagari[0], w->optZai[0], w->optTachiagari[0], w->OptRitsui[0]},
                &QRadioButton::isChecked),
@@ -166,10 +154,9 @@ TEST_F(EntryWindow, OpensWithTheDefaultsAndTheUsersFacts)
     EXPECT_EQ(w->picDamage[1]->icon().pixmap(30, 30).toImage(), w->picDefault(0).toImage());
     EXPECT_TRUE(rec.messages.isEmpty());
 
-    // The acupuncture user gets the other screen.
     ASSERT_EQ(open(10201), 0);
-    EXPECT_EQ(w->screens->currentWidget(), static_cast<QWidget*>(w->fraMeisai[1]));
-    EXPECT_EQ(texts({w->txtSejutsuKbn, w->txtSex, w->txtBirthday}), (QStringList{"鍼灸", "女性", ""}));
+    EXPECT_EQ((QStringList{w->txtSejutsuKbn->text(), w->txtSex->text(), w->txtBirthday->text()}),
+              (QStringList{"鍼灸", "女性", ""}));
 }
 
 TEST_F(EntryWindow, TheAnniversaryMonthCountsFromTheAnniversaryDay)
@@ -223,15 +210,13 @@ TEST_F(EntryWindow, DiagnosesComeFromTheConsentRecordOrTheUserMaster)
         return QStringList{w->txtSyobyo[0]->text(), w->txtSyobyo[1]->text(),
                            digits(w->chkSyouByo, &QCheckBox::checkState)};
     };
-    // Current tables: the consent record; without one, the master's massage diagnosis.
+    // Current tables: the consent record (without one, the master's massage diagnosis: opening).
     sql({QStringLiteral(
         "INSERT INTO RIYOUSHA_DOUI_REC (iKyotenCd, iKyotenEb, nIDNo, nDate, tDouiKaryoS, iHenkeiFlg, cByoumeiM, "
         "iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg, cByoumeiH) VALUES (1, 3, 10201, 20240401, '2024-04-01', 0, "
         "'頸椎症', 1, 1, 2, '坐骨神経痛')")});
     ASSERT_EQ(open(10201), 0);
     EXPECT_EQ(shown(), (QStringList{"頸椎症", "坐骨神経痛", "1200020"}));
-    ASSERT_EQ(open(10101), 0);
-    EXPECT_EQ(w->txtSyobyo[0]->text(), QStringLiteral("腰痛症"));
 
     // Without the consent table: the master's flags, or on the oldest tables its code.
     iHasDouiRec = 0;
@@ -356,10 +341,8 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
 {
     ASSERT_EQ(open(), 0);
     // A complete massage entry: 有り, 改善小, dates, reason, practitioner 5.
-    w->optNegaeri[1]->click();
-    w->optOkiagari[2]->click();
-    w->OptRitsui[2]->click();
-    w->optZenkaiUmu[0]->click();
+    for (QRadioButton* option : {w->optNegaeri[1], w->optOkiagari[2], w->OptRitsui[2], w->optZenkaiUmu[0]})
+        option->click();
     w->cmbZenkaiHenka[0]->setCurrentIndex(3);
     QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240520"));
     const QString reason = QStringLiteral("It's 50% [確認]\r\n二行目");
@@ -400,17 +383,16 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
             save();
             execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
         }
-        EXPECT_TRUE(w->isVisible()) << failing.toStdString();
         expectSaid(rec,
                    {failing.isEmpty() ? Said{"保存できませんでした。\r\nERR:CommitTrans…", MsgIcon::Exclamation, "確認"}
                                       : Said{"ERR:iExecSQL…", MsgIcon::None, "確認"}});
-        EXPECT_EQ(row(), saved);
-        EXPECT_EQ((std::pair{w->entryValues().cRiyuu, w->entryValues().iNegaeri}), (std::pair{kept, short(2)}));
+        EXPECT_EQ((std::tuple{w->isVisible(), row(), w->entryValues().cRiyuu, w->entryValues().iNegaeri}),
+                  (std::tuple{true, saved, kept, short(2)}))
+            << failing.toStdString();
     }
     EXPECT_TRUE(w->lastError().startsWith(QStringLiteral("ERR:CommitTrans")));
     save();
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(storedReason(), kept);
+    EXPECT_EQ((std::pair{w->isVisible(), storedReason()}), (std::pair{false, kept}));
 }
 
 TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
@@ -449,9 +431,8 @@ TEST_P(EntrySave, AnotherTerminalsSaveIsReplacedOnlyWhenTheOperatorSaysSo)
     rec.clear();
     rec.answers = {MsgResult::Yes};
     QTest::mouseClick(w->btnRegist, Qt::LeftButton);
-    EXPECT_EQ(rec.messages.size(), 1);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(storedReason(), QStringLiteral("この端末の理由"));
+    EXPECT_EQ((std::tuple{rec.messages.size(), w->isVisible(), storedReason()}),
+              (std::tuple{qsizetype(1), false, QStringLiteral("この端末の理由")}));
     rec.clear();
     EXPECT_EQ(other.iDataSave(), 1);
     expectSaid(rec, {{kOver16ChangedQuestion}});
@@ -477,7 +458,6 @@ TEST_F(EntryWindow, TheReasonShowsTheLinesItTakesInThePrintedBox)
     for (const auto& [text, shown] : cases) {
         w->txtRiyuu->setStoredText(text);
         EXPECT_EQ(lines->text(), shown) << text.toStdString();
-        EXPECT_EQ(lines->text().section(u' ', 0, 0).toInt(), gridLineCount(text, 41));
     }
     w->txtRiyuu->setStoredText(QString(40, u'あ'));
     w->txtRiyuu->moveCursor(QTextCursor::End);
@@ -583,23 +563,21 @@ TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
     QTest::keyClick(w->txtRiyuu, Qt::Key_Backspace);
     QTest::keyClick(w->txtRiyuu, Qt::Key_Return); // needs two
     EXPECT_EQ(w->txtRiyuu->storedText().size(), 999);
-    QInputMethodEvent commit;
-    commit.setCommitString(QStringLiteral("𠮷"));
-    QApplication::sendEvent(w->txtRiyuu, &commit); // a pair of halves never split
-    EXPECT_EQ(w->txtRiyuu->storedText().size(), 999);
-    commit.setCommitString(QStringLiteral("漢字"));
-    QApplication::sendEvent(w->txtRiyuu, &commit);
+    for (const char* text : {"𠮷", "漢字"}) { // a pair of halves never split
+        QInputMethodEvent commit;
+        commit.setCommitString(QString::fromUtf8(text));
+        QApplication::sendEvent(w->txtRiyuu, &commit);
+    }
     EXPECT_EQ(w->txtRiyuu->storedText(), QString(999, u'あ') + u'漢');
 
     // The other symptom: 24; a longer paste is refused whole.
     QLineEdit* other = w->txtSyobyo[2];
     other->setFocus();
-    QApplication::clipboard()->setText(QString(25, u'症'));
-    other->paste();
-    EXPECT_TRUE(other->text().isEmpty());
-    QApplication::clipboard()->setText(QString(24, u'症'));
-    other->paste();
-    EXPECT_EQ(other->text(), QString(24, u'症'));
+    for (int n : {25, 24}) {
+        QApplication::clipboard()->setText(QString(n, u'症'));
+        other->paste();
+        EXPECT_EQ(other->text(), n == 24 ? QString(24, u'症') : QString());
+    }
     // A longer stored text stays whole and can only shrink.
     static_cast<BoundedLineEdit*>(other)->setStoredText(QString(30, u'長'));
     QTest::keyClick(other, Qt::Key_X);
@@ -621,8 +599,9 @@ TEST_F(EntryWindow, ThePractitionerByNumberByEnterOrLeavingAndBySearch)
     w->imTantou->setFocus();
     QTest::keyClicks(w->imTantou, QStringLiteral("6"));
     QTest::keyClick(w->imTantou, Qt::Key_Return);
-    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("高橋　二郎"));
-    EXPECT_EQ(w->focusWidget(), w->imTantou);  // Enter stays in the field
+    // Enter stays in the field.
+    EXPECT_EQ((std::pair{w->txtTantou->text(), w->focusWidget()}),
+              (std::pair{QStringLiteral("高橋　二郎"), static_cast<QWidget*>(w->imTantou)}));
     w->imTantou->setText(QStringLiteral("7")); // another branch's
     w->imSyoumeiDay->setFocus();
     EXPECT_EQ(w->txtTantou->text(), QStringLiteral("該当施術者なし"));
@@ -635,8 +614,7 @@ TEST_F(EntryWindow, ThePractitionerByNumberByEnterOrLeavingAndBySearch)
     whenModal<frm施術者検索>([](frm施術者検索* d) { d->spr_1ran->onDoubleClick(1, 2); },
                              [](frm施術者検索* d) { return d->opened(); });
     QTest::mouseClick(w->btnStaffSelect, Qt::LeftButton);
-    EXPECT_EQ(w->imTantou->value(), 5);
-    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("佐藤　一郎"));
+    EXPECT_EQ((std::pair{w->imTantou->value(), w->txtTantou->text()}), (std::pair{5L, QStringLiteral("佐藤　一郎")}));
     whenModal<frm施術者検索>([](frm施術者検索* d) { d->closeWithoutChoice(); },
                              [](frm施術者検索* d) { return d->opened(); });
     w->vStaffSelect();
@@ -667,8 +645,6 @@ TEST_F(EntryWindow, AnEntryIsFilledAndSavedFromTheKeyboardAlone)
     EXPECT_EQ((std::pair{w->painValue(), w->picDamage[3]->isChecked()}), (std::pair{short(3), true}));
     // The arrows choose in a group of options.
     ASSERT_TRUE(tabTo(w->optZenkaiUmuHK[1]));
-    QTest::keyClick(w->optZenkaiUmuHK[1], Qt::Key_Space);
-    EXPECT_TRUE(w->optZenkaiUmuHK[1]->isChecked());
     QTest::keyClick(w->optZenkaiUmuHK[1], Qt::Key_Left);
     EXPECT_TRUE(w->optZenkaiUmuHK[0]->isChecked());
     ASSERT_TRUE(tabTo(w->cmbZenkaiHenka[1]));
@@ -703,10 +679,7 @@ TEST_F(EntryWindow, TabFollowsThePrintedFormAndEntersGroupsAtTheirChoice)
          "optNegaeri(0) optOkiagari(2) optZai(0) optTachiagari(0) OptRitsui(0) optZenkaiUmu(0) cmbZenkaiHenka(0) "
          "imHyoukaDay(0)"},
         {"massage, choices clicked", 10101, SchemaVariant::Current, 0,
-         [](frmInputMeisai& e) {
-             QTest::mouseClick(e.optZai[1], Qt::LeftButton);
-             QTest::mouseClick(e.optZenkaiUmu[1], Qt::LeftButton);
-         },
+         [](frmInputMeisai& e) { e.optZai[1]->click(), e.optZenkaiUmu[1]->click(); },
          "optNegaeri(0) optOkiagari(2) optZai(1) optTachiagari(0) OptRitsui(0) optZenkaiUmu(1) cmbZenkaiHenka(0) "
          "imHyoukaDay(0)"},
         {"symptoms kept in the entry", 10101, SchemaVariant::Old, 1, [](frmInputMeisai&) {},
@@ -737,20 +710,18 @@ TEST_F(EntryWindow, KeysSaveAndOpenTheCalendars)
         for (const auto& [key, mods] : {std::pair{Qt::Key_F4, Qt::NoModifier}, {Qt::Key_Down, Qt::AltModifier}}) {
             input->setDate(QDate(2024, 5, 20));
             input->setFocus();
-            QTest::keyClick(input, key, mods);
-            QCalendarWidget* calendar = input->calendar();
-            ASSERT_TRUE(calendar && calendar->isVisible()) << input->objectName().toStdString();
-            EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 20));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-            EXPECT_FALSE(calendar->isVisible());
-            EXPECT_EQ(input->dateText(), QStringLiteral("2024/05/20"));
-            QTest::keyClick(input, key, mods);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            EXPECT_FALSE(calendar->isVisible());
-            EXPECT_EQ(input->dateText(), QStringLiteral("2024/05/21"));
-            EXPECT_EQ(QApplication::focusWidget(), input);
+            // Escape keeps the input as it was, Enter takes the day moved to.
+            for (const auto& [close, shown] :
+                 {std::pair{Qt::Key_Escape, "2024/05/20"}, {Qt::Key_Return, "2024/05/21"}}) {
+                QTest::keyClick(input, key, mods);
+                QCalendarWidget* calendar = input->calendar();
+                ASSERT_TRUE(calendar && calendar->isVisible()) << input->objectName().toStdString();
+                EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 20));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+                QTest::keyClick(QApplication::focusWidget(), close);
+                EXPECT_EQ((std::tuple{calendar->isVisible(), input->dateText(), QApplication::focusWidget()}),
+                          (std::tuple{false, QString::fromLatin1(shown), static_cast<QWidget*>(input)}));
+            }
         }
     }
     QTest::keyClick(w->imLastJissekiDay[0], Qt::Key_F4); // a display opens none
@@ -759,8 +730,7 @@ TEST_F(EntryWindow, KeysSaveAndOpenTheCalendars)
     w->txtRiyuu->setFocus();
     QTest::keyClicks(w->txtRiyuu, QStringLiteral("reason"));
     QTest::keyClick(w->txtRiyuu, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(storedReason(), QStringLiteral("reason"));
+    EXPECT_EQ((std::pair{w->isVisible(), storedReason()}), (std::pair{false, QStringLiteral("reason")}));
 }
 
 } // namespace
