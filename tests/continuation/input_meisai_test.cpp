@@ -93,7 +93,7 @@ protected:
             .join(u'\n');
     }
     QString storedReason(long id = 10101) const { return row(id).section(u'|', 8, 8); }
-    // A digit a control: what the getter says of it (check states: 0 unticked, 1 grey, 2 ticked).
+    // One digit for each control: what the getter says of it (check states: 0 unticked, 1 grey, 2 ticked).
     template <class Controls, class Get> static QString digits(const Controls& controls, Get get)
     {
         QString s;

@@ -27,8 +27,8 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <gtest/gtest.h>
-#include <memory>
 #include <tuple>
+#include <vector>
 
 namespace {
 
