@@ -49,31 +49,26 @@ TEST(VbDates, ErasAtTheirBoundaries)
 TEST(VbFormat, PatternsTheProgramUses)
 {
     const QDateTime t(d(2024, 5, 1), QTime(17, 4, 23));
-    struct Case {
-        const char* pattern;
-        const char* want;
-    };
-    const Case cases[] = {
-        {"yyyy", "2024"},
-        {"m", "5"},
-        {"mm", "05"},
-        {"yyyy/mm", "2024/05"},
-        {"yyyy/mm/dd", "2024/05/01"},
-        {"yyyy/mm/01", "2024/05/01"},
-        {"yyyymm", "202405"},
-        {"h:m:s", "17:4:23"},
-        {"gggee年m月", "令和06年5月"},
-        {"gggee年mm月dd日", "令和06年05月01日"},
-        {"gggee年m月d日", "令和06年5月1日"},
-        {"gggee年", "令和06年"},
-        {"yyyy\\.mmdd", "2024.0501"},
-        {"g", "R"},
-        {"gg", "令"},
-        {"e", "6"},
-        {"hh:mm:ss", "17:04:23"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(vb::format(t, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.want)) << c.pattern;
+    // pattern, text
+    const std::pair<const char*, const char*> cases[] = {{"yyyy", "2024"},
+                                                         {"m", "5"},
+                                                         {"mm", "05"},
+                                                         {"yyyy/mm", "2024/05"},
+                                                         {"yyyy/mm/dd", "2024/05/01"},
+                                                         {"yyyy/mm/01", "2024/05/01"},
+                                                         {"yyyymm", "202405"},
+                                                         {"h:m:s", "17:4:23"},
+                                                         {"gggee年m月", "令和06年5月"},
+                                                         {"gggee年mm月dd日", "令和06年05月01日"},
+                                                         {"gggee年m月d日", "令和06年5月1日"},
+                                                         {"gggee年", "令和06年"},
+                                                         {"yyyy\\.mmdd", "2024.0501"},
+                                                         {"g", "R"},
+                                                         {"gg", "令"},
+                                                         {"e", "6"},
+                                                         {"hh:mm:ss", "17:04:23"}};
+    for (const auto& [pattern, want] : cases)
+        EXPECT_EQ(vb::format(t, QString::fromUtf8(pattern)), QString::fromUtf8(want)) << pattern;
 }
 
 TEST(VbDates, ReadsTheDateTextsTheProgramMeets)

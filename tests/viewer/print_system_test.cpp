@@ -299,10 +299,6 @@ TEST_F(PrintSystem, EveryLayoutPrintsAsItsPdfInsideThePrintableArea)
                 EXPECT_EQ(inkOutsidePrintable(paper, marginsMm), 0) << "page " << page;
                 EXPECT_LT(distance(paper, inst.file("ref.pdf"), page, marginsMm), 0.03) << "page " << page;
             }
-            if (s.layout == kSamples[0].layout) // to look at
-                QProcess::execute("pdftoppm",
-                                  {"-q", "-r", "60", "-f", "1", "-l", "1", "-png", printed,
-                                   QDir::temp().filePath("printed-" + name)});
         }
     }
 }
