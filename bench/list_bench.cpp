@@ -38,9 +38,11 @@ WITH m AS (
   SELECT g.患者IDNo AS id, g.施術回数 AS cnt, r.iHinkaiKeikaku AS plan,
          date(r.tSyoryoDay, 'start of month', '+12 months',
               '+' || (min(CAST(strftime('%d', r.tSyoryoDay) AS INT),
-                          CAST(strftime('%d', date(r.tSyoryoDay, 'start of month', '+13 months', '-1 day')) AS INT)) - 1)
+                          CAST(strftime('%d', date(r.tSyoryoDay, 'start of month', '+13 months', '-1 day'))
+                               AS INT)) - 1)
               || ' days') AS ann,
-         (%1 - CAST(strftime('%Y', r.tSyoryoDay) AS INT)) * 12 + (%2 - CAST(strftime('%m', r.tSyoryoDay) AS INT)) + 1 AS elapsed
+         (%1 - CAST(strftime('%Y', r.tSyoryoDay) AS INT)) * 12
+           + (%2 - CAST(strftime('%m', r.tSyoryoDay) AS INT)) + 1 AS elapsed
     FROM 月間実績 g
     LEFT JOIN RIYOUSHA r ON r.iKyotenCd = g.iKyotenCd AND r.iKyotenEb = g.iKyotenEb AND r.nIDNo = g.患者IDNo
    WHERE g.実績年 = %1 AND g.実績月 = %2 AND g.iKyotenCd = %3 AND g.iKyotenEb = %4

@@ -11,10 +11,10 @@ QString num(long v) { return QString::number(v); }
 
 QString diagnosisColumns(bool flagColumns)
 {
-    return flagColumns
-        ? QStringLiteral(
-            " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ")
-        : QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+    if (!flagColumns)
+        return QStringLiteral(" ,nHKSyobyouCd ,cHKSyobyouName");
+    return QStringLiteral(" ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg"
+                          " ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  ");
 }
 
 QString branchFilter()

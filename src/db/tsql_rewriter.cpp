@@ -142,7 +142,8 @@ const char* const kSysColumns =
     " WHEN c.t IN ('decimal', 'numeric') THEN 9 WHEN c.t IN ('text', 'ntext', 'image') THEN 16"
     " WHEN c.t IN ('varchar', 'char', 'binary', 'varbinary') THEN 1 WHEN c.t IN ('nvarchar', 'nchar') THEN 2"
     " ELSE 0 END AS max_length, c.is_nullable AS is_nullable"
-    " FROM (SELECT m.rowid AS object_id, p.name COLLATE NOCASE AS name, p.cid + 1 AS column_id, lower(trim(p.type)) AS t,"
+    " FROM (SELECT m.rowid AS object_id, p.name COLLATE NOCASE AS name, p.cid + 1 AS column_id,"
+    " lower(trim(p.type)) AS t,"
     " CASE WHEN p.\"notnull\" THEN 0 ELSE 1 END AS is_nullable"
     " FROM sqlite_schema AS m, pragma_table_info(m.name) AS p WHERE m.type IN ('table', 'view')) AS c)";
 

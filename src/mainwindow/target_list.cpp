@@ -57,7 +57,8 @@ QString buildListQuery(const ListConditions& c)
 {
     QString sql;
     sql += QStringLiteral(
-        "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID ");
+        "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, "
+        "cByoumei,OVER16COUNT.nKanjaID ");
     sql += diagnosisColumns(iHasHKSyobyou07Flg != 0);
     sql += QStringLiteral(" ,STAFF.cName as cStaffName ");
     sql += QStringLiteral(" ,SYOUMEISHA.cName as cSyoumeiStaffName ");

@@ -213,9 +213,11 @@ TEST_F(EntryWindow, DiagnosesComeFromTheConsentRecordOrTheUserMaster)
     // Without the consent table: the master's flags, or on the oldest tables its code.
     iHasDouiRec = 0;
     sql({QStringLiteral(
-             "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou02Flg, iHKSyobyou07Flg) VALUES (1, 3, 10201, 1, 1)"),
+             "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou02Flg, iHKSyobyou07Flg) VALUES (1, 3, "
+             "10201, 1, 1)"),
          QStringLiteral(
-             "UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の痛み', nHKSyobyouCd = 1, cByoumei = '膝関節症' WHERE nIDNo = 10201")});
+             "UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の痛み', nHKSyobyouCd = 1, cByoumei = '膝関節症' WHERE nIDNo = "
+             "10201")});
     EXPECT_EQ(shown(), (QStringList{"膝関節症", "その他の痛み", "2020000"}));
     reseed(SchemaVariant::Old);
     sql({QStringLiteral("UPDATE RIYOUSHA SET nHKSyobyouCd = 5, cHKSyobyouName = '使われない' WHERE nIDNo = 10201")});

@@ -141,10 +141,12 @@ TEST_F(Over16Statements, DeleteAndInsertAreBuiltFromTheirPieces)
     gKyotenEb = 3;
     EXPECT_EQ(
         over16DeleteStatement(10101, "2024/01/01"),
-        " delete from OVER16COUNT  WHERE iKyotenCd = 1 AND iKyotenEb = 3 AND nKanjaID = 10101 AND iYear = 2024 AND iMonth = 1");
+        " delete from OVER16COUNT  WHERE iKyotenCd = 1 AND iKyotenEb = 3 AND nKanjaID = 10101 AND iYear = 2024 AND "
+        "iMonth = 1");
     const QString head =
         " insert into    OVER16COUNT (      iKyotenCd     ,iKyotenEb     ,nKanjaID     ,iYear     ,iMonth     ,iNegaeri"
-        "     ,iOkiagari     ,iZai     ,iTachiagari     ,iRitsui     ,iNRS     ,iZenkaiHyoukaUmu     ,iZenkaiHyoukaHenaka"
+        "     ,iOkiagari     ,iZai     ,iTachiagari     ,iRitsui     ,iNRS     ,iZenkaiHyoukaUmu     "
+        ",iZenkaiHyoukaHenaka"
         "     ,cRiyuu     ,cHyoukaDay     ,nStaffID     ,cSyoumeiDay";
     const QString values =
         " )values(       1     ,3     ,10101     ,2024     ,5     ,1     ,2     ,0     ,1     ,2     ,7     ,0     ,3"

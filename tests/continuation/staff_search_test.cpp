@@ -31,7 +31,8 @@ protected:
     void staff(int id, const char* name, const char* kana, const char* ended, int kyotenEb = 3) const
     {
         sql({QStringLiteral(
-                 "INSERT INTO STAFF (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iChusiFlg) VALUES (1, %1, %2, %3, %4, %5)")
+                 "INSERT INTO STAFF (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iChusiFlg) VALUES (1, %1, %2, %3, "
+                 "%4, %5)")
                  .arg(kyotenEb)
                  .arg(id)
                  .arg(u'\'' + QString::fromUtf8(name).replace(u'\'', QStringLiteral("''")) + u'\'',

@@ -41,8 +41,10 @@ TEST(DbOdbc, TransactionsOnBothDriversAndErrorsWithSqlState)
                       -1);
             const QString msg = db->sErrMsg();
             static const QRegularExpression shape(QStringLiteral(
-                "^ERR:iExecSQL \\(-2147467259\\)(.+)\\rConnection State=1(\\rError Number: -?\\d+\\r  Description: .+\\r  Source: .+"
-                "\\r  SQL State: [0-9A-Z]{5}\\r  Native Error: -?\\d+)+\\r\\r\\d+ provider error\\(s\\) occurred\\.\\rSQL=insert into STAFF"));
+                "^ERR:iExecSQL \\(-2147467259\\)(.+)\\rConnection State=1(\\rError Number: -?\\d+\\r  Description: "
+                ".+\\r  Source: .+"
+                "\\r  SQL State: [0-9A-Z]{5}\\r  Native Error: -?\\d+)+\\r\\r\\d+ provider error\\(s\\) "
+                "occurred\\.\\rSQL=insert into STAFF"));
             EXPECT_TRUE(shape.match(msg).hasMatch() && msg.contains(QStringLiteral("UNIQUE constraint failed")))
                 << msg.toStdString();
             AdoRecordset rs;
@@ -70,9 +72,11 @@ TEST(DbOdbc, OleDbFormMapsToFreeTds)
         // empty: the form is refused
         {"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Password=secret;Initial Catalog=SUITE;"
          "Data Source=HOST\\SQLEXPRESS",
-         "Driver={FreeTDS};Server=HOST\\SQLEXPRESS;Database=SUITE;UID=sa;PWD=secret;TDS_Version=7.4;ClientCharset=UTF-8"},
+         "Driver={FreeTDS};Server=HOST\\SQLEXPRESS;Database=SUITE;UID=sa;PWD=secret;TDS_Version=7.4;"
+         "ClientCharset=UTF-8"},
         {"provider=SQLNCLI11;data source=tcp:10.0.0.5,1433;initial catalog=S;user id=u;password=\"p;w\";User ID=last",
-         "Driver={FreeTDS};Server=10.0.0.5;Port=1433;Database=S;UID=last;PWD={p;w};TDS_Version=7.4;ClientCharset=UTF-8"},
+         "Driver={FreeTDS};Server=10.0.0.5;Port=1433;Database=S;UID=last;PWD={p;w};TDS_Version=7.4;"
+         "ClientCharset=UTF-8"},
         {"Provider=MSOLEDBSQL;Data Source=(local);Initial Catalog=S;User ID=u;Password=",
          "Driver={FreeTDS};Server=localhost;Database=S;UID=u;PWD=;TDS_Version=7.4;ClientCharset=UTF-8"},
         {"Provider=SQLOLEDB;Integrated Security=SSPI;Data Source=HOST", ""},

@@ -94,14 +94,16 @@ protected:
             "(1, 3, 10101, '利用者一', 'イチ', '2023-06-10', 1), (1, 3, 10201, '利用者二', 'ニ', '2020-01-01', 1)",
             "INSERT INTO 月間実績 (iKyotenCd, iKyotenEb, 患者IDNo, 実績年, 実績月, 施術回数) VALUES "
             "(1, 3, 10101, 2024, 6, 20), (1, 3, 10201, 2024, 6, 20), (1, 3, 10201, 2024, 5, 16)",
-            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd) "
+            "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
+            "tServicyDayEnd) "
             "VALUES (1, 3, 1, 10101, 1, '2024-06-12 10:00:00', '2024-06-12 10:30:00')",
         });
         QStringList schedules;
         for (int d = 1; d <= 20; ++d)
             schedules << QStringLiteral("(1, 3, %1, 10101, 1, %2, 0)").arg(d).arg(20240610 + d % 20);
         fx.exec(
-            {"INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) VALUES "
+            {"INSERT INTO SCHEDULE (iKyotenCd, iKyotenEb, nScheduleNo, nIDRiyoushaNo, nIDStaffNo, nDate, iSeikyuKbn) "
+             "VALUES "
              + schedules.join(u',')});
         direct = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plans"));
         direct.setDatabaseName(fx.path);

@@ -55,11 +55,13 @@ TEST(TSqlRewrite, EachConstructBecomesPlainSqlite)
          "CREATE NONCLUSTERED INDEX [IX] ON [dbo].[T] ([a] ASC) WITH (PAD_INDEX = OFF) ON [PRIMARY]",
          "CREATE INDEX IX ON T (a ASC)"},
         {"create table as the start-up check sends it",
-         "CREATE TABLE [dbo].[X]( [a] [int] NOT NULL, [c] [nvarchar](1000) NULL  CONSTRAINT [PK_X] PRIMARY KEY CLUSTERED "
+         "CREATE TABLE [dbo].[X]( [a] [int] NOT NULL, [c] [nvarchar](1000) NULL  CONSTRAINT [PK_X] PRIMARY KEY "
+         "CLUSTERED "
          "( [a] ASC, [c] Asc )WITH (PAD_INDEX  = OFF, ALLOW_PAGE_LOCKS  = ON) ON [PRIMARY] ) ON [PRIMARY]",
          "CREATE TABLE X( a int NOT NULL, c nvarchar(1000) NULL  , CONSTRAINT PK_X PRIMARY KEY ( a ASC, c Asc ) )"},
         {"alter table adding several columns",
-         "ALTER TABLE [dbo].[OVER16COUNT] ADD iKoushuku int NULL\n        ,iMahi int NULL ,cSyoujouSonota nvarchar(24) NULL",
+         "ALTER TABLE [dbo].[OVER16COUNT] ADD iKoushuku int NULL\n        ,iMahi int NULL ,cSyoujouSonota "
+         "nvarchar(24) NULL",
          "ALTER TABLE OVER16COUNT ADD COLUMN iKoushuku int NULL;\nALTER TABLE OVER16COUNT ADD COLUMN iMahi int NULL;\n"
          "ALTER TABLE OVER16COUNT ADD COLUMN cSyoujouSonota nvarchar(24) NULL"},
         {"alter column", "ALTER TABLE [dbo].[OVER16COUNT] alter column cRiyuu varchar(2000)",

@@ -16,23 +16,29 @@ QString u8(const char* text) { return QString::fromUtf8(text); }
 
 // One batch of statements: branch 1-3 (the installation's) and 1-4 (must never show).
 const char* const kFixtureData =
-    "insert into CORP (iKyotenCd, iKyotenEb, iType, cShamei1) values (1, 3, 0, N'株式会社デモ'), (1, 3, 1, N'別種別'), (1, 4, 0, N'他拠点の会社')\n"
+    "insert into CORP (iKyotenCd, iKyotenEb, iType, cShamei1) values (1, 3, 0, N'株式会社デモ'), (1, 3, 1, N'別種別'), (1, 4, "
+    "0, N'他拠点の会社')\n"
     "insert into STAFF values (1, 3, 1, N'山田　太郎', N'山田', N'ヤマダ　タロウ', 0), (1, 3, 2, N'佐藤　花子', N'佐藤', N'サトウ　ハナコ', 1), "
     "(1, 3, 3, N'Abcdefgh Jiro', N'Abc', N'アブ', NULL), (1, 4, 1, N'別拠点　職員', N'別', N'ベツ', 0)\n"
-    "insert into RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSex, tBirthDay, tSyoryoDay, iSejutsuKubun, iKaigoLv, nTantou, "
+    "insert into RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, iSex, tBirthDay, tSyoryoDay, iSejutsuKubun, "
+    "iKaigoLv, nTantou, "
     "iHinkaiKeikaku, cByoumei, nHKSyobyouCd, iMahi, iKoushuku, iHoseUmu, nLenFix) values "
     "(1, 3, 10101, N'青木　一郎', N'アオキ　イチロウ', 1, '1940/05/01', '2020/03/10', 0, 2, 1, 0, N'脳梗塞後遺症', 0, 1, 0, 1, 0), "
-    "(1, 3, 10102, N'青木　一郎', N'アオキ　イチロウ', NULL, NULL, '2020/04/01', 0, NULL, 3, NULL, NULL, NULL, NULL, NULL, NULL, NULL), "
-    "(1, 3, 10201, N'井上　二郎', N'イノウエ　ジロウ', 1, '1989/01/08', '2021/02/28', 1, NULL, 2, NULL, NULL, 7, NULL, NULL, NULL, NULL), "
+    "(1, 3, 10102, N'青木　一郎', N'アオキ　イチロウ', NULL, NULL, '2020/04/01', 0, NULL, 3, NULL, NULL, NULL, NULL, NULL, NULL, "
+    "NULL), "
+    "(1, 3, 10201, N'井上　二郎', N'イノウエ　ジロウ', 1, '1989/01/08', '2021/02/28', 1, NULL, 2, NULL, NULL, 7, NULL, NULL, NULL, "
+    "NULL), "
     "(1, 3, 10301, N'上田　三子', N'ウエダ　ミツコ', NULL, NULL, NULL, 0, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL), "
-    "(1, 4, 10101, N'他拠点　利用者', N'タキョテン', NULL, NULL, '2019/01/01', 0, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)\n"
+    "(1, 4, 10101, N'他拠点　利用者', N'タキョテン', NULL, NULL, '2019/01/01', 0, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
+    "NULL)\n"
     "insert into RIYOUSHA_SUB values (1, 3, 10201, 1, 0, 0, 0, 1, 0, 0, 1, N'しびれ', NULL), "
     "(1, 3, 10101, 0, 0, 0, 0, 0, 0, 0, 0, NULL, NULL)\n"
     "insert into 月間実績 values (1, 3, 10101, 2021, 3, 18), (1, 3, 10101, 2021, 4, 20), (1, 3, 10102, 2021, 4, 16), "
     "(1, 3, 10201, 2021, 4, 5), (1, 3, 10301, 2021, 4, 3), (1, 3, 10101, 2020, 4, 16), (1, 3, 10101, 2020, 12, 17), "
     "(1, 3, 10102, 2020, 4, 10), (1, 3, 10102, 2020, 12, 16), (1, 4, 10101, 2021, 4, 30)\n"
     // JISSEKI: nJissekiNo, user, staff, start, end, billing kind, areas, kinds, returned flag
-    "insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, tServicyDayEnd, iSeikyuKbn, "
+    "insert into JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
+    "tServicyDayEnd, iSeikyuKbn, "
     "iSejutuBui1, iSejutuBui2, iHariUmu, iKyuuUmu, iHoseUmu, nLenFix, iDelFlg_Henrei) values "
     "(1, 3, 1, 10101, 1, '2021/03/01 10:00:00', '2021/03/01 10:30:00', 0, 1, 0, NULL, NULL, 1, 5, 0), "
     "(1, 3, 2, 10101, 1, '2021/03/09 23:00:00', '2021/03/09 23:30:00', 0, 0, 0, NULL, NULL, 1, 5, 0), "
@@ -46,7 +52,8 @@ const char* const kFixtureData =
     "(1, 3, 10, 10201, 2, '2021/04/05 10:00:00', '2021/04/05 10:30:00', 0, 0, 0, 1, 1, 0, 0, 0), "
     "(1, 4, 11, 10101, 1, '2021/03/12 10:00:00', '2021/03/12 10:30:00', 0, 1, 0, NULL, NULL, 1, 5, 0)\n"
     "insert into SCHEDULE values (1, 3, 1, 10101, 1, 20210401, 0, 1, 5), (1, 3, 2, 10101, 1, 20210430, 0, 1, 5), "
-    "(1, 3, 3, 10201, 2, 20210501, 0, 0, 0), (1, 3, 4, 10101, 1, 20210331, 0, 1, 5), (1, 4, 5, 10101, 1, 20210402, 0, 1, 5)";
+    "(1, 3, 3, 10201, 2, 20210501, 0, 0, 0), (1, 3, 4, 10101, 1, 20210331, 0, 1, 5), (1, 4, 5, 10101, 1, 20210402, 0, "
+    "1, 5)";
 
 namespace jisseki = modPrint利用者別月間実績表;
 namespace yotei = modPrint利用者別月間予定表;

@@ -123,9 +123,9 @@ protected:
                                 + users.join(u','),
                             intoMonths + "VALUES " + months.join(u',')};
         if (!records.isEmpty())
-            sqlText
-                << "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, tServicyDayStart, "
-                   "tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES "
+            sqlText << "INSERT INTO JISSEKI (iKyotenCd, iKyotenEb, nJissekiNo, nRiyoushaIDNo, nStaffIDNo, "
+                       "tServicyDayStart, "
+                       "tServicyDayEnd, iSeikyuKbn, iDelFlg_Henrei) VALUES "
                     + records.join(u',');
         // Another branch's rows under the same numbers never count.
         sqlText << intoMonths + "SELECT 1, 4, 患者IDNo, 実績年, 実績月, 30 FROM 月間実績";

@@ -158,8 +158,8 @@ TEST_F(TargetListFixture, DiseaseTextsOfBothLayouts)
 {
     user(10101, "2020-01-01", 1);
     addMonth(10101, 2024, 5, 3);
-    sql({QStringLiteral(
-             "INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou05Flg, iHKSyobyou07Flg) VALUES (1, 3, 10101, 1, 1, 1)"),
+    sql({QStringLiteral("INSERT INTO RIYOUSHA_SUB (iKyotenCd, iKyotenEb, nIDNo, iHKSyobyou01Flg, iHKSyobyou05Flg, "
+                        "iHKSyobyou07Flg) VALUES (1, 3, 10101, 1, 1, 1)"),
          "UPDATE RIYOUSHA SET cHKSyobyouName = 'その他の病' WHERE nIDNo = 10101"});
     EXPECT_EQ(iDataLoad(cond(2024, 5)).rows[0][colByoumei], QVariant("神経痛,腰痛症,その他の病"));
     sql({QStringLiteral(
@@ -218,14 +218,22 @@ TEST_F(TargetListFixture, ExactQueryText)
     iHasHKSyobyou07Flg = 1;
     ListConditions c{QDate(2024, 3, 9), 3, 0, false, "12", "山'", "ヤ%"};
     const char* want =
-        "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, cByoumei,OVER16COUNT.nKanjaID "
-        " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg ,iHKSyobyou07Flg ,cHKSyobyouName  "
+        "SELECT 月間実績.患者IDNo, RIYOUSHA.cName, RIYOUSHA.iSejutsuKubun, RIYOUSHA.tBirthDay, tSyoryoDay, 月間実績.施術回数, "
+        "cByoumei,OVER16COUNT.nKanjaID "
+        " ,iHKSyobyou01Flg ,iHKSyobyou02Flg ,iHKSyobyou03Flg ,iHKSyobyou04Flg ,iHKSyobyou05Flg ,iHKSyobyou06Flg "
+        ",iHKSyobyou07Flg ,cHKSyobyouName  "
         " ,STAFF.cName as cStaffName  ,SYOUMEISHA.cName as cSyoumeiStaffName  FROM 月間実績 "
-        " LEFT JOIN RIYOUSHA  ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd  AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb  AND 月間実績.患者IDNo = RIYOUSHA.nIDNo "
-        " LEFT JOIN RIYOUSHA_SUB  ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd  AND 月間実績.iKyotenEb = RIYOUSHA_SUB.iKyotenEb  AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo "
-        " LEFT JOIN OVER16COUNT  ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd  AND 月間実績.iKyotenEb = OVER16COUNT.iKyotenEb  AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID  AND 月間実績.実績年 = OVER16COUNT.iYear  AND 月間実績.実績月 = OVER16COUNT.iMonth "
-        " LEFT JOIN STAFF  ON RIYOUSHA.iKyotenCd = STAFF.iKyotenCd  AND RIYOUSHA.iKyotenEb = STAFF.iKyotenEb  AND RIYOUSHA.nTantou = STAFF.nIDNo "
-        " LEFT JOIN STAFF AS SYOUMEISHA  ON OVER16COUNT.iKyotenCd = SYOUMEISHA.iKyotenCd  AND OVER16COUNT.iKyotenEb = SYOUMEISHA.iKyotenEb  AND OVER16COUNT.nStaffID = SYOUMEISHA.nIDNo "
+        " LEFT JOIN RIYOUSHA  ON 月間実績.iKyotenCd = RIYOUSHA.iKyotenCd  AND 月間実績.iKyotenEb = RIYOUSHA.iKyotenEb  AND "
+        "月間実績.患者IDNo = RIYOUSHA.nIDNo "
+        " LEFT JOIN RIYOUSHA_SUB  ON 月間実績.iKyotenCd = RIYOUSHA_SUB.iKyotenCd  AND 月間実績.iKyotenEb = "
+        "RIYOUSHA_SUB.iKyotenEb  AND 月間実績.患者IDNo = RIYOUSHA_SUB.nIDNo "
+        " LEFT JOIN OVER16COUNT  ON 月間実績.iKyotenCd = OVER16COUNT.iKyotenCd  AND 月間実績.iKyotenEb = "
+        "OVER16COUNT.iKyotenEb  AND 月間実績.患者IDNo = OVER16COUNT.nKanjaID  AND 月間実績.実績年 = OVER16COUNT.iYear  AND "
+        "月間実績.実績月 = OVER16COUNT.iMonth "
+        " LEFT JOIN STAFF  ON RIYOUSHA.iKyotenCd = STAFF.iKyotenCd  AND RIYOUSHA.iKyotenEb = STAFF.iKyotenEb  AND "
+        "RIYOUSHA.nTantou = STAFF.nIDNo "
+        " LEFT JOIN STAFF AS SYOUMEISHA  ON OVER16COUNT.iKyotenCd = SYOUMEISHA.iKyotenCd  AND OVER16COUNT.iKyotenEb = "
+        "SYOUMEISHA.iKyotenEb  AND OVER16COUNT.nStaffID = SYOUMEISHA.nIDNo "
         " WHERE 実績年 = 2024 AND   実績月 = 3 and   月間実績.iKyotenCd = 2 and   月間実績.iKyotenEb = 5"
         " AND   施術回数 >= 16 AND   患者IDno = 12"
         " AND   RIYOUSHA.cName LIKE '%山''%' ESCAPE '!' AND   RIYOUSHA.cNamekana LIKE '%ヤ!%%' ESCAPE '!'"

@@ -90,13 +90,17 @@ QStringList fixtureRows()
         "(1, 3, 1, '別の名'), (1, 4, 0, '他拠点')",
         "INSERT INTO STAFF (iKyotenCd, iKyotenEb, nIDNo, cName) VALUES (1, 3, 1, '佐藤　一郎'), (1, 3, 2, 'Abcdefgh Taro'), "
         "(1, 3, 3, '長谷川　花子'), (1, 4, 1, '他拠点 職員')",
-        // The actual-record table's users (one of another branch), then the schedule table's with their first treatments.
-        "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) VALUES "
+        // The actual-record table's users (one of another branch), then the schedule table's with
+        // their first treatments.
+        "INSERT INTO RIYOUSHA (iKyotenCd, iKyotenEb, nIDNo, cName, cNameKana, tSyoryoDay, iSejutsuKubun, iKaigoLv) "
+        "VALUES "
         "(1, 3, 10101, '山田\"花子', 'ヤマダハナコ', NULL, 1, 2), (1, 3, 10201, '髙橋😀', 'タカハシ', NULL, 2, NULL), "
         "(1, 3, 10301, '森  ', 'モリ', NULL, 0, 5), (1, 4, 10101, '他拠点の人', 'ア', NULL, 1, 1), "
-        "(1, 3, 20001, '青木', 'アオキ', '2023-03-10 00:00:00', 1, 0), (1, 3, 20101, '伊藤', 'イトウ', '2023-11-10 00:00:00', 1, 0), "
+        "(1, 3, 20001, '青木', 'アオキ', '2023-03-10 00:00:00', 1, 0), (1, 3, 20101, '伊藤', 'イトウ', '2023-11-10 00:00:00', "
+        "1, 0), "
         "(1, 3, 20201, '上田', 'ウエダ', NULL, 1, 0), (1, 3, 20301, '遠藤', 'エンドウ', '2023-05-10 00:00:00', 2, 1), "
-        "(1, 3, 20401, '岡田', 'オカダ', '2023-05-10 00:00:00', 2, 1), (1, 3, 20501, '加藤', 'カトウ', '2023-03-10 00:00:00', 1, 0), "
+        "(1, 3, 20401, '岡田', 'オカダ', '2023-05-10 00:00:00', 2, 1), (1, 3, 20501, '加藤', 'カトウ', '2023-03-10 00:00:00', "
+        "1, 0), "
         "(1, 3, 20601, '菊池', 'キクチ', '2023-05-10 00:00:00', 1, 0)",
         // Two treatments on one day: the later row's practitioner stands, the count is 2.
         treatment(1, 10101, 1, "2024-04-03 09:00:00", "2024-04-03 09:30:00"),

@@ -147,9 +147,9 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
          {}},
         {"Massage.ini with lone CR line ends", writes("Massage.ini", massageWith("\r")), {}},
         {"Massage.ini with mixed line ends",
-         writes(
-             "Massage.ini",
-             "SYSTEM_SYS=\\SYS\nSYSTEM_TMP=\\TMP\r\nSYSTEM_ICON=\\ICON\rSYSTEM_DATA=\\DATA\n\rWALLPAPER=wall.png\r\r\nBASEID=0103"),
+         writes("Massage.ini",
+                "SYSTEM_SYS=\\SYS\nSYSTEM_TMP=\\TMP\r\nSYSTEM_ICON=\\ICON\rSYSTEM_DATA=\\DATA\n\r"
+                "WALLPAPER=wall.png\r\r\nBASEID=0103"),
          {}},
         {"Massage.ini with a UTF-8 byte-order mark",
          writes("Massage.ini",
@@ -161,9 +161,9 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
                            TextEncoding::Utf16LeBom)),
          {}},
         {"Massage.ini with invalid CP932 right before a key",
-         writes(
-             "Massage.ini",
-             "SYSTEM_ICON=\\ICON\r\nNOTE=\x81\r\nWALLPAPER=wall.png\r\nX=\x82\nBASEID=0103\r\nSYSTEM_DATA=\\DATA\xFF\xFD\r\n"),
+         writes("Massage.ini",
+                "SYSTEM_ICON=\\ICON\r\nNOTE=\x81\r\nWALLPAPER=wall.png\r\nX=\x82\nBASEID=0103\r\n"
+                "SYSTEM_DATA=\\DATA\xFF\xFD\r\n"),
          {}},
         {"Massage.ini with keys and sections repeated",
          writes("Massage.ini", massageWith("\r\n") + "[SYSTEM]\r\nBASEID=x\r\nWALLPAPER=\r\n"),

@@ -88,7 +88,8 @@ void ListFixture::addJissekiDays(long id, const QDate& from, int count, int staf
 void ListFixture::addOver16(long id, int year, int month, int staff) const
 {
     sql({QStringLiteral(
-             "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, nStaffID) VALUES (1, 3, %1, %2, %3, %4)")
+             "INSERT INTO OVER16COUNT (iKyotenCd, iKyotenEb, nKanjaID, iYear, iMonth, nStaffID) VALUES (1, 3, %1, %2, "
+             "%3, %4)")
              .arg(id)
              .arg(year)
              .arg(month)
