@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -25,13 +26,8 @@ TEST_F(IniFixture, ReadsLikeGetPrivateProfileString)
     write("; comment\r\n[ section1 ]\r\n  Key1 = val1  \r\nquoted=\"val2\"\r\nsingle='x'\r\nmismatch=\"abc'\r\n"
           "inline=v ;x\r\nnovalue\r\n=emptyname\r\ndup=first\r\ndup=second\n[section1]\rother=later section\r\n"
           "[Sec2] trailing text\r\nk=\x82\xa0\r\n"); // あ in CP932
-    struct Case {
-        const char* sec;
-        const char* key;
-        const char* def;
-        const char* want;
-    };
-    const Case cases[] = {
+    // section, key, default, value read
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"section1", "key1", "", "val1"}, // case-insensitive, trimmed
         {"SECTION1", "KEY1", "", "val1"},
         {"section1", "quoted", "", "val2"}, // one pair of quotes removed
@@ -47,8 +43,8 @@ TEST_F(IniFixture, ReadsLikeGetPrivateProfileString)
         {"", "key1", "x", "x"},
         {"section1", "", "x", "x"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(get(c.sec, c.key, c.def), QString::fromUtf8(c.want)) << c.sec << "/" << c.key;
+    for (const auto& [sec, key, def, want] : cases)
+        EXPECT_EQ(get(sec, key, def), QString::fromUtf8(want)) << sec << "/" << key;
     EXPECT_EQ(get("section1", "key1", "", 4), QStringLiteral("val")); // nSize-1 characters
 }
 
@@ -67,14 +63,10 @@ TEST_F(IniFixture, LongValuesAreCutAtACharacterBoundary)
 TEST_F(IniFixture, IntegersParseLikeTheWindowsFunction)
 {
     write("[s]\r\na=-1\r\nb=+1\r\nc=42A94967297\r\nd=B4294967297\r\ne=4294967297\r\nf=\r\ng=\"12\"\r\nh=0x1F\r\n");
-    struct Case {
-        const char* key;
-        int want;
-    };
-    const Case cases[] = {{"a", -1}, {"b", 1},  {"c", 42}, {"d", 0}, {"e", 1},
-                          {"f", 7},  {"g", 12}, {"h", 31}, {"zz", 7}};
-    for (const Case& c : cases)
-        EXPECT_EQ(profile::getInt(QStringLiteral("s"), QString::fromLatin1(c.key), 7, path), c.want) << c.key;
+    const std::pair<const char*, int> cases[] = {{"a", -1}, {"b", 1},  {"c", 42}, {"d", 0}, {"e", 1},
+                                                 {"f", 7},  {"g", 12}, {"h", 31}, {"zz", 7}};
+    for (const auto& [key, want] : cases)
+        EXPECT_EQ(profile::getInt(QStringLiteral("s"), QString::fromLatin1(key), 7, path), want) << key;
     EXPECT_EQ(profile::getInt(QStringLiteral("s"), QStringLiteral("a"), 7, inst.file(QStringLiteral("none.ini"))), 7);
 }
 

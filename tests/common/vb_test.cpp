@@ -3,6 +3,7 @@
 #include "base/vb_error.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -22,21 +23,17 @@ TEST(VbDates, MonthArithmeticClampsAndCountsBoundaries)
 
 TEST(VbDates, ErasAtTheirBoundaries)
 {
-    struct Case {
-        QDate date;
-        int code;
-        const char* full;
-    };
-    const Case cases[] = {
+    // date, era code, as written
+    const std::tuple<QDate, int, const char*> cases[] = {
         {d(1912, 7, 29), 1, "明治45年07月29日"},  {d(1912, 7, 30), 2, "大正01年07月30日"},
         {d(1926, 12, 24), 2, "大正15年12月24日"}, {d(1926, 12, 25), 3, "昭和01年12月25日"},
         {d(1989, 1, 7), 3, "昭和64年01月07日"},   {d(1989, 1, 8), 4, "平成01年01月08日"},
         {d(2019, 4, 30), 4, "平成31年04月30日"},  {d(2019, 5, 1), 5, "令和01年05月01日"},
         {d(1868, 1, 1), 1, "明治01年01月01日"},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(vb::eraCode(c.date), c.code) << c.full;
-        EXPECT_EQ(vb::format(c.date, QStringLiteral("gggee年mm月dd日")), QString::fromUtf8(c.full));
+    for (const auto& [date, code, full] : cases) {
+        EXPECT_EQ(vb::eraCode(date), code) << full;
+        EXPECT_EQ(vb::format(date, QStringLiteral("gggee年mm月dd日")), QString::fromUtf8(full));
     }
     EXPECT_EQ(vb::eraCode(d(1867, 12, 31)), 0);
     EXPECT_EQ(vb::eraCode(QDate()), 0);

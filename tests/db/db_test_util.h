@@ -8,7 +8,7 @@
 #include "db/adodb.h"
 #include "db/statement_log.h"
 #include "db/table_checks.h"
-#include "reports/main_window_view.h"
+#include "support/report_window.h"
 
 #include <QDateTime>
 #include <functional>
@@ -87,20 +87,3 @@ inline QStringList queryRows(cT_ADODB& db, const QString& sql)
     }
     return rows;
 }
-
-// The main window as the report modules read it: the month, the extraction condition and the
-// users of the list (every row ticked).
-struct ReportWindow : MainWindowView {
-    explicit ReportWindow(const QDate& month, int condition = 4, const QList<QVariant>& listed = {})
-        : month(month), condition(condition), listed(listed)
-    { }
-    QDate monthValue() const override { return month; }
-    int gridMaxRows() const override { return int(listed.size()); }
-    QVariant gridValue(int row, int col) const override { return col == 2 ? listed.value(row - 1) : QVariant(1); }
-    int selectedCondition() const override { return condition; }
-    bool countWholeAnniversaryMonth() const override { return false; }
-
-    QDate month;
-    int condition;
-    QList<QVariant> listed;
-};

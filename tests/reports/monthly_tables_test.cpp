@@ -8,6 +8,7 @@
 #include "db/table_checks.h"
 #include "support/file_faults.h"
 #include "support/recorded_messages.h"
+#include "support/report_window.h"
 #include "support/suite_db.h"
 #include "support/test_install.h"
 
@@ -25,17 +26,6 @@ namespace {
 
 namespace jisseki = modPrint利用者別月間実績表;
 namespace yotei = modPrint利用者別月間予定表;
-
-struct FakeWindow : MainWindowView {
-    QDate month;
-    QList<QVariant> ids; // grdData column 2, row by row
-    int condition = 4;   // optSerchSel index
-    QDate monthValue() const override { return month; }
-    int gridMaxRows() const override { return static_cast<int>(ids.size()); }
-    QVariant gridValue(int row, int col) const override { return col == 2 ? ids.value(row - 1) : QVariant(0); }
-    int selectedCondition() const override { return condition; }
-    bool countWholeAnniversaryMonth() const override { return false; }
-};
 
 using Staff = std::map<int, QString>; // day -> short practitioner name
 
@@ -154,7 +144,7 @@ protected:
     const QString yamada = line("2024/04", 10101, "山田\"花子", 1, 2, {{3, "Abc"}}, 2);
     const QString takahashi = line("2024/04", 10201, "髙橋?", 2, 0, {{31, "長谷川"}}, 1); // a character CP932 lacks
     const QString mori = line("2024/04", 10301, "森", 0, 5, days(1, 16, "佐藤"), 16);
-    FakeWindow window;
+    ReportWindow window{{}, 4, {}, 0};
     int m_no = 0;
 };
 using ReportActualTable = ReportTables;
@@ -223,7 +213,7 @@ TEST_F(ReportActualTable, SelectionModesMonthsAndTheGridsUsers)
         QFile::remove(tmp + "利用者別月間実績.csv");
         window.month = month;
         window.condition = condition;
-        window.ids = ids;
+        window.listed = ids;
         jisseki::vPrintJissekiHyo(0, window);
         EXPECT_EQ(jisseki::jissekiQuery(QDate(2024, 4, 1)).section("in (", 1).section(u')', 0, 0), in);
         EXPECT_EQ(csv(), expected) << month.toString().toStdString() << " " << in.toStdString();

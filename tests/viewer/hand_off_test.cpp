@@ -11,6 +11,7 @@
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
 #include "support/program_run.h"
+#include "support/report_window.h"
 #include "widgets/month_edit.h"
 #include "widgets/spread_grid.h"
 #include "windows/main_window.h"
@@ -26,15 +27,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Everyone listed for April 2024: users 10101 and 10201.
-struct Window : MainWindowView {
-    QDate monthValue() const override { return QDate(2024, 4, 1); }
-    int gridMaxRows() const override { return 2; }
-    QVariant gridValue(int row, int col) const override { return col == 2 ? QVariant(10001 + 100 * row) : QVariant(0); }
-    int selectedCondition() const override { return 4; }
-    bool countWholeAnniversaryMonth() const override { return false; }
-};
 
 struct HandOff : ListFixture {
     HandOff()
@@ -59,7 +51,7 @@ TEST_F(HandOff, MonthlyTableFromTheProgramToPdf)
     for (int d = 1; d <= 3; ++d)
         addJisseki(d == 3 ? 10201 : 10101, QDateTime(QDate(2024, 4, d), QTime(10, 0)), 1);
 
-    modPrint利用者別月間実績表::vPrintJissekiHyo(0, Window());
+    modPrint利用者別月間実績表::vPrintJissekiHyo(0, ReportWindow(QDate(2024, 4, 1), 4, {10101, 10201}, 0));
     EXPECT_TRUE(rec.messages.isEmpty()) << rec.messages.value(0).text.toStdString();
     ASSERT_EQ(rec.starts.size(), 1);
     // The viewer run as the program started it.
