@@ -8,6 +8,7 @@
 #include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
 #include "support/recorded_messages.h"
+#include "support/report_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,25 +24,16 @@ namespace {
 
 namespace form = modPrintOver16Count;
 
-struct FakeWindow : MainWindowView {
-    QDate month{2024, 5, 20};
-    QList<std::pair<int, QVariant>> rows; // (tick, user number) of grdData
-    bool wholeMonth = false;
-    QDate monthValue() const override { return month; }
-    int gridMaxRows() const override { return static_cast<int>(rows.size()); }
+// The list of the window: every listed user ticked but those of `unticked`.
+struct FakeWindow : ReportWindow {
+    FakeWindow() : ReportWindow(QDate(2024, 5, 20), 3) { }
     QVariant gridValue(int row, int col) const override
     {
-        const auto& r = rows.value(row - 1);
-        return col == 1 ? QVariant(r.first) : r.second;
+        return col == 1 && unticked.contains(listed.value(row - 1)) ? QVariant(0) : ReportWindow::gridValue(row, col);
     }
-    int selectedCondition() const override { return 3; }
     bool countWholeAnniversaryMonth() const override { return wholeMonth; }
-    void tick(std::initializer_list<long> ids)
-    {
-        rows.clear();
-        for (long id : ids)
-            rows.append({1, QVariant(static_cast<qlonglong>(id))});
-    }
+    QList<QVariant> unticked;
+    bool wholeMonth = false;
 };
 
 const QString kFormCsv = "継続理由・状況記入書.csv";
@@ -162,8 +154,8 @@ TEST_P(Over16PrintBytes, FormAndPlanFilesAsTheViewerReadsThem)
     seedDocuments();
     gHinkaiList = {hinkai(10101, "202405=18 202402=16 202311=20 202310=15")};
     gHinkaiCount = 1;
-    window.tick({10101, 10201, 10401});
-    window.rows.append({0, 10301}); // listed, not ticked
+    window.listed = {10101, 10201, 10401, 10301};
+    window.unticked = {10301}; // listed, not ticked
 
     form::vPrintKeizokuRiyuu(0, 1, 1, window, 0);
     expectSaid(rec, {});
@@ -224,20 +216,13 @@ TEST_F(Over16Print, HeadersMatchTheLayoutsColumns)
 TEST_F(Over16Print, FormatOutputPrintsEveryTickedUserBlank)
 {
     seedDocuments();
-    window.tick({10201});
-    form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
-    expectSaid(rec, {{kEnterReasons, MsgIcon::Information, kTitle}});
-    EXPECT_TRUE(tmpFile(kFormCsv).isEmpty() && rec.starts.isEmpty()); // no file, no viewer
-
-    rec.clear();
-    window.tick({10201, 10101});
+    window.listed = {10201, 10101};
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 1);
     EXPECT_TRUE(rec.messages.isEmpty());
     // Order: branch, sub-number, user ID; count 0; the evaluation -1, its texts empty; format 1.
     EXPECT_EQ(columns(1, 9), (QStringList{"1,1,3,10101,2024,5,2024/05/01,0,0", "1,1,3,10201,2024,5,2024/05/01,1,0"}));
     EXPECT_EQ(columns(18, 32).value(1), ",-1,-1,-1,-1,-1,-1,-1,-1,,,-1,,,");
     EXPECT_EQ(column(49), (QStringList{"1", "1"}));
-    EXPECT_EQ(com(), comFor("継続理由・状況記入書.wfd", kTitle, "ShowWindow,2"));
 }
 
 TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
@@ -269,7 +254,7 @@ TEST_F(Over16Print, AnniversaryMonthCountsFromTheAnniversaryDay)
         rec.clear();
         window.month = QDate(2021, month, 1);
         window.wholeMonth = whole;
-        window.tick({20001, 20101});
+        window.listed = {20001, 20101};
         form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
         expectSaid(rec, {});
         EXPECT_EQ(column(9).join(u','), counts) << "month " << month << " whole " << whole;
@@ -294,7 +279,7 @@ TEST_F(Over16Print, InjuryNamesFromConsentRecordsOrTheUserMaster)
          "(1, 3, 30201, 20240101, '2024-05-31 00:00:00', 0, '', 0, 1, 0, '')"});
     for (long id : {30101L, 30201L, 30301L})
         addMonth(id, 2024, 5, 16), addOver16(id, 2024, 5);
-    window.tick({30101, 30201, 30301});
+    window.listed = {30101, 30201, 30301};
     form::vPrintKeizokuRiyuu(0, 0, 0, window, 0);
     expectSaid(rec, {});
     EXPECT_EQ(column(32), (QStringList{"新しい方", "マスタの傷病名", "マスタの傷病名"}));
@@ -329,7 +314,7 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabasesAndEraCodesOfTheDates)
                  .arg(code)});
         addMonth(id, 2024, 5, 16);
         addOver16(id, 2024, 5);
-        window.rows.append({1, QVariant(static_cast<qlonglong>(id))});
+        window.listed.append(qlonglong(id));
         id += 100;
         injuries << QStringLiteral("神経痛,0,0,0,0,0,0,0,0,") + QString::fromUtf8(flags);
         dates << QString::fromLatin1(date) + QStringLiteral(",,0"); // no first treatment: empty, era 0
@@ -350,7 +335,7 @@ TEST_F(Over16Print, AcupunctureCodesOfOlderDatabasesAndEraCodesOfTheDates)
 TEST_F(Over16Print, PastMonthsOfSixteenOrMoreTreatments)
 {
     seedDocuments();
-    window.tick({10101});
+    window.listed = {10101};
     gHinkaiList = {hinkai(99999, ""),
                    hinkai(10101, "202405=16 202403=30 202401=16 202310=17 202305=16 202304=15 202212=20 202206=19"),
                    hinkai(10101, "202405=99")};
@@ -385,7 +370,7 @@ TEST_F(Over16Print, EveryFailureHasItsMessage)
     auto run = [&](auto&& prepare, const QList<Said>& want, const char* what) {
         SCOPED_TRACE(what);
         rec.clear();
-        window.tick({10101});
+        window.listed = {10101};
         prepare();
         form::vPrintKeizokuRiyuu(0, 0, 1, window, 0);
         expectSaid(rec, want);
@@ -395,8 +380,11 @@ TEST_F(Over16Print, EveryFailureHasItsMessage)
     run([&] { window.month = QDate(); },
         {{"(13)型が一致しません。", MsgIcon::None, ""}, titled("印刷条件の取得に失敗しました。")}, "no month");
     window.month = QDate(2024, 5, 1);
-    run([&] { window.rows = {{0, 10101}}; }, {nothing}, "nobody ticked");
-    run([&] { window.tick({10201}); }, {enterReasons}, "no entry");
+    run([&] { window.unticked = {10101}; }, {nothing}, "nobody ticked");
+    window.unticked.clear();
+    // Without an entry the form would be empty: no file, no viewer.
+    run([&] { window.listed = {10201}; }, {enterReasons}, "no entry");
+    EXPECT_TRUE(tmpFile(kFormCsv).isEmpty() && rec.starts.isEmpty());
     run([&] { inst.writeAdodbIni("Provider=SQLite;Data Source=nosuch.db"); },
         {{"iGetJissekiData() でエラー\r\n…", MsgIcon::Critical, ""}, enterReasons}, "no connection");
     inst.useSqliteDatabase();
@@ -462,13 +450,13 @@ TEST_F(Over16Print, OneReadForAllUsersGivesEachUsersOwnValues)
     for (const QString& id : queryFile(db,
                                        "SELECT 患者IDNo FROM 月間実績 WHERE 実績年 = 2024 AND "
                                        "実績月 = 6 AND iKyotenCd = 1 AND iKyotenEb = 3"))
-        window.rows.append({1, id.toLongLong()});
-    ASSERT_GT(window.rows.size(), 20);
+        window.listed.append(id.toLongLong());
+    ASSERT_GT(window.listed.size(), 20);
 
     form::vPrintKeikakusyo(0, window, 0);
     ASSERT_TRUE(rec.messages.isEmpty()) << messageTexts(rec).join(u'|').toStdString();
     const auto& records = form::printConditions().records;
-    ASSERT_EQ(records.size(), static_cast<size_t>(window.rows.size()));
+    ASSERT_EQ(records.size(), static_cast<size_t>(window.listed.size()));
     int withConsent = 0, withAreas = 0;
     for (const auto& r : records) {
         form::Over16PrintRec own;
