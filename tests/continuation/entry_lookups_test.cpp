@@ -2,8 +2,6 @@
 // diagnoses, practitioner names, counts from a day, the month's areas and kinds, the age.
 #include "continuation/entry_lookups.h"
 
-#include "base/globals.h"
-#include "db/table_checks.h"
 #include "support/list_fixture.h"
 #include "support/recorded_messages.h"
 

@@ -261,8 +261,6 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
         {10201, true, 5, "20240520", "理由～①髙", "", "", ""},
         {10101, false, 0, "20240520", "吉と𠮷😀", "",
          "次の文字は帳票に印刷できません。別の文字に置き換えてください。\r\n𠮷　😀", "txtRiyuu"},
-        {10101, false, 0, "20240520", QStringLiteral("理由") + QChar(0) + "続き", "",
-         "施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。", "txtRiyuu"},
         // A half-typed certification date is never dropped silently.
         {10101, false, 0, "20240520", "理由", "202405", "証明日を正しく入力してください。", "imSyoumeiDay"},
     };
