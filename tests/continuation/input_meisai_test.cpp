@@ -282,7 +282,8 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
     }
 }
 
-// The previous entry: which month is found, what is copied, and 有り for the month before.
+// The previous entry: what is copied, and 有り for the month before. (Which entry is found by the
+// edition marker: over16_record_test.)
 TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
 {
     for (int m : {1, 2, 3, 4})
@@ -293,16 +294,15 @@ TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
         "iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 4, cHyoukaDay = '2024/03/15', "
         "cSyoumeiDay = '2024/03/31', nStaffID = 5, cRiyuu = '前回の理由' || char(13) || char(10) || '二行目'");
     const QString typed = QStringLiteral("入力中の理由");
-    // The stored earlier row's month (none: 0) and user, the marker, the window's month; copied, 有り.
-    const std::tuple<int, int, long, short, const char*, bool, bool> cases[] = {
-        {2024, 4, 10101, 0, "2024/05/01", true, true},   {2024, 3, 10101, 0, "2024/05/01", true, false},
-        {2023, 12, 10101, 0, "2024/01/01", true, true},  {2024, 4, 10102, 0, "2024/05/01", true, true},
-        {2024, 4, 10102, 1, "2024/05/01", false, false}, {0, 0, 0, 0, "2024/05/01", false, false}};
-    for (const auto& [year, month, id, marker, windowMonth, copied, ari] : cases) {
+    // The stored earlier row's month (none: 0), the window's month; copied, 有り.
+    const std::tuple<int, int, const char*, bool, bool> cases[] = {{2024, 4, "2024/05/01", true, true},
+                                                                   {2024, 3, "2024/05/01", true, false},
+                                                                   {2023, 12, "2024/01/01", true, true},
+                                                                   {0, 0, "2024/05/01", false, false}};
+    for (const auto& [year, month, windowMonth, copied, ari] : cases) {
         sql({QStringLiteral("DELETE FROM OVER16COUNT")});
-        gTZSVer = marker;
         if (year)
-            stored(full, id, year, month);
+            stored(full, 10101, year, month);
         ASSERT_EQ(open(10101, QString::fromLatin1(windowMonth)), 0);
         typeText(w->txtRiyuu, typed);
         rec.clear();
@@ -316,7 +316,7 @@ TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
                   (std::tuple{true, copied, copied, copied ? 6 : 0, copied, copied ? 4 : 0, copied ? 4 : 0, ari, ari,
                               copied ? QStringLiteral("前回の理由\r\n二行目") : typed,
                               copied ? QStringLiteral("佐藤　一郎") : QString(), true, true}))
-            << year << "/" << month << " id " << id << " marker " << marker;
+            << year << "/" << month;
         if (copied) // the reason typed before the copy comes back with undo
             w->txtRiyuu->undo();
         EXPECT_EQ(w->txtRiyuu->storedText(), typed);

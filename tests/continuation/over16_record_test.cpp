@@ -145,12 +145,11 @@ TEST_F(Over16Statements, DeleteAndInsertAreBuiltFromTheirPieces)
 }
 
 // The reads: the month's own row (exact ID), the latest earlier entry by the edition rule.
-class Over16Reads : public ListFixture, public ::testing::WithParamInterface<Via> {
+class Over16Reads : public ListFixtureVia {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Via::Odbc)
-            connectThroughOdbc();
+        ListFixtureVia::SetUp();
         addStaff(5, "佐藤　一郎");
         addStaff(6, "高橋　二郎");
         addUser({10101, "山田　太郎", "ヤマダ", 0, QString(), "2020-01-10", 6});
