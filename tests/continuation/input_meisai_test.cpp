@@ -339,10 +339,8 @@ TEST_P(EntrySave, SavedEntriesReopenAsEntered)
     QTest::mouseClick(w->btnRegist, Qt::LeftButton);
     EXPECT_EQ((std::pair{w->isVisible(), w->result()}), (std::pair{false, int(QDialog::Accepted)}));
     const QString saved = "1|2|0|0|2|0|0|3|" + reason + "|2024/05/20|5|2024/05/31";
-    // The user master keeps the symptoms: the save left their four columns out.
-    EXPECT_EQ((std::tuple{row(), rec.messages.size(),
-                          queryFile(db, "SELECT iMahi, iKoushuku, iSyoujouSonota, cSyoujouSonota FROM OVER16COUNT")}),
-              (std::tuple{saved, qsizetype(0), QStringList{"NULL|NULL|NULL|NULL"}}));
+    // (The symptom columns left out on current tables: over16_record_test.)
+    EXPECT_EQ((std::pair{row(), rec.messages.size()}), (std::pair{saved, qsizetype(0)}));
 
     // Reopened, the window shows what was saved; saving again keeps one row.
     ASSERT_EQ(open(), 0);
