@@ -228,17 +228,17 @@ TEST_F(EntryWindow, StoredValuesTheControlsCannotShowOpenEmptyAndAreKept)
 {
     stored(QStringLiteral("iNegaeri = 7, iNRS = 15, iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 9, "
                           "cHyoukaDay = 'abc', cSyoumeiDay = '2024/02/30', cRiyuu = '%1'")
-               .arg(QString(1200, u'長')));
+               .arg(QString(1001, u'長')));
     ASSERT_EQ(open(), 0);
     // No pain button, no change, no dates; the reason loaded whole.
     EXPECT_EQ((std::tuple{w->optNegaeri[0]->isChecked(), digits(w->picDamage, &QToolButton::isChecked),
                           w->cmbZenkaiHenka[0]->currentIndex(), w->imHyoukaDay[0]->isBlank(),
                           w->imSyoumeiDay->isBlank(), w->txtRiyuu->storedText().size(), rec.messages.size()}),
-              (std::tuple{true, QString(11, u'0'), -1, true, true, qsizetype(1200), qsizetype(0)}));
+              (std::tuple{true, QString(11, u'0'), -1, true, true, qsizetype(1001), qsizetype(0)}));
     // Saving asks for the text to be shortened; the unlisted values go back as they were.
     QTest::keyClicks(w->imHyoukaDay[0], QStringLiteral("20240510"));
     EXPECT_EQ(w->iDataSave(), 1);
-    expectSaid(rec, {{"施術が必要な理由が長すぎます。改行を含めて1000文字以内で入力してください。（現在1200文字）"}});
+    expectSaid(rec, {{"施術が必要な理由が長すぎます。改行を含めて1000文字以内で入力してください。（現在1001文字）"}});
     EXPECT_EQ(w->focusWidget(), w->txtRiyuu);
     w->txtRiyuu->setStoredText(QStringLiteral("短く"));
     EXPECT_EQ(w->iDataSave(), 0);
@@ -258,12 +258,9 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
         {10101, true, 2, "20240520", "", "", "施術が必要な理由を入力してください。", "txtRiyuu"},
         {10201, true, 0, "20240520", "理由", "", "前月からの変化を設定してください。", "cmbZenkaiHenka(1)"},
         {10201, false, 0, "", "理由", "", "評価日を設定してください。", "imHyoukaDay(1)"},
-        {10201, true, 5, "20240520", "", "", "施術が必要な理由を入力してください。", "txtRiyuu"},
         {10201, true, 5, "20240520", "理由～①髙", "", "", ""},
         {10101, false, 0, "20240520", "吉と𠮷😀", "",
          "次の文字は帳票に印刷できません。別の文字に置き換えてください。\r\n𠮷　😀", "txtRiyuu"},
-        {10101, false, 0, "20240520", QStringLiteral("理由") + QChar(0) + "続き", "",
-         "施術が必要な理由に使えない文字（NUL）が含まれています。取り除いてから保存してください。", "txtRiyuu"},
         // A half-typed certification date is never dropped silently.
         {10101, false, 0, "20240520", "理由", "202405", "証明日を正しく入力してください。", "imSyoumeiDay"},
     };
@@ -285,7 +282,8 @@ TEST_F(EntryWindow, ValidationChecksTheActiveScreenInOrder)
     }
 }
 
-// The previous entry: which month is found, what is copied, and 有り for the month before.
+// The previous entry: what is copied, and 有り for the month before. (Which entry is found by the
+// edition marker: over16_record_test.)
 TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
 {
     for (int m : {1, 2, 3, 4})
@@ -296,16 +294,15 @@ TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
         "iZenkaiHyoukaUmu = 1, iZenkaiHyoukaHenaka = 4, cHyoukaDay = '2024/03/15', "
         "cSyoumeiDay = '2024/03/31', nStaffID = 5, cRiyuu = '前回の理由' || char(13) || char(10) || '二行目'");
     const QString typed = QStringLiteral("入力中の理由");
-    // The stored earlier row's month (none: 0) and user, the marker, the window's month; copied, 有り.
-    const std::tuple<int, int, long, short, const char*, bool, bool> cases[] = {
-        {2024, 4, 10101, 0, "2024/05/01", true, true},   {2024, 3, 10101, 0, "2024/05/01", true, false},
-        {2023, 12, 10101, 0, "2024/01/01", true, true},  {2024, 4, 10102, 0, "2024/05/01", true, true},
-        {2024, 4, 10102, 1, "2024/05/01", false, false}, {0, 0, 0, 0, "2024/05/01", false, false}};
-    for (const auto& [year, month, id, marker, windowMonth, copied, ari] : cases) {
+    // The stored earlier row's month (none: 0), the window's month; copied, 有り.
+    const std::tuple<int, int, const char*, bool, bool> cases[] = {{2024, 4, "2024/05/01", true, true},
+                                                                   {2024, 3, "2024/05/01", true, false},
+                                                                   {2023, 12, "2024/01/01", true, true},
+                                                                   {0, 0, "2024/05/01", false, false}};
+    for (const auto& [year, month, windowMonth, copied, ari] : cases) {
         sql({QStringLiteral("DELETE FROM OVER16COUNT")});
-        gTZSVer = marker;
         if (year)
-            stored(full, id, year, month);
+            stored(full, 10101, year, month);
         ASSERT_EQ(open(10101, QString::fromLatin1(windowMonth)), 0);
         typeText(w->txtRiyuu, typed);
         rec.clear();
@@ -319,14 +316,15 @@ TEST_F(EntryWindow, TheCopyOfThePreviousEntry)
                   (std::tuple{true, copied, copied, copied ? 6 : 0, copied, copied ? 4 : 0, copied ? 4 : 0, ari, ari,
                               copied ? QStringLiteral("前回の理由\r\n二行目") : typed,
                               copied ? QStringLiteral("佐藤　一郎") : QString(), true, true}))
-            << year << "/" << month << " id " << id << " marker " << marker;
+            << year << "/" << month;
         if (copied) // the reason typed before the copy comes back with undo
             w->txtRiyuu->undo();
         EXPECT_EQ(w->txtRiyuu->storedText(), typed);
     }
 }
 
-TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry)
+// (A failed save keeping the old row and the entry: db_faults_test.)
+TEST_P(EntrySave, SavedEntriesReopenAsEntered)
 {
     ASSERT_EQ(open(), 0);
     // A complete massage entry: 有り, 改善小, dates, reason, practitioner 5.
@@ -341,10 +339,8 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
     QTest::mouseClick(w->btnRegist, Qt::LeftButton);
     EXPECT_EQ((std::pair{w->isVisible(), w->result()}), (std::pair{false, int(QDialog::Accepted)}));
     const QString saved = "1|2|0|0|2|0|0|3|" + reason + "|2024/05/20|5|2024/05/31";
-    // The user master keeps the symptoms: the save left their four columns out.
-    EXPECT_EQ((std::tuple{row(), rec.messages.size(),
-                          queryFile(db, "SELECT iMahi, iKoushuku, iSyoujouSonota, cSyoujouSonota FROM OVER16COUNT")}),
-              (std::tuple{saved, qsizetype(0), QStringList{"NULL|NULL|NULL|NULL"}}));
+    // (The symptom columns left out on current tables: over16_record_test.)
+    EXPECT_EQ((std::pair{row(), rec.messages.size()}), (std::pair{saved, qsizetype(0)}));
 
     // Reopened, the window shows what was saved; saving again keeps one row.
     ASSERT_EQ(open(), 0);
@@ -353,33 +349,6 @@ TEST_P(EntrySave, SavedEntriesReopenAsEnteredAndFailuresKeepTheOldRowAndTheEntry
                           w->txtTantou->text(), w->txtRiyuu->storedText()}),
               (std::tuple{true, true, 3, QStringLiteral("2024/05/20"), 5L, QStringLiteral("佐藤　一郎"), reason}));
     EXPECT_EQ((std::pair{w->iDataSave(), row()}), (std::pair{short(0), saved}));
-
-    // Failing delete, insert and commit: a message, the old row, the entry still there.
-    ASSERT_EQ(open(), 0);
-    w->optNegaeri[2]->click();
-    const QString kept = QStringLiteral("失われてはならない理由");
-    w->txtRiyuu->setStoredText(kept);
-    const auto save = [&] { QTest::mouseClick(w->btnRegist, Qt::LeftButton); };
-    for (const QString failing : {"DELETE", "INSERT", ""}) {
-        rec.clear();
-        if (failing.isEmpty()) {
-            whileReaderHoldsFile(db, save);
-        } else {
-            execPlainSqlite(
-                db, {"CREATE TRIGGER t BEFORE " + failing + " ON OVER16COUNT BEGIN SELECT RAISE(ABORT, 'no'); END"});
-            save();
-            execPlainSqlite(db, {QStringLiteral("DROP TRIGGER t")});
-        }
-        expectSaid(rec,
-                   {failing.isEmpty() ? Said{"保存できませんでした。\r\nERR:CommitTrans…", MsgIcon::Exclamation, "確認"}
-                                      : Said{"ERR:iExecSQL…", MsgIcon::None, "確認"}});
-        EXPECT_EQ((std::tuple{w->isVisible(), row(), w->entryValues().cRiyuu, w->entryValues().iNegaeri}),
-                  (std::tuple{true, saved, kept, short(2)}))
-            << failing.toStdString();
-    }
-    EXPECT_TRUE(w->lastError().startsWith(QStringLiteral("ERR:CommitTrans")));
-    save();
-    EXPECT_EQ((std::pair{w->isVisible(), storedReason()}), (std::pair{false, kept}));
 }
 
 TEST_P(EntrySave, ALoadFailureNeverOpensTheWindow)
@@ -431,12 +400,10 @@ TEST_F(EntryWindow, TheReasonShowsTheLinesItTakesInThePrintedBox)
     ASSERT_EQ(open(), 0);
     const auto* lines = w->findChild<QLabel*>(QStringLiteral("lblRiyuuLines"));
     ASSERT_NE(lines, nullptr);
-    // Wrapped as the viewer prints: 41 cells a line, half-width characters half a cell, a full
-    // line's own break adds no line, an empty line counts.
+    // Wrapped at 41 cells as the viewer prints (its wrapping rules: viewer layout_test), lines
+    // past the tenth counted too.
     const std::pair<QString, QString> cases[] = {
         {"", "0 / 10 行"},
-        {QString(41, u'あ') + "\r\nい", "2 / 10 行"},
-        {QString(82, u'a') + "b\r\n\r\n三", "4 / 10 行"},
         {QString(410, u'あ'), "10 / 10 行"},
         {QString(411, u'あ'), "11 / 10 行（10 行を超えています。印刷では行や文字を詰めます）"},
     };
@@ -565,10 +532,11 @@ TEST_F(EntryWindow, TypedTextsAreHeldToWhatTheTableStores)
     QTest::keyClick(other, Qt::Key_Backspace);
     EXPECT_EQ(other->text(), QString(29, u'長'));
 
-    // Numbers only in the practitioner number.
+    // Numbers only in the practitioner number, a letter refused with a beep.
     w->imTantou->setFocus();
+    const int beepsBefore = rec.beeps;
     QTest::keyClicks(w->imTantou, QStringLiteral("1a5"));
-    EXPECT_EQ(w->imTantou->text(), QStringLiteral("15"));
+    EXPECT_EQ((std::pair{w->imTantou->text(), rec.beeps > beepsBefore}), (std::pair{QStringLiteral("15"), true}));
     QTest::keyClicks(w->imTantou, QStringLiteral("99999999999"));
     EXPECT_LE(w->imTantou->text().toLongLong(), 2147483647LL);
 }
@@ -582,10 +550,6 @@ TEST_F(EntryWindow, ThePractitionerByNumberByEnterOrLeavingAndBySearch)
     // Enter stays in the field.
     EXPECT_EQ((std::pair{w->txtTantou->text(), w->focusWidget()}),
               (std::pair{QStringLiteral("高橋　二郎"), static_cast<QWidget*>(w->imTantou)}));
-    w->imTantou->setText(QStringLiteral("7")); // another branch's
-    w->imSyoumeiDay->setFocus();
-    EXPECT_EQ(w->txtTantou->text(), QStringLiteral("該当施術者なし"));
-    w->imTantou->setFocus();
     w->imTantou->clear();
     QTest::keyClick(w->imTantou, Qt::Key_Return);
     EXPECT_TRUE(w->txtTantou->text().isEmpty());
