@@ -565,7 +565,7 @@ TEST_F(EntryWindow, ThePractitionerByNumberByEnterOrLeavingAndBySearch)
     EXPECT_EQ((std::pair{w->imTantou->value(), rec.messages.size()}), (std::pair{5L, qsizetype(0)}));
 }
 
-// Tab from the focus until the control has it (the window's own tab order); the design names
+// Tab from the focus until the control has it (the window's own tab order); the controls' own names
 // passed on the way.
 bool tabTo(QWidget* target, QStringList* passed = nullptr)
 {
