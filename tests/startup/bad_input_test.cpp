@@ -117,7 +117,7 @@ TEST(BadInput, EveryRowGivesItsMessagesAndLeavesTheFilesAsTheyWere)
     binary.replace("=", "");
     const Change nothing = [](TestInstall&, const QString&) {};
     const Row rows[] = {
-        {"nothing damaged", nothing, {}},
+        {"nothing damaged; the wallpaper named is not there, which is silent", nothing, {}},
         // The command line: any text is a processing mode, also one that looks like an option of the window system.
         {"no processing mode",
          nothing,
