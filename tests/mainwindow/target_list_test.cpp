@@ -67,8 +67,6 @@ TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
     user(10201, "2020-02-29");
     addJissekiDays(10101, QDate(2024, 3, 30), 2); // 30th and 31st
     addJissekiDays(10201, QDate(2021, 2, 27), 2); // 27th and 28th
-    EXPECT_EQ(iCountJisseki(10101, "2024/03/31"), 1);
-    EXPECT_EQ(iCountJisseki(10201, "2021/02/28"), 1);
     addMonth(10201, 2021, 2, 2);
     const ListLoad l = iDataLoad(cond(2021, 2, 4));
     ASSERT_EQ(l.rows.size(), 1u);

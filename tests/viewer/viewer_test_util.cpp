@@ -99,7 +99,7 @@ QList<double> pdfTextSizes(const QString& pdf)
     return sizes;
 }
 
-QImage pdfPageImage(const QString& pdf, int page, int dpi)
+QImage pdfPageImage(const QString& pdf, int page, double dpi)
 {
     const QString png = pdf + QStringLiteral("-page");
     toolOutput(QStringLiteral("pdftoppm"),

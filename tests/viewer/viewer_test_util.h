@@ -30,7 +30,7 @@ int pdfPageCount(const QString& pdf);
 // The size in points of every text the PDF draws.
 QList<double> pdfTextSizes(const QString& pdf);
 // One page (1-based) as pdftoppm renders it, in grey.
-QImage pdfPageImage(const QString& pdf, int page, int dpi);
+QImage pdfPageImage(const QString& pdf, int page, double dpi);
 // NFKC (full-width letters and digits as ASCII); runs of blanks become one.
 QString normalised(const QString& text);
 // The same without any white space (texts drawn cell by cell come out spaced).
