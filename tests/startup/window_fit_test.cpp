@@ -35,16 +35,6 @@ namespace {
 // The client area that leaves room for a title bar and the frame's borders.
 const QSize kFits(1366 - 8, 720 - 32);
 
-Document previewed()
-{
-    Document doc;
-    doc.title = QStringLiteral("利用者別月間実績表印刷");
-    doc.reports.append(
-        sampleReport(QStringLiteral("利用者別月間実績チェック表.wfd"), QStringLiteral("利用者別月間実績.csv")));
-    doc.finish();
-    return doc;
-}
-
 class StartUpSettings : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { installJapaneseUi(); }
@@ -54,7 +44,9 @@ protected:
     frmPrint16Hindo print;
     frm施術者検索 search;
     frmInputMeisai entry;
-    PreviewWindow preview{previewed(), QStringList{}};
+    PreviewWindow preview{
+        documentOf(sampleReport("利用者別月間実績チェック表.wfd", "利用者別月間実績.csv"), "利用者別月間実績表印刷"),
+        QStringList{}};
     const std::vector<QWidget*> windows{&main, &sub, &print, &search, &entry, &preview};
 };
 

@@ -25,6 +25,15 @@ Report sampleReport(const QString& layout, const QString& csv)
     return reportOf(fileBytes(layoutsDir() + layout), decodeText(fileBytes(viewerDataDir() + csv)));
 }
 
+Document documentOf(const Report& report, const QString& title)
+{
+    Document doc;
+    doc.title = title;
+    doc.reports.append(report);
+    doc.finish();
+    return doc;
+}
+
 void writeCp932Lines(const QString& path, const QStringList& lines)
 {
     ASSERT_TRUE(writeFileReplacing(path, cp932Lines(lines))) << path.toStdString();

@@ -14,6 +14,8 @@ QString viewerDataDir(); // tests/viewer/data/
 Report reportOf(const QByteArray& json, const QString& csv);
 // The same from a layout of the repository and a sample CSV of tests/viewer/data.
 Report sampleReport(const QString& layout, const QString& csv);
+// A finished document of one report.
+Document documentOf(const Report& report, const QString& title = {});
 
 // Writes lines as the program writes WfdCom.dat (CP932, CRLF).
 void writeCp932Lines(const QString& path, const QStringList& lines);
