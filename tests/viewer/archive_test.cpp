@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

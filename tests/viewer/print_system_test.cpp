@@ -3,7 +3,6 @@
 // --pdf pages, placed in the printable area once; a print that never happens is said, fails a
 // windowless run and is not filed. Needs root (cups-pdf runs as root and reads /etc/cups).
 #include "page_compose.h"
-#include "viewer_job.h"
 #include "viewer_test_util.h"
 
 #include "support/program_run.h"
