@@ -5,6 +5,7 @@
 #include "page_compose.h"
 #include "viewer_test_util.h"
 
+#include "base/text_file.h"
 #include "support/program_run.h"
 
 #include <QDir>
@@ -130,9 +131,7 @@ public:
 private:
     void write(const QString& path, const QString& text) const
     {
-        QFile f(QDir(dir.path()).filePath(path));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-        f.write(text.toUtf8());
+        ASSERT_TRUE(writeFileReplacing(QDir(dir.path()).filePath(path), text.toUtf8())) << path.toStdString();
     }
     QTemporaryDir dir;
     QProcess cupsd;
