@@ -46,16 +46,12 @@ QString badBaseId(const QString& value)
 // The five start-up checks, each failing to connect with the same detail.
 QStringList everyCheckFails(const QString& detail)
 {
+    const QString failed =
+        "バージョンチェックに失敗しました。(%1)\nKovaniのバージョンと更新プログラムのバージョンを確認してください。";
     QStringList lines;
-    for (int n = 1; n <= 5; ++n) {
-        lines
-            << msgbox(QString(), "critical", QStringLiteral("csInpKey_Isi() でエラー\r\n") + detail)
-            << msgbox(
-                   "確認", "none",
-                   QStringLiteral(
-                       "バージョンチェックに失敗しました。(%1)\nKovaniのバージョンと更新プログラムのバージョンを確認してください。")
-                       .arg(n));
-    }
+    for (int n = 1; n <= 5; ++n)
+        lines << msgbox(QString(), "critical", "csInpKey_Isi() でエラー\r\n" + detail)
+              << msgbox("確認", "none", failed.arg(n));
     return lines;
 }
 
