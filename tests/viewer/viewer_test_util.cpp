@@ -47,7 +47,8 @@ QStringList previewCommands(const QString& layoutPath, const QString& title, con
             QStringLiteral("ShowWindow,2")};
 }
 
-QString normalised(const QString& text)
+// NFKC (full-width letters and digits as ASCII); runs of blanks become one.
+static QString normalised(const QString& text)
 {
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
     return text.normalized(QString::NormalizationForm_KC).replace(blanks, QStringLiteral(" "));

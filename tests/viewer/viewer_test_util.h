@@ -33,7 +33,6 @@ int pdfPageCount(const QString& pdf);
 QList<double> pdfTextSizes(const QString& pdf);
 // One page (1-based) as pdftoppm renders it, in grey.
 QImage pdfPageImage(const QString& pdf, int page, double dpi);
-// NFKC (full-width letters and digits as ASCII); runs of blanks become one.
-QString normalised(const QString& text);
-// The same without any white space (texts drawn cell by cell come out spaced).
+// NFKC (full-width letters and digits as ASCII) without any white space (texts drawn cell by
+// cell come out spaced).
 QString squeezed(const QString& text);
