@@ -78,7 +78,6 @@ TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
     const ListLoad march = iDataLoad(cond(2024, 3, 4));
     ASSERT_EQ(ids(march), std::vector<long>{10101});
     EXPECT_EQ(march.rows[0][colCount], QVariant(qlonglong(1)));
-    EXPECT_EQ(march.rows[0][colElapsed], QVariant("13ヶ月"));
     EXPECT_TRUE(iDataLoad(cond(2024, 3, 3)).rows.empty());
     for (int i = 0; i < 15; ++i) // 16 on the 31st
         addJisseki(10101, QDateTime(QDate(2024, 3, 31), QTime(6, 0).addSecs(i * 1800)), 1);
