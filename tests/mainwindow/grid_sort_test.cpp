@@ -1,9 +1,8 @@
 // The header sort: three keys, most recent first; numbers as numbers, stable order. The grid
-// from the keyboard and the mouse: check cells, button cells, the header; what screen readers hear.
+// from the keyboard and the mouse: check cells, button cells, the header.
 #include "widgets/grid_sort.h"
 #include "widgets/spread_grid.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
@@ -162,23 +161,6 @@ TEST_F(InputGrid, TheHeaderSortsFromTheKeyboardAndItsMenu)
     });
     key(header, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(doubled, (std::vector<std::pair<int, int>>{{0, 2}, {0, 2}, {0, 2}}));
-}
-
-TEST_F(InputGrid, ScreenReadersHearTheCells)
-{
-    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&g);
-    ASSERT_NE(grid, nullptr);
-    QAccessibleTableInterface* table = grid->tableInterface();
-    ASSERT_NE(table, nullptr);
-    g.setValue(2, 1, 1);
-    QAccessibleInterface* check = table->cellAt(1, 0);
-    ASSERT_NE(check, nullptr);
-    EXPECT_EQ(check->text(QAccessible::Name), "選");
-    EXPECT_TRUE(check->state().checkable && check->state().checked);
-    QAccessibleInterface* button = table->cellAt(1, 2);
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(QAccessible::Name), "頻回確認");
-    EXPECT_EQ(button->text(QAccessible::Description), "ボタン");
 }
 
 } // namespace

@@ -75,9 +75,15 @@ TEST_F(ListCells, ScreenReadersPressTheButtonCellAndTickTheCheckCell)
     EXPECT_EQ(list->child(number), button);
     EXPECT_EQ(list->child(colName)->text(QAccessible::Name), "利用者名");
 
+    // A cell is heard by its column's header; a button cell by its caption, as a button.
+    QAccessibleInterface* check = table->cellAt(row - 1, colSel - 1);
+    EXPECT_EQ(check->text(QAccessible::Name), "選");
+    EXPECT_EQ(std::pair(button->text(QAccessible::Name), button->text(QAccessible::Description)),
+              std::pair(QString("頻回確認"), QString("ボタン")));
+
     ASSERT_TRUE(action(colSel)->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     action(colSel)->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_TRUE(w->isRowSelected(row) && table->cellAt(row - 1, colSel - 1)->state().checked);
+    EXPECT_TRUE(w->isRowSelected(row) && check->state().checkable && check->state().checked);
 
     ASSERT_TRUE(action(colHinkaiButton)->actionNames().contains(QAccessibleActionInterface::pressAction()));
     EXPECT_EQ(opened([&] { action(colHinkaiButton)->doAction(QAccessibleActionInterface::pressAction()); }),

@@ -24,9 +24,7 @@ struct TableCommandsFixture : MainWindowTest {
 TEST_F(TableCommandsFixture, PreviewWritesBothFilesAndStartsTheViewer)
 {
     w->mnMenuPreview->trigger();
-    ASSERT_EQ(rec.starts.size(), 1);
-    EXPECT_EQ(rec.starts[0].program, "wfrfv10.exe");
-    EXPECT_EQ(rec.starts[0].args, (QStringList{"/c", inst.path() + "/TMP/WfdCom.dat"}));
+    ASSERT_EQ(rec.starts.size(), 1); // the viewer as started: hand_off_test runs it
     EXPECT_TRUE(comFile().endsWith("/TMP/利用者別月間実績.csv\"\r\nPrintPaper, A4\r\nShowWindow,2\r\n"));
     const QStringList csv = tmpLines("利用者別月間実績.csv");
     ASSERT_EQ(csv.size(), 2); // header and the one user with records

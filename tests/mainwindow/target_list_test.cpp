@@ -67,8 +67,6 @@ TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
     user(10201, "2020-02-29");
     addJissekiDays(10101, QDate(2024, 3, 30), 2); // 30th and 31st
     addJissekiDays(10201, QDate(2021, 2, 27), 2); // 27th and 28th
-    EXPECT_EQ(iCountJisseki(10101, "2024/03/31"), 1);
-    EXPECT_EQ(iCountJisseki(10201, "2021/02/28"), 1);
     addMonth(10201, 2021, 2, 2);
     const ListLoad l = iDataLoad(cond(2021, 2, 4));
     ASSERT_EQ(l.rows.size(), 1u);
@@ -80,7 +78,6 @@ TEST_F(TargetListFixture, AnniversaryDaysAreClampedToTheMonthEnd)
     const ListLoad march = iDataLoad(cond(2024, 3, 4));
     ASSERT_EQ(ids(march), std::vector<long>{10101});
     EXPECT_EQ(march.rows[0][colCount], QVariant(qlonglong(1)));
-    EXPECT_EQ(march.rows[0][colElapsed], QVariant("13ヶ月"));
     EXPECT_TRUE(iDataLoad(cond(2024, 3, 3)).rows.empty());
     for (int i = 0; i < 15; ++i) // 16 on the 31st
         addJisseki(10101, QDateTime(QDate(2024, 3, 31), QTime(6, 0).addSecs(i * 1800)), 1);

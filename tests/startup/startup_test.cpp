@@ -63,13 +63,4 @@ TEST_F(BackWindowFixture, WallpaperStretchedOverTheWindowAndTheBranchKey)
         EXPECT_EQ(shown.pixelColor(p), QColor(0x20, 0x60, 0xa0)) << p.x() << "," << p.y();
 }
 
-TEST_F(BackWindowFixture, MissingWallpaperLeavesThePlainBackground)
-{
-    // A named file that is not there: plain and silent. (Neither entry: see the start-up rows.)
-    frmBack back;
-    back.load(inst.path()); // WALLPAPER=wall.png, no such file
-    expectSaid(rec, {});
-    EXPECT_TRUE(back.ImgWall->pixmap().isNull());
-}
-
 } // namespace

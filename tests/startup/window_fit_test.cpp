@@ -1,6 +1,6 @@
 // With the program's start-up settings (the Japanese locale and font): every window and dialog
 // of the program and the viewer fits a 1366 × 768 laptop screen whose panel leaves 1366 × 720,
-// title bar included, every control is found by its label and its design name, and the
+// title bar included, every control is found by its label and its own name, and the
 // calendars name months and weekdays in Japanese.
 #include "preview_window.h"
 #include "viewer/viewer_test_util.h"
@@ -35,16 +35,6 @@ namespace {
 // The client area that leaves room for a title bar and the frame's borders.
 const QSize kFits(1366 - 8, 720 - 32);
 
-Document previewed()
-{
-    Document doc;
-    doc.title = QStringLiteral("利用者別月間実績表印刷");
-    doc.reports.append(
-        sampleReport(QStringLiteral("利用者別月間実績チェック表.wfd"), QStringLiteral("利用者別月間実績.csv")));
-    doc.finish();
-    return doc;
-}
-
 class StartUpSettings : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { installJapaneseUi(); }
@@ -54,7 +44,9 @@ protected:
     frmPrint16Hindo print;
     frm施術者検索 search;
     frmInputMeisai entry;
-    PreviewWindow preview{previewed(), QStringList{}};
+    PreviewWindow preview{
+        documentOf(sampleReport("利用者別月間実績チェック表.wfd", "利用者別月間実績.csv"), "利用者別月間実績表印刷"),
+        QStringList{}};
     const std::vector<QWidget*> windows{&main, &sub, &print, &search, &entry, &preview};
 };
 
@@ -76,13 +68,13 @@ TEST_F(StartUpSettings, EveryWindowFitsALaptopScreen)
 }
 
 // Inputs, options, check boxes, buttons, lists, spin boxes and named frames: the label as
-// accessible name, the design name as object name and accessible description; a button named by
+// accessible name, the control's own name as object name and accessible description; a button named by
 // its caption, an option or check box also by its group's label and its caption. The viewer's
-// preview has no design names: its buttons are heard by their captions.
-TEST_F(StartUpSettings, EveryControlHasItsLabelAndDesignName)
+// preview has no such names: its buttons are heard by their captions.
+TEST_F(StartUpSettings, EveryControlHasItsLabelAndOwnName)
 {
     for (QWidget* w : windows) {
-        const bool designNames = w != &preview;
+        const bool ownNames = w != &preview;
         int walked = 0;
         for (QWidget* c : w->findChildren<QWidget*>()) {
             if (c->window() != w || c->objectName().startsWith(QLatin1String("qt_")) || qobject_cast<QHeaderView*>(c)
@@ -96,9 +88,9 @@ TEST_F(StartUpSettings, EveryControlHasItsLabelAndDesignName)
             ++walked;
             const std::string what = w->metaObject()->className() + (' ' + c->objectName().toStdString());
             const QString name =
-                designNames ? c->accessibleName() : QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name);
+                ownNames ? c->accessibleName() : QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name);
             EXPECT_FALSE(name.isEmpty()) << what << ' ' << c->metaObject()->className();
-            EXPECT_NE(c->objectName().isEmpty(), designNames) << what;
+            EXPECT_NE(c->objectName().isEmpty(), ownNames) << what;
             EXPECT_EQ(c->accessibleDescription(), c->objectName()) << what;
             if (QString caption = button ? button->text().trimmed() : QString(); !caption.isEmpty()) {
                 const bool grouped = !qobject_cast<QPushButton*>(c) && name.endsWith(u' ' + caption);
@@ -115,9 +107,9 @@ TEST_F(StartUpSettings, EveryControlHasItsLabelAndDesignName)
         {print.optPrintType[1], "頻回な施術を必要とした詳細な理由及び今後の施術計画書", "optPrintType(1)"},
         {main.optSerchSel[2], "頻回な施術の利用者（頻回施術計画書）", "optSerchSel(2)"},
     };
-    for (const auto& [member, name, designName] : members)
+    for (const auto& [member, name, objectName] : members)
         EXPECT_EQ((std::pair{member->accessibleName(), member->objectName()}),
-                  (std::pair{QString::fromUtf8(name), QString::fromUtf8(designName)}));
+                  (std::pair{QString::fromUtf8(name), QString::fromUtf8(objectName)}));
 }
 
 TEST_F(StartUpSettings, CalendarsAreJapanese)

@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -134,10 +133,7 @@ TEST(PrintArchive, TheMonthComesFromTheLayoutsMonthColumn)
             {"type": "text", "x": 10, "y": 10, "w": 50, "h": 5, "text": "{m}"}]})")
                                     .arg(layoutMonth)
                                     .toUtf8();
-        Document doc;
-        doc.reports.append(reportOf(json, csv));
-        doc.finish();
-        return documentMonth(doc, printed);
+        return documentMonth(documentOf(reportOf(json, csv)), printed);
     };
     const QString month = R"("month": "m",)";
     const std::tuple<QString, QString, QString> cases[] = {

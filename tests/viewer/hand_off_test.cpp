@@ -3,12 +3,9 @@
 // really started from the main window), renders what the program wrote. (The continuation
 // documents: their files byte for byte and their layouts' columns in over16_print_test, the
 // layouts with such files in render_test.)
-#include "reports/csv_writer.h"
 #include "reports/monthly_actual_table.h"
 #include "viewer_test_util.h"
 
-#include "db/table_checks.h"
-#include "mainwindow/target_list.h"
 #include "support/list_fixture.h"
 #include "support/program_run.h"
 #include "support/report_window.h"

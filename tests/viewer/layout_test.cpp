@@ -166,11 +166,9 @@ TEST(ViewerLayout, GridWrapsAt41CellsKeepingLineBreaks)
         EXPECT_EQ(g.lines.last().endsWith(kCutMark), g.cut);
     }
     // Text cut off by a grid is reported by page.
-    Document d;
-    d.reports.append(reportOf(R"({"wfd":1,"items":[{"type":"grid","x":0,"y":0,"w":20,"h":10,"cols":2,"rows":2,
-                                                   "text":"{r}"}]})",
-                              "\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n"));
-    d.finish();
+    const Document d = documentOf(reportOf(R"({"wfd":1,"items":[{"type":"grid","x":0,"y":0,"w":20,"h":10,"cols":2,
+                                                   "rows":2,"text":"{r}"}]})",
+                                           "\"r\"\r\n\"あいうえ\"\r\n\"あいうえお\"\r\n"));
     EXPECT_EQ(d.overflowNotes(),
               QStringList{"2 ページ: 文字を 7 ポイントまで小さくしても枠に入りきらないため、最後を「…（以下略）」として"
                           "切って印刷します。"});
@@ -220,10 +218,9 @@ TEST(ViewerLayout, ContinuationFormMarksAndBlocks)
 
 TEST(ViewerLayout, PaperAndZoomOfTheOutput)
 {
-    Document d;
-    d.reports.append(Report()); // a layout without data: its fixed page
-    d.reports[0].layout = sampleReport("施術計画書.wfd", "施術計画書.csv").layout;
-    d.finish();
+    Report fixed; // a layout without data: its fixed page
+    fixed.layout = sampleReport("施術計画書.wfd", "施術計画書.csv").layout;
+    Document d = documentOf(fixed);
     ASSERT_EQ(d.pageCount(), 1);
     EXPECT_EQ(std::pair(d.pageLayout(0).pageSize().id(), d.contentScale(0)), std::pair(QPageSize::A4, 1.0));
     d.output = {"A5", 90, {}};

@@ -106,9 +106,7 @@ TEST(ViewerCsv, ColumnsByHeaderOrByPosition)
     EXPECT_EQ(t.columns, (QStringList{"利用者コード", "利用者名"}));
     EXPECT_EQ(std::tuple(t.records.size(), t.value(0, "利用者名"), t.value(0, "無い列")),
               std::tuple(1, "佐藤　一郎", ""));
-    // A record with another number of fields is refused with its line.
-    EXPECT_FALSE(buildCsvTable("\"a\",\"b\"\r\n1,2\r\n1,2,3\r\n", CsvOptions(), true, {}, &t, &error));
-    EXPECT_TRUE(error.contains("3 行目の項目数が 3 です")) << error.toStdString();
+    // (A record with another number of fields: the viewer's bad-input rows in render_test.)
 
     // Without a header the layout's names bind by position; a first line that repeats them is a header after all.
     const QStringList names{"a", "b"};

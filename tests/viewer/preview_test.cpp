@@ -14,10 +14,8 @@
 
 TEST(ViewerPreview, PagesZoomFitWidthAndWarnings)
 {
-    Document doc;
-    doc.title = "利用者別月間実績表印刷";
-    doc.reports.append(sampleReport("利用者別月間実績チェック表.wfd", "利用者別月間実績.csv"));
-    doc.finish();
+    const Document doc =
+        documentOf(sampleReport("利用者別月間実績チェック表.wfd", "利用者別月間実績.csv"), "利用者別月間実績表印刷");
     // The page as an image: landscape, and painted.
     const QImage img = renderPageImage(doc, 0, 0.5);
     EXPECT_GT(img.width(), img.height());
@@ -73,12 +71,10 @@ TEST(ViewerPreview, FailuresOfTheWindowedRunAreMessageBoxes)
 
 TEST(ViewerPreview, ACutTextIsSaidBeforeThePrintDialog)
 {
-    Document doc;
-    doc.title = "題";
-    doc.reports.append(reportOf(R"({"wfd":1,"label":"{id}","items":[{"type":"grid","x":10,"y":10,"w":20,"h":10,
-                                    "cols":2,"rows":2,"text":"{r}"}]})",
-                                "\"id\",\"r\"\r\n\"10101\",\"あいうえお\"\r\n"));
-    doc.finish();
+    const Document doc = documentOf(reportOf(R"({"wfd":1,"label":"{id}","items":[{"type":"grid","x":10,"y":10,
+                                                 "w":20,"h":10,"cols":2,"rows":2,"text":"{r}"}]})",
+                                             "\"id\",\"r\"\r\n\"10101\",\"あいうえお\"\r\n"),
+                                    "題");
     PreviewWindow w(doc, doc.overflowNotes());
     ScopedRecordingPlatform rec;
     qsizetype saidBeforeDialog = -1;

@@ -3,9 +3,9 @@
 // --pdf pages, placed in the printable area once; a print that never happens is said, fails a
 // windowless run and is not filed. Needs root (cups-pdf runs as root and reads /etc/cups).
 #include "page_compose.h"
-#include "viewer_job.h"
 #include "viewer_test_util.h"
 
+#include "base/text_file.h"
 #include "support/program_run.h"
 
 #include <QDir>
@@ -131,25 +131,12 @@ public:
 private:
     void write(const QString& path, const QString& text) const
     {
-        QFile f(QDir(dir.path()).filePath(path));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-        f.write(text.toUtf8());
+        ASSERT_TRUE(writeFileReplacing(QDir(dir.path()).filePath(path), text.toUtf8())) << path.toStdString();
     }
     QTemporaryDir dir;
     QProcess cupsd;
     QStringList cupsPdfConfs;
 };
-
-QImage pageImage(const QString& pdf, int page, double dpi = kDpi)
-{
-    const QString prefix = QFileInfo(pdf).absolutePath() + "/page";
-    QProcess::execute("pdftoppm",
-                      {"-q", "-gray", "-r", QString::number(dpi), "-f", QString::number(page), "-l",
-                       QString::number(page), "-singlefile", pdf, prefix});
-    QImage image(prefix + ".pgm");
-    QFile::remove(prefix + ".pgm");
-    return image.convertToFormat(QImage::Format_Grayscale8);
-}
 
 bool inkAt(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 160; }
 
@@ -180,7 +167,7 @@ QImage placed(const QString& pdf, int page, const QSize& paper, const QMarginsF&
     QImage out(paper, QImage::Format_Grayscale8);
     out.fill(Qt::white);
     QPainter painter(&out);
-    painter.drawImage((fit.offsetMm * pxPerMm).toPoint(), pageImage(pdf, page, kDpi * fit.scale));
+    painter.drawImage((fit.offsetMm * pxPerMm).toPoint(), pdfPageImage(pdf, page, kDpi * fit.scale));
     return out;
 }
 
@@ -188,7 +175,7 @@ QImage placed(const QString& pdf, int page, const QSize& paper, const QMarginsF&
 // the PDF page's orientation first (a landscape page comes out on portrait paper).
 double distance(const QImage& printed, const QString& pdf, int page, const QMarginsF& printerMarginsMm)
 {
-    const QSize pdfPage = pageImage(pdf, page).size();
+    const QSize pdfPage = pdfPageImage(pdf, page, kDpi).size();
     double best = 1.0;
     for (int turn : {0, 90, 270}) {
         const QImage turned = printed.transformed(QTransform().rotate(turn));
@@ -266,13 +253,6 @@ protected:
     TestInstall inst;
 };
 
-QString onlyPdfIn(const QString& folder)
-{
-    const QStringList pdfs = QDir(folder).entryList({"*.pdf"}, QDir::Files);
-    EXPECT_EQ(pdfs.size(), 1) << folder.toStdString();
-    return pdfs.isEmpty() ? QString() : QDir(folder).filePath(pdfs.first());
-}
-
 } // namespace
 
 TEST_F(PrintSystem, EveryLayoutPrintsAsItsPdfInsideThePrintableArea)
@@ -292,10 +272,12 @@ TEST_F(PrintSystem, EveryLayoutPrintsAsItsPdfInsideThePrintableArea)
             const ProgramRun run = view(s, "PrintOut", queue);
             ASSERT_EQ(run.exitCode, 0) << run.stderrLines.join("\n").toStdString();
             cups.waitIdle(queue);
-            const QString printed = onlyPdfIn(out);
+            const QStringList pdfs = QDir(out).entryList({"*.pdf"}, QDir::Files);
+            ASSERT_EQ(pdfs.size(), 1) << out.toStdString();
+            const QString printed = QDir(out).filePath(pdfs.first());
             ASSERT_EQ(pdfPageCount(printed), pages);
             for (int page = 1; page <= pages; ++page) {
-                const QImage paper = pageImage(printed, page);
+                const QImage paper = pdfPageImage(printed, page, kDpi);
                 EXPECT_EQ(inkOutsidePrintable(paper, marginsMm), 0) << "page " << page;
                 EXPECT_LT(distance(paper, inst.file("ref.pdf"), page, marginsMm), 0.03) << "page " << page;
             }
@@ -308,45 +290,29 @@ TEST_F(PrintSystem, APrintThatNeverHappensIsSaidFailsAndIsNotFiled)
     // A settings file as a Linux editor writes it: UTF-8 without a byte-order mark.
     inst.writeBytes("report-viewer.ini", "[Archive]\nFolder=控え\n");
     const Sample& s = kSamples[0];
-    // Said once on standard error and once as a message box that did not wait.
-    auto said = [](const ProgramRun& run, const QString& text) {
-        return run.finished
-            && run.stderrLines.filter(QRegularExpression("^report-viewer: " + QRegularExpression::escape(text))).size()
-            == 1
-            && run.stderrLines.filter(QRegularExpression("^MSGBOX\t.*\t" + QRegularExpression::escape(text))).size()
-            == 1;
+    // The exit code; the text said once on standard error and once as a message box that did not wait.
+    const auto expectSaid = [](const ProgramRun& run, int exitCode, const QString& text) {
+        const QString said = QRegularExpression::escape(text), all = run.stderrLines.join(u'\n');
+        EXPECT_TRUE(run.finished && run.exitCode == exitCode) << run.exitCode << all.toStdString();
+        EXPECT_EQ(run.stderrLines.filter(QRegularExpression("^report-viewer: " + said)).size(), 1) << all.toStdString();
+        EXPECT_EQ(run.stderrLines.filter(QRegularExpression("^MSGBOX\t.*\t" + said)).size(), 1) << all.toStdString();
     };
-
-    const ProgramRun none = view(s, "PrintOut", "");
-    EXPECT_EQ(none.exitCode, 1);
-    EXPECT_TRUE(said(none, "プリンタが 1 台も設定されていません。")) << none.stderrLines.join("\n").toStdString();
+    expectSaid(view(s, "PrintOut", ""), 1, "プリンタが 1 台も設定されていません。");
 
     const QString queue = cups.addQueue("q");
     cups.admin("cupsdisable", {queue});
-    const ProgramRun paused = view(s, "PrintOut", queue);
-    EXPECT_EQ(paused.exitCode, 0);
-    EXPECT_TRUE(said(paused, "プリンタ「" + queue + "」は一時停止中です。"))
-        << paused.stderrLines.join("\n").toStdString();
+    expectSaid(view(s, "PrintOut", queue), 0, "プリンタ「" + queue + "」は一時停止中です。");
     ASSERT_EQ(filed().size(), 1); // accepted: it prints when the printer is resumed
-    EXPECT_EQ(QFileInfo(filed().first()).permissions() & 0x0777, QFile::Permissions(0x0644) & 0x0777);
     EXPECT_TRUE(filed().first().contains("/控え/202404/"));
 
     cups.admin("cupsenable", {queue});
     cups.admin("cupsreject", {queue});
-    const ProgramRun refused = view(s, "PrintOut", queue);
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(said(refused, "プリンタ「" + queue + "」は今、印刷を受け付けていません"))
-        << refused.stderrLines.join("\n").toStdString();
+    expectSaid(view(s, "PrintOut", queue), 1, "プリンタ「" + queue + "」は今、印刷を受け付けていません");
 
     cups.stop();
-    for (const QString& printer : {queue, QString()}) {
-        const ProgramRun down = view(s, "PrintOut", printer);
-        EXPECT_EQ(down.exitCode, 1);
-        EXPECT_TRUE(said(down,
-                         "印刷サービス（CUPS: " + cups.socket()
-                             + "）に接続できません。"
-                               "印刷サービスが動いているか確かめてください。"))
-            << down.stderrLines.join("\n").toStdString();
-    }
+    for (const QString& printer : {queue, QString()})
+        expectSaid(view(s, "PrintOut", printer), 1,
+                   "印刷サービス（CUPS: " + cups.socket()
+                       + "）に接続できません。印刷サービスが動いているか確かめてください。");
     EXPECT_EQ(filed().size(), 1);
 }

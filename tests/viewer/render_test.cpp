@@ -263,22 +263,18 @@ TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i)
         garbage += char((i * 7919 + 13) % 256);
+    const QByteArray kFolder = "(a folder)";
+    // A file of the test folder afresh with these bytes (kFolder: a folder in its place).
     auto put = [&](const QString& name, const QByteArray& bytes) {
         QFile::remove(path(name));
         QDir(path(name)).removeRecursively();
-        EXPECT_TRUE(writeFileReplacing(path(name), bytes));
-        return path(name);
-    };
-    auto folder = [&](const QString& name) {
-        QFile::remove(path(name));
-        QDir().mkpath(path(name));
+        EXPECT_TRUE(bytes == kFolder ? QDir().mkpath(path(name)) : writeFileReplacing(path(name), bytes));
         return path(name);
     };
     auto commands = [&](const QString& l, const QString& c) {
         return cp932Lines(previewCommands(l, "題", "施術計画書", c));
     };
     const QByteArray good = commands(layout, csv);
-    const QByteArray kFolder = "(a folder)";
     // The case, the command file (kFolder: WfdCom.dat is a folder), the exit code, part of what the viewer says.
     const std::tuple<const char*, QByteArray, int, QString> rows[] = {
         {"command file empty", "", ExitBadInput, "FileName"},
@@ -302,7 +298,7 @@ TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
         {"CSV cut inside a quoted field",
          commands(layout, put("cut.csv", csvBytes.left(csvBytes.lastIndexOf('"') - 2))), ExitBadInput, "cut.csv"},
         {"CSV garbage", commands(layout, put("garbage.csv", garbage)), ExitBadInput, "garbage.csv"},
-        {"CSV a folder", commands(layout, folder("folder.csv")), ExitBadInput, "フォルダ"},
+        {"CSV a folder", commands(layout, put("folder.csv", kFolder)), ExitBadInput, "フォルダ"},
         {"layout missing", commands(path("none.wfd"), csv), ExitBadInput, path("none.wfd") + " が見つかりません"},
         {"layout broken on line 2", commands(put("broken.wfd", "{\"wfd\":1,\n\"items\":["), csv), ExitBadInput,
          "2 行目"},
@@ -312,7 +308,7 @@ TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
         {"layout cut in half", commands(put("half.wfd", layoutBytes.left(layoutBytes.size() / 2)), csv), ExitBadInput,
          "JSON として読めません"},
         {"layout garbage", commands(put("garbage.wfd", garbage), csv), ExitBadInput, "JSON として読めません"},
-        {"layout a folder", commands(folder("folder.wfd"), csv), ExitBadInput, "フォルダ"},
+        {"layout a folder", commands(put("folder.wfd", kFolder), csv), ExitBadInput, "フォルダ"},
         {"layout with a row height of 0",
          commands(
              put("zero.wfd",
@@ -323,13 +319,7 @@ TEST_F(ViewerRun, BadOrDamagedInputGivesAClearMessageAndNoOutput)
     for (const auto& [name, commandFile, exit, message] : rows) {
         SCOPED_TRACE(name);
         QFile::remove(pdf());
-        const QString com = path("WfdCom.dat");
-        QFile::remove(com);
-        QDir(com).removeRecursively();
-        if (commandFile == kFolder)
-            QDir().mkpath(com);
-        else
-            ASSERT_TRUE(writeFileReplacing(com, commandFile));
+        const QString com = put("WfdCom.dat", commandFile);
         const auto before = folderSnapshot(dir.path());
         EXPECT_EQ(run({"--pdf", pdf(), "/c", com}), exit) << messages.toStdString();
         EXPECT_TRUE(messages.contains(message)) << messages.toStdString();

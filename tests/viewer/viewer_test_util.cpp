@@ -25,6 +25,15 @@ Report sampleReport(const QString& layout, const QString& csv)
     return reportOf(fileBytes(layoutsDir() + layout), decodeText(fileBytes(viewerDataDir() + csv)));
 }
 
+Document documentOf(const Report& report, const QString& title)
+{
+    Document doc;
+    doc.title = title;
+    doc.reports.append(report);
+    doc.finish();
+    return doc;
+}
+
 void writeCp932Lines(const QString& path, const QStringList& lines)
 {
     ASSERT_TRUE(writeFileReplacing(path, cp932Lines(lines))) << path.toStdString();
@@ -38,7 +47,8 @@ QStringList previewCommands(const QString& layoutPath, const QString& title, con
             QStringLiteral("ShowWindow,2")};
 }
 
-QString normalised(const QString& text)
+// NFKC (full-width letters and digits as ASCII); runs of blanks become one.
+static QString normalised(const QString& text)
 {
     static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
     return text.normalized(QString::NormalizationForm_KC).replace(blanks, QStringLiteral(" "));
@@ -99,7 +109,7 @@ QList<double> pdfTextSizes(const QString& pdf)
     return sizes;
 }
 
-QImage pdfPageImage(const QString& pdf, int page, int dpi)
+QImage pdfPageImage(const QString& pdf, int page, double dpi)
 {
     const QString png = pdf + QStringLiteral("-page");
     toolOutput(QStringLiteral("pdftoppm"),

@@ -14,6 +14,8 @@ QString viewerDataDir(); // tests/viewer/data/
 Report reportOf(const QByteArray& json, const QString& csv);
 // The same from a layout of the repository and a sample CSV of tests/viewer/data.
 Report sampleReport(const QString& layout, const QString& csv);
+// A finished document of one report.
+Document documentOf(const Report& report, const QString& title = {});
 
 // Writes lines as the program writes WfdCom.dat (CP932, CRLF).
 void writeCp932Lines(const QString& path, const QStringList& lines);
@@ -30,8 +32,7 @@ int pdfPageCount(const QString& pdf);
 // The size in points of every text the PDF draws.
 QList<double> pdfTextSizes(const QString& pdf);
 // One page (1-based) as pdftoppm renders it, in grey.
-QImage pdfPageImage(const QString& pdf, int page, int dpi);
-// NFKC (full-width letters and digits as ASCII); runs of blanks become one.
-QString normalised(const QString& text);
-// The same without any white space (texts drawn cell by cell come out spaced).
+QImage pdfPageImage(const QString& pdf, int page, double dpi);
+// NFKC (full-width letters and digits as ASCII) without any white space (texts drawn cell by
+// cell come out spaced).
 QString squeezed(const QString& text);
